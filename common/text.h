@@ -1,0 +1,58 @@
+// Wide and narrow text, and small path helpers.
+//
+// Text towards the host and the user is wide (wchar_t); file contents, tree
+// keys and the fixed-width text fields of records are narrow 8-bit bytes.
+// Byte n (1 to 255) is wide unit n and back; a wide unit above 255 has no
+// narrow form.
+//
+// The terminated conversions stop at the first unit that does not convert.
+// The counted ones visit exactly `count` positions, terminators included, and
+// leave a position that does not convert unwritten; they add no terminator.
+// The unbounded forms write one unit per source unit plus a terminator and
+// trust the caller's buffer; the bounded forms never write more than
+// `capacity` units, terminator included, and cut what does not fit.
+//
+// Paths: both '\' and '/' separate folders; "X:" at the start is a drive.
+// Path buffers hold kMaxPath units including the terminator, and every path
+// function cuts what would not fit there.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+inline constexpr std::size_t kMaxPath = 260;
+
+wchar_t* NarrowToWide(wchar_t* dest, const char* src);
+char* WideToNarrow(char* dest, const wchar_t* src);
+wchar_t* NarrowToWide(wchar_t* dest, std::size_t capacity, const char* src);
+char* WideToNarrow(char* dest, std::size_t capacity, const wchar_t* src);
+wchar_t* NarrowToWideN(wchar_t* dest, const char* src, int count);
+char* WideToNarrowN(char* dest, const wchar_t* src, int count);
+
+// The same conversions for owned strings (stop at the first unit that does
+// not convert).
+std::wstring NarrowToWide(std::string_view src);
+std::string WideToNarrow(std::wstring_view src);
+
+// Splits `path` into its folder (without one trailing separator; "." when
+// there is none) and its file name. `folder` and `name` hold kMaxPath units.
+// True when the name is not empty.
+bool SplitDirectory(const wchar_t* path, wchar_t* folder, wchar_t* name);
+bool SplitDirectory(const char* path, char* folder, char* name);
+
+// The file name without its extension ("D:\data\a.gml" gives "a"); `out`
+// holds kMaxPath units.
+wchar_t* GetBaseNameOfPath(const wchar_t* path, wchar_t* out);
+char* GetBaseNameOfPath(const char* path, char* out);
+
+// The file name with its extension ("a.gml"); `out` holds kMaxPath units.
+wchar_t* GetFileNameOfPath(const wchar_t* path, wchar_t* out);
+char* GetFileNameOfPath(const char* path, char* out);
+
+// Looks for the left-most '.' among the last four characters of `path`. With
+// none, appends "." and `extension` (within kMaxPath) and answers true;
+// otherwise answers whether the text after that '.' equals `extension`,
+// case ignored. `path` holds kMaxPath units.
+bool CheckOrAddExtension(wchar_t* path, const wchar_t* extension);
+bool CheckOrAddExtension(char* path, const char* extension);

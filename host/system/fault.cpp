@@ -1,0 +1,47 @@
+#include "host/system/fault.h"
+
+#include <array>
+#include <cstddef>
+
+namespace host {
+namespace {
+
+struct FaultState {
+  bool armed = false;
+  int succeed = 0;  // checks still to pass
+  int fail = 0;     // checks still to fail; negative: fail for ever
+  int fired = 0;
+};
+
+std::array<FaultState, static_cast<std::size_t>(FaultPoint::kCount)> g_faults;
+
+FaultState& StateOf(FaultPoint point) { return g_faults[static_cast<std::size_t>(point)]; }
+
+}  // namespace
+
+void ArmFault(FaultPoint point, int succeed, int fail) {
+  StateOf(point) = FaultState{true, succeed < 0 ? 0 : succeed, fail, 0};
+}
+
+void DisarmFault(FaultPoint point) { StateOf(point).armed = false; }
+
+void DisarmAllFaults() {
+  for (FaultState& state : g_faults) state.armed = false;
+}
+
+bool FaultFires(FaultPoint point) {
+  FaultState& state = StateOf(point);
+  if (!state.armed) return false;
+  if (state.succeed > 0) {
+    --state.succeed;
+    return false;
+  }
+  if (state.fail == 0) return false;
+  if (state.fail > 0) --state.fail;
+  ++state.fired;
+  return true;
+}
+
+int FaultsFired(FaultPoint point) { return StateOf(point).fired; }
+
+}  // namespace host

@@ -1,0 +1,48 @@
+// Injectable failures.
+//
+// Code that can fail for reasons outside its control (an allocation, setting
+// a system variable, defining a LISP function, saving a file) asks
+// FaultFires() at that point. Normally it answers false. A test arms a point
+// as "succeed N times, then fail R times" and so walks every failure path:
+// raise N from 0 until no fault fires.
+//
+// Process-wide state, used from one thread only.
+#pragma once
+
+namespace host {
+
+enum class FaultPoint {
+  Allocation,
+  SetSystemVariable,
+  DefineLispFunction,
+  SaveFile,
+  kCount  // number of points; not a point
+};
+
+// Lets the next `succeed` checks of the point pass, then fails `fail` checks
+// (a negative `fail` fails every check from then on).
+void ArmFault(FaultPoint point, int succeed, int fail = 1);
+void DisarmFault(FaultPoint point);
+void DisarmAllFaults();
+
+// True when the caller must behave as if the operation failed.
+[[nodiscard]] bool FaultFires(FaultPoint point);
+
+// Faults fired at the point since it was last armed.
+int FaultsFired(FaultPoint point);
+
+// Arms a point for one scope and disarms it at the end.
+class ScopedFault {
+ public:
+  ScopedFault(FaultPoint point, int succeed, int fail = 1) : point_(point) {
+    ArmFault(point, succeed, fail);
+  }
+  ~ScopedFault() { DisarmFault(point_); }
+  ScopedFault(const ScopedFault&) = delete;
+  ScopedFault& operator=(const ScopedFault&) = delete;
+
+ private:
+  FaultPoint point_;
+};
+
+}  // namespace host

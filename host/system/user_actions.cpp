@@ -1,0 +1,61 @@
+#include "host/system/user_actions.h"
+
+#include <utility>
+
+namespace host {
+
+const std::wstring& UserAction::Arg(std::size_t i) const {
+  static const std::wstring empty;
+  return i < args.size() ? args[i] : empty;
+}
+
+void UserActionQueue::Push(UserAction action) { queue_.push_back(std::move(action)); }
+
+void UserActionQueue::Push(std::string verb, std::vector<std::wstring> args) {
+  queue_.push_back(UserAction{std::move(verb), std::move(args)});
+}
+
+const UserAction* UserActionQueue::Peek() const {
+  return queue_.empty() ? nullptr : &queue_.front();
+}
+
+std::optional<UserAction> UserActionQueue::TakeIf(const std::string& verb) {
+  if (queue_.empty() || queue_.front().verb != verb) return std::nullopt;
+  return Take();
+}
+
+std::optional<UserAction> UserActionQueue::Take() {
+  if (queue_.empty()) return std::nullopt;
+  UserAction action = std::move(queue_.front());
+  queue_.pop_front();
+  return action;
+}
+
+void Transcript::Add(std::string kind, std::wstring text) {
+  items_.push_back(ShownItem{std::move(kind), std::move(text)});
+}
+
+std::vector<std::wstring> Transcript::TextsOf(const std::string& kind) const {
+  std::vector<std::wstring> texts;
+  for (const ShownItem& item : items_)
+    if (item.kind == kind) texts.push_back(item.text);
+  return texts;
+}
+
+bool Transcript::Contains(const std::string& kind, const std::wstring& fragment) const {
+  for (const ShownItem& item : items_)
+    if (item.kind == kind && item.text.find(fragment) != std::wstring::npos) return true;
+  return false;
+}
+
+UserActionQueue& Actions() {
+  static UserActionQueue queue;
+  return queue;
+}
+
+Transcript& Shown() {
+  static Transcript transcript;
+  return transcript;
+}
+
+}  // namespace host
