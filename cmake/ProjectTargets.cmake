@@ -1,29 +1,45 @@
-# Helpers that keep every folder's CMakeLists short and alike.
+# Helpers that keep every folder's CMakeLists short and alike. Sources are
+# found by globbing, so adding a file needs no edit here: a folder's *.cpp
+# make its library, its tests/*.cpp its test executable.
 
-# project_library(<name> SOURCES ... [DEPS ...])
-# A static library whose headers are included by their path from the
-# repository root ("common/grow_array.h").
+# project_library(<name> [DEPS ...])
+# The library of the current folder; its headers are included by their path
+# from the repository root ("common/grow_array.h"). A folder without sources
+# yet gives an interface library.
 function(project_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  if(ARG_DEPS)
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    if(ARG_DEPS)
+      target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    endif()
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    if(ARG_DEPS)
+      target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    endif()
   endif()
 endfunction()
 
-# project_tests(<name> SOURCES ... [DEPS ...])
-# One GoogleTest executable; its cases are listed to CTest when CTest runs.
+# project_tests(<name> [DEPS ...])
+# One GoogleTest executable from the folder's tests/*.cpp; its cases are
+# listed to CTest when CTest runs.
 function(project_tests name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     VARNEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     VARNEL_SHARED_DIR="${VARNEL_SHARED_DIR}"
     VARNEL_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "VARNEL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
 
 # project_addin(<name> SOURCES ... [DEPS ...])
