@@ -82,17 +82,17 @@ SetOutcome SetElement(Header* header, IndexOf<Header> index, const void* element
     const Index newCapacity = header->capacity + step;
     if (static_cast<std::uint64_t>(newCapacity) > maxBytes / header->elementSize)
       return SetOutcome::kGrowthFailed;
-    void* grown = GrowBlock(header->data,
-                            static_cast<std::uint64_t>(header->capacity) * header->elementSize,
-                            static_cast<std::uint64_t>(newCapacity) * header->elementSize);
+    void* grown =
+        GrowBlock(header->data, static_cast<std::uint64_t>(header->capacity) * header->elementSize,
+                  static_cast<std::uint64_t>(newCapacity) * header->elementSize);
     if (grown == nullptr) return SetOutcome::kGrowthFailed;
     header->data = grown;
     header->capacity = newCapacity;
   }
   if (index >= header->count) ++header->count;
-  std::memcpy(static_cast<char*>(header->data) +
-                  static_cast<std::uint64_t>(index) * header->elementSize,
-              element, header->elementSize);
+  std::memcpy(
+      static_cast<char*>(header->data) + static_cast<std::uint64_t>(index) * header->elementSize,
+      element, header->elementSize);
   return SetOutcome::kStored;
 }
 
@@ -101,8 +101,7 @@ template <class Header>
 void* SlotAddress(const Header* header, IndexOf<Header> index) {
   if (IsNegative(index) || index >= header->capacity || header->marker != kGrowArrayMarker)
     return nullptr;
-  return static_cast<char*>(header->data) +
-         static_cast<std::uint64_t>(index) * header->elementSize;
+  return static_cast<char*>(header->data) + static_cast<std::uint64_t>(index) * header->elementSize;
 }
 
 template <class Header>
@@ -146,8 +145,8 @@ bool CreatePaged(Header* header, std::int32_t capacity, std::uint64_t elementSiz
   header->elementSize = elementSize;
   const int pages = PagesSpanned(header, capacity);
   for (int p = 0; p < pages; ++p) {
-    header->pages[p] = AllocateBlock(
-        static_cast<std::uint64_t>(PageElements(header, capacity, p)) * elementSize);
+    header->pages[p] =
+        AllocateBlock(static_cast<std::uint64_t>(PageElements(header, capacity, p)) * elementSize);
     if (header->pages[p] == nullptr) {
       // Nothing can free a header that is not valid: give back what we got.
       for (void*& page : header->pages) {

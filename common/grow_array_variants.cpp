@@ -67,11 +67,12 @@ bool GetPtr(const Header* header, Index<Header> index, void** element) {
 
 }  // namespace
 
-bool GrowArrayU32Create(std::uint32_t capacity, std::uint64_t elementSize,
-                        GrowArrayU32* header) {
+bool GrowArrayU32Create(std::uint32_t capacity, std::uint64_t elementSize, GrowArrayU32* header) {
   return Create(capacity, elementSize, header);
 }
-bool GrowArrayU32Free(GrowArrayU32* header) { return Free(header); }
+bool GrowArrayU32Free(GrowArrayU32* header) {
+  return Free(header);
+}
 bool GrowArrayU32Set(GrowArrayU32* header, std::uint32_t index, const void* element) {
   return SetGrowBy(header, index, element, kGrowArrayDefaultStep);
 }
@@ -85,14 +86,19 @@ bool GrowArrayU32Get(const GrowArrayU32* header, std::uint32_t index, void* elem
 bool GrowArrayU32GetPtr(const GrowArrayU32* header, std::uint32_t index, void** element) {
   return GetPtr(header, index, element);
 }
-std::uint32_t GrowArrayU32GetCount(const GrowArrayU32* header) { return header->count; }
-std::int32_t GrowArrayU32LiveCount() { return Variant<GrowArrayU32>::Live(); }
+std::uint32_t GrowArrayU32GetCount(const GrowArrayU32* header) {
+  return header->count;
+}
+std::int32_t GrowArrayU32LiveCount() {
+  return Variant<GrowArrayU32>::Live();
+}
 
-bool GrowArrayU64Create(std::uint64_t capacity, std::uint64_t elementSize,
-                        GrowArrayU64* header) {
+bool GrowArrayU64Create(std::uint64_t capacity, std::uint64_t elementSize, GrowArrayU64* header) {
   return Create(capacity, elementSize, header);
 }
-bool GrowArrayU64Free(GrowArrayU64* header) { return Free(header); }
+bool GrowArrayU64Free(GrowArrayU64* header) {
+  return Free(header);
+}
 bool GrowArrayU64Set(GrowArrayU64* header, std::uint64_t index, const void* element) {
   return SetGrowBy(header, index, element, kGrowArrayDefaultStep);
 }
@@ -106,5 +112,9 @@ bool GrowArrayU64Get(const GrowArrayU64* header, std::uint64_t index, void* elem
 bool GrowArrayU64GetPtr(const GrowArrayU64* header, std::uint64_t index, void** element) {
   return GetPtr(header, index, element);
 }
-std::uint64_t GrowArrayU64GetCount(const GrowArrayU64* header) { return header->count; }
-std::int32_t GrowArrayU64LiveCount() { return Variant<GrowArrayU64>::Live(); }
+std::uint64_t GrowArrayU64GetCount(const GrowArrayU64* header) {
+  return header->count;
+}
+std::int32_t GrowArrayU64LiveCount() {
+  return Variant<GrowArrayU64>::Live();
+}

@@ -39,13 +39,11 @@ bool GrowArrayU32Free(GrowArrayU32* header);
 // Copies the element into slot `index` (at most the capacity); at the
 // capacity the block first grows by 50 slots (SetGrowBy: by `step`, where 0
 // or less means 50). At or past the count the count rises by one.
-[[nodiscard]] bool GrowArrayU32Set(GrowArrayU32* header, std::uint32_t index,
-                                   const void* element);
+[[nodiscard]] bool GrowArrayU32Set(GrowArrayU32* header, std::uint32_t index, const void* element);
 [[nodiscard]] bool GrowArrayU32SetGrowBy(GrowArrayU32* header, std::uint32_t index,
                                          const void* element, std::int32_t step);
 // Copies slot `index` (below the capacity) into `element`.
-[[nodiscard]] bool GrowArrayU32Get(const GrowArrayU32* header, std::uint32_t index,
-                                   void* element);
+[[nodiscard]] bool GrowArrayU32Get(const GrowArrayU32* header, std::uint32_t index, void* element);
 [[nodiscard]] bool GrowArrayU32GetPtr(const GrowArrayU32* header, std::uint32_t index,
                                       void** element);
 // The count field, unchecked.
@@ -55,12 +53,10 @@ std::int32_t GrowArrayU32LiveCount();
 [[nodiscard]] bool GrowArrayU64Create(std::uint64_t capacity, std::uint64_t elementSize,
                                       GrowArrayU64* header);
 bool GrowArrayU64Free(GrowArrayU64* header);
-[[nodiscard]] bool GrowArrayU64Set(GrowArrayU64* header, std::uint64_t index,
-                                   const void* element);
+[[nodiscard]] bool GrowArrayU64Set(GrowArrayU64* header, std::uint64_t index, const void* element);
 [[nodiscard]] bool GrowArrayU64SetGrowBy(GrowArrayU64* header, std::uint64_t index,
                                          const void* element, std::int32_t step);
-[[nodiscard]] bool GrowArrayU64Get(const GrowArrayU64* header, std::uint64_t index,
-                                   void* element);
+[[nodiscard]] bool GrowArrayU64Get(const GrowArrayU64* header, std::uint64_t index, void* element);
 [[nodiscard]] bool GrowArrayU64GetPtr(const GrowArrayU64* header, std::uint64_t index,
                                       void** element);
 std::uint64_t GrowArrayU64GetCount(const GrowArrayU64* header);

@@ -27,7 +27,9 @@ std::string MemoryLogPath() {
   return (folder / kMemoryLogName).string();
 }
 
-void SetMemoryLogPath(std::string path) { PathOverride() = std::move(path); }
+void SetMemoryLogPath(std::string path) {
+  PathOverride() = std::move(path);
+}
 
 void WriteMemoryLog(const char* text) {
   std::FILE* log = std::fopen(MemoryLogPath().c_str(), "a+");

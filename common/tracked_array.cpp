@@ -114,12 +114,12 @@ bool ScanLive(std::int32_t from, std::int32_t* callerId, std::int32_t* entryInde
 
 }  // namespace
 
-bool TrackedGrowArrayCreate(std::int32_t callerId, std::int32_t capacity,
-                            std::uint64_t elementSize, TrackedGrowArray* header) {
+bool TrackedGrowArrayCreate(std::int32_t callerId, std::int32_t capacity, std::uint64_t elementSize,
+                            TrackedGrowArray* header) {
   if (capacity < 0) return false;
   if (capacity < kGrowArrayMinCapacity) capacity = kGrowArrayMinCapacity;
-  const bool created = detail::CreateArray(header, capacity, elementSize, kGrowArrayMaxBytes,
-                                           detail::LiveCounter());
+  const bool created =
+      detail::CreateArray(header, capacity, elementSize, kGrowArrayMaxBytes, detail::LiveCounter());
   Register(kTrackedPlain, callerId, created, header);
   return created;
 }

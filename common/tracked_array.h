@@ -79,8 +79,8 @@ bool TrackedGrowArrayFree(TrackedGrowArray* header);
 bool TrackedPagedGrowArrayFree(TrackedPagedGrowArray* header);
 [[nodiscard]] bool TrackedPagedGrowArraySet(TrackedPagedGrowArray* header, std::int32_t index,
                                             const void* element, std::int32_t step);
-[[nodiscard]] bool TrackedPagedGrowArrayGet(const TrackedPagedGrowArray* header,
-                                            std::int32_t index, void* element);
+[[nodiscard]] bool TrackedPagedGrowArrayGet(const TrackedPagedGrowArray* header, std::int32_t index,
+                                            void* element);
 
 // The index of the first registry entry with that sequence number.
 [[nodiscard]] bool FindTrackedArray(std::int32_t sequence, std::int32_t* entryIndex);

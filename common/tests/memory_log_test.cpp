@@ -21,7 +21,8 @@ class MemoryLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = fs::path(::testing::TempDir()) /
-              ("memory_log_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("memory_log_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     log_ = (folder_ / "log.txt").string();
