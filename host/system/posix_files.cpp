@@ -67,14 +67,26 @@ bool IsRootFolder(const std::string& native) {
   return root;
 }
 
-struct FdCloser {
-  void operator()(int* fd) const {
-    if (*fd >= 0) close(*fd);
-    delete fd;
+// Owns a file descriptor.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
   }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closes now; false when closing reported an error (a write that failed late).
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
 };
-using Fd = std::unique_ptr<int, FdCloser>;
-Fd MakeFd(int fd) { return Fd(new int(fd)); }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -200,29 +212,29 @@ bool CopyFile(std::wstring_view from, std::wstring_view to, bool overwrite) {
     if (!overwrite || S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0) return false;
   }
 
-  Fd in = MakeFd(open(source->c_str(), O_RDONLY | O_CLOEXEC));
-  if (*in < 0) return false;
+  Fd in(open(source->c_str(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) return false;
   // The copy is written beside the target and renamed over it at the end, so
   // a failure never leaves a partial target.
   std::string temp = FolderOf(*target) + "/.copy-XXXXXX";
-  Fd out = MakeFd(mkstemp(temp.data()));
-  if (*out < 0) return false;
+  Fd out(mkstemp(temp.data()));
+  if (out.get() < 0) return false;
   bool ok = true;
   char buffer[65536];
   for (;;) {
-    const ssize_t n = read(*in, buffer, sizeof buffer);
+    const ssize_t n = read(in.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ok = false;
     if (n <= 0) break;
-    if (!WriteAll(*out, buffer, static_cast<std::size_t>(n))) {
+    if (!WriteAll(out.get(), buffer, static_cast<std::size_t>(n))) {
       ok = false;
       break;
     }
   }
   // The copy keeps the source's permissions and last write time.
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  ok = ok && fchmod(*out, st.st_mode & 07777) == 0 && futimens(*out, times) == 0;
-  ok = close(*out.release()) == 0 && ok;
+  ok = ok && fchmod(out.get(), st.st_mode & 07777) == 0 && futimens(out.get(), times) == 0;
+  ok = out.Close() && ok;
   if (ok) {
     if (overwrite) {
       ok = rename(temp.c_str(), target->c_str()) == 0;
