@@ -1,0 +1,389 @@
+#include "gml/settings/settings_record.h"
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "common/text.h"
+#include "gml/settings/text_fields.h"
+#include "gml/settings/text_file.h"
+
+using gml_settings::FindLabel;
+using gml_settings::Format;
+using gml_settings::LineReader;
+using gml_settings::ReadInt;
+using gml_settings::ReadReal;
+using gml_settings::SafeFileWriter;
+
+namespace {
+
+using Record = OS_GML_ACAD_Definitions;
+using Member = std::variant<std::int32_t Record::*, std::uint8_t Record::*, double Record::*,
+                            std::wstring Record::*, std::array<std::int32_t, 5> Record::*>;
+
+// How a key is laid out in the written file.
+enum class Layout {
+  C2,  // comment, empty line, key line, two empty lines
+  C0,  // comment, empty line, key line
+  K2,  // key line, two empty lines
+  K0,  // key line alone
+};
+
+// How a line with the key's label sets the member.
+enum class Rule {
+  Yes,       // 1 unless the line holds ":] No"
+  No,        // 0 unless the line holds ":] Yes"
+  Range,     // integer; outside lo..hi gives the fallback
+  Int,       // integer, no check
+  Text,      // the value text; empty leaves the member
+  TextOr,    // the value text; empty gives the default text
+  Folder,    // as TextOr, then a separator appended when missing
+  AnyText,   // the value text, also when empty
+  Real,      // real number
+  FiveInts,  // up to five integers; missing ones keep their values
+};
+
+struct Key {
+  const char* label;
+  const char* comment;  // null: none
+  Layout layout;
+  Member member;
+  Rule rule;
+  int order;  // precedence when a line holds several labels: lowest wins
+  std::int32_t lo = 0, hi = 0, fallback = 0;
+  const wchar_t* text = nullptr;  // default text of TextOr and Folder
+};
+
+constexpr char kFirstComment[] = "# Use Code Lookup table, Yes or No";
+
+// Every key in the order of the written file.
+const Key kKeys[] = {
+    {"[Use Code Look Up Table:] ", kFirstComment, Layout::C2, &Record::useCodeLookupTable, Rule::Yes, 45},
+    {"[Use Symbol Look Up Table:] ", "# Use Symbol Lookup table, Yes or No", Layout::C2,
+     &Record::useSymbolLookupTable, Rule::Yes, 44},
+    {"[Mark Term beside a point:] ", "# Mark Term (if any) beside a Topographic Point, Yes or No",
+     Layout::C2, &Record::markTermBesidePoint, Rule::Yes, 43},
+    {"[Mark Term beside a symbol:] ", "# Mark Term (if any) beside a Cartographic Symbol, Yes or No",
+     Layout::C2, &Record::markTermBesideSymbol, Rule::Yes, 42},
+    {"[Include Zarn's HA stuff:] ", "# Include Zarn's HA stuff, Yes or No", Layout::C2,
+     &Record::includeZarnsHaStuff, Rule::Yes, 46},
+    {"[Attributions to xdata:] ", "# Attributes to XData in AutoCAD, 0=none, 1=toids only, 2=all",
+     Layout::C2, &Record::attributesToXdata, Rule::Range, 21, 0, 2, 1},
+    {"[Attributions to odata:] ",
+     "# Attributes to Object Data in Autodesk Map, 0=none, 1=toids only, 2=all", Layout::C2,
+     &Record::attributesToOdata, Rule::Range, 22, 0, 2, 1},
+    {"[Attributions to SDF:] ", "# Attributes to SDF file, Yes or No", Layout::C2,
+     &Record::attributesToSdf, Rule::No, 24},
+    {"[Attributions to SDF file ID:] ",
+     "# Attributes to SDF file ID. E.g. in \"ABC_topo_polyline.sdf\" the \"ABC_\" is the ID",
+     Layout::C2, &Record::sdfFileId, Rule::TextOr, 15, 0, 0, 0, L"Orvane001_"},
+    {"[Attributions to SDF files' directory:] ", "# Attributes to SDF files' directory", Layout::C2,
+     &Record::sdfDirectory, Rule::Folder, 17, 0, 0, 0, L"c:\\"},
+    {"[Attributions to CSV:] ", "# Attributes to CSV file, 0=none, 1=toids only, 2=all", Layout::C2,
+     &Record::attributesToCsv, Rule::Range, 23, 0, 2, 1},
+    {"[Attributions to CSV file ID:] ",
+     "# Attributes to CSV file ID. E.g. in \"ABC_topo_polyline.csv\" the \"ABC_\" is the ID",
+     Layout::C2, &Record::csvFileId, Rule::TextOr, 14, 0, 0, 0, L"Orvane001_"},
+    {"[Attributions to CSV files' directory:] ", "# Attributes to CSV files' directory", Layout::C2,
+     &Record::csvDirectory, Rule::Folder, 16, 0, 0, 0, L"c:\\"},
+    {"[Layers defined by:] ", "# Layers defined by, 0=feature ID, 1=lookup table", Layout::C2,
+     &Record::layersDefinedBy, Rule::Range, 7, 0, 1, 1},
+    {"[Points and symbols as:] ",
+     "# Points and symbols as, 0=block lookup table, 1=fixed blocks, 2=points", Layout::C2,
+     &Record::pointsAndSymbolsAs, Rule::Range, 8, 0, 2, 0},
+    {"[If fcode not found then:] ", "# If fcode not found then, 0=acad point, 1=ignore, 2=fixed block",
+     Layout::C0, &Record::ifCodeNotFound, Rule::Range, 12, 0, 2, 0},
+    {"[If fcode layer not found then:] ",
+     "# If fcode layer not found then, 0=code as layer, 1=ignore, 2=fixed layer", Layout::C0,
+     &Record::ifCodeLayerNotFound, Rule::Range, 9, 0, 2, 0},
+    {"[Fixed block name:] ", nullptr, Layout::K2, &Record::fixedBlockName, Rule::TextOr, 6, 0, 0, 0,
+     L"apoint"},
+    {"[Set scaling factor:] ",
+     "# Set scaling factor, 0=1:500, 1=1:1250, 2=1:2500, 3=1:10000, 4=Manual value", Layout::C0,
+     &Record::scalingFactorChoice, Rule::Range, 11, 0, 4, 1},
+    {"[Manual scaling factor value:] ", nullptr, Layout::K0, &Record::manualScalingFactor, Rule::Range,
+     10, 1, 5000000, 1250},
+    {"[Input ITN Roads Nodes:] ", nullptr, Layout::K0, &Record::inputRoadNodes, Rule::Yes, 38},
+    {"[Input ITN Roads Links:] ", nullptr, Layout::K0, &Record::inputRoadLinks, Rule::Yes, 40},
+    {"[Input ITN Roads:] ", nullptr, Layout::K0, &Record::inputRoads, Rule::Yes, 39},
+    {"[Input Topographical Lines:] ", nullptr, Layout::K0, &Record::inputTopoLines, Rule::Yes, 41},
+    {"[Input Topographical Points:] ", nullptr, Layout::K0, &Record::inputTopoPoints, Rule::Yes, 36},
+    {"[Input Address Points:] ", nullptr, Layout::K0, &Record::inputAddressPoints, Rule::Yes, 37},
+    {"[Input Cartographical Symbols:] ", nullptr, Layout::K0, &Record::inputCartoSymbols, Rule::Yes, 35},
+    {"[Input Cartographical Text:] ", nullptr, Layout::K0, &Record::inputCartoText, Rule::Yes, 34},
+    {"[Input Polygons:] ", nullptr, Layout::K0, &Record::inputPolygons, Rule::Yes, 33},
+    {"[Filter by property:] ", nullptr, Layout::K0, &Record::filterByProperty, Rule::No, 32},
+    {"[Zoom to limits of data:] ", nullptr, Layout::K0, &Record::zoomToData, Rule::Yes, 19},
+    {"[Draw OS Grid lines:] ", nullptr, Layout::K0, &Record::drawOsGridLines, Rule::Yes, 20},
+    {"[Force Text entities to fixed layer:] ", nullptr, Layout::K0, &Record::forceTextToFixedLayer,
+     Rule::No, 18},
+    {"[Forced Text layer name:] ", nullptr, Layout::K0, &Record::forcedTextLayer, Rule::TextOr, 13, 0,
+     0, 0, L"MasterMap Text"},
+    {"[AutoCAD block scaling factor:] ", nullptr, Layout::K0, &Record::blockScalingFactor, Rule::Real,
+     25},
+    {"[Area filtering:] ", nullptr, Layout::K0, &Record::areaFiltering, Rule::No, 31},
+    {"[Trim lines to area edges:] ", nullptr, Layout::K0, &Record::trimLinesToAreaEdges, Rule::No, 27},
+    {"[Draw polygons as solid hatches:] ", nullptr, Layout::K0, &Record::drawPolygonsAsHatches,
+     Rule::Yes, 28},
+    {"[Plant ACAD blocks (symbols) into polygons:] ", nullptr, Layout::K0,
+     &Record::plantBlocksInPolygons, Rule::Yes, 29},
+    {"[Draw polygons as polylines:] ", nullptr, Layout::K0, &Record::drawPolygonsAsPolylines, Rule::Yes,
+     30},
+    {"[Select lines within area(0) or crossing(1) :] ", nullptr, Layout::K0, &Record::locationMode,
+     Rule::Range, 26, 0, 1, 0},
+    {"[Save departed features:] ", nullptr, Layout::K0, &Record::saveDepartedFeatures, Rule::No, 1},
+    {"[Saved departed features layer:] ", nullptr, Layout::K0, &Record::departedFeaturesLayer,
+     Rule::TextOr, 5, 0, 0, 0, L"Departed Features"},
+    {"[Code lookup table file name:] ", nullptr, Layout::K0, &Record::codeTableFileName, Rule::TextOr,
+     4, 0, 0, 0, L"lwh_gml_codelookup.ovc"},
+    {"[Symbol lookup table file name:] ", nullptr, Layout::K0, &Record::symbolTableFileName,
+     Rule::TextOr, 3, 0, 0, 0, L"lwh_gml_symbollookup.ovs"},
+    {"[Symbology lookup table file name:] ", nullptr, Layout::K0, &Record::symbologyTableFileName,
+     Rule::TextOr, 2, 0, 0, 0, L"lwh_gml_symbologylookup.ovl"},
+    {"[Road layer way (0=by road name, 1=fixed):] ", nullptr, Layout::K0, &Record::roadLayerWay,
+     Rule::Range, 47, 0, 1, 0},
+    {"[Road fixed layer name:] ", nullptr, Layout::K0, &Record::roadFixedLayer, Rule::Text, 48},
+    {"[Road fixed layer color:] ", nullptr, Layout::K0, &Record::roadFixedLayerColour, Rule::Int, 49},
+    {"[Road layer is on:] ", nullptr, Layout::K0, &Record::roadLayerOn, Rule::Yes, 50},
+    {"[Road layer is frozen:] ", nullptr, Layout::K0, &Record::roadLayerFrozen, Rule::Yes, 51},
+    {"[Road layer is locked:] ", nullptr, Layout::K0, &Record::roadLayerLocked, Rule::Yes, 52},
+    {"[Road link layer way (0=by avalue, 1=fixed):] ", nullptr, Layout::K0, &Record::roadLinkLayerWay,
+     Rule::Range, 53, 0, 1, 0},
+    {"[Road link layer value (0=term, 1=nature, 2=term+nature):] ", nullptr, Layout::K0,
+     &Record::roadLinkLayerValue, Rule::Range, 55, 0, 2, 0},
+    {"[Road link fixed layer name:] ", nullptr, Layout::K0, &Record::roadLinkFixedLayer, Rule::Text, 54},
+    {"[Road link fixed layer color:] ", nullptr, Layout::K0, &Record::roadLinkFixedLayerColour,
+     Rule::Int, 56},
+    {"[Road link layer is on:] ", nullptr, Layout::K0, &Record::roadLinkLayerOn, Rule::Yes, 57},
+    {"[Road link layer is frozen:] ", nullptr, Layout::K0, &Record::roadLinkLayerFrozen, Rule::Yes, 58},
+    {"[Road link layer is locked:] ", nullptr, Layout::K0, &Record::roadLinkLayerLocked, Rule::Yes, 59},
+    {"[Road node marking way (0=acad point, 1=symbol block):] ", nullptr, Layout::K0,
+     &Record::roadNodeMarkingWay, Rule::Range, 60, 0, 1, 0},
+    {"[Road node layer name:] ", nullptr, Layout::K0, &Record::roadNodeLayer, Rule::Text, 62},
+    {"[Road node block name:] ", nullptr, Layout::K0, &Record::roadNodeBlock, Rule::Text, 64},
+    {"[Road node layer color:] ", nullptr, Layout::K0, &Record::roadNodeLayerColour, Rule::Int, 66},
+    {"[Road node layer is on:] ", nullptr, Layout::K0, &Record::roadNodeLayerOn, Rule::Yes, 68},
+    {"[Road node layer is frozen:] ", nullptr, Layout::K0, &Record::roadNodeLayerFrozen, Rule::Yes, 70},
+    {"[Road node layer is locked:] ", nullptr, Layout::K0, &Record::roadNodeLayerLocked, Rule::Yes, 72},
+    {"[Address point marking way (0=acad point, 1=symbol block):] ", nullptr, Layout::K0,
+     &Record::addressMarkingWay, Rule::Range, 61, 0, 1, 0},
+    {"[Address point layer name:] ", nullptr, Layout::K0, &Record::addressLayer, Rule::Text, 63},
+    {"[Address point block name:] ", nullptr, Layout::K0, &Record::addressBlock, Rule::Text, 65},
+    {"[Address point layer color:] ", nullptr, Layout::K0, &Record::addressLayerColour, Rule::Int, 67},
+    {"[Address point layer is on:] ", nullptr, Layout::K0, &Record::addressLayerOn, Rule::Yes, 69},
+    {"[Address point layer is frozen:] ", nullptr, Layout::K0, &Record::addressLayerFrozen, Rule::Yes,
+     71},
+    {"[Address point layer is locked:] ", nullptr, Layout::K0, &Record::addressLayerLocked, Rule::Yes,
+     73},
+    {"[Read Postal address:] ", nullptr, Layout::K0, &Record::readPostalAddress, Rule::Yes, 74},
+    {"[Read BS7666:] ", nullptr, Layout::K0, &Record::readBs7666, Rule::Yes, 75},
+    {"[Read Address authority:] ", nullptr, Layout::K0, &Record::readAddressAuthority, Rule::Yes, 76},
+    {"[Read Address status:] ", nullptr, Layout::K0, &Record::readAddressStatus, Rule::Yes, 77},
+    {"[Path to OS tile files:] ", nullptr, Layout::K0, &Record::osTilePath, Rule::AnyText, 78},
+    {"[OS tiles insert mode (0=Xref, 1=Block, 2=Block (exploded)):] ", nullptr, Layout::K0,
+     &Record::osTileInsertMode, Rule::Int, 79},
+    {"[OS tiles area matching mode (0=fully in, 1=partially in):] ", nullptr, Layout::K0,
+     &Record::osTileMatchingMode, Rule::Int, 80},
+    {"[OS tiles selection method (0=picked points, 1=areas and crossing polylines):] ", nullptr,
+     Layout::K0, &Record::osTileSelectionMethod, Rule::Int, 81},
+    {"[Use a prefix in ITN layer names:] ", nullptr, Layout::K0, &Record::useItnLayerPrefix, Rule::Yes,
+     82},
+    {"[Prefix for ITN layer names:] ", nullptr, Layout::K0, &Record::itnLayerPrefix, Rule::Text, 83},
+    {"[Edge buffering accuracy, number of points (lo med hi vhi ehi):] ", nullptr, Layout::K0,
+     &Record::edgeBufferingPoints, Rule::FiveInts, 84},
+    {"[Symbol placement persistance, wait time in seconds (lo med hi vhi ehi):] ", nullptr,
+     Layout::K0, &Record::placementWaitSeconds, Rule::FiveInts, 85},
+};
+constexpr int kKeyCount = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
+static_assert(kKeyCount == 85);
+
+// The key after which "# Other parameters" stands.
+constexpr std::string_view kLastScalingLabel = "[Manual scaling factor value:] ";
+
+// The value of a line: the text after its first ":] ".
+std::string_view ValueOf(std::string_view line) {
+  std::size_t at = line.find(":] ");
+  return at == std::string_view::npos ? std::string_view() : line.substr(at + 3);
+}
+
+bool HasSeparatorAtEnd(const std::wstring& text) {
+  return !text.empty() && (text.back() == L'\\' || text.back() == L'/');
+}
+
+void ReadFiveInts(std::string_view value, std::array<std::int32_t, 5>* levels) {
+  std::size_t i = 0;
+  for (std::int32_t& level : *levels) {
+    while (i < value.size() && value[i] == ' ') ++i;
+    std::size_t start = i;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+')) ++i;
+    std::size_t digits = i;
+    while (i < value.size() && value[i] >= '0' && value[i] <= '9') ++i;
+    if (i == digits) return;  // no integer here: this level and the rest keep theirs
+    level = ReadInt(value.substr(start, i - start));
+    if (i < value.size() && value[i] != ' ') return;
+  }
+}
+
+void ApplyKey(Record* record, const Key& key, std::string_view line) {
+  std::string_view value = ValueOf(line);
+  switch (key.rule) {
+    case Rule::Yes: {
+      std::int32_t v = line.find(":] No") == std::string_view::npos ? 1 : 0;
+      if (auto m = std::get_if<std::int32_t Record::*>(&key.member)) record->**m = v;
+      if (auto m = std::get_if<std::uint8_t Record::*>(&key.member))
+        record->**m = static_cast<std::uint8_t>(v);
+      break;
+    }
+    case Rule::No: {
+      std::int32_t v = line.find(":] Yes") == std::string_view::npos ? 0 : 1;
+      if (auto m = std::get_if<std::int32_t Record::*>(&key.member)) record->**m = v;
+      if (auto m = std::get_if<std::uint8_t Record::*>(&key.member))
+        record->**m = static_cast<std::uint8_t>(v);
+      break;
+    }
+    case Rule::Range: {
+      std::int32_t v = ReadInt(value);
+      record->*std::get<std::int32_t Record::*>(key.member) =
+          (v < key.lo || v > key.hi) ? key.fallback : v;
+      break;
+    }
+    case Rule::Int:
+      record->*std::get<std::int32_t Record::*>(key.member) = ReadInt(value);
+      break;
+    case Rule::Real:
+      record->*std::get<double Record::*>(key.member) = ReadReal(value);
+      break;
+    case Rule::Text:
+      if (!value.empty()) record->*std::get<std::wstring Record::*>(key.member) = NarrowToWide(value);
+      break;
+    case Rule::TextOr:
+    case Rule::Folder: {
+      std::wstring& text = record->*std::get<std::wstring Record::*>(key.member);
+      text = value.empty() ? std::wstring(key.text) : NarrowToWide(value);
+      if (key.rule == Rule::Folder && !HasSeparatorAtEnd(text)) text += L'/';
+      break;
+    }
+    case Rule::AnyText:
+      record->*std::get<std::wstring Record::*>(key.member) = NarrowToWide(value);
+      break;
+    case Rule::FiveInts:
+      ReadFiveInts(value, &(record->*std::get<std::array<std::int32_t, 5> Record::*>(key.member)));
+      break;
+  }
+}
+
+std::string ValueText(const Record& record, const Key& key) {
+  switch (key.rule) {
+    case Rule::Yes:
+    case Rule::No: {
+      std::int32_t v = 0;
+      if (auto m = std::get_if<std::int32_t Record::*>(&key.member)) v = record.**m;
+      if (auto m = std::get_if<std::uint8_t Record::*>(&key.member)) v = record.**m;
+      return v != 0 ? "Yes" : "No";
+    }
+    case Rule::Range:
+    case Rule::Int:
+      return Format("%d", record.*std::get<std::int32_t Record::*>(key.member));
+    case Rule::Real:
+      return Format("%lf", record.*std::get<double Record::*>(key.member));
+    case Rule::Text:
+    case Rule::TextOr:
+    case Rule::Folder:
+    case Rule::AnyText:
+      return WideToNarrow(record.*std::get<std::wstring Record::*>(key.member));
+    case Rule::FiveInts: {
+      const auto& levels = record.*std::get<std::array<std::int32_t, 5> Record::*>(key.member);
+      return Format(" %d %d %d %d %d", levels[0], levels[1], levels[2], levels[3], levels[4]);
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+OS_GML_ACAD_Definitions::OS_GML_ACAD_Definitions() {
+  bool ok = GrowArrayCreate(50, sizeof(CodeLookupEntry), &codeTable);
+  ok = GrowArrayCreate(50, sizeof(SymbolLookupEntry), &symbolTable) && ok;
+  ok = GrowArrayCreate(50, sizeof(SymbologySet), &symbologySets) && ok;
+  constructionFailed = ok ? 0 : 1;
+}
+
+OS_GML_ACAD_Definitions::~OS_GML_ACAD_Definitions() {
+  if (codeTable.marker == kGrowArrayMarker) {
+    ClearCodeTable();
+    GrowArrayFree(&codeTable);
+  }
+  if (symbologySets.marker == kGrowArrayMarker) {
+    ClearSymbologySets();
+    GrowArrayFree(&symbologySets);
+  }
+  if (symbolTable.marker == kGrowArrayMarker) GrowArrayFree(&symbolTable);
+}
+
+std::wstring OS_GML_ACAD_Definitions::TablePath(const std::wstring& fileName) const {
+  return supportFolder + fileName;
+}
+
+bool OS_GML_ACAD_Definitions::LoadSettings(const std::wstring& path, bool setFolder) {
+  osTilePath.clear();
+  osTileInsertMode = 0;
+  osTileMatchingMode = 1;
+  osTileSelectionMethod = 1;
+  settingsPath = path;
+  if (setFolder) {
+    std::size_t at = path.find_last_of(L"\\/");
+    supportFolder = at == std::wstring::npos ? std::wstring() : path.substr(0, at + 1);
+  }
+
+  LineReader reader(path, 510);
+  std::string line;
+  while (reader.Ok() && reader.Next(&line)) {
+    const Key* chosen = nullptr;
+    for (const Key& key : kKeys) {
+      if (line.find(key.label) == std::string::npos) continue;
+      if (chosen == nullptr || key.order < chosen->order) chosen = &key;
+    }
+    if (chosen != nullptr) ApplyKey(this, *chosen, line);
+  }
+  if (includeZarnsHaStuff == 0) attributesToSdf = 0;
+  return true;
+}
+
+bool OS_GML_ACAD_Definitions::SaveSettings() {
+  if (settingsPath.size() < 5) settingsPath = L"lwh_gml.ini";
+  SafeFileWriter out(settingsPath);
+  if (!out.Ok()) return false;
+
+  // The user's own lines stand above the first key's comment.
+  LineReader old(settingsPath, 510);
+  std::string line;
+  bool cut = false;
+  while (old.Ok() && old.Next(&line, &cut)) {
+    if (line.find(kFirstComment) != std::string::npos) break;
+    if (cut) {
+      out.Text(line);
+    } else {
+      out.Line(line);
+    }
+  }
+
+  for (int i = 0; i < kKeyCount; ++i) {
+    const Key& key = kKeys[i];
+    if (key.comment != nullptr) {
+      if (i == 1 || i == 2) out.Line("");
+      out.Line(key.comment);
+      out.Line("");
+    }
+    std::string keyLine = std::string(key.label) + ValueText(*this, key);
+    out.Line(keyLine);
+    if (key.layout == Layout::C2 || key.layout == Layout::K2) {
+      out.Line("");
+      out.Line("");
+    }
+    if (key.label == kLastScalingLabel) {
+      out.Line("# Other parameters");
+      out.Line("");
+    }
+  }
+  return out.Commit();
+}
