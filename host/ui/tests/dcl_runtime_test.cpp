@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "host/editor/support_path.h"
 #include "host/ui/modal.h"
 #include "host/ui/tests/ui_test_support.h"
@@ -46,7 +48,7 @@ TEST_F(DclRuntimeTest, LoadAndNewDialogFailures) {
   EXPECT_LT(LoadDialog(L"g_missing.dcl"), 0);
   EXPECT_TRUE(Shown().Contains("dcl", L"load_dialog g_missing.dcl: not found"));
 
-  const fs::path bad = fs::temp_directory_path() / "host_ui_bad_syntax.dcl";
+  const fs::path bad = fs::temp_directory_path() / ("host_ui_bad_syntax_" + std::to_string(::getpid()) + ".dcl");
   std::ofstream(bad) << "bad : dialog {\n  label = \"x\"\n}\n";
   SetDclFileFinder([&](const std::wstring&) -> std::optional<std::wstring> { return bad.wstring(); });
   EXPECT_LT(LoadDialog(L"bad.dcl"), 0);
