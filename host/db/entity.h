@@ -1,0 +1,160 @@
+// The entities a drawing holds: their common properties and the geometry of
+// each kind.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "host/db/values.h"
+#include "host/db/xdata.h"
+
+namespace host::db {
+
+inline constexpr int kColorByBlock = 0;
+inline constexpr int kColorByLayer = 256;
+
+struct LineData {
+  Point3 start;
+  Point3 end;
+};
+
+struct CircleData {
+  Point3 center;
+  double radius = 0;
+};
+
+// Angles in radians, counter-clockwise from the x axis.
+struct ArcData {
+  Point3 center;
+  double radius = 0;
+  double startAngle = 0;
+  double endAngle = 0;
+};
+
+struct PointData {
+  Point3 position;
+};
+
+// Justification as DXF numbers it (groups 72 and 73).
+enum class TextHorizontal : std::int16_t { kLeft = 0, kCenter = 1, kRight = 2, kAligned = 3, kMiddle = 4, kFit = 5 };
+enum class TextVertical : std::int16_t { kBase = 0, kBottom = 1, kMiddle = 2, kTop = 3 };
+
+struct TextData {
+  Point3 position;           // the first alignment point (group 10)
+  Point3 alignment;          // the second alignment point (group 11), used unless left/base
+  double height = 0;
+  double rotation = 0;       // radians
+  double widthFactor = 1;
+  std::wstring text;
+  std::uint64_t style = 0;   // text style handle; 0 takes the database's current style
+  TextHorizontal horizontal = TextHorizontal::kLeft;
+  TextVertical vertical = TextVertical::kBase;
+};
+
+// A vertex of a lightweight polyline. A negative width takes the polyline's
+// constant width.
+struct LwVertex {
+  double x = 0;
+  double y = 0;
+  double bulge = 0;
+  double startWidth = 0;
+  double endWidth = 0;
+};
+
+struct LwPolylineData {
+  std::vector<LwVertex> vertices;
+  bool closed = false;
+  bool plinegen = false;      // linetype generated along the whole polyline
+  double constantWidth = 0;
+  double elevation = 0;
+  Point3 normal{0, 0, 1};
+};
+
+// Polyline header flags (group 70).
+inline constexpr int kPolylineClosed = 1;
+inline constexpr int kPolylineSplineFit = 4;
+inline constexpr int kPolyline3d = 8;
+inline constexpr int kPolylinePlinegen = 128;
+// Vertex flags (group 70).
+inline constexpr int kVertexSplineFrame = 16;
+inline constexpr int kVertex3d = 32;
+
+// The header of a 2D or 3D polyline; its vertices and end marker are
+// entities of their own, listed in `vertices` and `seqEnd`.
+struct PolylineData {
+  int flags = 0;
+  double elevation = 0;
+  double startWidth = 0;
+  double endWidth = 0;
+  Point3 normal{0, 0, 1};
+  std::vector<std::uint64_t> vertices;
+  std::uint64_t seqEnd = 0;
+};
+
+struct VertexData {
+  Point3 position;
+  double bulge = 0;
+  double startWidth = 0;
+  double endWidth = 0;
+  int flags = 0;
+};
+
+struct SeqEndData {};
+
+// A boundary path of a hatch: a polyline loop of points with bulges.
+// Flags as DXF numbers them (group 92): 1 external, 16 outermost; the
+// polyline bit (2) is always set on output.
+inline constexpr int kLoopExternal = 1;
+inline constexpr int kLoopPolyline = 2;
+struct HatchLoop {
+  int flags = 0;
+  bool closed = true;
+  std::vector<LwVertex> points;  // x, y, bulge (widths unused)
+};
+
+struct HatchData {
+  double elevation = 0;
+  Point3 normal{0, 0, 1};
+  std::wstring pattern = L"SOLID";
+  bool solid = true;
+  bool associative = false;
+  int style = 0;  // 0 normal, 1 outer, 2 ignore
+  std::vector<HatchLoop> loops;
+};
+
+struct InsertData {
+  std::uint64_t block = 0;  // block record handle
+  Point3 position;
+  Point3 scale{1, 1, 1};
+  double rotation = 0;  // radians
+  Point3 normal{0, 0, 1};
+};
+
+using EntityData = std::variant<LineData, ArcData, CircleData, PointData, TextData, LwPolylineData,
+                                PolylineData, VertexData, SeqEndData, HatchData, InsertData>;
+
+enum class EntityType { kLine, kArc, kCircle, kPoint, kText, kLwPolyline, kPolyline, kVertex, kSeqEnd, kHatch, kInsert };
+
+// The DXF type name ("LINE", "LWPOLYLINE", ...).
+const wchar_t* TypeName(EntityType type);
+std::optional<EntityType> TypeFromName(std::wstring_view name);  // case ignored
+EntityType TypeOf(const EntityData& data);
+
+struct Entity {
+  std::uint64_t handle = 0;
+  std::uint64_t owner = 0;   // block record; the polyline for vertices and end markers
+  std::uint64_t layer = 0;   // layer record handle
+  std::int16_t color = kColorByLayer;
+  bool erased = false;
+  std::size_t order = 0;     // place in the owner block record's list
+  EntityData data;
+  Xdata xdata;
+
+  EntityType Type() const { return TypeOf(data); }
+};
+
+}  // namespace host::db

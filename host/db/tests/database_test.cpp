@@ -1,0 +1,109 @@
+#include "host/db/database.h"
+
+#include <gtest/gtest.h>
+
+namespace host::db {
+namespace {
+
+TEST(Database, NewDrawingHasDefaultContent) {
+  Database db;
+  EXPECT_FALSE(db.ModelSpace().IsNull());
+  EXPECT_FALSE(db.Layer(L"0").IsNull());
+  EXPECT_FALSE(db.Linetype(L"continuous").IsNull());
+  EXPECT_FALSE(db.TextStyle(L"STANDARD").IsNull());
+  EXPECT_FALSE(db.AppId(L"ACAD").IsNull());
+  EXPECT_EQ(db.CurrentLayer(), db.Layer(L"0"));
+  EXPECT_NE(db.ActiveViewport(), nullptr);
+
+  Database empty(Database::Content::kEmpty);
+  EXPECT_TRUE(empty.ModelSpace().IsNull());
+  EXPECT_TRUE(empty.Layer(L"0").IsNull());
+  EXPECT_EQ(empty.ActiveViewport(), nullptr);
+}
+
+TEST(Database, TableNamesAreCheckedAndCompareWithoutCase) {
+  Database db;
+  LayerRecord layer;
+  layer.name = L"Roads";
+  layer.color = 3;
+  ObjectId roads = db.AddLayer(layer);
+  ASSERT_FALSE(roads.IsNull());
+  EXPECT_EQ(db.Layer(L"ROADS"), roads);
+  EXPECT_TRUE(db.AddLayer(layer).IsNull());  // taken
+  EXPECT_EQ(db.LayerRecordOf(roads)->linetype, db.Linetype(L"CONTINUOUS").handle);
+
+  for (const wchar_t* bad : {L"", L"a?b", L"a*b", L"a<b", L"a/b", L"a\\b", L"a,b"}) {
+    EXPECT_EQ(db.RegisterApp(bad), RegisterResult::kInvalidName) << bad;
+  }
+  EXPECT_EQ(db.RegisterApp(L"LARCHWORKS_XGML_OSGB_ABCDEFGHRA"), RegisterResult::kAdded);
+  EXPECT_EQ(db.RegisterApp(L"larchworks_xgml_osgb_abcdefghra"), RegisterResult::kExists);
+}
+
+TEST(Database, IdsFindTheirDatabaseUntilItIsGone) {
+  ObjectId id;
+  {
+    Database side;
+    id = side.Append(LineData{{0, 0, 0}, {1, 1, 0}});
+    EXPECT_EQ(DatabaseOf(id), &side);
+    EXPECT_NE(side.EntityOf(id), nullptr);
+    Database other;
+    EXPECT_EQ(other.EntityOf(id), nullptr);  // same handle, other database
+    SetWorkingDatabase(&side);
+  }
+  EXPECT_EQ(DatabaseOf(id), nullptr);
+  EXPECT_EQ(WorkingDatabase(), nullptr);
+}
+
+TEST(Database, WalkGoesThroughPolylineVerticesToTheEndMarker) {
+  Database db;
+  ObjectId line = db.Append(LineData{});
+  PolylineData header;
+  header.flags = kPolyline3d;
+  ObjectId poly = db.AppendPolyline(header, {VertexData{{1, 2, 3}}, VertexData{{4, 5, 6}}});
+  ObjectId circle = db.Append(CircleData{{0, 0, 0}, 2});
+
+  std::vector<EntityType> walk;
+  for (ObjectId at = db.NextEntity(); !at.IsNull(); at = db.NextEntity(at)) walk.push_back(db.EntityOf(at)->Type());
+  EXPECT_EQ(walk, (std::vector<EntityType>{EntityType::kLine, EntityType::kPolyline, EntityType::kVertex,
+                                           EntityType::kVertex, EntityType::kSeqEnd, EntityType::kCircle}));
+  EXPECT_EQ(db.EntityOf(db.NextEntity(poly))->Type(), EntityType::kVertex);
+  EXPECT_TRUE(std::get<VertexData>(db.EntityOf(db.NextEntity(poly))->data).flags & kVertex3d);
+
+  EXPECT_EQ(db.LastEntity(), circle);
+  ASSERT_TRUE(db.Erase(circle));
+  EXPECT_EQ(db.LastEntity(), poly);
+  ASSERT_TRUE(db.Erase(poly));
+  EXPECT_EQ(db.NextEntity(line), ObjectId{});
+  EXPECT_EQ(db.EntitiesIn(db.ModelSpace()), std::vector<ObjectId>{line});
+  ASSERT_TRUE(db.Erase(poly, false));
+  EXPECT_EQ(db.NextEntity(line), poly);
+}
+
+TEST(Database, EntitiesTakeTheCurrentLayerAndStyleAndSetLayerResolvesInTheirDatabase) {
+  Database db;
+  Database side;
+  LayerRecord only;
+  only.name = L"OnlyHere";
+  db.SetCurrentLayer(db.AddLayer(only));
+  ObjectId text = db.Append(TextData{});
+  EXPECT_EQ(db.EntityOf(text)->layer, db.Layer(L"OnlyHere").handle);
+  EXPECT_EQ(std::get<TextData>(db.EntityOf(text)->data).style, db.CurrentTextStyle().handle);
+
+  ObjectId line = side.Append(LineData{});
+  EXPECT_FALSE(side.SetLayer(line, L"OnlyHere"));
+  EXPECT_TRUE(db.SetLayer(text, L"0"));
+}
+
+TEST(Database, ErasingABlockErasesItsEntitiesButNotTheSpaces) {
+  Database db;
+  ObjectId block = db.AddBlock(L"TREE");
+  ObjectId circle = db.Append(CircleData{{0, 0, 0}, 1}, block);
+  EXPECT_TRUE(db.AddBlock(L"tree").IsNull());
+  EXPECT_TRUE(db.EraseBlock(block));
+  EXPECT_TRUE(db.EntityOf(circle)->erased);
+  EXPECT_TRUE(db.Block(L"TREE").IsNull());
+  EXPECT_FALSE(db.EraseBlock(db.ModelSpace()));
+}
+
+}  // namespace
+}  // namespace host::db

@@ -1,0 +1,124 @@
+#include "host/ui/message_box.h"
+
+#include <cwctype>
+#include <optional>
+
+#include "host/system/user_actions.h"
+#include "host/ui/modal.h"
+#include "host/ui/script_verbs.h"
+
+namespace host::ui {
+namespace {
+
+std::vector<MessageBoxRecord>& Records() {
+  static std::vector<MessageBoxRecord> records;
+  return records;
+}
+
+std::wstring& TitleStore() {
+  static std::wstring title = L"cadhost";
+  return title;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+bool Offers(MessageButtons buttons, MessageResult result) {
+  switch (buttons) {
+    case MessageButtons::kOk: return result == MessageResult::kOk;
+    case MessageButtons::kOkCancel:
+      return result == MessageResult::kOk || result == MessageResult::kCancel;
+    case MessageButtons::kYesNo: return result == MessageResult::kYes || result == MessageResult::kNo;
+    case MessageButtons::kYesNoCancel:
+      return result == MessageResult::kYes || result == MessageResult::kNo ||
+             result == MessageResult::kCancel;
+  }
+  return false;
+}
+
+std::optional<MessageResult> ResultFromWord(const std::wstring& word) {
+  const std::wstring w = Lower(word);
+  if (w == L"ok") return MessageResult::kOk;
+  if (w == L"cancel") return MessageResult::kCancel;
+  if (w == L"yes") return MessageResult::kYes;
+  if (w == L"no") return MessageResult::kNo;
+  return std::nullopt;
+}
+
+MessageResult Unanswered(MessageButtons buttons) {
+  if (Offers(buttons, MessageResult::kCancel)) return MessageResult::kCancel;
+  if (Offers(buttons, MessageResult::kNo)) return MessageResult::kNo;
+  return MessageResult::kOk;
+}
+
+}  // namespace
+
+MessageResult ShowMessageBox(const MessageBoxRequest& request) {
+  MessageBoxRecord record{request, MessageResult::kOk, false};
+  if (record.request.caption.empty()) record.request.caption = ApplicationTitle();
+
+  std::optional<MessageResult> answer;
+  if (const UserAction* next = Actions().Peek(); next && next->verb == kVerbAnswer) {
+    answer = ResultFromWord(next->Arg(0));
+    if (answer && !Offers(request.buttons, *answer)) answer.reset();
+    if (answer) Actions().Take();
+  }
+  record.answered = answer.has_value();
+  record.result = answer ? *answer : Unanswered(request.buttons);
+
+  Shown().Add("message_box", L"[" + record.request.caption + L"] " + request.text + L" {" +
+                                 ButtonsName(request.buttons) + L", " + IconName(request.icon) +
+                                 L", default " + std::to_wstring(request.default_button + 1) +
+                                 L"} -> " + ResultName(record.result));
+  if (!record.answered)
+    NoteScript(std::wstring(L"No answer for the message box in the script: took ") +
+               ResultName(record.result));
+  Records().push_back(record);
+  return record.result;
+}
+
+MessageResult ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                             MessageButtons buttons, MessageIcon icon, int default_button) {
+  return ShowMessageBox(MessageBoxRequest{text, caption, buttons, icon, default_button});
+}
+
+const std::vector<MessageBoxRecord>& MessageBoxes() { return Records(); }
+void ClearMessageBoxes() { Records().clear(); }
+
+void SetApplicationTitle(const std::wstring& title) { TitleStore() = title; }
+const std::wstring& ApplicationTitle() { return TitleStore(); }
+
+const wchar_t* ButtonsName(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::kOk: return L"OK";
+    case MessageButtons::kOkCancel: return L"OK/Cancel";
+    case MessageButtons::kYesNo: return L"Yes/No";
+    case MessageButtons::kYesNoCancel: return L"Yes/No/Cancel";
+  }
+  return L"?";
+}
+
+const wchar_t* IconName(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kNone: return L"no icon";
+    case MessageIcon::kError: return L"error";
+    case MessageIcon::kQuestion: return L"question";
+    case MessageIcon::kExclamation: return L"exclamation";
+    case MessageIcon::kInformation: return L"information";
+  }
+  return L"?";
+}
+
+const wchar_t* ResultName(MessageResult result) {
+  switch (result) {
+    case MessageResult::kOk: return L"OK";
+    case MessageResult::kCancel: return L"Cancel";
+    case MessageResult::kYes: return L"Yes";
+    case MessageResult::kNo: return L"No";
+  }
+  return L"?";
+}
+
+}  // namespace host::ui

@@ -1,0 +1,220 @@
+#include "host/ui/pickers.h"
+
+#include <cwctype>
+#include <filesystem>
+#include <system_error>
+
+#include "common/text.h"
+#include "host/system/user_actions.h"
+#include "host/ui/message_box.h"
+#include "host/ui/modal.h"
+#include "host/ui/script_verbs.h"
+
+namespace host::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<FileDialogRecord>& FileRecords() {
+  static std::vector<FileDialogRecord> records;
+  return records;
+}
+
+std::vector<FolderPickerRecord>& FolderRecords() {
+  static std::vector<FolderPickerRecord> records;
+  return records;
+}
+
+fs::path ToPath(const std::wstring& text) { return fs::path(WideToNarrow(text)); }
+std::wstring FromPath(const fs::path& path) { return NarrowToWide(path.string()); }
+
+bool IsFolder(const std::wstring& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(ToPath(path), ec);
+}
+
+bool Exists(const std::wstring& path) {
+  std::error_code ec;
+  return fs::exists(ToPath(path), ec);
+}
+
+// `answer` made absolute against `base` (the working folder when empty),
+// without "." and ".." steps and without a trailing separator.
+std::wstring Resolve(const std::wstring& answer, const std::wstring& base) {
+  fs::path path = ToPath(answer);
+  std::error_code ec;
+  if (path.is_relative()) {
+    const fs::path from = base.empty() ? fs::current_path(ec) : fs::absolute(ToPath(base), ec);
+    path = from / path;
+  }
+  path = path.lexically_normal();
+  std::wstring text = FromPath(path);
+  while (text.size() > 1 && text.back() == L'/') text.pop_back();
+  return text;
+}
+
+bool IsCancelAnswer(const UserAction& action) {
+  if (action.args.empty()) return true;
+  if (action.args.size() != 1) return false;
+  std::wstring word = action.args[0];
+  for (wchar_t& c : word) c = static_cast<wchar_t>(std::towlower(c));
+  return word == L"cancel";
+}
+
+bool HasExtension(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"/\\");
+  const std::size_t dot = path.find_last_of(L'.');
+  return dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash + 1);
+}
+
+std::wstring JoinPaths(const std::vector<std::wstring>& paths) {
+  std::wstring text;
+  for (const std::wstring& p : paths) text += (text.empty() ? L"" : L" ") + p;
+  return text;
+}
+
+std::wstring DescribeFileRequest(const FileDialogRequest& r) {
+  std::wstring text = std::wstring(r.save ? L"save" : L"open") + L" \"" + r.title + L"\"";
+  for (const FileFilter& f : r.filters) text += L" [" + f.description + L"|" + f.patterns + L"]";
+  if (!r.initial_folder.empty()) text += L" in \"" + r.initial_folder + L"\"";
+  if (!r.file_name.empty()) text += L" name \"" + r.file_name + L"\"";
+  if (!r.default_extension.empty()) text += L" ext \"" + r.default_extension + L"\"";
+  if (r.must_exist) text += L" must-exist";
+  if (r.hide_read_only) text += L" hide-read-only";
+  if (r.no_change_dir) text += L" no-change-dir";
+  if (r.overwrite_prompt) text += L" overwrite-prompt";
+  if (r.multiple) text += L" multiple";
+  return text;
+}
+
+// Checks one answer of a file dialog; an empty result refuses it.
+std::vector<std::wstring> AcceptFiles(const FileDialogRequest& r, const UserAction& answer) {
+  std::vector<std::wstring> paths;
+  if (answer.args.size() > 1 && !r.multiple) {
+    NoteScript(L"The file dialog takes one file: answer refused");
+    return {};
+  }
+  for (const std::wstring& arg : answer.args) {
+    std::wstring path = Resolve(arg, r.initial_folder);
+    if (r.save && !r.default_extension.empty() && !HasExtension(path))
+      path += L"." + r.default_extension;
+    if (r.must_exist && !Exists(path)) {
+      (void)ShowMessageBox(path + L"\nFile not found.\nCheck the file name and try again.",
+                           r.title, MessageButtons::kOk, MessageIcon::kExclamation);
+      return {};
+    }
+    if (r.save && r.overwrite_prompt && Exists(path) &&
+        ShowMessageBox(path + L" already exists.\nDo you want to replace it?", r.title,
+                       MessageButtons::kYesNo, MessageIcon::kExclamation) != MessageResult::kYes)
+      return {};
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+}  // namespace
+
+std::vector<FileFilter> ParseFilterText(const std::wstring& text) {
+  std::vector<std::wstring> parts;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t bar = text.find(L'|', start);
+    const std::size_t end = bar == std::wstring::npos ? text.size() : bar;
+    parts.push_back(text.substr(start, end - start));
+    if (bar == std::wstring::npos) break;
+    start = bar + 1;
+  }
+  std::vector<FileFilter> filters;
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].empty() && parts[i + 1].empty()) break;  // the closing "||"
+    filters.push_back(FileFilter{parts[i], parts[i + 1]});
+  }
+  return filters;
+}
+
+FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
+  FileDialogRecord record{request, {}, false};
+  while (true) {
+    const UserAction* next = Actions().Peek();
+    if (!next || next->verb != kVerbAnswer) {
+      NoteScript(L"No answer for the file dialog in the script: cancelled");
+      break;
+    }
+    const UserAction answer = *Actions().Take();
+    if (IsCancelAnswer(answer)) {
+      record.answered = true;
+      break;
+    }
+    std::vector<std::wstring> paths = AcceptFiles(request, answer);
+    if (paths.empty()) continue;
+    record.answered = true;
+    std::size_t needed = 1;
+    for (const std::wstring& p : paths) needed += p.size() + 1;
+    if (needed > request.buffer_chars) {
+      NoteScript(L"The chosen names do not fit the file dialog's buffer: failed");
+      break;
+    }
+    record.result = FileDialogResult{true, std::move(paths)};
+    break;
+  }
+  Shown().Add("file_dialog", DescribeFileRequest(request) + L" -> " +
+                                 (record.result.ok ? JoinPaths(record.result.paths) : L"cancel"));
+  FileRecords().push_back(record);
+  return record.result;
+}
+
+namespace {
+
+std::optional<std::wstring> PickFolder(const FolderPickerRequest& request) {
+  FolderPickerRecord record{request, std::nullopt, false};
+  while (true) {
+    const UserAction* next = Actions().Peek();
+    if (!next || next->verb != kVerbAnswer) {
+      NoteScript(L"No answer for the folder picker in the script: cancelled");
+      break;
+    }
+    const UserAction answer = *Actions().Take();
+    if (IsCancelAnswer(answer)) {
+      record.answered = true;
+      break;
+    }
+    const std::wstring folder = Resolve(answer.Arg(0), request.initial_folder);
+    if (answer.args.size() != 1 || !IsFolder(folder)) {
+      NoteScript(L"The folder picker takes one existing folder: answer refused");
+      continue;
+    }
+    record.answered = true;
+    record.result = folder;
+    break;
+  }
+  std::wstring text = std::wstring(request.style == FolderPickerStyle::kItemDialog ? L"pick folder"
+                                                                                   : L"browse")
+                      + L" \"" + request.title + L"\"";
+  if (!request.initial_folder.empty()) text += L" in \"" + request.initial_folder + L"\"";
+  Shown().Add("folder_picker", text + L" -> " + (record.result ? *record.result : L"cancel"));
+  FolderRecords().push_back(record);
+  return record.result;
+}
+
+}  // namespace
+
+bool FolderDialog::SetFolder(const std::wstring& folder) {
+  if (!IsFolder(folder)) return false;
+  request_.initial_folder = folder;
+  return true;
+}
+
+std::optional<std::wstring> FolderDialog::Show() { return PickFolder(request_); }
+
+std::optional<std::wstring> BrowseForFolder(const std::wstring& title) {
+  return PickFolder(FolderPickerRequest{FolderPickerStyle::kLegacyBrowser, title, L""});
+}
+
+const std::vector<FileDialogRecord>& FileDialogs() { return FileRecords(); }
+const std::vector<FolderPickerRecord>& FolderPickers() { return FolderRecords(); }
+void ClearPickerRecords() {
+  FileRecords().clear();
+  FolderRecords().clear();
+}
+
+}  // namespace host::ui

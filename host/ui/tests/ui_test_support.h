@@ -1,0 +1,34 @@
+// Shared set-up for the dialog tests: a clean queue, transcript, clock and
+// records for each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "host/system/clock.h"
+#include "host/system/user_actions.h"
+#include "host/ui/message_box.h"
+#include "host/ui/pickers.h"
+
+namespace host::ui::testing {
+
+class UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Reset(); }
+  void TearDown() override { Reset(); }
+  static void Reset() {
+    Actions().Clear();
+    Shown().Clear();
+    ResetVirtualClock();
+    ClearMessageBoxes();
+    ClearPickerRecords();
+  }
+  static void Push(const std::string& verb, std::vector<std::wstring> args = {}) {
+    Actions().Push(verb, std::move(args));
+  }
+};
+
+}  // namespace host::ui::testing
