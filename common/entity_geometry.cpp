@@ -232,6 +232,7 @@ struct ComparedField {
   double GeometryElement::*field;
   double tolerance;
   const wchar_t* line;
+  bool angle = false;  // compared as directions: 0 and 2pi are the same heading
 };
 
 constexpr ComparedField kComparedFields[] = {
@@ -245,8 +246,8 @@ constexpr ComparedField kComparedFields[] = {
     {&GeometryElement::endY, 0.02, L"\ny_end=%.4lf, %.4lf ---> %i\n"},
     {&GeometryElement::centreX, 1.0, L"\nx_centre=%.4lf, %.4lf ---> %i\n"},
     {&GeometryElement::centreY, 1.0, L"\ny_centre=%.4lf, %.4lf ---> %i\n"},
-    {&GeometryElement::headingStart, 0.02, L"\nangle_start=%.4lf, %.4lf ---> %i\n"},
-    {&GeometryElement::headingEnd, 0.02, L"\nangle_end=%.4lf, %.4lf ---> %i\n"},
+    {&GeometryElement::headingStart, 0.02, L"\nangle_start=%.4lf, %.4lf ---> %i\n", true},
+    {&GeometryElement::headingEnd, 0.02, L"\nangle_end=%.4lf, %.4lf ---> %i\n", true},
 };
 
 // True when both lists agree element by element; prints the first
@@ -258,7 +259,9 @@ bool SameGeometry(const GrowArray& file, std::int32_t fileCount, const GrowArray
     GeometryElement f{}, e{};
     if (!GrowArrayGet(&file, i, &f) || !GrowArrayGet(&entity, i, &e)) return false;
     for (const ComparedField& c : kComparedFields) {
-      if (std::fabs(f.*c.field - e.*c.field) <= c.tolerance) continue;
+      double difference = std::fabs(f.*c.field - e.*c.field);
+      if (c.angle) difference = std::fabs(std::remainder(difference, kTwoPi));
+      if (difference <= c.tolerance) continue;
       host::Printf(c.line, f.*c.field, e.*c.field, 0);
       host::Printf(L"   l=%i\n   Entity: %.4lf,%.4lf to %.4lf,%.4lf\n"
                    L"   File: %.4lf,%.4lf to %.4lf,%.4lf",
