@@ -1,0 +1,266 @@
+// cadhost: the stand-in CAD host as a program.
+//
+// Loads add-ins, starts or opens a drawing, runs user actions from a script
+// file or the terminal, and can save the drawing. See host/app/README.md.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/app/addins.h"
+#include "host/app/documents.h"
+#include "host/app/script.h"
+#include "host/app/session.h"
+#include "host/editor/command_line.h"
+#include "host/editor/input.h"
+#include "host/editor/support_path.h"
+#include "host/system/user_actions.h"
+
+namespace {
+
+// Script files are UTF-8; a byte that is not part of valid UTF-8 stands for
+// the unit of the same number.
+std::wstring Decode(const std::string& bytes) {
+  std::wstring out;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    const int extra = (c >= 0xC2 && c < 0xE0) ? 1 : (c >= 0xE0 && c < 0xF0) ? 2 : (c >= 0xF0 && c < 0xF5) ? 3 : 0;
+    std::uint32_t cp = extra == 1 ? (c & 0x1Fu) : extra == 2 ? (c & 0x0Fu) : (c & 0x07u);
+    bool valid = extra > 0 && i + extra < bytes.size();
+    for (int k = 1; valid && k <= extra; ++k) {
+      const unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
+      if ((cc & 0xC0) != 0x80) valid = false;
+      cp = (cp << 6) | (cc & 0x3Fu);
+    }
+    if (!valid || cp > 0x10FFFF) {
+      out.push_back(static_cast<wchar_t>(c));
+      ++i;
+      continue;
+    }
+    out.push_back(static_cast<wchar_t>(cp));
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
+std::string Encode(std::wstring_view text) {
+  std::string out;
+  for (wchar_t wc : text) {
+    std::uint32_t c = static_cast<std::uint32_t>(wc);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | ((c >> 18) & 0x07)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+// Writes what was shown since the last call to stdout: the command line as
+// it stands, alerts and message boxes always, the rest with --verbose.
+class Screen {
+ public:
+  explicit Screen(bool verbose) : verbose_(verbose) {}
+  void Flush() {
+    const auto& items = host::Shown().Items();
+    for (; next_ < items.size(); ++next_) {
+      const host::ShownItem& item = items[next_];
+      if (item.kind == "print" || item.kind == "prompt" || item.kind == "input") {
+        std::fputs(Encode(item.text).c_str(), stdout);
+      } else if (verbose_ || item.kind == "alert" || item.kind == "message_box") {
+        std::fputs(("\n[" + item.kind + "] " + Encode(item.text) + "\n").c_str(), stdout);
+      }
+    }
+    std::fflush(stdout);
+  }
+
+ private:
+  bool verbose_;
+  std::size_t next_ = 0;
+};
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\\')
+      out += "\\\\";
+    else
+      out += c;
+  }
+  return out;
+}
+
+bool WriteTranscript(const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  for (const host::ShownItem& item : host::Shown().Items())
+    out << item.kind << '\t' << Escape(Encode(item.text)) << '\n';
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+void Usage() {
+  std::fputs(
+      "usage: cadhost [options] [script | -]\n"
+      "  --addin FILE       load an add-in (in the order given)\n"
+      "  --open DRAWING     open a DXF drawing (default: a new drawing)\n"
+      "  --save FILE        save the drawing as DXF at the end\n"
+      "  --support FOLDER   add a folder to the support path\n"
+      "  --transcript FILE  write everything shown, one item a line\n"
+      "  --verbose          show every recorded item, not only the command line\n"
+      "Without a script, actions come from the terminal one at a time.\n",
+      stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> addins, support;
+  std::string open_path, save_path, transcript, script_path;
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (arg == "--addin" && value(&v)) addins.push_back(v);
+    else if (arg == "--support" && value(&v)) support.push_back(v);
+    else if (arg == "--open" && value(&open_path)) {}
+    else if (arg == "--save" && value(&save_path)) {}
+    else if (arg == "--transcript" && value(&transcript)) {}
+    else if (arg == "--verbose") verbose = true;
+    else if ((arg == "--help" || arg == "-h")) { Usage(); return 0; }
+    else if (!arg.empty() && arg[0] == '-' && arg != "-") { Usage(); return 1; }
+    else if (script_path.empty()) script_path = arg;
+    else { Usage(); return 1; }
+  }
+
+  Screen screen(verbose);
+  std::vector<std::wstring> folders;
+  for (const std::string& s : support) folders.push_back(Decode(s));
+  if (!folders.empty()) host::SetSupportPath(folders);
+
+  // The script, when there is one, goes into the queue at once: each consumer
+  // takes its actions in order, and the line of the action taken last is
+  // found from how many are left.
+  std::vector<int> lines;
+  bool interactive = false;
+  if (script_path.empty() || script_path == "-") {
+    if (isatty(0)) {
+      interactive = true;
+    } else {
+      std::stringstream all;
+      all << std::cin.rdbuf();
+      script_path = "(stdin)";
+      host::ScriptParse parse = host::ParseScript(Decode(all.str()));
+      if (!parse.ok) {
+        std::fprintf(stderr, "%s:%d: %s\n", script_path.c_str(), parse.error_line, Encode(parse.error).c_str());
+        return 2;
+      }
+      for (auto& a : parse.actions) {
+        lines.push_back(a.line);
+        host::Actions().Push(std::move(a.action));
+      }
+    }
+  } else {
+    std::ifstream in(script_path, std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "cadhost: cannot read %s\n", script_path.c_str());
+      return 1;
+    }
+    std::stringstream all;
+    all << in.rdbuf();
+    host::ScriptParse parse = host::ParseScript(Decode(all.str()));
+    if (!parse.ok) {
+      std::fprintf(stderr, "%s:%d: %s\n", script_path.c_str(), parse.error_line, Encode(parse.error).c_str());
+      return 2;
+    }
+    for (auto& a : parse.actions) {
+      lines.push_back(a.line);
+      host::Actions().Push(std::move(a.action));
+    }
+  }
+  const std::size_t total = lines.size();
+  auto current_line = [&]() -> int {
+    std::size_t taken = total - host::Actions().Size();
+    return taken == 0 || taken > lines.size() ? 0 : lines[taken - 1];
+  };
+
+  int terminal_line = 0;
+  if (interactive) {
+    host::SetActionSupplier([&]() {
+      for (;;) {
+        screen.Flush();
+        std::string line;
+        if (!std::getline(std::cin, line)) return false;
+        ++terminal_line;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        host::LineParse p = host::ParseScriptLine(Decode(line));
+        if (p.kind == host::LineKind::kSkip) continue;
+        if (p.kind == host::LineKind::kError) {
+          std::fprintf(stdout, "\n; %s\n", Encode(p.error).c_str());
+          continue;
+        }
+        host::Actions().Push(std::move(p.action));
+        return true;
+      }
+    });
+  }
+
+  int status = 0;
+  for (const std::string& path : addins) {
+    host::LoadResult r = host::LoadAddin(Decode(path));
+    if (!r.ok()) {
+      host::Print(L"\n" + r.message + L"\n");
+      status = 1;
+    }
+  }
+  (void)host::NewDrawing();
+  (void)open_path;
+  screen.Flush();
+
+  host::SessionOptions options;
+  options.interactive = interactive;
+  options.current_line = interactive ? std::function<int()>([&] { return terminal_line; })
+                                     : std::function<int()>(current_line);
+  host::SessionResult result = host::RunSession(options);
+  if (!result.ok) {
+    screen.Flush();
+    std::fprintf(stderr, "%s:%d: %s\n", interactive ? "(terminal)" : script_path.c_str(), result.error_line,
+                 Encode(result.error).c_str());
+    status = 2;
+  }
+  (void)save_path;
+  (void)host::CloseDrawing();
+  host::UnloadAllAddins();
+  host::SetActionSupplier({});
+  screen.Flush();
+  std::fputs("\n", stdout);
+  if (!transcript.empty() && !WriteTranscript(transcript)) {
+    std::fprintf(stderr, "cadhost: cannot write %s\n", transcript.c_str());
+    if (status == 0) status = 1;
+  }
+  return status;
+}

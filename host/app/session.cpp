@@ -1,0 +1,102 @@
+#include "host/app/session.h"
+
+#include <cwctype>
+
+#include "host/app/addins.h"
+#include "host/app/command_stack.h"
+#include "host/app/documents.h"
+#include "host/app/script.h"
+#include "host/editor/command_line.h"
+#include "host/editor/input.h"
+#include "host/lisp/reader.h"
+#include "host/system/user_actions.h"
+
+namespace host {
+namespace {
+
+std::wstring Trim(const std::wstring& text) {
+  std::size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return std::wstring();
+  std::size_t last = text.find_last_not_of(L" \t");
+  return text.substr(first, last - first + 1);
+}
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
+  return text;
+}
+
+SessionResult ScriptError(int line, std::wstring message) {
+  SessionResult r;
+  r.ok = false;
+  r.error_line = line;
+  r.error = std::move(message);
+  std::wstring where = line > 0 ? L"line " + std::to_wstring(line) + L": " : std::wstring();
+  Print(L"\n; script error: " + where + r.error + L"\n");
+  return r;
+}
+
+}  // namespace
+
+SessionResult RunTopLevelAction(const UserAction& action, int line) {
+  const std::string& verb = action.verb;
+  if (verb == "type") {
+    const std::wstring name = Trim(action.Arg(0));
+    EchoInput(action.Arg(0));
+    if (name.empty()) return {};
+    switch (RunCommand(name)) {
+      case RunResult::kRan:
+        break;
+      case RunResult::kUnknown:
+        Print(L"\nUnknown command \"" + Upper(name) + L"\".  Press F1 for help.\n");
+        break;
+      case RunResult::kRefused:
+        Print(L"\n** That command may not be invoked now. **\n");
+        break;
+    }
+    return {};
+  }
+  if (verb == "lisp") {
+    EchoInput(action.Arg(0));
+    lisp::CallResult r = lisp::RunLispLine(action.Arg(0));
+    if (r.status == lisp::Status::kNormal)
+      Print(L"\n" + lisp::ToLispText(r.value));
+    else
+      Print(L"\n; error: " + r.error + L"\n");
+    return {};
+  }
+  if (verb == "esc") {
+    Print(L"*Cancel*\n");
+    return {};
+  }
+  if (verb == "new") {
+    (void)NewDrawing();
+    return {};
+  }
+  if (verb == "load") {
+    LoadResult r = LoadAddin(action.Arg(0));
+    if (!r.ok()) Print(L"\n" + r.message + L"\n");
+    return {};
+  }
+  if (verb == "unload") {
+    if (UnloadAddin(action.Arg(0)) != Status::kNormal)
+      Print(L"\nUnable to unload " + action.Arg(0) + L".\n");
+    return {};
+  }
+  return ScriptError(line, L"nothing is waiting for \"" + ActionText(action) +
+                               L"\" (no prompt or dialog took it)");
+}
+
+SessionResult RunSession(const SessionOptions& options) {
+  for (;;) {
+    if (options.interactive) ShowPrompt(L"\nCommand: ");
+    if (PeekAction() == nullptr) return {};
+    if (!options.interactive) ShowPrompt(L"\nCommand: ");
+    UserAction action = *TakeAction();
+    const int line = options.current_line ? options.current_line() : 0;
+    SessionResult r = RunTopLevelAction(action, line);
+    if (!r.ok) return r;
+  }
+}
+
+}  // namespace host

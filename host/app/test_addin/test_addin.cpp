@@ -1,0 +1,106 @@
+// A small add-in for the host's own tests: it registers commands and LISP
+// functions and reports every message it gets on the command line, so that
+// tests can see the order of messages and reach its commands and functions
+// through cadhost and a script. Built as a shared library; it calls the host
+// through the symbols of the program that loads it.
+#include <string>
+
+#include "host/app/addin_abi.h"
+#include "host/app/command_stack.h"
+#include "host/app/dynamic_linker.h"
+#include "host/editor/command_line.h"
+#include "host/editor/events.h"
+#include "host/editor/prompts.h"
+#include "host/lisp/call.h"
+
+namespace {
+
+enum FunctionCode { kAdd = 0, kFail = 1, kNothing = 2, kLastArg = 3 };
+
+void Hello() {
+  host::Input<std::wstring> name = host::GetString(true, L"\nYour name <World>: ");
+  if (name.status == host::Status::kCancel) {
+    host::Print(L"\nHello cancelled.");
+    return;
+  }
+  if (!name.ok()) {
+    host::Printf(L"\nHello failed (%ls).", host::StatusName(name.status));
+    return;
+  }
+  host::Printf(L"\nHello, %ls.", name.value.empty() ? L"World" : name.value.c_str());
+}
+
+// Counts to 100, pumping messages and polling for a break at each step.
+void CountUp() {
+  for (int i = 1; i <= 100; ++i) {
+    host::PumpMessages();
+    if (host::UserBreak()) {
+      host::Printf(L"\nStopped at %d.", i);
+      return;
+    }
+    host::Printf(L"\rCounted %d", i);
+  }
+  host::Print(L"\nCounted to the end.");
+}
+
+void Invoke() {
+  switch (host::lisp::FunctionCode()) {
+    case kAdd: {
+      std::int32_t sum = 0;
+      for (const host::lisp::Value& v : host::lisp::Arguments()) sum += v.integer();
+      host::lisp::Return(host::lisp::Value::Integer(sum));
+      break;
+    }
+    case kFail:
+      host::lisp::Fail(L"Received nonexistent function code.");
+      break;
+    case kNothing:
+      break;
+    case kLastArg:
+      if (!host::lisp::Arguments().empty()) host::lisp::Return(host::lisp::Arguments().back());
+      break;
+    default:
+      host::lisp::Fail(L"Received nonexistent function code.");
+  }
+}
+
+const wchar_t* const kFunctions[] = {L"ta_add", L"ta_fail", L"ta_nothing", L"ta_last"};
+
+}  // namespace
+
+VARNEL_ADDIN_EXPORT host::AppResult acrxEntryPoint(host::AppMessage message, void* app_id) {
+  switch (message) {
+    case host::AppMessage::kInitApp:
+      host::Print(L"\n[TestAddin] init");
+      if (!host::UnlockApplication(app_id)) host::Print(L"\n[TestAddin] cannot unlock");
+      if (!host::RegisterAppMdiAware(app_id)) host::Print(L"\n[TestAddin] not MDI-aware");
+      (void)host::AddCommand(L"TESTADDIN", L"tahello", L"tahello", host::kCommandModal, Hello);
+      (void)host::AddCommand(L"TESTADDIN", L"tacount", L"tazaehle", host::kCommandModal, CountUp);
+      break;
+    case host::AppMessage::kUnloadApp:
+      host::Print(L"\n[TestAddin] unload app");
+      (void)host::RemoveGroup(L"TESTADDIN");
+      break;
+    case host::AppMessage::kLoadDrawing:
+      host::Print(L"\n[TestAddin] load drawing");
+      (void)host::lisp::PutSymbol(L"testaddin_loaded", host::lisp::Value::Short(1));
+      for (int code = 0; code < 4; ++code)
+        if (host::lisp::DefineFunction(kFunctions[code], code) != host::lisp::Status::kNormal)
+          host::Printf(L"\n***Error defining function '%ls'\n", kFunctions[code]);
+      break;
+    case host::AppMessage::kUnloadDrawing:
+      host::Print(L"\n[TestAddin] unload drawing");
+      for (int code = 0; code < 4; ++code)
+        if (host::lisp::UndefineFunction(kFunctions[code], code) != host::lisp::Status::kNormal)
+          host::Printf(L"\n***Error undefining function '%ls'\n", kFunctions[code]);
+      break;
+    case host::AppMessage::kInvokeLisp:
+      Invoke();
+      break;
+    default:
+      break;
+  }
+  return host::AppResult::kOk;
+}
+
+VARNEL_ADDIN_EXPORT std::int32_t acrxGetApiVersion() { return host::kAddinApiVersion; }

@@ -1,0 +1,36 @@
+// A clean host for each test: no add-ins, no drawing, empty queue and
+// transcript.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "host/app/addins.h"
+#include "host/app/command_stack.h"
+#include "host/app/documents.h"
+#include "host/editor/command_line.h"
+#include "host/editor/events.h"
+#include "host/editor/input.h"
+#include "host/editor/system_variables.h"
+#include "host/lisp/environment.h"
+#include "host/system/fault.h"
+#include "host/system/user_actions.h"
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Reset(); }
+  void TearDown() override { Reset(); }
+
+  static void Reset() {
+    (void)host::CloseDrawing();
+    host::UnloadAllAddins();
+    host::ClearCommands();
+    host::lisp::CurrentEnvironment().Clear();
+    host::Actions().Clear();
+    host::Shown().Clear();
+    host::ClearCommandLine();
+    host::ResetEvents();
+    host::ResetSystemVariables();
+    host::SetActionSupplier({});
+    host::DisarmAllFaults();
+  }
+};

@@ -1,0 +1,153 @@
+// cadhost end to end: the program, the test add-in and a script.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CadhostRun {
+  int exit_code = -1;
+  std::string out;         // stdout
+  std::string err;         // stderr
+  std::string transcript;  // kind<TAB>text lines
+};
+
+class CadhostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           (std::string("cadhost_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+            "_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  CadhostRun Cadhost(const std::string& script, const std::string& extra = "") {
+    std::ofstream(dir_ / "script.txt", std::ios::binary) << script;
+    std::string cmd = std::string("cd '") + dir_.string() + "' && '" + CADHOST_PATH + "' --addin '" +
+                      TEST_ADDIN_PATH + "' --transcript transcript.txt " + extra +
+                      " script.txt > out.txt 2> err.txt < /dev/null";
+    CadhostRun run;
+    int status = std::system(cmd.c_str());
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = Read(dir_ / "out.txt");
+    run.err = Read(dir_ / "err.txt");
+    run.transcript = Read(dir_ / "transcript.txt");
+    return run;
+  }
+
+  fs::path dir_;
+};
+
+// Positions of the fragments in `text`, which must come in this order.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& fragments) {
+  std::size_t at = 0;
+  for (const std::string& f : fragments) {
+    std::size_t found = text.find(f, at);
+    ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << f << "\nin:\n" << text;
+    at = found + f.size();
+  }
+}
+
+TEST_F(CadhostTest, MessagesCommandsAndLispFunctionsEndToEnd) {
+  CadhostRun run = Cadhost(
+      "# greet, call, fail\n"
+      "tahello\n"
+      "Ann\n"
+      "TAHELLO\n"
+      "\n"
+      "(ta_add 1 2 39)\n"
+      "(ta_fail)\n"
+      "(setq x (ta_last 1 \"two\"))\n"
+      "x\n"
+      "(setq y testaddin_loaded)\n");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  ExpectInOrder(run.transcript, {"app_message\tTestAddin init", "app_message\tTestAddin load drawing",
+                                 "app_message\tTestAddin invoke", "app_message\tTestAddin unload drawing",
+                                 "app_message\tTestAddin unload app"});
+  ExpectInOrder(run.out, {"[TestAddin] init", "[TestAddin] load drawing", "Command: tahello",
+                          "Your name <World>: Ann", "Hello, Ann.", "Hello, World.",
+                          "Command: (ta_add 1 2 39)\n42", "; error: Received nonexistent function code.",
+                          "\"two\"", "Unknown command \"X\"", "Command: (setq y testaddin_loaded)\n1",
+                          "[TestAddin] unload drawing", "[TestAddin] unload app"});
+}
+
+TEST_F(CadhostTest, UnknownNamesGetTheHostsUsualAnswer) {
+  CadhostRun run = Cadhost("nosuchcmd\n(nosuchfn 1)\n_tacount_not\n");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  ExpectInOrder(run.out, {"Unknown command \"NOSUCHCMD\".  Press F1 for help.",
+                          "; error: no function definition: NOSUCHFN",
+                          "Unknown command \"_TACOUNT_NOT\".  Press F1 for help."});
+}
+
+TEST_F(CadhostTest, ScriptErrorsNameTheirLine) {
+  CadhostRun bad_syntax = Cadhost("tahello\nBob\n!pick\n");
+  EXPECT_EQ(bad_syntax.exit_code, 2);
+  EXPECT_NE(bad_syntax.err.find("script.txt:3:"), std::string::npos) << bad_syntax.err;
+  EXPECT_EQ(bad_syntax.out.find("Hello"), std::string::npos);  // nothing ran
+
+  CadhostRun stray = Cadhost("# nothing waits for a click\n\n!dlg_click 239\ntahello\n");
+  EXPECT_EQ(stray.exit_code, 2);
+  EXPECT_NE(stray.err.find("script.txt:3:"), std::string::npos) << stray.err;
+  EXPECT_NE(stray.out.find("script error: line 3"), std::string::npos) << stray.out;
+  EXPECT_EQ(stray.out.find("Your name"), std::string::npos);  // it stopped there
+}
+
+TEST_F(CadhostTest, AScriptRunningOutInsideAPromptCancelsItAndSaysSo) {
+  CadhostRun run = Cadhost("tahello\n");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  ExpectInOrder(run.out, {"Your name <World>: ", "*Cancel* (no more input for the prompt)",
+                          "Hello cancelled."});
+}
+
+TEST_F(CadhostTest, EscTimedToABreakPollStopsALoop) {
+  struct Case {
+    std::string script;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"!at poll 5 !esc\ntacount\n", "Stopped at 5."},
+      {"tacount\n", "Counted to the end."},
+      // At a pump the Esc waits for the next poll, in the same step.
+      {"!at pump 7 !esc\ntacount\n", "Stopped at 7."},
+      // Counted from where the script arms it: the first run uses 100 polls.
+      {"tacount\n!at poll 2 !esc\ntazaehle\n", "Stopped at 2."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    CadhostRun run = Cadhost(c.script);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+  }
+}
+
+TEST_F(CadhostTest, EscAtAPromptCancelsIt) {
+  CadhostRun run = Cadhost("tahello\n!esc\n!esc\n");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  ExpectInOrder(run.out, {"Your name <World>: *Cancel*", "Hello cancelled.", "Command: *Cancel*"});
+}
+
+TEST_F(CadhostTest, HostErrorsAtPromptsReachTheAddin) {
+  CadhostRun run = Cadhost("tahello\n!error 52\n(getvar_missing)\n");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.out.find("Hello failed (error)."), std::string::npos) << run.out;
+}
+
+}  // namespace
