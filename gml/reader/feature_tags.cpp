@@ -7,6 +7,7 @@
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/gml_pass.h"
 #include "gml/reader/line_trimming.h"
+#include "host/ui/message_box.h"
 
 namespace {
 

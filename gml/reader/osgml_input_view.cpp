@@ -1,6 +1,8 @@
 // Construction and ownership of the import dialog's reading state.
 #include "gml/reader/osgml_input_view.h"
 
+#include <type_traits>
+
 OSGMLInputView::OSGMLInputView(host::ui::Dialog* parent)
     : host::ui::Dialog(kTemplateId, parent), propertyFilter(L"") {
   if (!CreateFeatureArrays()) {
@@ -17,6 +19,7 @@ OSGMLInputView::OSGMLInputView(host::ui::Dialog* parent)
 OSGMLInputView::~OSGMLInputView() {
   FreeNestedArrays(-1, -1);
   FreeFeatureArrays();
+  locationFilter.FreeAreas(1);
 }
 
 namespace {
