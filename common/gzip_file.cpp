@@ -154,7 +154,7 @@ bool CGZip::ReadWhole(std::unique_ptr<char[]>& data, std::size_t& length, bool t
   }
   // A gzip stream cut short or failing its check ends with a count of 0
   // and an error noted by zlib: that is no whole file.
-  if (HasReadError()) return false;
+  if (HasReadError() || total == 0) return false;
   std::unique_ptr<char[]> whole(new (std::nothrow) char[total + (terminate ? 1 : 0)]);
   if (!whole) return false;
   std::size_t at = 0;
@@ -165,7 +165,7 @@ bool CGZip::ReadWhole(std::unique_ptr<char[]>& data, std::size_t& length, bool t
   if (terminate) whole[total] = '\0';
   data = std::move(whole);
   length = total;
-  return total > 0;
+  return true;
 }
 
 }  // namespace zlib

@@ -1,0 +1,55 @@
+// The environment through the C library's `environ`, under the overlay.
+#include <unistd.h>
+
+#include <map>
+
+#include "host/system/environment.h"
+#include "host/system/files.h"
+
+namespace host {
+namespace {
+
+std::wstring NameKey(std::wstring_view name) {
+  std::wstring key(name);
+  for (wchar_t& c : key)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+  return key;
+}
+
+// Folded name → value; an empty optional hides the variable.
+std::map<std::wstring, std::optional<std::wstring>>& Overlay() {
+  static std::map<std::wstring, std::optional<std::wstring>> overlay;
+  return overlay;
+}
+
+}  // namespace
+
+std::optional<std::wstring> GetEnvironmentVariable(std::wstring_view name) {
+  if (name.empty()) return std::nullopt;
+  const std::wstring key = NameKey(name);
+  auto it = Overlay().find(key);
+  if (it != Overlay().end()) return it->second;
+
+  std::optional<std::wstring> first;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const std::wstring text = WidePath(*entry);
+    const std::size_t eq = text.find(L'=');
+    if (eq == std::wstring::npos) continue;
+    const std::wstring_view entry_name(text.data(), eq);
+    if (entry_name == name) return text.substr(eq + 1);
+    if (!first && NameKey(entry_name) == key) first = text.substr(eq + 1);
+  }
+  return first;
+}
+
+void SetEnvironmentOverride(std::wstring_view name, std::wstring_view value) {
+  Overlay()[NameKey(name)] = std::wstring(value);
+}
+
+void HideEnvironmentVariable(std::wstring_view name) { Overlay()[NameKey(name)] = std::nullopt; }
+
+void RemoveEnvironmentOverride(std::wstring_view name) { Overlay().erase(NameKey(name)); }
+
+void ClearEnvironmentOverrides() { Overlay().clear(); }
+
+}  // namespace host

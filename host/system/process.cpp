@@ -1,0 +1,28 @@
+#include "host/system/process.h"
+
+#include "host/system/files.h"
+#include "host/system/user_actions.h"
+
+namespace host {
+
+bool StartProcess(std::wstring_view program, const std::vector<std::wstring>& args) {
+  if (program.empty()) return false;
+  std::wstring line(program);
+  for (const std::wstring& arg : args) line += L" " + arg;
+  Shown().Add("process", line);
+  return true;
+}
+
+bool ShellOpen(std::wstring_view path) {
+  if (!PathExists(path)) return false;
+  Shown().Add("shell_open", std::wstring(path));
+  return true;
+}
+
+bool ShellShowInFolder(std::wstring_view path) {
+  if (!PathExists(path)) return false;
+  Shown().Add("shell_select", std::wstring(path));
+  return true;
+}
+
+}  // namespace host

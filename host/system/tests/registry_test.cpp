@@ -1,0 +1,144 @@
+#include "host/system/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host/system/profiles.h"
+#include "host/system/tests/temp_folder_fixture.h"
+
+namespace host {
+namespace {
+
+class RegistryTest : public host::testing::TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    ASSERT_TRUE(UseRegistryFile(File()));
+  }
+  void TearDown() override {
+    UseMemoryRegistry();
+    TempFolderTest::TearDown();
+  }
+  std::wstring File() const { return Path("conf/registry"); }
+  // Forgets the store and reads it back, as a new run of the program does.
+  void Restart() {
+    UseMemoryRegistry();
+    ASSERT_TRUE(UseRegistryFile(File()));
+  }
+};
+
+TEST_F(RegistryTest, KeysAndValuesSurviveARestart) {
+  const std::wstring general = L"Software\\CadHost\\Profiles\\Mine\\General";
+  EXPECT_FALSE(SetRegistryString(general, L"ACAD", L"x"));  // no key yet
+  ASSERT_TRUE(CreateRegistryKey(general));
+  const std::wstring odd = L"C:\\a;/b/\xE9\x20AC;\"q\" 100% ]\n\t";
+  ASSERT_TRUE(SetRegistryString(general, L"ACAD", odd));
+  ASSERT_TRUE(SetRegistryString(general, L"Na\"me]%", L""));
+  ASSERT_TRUE(CreateRegistryKey(L"Software\\Odd]Key%\\\xE9"));
+
+  Restart();
+  EXPECT_EQ(GetRegistryString(L"software\\cadhost\\PROFILES\\mine\\general", L"acad"), odd);
+  EXPECT_EQ(GetRegistryString(general, L"na\"me]%"), L"");
+  EXPECT_TRUE(RegistryKeyExists(L"Software\\Odd]Key%\\\xE9"));
+  // Names keep the spelling they were made with.
+  EXPECT_EQ(RegistrySubkeys(L"SOFTWARE\\CADHOST\\PROFILES"), std::vector<std::wstring>{L"Mine"});
+  EXPECT_EQ(RegistryValueNames(general), (std::vector<std::wstring>{L"ACAD", L"Na\"me]%"}));
+}
+
+TEST_F(RegistryTest, DeleteAndCopyWholeTrees) {
+  ASSERT_TRUE(CreateRegistryKey(L"A\\B\\C"));
+  ASSERT_TRUE(SetRegistryString(L"A\\B\\C", L"v", L"1"));
+  ASSERT_TRUE(SetRegistryString(L"A\\B", L"w", L"2"));
+  ASSERT_TRUE(CopyRegistryKey(L"A\\B", L"X\\Y"));
+  EXPECT_FALSE(CopyRegistryKey(L"A\\B", L"X\\Y"));  // the target exists
+  EXPECT_FALSE(CopyRegistryKey(L"A\\Missing", L"X\\Z"));
+  // The copy is a copy: changing it leaves the original alone.
+  ASSERT_TRUE(SetRegistryString(L"X\\Y\\C", L"v", L"changed"));
+  EXPECT_EQ(GetRegistryString(L"A\\B\\C", L"v"), L"1");
+  EXPECT_EQ(GetRegistryString(L"X\\Y", L"w"), L"2");
+
+  EXPECT_TRUE(DeleteRegistryValue(L"A\\B", L"W"));
+  EXPECT_FALSE(DeleteRegistryValue(L"A\\B", L"w"));
+  EXPECT_TRUE(DeleteRegistryKey(L"a\\b"));
+  EXPECT_FALSE(RegistryKeyExists(L"A\\B\\C"));
+  EXPECT_TRUE(RegistryKeyExists(L"A"));
+  EXPECT_FALSE(DeleteRegistryKey(L"A\\B"));
+  EXPECT_FALSE(CreateRegistryKey(L"\\\\"));
+  Restart();
+  EXPECT_EQ(GetRegistryString(L"X\\Y\\C", L"v"), L"changed");
+  EXPECT_FALSE(RegistryKeyExists(L"A\\B"));
+}
+
+TEST_F(RegistryTest, ABrokenFileKeepsWhatCanBeRead) {
+  UseMemoryRegistry();
+  Write("broken", "; comment\n[Good\\Key]\n\"v\"=\"1\"\nnonsense\n\"bad\"=\"%{zz}\"\n[Other]\r\n\"w\"=\"2\"\r\n");
+  EXPECT_FALSE(UseRegistryFile(Path("broken")));
+  EXPECT_EQ(GetRegistryString(L"Good\\Key", L"v"), L"1");
+  EXPECT_FALSE(GetRegistryString(L"Good\\Key", L"bad"));
+  EXPECT_EQ(GetRegistryString(L"Other", L"w"), L"2");
+}
+
+TEST_F(RegistryTest, AFailedWriteLeavesTheOldFileWhole) {
+  ASSERT_TRUE(CreateRegistryKey(L"K"));
+  ASSERT_TRUE(SetRegistryString(L"K", L"v", L"old"));
+  const std::string before = Read("conf/registry");
+  // A folder where the new file would be written makes the write fail.
+  std::filesystem::create_directory(root_ + "/conf/registry.new");
+  EXPECT_FALSE(SetRegistryString(L"K", L"v", L"new"));
+  EXPECT_EQ(Read("conf/registry"), before);
+}
+
+class ProfilesTest : public RegistryTest {};
+
+TEST_F(ProfilesTest, AStoreWithoutProfilesGetsTheDefault) {
+  EXPECT_EQ(CurrentProfileName(), kDefaultProfileName);
+  EXPECT_EQ(ProfileNames(), std::vector<std::wstring>{kDefaultProfileName});
+  EXPECT_TRUE(RegistryKeyExists(ProfileKey(kDefaultProfileName) + L"\\General"));
+}
+
+TEST_F(ProfilesTest, TheTemporaryProfileRoundTrip) {
+  ASSERT_TRUE(SetProfileSupportPath(L"Default", L"/a;/prog;/b"));
+  // The registry key text: the root's name and a backslash (18 characters),
+  // then the key under the user's root.
+  std::optional<std::wstring> key = ProfileRegistryKey(L"default");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->substr(0, 18), L"HKEY_CURRENT_USER\\");
+  const std::wstring general = key->substr(18) + L"\\General";
+  EXPECT_EQ(GetRegistryString(general, L"ACAD"), L"/a;/prog;/b");
+
+  std::vector<std::wstring> made_current;
+  const int id = AddProfileListener([&](const std::wstring& name) { made_current.push_back(name); });
+  EXPECT_FALSE(DeleteProfile(L"TMP"));  // none yet
+  ASSERT_TRUE(CopyProfile(L"Default", L"TMP", L"Temporary profile delete if found"));
+  EXPECT_FALSE(CopyProfile(L"Default", L"tmp", L"again"));
+  ASSERT_TRUE(MakeProfileCurrent(L"TMP"));
+  EXPECT_EQ(CurrentProfileName(), L"TMP");
+  ASSERT_TRUE(SetRegistryString(general, L"ACAD", L"/local;/a;/b;"));
+  ASSERT_TRUE(MakeProfileCurrent(L"DEFAULT"));
+  EXPECT_TRUE(DeleteProfile(L"TMP"));
+  RemoveProfileListener(id);
+  EXPECT_EQ(made_current, (std::vector<std::wstring>{L"TMP", L"Default"}));
+
+  Restart();
+  EXPECT_EQ(CurrentProfileName(), L"Default");
+  EXPECT_EQ(ProfileSupportPath(L"Default"), L"/local;/a;/b;");
+  EXPECT_FALSE(ProfileExists(L"TMP"));
+}
+
+TEST_F(ProfilesTest, Refusals) {
+  EXPECT_FALSE(DeleteProfile(CurrentProfileName()));  // the current one stays
+  EXPECT_FALSE(MakeProfileCurrent(L"Nobody"));
+  EXPECT_FALSE(ProfileRegistryKey(L"Nobody"));
+  EXPECT_FALSE(CopyProfile(L"Nobody", L"X", L""));
+  EXPECT_FALSE(CopyProfile(L"Default", L"a\\b", L""));
+  EXPECT_FALSE(CopyProfile(L"Default", L"", L""));
+  EXPECT_EQ(ProfileSupportPath(L"Nobody"), L"");
+  // A current-profile mark naming a deleted profile falls back to one that exists.
+  ASSERT_TRUE(CopyProfile(L"Default", L"Other", L""));
+  ASSERT_TRUE(SetRegistryString(kProfilesKey, L"CurrentProfile", L"Gone"));
+  EXPECT_EQ(CurrentProfileName(), L"Default");
+}
+
+}  // namespace
+}  // namespace host
