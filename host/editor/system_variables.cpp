@@ -9,6 +9,7 @@
 
 #include "host/db/database.h"
 #include "host/system/fault.h"
+#include "host/system/profiles.h"
 
 namespace host {
 namespace {
@@ -32,7 +33,7 @@ const std::map<std::wstring, Variable>& Table() {
       {L"CELTYPE", {SysVarType::kText, std::wstring(L"BYLAYER")}},
       {L"CLAYER", {SysVarType::kText, std::wstring(L"0")}},
       {L"CMDECHO", {SysVarType::kShort, std::int16_t{1}}},
-      {L"CPROFILE", {SysVarType::kText, std::wstring(L"<<Unnamed Profile>>"), true}},
+      {L"CPROFILE", {SysVarType::kText, std::wstring(kDefaultProfileName), true}},
       {L"DWGPREFIX", {SysVarType::kText, std::wstring(), true}},
       {L"ERRNO", {SysVarType::kShort, std::int16_t{0}}},
       {L"EXPERT", {SysVarType::kShort, std::int16_t{0}}},
@@ -195,6 +196,7 @@ SysVarValue CurrentValue(const std::wstring& key, const Variable& var) {
   auto bound = s.bindings.find(key);
   if (bound != s.bindings.end() && bound->second.get) return bound->second.get();
   if (std::optional<SysVarValue> drawing = DrawingValue(key)) return *drawing;
+  if (key == L"CPROFILE") return CurrentProfileName();
   auto it = s.values.find(key);
   if (it != s.values.end()) return it->second;
   if (key == L"DWGPREFIX") return WorkingFolder();

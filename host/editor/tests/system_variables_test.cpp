@@ -1,6 +1,7 @@
 #include "host/editor/system_variables.h"
 
 #include "editor_fixture.h"
+#include "host/system/profiles.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ TEST_F(SystemVariablesTest, EveryVariableTheAddInsUseHasATypedDefault) {
       {L"TEXTSTYLE", std::wstring(L"Standard")}, {L"ANGBASE", 0.0},
       {L"ANGDIR", std::int16_t{0}},          {L"AUNITS", std::int16_t{0}},
       {L"PLINEGEN", std::int16_t{0}},        {L"ERRNO", std::int16_t{0}},
-      {L"VIEWSIZE", 9.0},                    {L"CPROFILE", std::wstring(L"<<Unnamed Profile>>")},
+      {L"VIEWSIZE", 9.0},                    {L"CPROFILE", std::wstring(L"Default")},
       {L"ACADVER", std::wstring(L"25.0")},   {L"TRUSTEDPATHS", std::wstring()},
       {L"LUNITS", std::int16_t{2}},          {L"LUPREC", std::int16_t{4}},
   };
@@ -82,6 +83,15 @@ TEST_F(SystemVariablesTest, FailuresAreInjectedPerVariable) {
   EXPECT_FALSE(host::GetSystemVariable(L"CPROFILE").ok());
   EXPECT_FALSE(host::GetSystemVariable(L"CPROFILE").ok());
   EXPECT_TRUE(host::GetSystemVariable(L"ACADVER").ok());
+}
+
+TEST_F(SystemVariablesTest, CprofileIsTheCurrentProfile) {
+  ASSERT_TRUE(host::CopyProfile(host::CurrentProfileName(), L"LWH_TMP_PROFILE", L"Temporary"));
+  ASSERT_TRUE(host::MakeProfileCurrent(L"LWH_TMP_PROFILE"));
+  EXPECT_EQ(host::GetSystemVariable(L"CPROFILE").Text(), L"LWH_TMP_PROFILE");
+  ASSERT_TRUE(host::MakeProfileCurrent(L"Default"));
+  EXPECT_TRUE(host::DeleteProfile(L"LWH_TMP_PROFILE"));
+  EXPECT_EQ(host::GetSystemVariable(L"CPROFILE").Text(), L"Default");
 }
 
 TEST_F(SystemVariablesTest, TheSetFaultPointFailsAnySet) {
