@@ -17,7 +17,8 @@
 // sit in the left subtree of another of its members.
 //
 // Inserts that need a node and cannot get one report it (false, or -1 from
-// the counting insert) and leave the tree exactly as it was.
+// the counting insert) and leave the tree exactly as it was; a null key is
+// refused the same way, and a search for one finds nothing.
 #pragma once
 
 #include <cstdint>

@@ -104,6 +104,11 @@ TEST_F(BinaryTreeTest, KeysCompareBytewise) {
   EXPECT_EQ(tree.Find("AA"), nullptr);
   EXPECT_EQ(tree.Find("b"), nullptr);
   EXPECT_EQ(tree.Find(nullptr), nullptr);
+  const std::int32_t count = tree.NodeCount();
+  EXPECT_FALSE(tree.Insert(nullptr, 0));
+  EXPECT_EQ(tree.InsertPair(nullptr, 0, 0), -1);
+  EXPECT_FALSE(tree.InsertPointers(nullptr, 0, 0));
+  EXPECT_EQ(tree.NodeCount(), count);
   EXPECT_EQ(tree.CheckInvariants(), "");
 }
 

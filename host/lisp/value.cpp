@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cwctype>
 #include <limits>
 
 namespace host::lisp {
@@ -185,7 +184,9 @@ std::wstring ToLispText(const Value& value) {
 
 std::wstring LispNameKey(std::wstring_view name) {
   std::wstring key(name);
-  for (wchar_t& c : key) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  // ASCII letters only, so that the answer never depends on the locale.
+  for (wchar_t& c : key)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
   return key;
 }
 
