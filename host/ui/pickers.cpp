@@ -82,6 +82,7 @@ std::wstring DescribeFileRequest(const FileDialogRequest& r) {
   if (r.must_exist) text += L" must-exist";
   if (r.hide_read_only) text += L" hide-read-only";
   if (r.no_change_dir) text += L" no-change-dir";
+  if (r.explorer) text += L" explorer";
   if (r.overwrite_prompt) text += L" overwrite-prompt";
   if (r.multiple) text += L" multiple";
   return text;

@@ -40,6 +40,7 @@ struct FileDialogRequest {
   bool must_exist = false;       // every chosen file must exist
   bool hide_read_only = false;   // recorded only
   bool no_change_dir = false;    // recorded only: the working folder never changes here
+  bool explorer = false;         // recorded only
   bool overwrite_prompt = false; // save: ask before replacing an existing file
   bool multiple = false;         // several files may be chosen
   // Room for the chosen names: each path and its terminator, plus one.
