@@ -19,6 +19,7 @@
 #include "host/editor/command_line.h"
 #include "host/editor/input.h"
 #include "host/editor/support_path.h"
+#include "host/system/registry.h"
 #include "host/system/user_actions.h"
 
 namespace {
@@ -124,7 +125,8 @@ void Usage() {
       "  --addin FILE       load an add-in (in the order given)\n"
       "  --open DRAWING     open a DXF drawing (default: a new drawing)\n"
       "  --save FILE        save the drawing as DXF at the end\n"
-      "  --support FOLDER   add a folder to the support path\n"
+      "  --support FOLDER   search a folder before the profile's support path\n"
+      "  --registry FILE    the registry store (profiles); default ~/.config/cadhost/registry\n"
       "  --transcript FILE  write everything shown, one item a line\n"
       "  --verbose          show every recorded item, not only the command line\n"
       "Without a script, actions come from the terminal one at a time.\n",
@@ -135,7 +137,7 @@ void Usage() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> addins, support;
-  std::string open_path, save_path, transcript, script_path;
+  std::string open_path, save_path, transcript, script_path, registry_path;
   bool verbose = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -150,6 +152,7 @@ int main(int argc, char** argv) {
     else if (arg == "--open" && value(&open_path)) {}
     else if (arg == "--save" && value(&save_path)) {}
     else if (arg == "--transcript" && value(&transcript)) {}
+    else if (arg == "--registry" && value(&registry_path)) {}
     else if (arg == "--verbose") verbose = true;
     else if ((arg == "--help" || arg == "-h")) { Usage(); return 0; }
     else if (!arg.empty() && arg[0] == '-' && arg != "-") { Usage(); return 1; }
@@ -158,9 +161,11 @@ int main(int argc, char** argv) {
   }
 
   Screen screen(verbose);
-  std::vector<std::wstring> folders;
-  for (const std::string& s : support) folders.push_back(Decode(s));
-  if (!folders.empty()) host::SetSupportPath(folders);
+  // The registry store (profiles and their support paths) survives runs.
+  const std::wstring registry = registry_path.empty() ? host::DefaultRegistryFile() : Decode(registry_path);
+  if (!registry.empty() && !host::UseRegistryFile(registry))
+    std::fprintf(stderr, "cadhost: the registry file %s could not be read whole\n", Encode(registry).c_str());
+  for (const std::string& s : support) host::AddSessionSupportFolder(Decode(s));
 
   // The script, when there is one, goes into the queue at once: each consumer
   // takes its actions in order, and the line of the action taken last is
