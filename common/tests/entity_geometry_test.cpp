@@ -15,6 +15,7 @@
 #include "common/geometry_file.h"
 #include "common/tests/entity_fixtures.h"
 #include "common/tests/geometry_fixtures.h"
+#include "host/system/fault.h"
 
 namespace {
 
@@ -297,6 +298,28 @@ TEST_F(LinkedEntityTest, YesRewritesTheFileFromTheEntity) {
   EXPECT_EQ(header.reservedDouble[0], 1700000000.0);
   EXPECT_EQ(header.reservedShort[0], 5);
   EXPECT_EQ(std::wstring(header.id), L"ROADAB");
+}
+
+TEST_F(LinkedEntityTest, AFailedRewriteKeepsTheFileAndFallsBackToTheEntity) {
+  WriteFileFrom(Road(0, 200), L"ROADAB");
+  const std::vector<char> before = Load(PathOf("road.hzg"));
+  const host::EntityName entity = Road(0, 150);
+  Link(entity, L"ROADAB");
+  host::Actions().Push("answer", {L"Yes"});
+  HzGeometry header{};
+  bool linked = true;
+  List list;
+  {
+    host::ScopedFault fault(host::FaultPoint::SaveFile, 1);
+    ASSERT_TRUE(GetEntityHzGeometry(entity, header, linked, list.array()));
+  }
+  EXPECT_FALSE(linked);
+  EXPECT_EQ(Load(PathOf("road.hzg")), before);
+  EXPECT_NEAR(list.At(1).radiusStart, 150, 1e-9) << "the entity's own geometry";
+  EXPECT_EQ(std::wstring(header.id), L"ROADAB");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 TEST_F(LinkedEntityTest, AClothoidInTheFileIsComparedAsItsArcs) {
