@@ -41,8 +41,9 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
   int items = 0;
   bool inExtent = false, inBox = false, inRing = false;
   bool boxStarted = false, ringStarted = false;
-  while ((items == 0 || items < 3) && consumed <= kHeaderCharacters &&
-         ReadGmlTag(archive, tag, kGmlMaxTagLength, &consumed)) {
+  while ((items == 0 || items < 3) && ReadGmlTag(archive, tag, kGmlMaxTagLength, &consumed)) {
+    // Only the head of the file is looked at.
+    if (consumed > kHeaderCharacters) break;
     QuotesToApostrophes(tag);
     if (tag[0] == '/') {
       if (Starts(tag, "/osgb:queryExtent") || Starts(tag, "/gml:boundedBy")) inExtent = false;
@@ -118,8 +119,8 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
   std::int64_t consumed = 0;
   bool ok = true;
   bool inExtent = false, inBox = false, inRing = false;
-  while (ok && consumed <= kHeaderCharacters &&
-         ReadGmlTag(archive, tag, kGmlMaxTagLength, &consumed)) {
+  while (ok && ReadGmlTag(archive, tag, kGmlMaxTagLength, &consumed)) {
+    if (consumed > kHeaderCharacters) break;
     QuotesToApostrophes(tag);
     if (tag[0] == '/') {
       if (Starts(tag, "/osgb:queryExtent")) inExtent = false;
