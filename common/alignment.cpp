@@ -15,6 +15,17 @@ constexpr double kStraightSlack = 0.001;
 constexpr int kClothoidSubArcs = 64;
 // Starting value of the best-offset search.
 constexpr double kNoOffset = 99999999.999;
+// A piece of curve whose length times its turn is below this cannot be told
+// from its chord (its sagitta is an eighth of it); the circle through it
+// would have its centre so far away that its bearings lose all precision.
+constexpr double kFlatCurve = 1e-9;
+
+// The turn between two headings, in [0, pi].
+double TurnBetween(double from, double to) {
+  double turn = std::fabs(to - from);
+  if (turn > kPi) turn = kTwoPi - turn;
+  return turn;
+}
 
 bool IsStraight(const GeometryElement& e) {
   return e.clothoidParameter == 0.0 && e.radiusStart == 0.0;
@@ -98,6 +109,7 @@ void ClothoidForward(double clothoidParameter, double radiusStart, double radius
 // The circular arc through the clothoid's two ends whose centre is where the
 // normals at the ends meet. False when the normals are parallel.
 bool ClothoidEnvelopeArc(const GeometryElement& c, GeometryElement& arc) {
+  if (TurnBetween(c.headingStart, c.headingEnd) * c.length < kFlatCurve) return false;
   double cx = 0.0;
   double cy = 0.0;
   const double ns = c.headingStart + kHalfPi;
@@ -121,8 +133,8 @@ bool ClothoidEnvelopeArc(const GeometryElement& c, GeometryElement& arc) {
 void ClothoidChainageOffset(double px, double py, const GeometryElement& c,
                             ChainageOffset& result) {
   GeometryElement envelope{};
-  // With parallel end normals there is no envelope arc; the fine test alone
-  // decides.
+  // With parallel end normals (or a clothoid too flat to turn) there is no
+  // envelope arc; the fine test alone decides.
   if (ClothoidEnvelopeArc(c, envelope)) {
     LineArcChainageOffset(px, py, envelope, result);
     if (result.status != kProjectionOnElement) return;
@@ -149,14 +161,13 @@ void ClothoidChainageOffset(double px, double py, const GeometryElement& c,
     piece.headingStart = prevHeading;
     piece.headingEnd = heading;
 
-    double turn = std::fabs(heading - prevHeading);
-    if (turn > kPi) turn = kTwoPi - turn;
+    const double turn = TurnBetween(prevHeading, heading);
     double cx = 0.0, cy = 0.0;
     const double ns = prevHeading + kHalfPi;
     const double ne = heading + kHalfPi;
-    // A piece that does not turn (or whose normals do not meet) is taken as
-    // a straight rather than as an arc of infinite radius.
-    if (turn > 0.0 && IntersectLines(cx, cy, prevX, prevY, prevX + std::cos(ns),
+    // A piece that does not turn measurably (or whose normals do not meet)
+    // is taken as a straight rather than as an arc of boundless radius.
+    if (turn * step >= kFlatCurve && IntersectLines(cx, cy, prevX, prevY, prevX + std::cos(ns),
                                      prevY + std::sin(ns), x, y, x + std::cos(ne),
                                      y + std::sin(ne))) {
       const double radius = step / turn;

@@ -9,10 +9,14 @@
 
 #include "common/alignment.h"
 #include "common/grow_array.h"
+#include "common/hz_geometry.h"
+#include "host/system/entity_name.h"
 
 inline constexpr int kProfilePathChars = 1024;  // with the terminator
 // Level reported when none was found.
 inline constexpr double kNoLevel = -999.0;
+
+inline constexpr wchar_t kProfileFromPolyline[] = L"from_polyline";
 
 struct VtProfile {
   wchar_t sourcePath[kProfilePathChars];  // file it came from; "from_polyline" when
@@ -38,3 +42,16 @@ struct VtProfile {
 [[nodiscard]] bool ProfileLevelAt(double chainage, double& level, bool& found,
                                   const GrowArray& elements, std::int32_t count, double lowY,
                                   double highY, const VtProfile& frame);
+
+// The profile of a drawn LINE, POLYLINE, LWPOLYLINE, ARC or CIRCLE: X is the
+// distance travelled along it in plan from 0, Y its level (Z; a lightweight
+// polyline's elevation, an arc's or circle's centre level). Resets the header
+// and the frame (source path "from_polyline", vertical scale 1, everything
+// else 0), then fills the elements from index 0, the frame's extents, the
+// header's element count and road length, and bit 1 of the header's first
+// reserved short when the level changes along any element. Segments of
+// lightweight polylines that carry a bulge are measured along their plan
+// arc. A polyline without vertices gives an empty profile. False for another
+// entity type, a missing required group or a failed append.
+[[nodiscard]] bool ProfileFromPolyline(host::EntityName entity, HzGeometry& header,
+                                       VtProfile& frame, GrowArray& elements);

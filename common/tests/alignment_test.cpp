@@ -215,6 +215,28 @@ TEST(ClothoidProjection, PointsBesideTheCurveProjectBack) {
   }
 }
 
+TEST(ClothoidProjection, AClothoidTooFlatToTurnProjectsLikeAStraight) {
+  // A huge parameter: the curve turns by about 1e-21 over its length, which
+  // is no circle anyone could locate.
+  for (double h : {0.0, 1.0, 2.5, 5.0}) {
+    SCOPED_TRACE(h);
+    GeometryElement e{};
+    e.startChainage = 10;
+    e.length = 100;
+    e.clothoidParameter = 1e12;
+    e.radiusEnd = 1e22;
+    e.headingStart = e.headingEnd = h;
+    e.endX = 100 * std::cos(h);
+    e.endY = 100 * std::sin(h);
+    ChainageOffset r{};
+    ElementChainageOffset(50 * std::cos(h) + 3 * std::sin(h), 50 * std::sin(h) - 3 * std::cos(h),
+                          e, r);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NEAR(r.chainage, 60, 1e-6);
+    EXPECT_NEAR(r.offset, 3, 1e-6);
+  }
+}
+
 TEST(ElementProjection, TooShortElementsAreSkipped) {
   GeometryElement e = Straight(0, 0, 0, 4e-5, 0);
   ChainageOffset r{};

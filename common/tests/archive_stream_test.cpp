@@ -293,6 +293,39 @@ TEST(ArchiveStream, DamagedGzipEndsWithAReadError) {
   }
 }
 
+TEST(ArchiveStream, PositionsBeyondTwoGibibytes) {
+  // A sparse plain file of 3 GiB with a marker past the 32-bit range.
+  TempFolder folder;
+  const std::string path = folder.File("sparse.gml");
+  const int64_t marker = (int64_t{5} << 29) + 3;  // 2.5 GiB + 3
+  {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(fseeko(file, marker, SEEK_SET), 0);
+    std::fputs("<here>", file);
+    ASSERT_EQ(fseeko(file, (int64_t{3} << 30) - 1, SEEK_SET), 0);
+    std::fputc('!', file);
+    std::fclose(file);
+  }
+  ArchiveReader reader;
+  ASSERT_EQ(reader.OpenGz(path.c_str()), 1);
+  ASSERT_EQ(reader.Seek(marker, SEEK_SET), marker);
+  EXPECT_EQ(reader.Tell(), marker);
+  char c;
+  ASSERT_EQ(reader.GetChar(&c), 1);
+  EXPECT_EQ(c, '<');
+  ASSERT_EQ(reader.GetChar(&c), 1);
+  EXPECT_EQ(reader.Tell(), marker + 2);
+  ASSERT_EQ(reader.Seek(marker + 5, SEEK_SET), marker + 5);
+  ASSERT_EQ(reader.GetChar(&c), 1);
+  EXPECT_EQ(c, '>');
+  ASSERT_EQ(reader.Seek((int64_t{3} << 30) - 1, SEEK_SET), (int64_t{3} << 30) - 1);
+  ASSERT_EQ(reader.GetChar(&c), 1);
+  EXPECT_EQ(c, '!');
+  EXPECT_EQ(reader.GetChar(&c), 0);
+  EXPECT_EQ(reader.Tell(), int64_t{3} << 30);
+}
+
 TEST(ArchiveStream, PlainFileThatIsNotGzipReadsAsItIs) {
   TempFolder folder;
   // Bytes that merely start like gzip's magic are no gzip file.

@@ -4,6 +4,9 @@
 #include <memory>
 
 #include "host/app/addins.h"
+#include "host/db/database.h"
+#include "host/editor/graphics.h"
+#include "host/editor/selection.h"
 #include "host/editor/system_variables.h"
 #include "host/lisp/environment.h"
 #include "host/system/user_actions.h"
@@ -13,6 +16,7 @@ namespace {
 
 struct Document {
   std::wstring path;
+  db::Database database;
   lisp::Environment lisp;
 };
 
@@ -31,6 +35,7 @@ std::wstring FolderOf(const std::wstring& path) {
 void MakeCurrent(std::unique_ptr<Document> document) {
   Current() = std::move(document);
   lisp::SetCurrentEnvironment(&Current()->lisp);
+  db::SetWorkingDatabase(&Current()->database);
   BindSystemVariable(L"DWGPREFIX", {[] {
                                       const std::wstring& path = Current() ? Current()->path : std::wstring();
                                       if (path.empty()) {
@@ -49,6 +54,8 @@ void MakeCurrent(std::unique_ptr<Document> document) {
 
 bool DrawingOpen() { return Current() != nullptr; }
 
+db::Database* CurrentDrawing() { return Current() ? &Current()->database : nullptr; }
+
 const std::wstring& DrawingPath() {
   static const std::wstring none;
   return Current() ? Current()->path : none;
@@ -65,7 +72,9 @@ Status CloseDrawing() {
   if (!Current()) return Status::kError;
   SendToAllAddins(AppMessage::kUnloadDrawing);
   lisp::SetCurrentEnvironment(nullptr);
-  Current().reset();
+  FreeAllSelectionSets();
+  ResetGraphics();
+  Current().reset();  // the working database goes with it
   Shown().Add("drawing", L"closed");
   return Status::kNormal;
 }

@@ -94,6 +94,24 @@ void Database::EnsureBasics() {
   if (!TextStyleRecordOf(IdOf(currentTextStyle_))) currentTextStyle_ = HandleOf(TextStyle(L"Standard"));
 }
 
+void Database::SwapContents(Database& other) {
+  std::swap(nextHandle_, other.nextHandle_);
+  blocks_.swap(other.blocks_);
+  layers_.swap(other.layers_);
+  linetypes_.swap(other.linetypes_);
+  textStyles_.swap(other.textStyles_);
+  appIds_.swap(other.appIds_);
+  viewport_.swap(other.viewport_);
+  std::swap(modelSpace_, other.modelSpace_);
+  std::swap(paperSpace_, other.paperSpace_);
+  std::swap(currentLayer_, other.currentLayer_);
+  std::swap(currentTextStyle_, other.currentTextStyle_);
+  std::swap(settings_, other.settings_);
+  entities_.swap(other.entities_);
+  byHandle_.swap(other.byHandle_);
+  recordHandles_.swap(other.recordHandles_);
+}
+
 std::uint64_t Database::ClaimHandle(std::uint64_t handle) {
   if (handle == 0 || byHandle_.count(handle) || recordHandles_.count(handle)) handle = NewHandle();
   if (handle >= nextHandle_) nextHandle_ = handle + 1;

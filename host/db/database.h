@@ -208,6 +208,9 @@ class Database {
   void AdoptAppId(AppIdRecord record);
   void SetCurrentLayerHandle(std::uint64_t handle) { currentLayer_ = handle; }
   void SetCurrentTextStyleHandle(std::uint64_t handle) { currentTextStyle_ = handle; }
+  // Exchanges everything the two databases hold; each keeps its serial
+  // number, so ids of the swapped objects name them in their new database.
+  void SwapContents(Database& other);
   // Makes sure the records every drawing needs exist (layer "0", CONTINUOUS,
   // "Standard", "ACAD", model and paper space) and the current layer and
   // style are set.

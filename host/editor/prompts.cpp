@@ -14,6 +14,10 @@ namespace detail {
 
 Status TakeTypedAnswer(std::wstring_view prompt, std::wstring* answer) {
   ShowPrompt(prompt);
+  return TakeAnswer(answer);
+}
+
+Status TakeAnswer(std::wstring* answer) {
   const UserAction* head = PeekAction();
   if (head == nullptr) {
     NoteInputRanOut(L"prompt");

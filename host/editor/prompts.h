@@ -47,6 +47,8 @@ namespace detail {
 // answer. On kNormal `*answer` holds the typed text; other statuses are
 // final (Esc, error, nothing left, or another consumer's action).
 Status TakeTypedAnswer(std::wstring_view prompt, std::wstring* answer);
+// The same for a prompt already shown.
+Status TakeAnswer(std::wstring* answer);
 // Parses a real number the way the host reads one ("12", "-1.5", "1e3").
 bool ParseReal(std::wstring_view text, double* value);
 }  // namespace detail

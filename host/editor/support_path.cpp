@@ -5,13 +5,14 @@
 #include <filesystem>
 
 #include "host/editor/system_variables.h"
+#include "host/system/profiles.h"
 
 namespace fs = std::filesystem;
 
 namespace host {
 namespace {
 
-std::vector<std::wstring>& Folders() {
+std::vector<std::wstring>& SessionFolders() {
   static std::vector<std::wstring> folders;
   return folders;
 }
@@ -82,30 +83,37 @@ std::optional<std::wstring> Bounded(std::optional<std::wstring> path) {
 
 }  // namespace
 
-void SetSupportPath(std::vector<std::wstring> folders) { Folders() = std::move(folders); }
-
-const std::vector<std::wstring>& SupportPath() { return Folders(); }
-
-std::wstring SupportPathText() {
+void SetSupportPath(const std::vector<std::wstring>& folders) {
   std::wstring text;
-  for (std::size_t i = 0; i < Folders().size(); ++i) {
+  for (std::size_t i = 0; i < folders.size(); ++i) {
     if (i > 0) text += L';';
-    text += Folders()[i];
+    text += folders[i];
   }
-  return text;
+  SetSupportPathText(text);
 }
 
-void SetSupportPathText(std::wstring_view text) {
-  std::vector<std::wstring> folders;
+std::vector<std::wstring> SupportPath() {
+  std::vector<std::wstring> folders = SessionFolders();
+  const std::wstring text = SupportPathText();
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find(L';', start);
-    if (end == std::wstring_view::npos) end = text.size();
-    if (end > start) folders.emplace_back(text.substr(start, end - start));
+    if (end == std::wstring::npos) end = text.size();
+    if (end > start) folders.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-  Folders() = std::move(folders);
+  return folders;
 }
+
+std::wstring SupportPathText() { return ProfileSupportPath(CurrentProfileName()); }
+
+void SetSupportPathText(std::wstring_view text) {
+  (void)SetProfileSupportPath(CurrentProfileName(), text);
+}
+
+void AddSessionSupportFolder(std::wstring_view folder) { SessionFolders().emplace_back(folder); }
+
+void ClearSessionSupportFolders() { SessionFolders().clear(); }
 
 std::optional<std::wstring> FindInFolder(std::wstring_view folder, std::wstring_view name) {
   if (name.empty() || name.find_first_of(L"/\\") != std::wstring_view::npos) return std::nullopt;
@@ -130,7 +138,7 @@ std::optional<std::wstring> FindFile(std::wstring_view name) {
   if (prefix.ok() && !prefix.Text().empty()) {
     if (auto found = FindInFolder(prefix.Text(), name)) return Bounded(found);
   }
-  for (const std::wstring& folder : Folders()) {
+  for (const std::wstring& folder : SupportPath()) {
     if (folder.empty()) continue;
     if (auto found = FindInFolder(folder, name)) return Bounded(found);
   }

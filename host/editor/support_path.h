@@ -1,6 +1,10 @@
 // The support file search path, file search and trusted paths.
 //
-// The support path is an ordered list of folders. FindFile looks for a file
+// The support path is an ordered list of folders: the folders given for this
+// session (cadhost's --support), then the current profile's support path (the
+// profile's "General" value "ACAD" in the registry store, folders joined by
+// ';'), so that a change to the profile's value takes effect at once. FindFile
+// looks for a file
 // name, letter case ignored as on Windows:
 //  - a name with a folder part ("a/b.txt", "/x/y.dcl", "..\\z.ini") is
 //    looked up as it stands (relative to the working folder);
@@ -29,12 +33,18 @@ namespace host {
 
 inline constexpr std::size_t kMaxFoundPath = 259;  // a 260-unit buffer with its terminator
 
-void SetSupportPath(std::vector<std::wstring> folders);
-const std::vector<std::wstring>& SupportPath();
-// The support path as the profile keeps it: folders separated by ';'.
+// Sets the current profile's support path.
+void SetSupportPath(const std::vector<std::wstring>& folders);
+// The folders searched: the session's, then the profile's; empty entries of
+// the profile's text are passed over.
+std::vector<std::wstring> SupportPath();
+// The current profile's support path as it keeps it: folders joined by ';'.
 std::wstring SupportPathText();
-// Sets the path from a ';'-separated text; empty entries are dropped.
 void SetSupportPathText(std::wstring_view text);
+
+// Folders searched before the profile's, for this run only (not saved).
+void AddSessionSupportFolder(std::wstring_view folder);
+void ClearSessionSupportFolders();
 
 [[nodiscard]] std::optional<std::wstring> FindFile(std::wstring_view name);
 [[nodiscard]] std::optional<std::wstring> FindTrustedFile(std::wstring_view name);

@@ -4,9 +4,12 @@
 #include <cwctype>
 #include <filesystem>
 #include <map>
+#include <cwchar>
 #include <optional>
 
+#include "host/db/database.h"
 #include "host/system/fault.h"
+#include "host/system/profiles.h"
 
 namespace host {
 namespace {
@@ -30,7 +33,7 @@ const std::map<std::wstring, Variable>& Table() {
       {L"CELTYPE", {SysVarType::kText, std::wstring(L"BYLAYER")}},
       {L"CLAYER", {SysVarType::kText, std::wstring(L"0")}},
       {L"CMDECHO", {SysVarType::kShort, std::int16_t{1}}},
-      {L"CPROFILE", {SysVarType::kText, std::wstring(L"<<Unnamed Profile>>"), true}},
+      {L"CPROFILE", {SysVarType::kText, std::wstring(kDefaultProfileName), true}},
       {L"DWGPREFIX", {SysVarType::kText, std::wstring(), true}},
       {L"ERRNO", {SysVarType::kShort, std::int16_t{0}}},
       {L"EXPERT", {SysVarType::kShort, std::int16_t{0}}},
@@ -83,6 +86,103 @@ bool Fires(const std::wstring& key, SysVarOp op) {
   return true;
 }
 
+// Variables kept by the working drawing: they follow the drawing that is
+// current, and go with it when it is saved.
+std::optional<SysVarValue> DrawingValue(const std::wstring& key) {
+  const db::Database* db = db::WorkingDatabase();
+  if (db == nullptr) return std::nullopt;
+  const db::DatabaseSettings& set = db->Settings();
+  if (key == L"CLAYER") {
+    const db::LayerRecord* layer = db->LayerRecordOf(db->CurrentLayer());
+    return layer ? std::optional<SysVarValue>(layer->name) : std::nullopt;
+  }
+  if (key == L"TEXTSTYLE") {
+    const db::TextStyleRecord* style = db->TextStyleRecordOf(db->CurrentTextStyle());
+    return style ? std::optional<SysVarValue>(style->name) : std::nullopt;
+  }
+  if (key == L"CECOLOR") {
+    if (set.currentColor == db::kColorByLayer) return SysVarValue(std::wstring(L"BYLAYER"));
+    if (set.currentColor == db::kColorByBlock) return SysVarValue(std::wstring(L"BYBLOCK"));
+    return SysVarValue(std::to_wstring(set.currentColor));
+  }
+  if (key == L"CELTYPE") return SysVarValue(set.currentLinetype);
+  if (key == L"PLINEGEN") return SysVarValue(static_cast<std::int16_t>(set.plinegen ? 1 : 0));
+  if (key == L"ANGBASE") return SysVarValue(set.angleBase);
+  if (key == L"ANGDIR") return SysVarValue(static_cast<std::int16_t>(set.angleClockwise ? 1 : 0));
+  if (key == L"AUNITS") return SysVarValue(static_cast<std::int16_t>(set.angleUnits));
+  if (key == L"VIEWSIZE") {
+    const db::ViewportRecord* vp = db->ActiveViewport();
+    return vp ? std::optional<SysVarValue>(vp->height) : std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool InRange(const SysVarValue& v, int low, int high) {
+  const std::int16_t n = std::get<std::int16_t>(v);
+  return n >= low && n <= high;
+}
+
+// Sets a drawing variable; nothing when `key` is not one (or no drawing).
+std::optional<bool> SetDrawingValue(const std::wstring& key, const SysVarValue& value) {
+  db::Database* db = db::WorkingDatabase();
+  if (db == nullptr) return std::nullopt;
+  db::DatabaseSettings& set = db->Settings();
+  if (key == L"CLAYER") {
+    db::ObjectId layer = db->Layer(std::get<std::wstring>(value));
+    const db::LayerRecord* record = db->LayerRecordOf(layer);
+    if (record == nullptr || record->frozen) return false;
+    return db->SetCurrentLayer(layer);
+  }
+  if (key == L"TEXTSTYLE") {
+    db::ObjectId style = db->TextStyle(std::get<std::wstring>(value));
+    return !style.IsNull() && db->SetCurrentTextStyle(style);
+  }
+  if (key == L"CECOLOR") {
+    std::wstring text = Key(std::get<std::wstring>(value));
+    if (text == L"BYLAYER") set.currentColor = db::kColorByLayer;
+    else if (text == L"BYBLOCK") set.currentColor = db::kColorByBlock;
+    else {
+      wchar_t* end = nullptr;
+      long n = std::wcstol(text.c_str(), &end, 10);
+      if (text.empty() || *end != L'\0' || n < 1 || n > 255) return false;
+      set.currentColor = static_cast<int>(n);
+    }
+    return true;
+  }
+  if (key == L"CELTYPE") {
+    std::wstring text = std::get<std::wstring>(value);
+    std::wstring upper = Key(text);
+    if (upper == L"BYLAYER" || upper == L"BYBLOCK") {
+      set.currentLinetype = upper;
+      return true;
+    }
+    const db::LinetypeRecord* lt = db->LinetypeRecordOf(db->Linetype(text));
+    if (lt == nullptr) return false;
+    set.currentLinetype = lt->name;
+    return true;
+  }
+  if (key == L"PLINEGEN") {
+    if (!InRange(value, 0, 1)) return false;
+    set.plinegen = std::get<std::int16_t>(value) == 1;
+    return true;
+  }
+  if (key == L"ANGBASE") {
+    set.angleBase = std::get<double>(value);
+    return true;
+  }
+  if (key == L"ANGDIR") {
+    if (!InRange(value, 0, 1)) return false;
+    set.angleClockwise = std::get<std::int16_t>(value) == 1;
+    return true;
+  }
+  if (key == L"AUNITS") {
+    if (!InRange(value, 0, 4)) return false;
+    set.angleUnits = std::get<std::int16_t>(value);
+    return true;
+  }
+  return std::nullopt;
+}
+
 std::wstring WorkingFolder() {
   std::error_code ec;
   std::wstring folder = std::filesystem::current_path(ec).wstring();
@@ -95,6 +195,8 @@ SysVarValue CurrentValue(const std::wstring& key, const Variable& var) {
   State& s = Vars();
   auto bound = s.bindings.find(key);
   if (bound != s.bindings.end() && bound->second.get) return bound->second.get();
+  if (std::optional<SysVarValue> drawing = DrawingValue(key)) return *drawing;
+  if (key == L"CPROFILE") return CurrentProfileName();
   auto it = s.values.find(key);
   if (it != s.values.end()) return it->second;
   if (key == L"DWGPREFIX") return WorkingFolder();
@@ -156,6 +258,8 @@ Status SetSystemVariable(std::wstring_view name, const SysVarValue& value) {
   if ((it->second.read_only && !has_setter) || bound_read_only) return Status::kError;
   if (FaultFires(FaultPoint::SetSystemVariable) || Fires(key, SysVarOp::kSet)) return Status::kError;
   if (has_setter) return bound->second.set(*typed) ? Status::kNormal : Status::kError;
+  if (std::optional<bool> drawing = SetDrawingValue(key, *typed))
+    return *drawing ? Status::kNormal : Status::kError;
   s.values[key] = *typed;
   return Status::kNormal;
 }

@@ -13,11 +13,14 @@
 // fails the gets or sets of one named variable ("succeed N times, then fail R
 // times", as host/system/fault.h).
 //
-// A few variables live elsewhere and are reached through a binding (the
-// drawing's current layer behind CLAYER, the drawing's folder behind
-// DWGPREFIX, the current profile behind CPROFILE): BindSystemVariable gives
-// such a variable a getter, and a setter that answers whether it took the
-// value.
+// Some variables live elsewhere. The working drawing (host/db) keeps CLAYER
+// (its current layer; only an existing layer that is not frozen can become
+// current), TEXTSTYLE, CECOLOR ("BYLAYER", "BYBLOCK" or "1" to "255"),
+// CELTYPE, PLINEGEN, ANGBASE, ANGDIR, AUNITS and VIEWSIZE (its view height);
+// without a working drawing the table's values serve. CPROFILE is the
+// current profile's name (host/system/profiles.h). Others are reached through
+// a binding: BindSystemVariable gives a variable a getter, and a setter that
+// answers whether it took the value (the documents bind DWGPREFIX).
 //
 // Process-wide state, used from one thread only.
 #pragma once

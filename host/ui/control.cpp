@@ -54,6 +54,14 @@ int TextWidth(const std::wstring& text, const std::vector<int>& tab_stops) {
   return x;
 }
 
+int GetSystemMetric(SystemMetric metric) {
+  switch (metric) {
+    case SystemMetric::kBorderWidth: return 1;
+    case SystemMetric::kScrollThumbWidth: return 17;
+  }
+  return 0;
+}
+
 Control::Control(const ControlTemplate& t)
     : id_(t.id), kind_(t.kind), style_(t.style), rect_(t.rect),
       enabled_((t.style & style::kDisabled) == 0), visible_((t.style & style::kHidden) == 0) {

@@ -41,6 +41,13 @@ PixelRect DialogUnitsToPixels(const DialogRect& rect);
 // stop (stops in dialog units; every 32 units when none are given).
 int TextWidth(const std::wstring& text, const std::vector<int>& tab_stops = {});
 
+// The system's fixed sizes that dialogs lay out with, in pixels.
+enum class SystemMetric {
+  kBorderWidth,       // a window border
+  kScrollThumbWidth,  // the thumb of a horizontal scroll bar
+};
+int GetSystemMetric(SystemMetric metric);
+
 enum class ColumnAlign { kLeft, kRight, kCenter };
 
 struct ListColumn {

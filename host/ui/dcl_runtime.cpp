@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "common/text.h"
+#include "host/editor/support_path.h"
 #include "host/system/user_actions.h"
 #include "host/ui/modal.h"
 #include "host/ui/render_text.h"
@@ -63,11 +64,8 @@ Runtime& State() {
 
 void Note(const std::wstring& text) { Shown().Add("dcl", text); }
 
-std::optional<std::wstring> DefaultFinder(const std::wstring& name) {
-  std::error_code ec;
-  if (fs::is_regular_file(fs::path(WideToNarrow(name)), ec)) return name;
-  return std::nullopt;
-}
+// The support path search of the editor.
+std::optional<std::wstring> DefaultFinder(const std::wstring& name) { return host::FindFile(name); }
 
 std::wstring Lower(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
@@ -406,28 +404,6 @@ const TileState* DialogState::Find(const std::wstring& key) const {
 }
 
 void SetDclFileFinder(FileFinder finder) { State().finder = std::move(finder); }
-
-FileFinder FinderInFolders(std::vector<std::wstring> folders) {
-  return [folders = std::move(folders)](const std::wstring& name) -> std::optional<std::wstring> {
-    const std::wstring wanted = Lower(name);
-    for (const std::wstring& folder : folders) {
-      std::error_code ec;
-      const fs::path dir(WideToNarrow(folder));
-      if (fs::is_regular_file(dir / WideToNarrow(name), ec)) return NarrowToWide((dir / WideToNarrow(name)).string());
-      // The same name in another case; the first in name order wins.
-      std::optional<std::wstring> found;
-      for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::wstring entry = NarrowToWide(it->path().filename().string());
-        if (Lower(entry) == wanted && it->is_regular_file(ec)) {
-          const std::wstring path = NarrowToWide(it->path().string());
-          if (!found || path < *found) found = path;
-        }
-      }
-      if (found) return found;
-    }
-    return std::nullopt;
-  };
-}
 
 int LoadDialog(const std::wstring& file_name) {
   Runtime& rt = State();

@@ -2,7 +2,8 @@
 // made from them, tiles driven by the dialog's code and by the user.
 //
 // LoadDialog finds a file through the file finder (SetDclFileFinder; by
-// default the name as given), adding ".dcl" to a name without an extension;
+// default the support path search of host/editor/support_path.h), adding
+// ".dcl" to a name without an extension;
 // it answers a file id, negative on failure (not found, unreadable, a syntax
 // error: the transcript says which, kind "dcl"). NewDialog makes a dialog
 // from a dialog definition of a loaded file. The dialog's code binds actions,
@@ -45,8 +46,6 @@ namespace host::dcl {
 // Finds a support file by name: its full path, or nothing.
 using FileFinder = std::function<std::optional<std::wstring>(const std::wstring& name)>;
 void SetDclFileFinder(FileFinder finder);  // an empty finder restores the default
-// A finder that looks in each folder in turn, the name's case ignored.
-FileFinder FinderInFolders(std::vector<std::wstring> folders);
 
 [[nodiscard]] int LoadDialog(const std::wstring& file_name);
 bool UnloadDialog(int file_id);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/text.h"
+#include "host/editor/events.h"
 #include "host/system/clock.h"
 #include "host/ui/script_verbs.h"
 
@@ -105,6 +106,9 @@ std::optional<int> TimerSet::TakeDue(std::int64_t now) {
 }
 
 void RunModal(ModalSurface& surface) {
+  // Events a script timed to a message pump ("at pump 3: click Stop") reach
+  // the dialog that runs then.
+  SetDialogEventHandler([](const UserAction& action) { return DeliverToActiveDialog(action); });
   StackEntry entry(&surface);
   int idle_timer_runs = 0;
   while (!surface.Ended()) {

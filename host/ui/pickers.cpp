@@ -82,6 +82,7 @@ std::wstring DescribeFileRequest(const FileDialogRequest& r) {
   if (r.must_exist) text += L" must-exist";
   if (r.hide_read_only) text += L" hide-read-only";
   if (r.no_change_dir) text += L" no-change-dir";
+  if (r.explorer) text += L" explorer";
   if (r.overwrite_prompt) text += L" overwrite-prompt";
   if (r.multiple) text += L" multiple";
   return text;
@@ -136,6 +137,11 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
   FileDialogRecord record{request, {}, false};
   while (true) {
     const UserAction* next = Actions().Peek();
+    if (next && next->verb == kVerbEsc) {
+      Actions().Take();
+      record.answered = true;
+      break;
+    }
     if (!next || next->verb != kVerbAnswer) {
       NoteScript(L"No answer for the file dialog in the script: cancelled");
       break;
@@ -169,6 +175,11 @@ std::optional<std::wstring> PickFolder(const FolderPickerRequest& request) {
   FolderPickerRecord record{request, std::nullopt, false};
   while (true) {
     const UserAction* next = Actions().Peek();
+    if (next && next->verb == kVerbEsc) {
+      Actions().Take();
+      record.answered = true;
+      break;
+    }
     if (!next || next->verb != kVerbAnswer) {
       NoteScript(L"No answer for the folder picker in the script: cancelled");
       break;

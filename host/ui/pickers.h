@@ -1,7 +1,7 @@
 // File open and save dialogs and folder pickers, answered from the queue.
 //
 // A picker takes "answer" actions at the head of the queue: "answer cancel"
-// (or no path) cancels it; otherwise the arguments are the chosen paths. A
+// (or no path), or "esc", cancels it; otherwise the arguments are the chosen paths. A
 // relative path is taken from the dialog's initial folder (the working
 // folder when none is given). An answer the real dialog would refuse (a file
 // that must exist and does not, several files where one is allowed, a folder
@@ -40,6 +40,7 @@ struct FileDialogRequest {
   bool must_exist = false;       // every chosen file must exist
   bool hide_read_only = false;   // recorded only
   bool no_change_dir = false;    // recorded only: the working folder never changes here
+  bool explorer = false;         // recorded only
   bool overwrite_prompt = false; // save: ask before replacing an existing file
   bool multiple = false;         // several files may be chosen
   // Room for the chosen names: each path and its terminator, plus one.

@@ -1,4 +1,5 @@
-// A fresh folder per test, removed afterwards, with small file helpers.
+// A fresh folder per test and process, removed afterwards, with small file
+// helpers.
 #pragma once
 
 #include <filesystem>
@@ -7,12 +8,16 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 class TempFolder {
  public:
   TempFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("gml_settings_") + info->test_suite_name() + "_" + info->name();
+    // Several checkouts run these tests at once: the process id keeps their
+    // folders apart.
+    std::string name = std::string("gml_settings_") + std::to_string(getpid()) + "_" +
+                       info->test_suite_name() + "_" + info->name();
     for (char& c : name) {
       if (c == '/') c = '_';
     }

@@ -19,6 +19,8 @@
 #include "host/editor/command_line.h"
 #include "host/editor/input.h"
 #include "host/editor/support_path.h"
+#include "host/system/registry.h"
+#include "host/ui/modal.h"
 #include "host/system/user_actions.h"
 
 namespace {
@@ -76,14 +78,17 @@ std::string Encode(std::wstring_view text) {
 // it stands, alerts and message boxes always, the rest with --verbose.
 class Screen {
  public:
-  explicit Screen(bool verbose) : verbose_(verbose) {}
+  // On a terminal the user's typing is on screen already: answers are not
+  // written again.
+  Screen(bool verbose, bool echo_input) : verbose_(verbose), echo_input_(echo_input) {}
   void Flush() {
     const auto& items = host::Shown().Items();
     for (; next_ < items.size(); ++next_) {
       const host::ShownItem& item = items[next_];
+      if (item.kind == "input" && !echo_input_) continue;
       if (item.kind == "print" || item.kind == "prompt" || item.kind == "input") {
         std::fputs(Encode(item.text).c_str(), stdout);
-      } else if (verbose_ || item.kind == "alert" || item.kind == "message_box") {
+      } else if (verbose_ || item.kind == "alert" || item.kind == "message_box" || item.kind == "script") {
         std::fputs(("\n[" + item.kind + "] " + Encode(item.text) + "\n").c_str(), stdout);
       }
     }
@@ -92,6 +97,7 @@ class Screen {
 
  private:
   bool verbose_;
+  bool echo_input_;
   std::size_t next_ = 0;
 };
 
@@ -124,7 +130,8 @@ void Usage() {
       "  --addin FILE       load an add-in (in the order given)\n"
       "  --open DRAWING     open a DXF drawing (default: a new drawing)\n"
       "  --save FILE        save the drawing as DXF at the end\n"
-      "  --support FOLDER   add a folder to the support path\n"
+      "  --support FOLDER   search a folder before the profile's support path\n"
+      "  --registry FILE    the registry store (profiles); default ~/.config/cadhost/registry\n"
       "  --transcript FILE  write everything shown, one item a line\n"
       "  --verbose          show every recorded item, not only the command line\n"
       "Without a script, actions come from the terminal one at a time.\n",
@@ -135,7 +142,7 @@ void Usage() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> addins, support;
-  std::string open_path, save_path, transcript, script_path;
+  std::string open_path, save_path, transcript, script_path, registry_path;
   bool verbose = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -150,6 +157,7 @@ int main(int argc, char** argv) {
     else if (arg == "--open" && value(&open_path)) {}
     else if (arg == "--save" && value(&save_path)) {}
     else if (arg == "--transcript" && value(&transcript)) {}
+    else if (arg == "--registry" && value(&registry_path)) {}
     else if (arg == "--verbose") verbose = true;
     else if ((arg == "--help" || arg == "-h")) { Usage(); return 0; }
     else if (!arg.empty() && arg[0] == '-' && arg != "-") { Usage(); return 1; }
@@ -157,10 +165,13 @@ int main(int argc, char** argv) {
     else { Usage(); return 1; }
   }
 
-  Screen screen(verbose);
-  std::vector<std::wstring> folders;
-  for (const std::string& s : support) folders.push_back(Decode(s));
-  if (!folders.empty()) host::SetSupportPath(folders);
+  const bool on_terminal = (script_path.empty() || script_path == "-") && isatty(0);
+  Screen screen(verbose, !on_terminal);
+  // The registry store (profiles and their support paths) survives runs.
+  const std::wstring registry = registry_path.empty() ? host::DefaultRegistryFile() : Decode(registry_path);
+  if (!registry.empty() && !host::UseRegistryFile(registry))
+    std::fprintf(stderr, "cadhost: the registry file %s could not be read whole\n", Encode(registry).c_str());
+  for (const std::string& s : support) host::AddSessionSupportFolder(Decode(s));
 
   // The script, when there is one, goes into the queue at once: each consumer
   // takes its actions in order, and the line of the action taken last is
@@ -213,6 +224,9 @@ int main(int argc, char** argv) {
     host::SetActionSupplier([&]() {
       for (;;) {
         screen.Flush();
+        const std::wstring dialog = host::ui::RenderActiveDialog();
+        if (!dialog.empty()) std::fputs(("\n" + Encode(dialog) + "\n> ").c_str(), stdout);
+        std::fflush(stdout);
         std::string line;
         if (!std::getline(std::cin, line)) return false;
         ++terminal_line;

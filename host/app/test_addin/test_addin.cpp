@@ -11,6 +11,7 @@
 #include "host/editor/command_line.h"
 #include "host/editor/events.h"
 #include "host/editor/prompts.h"
+#include "host/editor/support_path.h"
 #include "host/lisp/call.h"
 
 namespace {
@@ -41,6 +42,21 @@ void CountUp() {
     host::Printf(L"\rCounted %d", i);
   }
   host::Print(L"\nCounted to the end.");
+}
+
+void SetPath() {
+  host::Input<std::wstring> path = host::GetString(true, L"\nSupport path: ");
+  if (path.ok()) host::SetSupportPathText(path.value);
+}
+
+void Find() {
+  host::Input<std::wstring> name = host::GetString(true, L"\nFile to find: ");
+  if (!name.ok()) return;
+  std::optional<std::wstring> found = host::FindFile(name.value);
+  if (found)
+    host::Printf(L"\nFound: %ls", found->c_str());
+  else
+    host::Printf(L"\nNot found: %ls", name.value.c_str());
 }
 
 void Invoke() {
@@ -76,6 +92,8 @@ VARNEL_ADDIN_EXPORT host::AppResult acrxEntryPoint(host::AppMessage message, voi
       if (!host::RegisterAppMdiAware(app_id)) host::Print(L"\n[TestAddin] not MDI-aware");
       (void)host::AddCommand(L"TESTADDIN", L"tahello", L"tahello", host::kCommandModal, Hello);
       (void)host::AddCommand(L"TESTADDIN", L"tacount", L"tazaehle", host::kCommandModal, CountUp);
+      (void)host::AddCommand(L"TESTADDIN", L"tasetpath", L"tasetpath", host::kCommandModal, SetPath);
+      (void)host::AddCommand(L"TESTADDIN", L"tafind", L"tafind", host::kCommandModal, Find);
       break;
     case host::AppMessage::kUnloadApp:
       host::Print(L"\n[TestAddin] unload app");

@@ -42,7 +42,7 @@ class CadhostTest : public ::testing::Test {
   CadhostRun Cadhost(const std::string& script, const std::string& extra = "") {
     std::ofstream(dir_ / "script.txt", std::ios::binary) << script;
     std::string cmd = std::string("cd '") + dir_.string() + "' && '" + CADHOST_PATH + "' --addin '" +
-                      TEST_ADDIN_PATH + "' --transcript transcript.txt " + extra +
+                      TEST_ADDIN_PATH + "' --registry registry.txt --transcript transcript.txt " + extra +
                       " script.txt > out.txt 2> err.txt < /dev/null";
     CadhostRun run;
     int status = std::system(cmd.c_str());
@@ -142,6 +142,24 @@ TEST_F(CadhostTest, EscAtAPromptCancelsIt) {
   CadhostRun run = Cadhost("tahello\n!esc\n!esc\n");
   EXPECT_EQ(run.exit_code, 0) << run.err;
   ExpectInOrder(run.out, {"Your name <World>: *Cancel*", "Hello cancelled.", "Command: *Cancel*"});
+}
+
+TEST_F(CadhostTest, TheProfilesSupportPathSurvivesARestart) {
+  fs::create_directories(dir_ / "Support");
+  std::ofstream(dir_ / "Support" / "Corvex2.DCL") << "x\n";
+  CadhostRun first = Cadhost("tafind\ncorvex2.dcl\ntasetpath\n" + (dir_ / "Support").string() + "\n");
+  EXPECT_EQ(first.exit_code, 0) << first.err;
+  ExpectInOrder(first.out, {"Not found: corvex2.dcl"});
+  CadhostRun second = Cadhost("tafind\ncorvex2.dcl\n");
+  EXPECT_EQ(second.exit_code, 0) << second.err;
+  ExpectInOrder(second.out, {"Found: " + (dir_ / "Support" / "Corvex2.DCL").string()});
+  // Folders given for one run come first and are not kept.
+  fs::create_directories(dir_ / "Session");
+  std::ofstream(dir_ / "Session" / "corvex2.dcl") << "x\n";
+  CadhostRun session = Cadhost("tafind\ncorvex2.dcl\n", "--support Session");
+  ExpectInOrder(session.out, {"Found: " + (dir_ / "Session" / "corvex2.dcl").string()});
+  CadhostRun after = Cadhost("tafind\ncorvex2.dcl\n");
+  ExpectInOrder(after.out, {"Found: " + (dir_ / "Support" / "Corvex2.DCL").string()});
 }
 
 TEST_F(CadhostTest, HostErrorsAtPromptsReachTheAddin) {

@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "editor_fixture.h"
+#include "host/system/profiles.h"
+#include "host/system/registry.h"
 
 namespace fs = std::filesystem;
 
@@ -31,6 +33,7 @@ class SupportPathTest : public EditorTest {
   }
   void TearDown() override {
     host::SetSupportPath({});
+    host::ClearSessionSupportFolders();
     fs::remove_all(root_);
     EditorTest::TearDown();
   }
@@ -105,10 +108,20 @@ TEST_F(SupportPathTest, TrustedFilesLieInATrustedFolder) {
   }
 }
 
-TEST_F(SupportPathTest, PathTextRoundTrips) {
+TEST_F(SupportPathTest, ThePathIsTheCurrentProfilesAfterTheSessionFolders) {
   host::SetSupportPathText(L"/a;;/b/;");
+  EXPECT_EQ(host::SupportPathText(), L"/a;;/b/;");
   EXPECT_EQ(host::SupportPath(), (std::vector<std::wstring>{L"/a", L"/b/"}));
-  EXPECT_EQ(host::SupportPathText(), L"/a;/b/");
+  host::AddSessionSupportFolder(L"/session");
+  EXPECT_EQ(host::SupportPath(), (std::vector<std::wstring>{L"/session", L"/a", L"/b/"}));
+  EXPECT_EQ(host::SupportPathText(), L"/a;;/b/;");  // the session's folders are not saved
+
+  // Writing the profile's value directly changes the search at once.
+  ASSERT_TRUE(host::SetRegistryString(host::ProfileKey(host::CurrentProfileName()) + L"\\General", L"ACAD",
+                                      Dir("Second/Deep")));
+  host::ClearSessionSupportFolders();
+  ASSERT_TRUE(host::FindFile(L"derivavi.dwg").has_value());
+  EXPECT_FALSE(host::FindFile(L"corvex2.dcl").has_value());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "host/editor/system_variables.h"
 
 #include "editor_fixture.h"
+#include "host/system/profiles.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ TEST_F(SystemVariablesTest, EveryVariableTheAddInsUseHasATypedDefault) {
       {L"TEXTSTYLE", std::wstring(L"Standard")}, {L"ANGBASE", 0.0},
       {L"ANGDIR", std::int16_t{0}},          {L"AUNITS", std::int16_t{0}},
       {L"PLINEGEN", std::int16_t{0}},        {L"ERRNO", std::int16_t{0}},
-      {L"VIEWSIZE", 9.0},                    {L"CPROFILE", std::wstring(L"<<Unnamed Profile>>")},
+      {L"VIEWSIZE", 9.0},                    {L"CPROFILE", std::wstring(L"Default")},
       {L"ACADVER", std::wstring(L"25.0")},   {L"TRUSTEDPATHS", std::wstring()},
       {L"LUNITS", std::int16_t{2}},          {L"LUPREC", std::int16_t{4}},
   };
@@ -84,6 +85,15 @@ TEST_F(SystemVariablesTest, FailuresAreInjectedPerVariable) {
   EXPECT_TRUE(host::GetSystemVariable(L"ACADVER").ok());
 }
 
+TEST_F(SystemVariablesTest, CprofileIsTheCurrentProfile) {
+  ASSERT_TRUE(host::CopyProfile(host::CurrentProfileName(), L"LWH_TMP_PROFILE", L"Temporary"));
+  ASSERT_TRUE(host::MakeProfileCurrent(L"LWH_TMP_PROFILE"));
+  EXPECT_EQ(host::GetSystemVariable(L"CPROFILE").Text(), L"LWH_TMP_PROFILE");
+  ASSERT_TRUE(host::MakeProfileCurrent(L"Default"));
+  EXPECT_TRUE(host::DeleteProfile(L"LWH_TMP_PROFILE"));
+  EXPECT_EQ(host::GetSystemVariable(L"CPROFILE").Text(), L"Default");
+}
+
 TEST_F(SystemVariablesTest, TheSetFaultPointFailsAnySet) {
   host::ScopedFault fault(host::FaultPoint::SetSystemVariable, 2, 1);
   EXPECT_EQ(host::SetSystemVariable(L"EXPERT", 5), Status::kNormal);
@@ -115,6 +125,63 @@ TEST_F(SystemVariablesTest, BoundVariablesReadAndWriteThroughTheirOwner) {
   host::BindSystemVariable(L"DWGPREFIX", {[] { return SysVarValue(std::wstring(L"/d/")); }, {}});
   EXPECT_EQ(host::GetSystemVariable(L"DWGPREFIX").Text(), L"/d/");
   EXPECT_EQ(host::SetSystemVariable(L"DWGPREFIX", L"/x/"), Status::kError);
+}
+
+}  // namespace
+
+#include "drawing_fixture.h"
+
+namespace {
+
+using DrawingVariablesTest = DrawingTest;
+
+TEST_F(DrawingVariablesTest, DrawingVariablesFollowTheWorkingDrawing) {
+  ASSERT_FALSE(db_.EnsureLayer(L"Roads").IsNull());
+  struct Case {
+    const wchar_t* name;
+    host::SysVarValue value;
+    Status status;
+  };
+  const Case cases[] = {
+      {L"CLAYER", std::wstring(L"roads"), Status::kNormal},
+      {L"CLAYER", std::wstring(L"No such layer"), Status::kError},
+      {L"CECOLOR", std::wstring(L"3"), Status::kNormal},
+      {L"CECOLOR", std::wstring(L"256"), Status::kError},
+      {L"CECOLOR", std::wstring(L"red"), Status::kError},
+      {L"CELTYPE", std::wstring(L"continuous"), Status::kNormal},
+      {L"CELTYPE", std::wstring(L"DASHED"), Status::kError},
+      {L"TEXTSTYLE", std::wstring(L"STANDARD"), Status::kNormal},
+      {L"TEXTSTYLE", std::wstring(L"Fancy"), Status::kError},
+      {L"AUNITS", std::int16_t{3}, Status::kNormal},
+      {L"AUNITS", std::int16_t{5}, Status::kError},
+      {L"ANGDIR", std::int16_t{1}, Status::kNormal},
+      {L"ANGBASE", 1.5, Status::kNormal},
+      {L"PLINEGEN", std::int16_t{1}, Status::kNormal},
+      {L"PLINEGEN", std::int16_t{2}, Status::kError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+    EXPECT_EQ(host::SetSystemVariable(c.name, c.value), c.status);
+  }
+  EXPECT_EQ(host::GetSystemVariable(L"CLAYER").Text(), L"Roads");
+  EXPECT_EQ(db_.CurrentLayer(), db_.Layer(L"Roads"));
+  EXPECT_EQ(db_.Settings().currentColor, 3);
+  EXPECT_EQ(host::GetSystemVariable(L"CECOLOR").Text(), L"3");
+  EXPECT_EQ(host::GetSystemVariable(L"AUNITS").Short(), 3);
+  EXPECT_TRUE(db_.Settings().angleClockwise);
+  EXPECT_EQ(db_.Settings().angleBase, 1.5);
+  EXPECT_TRUE(db_.Settings().plinegen);
+
+  // A frozen layer cannot become current.
+  host::db::ObjectId frozen = db_.EnsureLayer(L"Frozen");
+  db_.LayerRecordOf(frozen)->frozen = true;
+  EXPECT_EQ(host::SetSystemVariable(L"CLAYER", L"Frozen"), Status::kError);
+
+  // Another drawing has its own values.
+  host::db::Database other;
+  host::db::SetWorkingDatabase(&other);
+  EXPECT_EQ(host::GetSystemVariable(L"CLAYER").Text(), L"0");
+  EXPECT_EQ(host::GetSystemVariable(L"AUNITS").Short(), 0);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
+#include "host/editor/support_path.h"
 #include "host/ui/modal.h"
 #include "host/ui/tests/ui_test_support.h"
 
@@ -18,13 +21,14 @@ class DclRuntimeTest : public host::ui::testing::UiTest {
   void SetUp() override {
     UiTest::SetUp();
     ResetDclRuntime();
-    SetDclFileFinder(FinderInFolders({NarrowDataFolder()}));
+    SetSupportPath({DataFolder()});
   }
   void TearDown() override {
     ResetDclRuntime();
+    SetSupportPath({});
     UiTest::TearDown();
   }
-  static std::wstring NarrowDataFolder() {
+  static std::wstring DataFolder() {
     const std::string folder = std::string(VARNEL_SOURCE_DIR) + "/host/ui/tests/data";
     return std::wstring(folder.begin(), folder.end());
   }
@@ -44,14 +48,14 @@ TEST_F(DclRuntimeTest, LoadAndNewDialogFailures) {
   EXPECT_LT(LoadDialog(L"g_missing.dcl"), 0);
   EXPECT_TRUE(Shown().Contains("dcl", L"load_dialog g_missing.dcl: not found"));
 
-  const fs::path bad = fs::temp_directory_path() / "host_ui_bad_syntax.dcl";
+  const fs::path bad = fs::temp_directory_path() / ("host_ui_bad_syntax_" + std::to_string(::getpid()) + ".dcl");
   std::ofstream(bad) << "bad : dialog {\n  label = \"x\"\n}\n";
   SetDclFileFinder([&](const std::wstring&) -> std::optional<std::wstring> { return bad.wstring(); });
   EXPECT_LT(LoadDialog(L"bad.dcl"), 0);
   EXPECT_TRUE(Shown().Contains("dcl", L"line 3: expected ';' after a value"));
   fs::remove(bad);
 
-  SetDclFileFinder(FinderInFolders({NarrowDataFolder()}));
+  SetDclFileFinder({});  // back to the support path
   const int id = LoadDialog(L"test_dialogs.dcl");
   ASSERT_GE(id, 0);
   EXPECT_FALSE(NewDialog(L"no_such_dialog", id));

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "host/ui/message_box.h"
 #include "host/ui/tests/ui_test_support.h"
 
@@ -18,8 +20,8 @@ class PickersTest : public testing::UiTest {
   void SetUp() override {
     UiTest::SetUp();
     root_ = fs::temp_directory_path() /
-            ("host_ui_pickers_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("host_ui_pickers_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
     fs::create_directories(root_ / "sub");
     std::ofstream(root_ / "a.pfd") << "x";
@@ -117,6 +119,9 @@ TEST_F(PickersTest, CancelAndNoAnswer) {
   Push("answer", {L"cancel"});
   EXPECT_FALSE(ShowFileDialog(r).ok);
   EXPECT_TRUE(FileDialogs().back().answered);
+  Push("esc");
+  EXPECT_FALSE(ShowFileDialog(r).ok);
+  EXPECT_TRUE(Actions().Empty());
   Push("dlg_click", {L"1"});
   EXPECT_FALSE(ShowFileDialog(r).ok);
   EXPECT_FALSE(FileDialogs().back().answered);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "host/editor/events.h"
 #include "host/system/clock.h"
 #include "host/ui/dialog.h"
 #include "host/ui/modal.h"
@@ -137,6 +138,26 @@ TEST_F(TimerTest, PumpFiresDueTimersOfTheActiveDialogOnly) {
   EXPECT_EQ(fired_in_handler, 1);
   EXPECT_EQ(FireDueTimersOfActiveDialog(), 0);
   EXPECT_FALSE(DeliverToActiveDialog(UserAction{"dlg_click", {L"2"}}));
+}
+
+// A script times a tick and a click to the message pumps of a long run
+// started from a button: the tick arrives during the run (the re-entry the
+// batch step guards against) and the click ends the dialog afterwards.
+TEST_F(TimerTest, EventsTimedToThePumpReachTheRunningDialog) {
+  ResetEvents();
+  TickingDialog dialog;
+  int pumps_done = 0;
+  dialog.On(300, Notify::kClick, [&] {
+    for (; pumps_done < 5; ++pumps_done) PumpMessages();
+  });
+  ASSERT_TRUE(ArmTimedEvent(UserAction{"at", {L"pump", L"2", L"dlg_timer", L"1"}}));
+  ASSERT_TRUE(ArmTimedEvent(UserAction{"at", {L"pump", L"4", L"dlg_click", L"2"}}));
+  Push("dlg_click", {L"300"});
+  EXPECT_EQ(dialog.DoModal(), kIdCancel);
+  EXPECT_EQ(pumps_done, 5);
+  EXPECT_EQ(dialog.ticks, (std::vector<std::pair<int, std::int64_t>>{{1, 0}}));
+  EXPECT_EQ(PendingTimedEvents(), 0);
+  ResetEvents();
 }
 
 }  // namespace

@@ -1,0 +1,444 @@
+#include "gml/settings/area_filter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "gml/settings/tests/temp_folder.h"
+#include "host/system/fault.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+double Heading(double x1, double y1, double x2, double y2) {
+  double a = std::atan2(y2 - y1, x2 - x1);
+  return a < 0.0 ? a + 2.0 * kPi : a;
+}
+
+GeometryElement Straight(double chainage, double x1, double y1, double x2, double y2) {
+  GeometryElement e{};
+  e.startChainage = chainage;
+  e.length = std::hypot(x2 - x1, y2 - y1);
+  e.startX = x1;
+  e.startY = y1;
+  e.endX = x2;
+  e.endY = y2;
+  e.headingStart = e.headingEnd = Heading(x1, y1, x2, y2);
+  return e;
+}
+
+// A counter-clockwise arc around (cx, cy) from bearing a0 through `sweep`.
+GeometryElement Arc(double chainage, double cx, double cy, double r, double a0, double sweep) {
+  GeometryElement e{};
+  e.startChainage = chainage;
+  e.length = r * sweep;
+  e.radiusStart = e.radiusEnd = r;
+  e.centreX = cx;
+  e.centreY = cy;
+  e.startX = cx + r * std::cos(a0);
+  e.startY = cy + r * std::sin(a0);
+  e.endX = cx + r * std::cos(a0 + sweep);
+  e.endY = cy + r * std::sin(a0 + sweep);
+  e.headingStart = std::fmod(a0 + kPi / 2.0, 2.0 * kPi);
+  e.headingEnd = std::fmod(a0 + sweep + kPi / 2.0, 2.0 * kPi);
+  return e;
+}
+
+AreaFilterArea Window(double x1, double y1, double x2, double y2, const char* text = "w") {
+  AreaFilterArea a{};
+  a.kind = kAreaWindow;
+  a.tag = 1;
+  a.selected = 1;
+  std::snprintf(a.description, sizeof a.description, "%s", text);
+  a.corner1X = x1;
+  a.corner1Y = y1;
+  a.corner2X = x2;
+  a.corner2Y = y2;
+  return a;
+}
+
+AreaFilterArea WithElements(std::int32_t kind, const std::vector<GeometryElement>& elements) {
+  AreaFilterArea a{};
+  a.kind = kind;
+  a.tag = 1;
+  std::snprintf(a.description, sizeof a.description, "kind %d", kind);
+  EXPECT_TRUE(GrowArrayCreate(50, sizeof(GeometryElement), &a.elements));
+  double length = 0.0;
+  for (const GeometryElement& e : elements) {
+    EXPECT_TRUE(GrowArraySet(&a.elements, a.elements.count, &e));
+    length += e.length;
+  }
+  a.header.elementCount = a.elements.count;
+  a.header.roadLength = length;
+  return a;
+}
+
+// A polygon of points picked one by one: straight elements from each point
+// to the next, not closed.
+AreaFilterArea Polygon(const std::vector<std::pair<double, double>>& points) {
+  std::vector<GeometryElement> elements;
+  double chainage = 0.0;
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    elements.push_back(Straight(chainage, points[i].first, points[i].second, points[i + 1].first,
+                                points[i + 1].second));
+    chainage += elements.back().length;
+  }
+  return WithElements(kAreaPolygon, elements);
+}
+
+AreaFilterArea BufferZone(const std::vector<GeometryElement>& centreLine, double width) {
+  AreaFilterArea a = WithElements(kAreaBufferZone, centreLine);
+  a.leftOffset = -width;
+  a.rightOffset = width;
+  return a;
+}
+
+std::vector<OutlineSegment> OutlineOf(const AreaFilter& filter) {
+  std::vector<OutlineSegment> segments;
+  for (std::int32_t i = 0; i < filter.outline.count; ++i) {
+    OutlineSegment s;
+    EXPECT_TRUE(GrowArrayGet(&filter.outline, i, &s));
+    segments.push_back(s);
+  }
+  return segments;
+}
+
+void ExpectSegment(const OutlineSegment& s, double x1, double y1, double x2, double y2) {
+  EXPECT_NEAR(s.x1, x1, 1e-6);
+  EXPECT_NEAR(s.y1, y1, 1e-6);
+  EXPECT_NEAR(s.x2, x2, 1e-6);
+  EXPECT_NEAR(s.y2, y2, 1e-6);
+}
+
+class AreaFilterTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(filter_.CreateLists()); }
+  void TearDown() override {
+    filter_.FreeAreas(1);
+    host::DisarmAllFaults();
+  }
+  AreaFilter filter_;
+};
+
+TEST(AreaFilterLists, WithoutListsOrAreasEverythingPasses) {
+  AreaFilter filter;
+  EXPECT_EQ(filter.GetAreaCount(), -1);
+  EXPECT_TRUE(filter.PointInFilter(1, 2));
+  EXPECT_TRUE(filter.RectTouchesOutline(0, 0, 1, 1));
+  EXPECT_TRUE(filter.RectInRoadBufferGrid(0, 0, 1, 1));
+  EXPECT_FALSE(filter.AddArea(Window(0, 0, 1, 1)));
+  double x = 5, y = 5;
+  EXPECT_FALSE(filter.FindOutlineCrossing(&x, &y, -10, 0, 10, 0, true));
+  EXPECT_EQ(x, 0.0);
+
+  ASSERT_TRUE(filter.CreateLists());
+  EXPECT_EQ(filter.GetAreaCount(), 0);
+  EXPECT_TRUE(filter.PointInFilter(1e9, -1e9));
+  EXPECT_TRUE(filter.RectTouchesOutline(0, 0, 1, 1));
+  EXPECT_FALSE(filter.FindOutlineCrossing(&x, &y, -10, 0, 10, 0, true));
+  filter.FreeAreas(1);
+}
+
+TEST_F(AreaFilterTest, WindowSegmentsExtentsAndTests) {
+  ASSERT_TRUE(filter_.AddArea(Window(10, 20, 30, 60)));
+  AreaFilterArea stored;
+  ASSERT_TRUE(filter_.GetArea(&stored, 0));
+  EXPECT_EQ(stored.selected, 0);
+  EXPECT_FALSE(filter_.GetArea(&stored, 1));
+  EXPECT_FALSE(filter_.GetArea(&stored, -1));
+
+  std::vector<OutlineSegment> s = OutlineOf(filter_);
+  ASSERT_EQ(s.size(), 4u);
+  ExpectSegment(s[0], 10, 20, 10, 60);
+  ExpectSegment(s[1], 10, 60, 30, 60);
+  ExpectSegment(s[2], 30, 60, 30, 20);
+  ExpectSegment(s[3], 30, 20, 10, 20);
+  EXPECT_EQ(filter_.minX, 10);
+  EXPECT_EQ(filter_.maxY, 60);
+  EXPECT_EQ(filter_.rayEndY, -80);
+
+  struct Case {
+    double x, y;
+    bool inside;
+  } const points[] = {{20, 40, true}, {5, 40, false}, {20, 70, false}, {29.9, 20.1, true},
+                      {35, 40, false}};
+  for (const Case& c : points) {
+    EXPECT_EQ(filter_.PointInFilter(c.x, c.y), c.inside) << c.x << "," << c.y;
+  }
+  EXPECT_TRUE(filter_.RectTouchesOutline(0, 0, 15, 25));     // holds a corner
+  EXPECT_TRUE(filter_.RectTouchesOutline(15, 0, 25, 100));   // crosses two edges
+  EXPECT_FALSE(filter_.RectTouchesOutline(15, 30, 25, 50));  // wholly inside
+  EXPECT_FALSE(filter_.RectTouchesOutline(40, 0, 50, 10));
+}
+
+TEST_F(AreaFilterTest, PolygonsCloseAndPolylinesThatEndOnTheirStartDoNot) {
+  // Three picked points: three segments, the closing one vertical.
+  ASSERT_TRUE(filter_.AddArea(Polygon({{0, 0}, {10, 0}, {0, 10}})));
+  std::vector<OutlineSegment> s = OutlineOf(filter_);
+  ASSERT_EQ(s.size(), 3u);
+  ExpectSegment(s[2], 0, 10, 0, 0);
+  EXPECT_TRUE(filter_.PointInFilter(2, 2));
+  EXPECT_FALSE(filter_.PointInFilter(8, 8));
+
+  AreaFilter closed;
+  ASSERT_TRUE(closed.CreateLists());
+  AreaFilterArea square = Polygon({{100, 100}, {110, 100}, {110, 110}, {100, 110}, {100, 100}});
+  square.kind = kAreaPolyline;
+  ASSERT_TRUE(closed.AddArea(square));
+  EXPECT_EQ(closed.outline.count, 4);
+  closed.FreeAreas(1);
+}
+
+TEST_F(AreaFilterTest, ArcsAreCutIntoChords) {
+  // A circle of radius 10 as two half arcs: 64 chords each.
+  ASSERT_TRUE(filter_.AddArea(WithElements(
+      kAreaPolyline, {Arc(0, 50, 50, 10, 0, kPi), Arc(10 * kPi, 50, 50, 10, kPi, kPi)})));
+  EXPECT_EQ(filter_.outline.count, 128);
+  EXPECT_TRUE(filter_.PointInFilter(50, 50));
+  EXPECT_TRUE(filter_.PointInFilter(59.5, 50.5));
+  EXPECT_FALSE(filter_.PointInFilter(57.5, 57.5));  // beyond the radius
+}
+
+TEST_F(AreaFilterTest, OverlapsCancelAndVerticesBelowCountOnce) {
+  ASSERT_TRUE(filter_.AddArea(Window(0, 0, 10, 10)));
+  ASSERT_TRUE(filter_.AddArea(Window(5, 5, 15, 15)));
+  EXPECT_TRUE(filter_.PointInFilter(2, 2));
+  EXPECT_FALSE(filter_.PointInFilter(7, 7));  // inside both
+  EXPECT_TRUE(filter_.PointInFilter(12, 12));
+
+  // A diamond: the ray from a point above its bottom vertex meets two
+  // segments there; only the one running to the right counts.
+  AreaFilter diamond;
+  ASSERT_TRUE(diamond.CreateLists());
+  ASSERT_TRUE(diamond.AddArea(Polygon({{10, 0}, {20, 10}, {10, 20}, {0, 10}})));
+  EXPECT_TRUE(diamond.PointInFilter(10, 5));
+  EXPECT_TRUE(diamond.PointInFilter(10, 15));
+  EXPECT_FALSE(diamond.PointInFilter(10, 25));
+  diamond.FreeAreas(1);
+}
+
+TEST_F(AreaFilterTest, BufferZoneAroundAStraightIsARectangle) {
+  ASSERT_TRUE(filter_.AddArea(BufferZone({Straight(0, 0, 0, 100, 0)}, 5)));
+  std::vector<OutlineSegment> s = OutlineOf(filter_);
+  ASSERT_EQ(s.size(), 4u);
+  ExpectSegment(s[0], 0, 5, 100, 5);     // left side
+  ExpectSegment(s[1], 100, 5, 100, -5);  // end cap
+  ExpectSegment(s[2], 0, -5, 100, -5);   // right side, in its own direction
+  ExpectSegment(s[3], 0, -5, 0, 5);      // start cap
+  EXPECT_TRUE(filter_.PointInFilter(50, 4));
+  EXPECT_FALSE(filter_.PointInFilter(50, 6));
+  EXPECT_FALSE(filter_.PointInFilter(101, 0));
+}
+
+TEST_F(AreaFilterTest, BufferZoneMitres) {
+  // A right angle: each side gets a mitre point at the corner.
+  ASSERT_TRUE(filter_.AddArea(
+      BufferZone({Straight(0, 0, 0, 100, 0), Straight(100, 100, 0, 100, 100)}, 5)));
+  std::vector<OutlineSegment> s = OutlineOf(filter_);
+  ASSERT_EQ(s.size(), 6u);
+  ExpectSegment(s[0], 0, 5, 95, 5);  // left (inner) side to its mitre point
+  ExpectSegment(s[1], 95, 5, 95, 100);
+  ExpectSegment(s[3], 105, -5, 105, 100);  // right side, last segment first
+  ExpectSegment(s[4], 0, -5, 105, -5);
+  EXPECT_TRUE(filter_.PointInFilter(103, 50));
+  EXPECT_FALSE(filter_.PointInFilter(90, 50));
+
+  // A bend of under 0.02 radians across east: no mitre point on either side.
+  AreaFilter gentle;
+  ASSERT_TRUE(gentle.CreateLists());
+  const double turn = 0.015;
+  GeometryElement first = Straight(0, -100 * std::cos(turn / 2), 100 * std::sin(turn / 2), 0, 0);
+  GeometryElement second = Straight(first.length, 0, 0, 100 * std::cos(turn / 2),
+                                    100 * std::sin(turn / 2));
+  EXPECT_GT(first.headingStart, 6.0);  // just below 2 pi
+  EXPECT_LT(second.headingStart, 0.1);
+  ASSERT_TRUE(gentle.AddArea(BufferZone({first, second}, 5)));
+  // Each side: to the point a fifth into the second chord, then to its end.
+  EXPECT_EQ(gentle.outline.count, 6);
+  gentle.FreeAreas(1);
+}
+
+TEST_F(AreaFilterTest, RoadBufferZonesLeaveTheOutlineAlone) {
+  ASSERT_TRUE(filter_.AddArea(Window(0, 0, 10, 10)));
+  AreaFilterArea zone{};
+  zone.kind = kAreaRoadBuffer;
+  zone.grid.cellSize = 4;
+  ASSERT_TRUE(filter_.AddArea(zone));
+  EXPECT_EQ(filter_.outline.count, 4);
+  EXPECT_EQ(filter_.maxX, 10);
+  EXPECT_TRUE(filter_.HasRoadBufferArea());
+  AreaFilterArea found;
+  ASSERT_TRUE(filter_.FindRoadBufferArea(&found));
+  EXPECT_EQ(found.kind, kAreaRoadBuffer);
+}
+
+TEST_F(AreaFilterTest, CrossingSearchResumesAndRestarts) {
+  ASSERT_TRUE(filter_.AddArea(Window(0, 0, 10, 10)));
+  double x = 0, y = 0;
+  std::vector<double> found;
+  for (bool restart = true; filter_.FindOutlineCrossing(&x, &y, -5, 5, 15, 5, restart);
+       restart = false) {
+    found.push_back(x);
+  }
+  EXPECT_EQ(found, (std::vector<double>{0, 10}));
+  EXPECT_FALSE(filter_.FindOutlineCrossing(&x, &y, -5, 5, 15, 5, false));
+  EXPECT_EQ(x, 0.0);
+  EXPECT_TRUE(filter_.FindOutlineCrossing(&x, &y, -5, 5, 15, 5, true));
+  // The loose test finds a crossing just past a segment's end.
+  EXPECT_TRUE(filter_.FindOutlineCrossing(&x, &y, 5, 10.0005, 5, 20, true));
+  EXPECT_FALSE(filter_.FindOutlineCrossing(&x, &y, 5, 10.01, 5, 20, true));
+}
+
+TEST_F(AreaFilterTest, SelectRemoveAndErase) {
+  ASSERT_TRUE(filter_.AddArea(Window(0, 0, 10, 10, "a")));
+  ASSERT_TRUE(filter_.AddArea(Polygon({{20, 0}, {30, 0}, {30, 10}})));
+  ASSERT_TRUE(filter_.AddArea(Window(40, 0, 50, 10, "c")));
+  EXPECT_FALSE(filter_.SetAreaFlag(3, 1));
+  ASSERT_TRUE(filter_.SetAreaFlag(1, 1));
+  EXPECT_EQ(filter_.RemoveSelectedAreas(), 2);
+  AreaFilterArea a;
+  ASSERT_TRUE(filter_.GetArea(&a, 1));
+  EXPECT_STREQ(a.description, "c");
+  EXPECT_EQ(filter_.outline.count, 8);
+  EXPECT_FALSE(filter_.PointInFilter(25, 2));
+
+  filter_.path = L"/somewhere/areas.ini";
+  filter_.EraseAllAreas();
+  EXPECT_EQ(filter_.GetAreaCount(), 0);
+  EXPECT_TRUE(filter_.path.empty());
+  EXPECT_EQ(filter_.minX, kEmptyExtentMin);
+  EXPECT_TRUE(filter_.PointInFilter(25, 2));
+}
+
+TEST_F(AreaFilterTest, CopiesShareTheListsOfTheStoredAreas) {
+  ASSERT_TRUE(filter_.AddArea(Polygon({{0, 0}, {10, 0}, {10, 10}})));
+  AreaFilter batch;
+  ASSERT_TRUE(batch.CreateLists());
+  AreaFilterArea copy;
+  ASSERT_TRUE(filter_.GetArea(&copy, 0));
+  ASSERT_TRUE(batch.AddArea(copy));
+  EXPECT_EQ(batch.outline.count, 3);
+  batch.FreeAreas(0);  // the element list stays with the main filter
+  EXPECT_EQ(filter_.outline.count, 3);
+  filter_.RebuildOutline();
+  EXPECT_EQ(filter_.outline.count, 3);
+}
+
+// --- the areas file ----------------------------------------------------------
+
+class AreasFileTest : public AreaFilterTest {
+ protected:
+  TempFolder folder_;
+};
+
+TEST_F(AreasFileTest, SavedAreasReadBack) {
+  ASSERT_TRUE(filter_.AddArea(Window(1.5, 2.25, 30, 40, "Site A")));
+  ASSERT_TRUE(filter_.AddArea(Polygon({{0, 0}, {10, 0}, {0, 10}})));
+  ASSERT_TRUE(filter_.AddArea(BufferZone({Straight(0, 0, 0, 100, 0)}, 5)));
+  filter_.path = folder_.WidePath("lwh_gml_areafilters.ini");
+  ASSERT_TRUE(filter_.SaveAreas());
+  std::string text = folder_.Read("lwh_gml_areafilters.ini");
+  EXPECT_EQ(text.substr(0, 63),
+            "Site A\n20\n1\n1.500000\n2.250000\n30.000000\n40.000000\nkind 30\n30\n1\n");
+
+  AreaFilter back;
+  ASSERT_TRUE(back.CreateLists());
+  ASSERT_TRUE(back.LoadAreas(filter_.path));
+  EXPECT_EQ(back.path, filter_.path);
+  ASSERT_EQ(back.GetAreaCount(), 3);
+  AreaFilterArea zone;
+  ASSERT_TRUE(back.GetArea(&zone, 2));
+  EXPECT_EQ(zone.kind, kAreaBufferZone);
+  EXPECT_EQ(zone.leftOffset, -5);
+  EXPECT_EQ(zone.header.elementCount, 1);
+  EXPECT_EQ(zone.header.roadLength, 100);
+  EXPECT_EQ(OutlineOf(back).size(), OutlineOf(filter_).size());
+  EXPECT_EQ(back.PointInFilter(50, 3), filter_.PointInFilter(50, 3));
+  back.FreeAreas(1);
+}
+
+TEST_F(AreasFileTest, RoadBufferZonesDoNotCutTheFileShort) {
+  ASSERT_TRUE(filter_.AddArea(Window(0, 0, 10, 10, "first")));
+  AreaFilterArea zone{};
+  zone.kind = kAreaRoadBuffer;
+  ASSERT_TRUE(filter_.AddArea(zone));
+  ASSERT_TRUE(filter_.AddArea(Polygon({{20, 0}, {30, 0}, {30, 10}})));
+  filter_.path = folder_.WidePath("areas.ini");
+  ASSERT_TRUE(filter_.SaveAreas());
+
+  AreaFilter back;
+  ASSERT_TRUE(back.CreateLists());
+  EXPECT_TRUE(back.LoadAreas(filter_.path));
+  EXPECT_EQ(back.GetAreaCount(), 2);
+  EXPECT_EQ(back.outline.count, 7);
+  back.FreeAreas(1);
+
+  // A file written the old way ends with the zone's description and kind.
+  folder_.Write("old.ini", "first\n20\n1\n0\n0\n10\n10\nzone\n80\n");
+  AreaFilter old;
+  ASSERT_TRUE(old.CreateLists());
+  EXPECT_TRUE(old.LoadAreas(folder_.WidePath("old.ini")));
+  EXPECT_EQ(old.GetAreaCount(), 1);
+  EXPECT_EQ(old.outline.count, 4);
+  old.FreeAreas(1);
+}
+
+TEST_F(AreasFileTest, OddFilesAlwaysRebuildTheOutline) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool complete;
+    int areas;
+  } const cases[] = {
+      {"blank last line", "a\n20\n1\n0\n0\n10\n10\n\n", true, 1},
+      {"windows line ends", "a\r\n20\r\n1\r\n0\r\n0\r\n10\r\n10\r\n", true, 1},
+      {"no last line end", "a\n20\n1\n0\n0\n10\n10", true, 1},
+      {"empty description", "\n20\n1\n0\n0\n10\n10\n", true, 1},
+      {"unknown kind", "a\n20\n1\n0\n0\n10\n10\nb\n55\n1\n", false, 1},
+      {"cut short", "a\n20\n1\n0\n0\n10\n10\nb\n30\n1\n2\n0\n", false, 1},
+      {"numbers that do not parse", "a\n20\n1\nx\ny\n10\n10\n", true, 1},
+      {"empty file", "", true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    folder_.Write("areas.ini", c.text);
+    AreaFilter filter;
+    ASSERT_TRUE(filter.CreateLists());
+    EXPECT_EQ(filter.LoadAreas(folder_.WidePath("areas.ini")), c.complete);
+    EXPECT_EQ(filter.GetAreaCount(), c.areas);
+    EXPECT_EQ(filter.outline.count, 4 * c.areas);
+    if (c.areas > 0) {
+      EXPECT_FALSE(filter.PointInFilter(50, 50));
+    }
+    filter.FreeAreas(1);
+  }
+  AreaFilter missing;
+  ASSERT_TRUE(missing.CreateLists());
+  EXPECT_FALSE(missing.LoadAreas(folder_.WidePath("none.ini")));
+  EXPECT_EQ(missing.path, folder_.WidePath("none.ini"));
+  missing.FreeAreas(1);
+}
+
+TEST_F(AreasFileTest, FailedSaveKeepsTheOldFile) {
+  ASSERT_TRUE(filter_.AddArea(Polygon({{20, 0}, {30, 0}, {30, 10}})));
+  filter_.path = folder_.WidePath("areas.ini");
+  const std::string old = "old\n20\n1\n0\n0\n1\n1\n";
+  for (int step = 0;; ++step) {
+    SCOPED_TRACE(step);
+    folder_.Write("areas.ini", old);
+    host::ScopedFault fault(host::FaultPoint::SaveFile, step);
+    bool saved = filter_.SaveAreas();
+    if (host::FaultsFired(host::FaultPoint::SaveFile) == 0) {
+      EXPECT_TRUE(saved);
+      break;
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(folder_.Read("areas.ini"), old);
+    EXPECT_EQ(folder_.Count(), 1);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+// Drawing files: a database saved as DXF (R2000) and read back, through
+// dxflib.
+//
+// Where the add-ins name a ".dwg" drawing, the host stores DXF: every path
+// given to these calls passes through DrawingFilePath first, which puts
+// ".dxf" in place of a ".dwg" extension.
+//
+// Text: units 1 to 255 are written as the bytes of the drawing's code page
+// (ANSI_1252: byte n is unit n), a unit above 255 as "\U+XXXX", and
+// control characters in caret form ("^J"); reading undoes all three, and
+// reads the UTF-8 of newer files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/db/database.h"
+
+namespace host::db {
+
+struct FileStatus {
+  bool ok = true;
+  std::string message;         // on failure: the file, what was wrong and where
+  std::int64_t skipped = 0;    // entities of kinds the database does not hold (reading)
+
+  explicit operator bool() const { return ok; }
+};
+
+// The path with ".dxf" in place of a ".dwg" extension (case ignored).
+std::string DrawingFilePath(std::string_view path);
+std::wstring DrawingFilePath(std::wstring_view path);
+
+// Saves the drawing through a temporary file in the target's folder, renamed
+// over the target when every write succeeded. A failed save reports failure,
+// removes the temporary file and leaves an earlier file whole.
+[[nodiscard]] FileStatus SaveDrawing(const Database& db, std::string_view path);
+[[nodiscard]] FileStatus SaveDrawing(const Database& db, std::wstring_view path);
+
+// Reads a DXF drawing into `db`, replacing what it held. On failure `db` is
+// left as it was. Drawings of other programs are read too: entities of kinds
+// the database does not hold are skipped and counted.
+[[nodiscard]] FileStatus ReadDrawing(Database& db, std::string_view path);
+[[nodiscard]] FileStatus ReadDrawing(Database& db, std::wstring_view path);
+
+}  // namespace host::db

@@ -1,0 +1,185 @@
+#include "host/db/dxf_writer.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace host::db {
+namespace {
+constexpr std::size_t kBufferSize = 1 << 20;
+}
+
+DxfWriter::DxfWriter(std::FILE* file) : DL_Writer(DL_VERSION_2000), file_(file), buffer_(kBufferSize) {}
+
+DxfWriter::~DxfWriter() = default;
+
+void DxfWriter::Reserve(std::size_t n) const {
+  if (used_ + n <= buffer_.size()) return;
+  Flush();
+  if (n > buffer_.size()) buffer_.resize(n);
+}
+
+bool DxfWriter::Flush() const {
+  if (used_ > 0 && !failed_) {
+    if (std::fwrite(buffer_.data(), 1, used_, file_) != used_) failed_ = true;
+    written_ += used_;
+  }
+  used_ = 0;
+  return !failed_;
+}
+
+void DxfWriter::Raw(const char* data, std::size_t n) const {
+  Reserve(n);
+  std::memcpy(buffer_.data() + used_, data, n);
+  used_ += n;
+}
+
+// Group codes right-aligned in three columns, as DXF writers do.
+void DxfWriter::Code(int gc) const {
+  Reserve(16);
+  char* out = buffer_.data() + used_;
+  if (gc >= 0 && gc < 10) {
+    out[0] = ' ';
+    out[1] = ' ';
+    out[2] = static_cast<char>('0' + gc);
+    out[3] = '\n';
+    used_ += 4;
+    return;
+  }
+  char digits[12];
+  auto result = std::to_chars(digits, digits + sizeof digits, gc);
+  std::size_t n = static_cast<std::size_t>(result.ptr - digits);
+  std::size_t pad = n < 3 ? 3 - n : 0;
+  for (std::size_t i = 0; i < pad; ++i) *out++ = ' ';
+  std::memcpy(out, digits, n);
+  out[n] = '\n';
+  used_ += pad + n + 1;
+}
+
+void DxfWriter::EndValue(std::size_t valueStart) const {
+  if (used_ - valueStart > kMaxDxfLine && overlong_.empty())
+    overlong_.assign(buffer_.data() + valueStart, 40);
+  buffer_[used_++] = '\n';
+}
+
+void DxfWriter::dxfReal(int gc, double value) const {
+  Code(gc);
+  Reserve(40);
+  auto result = std::to_chars(buffer_.data() + used_, buffer_.data() + used_ + 32, value);
+  used_ = static_cast<std::size_t>(result.ptr - buffer_.data());
+  buffer_[used_++] = '\n';
+}
+
+void DxfWriter::dxfInt(int gc, int value) const {
+  Code(gc);
+  Reserve(24);
+  auto result = std::to_chars(buffer_.data() + used_, buffer_.data() + used_ + 16, value);
+  used_ = static_cast<std::size_t>(result.ptr - buffer_.data());
+  buffer_[used_++] = '\n';
+}
+
+void DxfWriter::dxfHex(int gc, int value) const { Handle(gc, static_cast<std::uint32_t>(value)); }
+
+void DxfWriter::Handle(int gc, std::uint64_t handle) const {
+  Code(gc);
+  Reserve(24);
+  auto result = std::to_chars(buffer_.data() + used_, buffer_.data() + used_ + 20, handle, 16);
+  for (char* p = buffer_.data() + used_; p < result.ptr; ++p)
+    if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
+  used_ = static_cast<std::size_t>(result.ptr - buffer_.data());
+  buffer_[used_++] = '\n';
+}
+
+void DxfWriter::dxfString(int gc, const char* value) const {
+  dxfString(gc, std::string(value));
+}
+
+void DxfWriter::dxfString(int gc, const std::string& value) const {
+  // Narrow text is already in the drawing's code page.
+  Code(gc);
+  Reserve(2 * value.size() + 2);
+  std::size_t start = used_;
+  for (char c : value) {
+    auto u = static_cast<unsigned char>(c);
+    if (u < 32 || u == '^') {
+      buffer_[used_++] = '^';
+      buffer_[used_++] = u == '^' ? ' ' : static_cast<char>(u + 64);
+    } else {
+      buffer_[used_++] = c;
+    }
+  }
+  EndValue(start);
+}
+
+namespace {
+// Appends one unit in the file's form.
+inline std::size_t EncodeUnit(char* out, std::uint32_t c) {
+  if (c >= 32 && c < 256 && c != '^') {
+    out[0] = static_cast<char>(c);
+    return 1;
+  }
+  if (c < 32 || c == '^') {
+    out[0] = '^';
+    out[1] = c == '^' ? ' ' : static_cast<char>(c + 64);
+    return 2;
+  }
+  static const char kHex[] = "0123456789ABCDEF";
+  std::size_t n = 0;
+  auto unit = [&](std::uint32_t u) {
+    out[n++] = '\\';
+    out[n++] = 'U';
+    out[n++] = '+';
+    for (int shift = 12; shift >= 0; shift -= 4) out[n++] = kHex[(u >> shift) & 0xF];
+  };
+  if (c > 0xFFFF) {
+    c -= 0x10000;
+    unit(0xD800 + (c >> 10));
+    unit(0xDC00 + (c & 0x3FF));
+  } else {
+    unit(c);
+  }
+  return n;
+}
+}  // namespace
+
+void DxfWriter::Text(int gc, std::wstring_view text) const {
+  Code(gc);
+  Reserve(14 * text.size() + 2);
+  std::size_t start = used_;
+  for (wchar_t wc : text) used_ += EncodeUnit(buffer_.data() + used_, static_cast<std::uint32_t>(wc));
+  EndValue(start);
+}
+
+void DxfWriter::Utf8Text(int gc, std::string_view text) const {
+  Code(gc);
+  Reserve(14 * text.size() + 2);
+  std::size_t start = used_;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b >= 32 && b < 0x80 && b != '^') {
+      buffer_[used_++] = static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    std::uint32_t c = extra == 3 ? (b & 0x07) : extra == 2 ? (b & 0x0F) : extra == 1 ? (b & 0x1F) : b;
+    for (int k = 1; k <= extra && i + k < text.size(); ++k)
+      c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += 1 + extra;
+    used_ += EncodeUnit(buffer_.data() + used_, c);
+  }
+  EndValue(start);
+}
+
+void DxfWriter::Point(int gc, double x, double y, double z) const {
+  dxfReal(gc, x);
+  dxfReal(gc + 10, y);
+  dxfReal(gc + 20, z);
+}
+
+void DxfWriter::Point2(int gc, double x, double y) const {
+  dxfReal(gc, x);
+  dxfReal(gc + 10, y);
+}
+
+}  // namespace host::db

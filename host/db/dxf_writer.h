@@ -1,0 +1,59 @@
+// The DXF output stream: dxflib's writer interface over a large buffer, with
+// exact shortest real numbers, 64-bit handles and the drawing's narrow text
+// encoding. Every write is checked; the first failure sticks.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <dxflib/dl_writer.h>
+
+namespace host::db {
+
+class DxfWriter : public DL_Writer {
+ public:
+  explicit DxfWriter(std::FILE* file);
+  ~DxfWriter() override;
+
+  // dxflib's writer interface.
+  void dxfReal(int gc, double value) const override;
+  void dxfInt(int gc, int value) const override;
+  void dxfHex(int gc, int value) const override;
+  void dxfString(int gc, const char* value) const override;
+  void dxfString(int gc, const std::string& value) const override;
+
+  void Handle(int gc, std::uint64_t handle) const;
+  void Text(int gc, std::wstring_view text) const;
+  // UTF-8 text (as xdata holds it).
+  void Utf8Text(int gc, std::string_view text) const;
+  void Point(int gc, double x, double y, double z) const;
+  void Point2(int gc, double x, double y) const;
+
+  // Writes what is buffered; false when any write failed so far.
+  bool Flush() const;
+  bool Failed() const { return failed_; }
+  // The first value too long for a DXF line, if any ("" when none).
+  const std::string& Overlong() const { return overlong_; }
+  std::uint64_t BytesWritten() const { return written_; }
+
+ private:
+  void Code(int gc) const;
+  void Raw(const char* data, std::size_t n) const;
+  void EndValue(std::size_t valueStart) const;
+  void Reserve(std::size_t n) const;
+
+  std::FILE* file_;
+  mutable std::vector<char> buffer_;
+  mutable std::size_t used_ = 0;
+  mutable bool failed_ = false;
+  mutable std::string overlong_;
+  mutable std::uint64_t written_ = 0;
+};
+
+// The longest value line that dxflib reads back whole.
+inline constexpr std::size_t kMaxDxfLine = 1022;
+
+}  // namespace host::db

@@ -1,0 +1,303 @@
+#include "host/editor/host_commands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <cwctype>
+
+#include "host/db/database.h"
+#include "host/editor/graphics.h"
+#include "host/system/user_actions.h"
+
+namespace host {
+namespace {
+
+std::wstring Option(const std::wstring& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == L'_' || text[i] == L'.')) ++i;
+  std::wstring out = text.substr(i);
+  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towupper(c));
+  return out;
+}
+
+bool Is(const std::wstring& option, std::initializer_list<const wchar_t*> names) {
+  for (const wchar_t* n : names)
+    if (option == n) return true;
+  return false;
+}
+
+std::wstring ArgText(const CommandArg& arg) {
+  wchar_t buffer[160];
+  if (auto* s = std::get_if<std::wstring>(&arg)) return L"\"" + *s + L"\"";
+  if (auto* p = std::get_if<db::Point3>(&arg)) {
+    std::swprintf(buffer, 160, L"(%g,%g,%g)", p->x, p->y, p->z);
+    return buffer;
+  }
+  if (auto* d = std::get_if<double>(&arg)) {
+    std::swprintf(buffer, 160, L"%g", *d);
+    return buffer;
+  }
+  if (auto* i = std::get_if<int>(&arg)) return std::to_wstring(*i);
+  if (auto* sel = std::get_if<CommandSelection>(&arg))
+    return L"<selection of " + std::to_wstring(SelectionSetEntities(sel->set).size()) + L">";
+  if (auto* e = std::get_if<EntityName>(&arg)) {
+    std::swprintf(buffer, 160, L"<entity %llX>", static_cast<unsigned long long>(e->handle));
+    return buffer;
+  }
+  return L"?";
+}
+
+void Record(const std::vector<CommandArg>& args) {
+  std::wstring text;
+  for (const CommandArg& a : args) {
+    if (!text.empty()) text += L' ';
+    text += a.index() == 0 && &a == &args.front() ? std::get<std::wstring>(a) : ArgText(a);
+  }
+  Shown().Add("command", text);
+}
+
+const db::Point3* PointAt(const std::vector<CommandArg>& args, std::size_t i) {
+  return i < args.size() ? std::get_if<db::Point3>(&args[i]) : nullptr;
+}
+
+const std::wstring* TextAt(const std::vector<CommandArg>& args, std::size_t i) {
+  return i < args.size() ? std::get_if<std::wstring>(&args[i]) : nullptr;
+}
+
+void Grow(db::Point3* low, db::Point3* high, bool* any, double x, double y) {
+  if (!*any) {
+    *low = *high = db::Point3{x, y, 0};
+    *any = true;
+    return;
+  }
+  low->x = std::min(low->x, x);
+  low->y = std::min(low->y, y);
+  high->x = std::max(high->x, x);
+  high->y = std::max(high->y, y);
+}
+
+void Translate(db::Point3* p, const db::Point3& d) {
+  p->x += d.x;
+  p->y += d.y;
+  p->z += d.z;
+}
+
+// Moves an entity's own geometry (a polyline's vertices are entities of
+// their own and move separately).
+void TranslateData(db::EntityData* data, const db::Point3& d) {
+  std::visit(
+      [&](auto& e) {
+        using T = std::decay_t<decltype(e)>;
+        if constexpr (std::is_same_v<T, db::LineData>) {
+          Translate(&e.start, d);
+          Translate(&e.end, d);
+        } else if constexpr (std::is_same_v<T, db::ArcData> || std::is_same_v<T, db::CircleData>) {
+          Translate(&e.center, d);
+        } else if constexpr (std::is_same_v<T, db::PointData> || std::is_same_v<T, db::VertexData> ||
+                             std::is_same_v<T, db::InsertData>) {
+          Translate(&e.position, d);
+        } else if constexpr (std::is_same_v<T, db::TextData>) {
+          Translate(&e.position, d);
+          Translate(&e.alignment, d);
+        } else if constexpr (std::is_same_v<T, db::LwPolylineData>) {
+          for (auto& v : e.vertices) {
+            v.x += d.x;
+            v.y += d.y;
+          }
+          e.elevation += d.z;
+        } else if constexpr (std::is_same_v<T, db::PolylineData>) {
+          e.elevation += d.z;
+        } else if constexpr (std::is_same_v<T, db::HatchData>) {
+          for (auto& loop : e.loops)
+            for (auto& v : loop.points) {
+              v.x += d.x;
+              v.y += d.y;
+            }
+          e.elevation += d.z;
+        }
+      },
+      *data);
+}
+
+// The entities a MOVE or COPY selection names, in order, each once.
+bool SelectionOf(const CommandArg& arg, std::vector<EntityName>* out) {
+  if (auto* sel = std::get_if<CommandSelection>(&arg)) {
+    if (!SelectionSetLength(sel->set).ok()) return false;
+    *out = SelectionSetEntities(sel->set);
+    return true;
+  }
+  if (auto* e = std::get_if<EntityName>(&arg)) {
+    *out = {*e};
+    return true;
+  }
+  return false;
+}
+
+Status MoveOrCopy(const std::vector<CommandArg>& args, bool copy) {
+  std::vector<EntityName> entities;
+  if (args.size() != 5 || !SelectionOf(args[1], &entities)) return Status::kError;
+  const std::wstring* end = TextAt(args, 2);
+  const db::Point3* base = PointAt(args, 3);
+  const db::Point3* second = PointAt(args, 4);
+  if (end == nullptr || !end->empty() || base == nullptr || second == nullptr) return Status::kError;
+  const db::Point3 d{second->x - base->x, second->y - base->y, second->z - base->z};
+  for (EntityName name : entities) {
+    db::Database* db = db::DatabaseOf(name);
+    db::Entity* e = db ? db->EntityOf(name) : nullptr;
+    if (e == nullptr || e->erased) continue;
+    if (!copy) {
+      TranslateData(&e->data, d);
+      if (auto* pl = std::get_if<db::PolylineData>(&e->data))
+        for (std::uint64_t h : pl->vertices)
+          if (db::Entity* v = db->EntityByHandle(h)) TranslateData(&v->data, d);
+      continue;
+    }
+    db::Entity source = *e;  // Append may move entities in storage
+    TranslateData(&source.data, d);
+    db::ObjectId made;
+    const db::ObjectId space = db->IdOf(source.owner);
+    if (auto* pl = std::get_if<db::PolylineData>(&source.data)) {
+      std::vector<db::VertexData> vertices;
+      for (std::uint64_t h : pl->vertices)
+        if (const db::Entity* v = db->EntityByHandle(h))
+          if (auto* vd = std::get_if<db::VertexData>(&v->data)) {
+            db::VertexData moved = *vd;
+            Translate(&moved.position, d);
+            vertices.push_back(moved);
+          }
+      db::PolylineData header = *pl;
+      header.vertices.clear();
+      header.seqEnd = 0;
+      made = db->AppendPolyline(header, vertices, space);
+    } else {
+      made = db->Append(source.data, space);
+    }
+    if (db::Entity* copied = db->EntityOf(made)) {
+      copied->layer = source.layer;
+      copied->color = source.color;
+      copied->xdata = source.xdata;
+    }
+  }
+  return Status::kNormal;
+}
+
+Status Zoom(const std::vector<CommandArg>& args) {
+  db::Database* db = db::WorkingDatabase();
+  const std::wstring* option = TextAt(args, 1);
+  if (db == nullptr || option == nullptr) return Status::kError;
+  const std::wstring opt = Option(*option);
+  db::Point3 low, high;
+  if (Is(opt, {L"W", L"WINDOW"})) {
+    const db::Point3* a = PointAt(args, 2);
+    const db::Point3* b = PointAt(args, 3);
+    if (a == nullptr || b == nullptr || args.size() != 4) return Status::kError;
+    low = db::Point3{std::min(a->x, b->x), std::min(a->y, b->y), 0};
+    high = db::Point3{std::max(a->x, b->x), std::max(a->y, b->y), 0};
+  } else if (Is(opt, {L"E", L"EXTENTS"})) {
+    if (args.size() != 2) return Status::kError;
+    if (!DrawingExtents(&low, &high)) return Status::kNormal;  // nothing to show
+  } else {
+    return Status::kError;
+  }
+  db::ViewportRecord& vp = db->EnsureActiveViewport();
+  const double aspect = vp.height > 0 && vp.width > 0 ? vp.width / vp.height : 1.0;
+  const double w = high.x - low.x, h = high.y - low.y;
+  vp.centerX = (low.x + high.x) / 2;
+  vp.centerY = (low.y + high.y) / 2;
+  vp.height = std::max({h, w / aspect, 1e-9});
+  vp.width = vp.height * aspect;
+  return Status::kNormal;
+}
+
+}  // namespace
+
+bool DrawingExtents(db::Point3* low, db::Point3* high) {
+  const db::Database* db = db::WorkingDatabase();
+  if (db == nullptr) return false;
+  bool any = false;
+  for (EntityName id : db->EntitiesIn(db->ModelSpace())) {
+    const db::Entity* e = db->EntityOf(id);
+    if (e == nullptr) continue;
+    std::visit(
+        [&](const auto& g) {
+          using T = std::decay_t<decltype(g)>;
+          if constexpr (std::is_same_v<T, db::LineData>) {
+            Grow(low, high, &any, g.start.x, g.start.y);
+            Grow(low, high, &any, g.end.x, g.end.y);
+          } else if constexpr (std::is_same_v<T, db::ArcData> || std::is_same_v<T, db::CircleData>) {
+            Grow(low, high, &any, g.center.x - g.radius, g.center.y - g.radius);
+            Grow(low, high, &any, g.center.x + g.radius, g.center.y + g.radius);
+          } else if constexpr (std::is_same_v<T, db::PointData> || std::is_same_v<T, db::InsertData>) {
+            Grow(low, high, &any, g.position.x, g.position.y);
+          } else if constexpr (std::is_same_v<T, db::TextData>) {
+            Grow(low, high, &any, g.position.x, g.position.y);
+          } else if constexpr (std::is_same_v<T, db::LwPolylineData>) {
+            for (const auto& v : g.vertices) Grow(low, high, &any, v.x, v.y);
+          } else if constexpr (std::is_same_v<T, db::PolylineData>) {
+            for (std::uint64_t h : g.vertices)
+              if (const db::Entity* v = db->EntityByHandle(h))
+                if (auto* vd = std::get_if<db::VertexData>(&v->data))
+                  Grow(low, high, &any, vd->position.x, vd->position.y);
+          } else if constexpr (std::is_same_v<T, db::HatchData>) {
+            for (const auto& loop : g.loops)
+              for (const auto& v : loop.points) Grow(low, high, &any, v.x, v.y);
+          }
+        },
+        e->data);
+  }
+  return any;
+}
+
+Status RunHostCommand(const std::vector<CommandArg>& args) {
+  const std::wstring* name_text = TextAt(args, 0);
+  if (name_text == nullptr) return Status::kError;
+  const std::wstring name = Option(*name_text);
+  Status status = Status::kError;
+  if (name == L"REDRAW") {
+    if (args.size() == 1) {
+      RedrawAll();
+      status = Status::kNormal;
+    }
+  } else if (name == L"LINE") {
+    std::vector<db::Point3> points;
+    std::size_t i = 1;
+    for (; i < args.size(); ++i) {
+      if (const db::Point3* p = PointAt(args, i)) {
+        points.push_back(*p);
+        continue;
+      }
+      const std::wstring* t = TextAt(args, i);
+      if (t && t->empty() && i + 1 == args.size()) {
+        ++i;
+        break;
+      }
+      break;
+    }
+    db::Database* db = db::WorkingDatabase();
+    if (i == args.size() && points.size() >= 2 && db != nullptr) {
+      for (std::size_t k = 0; k + 1 < points.size(); ++k) (void)db->Append(db::LineData{points[k], points[k + 1]});
+      status = Status::kNormal;
+    }
+  } else if (name == L"LIMITS") {
+    const std::wstring* t = TextAt(args, 1);
+    if ((args.size() == 2 && t && Is(Option(*t), {L"OFF", L"ON"})) ||
+        (args.size() == 3 && PointAt(args, 1) && PointAt(args, 2)))
+      status = Status::kNormal;
+  } else if (name == L"ZOOM") {
+    status = Zoom(args);
+  } else if (name == L"UNDO") {
+    const std::wstring* t = TextAt(args, 1);
+    if (args.size() == 2 && t &&
+        Is(Option(*t), {L"M", L"MARK", L"BE", L"BEGIN", L"E", L"END", L"B", L"BACK", L"A", L"AUTO"}))
+      status = Status::kNormal;
+  } else if (name == L"MOVE") {
+    status = MoveOrCopy(args, false);
+  } else if (name == L"COPY") {
+    status = MoveOrCopy(args, true);
+  }
+  if (status == Status::kNormal) Record(args);
+  else Shown().Add("command_refused", name_text->empty() ? L"(no command)" : *name_text);
+  return status;
+}
+
+}  // namespace host

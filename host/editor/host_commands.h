@@ -1,0 +1,40 @@
+// The host's own commands that add-ins run, with their arguments as the
+// command line would get them.
+//
+//   REDRAW                        clears temporary vectors
+//   LINE p1 p2 [p3 ...] [""]      lines from point to point on the current layer
+//   LIMITS OFF | ON | p1 p2       recorded (limits checking is not kept)
+//   ZOOM W p1 p2 | ZOOM E         the view to a window, or to the extents
+//   UNDO M | BE | E | ...         recorded (marks and groups; nothing is undone)
+//   MOVE sel "" base second       moves the selected entities by second - base
+//   COPY sel "" base second       copies them by second - base (xdata too)
+//
+// Names and options take a leading '_' (the language-independent form) or
+// '.', with case ignored; options may be spelt out ("_Window", "_Extents",
+// "_Mark"). Each command run is recorded in the transcript as "command" with
+// its arguments. A command with arguments it cannot take answers kError and
+// changes nothing.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/db/values.h"
+#include "host/editor/selection.h"
+#include "host/editor/status.h"
+
+namespace host {
+
+struct CommandSelection {
+  SelectionSetId set = 0;
+};
+
+using CommandArg = std::variant<std::wstring, db::Point3, double, int, CommandSelection, EntityName>;
+
+[[nodiscard]] Status RunHostCommand(const std::vector<CommandArg>& args);
+
+// The entities' extents in the working drawing (x/y); false when it holds none.
+bool DrawingExtents(db::Point3* low, db::Point3* high);
+
+}  // namespace host

@@ -1,0 +1,119 @@
+#include "host/editor/host_commands.h"
+
+#include "drawing_fixture.h"
+#include "host/db/entity_list.h"
+#include "host/editor/graphics.h"
+#include "host/editor/system_variables.h"
+
+namespace {
+
+using HostCommandsTest = DrawingTest;
+using host::CommandArg;
+using host::CommandSelection;
+using host::Status;
+using host::db::Point3;
+
+host::SelectionSetId SetOf(std::vector<host::EntityName> entities) {
+  host::SelectionSetId set = host::NewSelectionSet();
+  for (auto e : entities) EXPECT_EQ(host::AddToSelectionSet(set, e), Status::kNormal);
+  return set;
+}
+
+TEST_F(HostCommandsTest, MoveShiftsEntitiesAndPolylineVertices) {
+  host::EntityName line = Line(0, 0, 1, 0);
+  host::db::PolylineData header;
+  header.flags = host::db::kPolyline3d;
+  host::EntityName poly =
+      db_.AppendPolyline(header, {host::db::VertexData{{0, 0, 1}}, host::db::VertexData{{2, 0, 2}}});
+  host::SelectionSetId set = SetOf({line, poly});
+  ASSERT_EQ(host::RunHostCommand({std::wstring(L"_MOVE"), CommandSelection{set}, std::wstring(L""),
+                                  Point3{0, 0, 0}, Point3{0, 5, 0}}),
+            Status::kNormal);
+  auto* l = std::get_if<host::db::LineData>(&db_.EntityOf(line)->data);
+  EXPECT_EQ(l->start, (Point3{0, 5, 0}));
+  EXPECT_EQ(l->end, (Point3{1, 5, 0}));
+  auto* pl = std::get_if<host::db::PolylineData>(&db_.EntityOf(poly)->data);
+  auto* v1 = std::get_if<host::db::VertexData>(&db_.EntityByHandle(pl->vertices[1])->data);
+  EXPECT_EQ(v1->position, (Point3{2, 5, 2}));
+  EXPECT_EQ(db_.EntitiesIn(db_.ModelSpace()).size(), 2u);
+  EXPECT_TRUE(host::Shown().Contains("command", L"_MOVE <selection of 2> \"\" (0,0,0) (0,5,0)"));
+}
+
+TEST_F(HostCommandsTest, CopyKeepsTheOriginalsLayerColourAndXdata) {
+  host::EntityName line = Line(0, 0, 1, 0);
+  ASSERT_NE(host::db::ModifyEntity({{-1, line}, {8, L"Walls"}, {62, 3}}), host::db::ModifyResult::kBadList);
+  host::db::LwPolylineData lw;
+  lw.vertices = {{0, 0}, {1, 1}};
+  lw.elevation = 4;
+  host::EntityName poly = db_.Append(lw);
+  host::SelectionSetId set = SetOf({line, poly});
+  ASSERT_EQ(host::RunHostCommand({std::wstring(L"_copy"), CommandSelection{set}, std::wstring(L""),
+                                  Point3{0, 0, 0}, Point3{0, 0, 2.5}}),
+            Status::kNormal);
+  auto all = db_.EntitiesIn(db_.ModelSpace());
+  ASSERT_EQ(all.size(), 4u);
+  const host::db::Entity* copy_of_line = db_.EntityOf(all[2]);
+  EXPECT_EQ(copy_of_line->layer, db_.EntityOf(line)->layer);
+  EXPECT_EQ(copy_of_line->color, 3);
+  EXPECT_EQ(std::get<host::db::LineData>(copy_of_line->data).start, (Point3{0, 0, 2.5}));
+  EXPECT_EQ(std::get<host::db::LwPolylineData>(db_.EntityOf(all[3])->data).elevation, 6.5);
+  EXPECT_EQ(std::get<host::db::LineData>(db_.EntityOf(line)->data).start, (Point3{0, 0, 0}));
+}
+
+TEST_F(HostCommandsTest, CommandsRefuseArgumentsTheyCannotTake) {
+  host::SelectionSetId set = SetOf({Line(0, 0, 1, 0)});
+  const std::vector<std::vector<CommandArg>> bad = {
+      {},
+      {std::wstring(L"_NOSUCH")},
+      {std::wstring(L"_MOVE"), CommandSelection{set}, Point3{}, Point3{}},
+      {std::wstring(L"_MOVE"), CommandSelection{999}, std::wstring(L""), Point3{}, Point3{}},
+      {std::wstring(L"_LINE"), Point3{}},
+      {std::wstring(L"_LINE"), Point3{}, std::wstring(L"x"), Point3{}},
+      {std::wstring(L"_ZOOM"), std::wstring(L"_W"), Point3{}},
+      {std::wstring(L"_ZOOM"), std::wstring(L"_P")},
+      {std::wstring(L"_LIMITS"), std::wstring(L"_MAYBE")},
+      {std::wstring(L"_UNDO"), std::wstring(L"_Q")},
+  };
+  for (std::size_t i = 0; i < bad.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(host::RunHostCommand(bad[i]), Status::kError);
+  }
+  EXPECT_EQ(db_.EntitiesIn(db_.ModelSpace()).size(), 1u);
+  EXPECT_TRUE(host::Shown().TextsOf("command").empty());
+}
+
+TEST_F(HostCommandsTest, LineZoomLimitsUndoRedraw) {
+  ASSERT_EQ(host::RunHostCommand({std::wstring(L"_LINE"), Point3{0, 0, 0}, Point3{4, 0, 0},
+                                  Point3{4, 2, 0}, std::wstring(L"")}),
+            Status::kNormal);
+  EXPECT_EQ(db_.EntitiesIn(db_.ModelSpace()).size(), 2u);
+
+  ASSERT_EQ(host::RunHostCommand({std::wstring(L"_ZOOM"), std::wstring(L"_W"), Point3{10, 10, 0},
+                                  Point3{0, 0, 0}}),
+            Status::kNormal);
+  EXPECT_EQ(host::GetSystemVariable(L"VIEWSIZE").Number(), 10.0);
+  ASSERT_EQ(host::RunHostCommand({std::wstring(L"_ZOOM"), std::wstring(L"_E")}), Status::kNormal);
+  EXPECT_EQ(host::GetSystemVariable(L"VIEWSIZE").Number(), 4.0);  // 4 wide, 2 high, square view
+  EXPECT_EQ(db_.ActiveViewport()->centerX, 2.0);
+
+  host::DrawVector(Point3{0, 0, 0}, Point3{1, 1, 0}, 1, false);
+  EXPECT_EQ(host::TemporaryVectors().size(), 1u);
+  EXPECT_EQ(host::RunHostCommand({std::wstring(L"_redraw")}), Status::kNormal);
+  EXPECT_TRUE(host::TemporaryVectors().empty());
+
+  EXPECT_EQ(host::RunHostCommand({std::wstring(L"_LIMITS"), std::wstring(L"_OFF")}), Status::kNormal);
+  EXPECT_EQ(host::RunHostCommand({std::wstring(L"_UNDO"), std::wstring(L"_M")}), Status::kNormal);
+  EXPECT_EQ(host::Shown().TextsOf("command").size(), 6u);
+}
+
+TEST_F(HostCommandsTest, RedrawHighlightsEntities) {
+  host::EntityName line = Line(0, 0, 1, 0);
+  EXPECT_TRUE(host::RedrawEntity(line, host::kRedrawHighlight));
+  EXPECT_EQ(host::HighlightedEntities(), std::vector<host::EntityName>{line});
+  EXPECT_TRUE(host::RedrawEntity(line, host::kRedrawUnhighlight));
+  EXPECT_TRUE(host::HighlightedEntities().empty());
+  EXPECT_FALSE(host::RedrawEntity(line, 9));
+  EXPECT_FALSE(host::RedrawEntity(host::EntityName{}, host::kRedrawHighlight));
+}
+
+}  // namespace
