@@ -256,3 +256,26 @@ TEST_F(ScanResultTest, FolderOrderReversesAndEmptyListShowsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SectionBrowserTest, GeneralChooserListingTheSectionSubfolderReturnsPathsThere) {
+  // The section browser switches the subfolder on; the general chooser then
+  // lists the subfolder, and the chosen path must name the file listed.
+  Write("support/use_subfolders.ini", "*Subfolder for sections\nLWH Sections\n*Use subfolders for lwh files\n1\n");
+  Push("esc");
+  EXPECT_EQ(Select(), 0);
+  ASSERT_EQ(SectionSubfolderFlag(), 1);
+  const wchar_t* patterns[] = {L"*.sek"};
+  const wchar_t* descriptions[] = {L"Sections"};
+  GrowArray files{};
+  ASSERT_TRUE(GrowArrayCreate(50, sizeof(SelectedFile), &files));
+  Push("dlg_select", {L"sekfiles", L"0"});
+  Push("dlg_click", {L"accept"});
+  ASSERT_EQ(SelectFilesDialog(Data().c_str(), patterns, descriptions, 1, 1, L"t", &files), 1);
+  ASSERT_EQ(files.count, 1);
+  EXPECT_EQ(std::wstring(static_cast<SelectedFile*>(files.data)[0].path), At("data/LWH Sections/sub.sek"));
+  GrowArrayFree(&files);
+}
+
+}  // namespace
