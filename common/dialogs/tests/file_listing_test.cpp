@@ -161,3 +161,26 @@ TEST_F(SortTest, AnInvalidDateNeverSwaps) {
 }
 
 }  // namespace
+
+namespace {
+
+class FolderInfoTest : public DialogTest {};
+
+TEST_F(FolderInfoTest, DiskTextNamesTheRootTypeAndSpace) {
+  const std::wstring text = DiskText(Data());
+  EXPECT_TRUE(text.starts_with(L"/ [local hd] ")) << text;
+  EXPECT_NE(text.find(L" Free ("), std::wstring::npos) << text;
+  EXPECT_TRUE(text.ends_with(L" total)")) << text;
+  EXPECT_EQ(DiskText(L"\\\\server\\share\\x").substr(0, 18), L"server [unc name] ");
+  EXPECT_TRUE(DiskText(At("no/such")).ends_with(L" (size unknown)"));
+}
+
+TEST_F(FolderInfoTest, SectionSubfolderIsNotTheFolderItself) {
+  Write("data/LWH Sections/a.sek", "");
+  EXPECT_TRUE(SectionSubfolderExists(Data() + L"/", L"LWH Sections"));
+  EXPECT_TRUE(SectionSubfolderExists(Data() + L"/", L"lwh sections"));
+  EXPECT_FALSE(SectionSubfolderExists(At("data/LWH Sections") + L"/", L"LWH Sections"));
+  EXPECT_FALSE(SectionSubfolderExists(Data() + L"/", L"Other"));
+}
+
+}  // namespace
