@@ -403,7 +403,9 @@ FileStatus SaveDrawing(const Database& db, std::string_view requested) {
   DrawingWriter(db, out).Write();
   bool written = out.Flush();
   int error = written ? 0 : errno;
-  if (written && std::fflush(file) != 0) {
+  // Flushed to the disk before the rename, so that the target never names a
+  // file whose content did not reach the disk.
+  if (written && (std::fflush(file) != 0 || fsync(fileno(file)) != 0)) {
     written = false;
     error = errno;
   }
