@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -29,8 +30,11 @@ class DrawingTest : public testing::Test {
   DrawingTest() : working_(&db_) {}
 
   void SetUp() override {
+    // Several checkouts run these tests at once: the process id keeps their
+    // folders apart.
     dir_ = std::filesystem::temp_directory_path() /
-           (std::string("entity_geometry_") +
+           (std::string("entity_geometry_") + std::to_string(getpid()) + "_" +
+            testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "_" +
             testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);

@@ -1,6 +1,7 @@
 #include "common/geometry_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -23,9 +24,11 @@ using Bytes = std::vector<unsigned char>;
 class GeometryFileTest : public testing::Test {
  protected:
   void SetUp() override {
+    // Several checkouts run these tests at once: the process id keeps their
+    // folders apart.
     dir_ = fs::temp_directory_path() /
-           ("geometry_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("geometry_file_test_" + std::to_string(getpid()) + "_" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }

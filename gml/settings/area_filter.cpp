@@ -127,6 +127,22 @@ bool CellRange(double value, double origin, std::int32_t cellSize, std::int32_t 
   return true;
 }
 
+// False only when two segments cannot meet under either segment test: the
+// tests accept a point whose distances to a segment's ends add up to a little
+// more than its length, which lies within 1% of the length around it, so
+// boxes widened by that much must overlap. Saves the intersection of most
+// pairs in long outlines.
+bool MayMeet(double ax1, double ay1, double ax2, double ay2, double bx1, double by1, double bx2,
+             double by2) {
+  const double ma = 0.01 * (std::fabs(ax2 - ax1) + std::fabs(ay2 - ay1)) + 1e-9;
+  const double mb = 0.01 * (std::fabs(bx2 - bx1) + std::fabs(by2 - by1)) + 1e-9;
+  const double m = ma + mb;
+  return std::fmin(ax1, ax2) <= std::fmax(bx1, bx2) + m &&
+         std::fmin(bx1, bx2) <= std::fmax(ax1, ax2) + m &&
+         std::fmin(ay1, ay2) <= std::fmax(by1, by2) + m &&
+         std::fmin(by1, by2) <= std::fmax(ay1, ay2) + m;
+}
+
 bool AppendIfLong(GrowArray* segments, const OutlineSegment& s) {
   if (Length(s) <= kShortestOutlineSegment) return true;
   return Append(segments, s.x1, s.y1, s.x2, s.y2);
@@ -358,6 +374,7 @@ bool AreaFilter::RectTouchesOutline(double x0, double y0, double x1, double y1) 
   for (std::int32_t i = 0; i < outline.count; ++i) {
     const OutlineSegment& seg = s[i];
     if (seg.x1 >= x0 && seg.x1 <= x1 && seg.y1 >= y0 && seg.y1 <= y1) return true;
+    if (!MayMeet(seg.x1, seg.y1, seg.x2, seg.y2, x0, y0, x1, y1)) continue;
     for (const auto& e : edges) {
       double ix = 0.0, iy = 0.0;
       if (IntersectSegments(ix, iy, seg.x1, seg.y1, seg.x2, seg.y2, e[0], e[1], e[2], e[3])) {
@@ -380,6 +397,7 @@ bool AreaFilter::FindOutlineCrossing(double* x, double* y, double x1, double y1,
     return false;
   }
   for (std::int32_t i = g_crossingResume < 0 ? 0 : g_crossingResume; i < count; ++i) {
+    if (!MayMeet(s[i].x1, s[i].y1, s[i].x2, s[i].y2, x1, y1, x2, y2)) continue;
     double ix = 0.0, iy = 0.0;
     if (IntersectSegmentsLoose(ix, iy, s[i].x1, s[i].y1, s[i].x2, s[i].y2, x1, y1, x2, y2)) {
       *x = ix;

@@ -31,19 +31,19 @@ CallResult ColourDialog(const std::vector<Value>& args) {
     UserAction answer = *Actions().Take();
     long index = 0;
     if (ParseIndex(answer.Arg(0), &index) && index >= lowest && index <= highest) {
-      Shown().Add("dialog_result", L"Select Color: " + std::to_wstring(index));
+      Shown().Add("dialog", L"Select Color: " + std::to_wstring(index));
       return Succeed(Value::Short(static_cast<std::int16_t>(index)));
     }
-    Shown().Add("cancel", L"Select Color: the script's colour \"" + answer.Arg(0) +
-                              L"\" is not one the dialog offers; cancelled");
+    Shown().Add("script", L"The colour dialog does not offer the colour \"" + answer.Arg(0) +
+                              L"\": cancelled");
     return Succeed(Value());
   }
   if (next != nullptr && next->verb == "esc") {
     Actions().Take();
-    Shown().Add("dialog_result", L"Select Color: cancelled");
+    Shown().Add("dialog", L"Select Color: cancelled");
     return Succeed(Value());
   }
-  Shown().Add("cancel", L"Select Color: no answer in the script; cancelled");
+  Shown().Add("script", L"No answer for the colour dialog in the script: cancelled");
   return Succeed(Value());
 }
 

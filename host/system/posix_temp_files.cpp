@@ -33,7 +33,7 @@ std::optional<std::wstring> MakeTempFile(std::wstring_view folder, std::wstring_
     g_next_unique = g_next_unique % 0xFFFF + 1;  // 1 to FFFF; 0 is never used
     wchar_t digits[8];
     std::swprintf(digits, 8, L"%04X", unique);
-    const std::wstring path = base + digits + L".tmp";
+    const std::wstring path = base + digits + L".TMP";
     std::optional<std::string> native = NativePath(path);
     if (!native) return std::nullopt;
     const int fd = open(native->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -12,10 +12,10 @@ namespace host {
 std::wstring TempFolder();
 
 // Creates a new empty file in `folder` named by the first three characters
-// of `prefix`, four hexadecimal digits and ".tmp" ("Lwh1A2F.tmp"), and
-// answers its path. The digits count up from one number per process, so a
-// run is repeatable; a name that exists is skipped. None when the folder
-// cannot take a new file.
+// of `prefix`, four hexadecimal digits and ".TMP" ("Lwh1A2F.TMP"), as
+// Windows names them, and answers its path. The digits count up from one
+// number per process, so a run is repeatable; a name that exists is
+// skipped. None when the folder cannot take a new file.
 std::optional<std::wstring> MakeTempFile(std::wstring_view folder, std::wstring_view prefix);
 
 }  // namespace host

@@ -280,11 +280,26 @@ const DclFile& StandardTiles() {
   return file;
 }
 
-constexpr int kMaxInheritance = 32;
+// Tiles nest (children and bases together) at most this deep.
+constexpr int kMaxNesting = 128;
+// Prototypes used many times over can multiply tiles; no real dialog comes
+// near this.
+constexpr int kMaxTiles = 10000;
 
-bool Resolve(const TileDef& def, const DclFile& file, int depth, ResolvedTile& out, std::wstring& error) {
-  if (depth > kMaxInheritance) {
-    error = L"line " + std::to_wstring(def.line) + L": \"" + def.base + L"\" derives from itself";
+struct Resolution {
+  int tiles = 0;
+  std::vector<const TileDef*> bases;  // the definitions being expanded
+  std::wstring error;
+};
+
+bool Resolve(const TileDef& def, const DclFile& file, int depth, Resolution& r, ResolvedTile& out) {
+  const std::wstring where = L"line " + std::to_wstring(def.line) + L": ";
+  if (++r.tiles > kMaxTiles) {
+    r.error = where + L"more than " + std::to_wstring(kMaxTiles) + L" tiles";
+    return false;
+  }
+  if (depth > kMaxNesting) {
+    r.error = where + L"tiles nested too deep";
     return false;
   }
   if (const std::optional<TileKind> kind = TileKindFromName(def.base)) {
@@ -297,15 +312,23 @@ bool Resolve(const TileDef& def, const DclFile& file, int depth, ResolvedTile& o
       home = &StandardTiles();
     }
     if (!base) {
-      error = L"line " + std::to_wstring(def.line) + L": unknown tile \"" + def.base + L"\"";
+      r.error = where + L"unknown tile \"" + def.base + L"\"";
       return false;
     }
-    if (!Resolve(*base, *home, depth + 1, out, error)) return false;
+    if (std::find(r.bases.begin(), r.bases.end(), base) != r.bases.end()) {
+      r.error = where + L"\"" + def.base + L"\" derives from itself";
+      return false;
+    }
+    --r.tiles;  // the base is this same tile
+    r.bases.push_back(base);
+    const bool ok = Resolve(*base, *home, depth + 1, r, out);
+    r.bases.pop_back();
+    if (!ok) return false;
   }
   for (const auto& attribute : def.attributes) out.attributes.push_back(attribute);
   for (const TileDef& child : def.children) {
     ResolvedTile resolved;
-    if (!Resolve(child, file, depth + 1, resolved, error)) return false;
+    if (!Resolve(child, file, depth + 1, r, resolved)) return false;
     out.children.push_back(std::move(resolved));
   }
   return true;
@@ -361,9 +384,9 @@ const std::wstring* ResolvedTile::Attribute(std::wstring_view name) const {
 
 std::optional<ResolvedTile> ResolveTile(const TileDef& def, const DclFile& file, std::wstring* error) {
   ResolvedTile tile;
-  std::wstring why;
-  if (!Resolve(def, file, 0, tile, why)) {
-    if (error) *error = why;
+  Resolution r;
+  if (!Resolve(def, file, 0, r, tile)) {
+    if (error) *error = r.error;
     return std::nullopt;
   }
   return tile;

@@ -57,6 +57,10 @@ void Dialog::CreateControls() {
 }
 
 int Dialog::DoModal() {
+  if (shown_) {
+    NoteScript(L"Dialog \"" + caption_ + L"\" is already shown");
+    return -1;
+  }
   if (!has_template_) {
     if (const DialogTemplate* found = FindDialogTemplate(template_.id)) {
       template_ = *found;

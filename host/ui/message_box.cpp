@@ -64,6 +64,10 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
     answer = ResultFromWord(next->Arg(0));
     if (answer && !Offers(request.buttons, *answer)) answer.reset();
     if (answer) Actions().Take();
+  } else if (next && next->verb == kVerbEsc && request.buttons != MessageButtons::kYesNo) {
+    // Esc presses Cancel, or OK on a box with OK alone; a Yes/No box ignores it.
+    answer = request.buttons == MessageButtons::kOk ? MessageResult::kOk : MessageResult::kCancel;
+    Actions().Take();
   }
   record.answered = answer.has_value();
   record.result = answer ? *answer : Unanswered(request.buttons);
@@ -72,7 +76,8 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
                                  ButtonsName(request.buttons) + L", " + IconName(request.icon) +
                                  L", default " + std::to_wstring(request.default_button + 1) +
                                  L"} -> " + ResultName(record.result));
-  if (!record.answered)
+  // An OK box has one outcome: a script need not answer it.
+  if (!record.answered && request.buttons != MessageButtons::kOk)
     NoteScript(std::wstring(L"No answer for the message box in the script: took ") +
                ResultName(record.result));
   Records().push_back(record);

@@ -1,10 +1,12 @@
 // Message boxes, answered from the queue of user actions.
 //
 // A box takes the "answer" action at the head of the queue when it names one
-// of its buttons (ok, cancel, yes, no; case ignored). Anything else at the
+// of its buttons (ok, cancel, yes, no; case ignored), and "esc" as Cancel
+// (OK on a box with OK alone; a Yes/No box ignores Esc). Anything else at the
 // head, or an empty queue, is no answer: the box leaves the queue as it is
 // and takes Cancel when it has one, else No, else OK, and the transcript
-// says so. Every box is recorded in full (MessageBoxes()) and shown in the
+// says so (except for a box with OK alone, which has no other outcome). No
+// dialog's timers run while a box is up. Every box is recorded in full (MessageBoxes()) and shown in the
 // transcript as kind "message_box".
 //
 // Process-wide state, used from one thread only.

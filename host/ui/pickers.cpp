@@ -137,6 +137,11 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
   FileDialogRecord record{request, {}, false};
   while (true) {
     const UserAction* next = Actions().Peek();
+    if (next && next->verb == kVerbEsc) {
+      Actions().Take();
+      record.answered = true;
+      break;
+    }
     if (!next || next->verb != kVerbAnswer) {
       NoteScript(L"No answer for the file dialog in the script: cancelled");
       break;
@@ -170,6 +175,11 @@ std::optional<std::wstring> PickFolder(const FolderPickerRequest& request) {
   FolderPickerRecord record{request, std::nullopt, false};
   while (true) {
     const UserAction* next = Actions().Peek();
+    if (next && next->verb == kVerbEsc) {
+      Actions().Take();
+      record.answered = true;
+      break;
+    }
     if (!next || next->verb != kVerbAnswer) {
       NoteScript(L"No answer for the folder picker in the script: cancelled");
       break;

@@ -1,7 +1,7 @@
 // File open and save dialogs and folder pickers, answered from the queue.
 //
 // A picker takes "answer" actions at the head of the queue: "answer cancel"
-// (or no path) cancels it; otherwise the arguments are the chosen paths. A
+// (or no path), or "esc", cancels it; otherwise the arguments are the chosen paths. A
 // relative path is taken from the dialog's initial folder (the working
 // folder when none is given). An answer the real dialog would refuse (a file
 // that must exist and does not, several files where one is allowed, a folder

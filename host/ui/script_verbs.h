@@ -21,7 +21,9 @@
 //   dlg_column <target> <column>       click a column header of a list view
 //   dlg_timer <timer id>               deliver one tick of a timer now
 //   wait <milliseconds>                let virtual time pass; timers fire
-//   esc                                the Esc key: the dialog's Cancel
+//   esc                                the Esc key: the dialog's Cancel; a
+//                                      message box's Cancel (OK on an OK
+//                                      box); cancels a picker
 //   answer <button>                    answer a message box: ok, cancel,
 //                                      yes or no
 //   answer <path> [path ...]           answer a file or folder picker

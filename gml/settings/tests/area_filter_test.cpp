@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/plane_geometry.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
 
@@ -438,6 +439,67 @@ TEST_F(AreasFileTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(folder_.Read("areas.ini"), old);
     EXPECT_EQ(folder_.Count(), 1);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The crossing search and the rectangle test skip segments by their boxes;
+// that must never change a result. Compared with the plain tests on every
+// segment, for segments that end on, just short of and just past the
+// outline's edges.
+TEST_F(AreaFilterTest, QuickRejectionChangesNoResult) {
+  ASSERT_TRUE(filter_.AddArea(Polygon({{0, 0}, {100, 3}, {97, 100}, {2, 96}, {50, 40}})));
+  ASSERT_TRUE(filter_.AddArea(Window(200, 0, 300, 100)));  // edges whose boxes are lines
+  std::vector<OutlineSegment> outline = OutlineOf(filter_);
+  std::uint64_t state = 99;
+  auto next = [&state] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  for (int n = 0; n < 20000; ++n) {
+    // A point on an outline segment, a segment through it of random length
+    // and direction, moved a little along itself.
+    const OutlineSegment& s = outline[n % outline.size()];
+    const double t = next();
+    const double px = s.x1 + t * (s.x2 - s.x1), py = s.y1 + t * (s.y2 - s.y1);
+    const double a = (n % 3 == 0 ? kPi / 2 * (n % 4) : 2 * kPi * next()), len = 0.01 + 30 * next() * next();
+    // Within the loose test's reach past a segment's end (about 1e-4 of its
+    // length) and a little beyond.
+    const double shift = (next() - 0.5) * 4e-4 * len;
+    const double x1 = px + (shift - len) * std::cos(a), y1 = py + (shift - len) * std::sin(a);
+    const double x2 = px + shift * std::cos(a), y2 = py + shift * std::sin(a);
+
+    int expected = 0;
+    bool touches = false;
+    for (const OutlineSegment& o : outline) {
+      double ix, iy;
+      expected += IntersectSegmentsLoose(ix, iy, o.x1, o.y1, o.x2, o.y2, x1, y1, x2, y2) ? 1 : 0;
+    }
+    int found = 0;
+    double x = 0, y = 0;
+    for (bool restart = true; filter_.FindOutlineCrossing(&x, &y, x1, y1, x2, y2, restart);
+         restart = false) {
+      ++found;
+    }
+    ASSERT_EQ(found, expected) << n;
+
+    const double rx0 = std::fmin(x1, x2), ry0 = std::fmin(y1, y2);
+    const double rx1 = std::fmax(x1, x2), ry1 = std::fmax(y1, y2);
+    const double edges[4][4] = {
+        {rx0, ry0, rx0, ry1}, {rx0, ry1, rx1, ry1}, {rx1, ry1, rx1, ry0}, {rx1, ry0, rx0, ry0}};
+    for (const OutlineSegment& o : outline) {
+      if (o.x1 >= rx0 && o.x1 <= rx1 && o.y1 >= ry0 && o.y1 <= ry1) touches = true;
+      for (const auto& e : edges) {
+        double ix, iy;
+        if (IntersectSegments(ix, iy, o.x1, o.y1, o.x2, o.y2, e[0], e[1], e[2], e[3])) {
+          touches = true;
+        }
+      }
+    }
+    ASSERT_EQ(filter_.RectTouchesOutline(rx0, ry0, rx1, ry1), touches) << n;
   }
 }
 

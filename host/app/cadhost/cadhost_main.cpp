@@ -20,6 +20,7 @@
 #include "host/editor/input.h"
 #include "host/editor/support_path.h"
 #include "host/system/registry.h"
+#include "host/ui/modal.h"
 #include "host/system/user_actions.h"
 
 namespace {
@@ -77,14 +78,17 @@ std::string Encode(std::wstring_view text) {
 // it stands, alerts and message boxes always, the rest with --verbose.
 class Screen {
  public:
-  explicit Screen(bool verbose) : verbose_(verbose) {}
+  // On a terminal the user's typing is on screen already: answers are not
+  // written again.
+  Screen(bool verbose, bool echo_input) : verbose_(verbose), echo_input_(echo_input) {}
   void Flush() {
     const auto& items = host::Shown().Items();
     for (; next_ < items.size(); ++next_) {
       const host::ShownItem& item = items[next_];
+      if (item.kind == "input" && !echo_input_) continue;
       if (item.kind == "print" || item.kind == "prompt" || item.kind == "input") {
         std::fputs(Encode(item.text).c_str(), stdout);
-      } else if (verbose_ || item.kind == "alert" || item.kind == "message_box") {
+      } else if (verbose_ || item.kind == "alert" || item.kind == "message_box" || item.kind == "script") {
         std::fputs(("\n[" + item.kind + "] " + Encode(item.text) + "\n").c_str(), stdout);
       }
     }
@@ -93,6 +97,7 @@ class Screen {
 
  private:
   bool verbose_;
+  bool echo_input_;
   std::size_t next_ = 0;
 };
 
@@ -160,7 +165,8 @@ int main(int argc, char** argv) {
     else { Usage(); return 1; }
   }
 
-  Screen screen(verbose);
+  const bool on_terminal = (script_path.empty() || script_path == "-") && isatty(0);
+  Screen screen(verbose, !on_terminal);
   // The registry store (profiles and their support paths) survives runs.
   const std::wstring registry = registry_path.empty() ? host::DefaultRegistryFile() : Decode(registry_path);
   if (!registry.empty() && !host::UseRegistryFile(registry))
@@ -218,6 +224,9 @@ int main(int argc, char** argv) {
     host::SetActionSupplier([&]() {
       for (;;) {
         screen.Flush();
+        const std::wstring dialog = host::ui::RenderActiveDialog();
+        if (!dialog.empty()) std::fputs(("\n" + Encode(dialog) + "\n> ").c_str(), stdout);
+        std::fflush(stdout);
         std::string line;
         if (!std::getline(std::cin, line)) return false;
         ++terminal_line;

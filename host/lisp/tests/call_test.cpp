@@ -170,14 +170,14 @@ struct ColourCase {
 
 TEST_F(LispCallTest, ColourDialogIsAnsweredFromTheScript) {
   const ColourCase cases[] = {
-      {"chosen", {Value::Short(7)}, {{"color", {L"3"}}}, Status::kNormal, Value::Short(3), "dialog_result"},
-      {"esc cancels", {Value::Short(7)}, {{"esc", {}}}, Status::kNormal, Value(), "dialog_result"},
-      {"script ran out", {Value::Short(7)}, {}, Status::kNormal, Value(), "cancel"},
-      {"another action waits", {Value::Short(7)}, {{"type", {L"LINE"}}}, Status::kNormal, Value(), "cancel"},
-      {"bad answer", {Value::Short(7)}, {{"color", {L"red"}}}, Status::kNormal, Value(), "cancel"},
-      {"bylayer offered", {Value::Short(7)}, {{"color", {L"256"}}}, Status::kNormal, Value::Short(256), "dialog_result"},
-      {"bylayer not offered", {Value::Short(7), Value()}, {{"color", {L"256"}}}, Status::kNormal, Value(), "cancel"},
-      {"above 256", {Value::Short(7)}, {{"color", {L"257"}}}, Status::kNormal, Value(), "cancel"},
+      {"chosen", {Value::Short(7)}, {{"color", {L"3"}}}, Status::kNormal, Value::Short(3), "dialog"},
+      {"esc cancels", {Value::Short(7)}, {{"esc", {}}}, Status::kNormal, Value(), "dialog"},
+      {"script ran out", {Value::Short(7)}, {}, Status::kNormal, Value(), "script"},
+      {"another action waits", {Value::Short(7)}, {{"type", {L"LINE"}}}, Status::kNormal, Value(), "script"},
+      {"bad answer", {Value::Short(7)}, {{"color", {L"red"}}}, Status::kNormal, Value(), "script"},
+      {"bylayer offered", {Value::Short(7)}, {{"color", {L"256"}}}, Status::kNormal, Value::Short(256), "dialog"},
+      {"bylayer not offered", {Value::Short(7), Value()}, {{"color", {L"256"}}}, Status::kNormal, Value(), "script"},
+      {"above 256", {Value::Short(7)}, {{"color", {L"257"}}}, Status::kNormal, Value(), "script"},
       {"not an integer", {Value::String(L"7")}, {}, Status::kError, Value(), "none"},
       {"no argument", {}, {}, Status::kError, Value(), "none"},
   };

@@ -69,9 +69,9 @@ TEST_F(TempFilesTest, NamesAreNewFilesWithThePrefix) {
   EXPECT_NE(*first, *second);
   for (const std::wstring* path : {&*first, &*second}) {
     const std::wstring name = path->substr(Path().size() + 1);
-    EXPECT_EQ(name.size(), 11u) << std::string(name.begin(), name.end());  // Lwh + 4 hex + .tmp
+    EXPECT_EQ(name.size(), 11u) << std::string(name.begin(), name.end());  // Lwh + 4 hex + .TMP
     EXPECT_EQ(name.substr(0, 3), L"Lwh");
-    EXPECT_EQ(name.substr(7), L".tmp");
+    EXPECT_EQ(name.substr(7), L".TMP");
     std::optional<FileInfo> info = GetFileInfo(*path);
     ASSERT_TRUE(info);  // the file is made, empty
     EXPECT_EQ(info->size, 0u);
@@ -79,7 +79,7 @@ TEST_F(TempFilesTest, NamesAreNewFilesWithThePrefix) {
   // A name that exists is skipped, never reused: make the next one first.
   const unsigned next = std::stoul(std::wstring(second->end() - 8, second->end() - 4), nullptr, 16) + 1;
   wchar_t taken[16];
-  std::swprintf(taken, 16, L"ab%04X.tmp", next);
+  std::swprintf(taken, 16, L"ab%04X.TMP", next);
   Write(std::string(taken, taken + 10), "keep");
   std::optional<std::wstring> third = MakeTempFile(Path(), L"ab");
   ASSERT_TRUE(third);

@@ -90,5 +90,20 @@ TEST(DclParserTest, UnknownBaseAndSelfDerivationFailToResolve) {
   EXPECT_EQ(error, L"line 3: unknown tile \"nothing_here\"");
 }
 
+// Each level doubles the tiles: 2^20 tiles would be built without a cap.
+TEST(DclParserTest, PrototypesThatMultiplyTilesAreRefused) {
+  std::wstring text = L"t0 : text { }\n";
+  for (int i = 1; i <= 20; ++i)
+    text += L"t" + std::to_wstring(i) + L" : row { t" + std::to_wstring(i - 1) + L"; t" +
+            std::to_wstring(i - 1) + L"; }\n";
+  text += L"d : dialog { t20; }";
+  const DclParseResult r = ParseDcl(text);
+  ASSERT_TRUE(r.ok) << r.error;
+  std::wstring error;
+  EXPECT_FALSE(ResolveTile(*r.file.Find(L"d"), r.file, &error));
+  EXPECT_NE(error.find(L"more than 10000 tiles"), std::wstring::npos) << error;
+  EXPECT_TRUE(ResolveTile(*r.file.Find(L"t10"), r.file));  // 2047 tiles
+}
+
 }  // namespace
 }  // namespace host::dcl

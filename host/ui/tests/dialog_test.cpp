@@ -166,9 +166,20 @@ TEST_F(DialogTest, UnshownDialogKeepsMembersAndHarmlessControls) {
   EXPECT_TRUE(Shown().Items().empty());
 }
 
-TEST_F(DialogTest, MissingTemplateFailsDoModal) {
-  Dialog dialog(4242);
-  EXPECT_EQ(dialog.DoModal(), -1);
+TEST_F(DialogTest, MissingTemplateOrSecondShowingFailsDoModal) {
+  Dialog missing(4242);
+  EXPECT_EQ(missing.DoModal(), -1);
+  // A template registered after construction is found when shown.
+  DialogTemplate late = NestedTemplate();
+  late.id = 4243;
+  Dialog dialog(4243);
+  RegisterDialogTemplate(late);
+  int again = 0;
+  dialog.On(273, Notify::kClick, [&] { again = dialog.DoModal(); });
+  Push("dlg_click", {L"273"});
+  Push("dlg_click", {L"1"});
+  EXPECT_EQ(dialog.DoModal(), kIdOk);
+  EXPECT_EQ(again, -1);
 }
 
 TEST_F(DialogTest, EveryControlKindTakesTheUsersActions) {

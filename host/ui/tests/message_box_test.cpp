@@ -54,7 +54,27 @@ TEST_F(MessageBoxTest, UnansweredBoxTakesCancelThenNoThenOk) {
     EXPECT_EQ(Actions().Size(), c.left_in_queue ? 1u : 0u);
     const bool answered = !c.queued.empty() && !c.left_in_queue;
     EXPECT_EQ(MessageBoxes().back().answered, answered);
-    EXPECT_EQ(Shown().Contains("script", L"No answer for the message box"), !answered);
+    EXPECT_EQ(Shown().Contains("script", L"No answer for the message box"),
+              !answered && c.buttons != MessageButtons::kOk);
+  }
+}
+
+TEST_F(MessageBoxTest, EscPressesCancelOrOkButYesNoIgnoresIt) {
+  struct Case {
+    MessageButtons buttons;
+    MessageResult expected;
+    bool taken;
+  };
+  const Case cases[] = {{MessageButtons::kOk, MessageResult::kOk, true},
+                        {MessageButtons::kOkCancel, MessageResult::kCancel, true},
+                        {MessageButtons::kYesNoCancel, MessageResult::kCancel, true},
+                        {MessageButtons::kYesNo, MessageResult::kNo, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ButtonsName(c.buttons));
+    Reset();
+    Push("esc");
+    EXPECT_EQ(ShowMessageBox(L"Do you want to erase all areas?", L"Careful now!", c.buttons), c.expected);
+    EXPECT_EQ(Actions().Empty(), c.taken);
   }
 }
 

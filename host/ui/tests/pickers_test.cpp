@@ -119,6 +119,9 @@ TEST_F(PickersTest, CancelAndNoAnswer) {
   Push("answer", {L"cancel"});
   EXPECT_FALSE(ShowFileDialog(r).ok);
   EXPECT_TRUE(FileDialogs().back().answered);
+  Push("esc");
+  EXPECT_FALSE(ShowFileDialog(r).ok);
+  EXPECT_TRUE(Actions().Empty());
   Push("dlg_click", {L"1"});
   EXPECT_FALSE(ShowFileDialog(r).ok);
   EXPECT_FALSE(FileDialogs().back().answered);
