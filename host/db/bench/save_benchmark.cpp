@@ -3,6 +3,8 @@
 // for both steps.
 //
 //   host_db_bench [count] [folder]   (default 1000000 polylines, /tmp)
+//
+// The DXF is removed at the end unless HOST_DB_BENCH_KEEP is set.
 
 #include <sys/resource.h>
 
@@ -92,6 +94,6 @@ int main(int argc, char** argv) {
   std::printf("save               %.2f s, peak memory %.0f MB\n", saveSeconds, savePeak);
   std::printf("DXF written        %.0f MB, %.0f MB/s\n", megabytes, megabytes / saveSeconds);
   std::printf("peak / DXF size    %.2f\n", savePeak / megabytes);
-  std::filesystem::remove(path);
+  if (!std::getenv("HOST_DB_BENCH_KEEP")) std::filesystem::remove(path);
   return 0;
 }
