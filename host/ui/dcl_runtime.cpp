@@ -615,6 +615,7 @@ std::optional<int> StartDialog(DialogHandle handle) {
   if (!d || d->running) return std::nullopt;
   d->running = true;
   d->ended = false;
+  if (const std::wstring* first = d->tiles[0].Attribute(L"initial_focus")) d->focus = *first;
   Shown().Add("dialog", L"open " + host::ui::Quoted(d->tiles[0].label) + L" (DCL " + d->name + L")");
   {
     Surface surface(handle);

@@ -11,8 +11,8 @@
 // members into controls through DoDataExchange), then the dialog waits on
 // the queue of user actions (host/ui/modal.h) until EndDialog. Then
 // OnDestroy runs, timers are killed, and DoModal returns the end code (-1
-// when the template is missing or the dialog is already shown). OnInitDialog may also be called again by
-// the dialog's own code as a refresh.
+// when the template is missing or the dialog is already shown). OnInitDialog
+// may also be called again by the dialog's own code as a refresh.
 //
 // User actions reach the dialog as notifications to the handlers registered
 // with On(): a click on OK or Cancel without a handler calls OnOK or

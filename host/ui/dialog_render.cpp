@@ -52,6 +52,7 @@ std::wstring Dialog::Render() const {
                            std::to_wstring(i);
         const int subs = std::max(c->GetColumnCount(), 1);
         for (int s = 0; s < subs; ++s) row += (s ? L" | " : L" ") + Quoted(c->GetItemText(i, s));
+        if (c->GetItemState(i, kItemFocused)) row += L" (focused)";
         out += row + L"\n";
       }
     }

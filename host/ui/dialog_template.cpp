@@ -1,15 +1,12 @@
 #include "host/ui/dialog_template.h"
 
 #include <map>
-#include <memory>
 
 namespace host::ui {
 namespace {
 
-// Templates live behind pointers so that a dialog keeps a valid pointer when
-// others are registered.
-std::map<int, std::shared_ptr<const DialogTemplate>>& Registry() {
-  static std::map<int, std::shared_ptr<const DialogTemplate>> registry;
+std::map<int, DialogTemplate>& Registry() {
+  static std::map<int, DialogTemplate> registry;
   return registry;
 }
 
@@ -17,12 +14,12 @@ std::map<int, std::shared_ptr<const DialogTemplate>>& Registry() {
 
 void RegisterDialogTemplate(DialogTemplate dialog_template) {
   const int id = dialog_template.id;
-  Registry()[id] = std::make_shared<const DialogTemplate>(std::move(dialog_template));
+  Registry()[id] = std::move(dialog_template);
 }
 
 const DialogTemplate* FindDialogTemplate(int id) {
   const auto it = Registry().find(id);
-  return it == Registry().end() ? nullptr : it->second.get();
+  return it == Registry().end() ? nullptr : &it->second;
 }
 
 void ClearDialogTemplates() { Registry().clear(); }

@@ -72,7 +72,8 @@ inline constexpr int kIdCancel = 2;
 
 // Adds a template, replacing one with the same id.
 void RegisterDialogTemplate(DialogTemplate dialog_template);
-// The template with `id`, or null.
+// The template with `id`, or null; valid until that id is registered again
+// or the templates are cleared.
 const DialogTemplate* FindDialogTemplate(int id);
 void ClearDialogTemplates();
 

@@ -212,8 +212,16 @@ TEST_F(DclRuntimeTest, RenderShowsTilesValuesStatesAndRows) {
                               L"sort_by boxed_radio_column \"Sort by\" value \"sort_by_name\"",
                               L"files list_box \"Files\" value \"1\"", L"  * 1 \"b.gml\"", L"    0 \"a.gml\"",
                               L"preview toggle \"Preview\" value \"0\" (disabled)", L"apply button \"Apply\" (focus)",
+
                               L"accept button \"OK\"", L"error text value \"\""})
     EXPECT_NE(seen.find(part), std::wstring::npos) << part << "\n" << std::string(seen.begin(), seen.end());
+
+  // The focus at the start comes from the dialog's initial_focus.
+  const std::optional<DialogHandle> again = NewDialog(L"everything", file_);
+  ASSERT_TRUE(again);
+  Push("esc");
+  EXPECT_EQ(StartDialog(*again), 0);
+  EXPECT_EQ(InspectDialog(*again)->focus, L"name");
 }
 
 }  // namespace
