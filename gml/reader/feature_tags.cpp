@@ -240,6 +240,7 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
       {GmlElement::kPoBox, kAny, 30},             {GmlElement::kDepartment, kAny, 31},
       {GmlElement::kOsapr, kAny, 32},
   };
+  if (!IsAddressAttribute(element)) return false;
   const Handler* found = nullptr;
   for (const Handler& h : handlers) {
     const bool inGroup = h.group == kAny || (h.group == kBs7666 && inBs7666) ||
@@ -458,7 +459,8 @@ void GmlPass::CaptureToid(const char* t) {
       {"osgb:PathLink fid='osgb", 35},         {"osgb:Path fid='osgb", 35},
       {"osgb:BoundaryLine fid='osgb", 40},     {"osgb:AddressPoint fid='osgb", 40},
   };
-  if (std::strstr(t, "fid='osgb") == nullptr) return;
+  // Every pattern holds a blank.
+  if (!tagHasBlank || std::strstr(t, "fid='osgb") == nullptr) return;
   for (const Pattern& p : patterns) {
     const bool departed = p.text[5] == 'D';
     if (departed && !view.updateMode) continue;

@@ -21,22 +21,20 @@ constexpr Entry kNames[] = {
 constexpr std::size_t kSlots = 512;
 static_assert(sizeof kNames / sizeof kNames[0] * 3 < kSlots);
 
-constexpr std::uint32_t kHashStart = 2166136261u;
-constexpr std::uint32_t HashStep(std::uint32_t hash, unsigned char c) {
-  return (hash ^ c) * 16777619u;
-}
-
-constexpr std::uint32_t Hash(std::string_view name) {
-  std::uint32_t hash = kHashStart;
-  for (const char c : name) hash = HashStep(hash, static_cast<unsigned char>(c));
-  return hash;
+// The hash looks at the length and three characters only: names that share
+// them probe on to the next slot.
+constexpr std::uint32_t Hash(const char* name, std::size_t length) {
+  return static_cast<std::uint32_t>(length) * 131u +
+         static_cast<unsigned char>(name[length - 1]) * 31u +
+         static_cast<unsigned char>(name[length - 2]) * 7u +
+         static_cast<unsigned char>(name[length / 2]);
 }
 
 // A slot holds the index of its name in kNames plus one; 0 is empty.
 constexpr std::array<std::uint8_t, kSlots> BuildSlots() {
   std::array<std::uint8_t, kSlots> slots{};
   for (std::size_t i = 0; i < sizeof kNames / sizeof kNames[0]; ++i) {
-    std::size_t slot = Hash(kNames[i].name) % kSlots;
+    std::size_t slot = Hash(kNames[i].name.data(), kNames[i].name.size()) % kSlots;
     while (slots[slot] != 0) slot = (slot + 1) % kSlots;
     slots[slot] = static_cast<std::uint8_t>(i + 1);
   }
@@ -52,12 +50,13 @@ constexpr bool EndsName(char c) {
 }  // namespace
 
 ElementName ClassifyElement(const char* tag) {
-  std::uint32_t hash = kHashStart;
   std::size_t length = 0;
-  while (!EndsName(tag[length])) hash = HashStep(hash, static_cast<unsigned char>(tag[length++]));
+  while (!EndsName(tag[length])) ++length;
   ElementName out;
   out.length = length;
-  for (std::size_t slot = hash % kSlots; kSlotTable[slot] != 0; slot = (slot + 1) % kSlots) {
+  if (length < 2) return out;  // no name is that short
+  for (std::size_t slot = Hash(tag, length) % kSlots; kSlotTable[slot] != 0;
+       slot = (slot + 1) % kSlots) {
     const Entry& entry = kNames[kSlotTable[slot] - 1];
     if (entry.name.size() == length && std::memcmp(entry.name.data(), tag, length) == 0) {
       out.element = entry.element;

@@ -61,7 +61,7 @@
   X(kHeight, "osgb:height")                                      \
   X(kAnchorPosition, "osgb:anchorPosition")                      \
   X(kPhysicalLevel, "osgb:physicalLevel")                        \
-  /* address attributes */                                       \
+  /* address attributes: keep them last (IsAddressAttribute) */ \
   X(kPostCode, "osgb:postCode")                                  \
   X(kAdminArea, "osgb:adminArea")                                \
   X(kTown, "osgb:town")                                          \
@@ -99,6 +99,10 @@ enum class GmlElement : std::uint8_t {
   GML_READER_ELEMENTS(GML_READER_ELEMENT_ENUM)
 #undef GML_READER_ELEMENT_ENUM
 };
+
+// True for the elements of an address point's attributes, which are listed
+// last.
+inline bool IsAddressAttribute(GmlElement element) { return element >= GmlElement::kPostCode; }
 
 // The element a tag's text names, and where its name ends.
 struct ElementName {

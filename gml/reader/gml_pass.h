@@ -113,6 +113,7 @@ struct GmlPass {
 
   char tag[kGmlTagBufferSize];
   char text[kGmlTagBufferSize];
+  bool tagHasBlank = true;  // the current tag holds a ' '
 
   // The current feature.
   CommonAttributes common{};
