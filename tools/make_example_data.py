@@ -156,7 +156,8 @@ def topography(rng, side):
                                            "topographicMember", presence="Edge / Limit"))
                 ring.append((line_toid, orientation))
             ring_xml = "\n".join(
-                "            <osgb:ringMember orientation='%s' xlink:href='#%s'/>" % m for m in ring)
+                "            <osgb:ringMember orientation='%s' xlink:href='#%s'/>" % (o, t)
+                for t, o in ring)
             members.append(
                 "  <osgb:topographicMember>\n    <osgb:TopographicArea fid='%s'>\n%s\n"
                 "      <osgb:calculatedAreaValue>%.6f</osgb:calculatedAreaValue>\n"

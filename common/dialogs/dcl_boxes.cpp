@@ -260,6 +260,7 @@ bool Is3dPolyline(host::EntityName entity) {
   return flags != nullptr && (flags->Int() & 8) != 0;
 }
 
-bool Is3dPolyline(const std::vector<host::EntityName>& selection) {
-  return !selection.empty() && Is3dPolyline(selection.front());
+bool Is3dPolyline(host::SelectionSetId selection) {
+  const host::Input<host::EntityName> first = host::SelectionSetName(selection, 0);
+  return first.ok() && Is3dPolyline(first.value);
 }

@@ -10,8 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "host/editor/selection.h"
 #include "host/system/entity_name.h"
 
 // 1 Yes, 2 No, 3 Cancel; 0 when the box could not be shown. The two forms
@@ -52,4 +52,4 @@ void ShowDclHelp();
 // True when the entity is a 3D polyline (a POLYLINE with the 3D flag 8 in
 // group 70). The second form tests the first entity of a selection.
 bool Is3dPolyline(host::EntityName entity);
-bool Is3dPolyline(const std::vector<host::EntityName>& selection);
+bool Is3dPolyline(host::SelectionSetId selection);

@@ -110,7 +110,7 @@ void Relist(FileSelectState& s) {
   } else {
     ListSectionFiles(s);
     FillSectionFileList(s);
-    ShowSectionInfo(s, s.folderCount);
+    ShowSectionInfo(s, s.chosenIndex);
   }
 }
 
@@ -235,7 +235,7 @@ bool BuildSelectedFile(const FileSelectState& s, const FileListEntry& entry, Sel
   return true;
 }
 
-void BindFileTiles(host::dcl::DialogHandle dialog) {
+void BindFileTiles(host::dcl::DialogHandle dialog, bool preview) {
   using host::dcl::ActionTile;
   ActionTile(dialog, L"sekfiles", CollectSelectedFiles);
   ActionTile(dialog, L"filespec_combo", ChoosePattern);
@@ -247,9 +247,11 @@ void BindFileTiles(host::dcl::DialogHandle dialog) {
   ActionTile(dialog, L"historical_folders", FolderHistoryDialog);
   ActionTile(dialog, L"select_sek_file",
              [](const CallbackPacket& p) { host::dcl::DoneDialog(p.dialog, 1); });
-  ActionTile(dialog, L"use_subfolder_toggle", ToggleSectionSubfolder);
+  if (!preview) ActionTile(dialog, L"use_subfolder_toggle", ToggleSectionSubfolder);
   ActionTile(dialog, L"use_subdirectories_toggle", ToggleSubdirectories);
 }
+
+}  // namespace
 
 const wchar_t* SortRadio(std::int16_t key) {
   switch (key) {
@@ -259,11 +261,15 @@ const wchar_t* SortRadio(std::int16_t key) {
   }
 }
 
-}  // namespace
-
 std::int16_t SelectFilesDialog(const wchar_t* startFolder, const wchar_t* const* patterns,
                                const wchar_t* const* descriptions, std::int32_t patternCount,
                                std::uint8_t multiple, const wchar_t* title, GrowArray* files) {
+  return RunFileChooser(startFolder, patterns, descriptions, patternCount, multiple, title, files, false);
+}
+
+std::int16_t RunFileChooser(const wchar_t* startFolder, const wchar_t* const* patterns,
+                            const wchar_t* const* descriptions, std::int32_t patternCount, std::uint8_t multiple,
+                            const wchar_t* title, GrowArray* files, bool preview) {
   using namespace host::dcl;
   if (files != nullptr) files->count = 0;
   if (patterns == nullptr || patternCount < 1) return 0;
@@ -284,6 +290,7 @@ std::int16_t SelectFilesDialog(const wchar_t* startFolder, const wchar_t* const*
   s.mode = multiple ? kModeMultiple : kModeSingle;
   s.supportFolder = DialogSupportFolderOrHere();
   s.subfolderName = KeptSubfolderName();
+  s.previewVariant = preview;
   ReadFileSelSettings(s);
   ReadFolderHistory(s);
 
@@ -312,7 +319,7 @@ std::int16_t SelectFilesDialog(const wchar_t* startFolder, const wchar_t* const*
       return 0;
     }
     s.dialog = *dialog;
-    BindFileTiles(s.dialog);
+    BindFileTiles(s.dialog, preview);
     SetTile(s.dialog, L"sel_title", title != nullptr ? title : L"");
     SetTile(s.dialog, L"error", L"Busy...");
     SetTile(s.dialog, L"sort_by", SortRadio(s.sortKey));

@@ -101,6 +101,7 @@ bool ReadTextLines(const std::wstring& path, std::size_t pieceChars, std::vector
 
 void ApplyStartFolderRule(FileSelectState& s) {
   s.drawingFolder.clear();
+  if (s.previewVariant) s.drawingFolder = std::wstring(L".") + host::kPathSeparator;
   std::FILE* marker = OpenFile(s.supportFolder + L"setpath.ini", "rb");
   if (marker != nullptr) {
     std::fclose(marker);

@@ -116,7 +116,16 @@ struct FileSelectState {
   std::int32_t previewIndex = -1;
   std::int32_t viewTypes = 3;
   std::wstring pickerTitle = L"Select a folder.";
+  bool previewVariant = false;  // the chooser's preview form
 };
+
+// The general chooser; `preview` leaves the section subfolder switch out
+// and starts in "./" when the drawing's folder cannot be read.
+std::int16_t RunFileChooser(const wchar_t* startFolder, const wchar_t* const* patterns,
+                            const wchar_t* const* descriptions, std::int32_t patternCount, std::uint8_t multiple,
+                            const wchar_t* title, GrowArray* files, bool preview);
+// The radio key of a sort key.
+const wchar_t* SortRadio(std::int16_t key);
 
 // The one state, and the switches kept between runs.
 FileSelectState& FileSelect();

@@ -156,7 +156,8 @@ void FillSectionFileList(FileSelectState& s) {
     if (s.highlightPending && host::SameNameIgnoringCase(entries[i].name, s.pendingHighlight)) highlight = i;
   }
   EndList();
-  SetTile(s.dialog, L"sekfiles", std::to_wstring(s.folderCount + highlight));
+  s.chosenIndex = s.folderCount + highlight;
+  SetTile(s.dialog, L"sekfiles", std::to_wstring(s.chosenIndex));
   s.pendingHighlight.clear();
   s.highlightPending = false;
   std::wstring info;

@@ -293,11 +293,15 @@ struct GmlInputFile {
 
 // Copies `text` into a field of `width` bytes, cut after width - 1
 // characters, terminated.
+inline void SetFieldN(char* field, std::size_t width, const char* text) {
+  if (width == 0) return;
+  std::size_t i = 0;
+  for (; i + 1 < width && text[i] != 0; ++i) field[i] = text[i];
+  field[i] = 0;
+}
 template <std::size_t Width>
 inline void SetField(char (&field)[Width], const char* text) {
-  std::size_t i = 0;
-  for (; i + 1 < Width && text[i] != 0; ++i) field[i] = text[i];
-  field[i] = 0;
+  SetFieldN(field, Width, text);
 }
 // The same with a limit below the field's width.
 template <std::size_t Width>

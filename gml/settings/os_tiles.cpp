@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string_view>
 
+#include "host/db/drawing_file.h"
 #include "host/system/files.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/pickers.h"
@@ -159,7 +160,9 @@ void CImportOSTiles::ScanTileFolder() {
     const wchar_t last = pattern.back();
     if (last != L'\\' && last != L'/') pattern += host::kPathSeparator;
     pattern += L"*.dwg";
-    for (const host::FileInfo& entry : host::ListFolder(pattern)) {
+    // The host keeps drawings as DXF: its drawing-file names stand for the
+    // tiles' ".dwg" names.
+    for (const host::FileInfo& entry : host::ListFolder(host::db::DrawingFilePath(pattern))) {
       if (entry.attributes & host::kAttributeDirectory) continue;
       if (entry.name.size() > 16) continue;
       const std::wstring stem = entry.name.substr(0, entry.name.find(L'.'));

@@ -6,6 +6,9 @@
 // square 412 km east and 134 km north of the grid's origin; SU1234NE its
 // north-east quarter of 500 m. Digits give 1000, 100, 10 or 1 m tiles.
 //
+// Tile drawings are listed as the host stores drawings (".dwg" names kept
+// as ".dxf" files).
+//
 // One CImportOSTiles lives while the add-in is loaded: its folder, tile
 // index and switches persist from one command to the next.
 #pragma once

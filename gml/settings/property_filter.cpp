@@ -7,6 +7,7 @@
 #include "gml/settings/settings_messages.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
+#include "host/editor/support_path.h"
 
 using gml_settings::CopyField;
 using gml_settings::CutTo;
@@ -62,6 +63,9 @@ bool WriteValues(const GrowArray& list, const char* key, SafeFileWriter* out) {
 }
 
 }  // namespace
+
+PropertyFilter::PropertyFilter()
+    : PropertyFilter(host::FindFile(L"lwh_gml.dat").value_or(std::wstring())) {}
 
 PropertyFilter::PropertyFilter(const std::wstring& cataloguePath) {
   (void)GrowArrayCreate(50, sizeof(CatalogueValue), &themes);

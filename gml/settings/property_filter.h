@@ -39,6 +39,8 @@ inline constexpr PropertyFilterMode kPropertyFilterBut = 3;
 
 class PropertyFilter {
  public:
+  // Looks for "lwh_gml.dat" on the support file search path.
+  PropertyFilter();
   explicit PropertyFilter(const std::wstring& cataloguePath);
   // Writes the filter to its path, then frees its lists.
   virtual ~PropertyFilter();

@@ -1,9 +1,12 @@
 #include "gml/settings/settings_messages.h"
 
-#include "host/system/user_actions.h"
+#include "host/ui/message_box.h"
 
 namespace gml_settings {
 
-void ShowMessageBox(const std::wstring& text) { host::Shown().Add("message_box", text); }
+void ShowMessageBox(const std::wstring& text) {
+  // An OK box: whatever the answer, reading goes on.
+  (void)host::ui::ShowMessageBox(text, L"");
+}
 
 }  // namespace gml_settings

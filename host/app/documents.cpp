@@ -5,6 +5,7 @@
 
 #include "host/app/addins.h"
 #include "host/db/database.h"
+#include "host/db/drawing_file.h"
 #include "host/editor/graphics.h"
 #include "host/editor/selection.h"
 #include "host/editor/system_variables.h"
@@ -66,6 +67,33 @@ Status NewDrawing() {
   MakeCurrent(std::make_unique<Document>());
   Shown().Add("drawing", L"new");
   return Status::kNormal;
+}
+
+DrawingFileResult OpenDrawing(std::wstring_view path) {
+  auto document = std::make_unique<Document>();
+  const std::wstring file = db::DrawingFilePath(path);
+  db::FileStatus read = db::ReadDrawing(document->database, file);
+  if (!read) return {Status::kError, std::wstring(read.message.begin(), read.message.end())};
+  std::error_code ec;
+  document->path = std::filesystem::absolute(std::filesystem::path(file), ec).wstring();
+  if (ec) document->path = file;
+  (void)CloseDrawing();
+  MakeCurrent(std::move(document));
+  Shown().Add("drawing", L"open " + Current()->path);
+  return {};
+}
+
+DrawingFileResult SaveDrawing(std::wstring_view path) {
+  if (!Current()) return {Status::kError, L"No drawing is open."};
+  std::wstring target = path.empty() ? Current()->path : db::DrawingFilePath(path);
+  if (target.empty()) return {Status::kError, L"The drawing has no file name yet."};
+  db::FileStatus saved = db::SaveDrawing(Current()->database, target);
+  if (!saved) return {Status::kError, std::wstring(saved.message.begin(), saved.message.end())};
+  std::error_code ec;
+  std::wstring absolute = std::filesystem::absolute(std::filesystem::path(target), ec).wstring();
+  Current()->path = ec ? target : absolute;
+  Shown().Add("drawing", L"saved " + Current()->path);
+  return {};
 }
 
 Status CloseDrawing() {

@@ -73,6 +73,16 @@ SessionResult RunTopLevelAction(const UserAction& action, int line) {
     (void)NewDrawing();
     return {};
   }
+  if (verb == "open") {
+    DrawingFileResult r = OpenDrawing(action.Arg(0));
+    if (!r.ok()) Print(L"\nCannot open " + action.Arg(0) + L": " + r.message + L"\n");
+    return {};
+  }
+  if (verb == "save") {
+    DrawingFileResult r = SaveDrawing(action.Arg(0));
+    if (!r.ok()) Print(L"\nCannot save the drawing: " + r.message + L"\n");
+    return {};
+  }
   if (verb == "load") {
     LoadResult r = LoadAddin(action.Arg(0));
     if (!r.ok()) Print(L"\n" + r.message + L"\n");

@@ -1,5 +1,6 @@
 #include "host/lisp/call.h"
 
+#include <deque>
 #include <map>
 #include <utility>
 
@@ -24,7 +25,9 @@ std::wstring NoDefinition(std::wstring_view name) {
 }
 
 AppId g_current_app = nullptr;
-std::vector<CallContext> g_calls;  // innermost call last
+// Innermost call last. A deque, so that the arguments an add-in holds by
+// reference stay where they are while it makes a nested call.
+std::deque<CallContext> g_calls;
 Invoker g_invoker;
 
 std::map<std::wstring, HostFunction>& HostFunctions() {

@@ -143,8 +143,12 @@ TEST_F(DclBoxesTest, ThreeDimensionalPolylineTest) {
   EXPECT_TRUE(Is3dPolyline(a));
   EXPECT_FALSE(Is3dPolyline(b));
   EXPECT_FALSE(Is3dPolyline(c));
-  EXPECT_TRUE(Is3dPolyline(std::vector<host::EntityName>{a, b}));
-  EXPECT_FALSE(Is3dPolyline(std::vector<host::EntityName>{}));
+  const host::SelectionSetId set = host::NewSelectionSet();
+  EXPECT_FALSE(Is3dPolyline(set));  // empty
+  ASSERT_EQ(host::AddToSelectionSet(set, a), host::Status::kNormal);
+  ASSERT_EQ(host::AddToSelectionSet(set, b), host::Status::kNormal);
+  EXPECT_TRUE(Is3dPolyline(set));
+  (void)host::FreeSelectionSet(set);
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 #include "gml/settings/catalogue.h"
 #include "gml/settings/property_filter.h"
 #include "gml/settings/tests/temp_folder.h"
+#include "host/editor/support_path.h"
 #include "host/system/fault.h"
-#include "host/system/user_actions.h"
+#include "gml/settings/tests/box_texts.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST_F(CatalogueTest, LabelsValuesAndPrecedence) {
 class PropertyFilterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::Shown().Clear();
+    host::ui::ClearMessageBoxes();
     folder_.Write("lwh_gml.dat", "[osgb:theme:] Buildings\n");
   }
   void TearDown() override { host::DisarmAllFaults(); }
@@ -127,9 +128,23 @@ TEST_F(PropertyFilterTest, WithoutCatalogueItIsUnusableAndPassesEverything) {
     EXPECT_EQ(filter.Passes("a", "b", "c"), 1);
     EXPECT_EQ(filter.SaveFile(filter.path), 0);
   }
-  EXPECT_EQ(host::Shown().TextsOf("message_box"),
+  EXPECT_EQ(BoxTexts(),
             std::vector<std::wstring>{L"ERROR: Could not find / read \"lwh_gml.dat\" file."});
   EXPECT_EQ(folder_.Count(), 1);
+}
+
+TEST_F(PropertyFilterTest, CatalogueFoundOnTheSupportPath) {
+  host::ClearSessionSupportFolders();
+  host::AddSessionSupportFolder(folder_.WideFolder());
+  {
+    PropertyFilter filter;
+    EXPECT_EQ(filter.unusable, 0);
+    EXPECT_EQ(filter.path, folder_.WidePath("lwh_gml_propfil.pfd"));
+    EXPECT_EQ(filter.catalogue.themes.count, 1);
+  }
+  EXPECT_TRUE(folder_.Exists("lwh_gml_propfil.pfd"));
+  host::ClearSessionSupportFolders();
+  EXPECT_TRUE(BoxTexts().empty());
 }
 
 TEST_F(PropertyFilterTest, DefaultFileReadAtStartAndWrittenAtEnd) {

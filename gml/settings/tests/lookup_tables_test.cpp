@@ -5,14 +5,14 @@
 #include "gml/settings/settings_record.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
-#include "host/system/user_actions.h"
+#include "gml/settings/tests/box_texts.h"
 
 namespace {
 
 class LookupTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::Shown().Clear();
+    host::ui::ClearMessageBoxes();
     record_.supportFolder = folder_.WideFolder();
   }
   void TearDown() override { host::DisarmAllFaults(); }
@@ -144,7 +144,7 @@ TEST_F(LookupTablesTest, MissingCodeTableWarnsAndKeepsTheTable) {
   record_.codeTableFileName = L"gone.ovc";
   EXPECT_TRUE(record_.LoadCodeLookupTable());
   EXPECT_EQ(record_.codeTable.count, 1);
-  EXPECT_EQ(host::Shown().TextsOf("message_box"),
+  EXPECT_EQ(BoxTexts(),
             std::vector<std::wstring>{L"Warning: File '" + folder_.WideFolder() +
                                       L"gone.ovc' could not be opened.\n\nPlease note that all "
                                       L"code lookup (.ovc) files need to be kept in the Orvane "
@@ -230,7 +230,7 @@ TEST_F(LookupTablesTest, SymbolTableReadAndWritten) {
   record_.symbolTableFileName = L"none.ovs";
   EXPECT_TRUE(record_.LoadSymbolLookupTable());
   EXPECT_EQ(record_.symbolTable.count, 3);
-  EXPECT_TRUE(host::Shown().Items().empty());
+  EXPECT_TRUE(BoxTexts().empty());
 }
 
 // --- symbology sets ----------------------------------------------------------
@@ -308,8 +308,8 @@ TEST_F(LookupTablesTest, MalformedSymbologySetEndsReading) {
 
 TEST_F(LookupTablesTest, MissingSymbologyWarns) {
   EXPECT_TRUE(record_.LoadSymbologyTable());
-  ASSERT_EQ(host::Shown().TextsOf("message_box").size(), 1u);
-  EXPECT_EQ(host::Shown().TextsOf("message_box")[0],
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_EQ(BoxTexts()[0],
             L"Warning: Could not read " + folder_.WideFolder() +
                 L"lwh_gml_symbologylookup.ovl.\n\nThis is not a fatal error but may affect the "
                 L"symbology input.");

@@ -66,8 +66,9 @@ TEST(ParseTileName, NullArgumentsAreRefused) {
 class ImportOSTilesTest : public DialogTest {};
 
 TEST_F(ImportOSTilesTest, ScanCountsTilesBySizeAndSkipsOtherNames) {
-  for (const char* name : {"SU1234.dwg", "su1234ne.dwg", "SU1234NE.old.dwg", "SU123456.dwg",
-                           "SU1234NE_survey.dwg", "notatile.dwg", "SU1235.txt", "SU1236.DWG"})
+  // Drawings are kept as DXF files by the host.
+  for (const char* name : {"SU1234.dxf", "su1234ne.dxf", "SU1234NE.old.dxf", "SU123456.dxf",
+                           "SU1234NE_survey.dxf", "notatile.dxf", "SU1235.txt", "SU1236.DXF", "SU1237.dwg"})
     Write(name, "");
   CImportOSTiles dlg;
   dlg.folder = Folder();
@@ -97,7 +98,7 @@ TEST_F(ImportOSTilesTest, ScanCountsTilesBySizeAndSkipsOtherNames) {
 }
 
 TEST_F(ImportOSTilesTest, DialogWithoutTilesDisablesOkAndSizeBoxes) {
-  Write("plan.dwg", "");
+  Write("plan.dxf", "");
   CImportOSTiles dlg;
   dlg.folder = Folder();
   Push("dlg_click", {L"1"});  // refused: OK is disabled
@@ -112,8 +113,8 @@ TEST_F(ImportOSTilesTest, DialogWithoutTilesDisablesOkAndSizeBoxes) {
 }
 
 TEST_F(ImportOSTilesTest, BrowseScanChooseSizesAndModes) {
-  Write("tiles/SU1234.dwg", "");
-  Write("tiles/SU1234NE.dwg", "");
+  Write("tiles/SU1234.dxf", "");
+  Write("tiles/SU1234NE.dxf", "");
   CImportOSTiles dlg;  // no folder yet: DoModal browses first
   Push("answer", {WidePath("tiles")});
   Push("dlg_click", {L"401"});  // uncheck 1:1250
@@ -139,7 +140,7 @@ TEST_F(ImportOSTilesTest, BrowseScanChooseSizesAndModes) {
 }
 
 TEST_F(ImportOSTilesTest, ModesShowAsSetAndHiddenCoverageButtonIsRefused) {
-  Write("SU1234.dwg", "");
+  Write("SU1234.dxf", "");
   CImportOSTiles dlg;
   dlg.folder = Folder();
   dlg.insertMode = 1;

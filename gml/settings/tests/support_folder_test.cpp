@@ -12,7 +12,7 @@
 #include "gml/settings/property_filter.h"
 #include "gml/settings/settings_record.h"
 #include "gml/settings/tests/temp_folder.h"
-#include "host/system/user_actions.h"
+#include "gml/settings/tests/box_texts.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string ReadAll(const std::string& path) {
 
 class SupportFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override { host::Shown().Clear(); }
+  void SetUp() override { host::ui::ClearMessageBoxes(); }
   TempFolder folder_;
 };
 
@@ -42,7 +42,7 @@ TEST_F(SupportFolderTest, SettingsAndTablesLoadAndSaveUnchanged) {
   ASSERT_TRUE(record.LoadCodeLookupTable());
   ASSERT_TRUE(record.LoadSymbolLookupTable());
   ASSERT_TRUE(record.LoadSymbologyTable());
-  EXPECT_TRUE(host::Shown().Items().empty());
+  EXPECT_TRUE(BoxTexts().empty());
   EXPECT_EQ(record.inputAddressPoints, 1);
   EXPECT_EQ(record.csvDirectory, L"./");
   EXPECT_GT(record.codeTable.count, 200);
@@ -108,7 +108,7 @@ TEST_F(SupportFolderTest, CatalogueAndPropertyFilter) {
       EXPECT_EQ(PropertyFilter::IsInList(&filter.catalogue.descriptiveTerms, value), 1) << value;
     }
   }
-  EXPECT_TRUE(host::Shown().Items().empty());
+  EXPECT_TRUE(BoxTexts().empty());
   EXPECT_EQ(folder_.Read("lwh_gml_propfil.pfd"), ReadAll(kSupport + "lwh_gml_propfil.pfd"));
 }
 

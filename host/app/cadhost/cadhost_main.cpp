@@ -129,7 +129,7 @@ void Usage() {
       "usage: cadhost [options] [script | -]\n"
       "  --addin FILE       load an add-in (in the order given)\n"
       "  --open DRAWING     open a DXF drawing (default: a new drawing)\n"
-      "  --save FILE        save the drawing as DXF at the end\n"
+      "  --save FILE        save the drawing as DXF at the end (not after a script error)\n"
       "  --support FOLDER   search a folder before the profile's support path\n"
       "  --registry FILE    the registry store (profiles); default ~/.config/cadhost/registry\n"
       "  --transcript FILE  write everything shown, one item a line\n"
@@ -251,8 +251,17 @@ int main(int argc, char** argv) {
       status = 1;
     }
   }
-  (void)host::NewDrawing();
-  (void)open_path;
+  if (open_path.empty()) {
+    (void)host::NewDrawing();
+  } else {
+    host::DrawingFileResult opened = host::OpenDrawing(Decode(open_path));
+    if (!opened.ok()) {
+      screen.Flush();
+      std::fprintf(stderr, "cadhost: cannot open %s: %s\n", open_path.c_str(), Encode(opened.message).c_str());
+      host::UnloadAllAddins();
+      return 1;
+    }
+  }
   screen.Flush();
 
   host::SessionOptions options;
@@ -266,7 +275,14 @@ int main(int argc, char** argv) {
                  Encode(result.error).c_str());
     status = 2;
   }
-  (void)save_path;
+  if (!save_path.empty() && status != 2) {
+    host::DrawingFileResult saved = host::SaveDrawing(Decode(save_path));
+    if (!saved.ok()) {
+      screen.Flush();
+      std::fprintf(stderr, "cadhost: cannot save %s: %s\n", save_path.c_str(), Encode(saved.message).c_str());
+      status = 3;
+    }
+  }
   (void)host::CloseDrawing();
   host::UnloadAllAddins();
   host::SetActionSupplier({});

@@ -10,7 +10,11 @@
 #include "host/app/dynamic_linker.h"
 #include "host/editor/command_line.h"
 #include "host/editor/events.h"
+#include "host/editor/host_commands.h"
+#include "host/editor/point_prompts.h"
 #include "host/editor/prompts.h"
+#include "host/editor/selection.h"
+#include "host/editor/system_variables.h"
 #include "host/editor/support_path.h"
 #include "host/lisp/call.h"
 
@@ -59,6 +63,35 @@ void Find() {
     host::Printf(L"\nNot found: %ls", name.value.c_str());
 }
 
+void DrawLine() {
+  host::Input<host::db::Point3> from = host::GetPoint(L"\nFrom point: ");
+  if (!from.ok()) return;
+  host::Input<host::db::Point3> to = host::GetPoint(from.value, L"\nTo point: ");
+  if (!to.ok()) return;
+  if (host::RunHostCommand({std::wstring(L"_LINE"), from.value, to.value, std::wstring(L"")}) !=
+      host::Status::kNormal)
+    host::Print(L"\nLINE failed.");
+}
+
+// Moves the lines the user selects by two points.
+void MoveLines() {
+  host::Input<host::SelectionSetId> set = host::SelectEntities({{0, L"LINE"}});
+  if (!set.ok()) {
+    host::Printf(L"\nNo lines selected (%ls, ERRNO %d).", host::StatusName(set.status),
+                 host::GetSystemVariable(L"ERRNO").Short());
+    return;
+  }
+  host::Input<host::db::Point3> base = host::GetPoint(L"\nBase point: ");
+  host::Input<host::db::Point3> second =
+      base.ok() ? host::GetPoint(base.value, L"\nSecond point: ") : base;
+  if (second.ok()) {
+    (void)host::RunHostCommand({std::wstring(L"_MOVE"), host::CommandSelection{set.value}, std::wstring(L""),
+                                base.value, second.value});
+    host::Printf(L"\nMoved %d.", host::SelectionSetLength(set.value).value);
+  }
+  (void)host::FreeSelectionSet(set.value);
+}
+
 void Invoke() {
   switch (host::lisp::FunctionCode()) {
     case kAdd: {
@@ -94,6 +127,8 @@ VARNEL_ADDIN_EXPORT host::AppResult acrxEntryPoint(host::AppMessage message, voi
       (void)host::AddCommand(L"TESTADDIN", L"tacount", L"tazaehle", host::kCommandModal, CountUp);
       (void)host::AddCommand(L"TESTADDIN", L"tasetpath", L"tasetpath", host::kCommandModal, SetPath);
       (void)host::AddCommand(L"TESTADDIN", L"tafind", L"tafind", host::kCommandModal, Find);
+      (void)host::AddCommand(L"TESTADDIN", L"taline", L"taline", host::kCommandModal, DrawLine);
+      (void)host::AddCommand(L"TESTADDIN", L"tamove", L"tamove", host::kCommandModal, MoveLines);
       break;
     case host::AppMessage::kUnloadApp:
       host::Print(L"\n[TestAddin] unload app");

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "host/db/database.h"
+#include "host/db/drawing_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -160,6 +163,61 @@ TEST_F(CadhostTest, TheProfilesSupportPathSurvivesARestart) {
   ExpectInOrder(session.out, {"Found: " + (dir_ / "Session" / "corvex2.dcl").string()});
   CadhostRun after = Cadhost("tafind\ncorvex2.dcl\n");
   ExpectInOrder(after.out, {"Found: " + (dir_ / "Support" / "Corvex2.DCL").string()});
+}
+
+TEST_F(CadhostTest, SelectionsAndHostCommandsEndInASavedDrawing) {
+  CadhostRun run = Cadhost(
+      "taline\n0,0\n10,0\n"
+      "taline\n0,5\n@10,0\n"
+      "tamove\n!select 1 FFFF\n"  // nothing there: no line selected
+      "tamove\nall\n0,0\n@0,3\n"
+      "!save drawing.dwg\n",
+      "--save final.dxf");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  ExpectInOrder(run.out, {"No lines selected (error, ERRNO 0).", "2 found", "Moved 2."});
+  ASSERT_TRUE(fs::exists(dir_ / "drawing.dxf"));  // a .dwg name saves DXF
+  ASSERT_TRUE(fs::exists(dir_ / "final.dxf"));
+
+  host::db::Database db(host::db::Database::Content::kEmpty);
+  ASSERT_TRUE(host::db::ReadDrawing(db, (dir_ / "final.dxf").string()));
+  std::vector<host::db::LineData> lines;
+  for (host::EntityName id : db.EntitiesIn(db.ModelSpace()))
+    if (auto* l = std::get_if<host::db::LineData>(&db.EntityOf(id)->data)) lines.push_back(*l);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].start, (host::db::Point3{0, 3, 0}));
+  EXPECT_EQ(lines[1].end, (host::db::Point3{10, 8, 0}));
+
+  // An independent reader finds the same drawing without audit errors.
+  std::string command = "/usr/bin/python3 -c \"import ezdxf,sys; d=ezdxf.readfile(sys.argv[1]); "
+                        "a=d.audit(); print(len(a.errors), len(d.modelspace().query('LINE')))\" '" +
+                        (dir_ / "final.dxf").string() + "' 2>&1";
+  std::string out;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  EXPECT_EQ(out, "0 2\n");
+}
+
+TEST_F(CadhostTest, OpeningAndSavingReportFailures) {
+  CadhostRun missing = Cadhost("tahello\nX\n", "--open nosuch.dxf");
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_NE(missing.err.find("cannot open nosuch.dxf"), std::string::npos) << missing.err;
+
+  CadhostRun first = Cadhost("taline\n1,1\n2,2\n", "--save one.dxf");
+  ASSERT_EQ(first.exit_code, 0) << first.err;
+  CadhostRun reopened = Cadhost("tamove\nall\n0,0\n1,0\n!open nosuch.dxf\n!save\n", "--open one.dxf");
+  EXPECT_EQ(reopened.exit_code, 0) << reopened.err;
+  ExpectInOrder(reopened.out, {"Moved 1.", "Cannot open nosuch.dxf"});
+  host::db::Database db(host::db::Database::Content::kEmpty);
+  ASSERT_TRUE(host::db::ReadDrawing(db, (dir_ / "one.dxf").string()));
+  auto ids = db.EntitiesIn(db.ModelSpace());
+  ASSERT_EQ(ids.size(), 1u);
+  EXPECT_EQ(std::get<host::db::LineData>(db.EntityOf(ids[0])->data).start, (host::db::Point3{2, 1, 0}));
+
+  CadhostRun no_folder = Cadhost("taline\n1,1\n2,2\n", "--save no/such/folder/x.dxf");
+  EXPECT_EQ(no_folder.exit_code, 3);
 }
 
 TEST_F(CadhostTest, HostErrorsAtPromptsReachTheAddin) {

@@ -142,10 +142,12 @@ TEST_F(LispCallTest, CallsNestAndKeepTheirOwnContext) {
       Return(Value::Integer(Arguments().at(0).integer() + 1));
       return;
     }
+    // Arguments held by reference across a nested call stay valid.
+    const std::vector<Value>& outer_args = Arguments();
     CallResult inner = Invoke({Value::String(L"inner"), Value::Short(41)});
     // Back in the outer call: its own code and arguments.
     EXPECT_EQ(FunctionCode(), 0);
-    EXPECT_EQ(Arguments().size(), 2u);
+    EXPECT_EQ(outer_args, (std::vector<Value>{Value::String(L"a"), Value::String(L"b")}));
     Return(inner.value);
   };
   CallResult result = RunLispLine(L"(outer \"a\" \"b\")");

@@ -1,0 +1,77 @@
+#include "gml/reader/gml_numbers.h"
+
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char* SkipBlanks(const char* p) {
+  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') ++p;
+  return p;
+}
+
+}  // namespace
+
+double ParseGmlDouble(const char* text) {
+  const char* p = SkipBlanks(text);
+  if (*p == '+') ++p;
+  double value = 0;
+  const char* end = p + std::strlen(p);
+  const auto result = std::from_chars(p, end, value);
+  // Out of range is rare enough to leave to the C library, which gives the
+  // overflowing or underflowing value as atof does.
+  if (result.ec == std::errc::result_out_of_range) return std::strtod(p, nullptr);
+  return result.ec == std::errc() ? value : 0.0;
+}
+
+std::int32_t ParseGmlInt(const char* text) {
+  const char* p = SkipBlanks(text);
+  if (*p == '+') ++p;
+  long long value = 0;
+  const auto result = std::from_chars(p, p + std::strlen(p), value);
+  if (result.ec != std::errc()) return 0;
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
+std::size_t DecodeXmlText(char* text) {
+  char* out = text;
+  for (const char* in = text; *in != 0;) {
+    if (*in != '&') {
+      *out++ = *in++;
+      continue;
+    }
+    const char* semicolon = std::strchr(in, ';');
+    if (semicolon == nullptr || semicolon - in > 10) {
+      *out++ = *in++;
+      continue;
+    }
+    const std::size_t length = static_cast<std::size_t>(semicolon - in - 1);
+    const char* name = in + 1;
+    int decoded = -1;
+    if (length == 3 && std::strncmp(name, "amp", 3) == 0) decoded = '&';
+    else if (length == 2 && std::strncmp(name, "lt", 2) == 0) decoded = '<';
+    else if (length == 2 && std::strncmp(name, "gt", 2) == 0) decoded = '>';
+    else if (length == 4 && std::strncmp(name, "apos", 4) == 0) decoded = '\'';
+    else if (length == 4 && std::strncmp(name, "quot", 4) == 0) decoded = '"';
+    else if (length >= 2 && name[0] == '#') {
+      const bool hex = name[1] == 'x' || name[1] == 'X';
+      const char* digits = name + (hex ? 2 : 1);
+      unsigned value = 0;
+      const auto result = std::from_chars(digits, semicolon, value, hex ? 16 : 10);
+      if (result.ec == std::errc() && result.ptr == semicolon && value >= 1 && value <= 255)
+        decoded = static_cast<int>(value);
+    }
+    if (decoded < 0) {
+      *out++ = *in++;
+      continue;
+    }
+    *out++ = static_cast<char>(decoded);
+    in = semicolon + 1;
+  }
+  *out = 0;
+  return static_cast<std::size_t>(out - text);
+}

@@ -1,0 +1,184 @@
+// Working state of one pass over a GML file, shared by the files that handle
+// its feature classes. Internal to the reader.
+//
+// Features are flat: the pass tracks the current feature of each class by
+// flags set at its start tag and cleared at its end tag. The texts of the
+// current feature are staged here and copied into a record when the feature
+// ends; the tuple list holds its coordinates.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "common/archive_reader.h"
+#include "common/binary_tree.h"
+#include "common/grow_array.h"
+#include "gml/reader/feature_records.h"
+#include "gml/reader/osgml_input_view.h"
+
+// One record of the spill file: a coordinate of a line or link, or (more 0)
+// the end of one, repeating its last point.
+inline constexpr std::size_t kSpillRecordBytes = 20;
+
+struct GmlPass {
+  GmlPass(OSGMLInputView& view, GmlInputFile* file, std::int32_t fileIndex, BinaryTree* runToids,
+          int keepRecords, int countOnly);
+  ~GmlPass();
+  GmlPass(const GmlPass&) = delete;
+  GmlPass& operator=(const GmlPass&) = delete;
+
+  // --- mode -------------------------------------------------------------------
+  bool DrawMode() const { return keepRecords && !countOnly; }
+  bool PreviewMode() const { return keepRecords && countOnly; }
+  bool CountMode() const { return !keepRecords && countOnly; }
+  bool Filtered() const { return view.useLocationFilter != 0; }
+  bool PropertyPasses() const;
+  bool InsideFilter(double x, double y) const;
+
+  // --- the tag loop -------------------------------------------------------------
+  void OnStartTag(char* tag);
+  void OnEndTag(const char* tag);
+  // Attribute elements; true when a value was stored.
+  bool StoreAttribute(const char* tag);
+  bool StoreAddressAttribute(const char* tag);
+  void OnCoordinates();
+  void OnReferences(const char* tag);
+  void CaptureToid(const char* tag);
+  void ClearTexts();
+  void ClearValueLists();
+  void SetBackHeightAndOrientation();
+
+  // --- coordinates --------------------------------------------------------------
+  // Reads every tuple of the current gml:coordinates text into `tuples`;
+  // `spillTo` also writes them (and an end record) to the spill file.
+  bool ReadAllTuples(bool spillTo);
+  bool ReadOneTuple();
+  bool AppendTuple(const CoordinateTuple& tuple);
+  // Re-reads a line's tuples from its remembered position into `tuples`.
+  bool RereadTuples(std::int64_t position);
+  std::int64_t CoordinatePosition() const;
+  bool WriteSpillRecord(double x, double y, std::int32_t more);
+  void EmptyTuples() { tuples.count = 0; }
+  double TupleZ(const CoordinateTuple& t) const { return t.hasZ ? t.z : heightAboveDatum; }
+
+  // --- feature ends -------------------------------------------------------------
+  void EndLine();
+  void EndPointLike(GrowArray* target, std::int32_t read, std::int32_t* kept, bool isText);
+  void EndRoadLink();
+  void EndRoadNode();
+  void EndRoad();
+  void EndAddressPoint();
+  // Builds a line's point list from the tuples; kept counts the line.
+  // Returns false on a failed store.
+  bool BuildLinePoints(bool store, GrowArray* points, bool* counted, std::int32_t* kept);
+  bool LineLeavesFileExtent() const;
+  bool PassesLocation(bool trim, bool* trimmedAway);
+
+  // --- areas ----------------------------------------------------------------------
+  void StartArea();
+  void EndOuterBoundary();
+  void EndInnerBoundary();
+  void EndArea();
+  void StartReferenceBoundary(bool outer);
+  void AddRingMember(const char* tag);
+  void EndReferenceBoundary();
+  bool AppendRing(GrowArray* list, bool* created);
+  bool KeepRegistered(const GrowArray& list, std::int32_t* registerIndex);
+  void AssembleAreas();
+  void ReleaseAreaLists();
+
+  // --- ITN after the tags -----------------------------------------------------------
+  void CompleteRoadNodes();
+  void AssembleRoads();
+
+  // --- progress ---------------------------------------------------------------------
+  void ShowProgress();
+  bool PollCancel();
+
+  OSGMLInputView& view;
+  GmlInputFile* file;
+  std::int32_t fileIndex;
+  BinaryTree* runToids;
+  int keepRecords;
+  int countOnly;
+  std::int32_t fileNumber = 1;   // among the active files, for the captions
+  std::int32_t activeFiles = 1;
+  bool sound = true;  // false once a store failed
+  ArchiveReader archive;
+  std::int64_t fileConsumed = 0;
+  std::int32_t filePerMilleShown = 0;
+
+  char tag[kGmlTagBufferSize];
+  char text[kGmlTagBufferSize];
+
+  // The current feature.
+  CommonAttributes common{};
+  char accuracyOfPosition[kShortTextWidth] = {};
+  char physicalPresence[kTermWidth] = {};
+  char textString[kNameWidth] = {};
+  char roadName[kNameWidth] = {};
+  char natureOfRoad[kTermWidth] = {};
+  char startNode[kToidWidth] = {};
+  char endNode[kToidWidth] = {};
+  AddressPointRecord address{};
+  double heightAboveDatum = kNoHeightAboveDatum;
+  double orientation = 0;
+  double height = kDefaultTextHeight;
+  std::int32_t anchorPosition = kDefaultAnchorPosition;
+  std::int32_t physicalLevel = 0;
+  std::int32_t version = kDefaultVersion;
+  double calculatedAreaValue = 0;
+  double length = 0;
+  DescriptiveValue terms[kMaxListedTerms];
+  DescriptiveValue groups[kMaxListedGroups];
+  DescriptiveValue themes[kMaxListedThemes];
+  int termCount = 0, groupCount = 0, themeCount = 0;
+
+  GrowArray tuples{};  // CoordinateTuple of the current feature
+  bool tuplesCreated = false;
+
+  // Context flags.
+  bool inRoad = false, inRoadLink = false, inRoadNode = false, inArea = false, inPoint = false,
+       inAddress = false, inLine = false, inSymbol = false, inText = false;
+  bool inOsgbPoint = false, inOsgbPolyline = false, inOsgbPolygon = false, inGmlBox = false,
+       inGmlOuter = false, inGmlInner = false, inOsgbOuter = false, inOsgbInner = false,
+       inGmlPoint = false;
+  bool inBs7666 = false, inAuthority = false, inStatus = false, inPostal = false;
+
+  // TOIDs of this file: lines and links to the position of their
+  // coordinates, kept nodes and nodes kept aside to their index.
+  BinaryTree lineToids;
+  BinaryTree linkToids;
+  BinaryTree nodeToids;
+  BinaryTree outsideNodeToids;
+  GrowArray outsideNodes{};  // RoadNodeRecord
+
+  std::int64_t coordinatePosition = -1;  // of the current line or link
+
+  // The current road's member references.
+  GrowArray roadMembers{};
+  bool roadMembersCreated = false;
+
+  // The current area.
+  double areaMinX = 9999999999.9, areaMinY = 9999999999.9, areaMinZ = 9999999999.9;
+  double areaMaxX = -9999999999.9, areaMaxY = -9999999999.9, areaMaxZ = -9999999999.9;
+  GrowArray outerList{};
+  GrowArray innerList{};
+  bool outerCreated = false, innerCreated = false;
+  bool outerBuilt = false, byReference = false;
+  std::int32_t innerRegisterIndex = -1;  // register entry of innerList while filter off
+  std::int32_t outerRegisterIndex = -1;
+  GrowArray ringEntries{};  // RingEntry of an area given by references
+  bool ringEntriesCreated = false;
+  GrowArray ringMembers{};  // MemberReference of the current ring
+  bool ringMembersCreated = false;
+  std::int32_t ringOuter = 1;
+  std::int32_t areaReferencesAtStart = 0;  // assembly takes only this file's areas
+
+  // The spill file of a gzip file: line and link coordinates as 20-byte
+  // records, so that they need not be found again by seeking in the stream.
+  bool spilling = false;
+  std::FILE* spill = nullptr;
+  std::wstring spillPath;
+};

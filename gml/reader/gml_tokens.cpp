@@ -1,0 +1,137 @@
+// The three small readers that walk a GML character stream: a tag, the text
+// after a tag, and one coordinate tuple. They share the look-ahead
+// `currentChar`: after a tag it holds '>', after a text or a tuple that ended
+// at a tag it holds '<'.
+#include <cstdlib>
+#include <cstring>
+
+#include "gml/reader/gml_numbers.h"
+#include "gml/reader/osgml_input_view.h"
+
+bool OSGMLInputView::ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLength,
+                                std::int64_t* consumed) {
+  buffer[0] = 0;
+  std::int64_t count = 0;
+  char c = currentChar;
+  while (c != '<') {
+    if (!archive.GetChar(&c)) {
+      currentChar = c;
+      *consumed += count;
+      return false;
+    }
+    ++count;
+  }
+  int stored = 0;
+  while (stored < maxLength) {
+    if (!archive.GetChar(&c)) break;
+    if (c == '>') break;
+    buffer[stored++] = c;
+  }
+  buffer[stored] = 0;
+  currentChar = c;
+  *consumed += count + stored + 1;
+  return stored > 0;
+}
+
+bool OSGMLInputView::ReadGmlText(ArchiveReader& archive, char* buffer, int maxLength,
+                                 std::int64_t* consumed) {
+  buffer[0] = 0;
+  int stored = 0;
+  char c = currentChar;
+  while (stored < maxLength) {
+    if (!archive.GetChar(&c)) break;
+    if (c == '<') break;
+    buffer[stored++] = c;
+  }
+  buffer[stored] = 0;
+  currentChar = c;
+  *consumed += stored + 1;
+  return stored > 0;
+}
+
+bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple* tuple,
+                                         std::int64_t* consumed) {
+  *tuple = CoordinateTuple{};
+  if (currentChar == '<') return false;
+
+  char token[kCoordinateTokenSize];
+  int length = 0;
+  int component = 0;
+  bool begun = false;  // a character of this tuple has been seen
+  std::int64_t count = 0;
+  char c = 0;
+
+  // Stores the token as the current component and moves to the next.
+  auto store = [&]() {
+    if (length > 0) {
+      token[length] = 0;
+      const double value = ParseGmlDouble(token);
+      if (component == 0) {
+        tuple->x = value;
+        tuple->hasX = 1;
+      } else if (component == 1) {
+        tuple->y = value;
+        tuple->hasY = 1;
+      } else if (component == 2) {
+        tuple->z = value;
+        tuple->hasZ = 1;
+      }
+      length = 0;
+    }
+    ++component;
+  };
+
+  for (;;) {
+    if (!archive.GetChar(&c)) {
+      // The stream ended inside the coordinates: keep what was read.
+      if (length > 0) store();
+      break;
+    }
+    ++count;
+    if (c == '<') {
+      if (begun) store();
+      break;
+    }
+    if (c == ',') {
+      begun = true;
+      store();
+      continue;
+    }
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      // Blanks, tabs and line breaks separate tuples; a run of them counts as
+      // one, and they may stand before the first tuple.
+      if (!begun) continue;
+      store();
+      break;
+    }
+    if ((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E') {
+      begun = true;
+      if (length < kCoordinateTokenSize - 1) token[length++] = c;
+    }
+    // Anything else is skipped.
+  }
+  currentChar = c;
+  *consumed += count;
+  return tuple->hasX && tuple->hasY;
+}
+
+void OSGMLInputView::UpdateReadExtent(double x, double y, double z) {
+  UpdateBox(x, y, z, &readMinX, &readMinY, &readMinZ, &readMaxX, &readMaxY, &readMaxZ);
+}
+
+std::size_t QuotesToApostrophes(char* text) {
+  std::size_t i = 0;
+  for (; text[i] != 0; ++i)
+    if (text[i] == '"') text[i] = '\'';
+  return i;
+}
+
+void UpdateBox(double x, double y, double z, double* minX, double* minY, double* minZ,
+               double* maxX, double* maxY, double* maxZ) {
+  if (x < *minX) *minX = x;
+  if (y < *minY) *minY = y;
+  if (z < *minZ) *minZ = z;
+  if (x > *maxX) *maxX = x;
+  if (y > *maxY) *maxY = y;
+  if (z > *maxZ) *maxZ = z;
+}

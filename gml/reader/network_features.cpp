@@ -1,0 +1,294 @@
+// ITN road links, road nodes and roads, and Address Layer address points;
+// after a file's tags: the road nodes that kept links need, and each road's
+// line assembled from its links.
+#include <cstring>
+#include <cwchar>
+
+#include "gml/reader/gml_pass.h"
+#include "host/ui/message_box.h"
+
+void GmlPass::EndRoadLink() {
+  OSGMLInputView& v = view;
+  bool crossFile = false;
+  if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
+  const bool taken = (v.readRoadLinks || countOnly || (v.readRoads && Filtered())) &&
+                     tuples.count > 1 && PropertyPasses() && !crossFile;
+  if (taken) {
+    bool trimmedAway;
+    if (PassesLocation(v.trimLines != 0, &trimmedAway)) {
+      const bool store = DrawMode() && v.readRoadLinks;
+      GrowArray points{};
+      bool created = false;
+      if (store) {
+        created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), &points);
+        if (!created) {
+          (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
+          sound = false;
+        }
+      }
+      bool counted = false;
+      std::int32_t ignored = 0;
+      const bool counts = v.readRoadLinks || countOnly;
+      if (sound && !BuildLinePoints(store, &points, &counted, counts ? &v.keptRoadLinks : &ignored))
+        sound = false;
+      if (sound && store && v.activeFileCount > 1 && LineLeavesFileExtent()) {
+        if (!v.crossFileToids.InsertPointers(common.toid, -1, -1)) sound = false;
+      }
+      if (created) {
+        if (sound && points.count > 1 && v.RegisterNestedArray(points)) {
+          RoadLinkRecord r{};
+          SetField(r.descriptiveTerm, common.descriptiveTerm);
+          SetField(r.toid, common.toid);
+          SetField(r.versionDate, common.versionDate);
+          SetField(r.theme, common.theme);
+          SetField(r.descriptiveGroup, common.descriptiveGroup);
+          SetField(r.reasonForChange, common.reasonForChange);
+          SetField(r.changeDate, common.changeDate);
+          SetField(r.natureOfRoad, natureOfRoad);
+          r.version = version;
+          r.length = length;
+          r.points = points;
+          SetField(r.startNode, startNode);
+          SetField(r.endNode, endNode);
+          const std::int32_t index = v.roadLinks.count;
+          if (!GrowArraySetGrowBy(&v.roadLinks, index, &r, 500)) sound = false;
+          if (sound && v.createSdfFiles && runToids != nullptr &&
+              !runToids->InsertPointers(r.toid, index, -1))
+            sound = false;
+        } else {
+          if (sound && points.count > 1) sound = false;
+          GrowArrayFree(&points);
+        }
+      }
+    }
+  }
+  EmptyTuples();
+  inRoadLink = false;
+  if (DrawMode() && v.readRoads) {
+    if (!linkToids.InsertPointers(common.toid, coordinatePosition, 0)) sound = false;
+  }
+  ClearTexts();
+}
+
+void GmlPass::EndRoadNode() {
+  OSGMLInputView& v = view;
+  if (PropertyPasses() && v.readRoadNodes && tuples.count > 0) {
+    CoordinateTuple first;
+    (void)GrowArrayGet(&tuples, 0, &first);
+    RoadNodeRecord r{};
+    SetField(r.descriptiveTerm, common.descriptiveTerm);
+    SetField(r.toid, common.toid);
+    SetField(r.versionDate, common.versionDate);
+    SetField(r.theme, common.theme);
+    SetField(r.descriptiveGroup, common.descriptiveGroup);
+    SetField(r.reasonForChange, common.reasonForChange);
+    SetField(r.changeDate, common.changeDate);
+    r.version = version;
+    r.x = first.x;
+    r.y = first.y;
+    r.z = TupleZ(first);
+    if (!Filtered() || InsideFilter(r.x, r.y)) {
+      ++v.keptRoadNodes;
+      v.UpdateReadExtent(r.x, r.y, r.z);
+      if (keepRecords) {
+        const std::int32_t index = v.roadNodes.count;
+        if (!GrowArraySetGrowBy(&v.roadNodes, index, &r, 500) ||
+            !nodeToids.InsertPointers(r.toid, index, -1))
+          sound = false;
+      }
+    } else if (keepRecords) {
+      // Kept aside: a kept link may still need it as one of its ends.
+      const std::int32_t index = outsideNodes.count;
+      if (!GrowArraySetGrowBy(&outsideNodes, index, &r, 500) ||
+          !outsideNodeToids.InsertPointers(r.toid, index, -1))
+        sound = false;
+    }
+  }
+  EmptyTuples();
+  inRoadNode = false;
+  ClearTexts();
+  heightAboveDatum = kNoHeightAboveDatum;
+}
+
+void GmlPass::EndRoad() {
+  OSGMLInputView& v = view;
+  bool ownsMembers = roadMembersCreated;
+  if (v.readRoads && PropertyPasses()) {
+    RoadRecord r{};
+    r.built = 0;
+    SetField(r.toid, common.toid);
+    SetField(r.descriptiveTerm, common.descriptiveTerm);
+    SetField(r.versionDate, common.versionDate);
+    SetField(r.theme, common.theme);
+    SetField(r.descriptiveGroup, common.descriptiveGroup);
+    SetField(r.reasonForChange, common.reasonForChange);
+    SetField(r.changeDate, common.changeDate);
+    SetField(r.roadName, roadName);
+    r.version = version;
+    if (tuples.count > 1) {
+      const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
+      r.boxMinX = t[0].x;
+      r.boxMinY = t[0].y;
+      r.boxMaxX = t[1].x;
+      r.boxMaxY = t[1].y;
+      EmptyTuples();
+      if (roadMembersCreated) r.members = roadMembers;
+      if (keepRecords) {
+        if (roadMembersCreated && !v.RegisterNestedArray(roadMembers)) {
+          sound = false;
+        } else {
+          ownsMembers = false;  // the register frees it now
+          if (!GrowArraySetGrowBy(&v.roads, v.roads.count, &r, 500)) sound = false;
+        }
+      }
+    }
+  }
+  // A member list that no stored road took is freed here.
+  if (ownsMembers) GrowArrayFree(&roadMembers);
+  roadMembersCreated = false;
+  roadMembers = GrowArray{};
+  inRoad = false;
+  if (DrawMode() || PreviewMode()) {
+    SetBackHeightAndOrientation();
+    EmptyTuples();
+  }
+}
+
+void GmlPass::EndAddressPoint() {
+  OSGMLInputView& v = view;
+  const bool themePasses =
+      !v.usePropertyFilter || v.propertyFilter.PassesTheme(common.theme) != 0;
+  if (themePasses && v.readAddressPoints && tuples.count > 0) {
+    CoordinateTuple first;
+    (void)GrowArrayGet(&tuples, 0, &first);
+    if (!Filtered() || InsideFilter(first.x, first.y)) {
+      AddressPointRecord r = address;
+      SetField(r.toid, common.toid);
+      SetField(r.theme, common.theme);
+      SetField(r.versionDate, common.versionDate);
+      SetField(r.changeDate, common.changeDate);
+      SetField(r.reasonForChange, common.reasonForChange);
+      r.version = version;
+      r.x = first.x;
+      r.y = first.y;
+      r.z = first.hasZ ? first.z : 0;
+      ++v.keptAddressPoints;
+      v.UpdateReadExtent(r.x, r.y, r.z);
+      if (keepRecords && !GrowArraySetGrowBy(&v.addressPoints, v.addressPoints.count, &r, 500))
+        sound = false;
+    }
+  }
+  EmptyTuples();
+  inAddress = false;
+  common.toid[0] = 0;
+  common.versionDate[0] = 0;
+  common.theme[0] = 0;
+  common.reasonForChange[0] = 0;
+  common.changeDate[0] = 0;
+}
+
+// After the tags ------------------------------------------------------------------
+
+void GmlPass::CompleteRoadNodes() {
+  OSGMLInputView& v = view;
+  for (std::int32_t i = 0; i < v.roadLinks.count && sound; ++i) {
+    const auto* link = static_cast<const RoadLinkRecord*>(v.roadLinks.data) + i;
+    for (const char* toid : {link->startNode, link->endNode}) {
+      if (toid[0] == 0 || nodeToids.Find(toid) != nullptr) continue;
+      BinaryTreeNode* aside = outsideNodeToids.Find(toid);
+      if (aside == nullptr) continue;
+      RoadNodeRecord node;
+      if (!GrowArrayGet(&outsideNodes, static_cast<std::int32_t>(aside->payloadA), &node)) continue;
+      // Each node is added once, however many links end at it.
+      const std::int32_t index = v.roadNodes.count;
+      if (!GrowArraySetGrowBy(&v.roadNodes, index, &node, 500) ||
+          !nodeToids.InsertPointers(node.toid, index, -1))
+        sound = false;
+    }
+  }
+}
+
+void GmlPass::AssembleRoads() {
+  using namespace gml_controls;
+  OSGMLInputView& v = view;
+  std::int32_t shown = 0;
+  for (std::int32_t i = 0; i < v.roads.count && sound && !v.cancelRequested; ++i) {
+    auto* road = static_cast<RoadRecord*>(v.roads.data) + i;
+    if (road->built || road->members.marker != kGrowArrayMarker) continue;
+    const std::int32_t perMille = static_cast<std::int32_t>(1000.0 * i / v.roads.count);
+    if (perMille > shown) {
+      shown = perMille;
+      wchar_t caption[64];
+      std::swprintf(caption, 64, L"ITN Roads (%i%%)", perMille / 10);
+      v.SetItemText(kFileCaption, caption);
+      wchar_t counts[64];
+      std::swprintf(counts, 64, L"%li/%li", static_cast<long>(v.keptRoads),
+                    static_cast<long>(v.seenRoads));
+      v.SetItemText(kRoadsCount, counts);
+      v.Item(kFileProgress).SetPos(perMille);
+      PollCancel();
+    }
+    bool pass = !(Filtered() && v.locationMode == 1);
+    bool havePrevious = false;
+    LinePoint previous{};
+    GrowArray geometry{};
+    bool created = false;
+    const auto* members = static_cast<const MemberReference*>(road->members.data);
+    for (std::int32_t m = 0; m < road->members.count && sound && v.readRoads; ++m) {
+      BinaryTreeNode* node = linkToids.Find(members[m].toid);
+      if (node == nullptr) continue;  // a link of another file
+      if (!RereadTuples(node->payloadA)) {
+        sound = false;
+        break;
+      }
+      if (tuples.count <= 1) continue;
+      auto* t = static_cast<CoordinateTuple*>(tuples.data);
+      if (members[m].reversed) {
+        for (std::int32_t a = 0, b = tuples.count - 1; a < b; ++a, --b) std::swap(t[a], t[b]);
+      }
+      if (Filtered()) {
+        for (std::int32_t k = 0; k < tuples.count; ++k) {
+          const bool inside = InsideFilter(t[k].x, t[k].y);
+          if (v.locationMode == 0 && !inside) {
+            pass = false;
+            break;
+          }
+          if (v.locationMode == 1 && inside) {
+            pass = true;
+            break;
+          }
+        }
+      }
+      if (!created && keepRecords) {
+        created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), &geometry);
+        if (!created) {
+          sound = false;
+          break;
+        }
+      }
+      if (!created) continue;
+      // Links that meet end to start form one run of points.
+      if (havePrevious && geometry.count > 0 && t[0].x == previous.x && t[0].y == previous.y)
+        --geometry.count;
+      for (std::int32_t k = 0; k < tuples.count && sound; ++k) {
+        LinePoint p{kLinePointVertex, t[k].x, t[k].y, TupleZ(t[k])};
+        v.UpdateReadExtent(p.x, p.y, p.z);
+        if (!GrowArraySetGrowBy(&geometry, geometry.count, &p, 500)) sound = false;
+        previous = p;
+      }
+      LinePoint end = previous;
+      end.tag = kLinePointEnd;
+      if (sound && !GrowArraySetGrowBy(&geometry, geometry.count, &end, 500)) sound = false;
+      havePrevious = true;
+    }
+    if (pass) ++v.keptRoads;
+    if (created) {
+      if (sound && geometry.count > 2 && v.RegisterNestedArray(geometry)) {
+        road->geometry = geometry;
+        if (pass) road->built = 1;
+      } else {
+        GrowArrayFree(&geometry);
+      }
+    }
+  }
+}

@@ -1,0 +1,185 @@
+// The main import dialog, as far as reading goes.
+//
+// One object does two jobs: it is the import dialog (its dialog side lives
+// with the other dialogs), and it holds the reader's state and the feature
+// arrays that a reading run fills and the drawing writer draws. The reading
+// methods below run as its members; the object works without ever being
+// shown (counters and captions then go to controls nobody sees).
+//
+// Ownership: the object owns every feature array and, through the register
+// `nestedArrays`, every list nested in a stored record. A reading run frees
+// and re-creates them; the destructor frees them all.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/archive_reader.h"
+#include "common/binary_tree.h"
+#include "common/grow_array.h"
+#include "gml/reader/feature_records.h"
+#include "gml/settings/area_filter.h"
+#include "gml/settings/property_filter.h"
+#include "gml/settings/settings_record.h"
+#include "host/ui/dialog.h"
+
+// TOIDs of lines, links and areas that run past their own file's box.
+using CrossFileToidTree = BinaryTree;
+
+// Controls of the import dialog that reading writes to.
+namespace gml_controls {
+inline constexpr int kLinesCount = 233;
+inline constexpr int kPointsCount = 234;
+inline constexpr int kSymbolsCount = 235;
+inline constexpr int kTextsCount = 236;
+inline constexpr int kFileProgress = 237;
+inline constexpr int kFileCaption = 238;
+inline constexpr int kStopButton = 239;
+inline constexpr int kAreasCount = 241;
+inline constexpr int kAreaValues = 242;
+inline constexpr int kOverallProgress = 243;
+inline constexpr int kOverallCaption = 244;
+inline constexpr int kRoadsCount = 245;
+inline constexpr int kRoadLinksCount = 246;
+inline constexpr int kRoadNodesCount = 247;
+inline constexpr int kAddressPointsCount = 248;
+inline constexpr int kFileList = 280;
+inline constexpr int kDepartedCount = 322;
+}  // namespace gml_controls
+
+inline constexpr int kGmlTagBufferSize = 10240;  // tag and text buffers
+inline constexpr int kGmlMaxTagLength = kGmlTagBufferSize - 1;
+inline constexpr int kCoordinateTokenSize = 128;  // at most 127 characters
+
+// Working state of one pass over a file (defined with the pass).
+struct GmlPass;
+
+class OSGMLInputView : public host::ui::Dialog {
+ public:
+  static constexpr int kTemplateId = 200;
+
+  explicit OSGMLInputView(host::ui::Dialog* parent = nullptr);
+  ~OSGMLInputView() override;
+
+  // --- token reader ---------------------------------------------------------
+  // Each takes characters from `archive` with `currentChar` as the shared
+  // look-ahead and adds the characters it consumed to `consumed`.
+  // A tag's text without its angle brackets; false when nothing was stored.
+  bool ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLength, std::int64_t* consumed);
+  // The text after a tag up to the next '<'; false when it is empty.
+  bool ReadGmlText(ArchiveReader& archive, char* buffer, int maxLength, std::int64_t* consumed);
+  // One tuple of a gml:coordinates text; true when x and y were read.
+  bool ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple* tuple,
+                           std::int64_t* consumed);
+  void UpdateReadExtent(double x, double y, double z);
+
+  // --- reading run ----------------------------------------------------------
+  // Reads every active input file. Modes: import (keepRecords 1, countOnly
+  // 0), count (0, 1) and preview (1, 1). 1 when every file was read to its
+  // end.
+  int ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, int countOnly);
+  // Reads one file in one pass; 1 when it was read to its end.
+  int ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, BinaryTree* runToids,
+                   int keepRecords, int countOnly, const wchar_t* stopLabel,
+                   std::int32_t fileNumber, std::int32_t activeFiles);
+  // Names the road links of `runToids` after the roads of one file.
+  bool NameItnRoads(const GmlInputFile* file, BinaryTree* runToids);
+  void MarkFilesInLocation();
+  void SortInputFiles();
+  // Frees the registered nested arrays from `first` (negative: 0) up to but
+  // not including `last` (0 or less, or past the count: the count).
+  void FreeNestedArrays(std::int32_t first, std::int32_t last);
+  // Registers a nested array for freeing; false when the register is full.
+  bool RegisterNestedArray(const GrowArray& array);
+  std::int32_t CountAllFeatures() const;
+  std::int32_t GetNestedArrayCount() const { return nestedArrays.count; }
+  std::int32_t GetPointStreamCount() const { return previewPoints.count; }
+
+  // --- file header ----------------------------------------------------------
+  // Description, query time and extent from the head of a file; 1 when the
+  // file opened and at least one of them was found.
+  int ReadGmlFileHeader(const wchar_t* path, double* minX, double* minY, double* maxX,
+                        double* maxY, int* compressed, char* description, char* queryTime,
+                        double* uncompressedSize);
+  // The query extent of a file as an outline (GrowArray of CoordinateTuple).
+  int ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline, char* description,
+                         char* queryTime);
+
+  // --- members read and written by the reader and the writer ----------------
+  OS_GML_ACAD_Definitions settings;
+  AreaFilter locationFilter;
+  AreaFilter* activeLocationFilter = &locationFilter;
+  PropertyFilter propertyFilter;
+  CrossFileToidTree crossFileToids;
+
+  GrowArray inputFiles{};      // GmlInputFile
+  GrowArray nestedArrays{};    // GrowArray headers (copies) owned by stored records
+  GrowArray previewPoints{};   // CoordinateTuple
+  GrowArray areaReferences{};  // AreaReferenceRecord
+  PagedGrowArray areas{};      // AreaFeatureRecord
+  PagedGrowArray lines{};      // LineFeatureRecord
+  GrowArray points{};          // PointFeatureRecord
+  GrowArray symbols{};         // PointFeatureRecord
+  GrowArray texts{};           // TextFeatureRecord
+  GrowArray departedToids{};   // DepartedFeatureToid
+  GrowArray roadNodes{};       // RoadNodeRecord
+  GrowArray roads{};           // RoadRecord
+  GrowArray roadLinks{};       // RoadLinkRecord
+  GrowArray addressPoints{};   // AddressPointRecord
+
+  std::int32_t readSymbols = 1;
+  std::int32_t readTexts = 1;
+  std::int32_t readLines = 1;
+  std::int32_t readPoints = 1;
+  std::int32_t readAddressPoints = 1;
+  std::int32_t readAreas = 1;
+  std::int32_t readRoads = 1;
+  std::int32_t readRoadLinks = 1;
+  std::int32_t readRoadNodes = 1;
+  std::int32_t usePropertyFilter = 0;
+  std::int32_t useLocationFilter = 0;
+  std::int32_t trimLines = 0;
+  std::int32_t locationMode = 0;  // 0 fully within, 1 partially in
+  std::int32_t updateMode = 0;
+  std::int32_t createSdfFiles = 0;
+
+  std::int32_t activeFileCount = 0;
+  double totalBytes = 0;
+  double bytesRead = 0;
+  std::int32_t progressShown = 0;
+  std::int32_t cancelRequested = 0;
+  std::int32_t stopPressed = 0;
+  std::int32_t busy = 0;
+  char currentChar = 0;
+  double readMinX = kExtentStartMin, readMinY = kExtentStartMin, readMinZ = kExtentStartMin;
+  double readMaxX = kExtentStartMax, readMaxY = kExtentStartMax, readMaxZ = kExtentStartMax;
+  double totalAreaValue = 0;
+  double keptAreaValue = 0;
+
+  std::int32_t seenRoadLinks = 0, seenRoads = 0, seenRoadNodes = 0, seenAreas = 0,
+               seenPoints = 0, seenAddressPoints = 0, seenLines = 0, seenSymbols = 0,
+               seenTexts = 0;
+  std::int32_t keptRoadNodes = 0, keptRoads = 0, keptRoadLinks = 0, keptAreas = 0,
+               keptPoints = 0, keptAddressPoints = 0, keptLines = 0, keptSymbols = 0,
+               keptTexts = 0;
+
+  // Set when the feature arrays could not all be created.
+  std::int32_t constructionFailed = 0;
+
+ private:
+  friend struct GmlPass;
+  friend class GmlPassRunner;
+
+  bool CreateFeatureArrays();
+  void FreeFeatureArrays();
+  // Shows the counters and area values of the run so far.
+  void ShowCounters();
+  void ShowCountersUnavailable();
+};
+
+// Replaces every double quote of `text` by an apostrophe; the text's length.
+std::size_t QuotesToApostrophes(char* text);
+
+// Widens a box held by the caller by one point.
+void UpdateBox(double x, double y, double z, double* minX, double* minY, double* minZ,
+               double* maxX, double* maxY, double* maxZ);

@@ -1,0 +1,281 @@
+// One pass over one GML file: set-up, the tag loop, progress and cancel,
+// coordinates and the spill file, and the end of the pass.
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "common/text.h"
+#include "gml/reader/gml_pass.h"
+#include "host/editor/events.h"
+#include "host/system/temp_files.h"
+#include "host/ui/message_box.h"
+
+namespace {
+
+// A start tag holds no '/', or is one of the elements that may close
+// themselves.
+bool IsStartTag(const char* tag) {
+  if (std::strchr(tag, '/') == nullptr) return true;
+  return std::strstr(tag, "osgb:directedNode ") != nullptr ||
+         std::strstr(tag, "osgb:ringMember ") != nullptr ||
+         std::strstr(tag, "osgb:networkMember ") != nullptr ||
+         std::strstr(tag, "osgb:DepartedFeature ") != nullptr;
+}
+
+std::wstring Format(const wchar_t* format, auto... values) {
+  wchar_t buffer[512];
+  std::swprintf(buffer, sizeof buffer / sizeof buffer[0], format, values...);
+  return buffer;
+}
+
+// "%.3lfkm2" above a square kilometre, else "%.0lfm2".
+std::wstring AreaValueText(double value) {
+  return value > 1000000.0 ? Format(L"%.3lfkm2", value / 1000000.0) : Format(L"%.0lfm2", value);
+}
+
+int PerMille(double done, double total) {
+  // A file of unknown or zero size shows no progress rather than dividing by
+  // zero; a gzip trailer that wrapped at 4 GiB would pass 1000.
+  if (total <= 0) return 0;
+  const double value = done / total * 1000.0;
+  return value > 1000.0 ? 1000 : static_cast<int>(value);
+}
+
+}  // namespace
+
+GmlPass::GmlPass(OSGMLInputView& v, GmlInputFile* f, std::int32_t index, BinaryTree* toids,
+                 int keep, int count)
+    : view(v), file(f), fileIndex(index), runToids(toids), keepRecords(keep), countOnly(count) {
+  sound = GrowArrayCreate(1000, sizeof(CoordinateTuple), &tuples);
+  tuplesCreated = sound;
+  if (sound) sound = GrowArrayCreate(1000, sizeof(RoadNodeRecord), &outsideNodes);
+  areaReferencesAtStart = view.areaReferences.count;
+}
+
+GmlPass::~GmlPass() {
+  if (tuplesCreated) GrowArrayFree(&tuples);
+  GrowArrayFree(&outsideNodes);
+  ReleaseAreaLists();
+  if (roadMembersCreated) GrowArrayFree(&roadMembers);
+  if (spill != nullptr) std::fclose(spill);
+  if (!spillPath.empty()) std::remove(WideToNarrow(spillPath).c_str());
+}
+
+bool GmlPass::PropertyPasses() const {
+  return !view.usePropertyFilter ||
+         view.propertyFilter.Passes(common.theme, common.descriptiveGroup,
+                                    common.descriptiveTerm) != 0;
+}
+
+bool GmlPass::InsideFilter(double x, double y) const {
+  return view.activeLocationFilter->PointInFilter(x, y);
+}
+
+// Coordinates ---------------------------------------------------------------------
+
+bool GmlPass::AppendTuple(const CoordinateTuple& tuple) {
+  if (!GrowArraySetGrowBy(&tuples, tuples.count, &tuple, 2000)) {
+    sound = false;
+    return false;
+  }
+  return true;
+}
+
+bool GmlPass::ReadAllTuples(bool spillTo) {
+  CoordinateTuple tuple;
+  CoordinateTuple last{};
+  bool any = false;
+  while (view.ReadCoordinateTuple(archive, &tuple, &fileConsumed)) {
+    if (!AppendTuple(tuple)) return false;
+    if (spillTo && !WriteSpillRecord(tuple.x, tuple.y, 1)) return false;
+    last = tuple;
+    any = true;
+  }
+  if (spillTo && any && !WriteSpillRecord(last.x, last.y, 0)) return false;
+  if (spillTo && !any && !WriteSpillRecord(0, 0, 0)) return false;
+  return true;
+}
+
+bool GmlPass::ReadOneTuple() {
+  CoordinateTuple tuple;
+  if (!view.ReadCoordinateTuple(archive, &tuple, &fileConsumed)) return true;
+  return AppendTuple(tuple);
+}
+
+std::int64_t GmlPass::CoordinatePosition() const {
+  if (spilling) return spill != nullptr ? static_cast<std::int64_t>(std::ftell(spill)) : -1;
+  return archive.Tell();
+}
+
+bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
+  unsigned char record[kSpillRecordBytes];
+  std::memcpy(record, &x, 8);
+  std::memcpy(record + 8, &y, 8);
+  std::memcpy(record + 16, &more, 4);
+  if (spill == nullptr || std::fwrite(record, 1, sizeof record, spill) != sizeof record) {
+    sound = false;
+    return false;
+  }
+  return true;
+}
+
+bool GmlPass::RereadTuples(std::int64_t position) {
+  EmptyTuples();
+  view.currentChar = 0;
+  if (spilling) {
+    if (spill == nullptr || std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0)
+      return false;
+    unsigned char record[kSpillRecordBytes];
+    while (std::fread(record, 1, sizeof record, spill) == sizeof record) {
+      std::int32_t more;
+      std::memcpy(&more, record + 16, 4);
+      if (more == 0) break;  // the end record repeats the last point
+      CoordinateTuple tuple{};
+      std::memcpy(&tuple.x, record, 8);
+      std::memcpy(&tuple.y, record + 8, 8);
+      tuple.hasX = 1;
+      tuple.hasY = 1;
+      if (!AppendTuple(tuple)) return false;
+    }
+    // Go on writing at the end of the file.
+    std::fseek(spill, 0, SEEK_END);
+    return true;
+  }
+  if (archive.Seek(position, SEEK_SET) < 0) return false;
+  CoordinateTuple tuple;
+  std::int64_t ignored = 0;
+  while (view.ReadCoordinateTuple(archive, &tuple, &ignored))
+    if (!AppendTuple(tuple)) return false;
+  return true;
+}
+
+// Progress ------------------------------------------------------------------------
+
+bool GmlPass::PollCancel() {
+  if (host::UserBreak() || view.stopPressed) view.cancelRequested = 1;
+  return view.cancelRequested != 0;
+}
+
+void GmlPass::ShowProgress() {
+  using namespace gml_controls;
+  const int filePerMille = PerMille(static_cast<double>(fileConsumed), file->size);
+  if (filePerMille > filePerMilleShown) {
+    filePerMilleShown = filePerMille;
+    view.ShowCounters();
+    view.SetItemText(kFileCaption, Format(L"File %li of %li (%i%%)", static_cast<long>(fileNumber),
+                                          static_cast<long>(activeFiles), filePerMille / 10));
+    if (view.updateMode)
+      view.SetItemText(kDepartedCount,
+                       Format(L"Dep. features: %li", static_cast<long>(view.departedToids.count)));
+    view.Item(kFileProgress).SetPos(filePerMille);
+    PollCancel();
+  }
+  const int overall = PerMille(view.bytesRead, view.totalBytes);
+  if (overall > view.progressShown) {
+    view.progressShown = overall;
+    view.SetItemText(kOverallCaption, Format(L"Progress (%i%%)", overall / 10));
+    view.Item(kOverallProgress).SetPos(overall);
+    host::PumpMessages();
+    PollCancel();
+  }
+}
+
+void OSGMLInputView::ShowCounters() {
+  using namespace gml_controls;
+  auto show = [this](int id, std::int32_t kept, std::int32_t seen) {
+    SetItemText(id, Format(L"%li/%li", static_cast<long>(kept), static_cast<long>(seen)));
+  };
+  show(kLinesCount, keptLines, seenLines);
+  show(kRoadsCount, keptRoads, seenRoads);
+  show(kRoadLinksCount, keptRoadLinks, seenRoadLinks);
+  show(kRoadNodesCount, keptRoadNodes, seenRoadNodes);
+  show(kPointsCount, keptPoints, seenPoints);
+  show(kAddressPointsCount, keptAddressPoints, seenAddressPoints);
+  show(kSymbolsCount, keptSymbols, seenSymbols);
+  show(kTextsCount, keptTexts, seenTexts);
+  show(kAreasCount, keptAreas, seenAreas);
+  SetItemText(kAreaValues, AreaValueText(keptAreaValue) + L"/" + AreaValueText(totalAreaValue));
+}
+
+void OSGMLInputView::ShowCountersUnavailable() {
+  using namespace gml_controls;
+  for (int id : {kLinesCount, kPointsCount, kAddressPointsCount, kSymbolsCount, kTextsCount,
+                 kAreasCount, kAreaValues})
+    SetItemText(id, L" n/a");
+  SetItemText(kDepartedCount, L"Dep. features: n/a");
+}
+
+// The pass ---------------------------------------------------------------------------
+
+int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, BinaryTree* runToids,
+                                 int keepRecords, int countOnly, const wchar_t* stopLabel,
+                                 std::int32_t fileNumber, std::int32_t activeFiles) {
+  using namespace gml_controls;
+  GmlPass pass(*this, file, fileIndex, runToids, keepRecords, countOnly);
+  pass.fileNumber = fileNumber;
+  pass.activeFiles = activeFiles;
+  currentChar = 0;
+  if (!pass.archive.OpenGz(file->path)) {
+    wchar_t path[kMaxPath];
+    NarrowToWide(path, kMaxPath, file->path);
+    (void)host::ui::ShowMessageBox(
+        Format(L"Hey! Can not open file \"%ls\"!\n\nNow what's going on!?", path), L"");
+    return 0;
+  }
+
+  // A gzip file cannot be re-read cheaply by seeking back: its lines'
+  // coordinates go to a spill file instead.
+  pass.spilling = file->spillCoordinates != 0;
+  if (pass.sound) {
+    const std::optional<std::wstring> spillPath = host::MakeTempFile(host::TempFolder(), L"Lwh");
+    if (spillPath) {
+      pass.spillPath = *spillPath;
+      pass.spill = std::fopen(WideToNarrow(*spillPath).c_str(), "w+b");
+    }
+    if (pass.spill == nullptr) pass.sound = false;
+  }
+
+  Item(kFileProgress).SetRange(0, 1000);
+  Item(kFileProgress).Show(true);
+  SetItemText(kFileCaption, Format(L"File %li of %li", static_cast<long>(fileNumber),
+                                   static_cast<long>(activeFiles)));
+  EnableItem(kStopButton, true);
+  SetItemText(kStopButton, stopLabel);
+
+  while (pass.sound && !cancelRequested) {
+    const std::int64_t before = pass.fileConsumed;
+    if (!ReadGmlTag(pass.archive, pass.tag, kGmlMaxTagLength, &pass.fileConsumed)) break;
+    QuotesToApostrophes(pass.tag);
+    if (IsStartTag(pass.tag))
+      pass.OnStartTag(pass.tag);
+    else
+      pass.OnEndTag(pass.tag);
+    bytesRead += static_cast<double>(pass.fileConsumed - before);
+    pass.ShowProgress();
+  }
+
+  if (pass.sound && !cancelRequested) {
+    ShowCounters();
+    SetItemText(kFileCaption, L"Polygons...");
+    pass.AssembleAreas();
+    if (pass.sound && !cancelRequested) {
+      SetItemText(kFileCaption, L"ITN Roads...");
+      pass.CompleteRoadNodes();
+      pass.AssembleRoads();
+    }
+    ShowCounters();
+  }
+  if (cancelRequested) ShowCountersUnavailable();
+
+  Item(kFileProgress).Show(false);
+  SetItemText(kFileCaption, L"");
+  EnableItem(kStopButton, false);
+  SetItemText(kStopButton, L"<Stop action>");
+  pass.archive.Close();
+  if (!pass.sound)
+    (void)host::ui::ShowMessageBox(L"Operation canceled. Could be memory problems?", L"");
+
+  const int result = pass.sound && !cancelRequested && !stopPressed ? 1 : 0;
+  cancelRequested = 0;
+  return result;
+}

@@ -1,0 +1,141 @@
+// The tag, text and coordinate readers on small texts.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "gml/reader/gml_numbers.h"
+#include "gml/reader/osgml_input_view.h"
+#include "reader_fixture.h"
+
+namespace {
+
+using reader_test::TempFolder;
+
+// A reader over `text`, positioned just after a gml:coordinates start tag.
+struct Stream {
+  explicit Stream(const std::string& text) {
+    path = (folder.Path() / "stream.gml").string();
+    std::ofstream(path, std::ios::binary) << text;
+    EXPECT_EQ(archive.OpenGz(path.c_str()), 1);
+  }
+  TempFolder folder;
+  std::string path;
+  ArchiveReader archive;
+};
+
+std::vector<CoordinateTuple> Tuples(const std::string& coordinates) {
+  Stream s(coordinates);
+  OSGMLInputView view;
+  view.currentChar = '>';
+  std::vector<CoordinateTuple> out;
+  CoordinateTuple t;
+  std::int64_t consumed = 0;
+  while (view.ReadCoordinateTuple(s.archive, &t, &consumed)) out.push_back(t);
+  return out;
+}
+
+TEST(CoordinateTuples, Table) {
+  struct Case {
+    const char* text;
+    std::vector<std::vector<double>> tuples;  // x, y and z when present
+  } cases[] = {
+      {"1.5,2.5 3.5,4.5</gml:coordinates>", {{1.5, 2.5}, {3.5, 4.5}}},
+      {"1,2,3 </gml:coordinates>", {{1, 2, 3}}},
+      {"1,,3 </gml:coordinates>", {}},
+      // Blanks, tabs and line breaks before and between tuples are one
+      // separator: nothing of the geometry is lost.
+      {" 1,2<", {{1, 2}}},
+      {"\n   1,2\r\n\t  3,4  <", {{1, 2}, {3, 4}}},
+      {"1,2\t3,4<", {{1, 2}, {3, 4}}},
+      // A number in exponent form reads as that number.
+      {"1E5,2 <", {{100000, 2}}},
+      {"-1.25e-1,+2<", {{-0.125, 2}}},
+      {"<", {}},
+      {"", {}},
+      // The stream ends inside the coordinates: what was read is kept.
+      {"7,8", {{7, 8}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
+    const std::vector<CoordinateTuple> got = Tuples(c.text);
+    ASSERT_EQ(got.size(), c.tuples.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_DOUBLE_EQ(got[i].x, c.tuples[i][0]);
+      EXPECT_DOUBLE_EQ(got[i].y, c.tuples[i][1]);
+      EXPECT_EQ(got[i].hasZ, c.tuples[i].size() > 2 ? 1 : 0);
+      if (c.tuples[i].size() > 2) {
+        EXPECT_DOUBLE_EQ(got[i].z, c.tuples[i][2]);
+      }
+    }
+  }
+}
+
+TEST(CoordinateTuples, OverlongTokenIsCut) {
+  std::string digits(300, '1');
+  const std::vector<CoordinateTuple> got = Tuples("1." + digits + ",2 <");
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_NEAR(got[0].x, 1.1111111111, 1e-9);
+  EXPECT_EQ(got[0].y, 2);
+}
+
+TEST(TagReader, TagsTextsAndQuotes) {
+  Stream s("<?xml version=\"1.0\"?>\n<osgb:ringMember orientation=\"-\" "
+           "xlink:href=\"#osgb1\"/><osgb:theme>Roads &amp; Tracks</osgb:theme><empty></empty>");
+  OSGMLInputView view;
+  char tag[kGmlTagBufferSize];
+  char text[kGmlTagBufferSize];
+  std::int64_t consumed = 0;
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, kGmlMaxTagLength, &consumed));
+  EXPECT_STREQ(tag, "?xml version=\"1.0\"?");
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, kGmlMaxTagLength, &consumed));
+  QuotesToApostrophes(tag);
+  EXPECT_STREQ(tag, "osgb:ringMember orientation='-' xlink:href='#osgb1'/");
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, kGmlMaxTagLength, &consumed));
+  ASSERT_TRUE(view.ReadGmlText(s.archive, text, kGmlMaxTagLength, &consumed));
+  DecodeXmlText(text);
+  EXPECT_STREQ(text, "Roads & Tracks");
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, kGmlMaxTagLength, &consumed));
+  EXPECT_STREQ(tag, "/osgb:theme");
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, kGmlMaxTagLength, &consumed));
+  EXPECT_FALSE(view.ReadGmlText(s.archive, text, kGmlMaxTagLength, &consumed)) << "empty element";
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, kGmlMaxTagLength, &consumed));
+  EXPECT_STREQ(tag, "/empty");
+  EXPECT_FALSE(view.ReadGmlTag(s.archive, tag, kGmlMaxTagLength, &consumed));
+}
+
+TEST(TagReader, OverlongTagIsCutAndTheRestSkipped) {
+  Stream s("<" + std::string(50, 'a') + "><next>");
+  OSGMLInputView view;
+  char tag[kGmlTagBufferSize];
+  std::int64_t consumed = 0;
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, 20, &consumed));
+  EXPECT_EQ(std::string(tag), std::string(20, 'a'));
+  ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, 20, &consumed));
+  EXPECT_STREQ(tag, "next");
+}
+
+TEST(ElementValues, NumbersAndCharacterReferences) {
+  EXPECT_DOUBLE_EQ(ParseGmlDouble("  12.5xyz"), 12.5);
+  EXPECT_DOUBLE_EQ(ParseGmlDouble("+3"), 3);
+  EXPECT_DOUBLE_EQ(ParseGmlDouble("abc"), 0);
+  EXPECT_DOUBLE_EQ(ParseGmlDouble("\n  "), 0);
+  EXPECT_EQ(ParseGmlInt(" 42 "), 42);
+  EXPECT_EQ(ParseGmlInt("-7"), -7);
+  EXPECT_EQ(ParseGmlInt("x"), 0);
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"St George&apos;s Road", "St George's Road"}, {"a &lt;b&gt; &quot;c&quot;", "a <b> \"c\""},
+      {"&#39;&#x27;", "''"},                          {"&#256; &unknown; & alone", "&#256; &unknown; & alone"},
+      {"&amp;amp;", "&amp;"},                          {"&#0;", "&#0;"},
+  };
+  for (const Case& c : cases) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s", c.in);
+    DecodeXmlText(buffer);
+    EXPECT_STREQ(buffer, c.out) << c.in;
+  }
+}
+
+}  // namespace
