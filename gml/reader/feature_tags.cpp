@@ -124,6 +124,7 @@ void GmlPass::OnStartTag(char* t) {
   if (ElementIs(t, "osgb:RoadLink") || ElementIs(t, "osgb:PathLink")) {
     inRoadLink = true;
     ++v.seenRoadLinks;
+    coordinatePosition = -1;  // until its coordinates come
     if (DrawMode()) {
       length = 0;
       natureOfRoad[0] = 0;
@@ -156,6 +157,7 @@ void GmlPass::OnStartTag(char* t) {
   } else if (ElementIs(t, "osgb:TopographicLine") || ElementIs(t, "osgb:BoundaryLine")) {
     inLine = true;
     ++v.seenLines;
+    coordinatePosition = -1;  // until its coordinates come
     if (DrawMode()) {
       SetBackHeightAndOrientation();
       ClearTexts();

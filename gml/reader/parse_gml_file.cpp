@@ -122,6 +122,7 @@ bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
 bool GmlPass::RereadTuples(std::int64_t position) {
   EmptyTuples();
   view.currentChar = 0;
+  if (position < 0) return true;  // the line had no coordinates
   if (spilling) {
     if (spill == nullptr || std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0)
       return false;
