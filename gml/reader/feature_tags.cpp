@@ -104,11 +104,14 @@ void GmlPass::SetBackHeightAndOrientation() {
 
 void GmlPass::OnStartTag(char* t) {
   OSGMLInputView& v = view;
+  // Every feature starts with an empty tuple list: the coordinates of a
+  // feature whose end tag never came are not carried into the next one.
   // A road stands apart: the chain below runs after it on the same tag.
   if ((std::strncmp(t, "osgb:Road", 9) == 0 || std::strncmp(t, "osgb:Path", 9) == 0) &&
       t[9] == ' ') {
     inRoad = true;
     ++v.seenRoads;
+    EmptyTuples();
     if (DrawMode()) {
       roadName[0] = 0;
       common = CommonAttributes{};
@@ -124,6 +127,7 @@ void GmlPass::OnStartTag(char* t) {
   if (ElementIs(t, "osgb:RoadLink") || ElementIs(t, "osgb:PathLink")) {
     inRoadLink = true;
     ++v.seenRoadLinks;
+    EmptyTuples();
     coordinatePosition = -1;  // until its coordinates come
     if (DrawMode()) {
       length = 0;
@@ -135,18 +139,22 @@ void GmlPass::OnStartTag(char* t) {
   } else if (ElementIs(t, "osgb:RoadNode") || ElementIs(t, "osgb:PathNode")) {
     inRoadNode = true;
     ++v.seenRoadNodes;
+    EmptyTuples();
     ClearTexts();
   } else if (ElementIs(t, "osgb:TopographicArea")) {
+    EmptyTuples();
     StartArea();
   } else if (ElementIs(t, "osgb:TopographicPoint")) {
     inPoint = true;
     ++v.seenPoints;
+    EmptyTuples();
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
   } else if (ElementIs(t, "osgb:AddressPoint")) {
     inAddress = true;
     ++v.seenAddressPoints;
+    EmptyTuples();
     address = AddressPointRecord{};
     address.bs7666Empty = 1;
     address.authorityEmpty = 1;
@@ -157,6 +165,7 @@ void GmlPass::OnStartTag(char* t) {
   } else if (ElementIs(t, "osgb:TopographicLine") || ElementIs(t, "osgb:BoundaryLine")) {
     inLine = true;
     ++v.seenLines;
+    EmptyTuples();
     coordinatePosition = -1;  // until its coordinates come
     if (DrawMode()) {
       SetBackHeightAndOrientation();
@@ -166,12 +175,14 @@ void GmlPass::OnStartTag(char* t) {
   } else if (ElementIs(t, "osgb:CartographicSymbol")) {
     inSymbol = true;
     ++v.seenSymbols;
+    EmptyTuples();
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
   } else if (ElementIs(t, "osgb:CartographicText")) {
     inText = true;
     ++v.seenTexts;
+    EmptyTuples();
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
