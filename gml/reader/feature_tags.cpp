@@ -118,7 +118,9 @@ void GmlPass::OnStartTag(char* t) {
       accuracyOfPosition[0] = 0;
       physicalPresence[0] = 0;
       ClearValueLists();
-      // The previous road's member list belongs to its record (or was freed).
+      // The previous road's member list belongs to its record (or was freed
+      // at its end); one still held here is of a road whose end never came.
+      if (roadMembersCreated) GrowArrayFree(&roadMembers);
       roadMembersCreated = false;
       roadMembers = GrowArray{};
     }
