@@ -246,6 +246,21 @@ TEST(BadInput, Table) {
        1, L"",
        {"area|1000000000000002|10021||||1|outer=20.000,20.000;30.000,20.000;30.000,30.000;"
         "20.000,20.000|inner="}},
+      // The open road's member list was lost, not freed (the sanitized
+      // build reports the leak).
+      {"a road left open keeps its members to itself", "unclosedroad.gml",
+       [] {
+         return std::string(kHead) + Link("4000000000000001", "40,40 50,50") +
+                Link("4000000000000003", "0,0 5,5") +
+                "<osgb:roadMember><osgb:Road fid='osgb4000000000000009'>"
+                "<gml:Box><gml:coordinates>0,0 100,100</gml:coordinates></gml:Box>"
+                "<osgb:networkMember xlink:href='#osgb4000000000000003'/>" +
+                Road("4000000000000002", "4000000000000001") + kTail;
+       },
+       1, L"",
+       {"link|4000000000000001", "link|4000000000000003",
+        "road|4000000000000002||||1|Mill Road|box=0.000,0.000;100.000,100.000|40.000,40.000;"
+        "50.000,50.000"}},
       {"a tag longer than the tag buffer is skipped", "longtag.gml",
        [&] { return std::string(kHead) + longTag + Body() + kTail; }, 1, L"", all},
       {"a text longer than the text buffer", "longtext.gml",
