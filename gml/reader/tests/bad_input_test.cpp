@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "host/system/fault.h"
 #include "host/ui/message_box.h"
 #include "reader_fixture.h"
 
@@ -405,6 +406,48 @@ TEST(BadInput, GzipDamagedPastItsFirstBlock) {
     EXPECT_LT(reading.stored.size(), 600u);
     for (std::size_t i = 0; i < reading.stored.size(); ++i)
       EXPECT_NE(reading.stored[i].find(";"), std::string::npos) << reading.stored[i];
+  }
+}
+
+// Memory that runs out at any allocation of the run, plain and gzip (spill
+// file): the run fails with one of the reader's messages, stores only whole
+// features, and frees everything (the sanitized build checks the leaks).
+TEST(BadInput, AllocationFailingAtEachStep) {
+  TempFolder folder;
+  const std::string whole = Whole();
+  const std::string plain = Write(folder.Path() / "whole.gml", whole);
+  const std::string gz = Write(folder.Path() / "whole.gml.gz", Gzip(whole));
+  const std::vector<std::string> expected = Read(plain).stored;
+  for (const std::string& path : {plain, gz}) {
+    bool fired = true;
+    for (int succeed = 0; fired; ++succeed) {
+      SCOPED_TRACE(testing::Message() << path << ", allocation " << succeed << " fails");
+      OSGMLInputView view;
+      ASSERT_TRUE(AddInputFile(view, path));
+      host::ui::ClearMessageBoxes();
+      int result;
+      {
+        host::ScopedFault fault(host::FaultPoint::Allocation, succeed, 1);
+        result = ReadAll(view);
+        fired = host::FaultsFired(host::FaultPoint::Allocation) > 0;
+      }
+      Reading reading;
+      reading.result = result;
+      reading.stored = StoredFeatures(view);
+      if (fired) {
+        EXPECT_EQ(result, 0);
+        const auto& boxes = host::ui::MessageBoxes();
+        ASSERT_FALSE(boxes.empty());
+        const std::wstring& text = boxes.back().request.text;
+        EXPECT_TRUE(text == kFailedPass || text == L"Out of memory - have to cancel, sorry.")
+            << WideToNarrow(text);
+        ExpectOnlyWholeFeatures(reading, expected);
+      } else {
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(reading.stored, expected);
+      }
+      host::ui::ClearMessageBoxes();
+    }
   }
 }
 
