@@ -1,41 +1,95 @@
-// The demonstration run of ./dev demo. It grows with the import: for now it
-// fills the feature store the reader will use (a paged array of large
-// records) and reads it back.
+// The demonstration run of ./dev demo: the reading run of the import in
+// count mode over OS MasterMap GML files (the built-in example, or the files
+// named on the command line), with the per-kind counts as the import dialog
+// shows them: kept/seen.
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <string>
 
-#include "common/grow_array.h"
+#include "common/text.h"
+#include "gml/reader/osgml_input_view.h"
 
 namespace {
 
-struct DemoFeature {
-  char toid[21];
-  double x, y;
-  char padding[480];
-};
+bool AddFile(OSGMLInputView& view, const std::string& path) {
+  GmlInputFile file{};
+  SetField(file.path, path.c_str());
+  SetField(file.name, std::filesystem::path(path).filename().string().c_str());
+  double minX, minY, maxX, maxY, uncompressed;
+  int compressed = 0;
+  const std::wstring wide = NarrowToWide(std::string_view(path));
+  if (!view.ReadGmlFileHeader(wide.c_str(), &minX, &minY, &maxX, &maxY, &compressed,
+                              file.description, file.queryTime, &uncompressed)) {
+    std::fprintf(stderr, "%s: no OS MasterMap header found\n", path.c_str());
+  }
+  file.minX = minX;
+  file.minY = minY;
+  file.maxX = maxX;
+  file.maxY = maxY;
+  std::error_code ec;
+  const double onDisk = static_cast<double>(std::filesystem::file_size(path, ec));
+  if (ec) {
+    std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+    return false;
+  }
+  file.size = compressed && uncompressed > 0 ? uncompressed : onDisk;
+  file.compressedSize = compressed ? onDisk : -1.0;
+  file.spillCoordinates = compressed;
+  file.active = 1;
+  if (!GrowArraySet(&view.inputFiles, view.inputFiles.count, &file)) return false;
+  ++view.activeFileCount;
+  view.totalBytes += file.size;
+  std::printf("%-28s %10.0f bytes%s  %s\n", file.name, file.size, compressed ? " (gzip)" : "",
+              file.description);
+  return true;
+}
 
 }  // namespace
 
-int main() {
-  PagedGrowArray features;
-  if (!PagedGrowArrayCreate(1000, sizeof(DemoFeature), &features)) {
-    std::fprintf(stderr, "could not create the feature store\n");
-    return 1;
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: varnel_demo FILE.gml|FILE.gml.gz ...\n");
+    return 2;
   }
-  const int n = 200000;
-  DemoFeature f{};
-  for (int i = 0; i < n; ++i) {
-    std::snprintf(f.toid, sizeof f.toid, "osgb%016d", i);
-    f.x = 530000.0 + i % 1000;
-    f.y = 180000.0 + i / 1000;
-    if (!PagedGrowArraySet(&features, features.count, &f, 50000)) {
-      std::fprintf(stderr, "store full at %d\n", i);
-      return 1;
-    }
+  OSGMLInputView view;
+  for (int i = 1; i < argc; ++i)
+    if (!AddFile(view, argv[i])) return 1;
+  view.SortInputFiles();
+
+  struct Counts {
+    std::int32_t kept[9], seen[9];
+    double keptArea, totalArea;
+  };
+  auto take = [&view]() {
+    return Counts{{view.keptLines, view.keptPoints, view.keptSymbols, view.keptTexts,
+                   view.keptAreas, view.keptRoads, view.keptRoadLinks, view.keptRoadNodes,
+                   view.keptAddressPoints},
+                  {view.seenLines, view.seenPoints, view.seenSymbols, view.seenTexts,
+                   view.seenAreas, view.seenRoads, view.seenRoadLinks, view.seenRoadNodes,
+                   view.seenAddressPoints},
+                  view.keptAreaValue, view.totalAreaValue};
+  };
+  // Count, as the dialog's Count button runs it (lines are what it reads),
+  // then the reading run of an import, which keeps every class.
+  const int counted = view.ProcessGmlFiles(0, L"Stop count", 1);
+  const Counts count = take();
+  const int read = view.ProcessGmlFiles(1, L"Stop draw", 0);
+  const Counts import = take();
+
+  const char* labels[9] = {"Lines", "Points",   "Symbols",  "Text", "Polygons",
+                           "Roads", "Rd Links", "Rd Nodes", "Addr"};
+  std::printf("\n%-10s %-12s %s\n", "", "Count", "Import");
+  for (int i = 0; i < 9; ++i) {
+    char a[32], b[32];
+    std::snprintf(a, sizeof a, "%ld/%ld", static_cast<long>(count.kept[i]),
+                  static_cast<long>(count.seen[i]));
+    std::snprintf(b, sizeof b, "%ld/%ld", static_cast<long>(import.kept[i]),
+                  static_cast<long>(import.seen[i]));
+    std::printf("%-10s %-12s %s\n", labels[i], a, b);
   }
-  DemoFeature last{};
-  if (!PagedGrowArrayGet(&features, features.count - 1, &last)) return 1;
-  std::printf("stored %d features of %zu bytes in pages of %d; last %s at %.0f %.0f\n",
-              features.count, sizeof(DemoFeature), features.perPage, last.toid, last.x, last.y);
-  return PagedGrowArrayFree(&features) ? 0 : 1;
+  std::printf("%-10s %-12s %.0fm2/%.0fm2\n", "Areas", "", import.keptArea, import.totalArea);
+  std::printf("\nfeatures stored for drawing: %ld; extent %.3f,%.3f to %.3f,%.3f\n",
+              static_cast<long>(view.CountAllFeatures()), view.readMinX, view.readMinY,
+              view.readMaxX, view.readMaxY);
+  return counted == 1 && read == 1 ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "host/app/documents.h"
 #include "host/app/script.h"
 #include "host/editor/command_line.h"
+#include "host/editor/events.h"
 #include "host/editor/input.h"
 #include "host/lisp/reader.h"
 #include "host/system/user_actions.h"
@@ -97,10 +98,20 @@ SessionResult RunTopLevelAction(const UserAction& action, int line) {
                                L"\" (no prompt or dialog took it)");
 }
 
+// Says so when the run ends with timed events that never came due.
+void ReportUndelivered() {
+  const int pending = PendingTimedEvents();
+  if (pending == 1) Print(L"\n; 1 timed event was never delivered\n");
+  if (pending > 1) Print(L"\n; " + std::to_wstring(pending) + L" timed events were never delivered\n");
+}
+
 SessionResult RunSession(const SessionOptions& options) {
   for (;;) {
     if (options.interactive) ShowPrompt(L"\nCommand: ");
-    if (PeekAction() == nullptr) return {};
+    if (PeekAction() == nullptr) {
+      ReportUndelivered();
+      return {};
+    }
     if (!options.interactive) ShowPrompt(L"\nCommand: ");
     UserAction action = *TakeAction();
     const int line = options.current_line ? options.current_line() : 0;

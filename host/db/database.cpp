@@ -56,12 +56,7 @@ void SetWorkingDatabase(Database* db) { g_working = db; }
 
 Database::Database(Content content) : serial_(g_nextSerial++) {
   Registry()[serial_] = this;
-  if (content == Content::kDefault) {
-    EnsureBasics();
-    AddLinetype(L"ByBlock");
-    AddLinetype(L"ByLayer");
-    EnsureActiveViewport();
-  }
+  if (content == Content::kDefault) EnsureBasics();
 }
 
 Database::~Database() {
@@ -78,6 +73,8 @@ void Database::EnsureBasics() {
     const BlockRecord* paper = FindByName(blocks_, L"*Paper_Space");
     paperSpace_ = paper ? paper->handle : AdoptBlock(BlockRecord{0, L"*Paper_Space", {}, {}, false}).handle;
   }
+  if (Linetype(L"ByBlock").IsNull()) AddLinetype(L"ByBlock");
+  if (Linetype(L"ByLayer").IsNull()) AddLinetype(L"ByLayer");
   if (Linetype(L"CONTINUOUS").IsNull()) AddLinetype(L"CONTINUOUS", L"Solid line");
   if (Layer(L"0").IsNull()) {
     LayerRecord zero;
@@ -90,6 +87,7 @@ void Database::EnsureBasics() {
     AddTextStyle(standard);
   }
   if (AppId(L"ACAD").IsNull()) RegisterApp(L"ACAD");
+  EnsureActiveViewport();
   if (!LayerRecordOf(IdOf(currentLayer_))) currentLayer_ = HandleOf(Layer(L"0"));
   if (!TextStyleRecordOf(IdOf(currentTextStyle_))) currentTextStyle_ = HandleOf(TextStyle(L"Standard"));
 }

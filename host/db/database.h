@@ -88,10 +88,8 @@ struct DatabaseSettings {
 
 class Database {
  public:
-  // kDefault holds the default content of a new drawing (layer "0",
-  // CONTINUOUS and the ByLayer/ByBlock linetypes, text style "Standard",
-  // application "ACAD", model and paper space, the active viewport);
-  // kEmpty holds nothing, ready to be read into.
+  // kDefault holds the default content of a new drawing (see
+  // EnsureBasics); kEmpty holds nothing, ready to be read into.
   enum class Content { kDefault, kEmpty };
   explicit Database(Content content = Content::kDefault);
   ~Database();
@@ -211,9 +209,10 @@ class Database {
   // Exchanges everything the two databases hold; each keeps its serial
   // number, so ids of the swapped objects name them in their new database.
   void SwapContents(Database& other);
-  // Makes sure the records every drawing needs exist (layer "0", CONTINUOUS,
-  // "Standard", "ACAD", model and paper space) and the current layer and
-  // style are set.
+  // Makes sure what every drawing needs exists (layer "0", the linetypes
+  // ByBlock, ByLayer and CONTINUOUS, text style "Standard", application
+  // "ACAD", model and paper space, the active viewport) and the current
+  // layer and style are set.
   void EnsureBasics();
 
  private:

@@ -72,7 +72,7 @@ class DrawingWriter {
   DrawingWriter(const Database& db, const DxfWriter& out) : db_(db), out_(out), handles_{db.HandleSeed()} {
     for (auto* h : {&vportTable_, &ltypeTable_, &layerTable_, &styleTable_, &viewTable_, &ucsTable_,
                     &appidTable_, &dimstyleTable_, &blockTable_, &dimstyleStandard_, &rootDictionary_,
-                    &groupDictionary_})
+                    &groupDictionary_, &defaultViewport_})
       *h = handles_.Take();
     for (const BlockRecord& block : db_.Blocks()) {
       if (block.erased) continue;
@@ -145,9 +145,13 @@ class DrawingWriter {
   void Tables() {
     out_.sectionTables();
 
-    const ViewportRecord* vp = db_.ActiveViewport();
-    TableHead("VPORT", vportTable_, vp ? 1 : 0);
-    if (vp) {
+    // A drawing always has an active viewport; one that has none yet gets
+    // the default view.
+    ViewportRecord defaultView;
+    defaultView.handle = defaultViewport_;
+    const ViewportRecord* vp = db_.ActiveViewport() ? db_.ActiveViewport() : &defaultView;
+    TableHead("VPORT", vportTable_, 1);
+    {
       RecordHead("VPORT", vp->handle, vportTable_, "AcDbViewportTableRecord");
       out_.Text(2, vp->name);
       out_.dxfInt(70, 0);
@@ -331,7 +335,7 @@ class DrawingWriter {
   const DxfWriter& out_;
   FileHandles handles_;
   std::uint64_t vportTable_, ltypeTable_, layerTable_, styleTable_, viewTable_, ucsTable_, appidTable_,
-      dimstyleTable_, blockTable_, dimstyleStandard_, rootDictionary_, groupDictionary_;
+      dimstyleTable_, blockTable_, dimstyleStandard_, rootDictionary_, groupDictionary_, defaultViewport_;
   std::vector<std::uint64_t> blockBegin_, blockEnd_;
 };
 
@@ -403,7 +407,9 @@ FileStatus SaveDrawing(const Database& db, std::string_view requested) {
   DrawingWriter(db, out).Write();
   bool written = out.Flush();
   int error = written ? 0 : errno;
-  if (written && std::fflush(file) != 0) {
+  // Flushed to the disk before the rename, so that the target never names a
+  // file whose content did not reach the disk.
+  if (written && (std::fflush(file) != 0 || fsync(fileno(file)) != 0)) {
     written = false;
     error = errno;
   }

@@ -33,6 +33,13 @@ void PutBytes(std::string* out, const void* p, std::size_t n) {
 }
 
 void PutText(std::string* out, std::wstring_view text) {
+  bool ascii = true;
+  for (wchar_t c : text) ascii = ascii && c > 0 && c < 0x80;
+  if (ascii) {
+    PutLength(out, text.size());
+    for (wchar_t c : text) out->push_back(static_cast<char>(c));
+    return;
+  }
   std::string utf8 = WideToUtf8(text);
   PutLength(out, utf8.size());
   out->append(utf8);
@@ -174,29 +181,50 @@ void Xdata::AppendBlock(const XdataBlock& block) {
 }
 
 bool Xdata::Apply(const EntityList& chain) {
-  std::vector<XdataBlock> incoming;
-  std::string check;
-  for (const Group& group : chain) {
+  // Check and pack the chain first; nothing changes when it is malformed.
+  struct Incoming {
+    std::wstring_view app;
+    std::size_t first;  // its groups: chain[first, last)
+    std::size_t last;
+  };
+  std::string packed;
+  std::vector<Incoming> incoming;
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    const Group& group = chain[i];
     if (group.code == -3 && incoming.empty()) continue;
     if (group.code == 1001) {
       const std::wstring* name = group.Text();
       if (name == nullptr || name->empty()) return false;
-      incoming.push_back(XdataBlock{*name, {}});
+      incoming.push_back(Incoming{*name, i + 1, i + 1});
+      PutCode(&packed, 1001);
+      PutText(&packed, *name);
       continue;
     }
-    if (incoming.empty() || !PutGroup(&check, group)) return false;
-    incoming.back().groups.push_back(group);
+    if (incoming.empty() || !PutGroup(&packed, group)) return false;
+    incoming.back().last = i + 1;
+  }
+  // The common case: the first xdata of an entity, one block per application.
+  bool simple = packed_.empty();
+  for (std::size_t i = 0; simple && i < incoming.size(); ++i) {
+    simple = incoming[i].last > incoming[i].first;
+    for (std::size_t k = 0; simple && k < i; ++k) simple = !SameName(incoming[i].app, incoming[k].app);
+  }
+  if (simple) {
+    packed_ = std::move(packed);
+    return true;
   }
   std::vector<XdataBlock> blocks = Blocks();
-  for (XdataBlock& in : incoming) {
+  for (const Incoming& in : incoming) {
+    EntityList groups(chain.begin() + static_cast<std::ptrdiff_t>(in.first),
+                      chain.begin() + static_cast<std::ptrdiff_t>(in.last));
     bool replaced = false;
     for (XdataBlock& old : blocks) {
       if (SameName(old.app, in.app)) {
-        old.groups = in.groups;
+        old.groups = groups;
         replaced = true;
       }
     }
-    if (!replaced) blocks.push_back(in);
+    if (!replaced) blocks.push_back(XdataBlock{std::wstring(in.app), groups});
   }
   packed_.clear();
   for (const XdataBlock& block : blocks)

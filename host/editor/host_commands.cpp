@@ -5,7 +5,9 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "host/db/blocks.h"
 #include "host/db/database.h"
+#include "host/db/drawing_file.h"
 #include "host/editor/graphics.h"
 #include "host/system/user_actions.h"
 
@@ -246,6 +248,20 @@ bool DrawingExtents(db::Point3* low, db::Point3* high) {
         e->data);
   }
   return any;
+}
+
+Status AttachXref(std::wstring_view path, std::wstring_view block_name) {
+  db::Database* target = db::WorkingDatabase();
+  if (target == nullptr) return Status::kError;
+  db::Database source(db::Database::Content::kEmpty);
+  if (!db::ReadDrawing(source, db::DrawingFilePath(path))) return Status::kError;
+  db::ObjectId block = db::InsertDrawingAsBlock(*target, block_name, source);
+  if (block.IsNull()) return Status::kError;
+  db::InsertData reference;
+  reference.block = block.handle;
+  if (target->Append(reference).IsNull()) return Status::kError;
+  Shown().Add("xref", std::wstring(block_name) + L" " + std::wstring(path));
+  return Status::kNormal;
 }
 
 Status RunHostCommand(const std::vector<CommandArg>& args) {

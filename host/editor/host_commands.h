@@ -17,6 +17,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -33,6 +34,14 @@ struct CommandSelection {
 using CommandArg = std::variant<std::wstring, db::Point3, double, int, CommandSelection, EntityName>;
 
 [[nodiscard]] Status RunHostCommand(const std::vector<CommandArg>& args);
+
+// Attaches the drawing at `path` (a ".dwg" name reads the ".dxf" beside it)
+// to the working drawing under `block_name`: its model space becomes a block
+// of that name, referenced at the origin on the current layer. The host keeps
+// no link to the file: the attached content is a copy, saved with the
+// drawing. kError when the file cannot be read, the name is not a valid
+// block name or a block of that name exists. Recorded as "xref".
+[[nodiscard]] Status AttachXref(std::wstring_view path, std::wstring_view block_name);
 
 // The entities' extents in the working drawing (x/y); false when it holds none.
 bool DrawingExtents(db::Point3* low, db::Point3* high);

@@ -36,7 +36,8 @@ Status TakeAnswer(std::wstring* answer) {
   if (head->verb == "error") {
     UserAction error = *Actions().Take();
     double errno_value = 0;
-    if (!ParseReal(error.Arg(0), &errno_value)) errno_value = 0;
+    // ERRNO is a 16-bit number: anything else stands for no number at all.
+    if (!ParseReal(error.Arg(0), &errno_value) || errno_value < -32768 || errno_value > 32767) errno_value = 0;
     (void)SetSystemVariable(L"ERRNO", static_cast<int>(errno_value));
     return Status::kError;
   }

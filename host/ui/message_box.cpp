@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <optional>
 
+#include "host/editor/input.h"
 #include "host/system/user_actions.h"
 #include "host/ui/modal.h"
 #include "host/ui/script_verbs.h"
@@ -60,14 +61,15 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
   if (record.request.caption.empty()) record.request.caption = ApplicationTitle();
 
   std::optional<MessageResult> answer;
-  if (const UserAction* next = Actions().Peek(); next && next->verb == kVerbAnswer) {
+  const UserAction* next = PeekAction();
+  if (next && next->verb == kVerbAnswer) {
     answer = ResultFromWord(next->Arg(0));
     if (answer && !Offers(request.buttons, *answer)) answer.reset();
-    if (answer) Actions().Take();
+    if (answer) TakeAction();
   } else if (next && next->verb == kVerbEsc && request.buttons != MessageButtons::kYesNo) {
     // Esc presses Cancel, or OK on a box with OK alone; a Yes/No box ignores it.
     answer = request.buttons == MessageButtons::kOk ? MessageResult::kOk : MessageResult::kCancel;
-    Actions().Take();
+    TakeAction();
   }
   record.answered = answer.has_value();
   record.result = answer ? *answer : Unanswered(request.buttons);
@@ -77,9 +79,13 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
                                  L", default " + std::to_wstring(request.default_button + 1) +
                                  L"} -> " + ResultName(record.result));
   // An OK box has one outcome: a script need not answer it.
-  if (!record.answered && request.buttons != MessageButtons::kOk)
-    NoteScript(std::wstring(L"No answer for the message box in the script: took ") +
-               ResultName(record.result));
+  if (!record.answered && request.buttons != MessageButtons::kOk) {
+    if (next)
+      NoteScript(L"The next action (" + std::wstring(next->verb.begin(), next->verb.end()) +
+                 L") does not answer the message box: took " + ResultName(record.result));
+    else
+      NoteInputRanOut(std::wstring(L"message box: took ") + ResultName(record.result));
+  }
   Records().push_back(record);
   return record.result;
 }

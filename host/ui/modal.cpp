@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "host/editor/events.h"
+#include "host/editor/input.h"
 #include "host/system/clock.h"
 #include "host/ui/script_verbs.h"
 
@@ -53,8 +54,9 @@ void Wait(ModalSurface& surface, std::int64_t ms) {
   }
 }
 
-void CancelForLackOfScript(ModalSurface& surface, const std::wstring& why) {
-  NoteScript(why + L" in dialog \"" + surface.Title() + L"\": cancelled");
+// Cancels the dialog as Esc would, and ends it as cancelled if its Cancel
+// keeps it open.
+void CancelForLackOfInput(ModalSurface& surface) {
   surface.Cancel();
   if (!surface.Ended()) surface.ForceCancel();
 }
@@ -113,9 +115,9 @@ void RunModal(ModalSurface& surface) {
   int idle_timer_runs = 0;
   while (!surface.Ended()) {
     if (FireDue(surface)) continue;
-    const UserAction* next = Actions().Peek();
+    const UserAction* next = PeekAction();
     if (next && IsDialogVerb(next->verb)) {
-      const UserAction action = *Actions().Take();
+      const UserAction action = *TakeAction();
       idle_timer_runs = 0;
       if (action.verb == kVerbWait) {
         const std::optional<long long> ms = ParseWholeNumber(action.Arg(0));
@@ -137,13 +139,15 @@ void RunModal(ModalSurface& surface) {
       AdvanceVirtualClock(*due - VirtualNowMs());
       continue;
     }
+    const std::wstring title = L"dialog \"" + surface.Title() + L"\"";
     if (due)
-      CancelForLackOfScript(surface, L"Timers kept running with no script left");
+      NoteInputRanOut(title + L", whose timers kept firing");
     else if (next)
-      CancelForLackOfScript(surface,
-                            L"The next action (" + NarrowToWide(next->verb) + L") is not for a dialog");
+      NoteScript(L"The next action (" + NarrowToWide(next->verb) + L") is not for the " + title +
+                 L": cancelled");
     else
-      CancelForLackOfScript(surface, L"The script ran out");
+      NoteInputRanOut(title);
+    CancelForLackOfInput(surface);
   }
 }
 

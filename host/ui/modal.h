@@ -9,8 +9,13 @@
 //   3. with nothing for the dialog at the head and a timer armed, the virtual
 //      clock moves to that timer;
 //   4. with nothing at all left for it, the dialog is cancelled as by Esc,
-//      and ended as cancelled if its Cancel handler keeps it open; the
-//      transcript says so ("script"), so a script never hangs.
+//      and ended as cancelled if its Cancel handler keeps it open. An empty
+//      queue says so on the command line ("*Cancel* (no more input for the
+//      dialog ...)"); an action for something else is left in the queue and
+//      noted in the transcript ("script"). A script never hangs.
+// The queue is read through host/editor/input.h, so a terminal is asked for
+// more input before the queue counts as empty, and timed events ("at") at
+// its head are armed.
 // Timers belong to one dialog and fire only while that dialog is the one
 // waiting: a dialog's timers pause while a nested dialog runs over it.
 // A timer that keeps firing with nothing else happening is cut off after

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/text.h"
+#include "host/editor/input.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
 #include "host/ui/modal.h"
@@ -136,17 +137,21 @@ std::vector<FileFilter> ParseFilterText(const std::wstring& text) {
 FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
   FileDialogRecord record{request, {}, false};
   while (true) {
-    const UserAction* next = Actions().Peek();
+    const UserAction* next = PeekAction();
     if (next && next->verb == kVerbEsc) {
-      Actions().Take();
+      TakeAction();
       record.answered = true;
       break;
     }
-    if (!next || next->verb != kVerbAnswer) {
-      NoteScript(L"No answer for the file dialog in the script: cancelled");
+    if (!next) {
+      NoteInputRanOut(L"file dialog");
       break;
     }
-    const UserAction answer = *Actions().Take();
+    if (next->verb != kVerbAnswer) {
+      NoteScript(L"The next action does not answer the file dialog: cancelled");
+      break;
+    }
+    const UserAction answer = *TakeAction();
     if (IsCancelAnswer(answer)) {
       record.answered = true;
       break;
@@ -174,17 +179,21 @@ namespace {
 std::optional<std::wstring> PickFolder(const FolderPickerRequest& request) {
   FolderPickerRecord record{request, std::nullopt, false};
   while (true) {
-    const UserAction* next = Actions().Peek();
+    const UserAction* next = PeekAction();
     if (next && next->verb == kVerbEsc) {
-      Actions().Take();
+      TakeAction();
       record.answered = true;
       break;
     }
-    if (!next || next->verb != kVerbAnswer) {
-      NoteScript(L"No answer for the folder picker in the script: cancelled");
+    if (!next) {
+      NoteInputRanOut(L"folder picker");
       break;
     }
-    const UserAction answer = *Actions().Take();
+    if (next->verb != kVerbAnswer) {
+      NoteScript(L"The next action does not answer the folder picker: cancelled");
+      break;
+    }
+    const UserAction answer = *TakeAction();
     if (IsCancelAnswer(answer)) {
       record.answered = true;
       break;

@@ -220,6 +220,33 @@ TEST_F(CadhostTest, OpeningAndSavingReportFailures) {
   EXPECT_EQ(no_folder.exit_code, 3);
 }
 
+TEST_F(CadhostTest, TheFourDeliverablesLoad) {
+  std::string extra;
+  std::string paths = DELIVERABLE_PATHS;
+  std::size_t start = 0;
+  while (start <= paths.size()) {
+    std::size_t end = paths.find(':', start);
+    if (end == std::string::npos) end = paths.size();
+    extra += " --addin '" + paths.substr(start, end - start) + "'";
+    start = end + 1;
+  }
+  CadhostRun run = Cadhost("nosuchcmd\n", extra);
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+  for (const char* name : {"Varnel", "Corvex", "Plimsor", "Stelling"}) {
+    SCOPED_TRACE(name);
+    ExpectInOrder(run.transcript, {std::string("app_message\t") + name + " init",
+                                   std::string("app_message\t") + name + " load drawing",
+                                   std::string("app_message\t") + name + " unload drawing",
+                                   std::string("app_message\t") + name + " unload app"});
+  }
+}
+
+TEST_F(CadhostTest, TimedEventsNeverDeliveredAreReported) {
+  CadhostRun run = Cadhost("!at poll 500 !esc\ntacount\n");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  ExpectInOrder(run.out, {"Counted to the end.", "1 timed event was never delivered"});
+}
+
 TEST_F(CadhostTest, HostErrorsAtPromptsReachTheAddin) {
   CadhostRun run = Cadhost("tahello\n!error 52\n(getvar_missing)\n");
   EXPECT_EQ(run.exit_code, 0) << run.err;

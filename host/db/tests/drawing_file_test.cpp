@@ -304,6 +304,16 @@ TEST_F(DrawingFileTest, FailedSaveLeavesTheEarlierFileWholeAndNoTemporaryFile) {
   EXPECT_EQ(ReadAll(path), before);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 
+  // A value longer than a DXF line may be would not read back: refused.
+  TextData longText;
+  longText.text = std::wstring(1100, L'x');
+  ObjectId tooLong = db.Append(longText);
+  FileStatus refused = SaveDrawing(db, path);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_NE(refused.message.find("too long for a DXF line"), std::string::npos) << refused.message;
+  EXPECT_EQ(ReadAll(path), before);
+  db.Erase(tooLong);
+
   FileStatus nowhere = SaveDrawing(db, PathOf("missing/folder.dxf"));
   EXPECT_FALSE(nowhere.ok);
   EXPECT_NE(nowhere.message.find("missing/folder.dxf"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 namespace host::db {
 namespace {
@@ -94,6 +95,73 @@ TEST_F(EntityListTest, ModifyChangesGeometryAndAddsAMissingLayer) {
   ASSERT_EQ(lw.vertices.size(), 3u);
   EXPECT_EQ(lw.vertices[2].bulge, 1.0);
   EXPECT_EQ(db.EntityOf(id)->layer, db.Layer(L"departed").handle);
+}
+
+TEST_F(EntityListTest, ModifyWritesBackTheGroupsOfEachKind) {
+  ObjectId block = db.AddBlock(L"SYM");
+  ObjectId other = db.AddBlock(L"OTHER");
+  TextStyleRecord os;
+  os.name = L"OS";
+  db.AddTextStyle(os);
+  HatchData hatch;
+  hatch.loops.push_back(HatchLoop{kLoopExternal, true, {{0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {1, 1, 0, 0, 0}}});
+  struct Case {
+    const char* what;
+    EntityData data;
+    EntityList change;
+    std::function<bool(const EntityData&)> check;
+  };
+  const std::vector<Case> cases = {
+      {"line end", LineData{}, {{11, Point3{7, 8, 9}}},
+       [](const EntityData& d) { return std::get<LineData>(d).end == Point3{7, 8, 9}; }},
+      {"arc angles in radians", ArcData{{0, 0, 0}, 1, 0, 1}, {{51, 2.5}},
+       [](const EntityData& d) { return std::get<ArcData>(d).endAngle == 2.5; }},
+      {"circle radius", CircleData{{0, 0, 0}, 1}, {{40, 4.0}},
+       [](const EntityData& d) { return std::get<CircleData>(d).radius == 4.0; }},
+      {"point", PointData{}, {{10, Point3{1, 2, 3}}},
+       [](const EntityData& d) { return std::get<PointData>(d).position == Point3{1, 2, 3}; }},
+      {"text, style and justification", TextData{}, {{1, L"new"}, {7, L"os"}, {72, 2}, {73, 3}},
+       [&](const EntityData& d) {
+         const auto& t = std::get<TextData>(d);
+         return t.text == L"new" && t.style == db.TextStyle(L"OS").handle &&
+                t.horizontal == TextHorizontal::kRight && t.vertical == TextVertical::kTop;
+       }},
+      {"lwpolyline flags and widths", LwPolylineData{{{0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}}},
+       {{70, 129}, {43, 0.5}, {38, 3.0}},
+       [](const EntityData& d) {
+         const auto& p = std::get<LwPolylineData>(d);
+         return p.closed && p.plinegen && p.constantWidth == 0.5 && p.elevation == 3.0 && p.vertices.size() == 2;
+       }},
+      {"hatch style", hatch, {{75, 1}},
+       [](const EntityData& d) { return std::get<HatchData>(d).style == 1 && std::get<HatchData>(d).loops.size() == 1; }},
+      {"insert block and scale", InsertData{block.handle, {}, {1, 1, 1}, 0, {0, 0, 1}}, {{2, L"OTHER"}, {41, 3.0}},
+       [&](const EntityData& d) {
+         const auto& i = std::get<InsertData>(d);
+         return i.block == other.handle && i.scale.x == 3.0 && i.scale.y == 1;
+       }},
+  };
+  for (const Case& c : cases) {
+    ObjectId id = db.Append(c.data);
+    EntityList list = *GetEntityList(id);
+    for (const Group& g : c.change) *FindGroup(list, g.code) = g;
+    EXPECT_EQ(ModifyEntity(list), ModifyResult::kOk) << c.what;
+    EXPECT_TRUE(c.check(db.EntityOf(id)->data)) << c.what;
+  }
+
+  // Vertices of a 2D polyline are entities of their own.
+  ObjectId poly = db.AppendPolyline(PolylineData{}, {VertexData{{0, 0, 0}}, VertexData{{1, 0, 0}}});
+  EntityList vertex = *GetEntityList(NextEntity(poly));
+  *FindGroup(vertex, 42) = Group(42, 1.0);
+  *FindGroup(vertex, 10) = Group(10, Point3{5, 5, 0});
+  ASSERT_EQ(ModifyEntity(vertex), ModifyResult::kOk);
+  const auto& v = std::get<VertexData>(db.EntityOf(NextEntity(poly))->data);
+  EXPECT_EQ(v.bulge, 1.0);
+  EXPECT_EQ(v.position, (Point3{5, 5, 0}));
+  EntityList header = *GetEntityList(poly);
+  *FindGroup(header, 70) = Group(70, kPolylineClosed);
+  ASSERT_EQ(ModifyEntity(header), ModifyResult::kOk);
+  EXPECT_EQ(std::get<PolylineData>(db.EntityOf(poly)->data).flags, kPolylineClosed);
+  EXPECT_EQ(std::get<PolylineData>(db.EntityOf(poly)->data).vertices.size(), 2u);
 }
 
 TEST_F(EntityListTest, BadListsChangeNothing) {

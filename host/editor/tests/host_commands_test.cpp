@@ -1,6 +1,11 @@
 #include "host/editor/host_commands.h"
 
 #include "drawing_fixture.h"
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "host/db/drawing_file.h"
 #include "host/db/entity_list.h"
 #include "host/editor/graphics.h"
 #include "host/editor/system_variables.h"
@@ -114,6 +119,37 @@ TEST_F(HostCommandsTest, RedrawHighlightsEntities) {
   EXPECT_TRUE(host::HighlightedEntities().empty());
   EXPECT_FALSE(host::RedrawEntity(line, 9));
   EXPECT_FALSE(host::RedrawEntity(host::EntityName{}, host::kRedrawHighlight));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HostCommandsTest, XrefAttachInsertsTheDrawingAsABlockAtTheOrigin) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("xref_test_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  {
+    host::db::Database tile;
+    (void)tile.Append(host::db::LineData{{0, 0, 0}, {1, 1, 0}});
+    ASSERT_TRUE(host::db::SaveDrawing(tile, (dir / "SU1234.dxf").string()));
+  }
+  const std::wstring dwg = (dir / "SU1234.dwg").wstring();
+  ASSERT_EQ(host::AttachXref(dwg, L"SU1234"), Status::kNormal);
+  host::db::ObjectId block = db_.Block(L"SU1234");
+  ASSERT_FALSE(block.IsNull());
+  EXPECT_EQ(db_.EntitiesIn(block).size(), 1u);
+  auto refs = db_.EntitiesIn(db_.ModelSpace());
+  ASSERT_EQ(refs.size(), 1u);
+  const auto& insert = std::get<host::db::InsertData>(db_.EntityOf(refs[0])->data);
+  EXPECT_EQ(insert.block, block.handle);
+  EXPECT_EQ(insert.position, (Point3{0, 0, 0}));
+  EXPECT_TRUE(host::Shown().Contains("xref", L"SU1234"));
+
+  EXPECT_EQ(host::AttachXref(dwg, L"SU1234"), Status::kError);  // the block exists
+  EXPECT_EQ(host::AttachXref((dir / "none.dwg").wstring(), L"none"), Status::kError);
+  EXPECT_EQ(db_.EntitiesIn(db_.ModelSpace()).size(), 1u);
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -67,6 +67,9 @@ TEST_F(PromptsTest, HostErrorSetsErrno) {
   host::Actions().Push("error", {L"7"});
   EXPECT_EQ(host::GetInteger(L"\nCount: ").status, Status::kError);
   EXPECT_EQ(host::GetSystemVariable(L"ERRNO").Short(), 7);
+  host::Actions().Push("error", {L"99999999999999999999"});
+  EXPECT_EQ(host::GetInteger(L"\nCount: ").status, Status::kError);
+  EXPECT_EQ(host::GetSystemVariable(L"ERRNO").Short(), 0);
 }
 
 TEST_F(PromptsTest, InvalidNumbersAreAskedAgain) {

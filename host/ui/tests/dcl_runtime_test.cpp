@@ -193,7 +193,7 @@ TEST_F(DclRuntimeTest, ScriptRunningOutCancelsWithStatusZero) {
   EXPECT_EQ(StartDialog(d), 0);
   EXPECT_EQ(cancels, 1);
   EXPECT_EQ(InspectDialog(d)->Find(L"count")->value, L"3");
-  EXPECT_TRUE(Shown().Contains("script", L"The script ran out in dialog \"Every tile\": cancelled"));
+  EXPECT_TRUE(Shown().Contains("print", L"*Cancel* (no more input for the dialog \"Every tile\")"));
 }
 
 TEST_F(DclRuntimeTest, RenderShowsTilesValuesStatesAndRows) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/editor/command_line.h"
+#include "host/editor/input.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/message_box.h"
 #include "host/ui/tests/ui_test_support.h"
@@ -291,10 +293,24 @@ TEST_F(DialogTest, ScriptRunningOutCancelsAndSaysSo) {
   Push("dlg_click", {L"191"});     // the nested dialog runs out first
   EXPECT_EQ(dialog.DoModal(), kIdCancel);
   EXPECT_EQ(dialog.nested_code, kIdCancel);
-  const std::vector<std::wstring> notes = Shown().TextsOf("script");
-  ASSERT_EQ(notes.size(), 2u);
-  EXPECT_EQ(notes[0], L"The script ran out in dialog \"Nested\": cancelled");
-  EXPECT_EQ(notes[1], L"The script ran out in dialog \"Test dialog\": cancelled");
+  EXPECT_EQ(CommandLineText(), L"\n*Cancel* (no more input for the dialog \"Nested\")\n"
+                               L"\n*Cancel* (no more input for the dialog \"Test dialog\")\n");
+}
+
+// On a terminal the dialog asks for more input before it counts as run out.
+TEST_F(DialogTest, EmptyQueueAsksTheSupplierFirst) {
+  TestDialog dialog;
+  int asked = 0;
+  SetActionSupplier([&] {
+    if (++asked > 1) return false;
+    Push("dlg_set", {L"101", L"42"});
+    Push("dlg_click", {L"1"});
+    return true;
+  });
+  EXPECT_EQ(dialog.DoModal(), kIdOk);
+  SetActionSupplier({});
+  EXPECT_EQ(dialog.count, 42);
+  EXPECT_EQ(asked, 1);
 }
 
 TEST_F(DialogTest, ActionForTheCommandLineEndsTheDialogAndStaysQueued) {
@@ -302,7 +318,7 @@ TEST_F(DialogTest, ActionForTheCommandLineEndsTheDialogAndStaysQueued) {
   Push("type", {L"LINE"});
   EXPECT_EQ(dialog.DoModal(), kIdCancel);
   EXPECT_EQ(Actions().Size(), 1u);
-  EXPECT_TRUE(Shown().Contains("script", L"The next action (type) is not for a dialog"));
+  EXPECT_TRUE(Shown().Contains("script", L"The next action (type) is not for the dialog \"Test dialog\": cancelled"));
 }
 
 // A Cancel handler that keeps the dialog open still cannot hang a script.

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/editor/command_line.h"
+#include "host/editor/events.h"
 #include "host/system/clock.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
@@ -25,6 +27,8 @@ class UiTest : public ::testing::Test {
     ResetVirtualClock();
     ClearMessageBoxes();
     ClearPickerRecords();
+    ClearCommandLine();
+    ResetEvents();
   }
   static void Push(const std::string& verb, std::vector<std::wstring> args = {}) {
     Actions().Push(verb, std::move(args));
