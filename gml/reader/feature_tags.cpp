@@ -4,21 +4,13 @@
 #include <cstring>
 #include <strings.h>
 
+#include "gml/reader/gml_elements.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/gml_pass.h"
 #include "gml/reader/line_trimming.h"
 #include "host/ui/message_box.h"
 
 namespace {
-
-// True when the tag's element is `name`: the tag begins with it and the name
-// ends there (so "osgb:RoadLink" is not "osgb:RoadLinkInformation").
-bool ElementIs(const char* tag, const char* name) {
-  const std::size_t n = std::strlen(name);
-  if (std::strncmp(tag, name, n) != 0) return false;
-  const char next = tag[n];
-  return next == 0 || next == ' ' || next == '/' || next == '\t' || next == '\n' || next == '\r';
-}
 
 // The TOID after `pattern` ("...fid='osgb"), when the tag text from the
 // pattern on is longer than `minLength`: at most 16 characters up to the next
@@ -104,9 +96,10 @@ void GmlPass::SetBackHeightAndOrientation() {
 
 void GmlPass::OnStartTag(char* t) {
   OSGMLInputView& v = view;
+  using enum GmlElement;
+  const GmlElement e = ClassifyElement(t).element;
   // A road stands apart: the chain below runs after it on the same tag.
-  if ((std::strncmp(t, "osgb:Road", 9) == 0 || std::strncmp(t, "osgb:Path", 9) == 0) &&
-      t[9] == ' ') {
+  if ((e == kRoad || e == kPath) && t[9] == ' ') {
     inRoad = true;
     ++v.seenRoads;
     if (DrawMode()) {
@@ -121,7 +114,7 @@ void GmlPass::OnStartTag(char* t) {
     }
   }
 
-  if (ElementIs(t, "osgb:RoadLink") || ElementIs(t, "osgb:PathLink")) {
+  if (e == kRoadLink || e == kPathLink) {
     inRoadLink = true;
     ++v.seenRoadLinks;
     if (DrawMode()) {
@@ -131,19 +124,19 @@ void GmlPass::OnStartTag(char* t) {
       startNode[0] = 0;
       endNode[0] = 0;
     }
-  } else if (ElementIs(t, "osgb:RoadNode") || ElementIs(t, "osgb:PathNode")) {
+  } else if (e == kRoadNode || e == kPathNode) {
     inRoadNode = true;
     ++v.seenRoadNodes;
     ClearTexts();
-  } else if (ElementIs(t, "osgb:TopographicArea")) {
+  } else if (e == kTopographicArea) {
     StartArea();
-  } else if (ElementIs(t, "osgb:TopographicPoint")) {
+  } else if (e == kTopographicPoint) {
     inPoint = true;
     ++v.seenPoints;
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
-  } else if (ElementIs(t, "osgb:AddressPoint")) {
+  } else if (e == kAddressPoint) {
     inAddress = true;
     ++v.seenAddressPoints;
     address = AddressPointRecord{};
@@ -153,7 +146,7 @@ void GmlPass::OnStartTag(char* t) {
     address.postalEmpty = 1;
     address.nonGeographic = 0;
     address.multipleOccupancyCount = 0;
-  } else if (ElementIs(t, "osgb:TopographicLine") || ElementIs(t, "osgb:BoundaryLine")) {
+  } else if (e == kTopographicLine || e == kBoundaryLine) {
     inLine = true;
     ++v.seenLines;
     if (DrawMode()) {
@@ -161,54 +154,54 @@ void GmlPass::OnStartTag(char* t) {
       ClearTexts();
       ClearValueLists();
     }
-  } else if (ElementIs(t, "osgb:CartographicSymbol")) {
+  } else if (e == kCartographicSymbol) {
     inSymbol = true;
     ++v.seenSymbols;
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
-  } else if (ElementIs(t, "osgb:CartographicText")) {
+  } else if (e == kCartographicText) {
     inText = true;
     ++v.seenTexts;
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
-  } else if (ElementIs(t, "osgb:point")) {
+  } else if (e == kOsgbPoint) {
     inOsgbPoint = true;
-  } else if (ElementIs(t, "osgb:polyline")) {
+  } else if (e == kOsgbPolyline) {
     inOsgbPolyline = true;
-  } else if (ElementIs(t, "osgb:polygon")) {
+  } else if (e == kOsgbPolygon) {
     inOsgbPolygon = true;
-  } else if (ElementIs(t, "gml:Box")) {
+  } else if (e == kGmlBox) {
     inGmlBox = true;
-  } else if (ElementIs(t, "gml:outerBoundaryIs")) {
+  } else if (e == kGmlOuterBoundary) {
     inGmlOuter = true;
-  } else if (ElementIs(t, "gml:innerBoundaryIs")) {
+  } else if (e == kGmlInnerBoundary) {
     inGmlInner = true;
-  } else if (ElementIs(t, "osgb:outerBoundaryIs")) {
+  } else if (e == kOsgbOuterBoundary) {
     inOsgbOuter = true;
     StartReferenceBoundary(true);
-  } else if (ElementIs(t, "osgb:innerBoundaryIs")) {
+  } else if (e == kOsgbInnerBoundary) {
     inOsgbInner = true;
     StartReferenceBoundary(false);
-  } else if (ElementIs(t, "gml:Point")) {
+  } else if (e == kGmlPoint) {
     inGmlPoint = true;
-  } else if (ElementIs(t, "osgb:bs7666Attributes")) {
+  } else if (e == kBs7666Attributes) {
     inBs7666 = true;
-  } else if (ElementIs(t, "osgb:addressAuthority")) {
+  } else if (e == kAddressAuthority) {
     inAuthority = true;
-  } else if (ElementIs(t, "osgb:addressStatus")) {
+  } else if (e == kAddressStatus) {
     inStatus = true;
-  } else if (ElementIs(t, "osgb:postalAddress")) {
+  } else if (e == kPostalAddress) {
     inPostal = true;
     address.nonGeographic =
         std::strstr(t, "osgb:postalAddress nonGeographic='0'") != nullptr ? 0 : 1;
-  } else if (StoreAddressAttribute(t) || StoreAttribute(t)) {
+  } else if (StoreAddressAttribute(t, e) || StoreAttribute(t, e)) {
     return;  // an attribute element's value was stored: the tag is done
   }
 
-  OnReferences(t);
-  if (ElementIs(t, "gml:coordinates")) OnCoordinates();
+  OnReferences(t, e);
+  if (e == kGmlCoordinates) OnCoordinates();
   CaptureToid(t);
 }
 
@@ -220,39 +213,40 @@ enum Group { kAny, kBs7666, kAuthority, kStatus, kPostal };
 
 }  // namespace
 
-bool GmlPass::StoreAddressAttribute(const char* t) {
+bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
   struct Handler {
-    const char* name;
+    GmlElement element;
     Group group;
     int kind;  // what to store, see below
   };
   // Tried in this order; the first whose element and group match reads the
   // value.
   static const Handler handlers[] = {
-      {"osgb:postCode", kBs7666, 0},        {"osgb:adminArea", kBs7666, 1},
-      {"osgb:town", kBs7666, 2},            {"osgb:locality", kBs7666, 3},
-      {"osgb:street", kBs7666, 4},          {"osgb:paon", kBs7666, 5},
-      {"osgb:saon", kBs7666, 6},            {"osgb:UDPRN", kAuthority, 7},
-      {"osgb:UARN", kAuthority, 8},         {"osgb:structureType", kStatus, 9},
-      {"osgb:positionalQuality", kStatus, 10}, {"osgb:physicalStatus", kStatus, 11},
-      {"osgb:matchStatus", kStatus, 12},    {"osgb:organisationKey", kPostal, 13},
-      {"osgb:addressKey", kPostal, 14},     {"osgb:deliveryPointSuffix", kPostal, 15},
-      {"osgb:postCode", kPostal, 16},       {"osgb:postTown", kPostal, 17},
-      {"osgb:thoroughfare", kPostal, 18},   {"osgb:BuildingName", kPostal, 19},
-      {"osgb:buildingNumber", kPostal, 20}, {"osgb:organisation", kPostal, 21},
-      {"osgb:multipleOccupancyCount", kAny, 22}, {"osgb:postCode", kAny, 23},
-      {"osgb:baseFunction", kAny, 24},      {"osgb:dependentLocality", kAny, 25},
-      {"osgb:dependentThoroughfare", kAny, 26}, {"osgb:thoroughfare", kAny, 27},
-      {"osgb:subBuildingName", kAny, 28},   {"osgb:buildingName", kAny, 29},
-      {"osgb:PoBox", kAny, 30},             {"osgb:department", kAny, 31},
-      {"osgb:OSAPR", kAny, 32},
+      {GmlElement::kPostCode, kBs7666, 0},        {GmlElement::kAdminArea, kBs7666, 1},
+      {GmlElement::kTown, kBs7666, 2},            {GmlElement::kLocality, kBs7666, 3},
+      {GmlElement::kStreet, kBs7666, 4},          {GmlElement::kPaon, kBs7666, 5},
+      {GmlElement::kSaon, kBs7666, 6},            {GmlElement::kUdprn, kAuthority, 7},
+      {GmlElement::kUarn, kAuthority, 8},         {GmlElement::kStructureType, kStatus, 9},
+      {GmlElement::kPositionalQuality, kStatus, 10}, {GmlElement::kPhysicalStatus, kStatus, 11},
+      {GmlElement::kMatchStatus, kStatus, 12},    {GmlElement::kOrganisationKey, kPostal, 13},
+      {GmlElement::kAddressKey, kPostal, 14},     {GmlElement::kDeliveryPointSuffix, kPostal, 15},
+      {GmlElement::kPostCode, kPostal, 16},       {GmlElement::kPostTown, kPostal, 17},
+      {GmlElement::kThoroughfare, kPostal, 18},   {GmlElement::kCapitalBuildingName, kPostal, 19},
+      {GmlElement::kBuildingNumber, kPostal, 20}, {GmlElement::kOrganisation, kPostal, 21},
+      {GmlElement::kMultipleOccupancyCount, kAny, 22}, {GmlElement::kPostCode, kAny, 23},
+      {GmlElement::kBaseFunction, kAny, 24},      {GmlElement::kDependentLocality, kAny, 25},
+      {GmlElement::kDependentThoroughfare, kAny, 26}, {GmlElement::kThoroughfare, kAny, 27},
+      {GmlElement::kSubBuildingName, kAny, 28},   {GmlElement::kBuildingName, kAny, 29},
+      {GmlElement::kPoBox, kAny, 30},             {GmlElement::kDepartment, kAny, 31},
+      {GmlElement::kOsapr, kAny, 32},
   };
+  if (!IsAddressAttribute(element)) return false;
   const Handler* found = nullptr;
   for (const Handler& h : handlers) {
     const bool inGroup = h.group == kAny || (h.group == kBs7666 && inBs7666) ||
                          (h.group == kAuthority && inAuthority) ||
                          (h.group == kStatus && inStatus) || (h.group == kPostal && inPostal);
-    if (inGroup && ElementIs(t, h.name)) {
+    if (inGroup && h.element == element) {
       found = &h;
       break;
     }
@@ -314,34 +308,34 @@ bool GmlPass::StoreAddressAttribute(const char* t) {
   return true;
 }
 
-bool GmlPass::StoreAttribute(const char* t) {
+bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
   enum Kind {
     kAreaValue, kHeightAboveDatum, kRoadName, kTerm, kFeatureCode, kMake, kChangeDate, kReason,
     kGroup, kAccuracy, kPresence, kNature, kTheme, kVersionDate, kTextString, kLength,
     kOrientation, kHeight, kAnchor, kLevel, kVersion
   };
   struct Handler {
-    const char* name;
+    GmlElement element;
     Kind kind;
   };
   static const Handler handlers[] = {
-      {"osgb:calculatedAreaValue", kAreaValue}, {"osgb:heightAboveDatum", kHeightAboveDatum},
-      {"osgb:roadName", kRoadName},             {"osgb:pathName", kRoadName},
-      {"osgb:descriptiveTerm", kTerm},          {"osgb:featureCode", kFeatureCode},
-      {"osgb:make", kMake},                     {"osgb:changeDate", kChangeDate},
-      {"osgb:reasonForChange", kReason},        {"osgb:descriptiveGroup", kGroup},
-      {"osgb:accuracyOfPosition", kAccuracy},   {"osgb:physicalPresence", kPresence},
-      {"osgb:natureOfRoad", kNature},           {"osgb:natureOfPath", kNature},
-      {"osgb:theme", kTheme},                   {"osgb:versionDate", kVersionDate},
-      {"osgb:textString", kTextString},         {"osgb:length", kLength},
-      {"osgb:orientation", kOrientation},       {"osgb:height", kHeight},
-      {"osgb:anchorPosition", kAnchor},         {"osgb:physicalLevel", kLevel},
+      {GmlElement::kCalculatedAreaValue, kAreaValue}, {GmlElement::kHeightAboveDatum, kHeightAboveDatum},
+      {GmlElement::kRoadName, kRoadName},             {GmlElement::kPathName, kRoadName},
+      {GmlElement::kDescriptiveTerm, kTerm},          {GmlElement::kFeatureCode, kFeatureCode},
+      {GmlElement::kMake, kMake},                     {GmlElement::kChangeDate, kChangeDate},
+      {GmlElement::kReasonForChange, kReason},        {GmlElement::kDescriptiveGroup, kGroup},
+      {GmlElement::kAccuracyOfPosition, kAccuracy},   {GmlElement::kPhysicalPresence, kPresence},
+      {GmlElement::kNatureOfRoad, kNature},           {GmlElement::kNatureOfPath, kNature},
+      {GmlElement::kTheme, kTheme},                   {GmlElement::kVersionDate, kVersionDate},
+      {GmlElement::kTextString, kTextString},         {GmlElement::kLength, kLength},
+      {GmlElement::kOrientation, kOrientation},       {GmlElement::kHeight, kHeight},
+      {GmlElement::kAnchorPosition, kAnchor},         {GmlElement::kPhysicalLevel, kLevel},
   };
   Kind kind;
   bool found = false;
   for (const Handler& h : handlers) {
     if (h.kind == kLength && !inRoadLink) continue;
-    if (ElementIs(t, h.name)) {
+    if (h.element == element) {
       kind = h.kind;
       found = true;
       break;
@@ -391,9 +385,9 @@ bool GmlPass::StoreAttribute(const char* t) {
 
 // References, coordinates and TOIDs -------------------------------------------------
 
-void GmlPass::OnReferences(const char* t) {
+void GmlPass::OnReferences(const char* t, GmlElement element) {
   OSGMLInputView& v = view;
-  if (ElementIs(t, "osgb:directedNode")) {
+  if (element == GmlElement::kDirectedNode) {
     if ((v.readRoadLinks || v.readRoads) && inRoadLink) {
       const char* at = std::strstr(t, "xlink:href='#osgb");
       if (at != nullptr) {
@@ -411,7 +405,7 @@ void GmlPass::OnReferences(const char* t) {
           SetField(endNode, toid);
       }
     }
-  } else if (std::strncmp(t, "osgb:networkMember ", 19) == 0) {
+  } else if (element == GmlElement::kNetworkMember && t[18] == ' ') {
     if (v.readRoads && inRoad && DrawMode()) {
       MemberReference member{};
       if (ReferencedToid(t, member.toid)) {
@@ -426,7 +420,7 @@ void GmlPass::OnReferences(const char* t) {
         if (!GrowArraySetGrowBy(&roadMembers, roadMembers.count, &member, 100)) sound = false;
       }
     }
-  } else if (std::strncmp(t, "osgb:ringMember ", 16) == 0) {
+  } else if (element == GmlElement::kRingMember && t[15] == ' ') {
     AddRingMember(t);
   }
 }
@@ -465,7 +459,8 @@ void GmlPass::CaptureToid(const char* t) {
       {"osgb:PathLink fid='osgb", 35},         {"osgb:Path fid='osgb", 35},
       {"osgb:BoundaryLine fid='osgb", 40},     {"osgb:AddressPoint fid='osgb", 40},
   };
-  if (std::strstr(t, "fid='osgb") == nullptr) return;
+  // Every pattern holds a blank.
+  if (!tagHasBlank || std::strstr(t, "fid='osgb") == nullptr) return;
   for (const Pattern& p : patterns) {
     const bool departed = p.text[5] == 'D';
     if (departed && !view.updateMode) continue;
@@ -489,50 +484,52 @@ void GmlPass::OnEndTag(const char* t) {
   OSGMLInputView& v = view;
   if (t[0] != '/') return;  // a self-closing element not listed as a start tag
   const char* name = t + 1;
-  if (ElementIs(name, "osgb:TopographicLine") || ElementIs(name, "osgb:BoundaryLine")) {
+  using enum GmlElement;
+  const GmlElement e = ClassifyElement(name).element;
+  if (e == kTopographicLine || e == kBoundaryLine) {
     EndLine();
-  } else if (ElementIs(name, "osgb:TopographicPoint")) {
+  } else if (e == kTopographicPoint) {
     EndPointLike(&v.points, v.readPoints, &v.keptPoints, false);
     inPoint = false;
-  } else if (ElementIs(name, "osgb:CartographicSymbol")) {
+  } else if (e == kCartographicSymbol) {
     EndPointLike(&v.symbols, v.readSymbols, &v.keptSymbols, false);
     inSymbol = false;
-  } else if (ElementIs(name, "osgb:CartographicText")) {
+  } else if (e == kCartographicText) {
     EndPointLike(&v.texts, v.readTexts, &v.keptTexts, true);
     inText = false;
-  } else if (ElementIs(name, "osgb:RoadLink") || ElementIs(name, "osgb:PathLink")) {
+  } else if (e == kRoadLink || e == kPathLink) {
     EndRoadLink();
-  } else if (ElementIs(name, "osgb:RoadNode") || ElementIs(name, "osgb:PathNode")) {
+  } else if (e == kRoadNode || e == kPathNode) {
     EndRoadNode();
-  } else if (std::strcmp(t, "/osgb:Road") == 0 || std::strcmp(t, "/osgb:Path") == 0) {
+  } else if ((e == kRoad || e == kPath) && name[9] == 0) {
     EndRoad();
-  } else if (ElementIs(name, "osgb:AddressPoint")) {
+  } else if (e == kAddressPoint) {
     EndAddressPoint();
-  } else if (ElementIs(name, "osgb:TopographicArea")) {
+  } else if (e == kTopographicArea) {
     EndArea();
-  } else if (ElementIs(name, "gml:outerBoundaryIs")) {
+  } else if (e == kGmlOuterBoundary) {
     EndOuterBoundary();
-  } else if (ElementIs(name, "gml:innerBoundaryIs")) {
+  } else if (e == kGmlInnerBoundary) {
     EndInnerBoundary();
-  } else if (ElementIs(name, "osgb:outerBoundaryIs") || ElementIs(name, "osgb:innerBoundaryIs")) {
+  } else if (e == kOsgbOuterBoundary || e == kOsgbInnerBoundary) {
     EndReferenceBoundary();
-  } else if (ElementIs(name, "osgb:point")) {
+  } else if (e == kOsgbPoint) {
     inOsgbPoint = false;
-  } else if (ElementIs(name, "osgb:polyline")) {
+  } else if (e == kOsgbPolyline) {
     inOsgbPolyline = false;
-  } else if (ElementIs(name, "osgb:polygon")) {
+  } else if (e == kOsgbPolygon) {
     inOsgbPolygon = false;
-  } else if (ElementIs(name, "gml:Point")) {
+  } else if (e == kGmlPoint) {
     inGmlPoint = false;
-  } else if (ElementIs(name, "gml:Box")) {
+  } else if (e == kGmlBox) {
     inGmlBox = false;
-  } else if (ElementIs(name, "osgb:bs7666Attributes")) {
+  } else if (e == kBs7666Attributes) {
     inBs7666 = false;
-  } else if (ElementIs(name, "osgb:addressAuthority")) {
+  } else if (e == kAddressAuthority) {
     inAuthority = false;
-  } else if (ElementIs(name, "osgb:addressStatus")) {
+  } else if (e == kAddressStatus) {
     inStatus = false;
-  } else if (ElementIs(name, "osgb:postalAddress")) {
+  } else if (e == kPostalAddress) {
     inPostal = false;
   }
 }

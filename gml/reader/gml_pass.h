@@ -15,6 +15,7 @@
 #include "common/binary_tree.h"
 #include "common/grow_array.h"
 #include "gml/reader/feature_records.h"
+#include "gml/reader/gml_elements.h"
 #include "gml/reader/osgml_input_view.h"
 
 // One record of the spill file: a coordinate of a line or link, or (more 0)
@@ -39,11 +40,12 @@ struct GmlPass {
   // --- the tag loop -------------------------------------------------------------
   void OnStartTag(char* tag);
   void OnEndTag(const char* tag);
-  // Attribute elements; true when a value was stored.
-  bool StoreAttribute(const char* tag);
-  bool StoreAddressAttribute(const char* tag);
+  // Attribute elements (`element` is the tag's, see ClassifyElement); true
+  // when a value was stored.
+  bool StoreAttribute(const char* tag, GmlElement element);
+  bool StoreAddressAttribute(const char* tag, GmlElement element);
   void OnCoordinates();
-  void OnReferences(const char* tag);
+  void OnReferences(const char* tag, GmlElement element);
   void CaptureToid(const char* tag);
   void ClearTexts();
   void ClearValueLists();
@@ -111,6 +113,7 @@ struct GmlPass {
 
   char tag[kGmlTagBufferSize];
   char text[kGmlTagBufferSize];
+  bool tagHasBlank = true;  // the current tag holds a ' '
 
   // The current feature.
   CommonAttributes common{};

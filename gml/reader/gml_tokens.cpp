@@ -8,26 +8,53 @@
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
 
+namespace {
+
+// The loops below hand the reader and the output buffer over as restrict
+// references: the compiler may then keep the reader's position in a register
+// between characters instead of reloading it after every byte stored.
+
+// Takes characters up to and including the next '<'; false when the stream
+// ends first. `count` grows by the characters taken.
+bool SkipToTagOpen(ArchiveReader& __restrict__ archive, char& __restrict__ c,
+                   std::int64_t& __restrict__ count) {
+  while (c != '<') {
+    if (!archive.GetChar(&c)) return false;
+    ++count;
+  }
+  return true;
+}
+
+// Copies characters into `buffer` up to `stop` (not stored) or the end of the
+// stream, at most `maxLength`; the number stored. `c` is the last character
+// taken.
+int CopyUntil(ArchiveReader& __restrict__ archive, char* __restrict__ buffer, int maxLength,
+              char stop, char& __restrict__ c) {
+  int stored = 0;
+  char next = c;
+  while (stored < maxLength) {
+    if (!archive.GetChar(&next)) break;
+    if (next == stop) break;
+    buffer[stored++] = next;
+  }
+  buffer[stored] = 0;
+  c = next;
+  return stored;
+}
+
+}  // namespace
+
 bool OSGMLInputView::ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLength,
                                 std::int64_t* consumed) {
   buffer[0] = 0;
   std::int64_t count = 0;
   char c = currentChar;
-  while (c != '<') {
-    if (!archive.GetChar(&c)) {
-      currentChar = c;
-      *consumed += count;
-      return false;
-    }
-    ++count;
+  if (!SkipToTagOpen(archive, c, count)) {
+    currentChar = c;
+    *consumed += count;
+    return false;
   }
-  int stored = 0;
-  while (stored < maxLength) {
-    if (!archive.GetChar(&c)) break;
-    if (c == '>') break;
-    buffer[stored++] = c;
-  }
-  buffer[stored] = 0;
+  const int stored = CopyUntil(archive, buffer, maxLength, '>', c);
   currentChar = c;
   *consumed += count + stored + 1;
   return stored > 0;
@@ -36,14 +63,8 @@ bool OSGMLInputView::ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLen
 bool OSGMLInputView::ReadGmlText(ArchiveReader& archive, char* buffer, int maxLength,
                                  std::int64_t* consumed) {
   buffer[0] = 0;
-  int stored = 0;
   char c = currentChar;
-  while (stored < maxLength) {
-    if (!archive.GetChar(&c)) break;
-    if (c == '<') break;
-    buffer[stored++] = c;
-  }
-  buffer[stored] = 0;
+  const int stored = CopyUntil(archive, buffer, maxLength, '<', c);
   currentChar = c;
   *consumed += stored + 1;
   return stored > 0;

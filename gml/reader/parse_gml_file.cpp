@@ -12,10 +12,31 @@
 
 namespace {
 
+// What the tag loop needs to know of a tag's text besides its element.
+struct TagShape {
+  bool hasSlash = false;
+  bool hasBlank = false;
+};
+
+// Replaces the tag's double quotes by apostrophes, as QuotesToApostrophes
+// does, noting on the way whether it holds a '/' and a blank.
+TagShape ScanTag(char* tag) {
+  TagShape shape;
+  for (char* p = tag; *p != 0; ++p) {
+    const char c = *p;
+    if (c == '"') *p = '\'';
+    else if (c == '/') shape.hasSlash = true;
+    else if (c == ' ') shape.hasBlank = true;
+  }
+  return shape;
+}
+
 // A start tag holds no '/', or is one of the elements that may close
-// themselves.
-bool IsStartTag(const char* tag) {
-  if (std::strchr(tag, '/') == nullptr) return true;
+// themselves (each is named with a blank after it, so a tag without blanks
+// is none of them).
+bool IsStartTag(const char* tag, TagShape shape) {
+  if (!shape.hasSlash) return true;
+  if (!shape.hasBlank) return false;
   return std::strstr(tag, "osgb:directedNode ") != nullptr ||
          std::strstr(tag, "osgb:ringMember ") != nullptr ||
          std::strstr(tag, "osgb:networkMember ") != nullptr ||
@@ -245,8 +266,9 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   while (pass.sound && !cancelRequested) {
     const std::int64_t before = pass.fileConsumed;
     if (!ReadGmlTag(pass.archive, pass.tag, kGmlMaxTagLength, &pass.fileConsumed)) break;
-    QuotesToApostrophes(pass.tag);
-    if (IsStartTag(pass.tag))
+    const TagShape shape = ScanTag(pass.tag);
+    pass.tagHasBlank = shape.hasBlank;
+    if (IsStartTag(pass.tag, shape))
       pass.OnStartTag(pass.tag);
     else
       pass.OnEndTag(pass.tag);

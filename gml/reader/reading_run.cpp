@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/text.h"
+#include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/editor/events.h"
 #include "host/ui/message_box.h"
@@ -198,9 +199,15 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
       roadTerm[0] = 0;
     } else if (std::strncmp(tag, "osgb:roadName", 13) == 0 ||
                std::strncmp(tag, "osgb:pathName", 13) == 0) {
-      if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) SetField(roadName, text);
+      if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
+        DecodeXmlText(text);
+        SetField(roadName, text);
+      }
     } else if (std::strncmp(tag, "osgb:descriptiveTerm", 20) == 0) {
-      if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) SetField(roadTerm, text);
+      if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
+        DecodeXmlText(text);
+        SetField(roadTerm, text);
+      }
     } else if (inRoad && std::strncmp(tag, "osgb:networkMember ", 19) == 0) {
       const char* at = std::strstr(tag, "xlink:href='#osgb");
       if (at != nullptr && std::strlen(at) > 30) {

@@ -372,3 +372,61 @@ TEST(FileHeader, ExtentDescriptionAndQueryTime) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReadingRun, RoadLinksNamedAfterTheirRoadsForSdfOutput) {
+  Fixture f(Link("4000000000000001", "0,0 10,0", "4000000000000101", "4000000000000102") +
+            "<osgb:roadMember><osgb:Road fid='osgb4000000000000200'>"
+            "<osgb:descriptiveTerm>B Road</osgb:descriptiveTerm>"
+            "<osgb:roadName>Queen&apos;s Avenue</osgb:roadName><gml:Box><gml:coordinates>0,0 10,0"
+            "</gml:coordinates></gml:Box>"
+            "<osgb:networkMember xlink:href='#osgb4000000000000001'/>"
+            "</osgb:Road></osgb:roadMember>\n");
+  OSGMLInputView view;
+  view.createSdfFiles = 1;
+  ASSERT_TRUE(AddInputFile(view, f.path));
+  ASSERT_EQ(ReadAll(view), 1);
+  EXPECT_EQ(view.readRoads, 0) << "SDF output reads no roads";
+  EXPECT_EQ(view.readTexts, 0);
+  ASSERT_EQ(view.roadLinks.count, 1);
+  const RoadLinkRecord link = All<RoadLinkRecord>(view.roadLinks)[0];
+  EXPECT_STREQ(link.roadName, "Queen's Avenue");
+  EXPECT_STREQ(link.roadTerm, "B Road");
+}
+
+TEST(ReadingRun, FilesMarkedByLocationAndSortedByName) {
+  Fixture inside("", "B.gml");
+  Fixture other("", "a.gml");
+  OSGMLInputView view;
+  ASSERT_TRUE(AddInputFile(view, inside.path));
+  ASSERT_TRUE(AddInputFile(view, other.path));
+  auto* files = static_cast<GmlInputFile*>(view.inputFiles.data);
+  // The second file lies far away.
+  files[1].minX = files[1].minY = 50000;
+  files[1].maxX = files[1].maxY = 51000;
+  view.MarkFilesInLocation();
+  EXPECT_EQ(files[0].active + files[1].active, 2) << "without the filter every file is active";
+
+  AreaFilterArea window{};
+  window.kind = kAreaWindow;
+  window.corner1X = window.corner1Y = 500;
+  window.corner2X = window.corner2Y = 600;
+  ASSERT_TRUE(view.locationFilter.AddArea(window));
+  view.useLocationFilter = 1;
+  view.MarkFilesInLocation();
+  EXPECT_EQ(files[0].active, 1) << "the window lies inside the first file's box";
+  EXPECT_EQ(files[1].active, 0);
+
+  view.SortInputFiles();
+  EXPECT_STREQ(files[0].name, "a.gml");
+  EXPECT_STREQ(files[1].name, "B.gml");
+}
+
+TEST(ReadingRun, NoActiveFileReadsNothing) {
+  OSGMLInputView view;
+  EXPECT_EQ(ReadAll(view), 0);
+  EXPECT_EQ(view.busy, 0);
+}
+
+}  // namespace
