@@ -369,7 +369,10 @@ class Builder : public DL_CreationAdapter {
       ++skipped_;
       return;
     }
-    if ((*type == EntityType::kVertex || *type == EntityType::kSeqEnd) && !inPolyline) {
+    // A SEQEND also ends the attributes that follow an INSERT; they are not
+    // kept, and neither is their end marker.
+    if (*type == EntityType::kSeqEnd && !inPolyline) return;
+    if (*type == EntityType::kVertex && !inPolyline) {
       Fail(head.line, typeName + " outside a POLYLINE");
       return;
     }

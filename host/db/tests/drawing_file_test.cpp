@@ -206,14 +206,14 @@ TEST_F(DrawingFileTest, ReadsWhatEzdxfWrites) {
     Database db;
     FileStatus read = ReadDrawing(db, path);
     ASSERT_TRUE(read.ok) << read.message;
-    EXPECT_EQ(read.skipped, 2);  // the MTEXT and the ELLIPSE
+    EXPECT_EQ(read.skipped, 3);  // the ATTRIB, the MTEXT and the ELLIPSE
 
     std::vector<EntityType> kinds;
     for (ObjectId id : db.EntitiesIn(db.ModelSpace())) kinds.push_back(db.EntityOf(id)->Type());
     ASSERT_EQ(kinds, (std::vector<EntityType>{EntityType::kLine, EntityType::kCircle, EntityType::kArc,
                                               EntityType::kPoint, EntityType::kText, EntityType::kLwPolyline,
                                               EntityType::kPolyline, EntityType::kPolyline, EntityType::kHatch,
-                                              EntityType::kInsert}));
+                                              EntityType::kInsert, EntityType::kInsert}));
     std::vector<ObjectId> ids = db.EntitiesIn(db.ModelSpace());
     const Entity* line = db.EntityOf(ids[0]);
     EXPECT_EQ(db.LayerRecordOf(db.IdOf(line->layer))->name, L"Walls");
