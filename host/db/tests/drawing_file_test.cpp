@@ -206,14 +206,14 @@ TEST_F(DrawingFileTest, ReadsWhatEzdxfWrites) {
     Database db;
     FileStatus read = ReadDrawing(db, path);
     ASSERT_TRUE(read.ok) << read.message;
-    EXPECT_EQ(read.skipped, 2);  // the MTEXT and the ELLIPSE
+    EXPECT_EQ(read.skipped, 3);  // the ATTRIB, the MTEXT and the ELLIPSE
 
     std::vector<EntityType> kinds;
     for (ObjectId id : db.EntitiesIn(db.ModelSpace())) kinds.push_back(db.EntityOf(id)->Type());
     ASSERT_EQ(kinds, (std::vector<EntityType>{EntityType::kLine, EntityType::kCircle, EntityType::kArc,
                                               EntityType::kPoint, EntityType::kText, EntityType::kLwPolyline,
                                               EntityType::kPolyline, EntityType::kPolyline, EntityType::kHatch,
-                                              EntityType::kInsert}));
+                                              EntityType::kInsert, EntityType::kInsert}));
     std::vector<ObjectId> ids = db.EntitiesIn(db.ModelSpace());
     const Entity* line = db.EntityOf(ids[0]);
     EXPECT_EQ(db.LayerRecordOf(db.IdOf(line->layer))->name, L"Walls");
@@ -259,6 +259,28 @@ TEST_F(DrawingFileTest, ReadsWhatEzdxfWrites) {
     EXPECT_EQ(insert.scale, (Point3{2, 2, 2}));
     EXPECT_EQ(db.EntitiesIn(db.Block(L"MARK")).size(), 1u);
   }
+}
+
+TEST_F(DrawingFileTest, ForeignNamesAreKeptAndAnonymousBlockReferencesSkipped) {
+  Database db;
+  testing::FillSample(db);
+  std::string path = PathOf("names.dxf");
+  ASSERT_TRUE(SaveDrawing(db, path).ok);
+  std::string text = ReadAll(path);
+  for (std::size_t at; (at = text.find("\nFrozen\n")) != std::string::npos;) text.replace(at + 1, 6, "Fro/zen");
+  const std::string objects = "  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS";
+  text.replace(text.find(objects), 0,
+               "  0\nINSERT\n  8\n0\n  2\n*U1\n 10\n0\n 20\n0\n"
+               "  0\nLINE\n  8\nNot In Table\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n");
+  WriteAll(path, text);
+
+  Database back(Database::Content::kEmpty);
+  FileStatus read = ReadDrawing(back, path);
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_EQ(read.skipped, 1);
+  EXPECT_EQ(back.LayerRecordOf(back.CurrentLayer())->name, L"Fro/zen");
+  EXPECT_FALSE(back.Layer(L"Not In Table").IsNull());
+  EXPECT_EQ(back.EntityOf(back.LastEntity())->layer, back.Layer(L"Not In Table").handle);
 }
 
 TEST_F(DrawingFileTest, NarrowBytesRoundTripAndTextKeepsItsSpacesAndLineBreaks) {

@@ -66,6 +66,7 @@ def make(path, version):
     edges.add_line((4, 4), (2, 4))
     edges.add_line((2, 4), (2, 2))
     msp.add_blockref('MARK', (20, 20), dxfattribs={'xscale': 2, 'yscale': 2, 'zscale': 2, 'rotation': 45})
+    msp.add_blockref('MARK', (30, 30)).add_attrib('TAG', 'not kept', (30, 31))
     msp.add_mtext('not kept')
     msp.add_ellipse((0, 0), major_axis=(2, 0), ratio=0.5)
     doc.saveas(path)
