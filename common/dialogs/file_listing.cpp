@@ -163,7 +163,7 @@ std::int32_t ListFolderFiles(FileSelectState& s) {
   s.listingFolder = WithSeparator(s.currentFolder);
   if (SectionSubfolderFlag() && s.subfolderName.size() > 4 &&
       SectionSubfolderExists(s.listingFolder, s.subfolderName)) {
-    s.listingFolder += s.subfolderName + host::kPathSeparator;
+    s.listingFolder = WithSeparator(SectionSubfolderPath(s.listingFolder, s.subfolderName));
     s.listedInSubfolder = true;
   }
   for (const host::FileInfo& info : host::ListFolder(s.listingFolder + s.pattern)) {

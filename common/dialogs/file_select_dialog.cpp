@@ -294,11 +294,11 @@ std::int16_t RunFileChooser(const wchar_t* startFolder, const wchar_t* const* pa
   ReadFileSelSettings(s);
   ReadFolderHistory(s);
 
-  if (s.drawingFolderFlag && host::SetCurrentFolder(s.drawingFolder)) {
+  if (s.drawingFolderFlag && s.drawingFolder.size() < kFolderSlotChars && host::SetCurrentFolder(s.drawingFolder)) {
     s.currentFolder = s.drawingFolder;
   } else {
     if (!s.drawingFolderFlag && startFolder != nullptr) (void)host::SetCurrentFolder(startFolder);
-    s.currentFolder = host::CurrentFolder().value_or(L".");
+    s.currentFolder = host::CurrentFolder().value_or(L".").substr(0, kFolderSlotChars - 1);
   }
 
   s.dclId = LoadDialog(L"duzizov.dcl");

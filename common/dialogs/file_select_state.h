@@ -226,3 +226,5 @@ bool ReadCrossSectionSummary(const std::wstring& path, SectionSummary* summary, 
 void FillSectionFileList(FileSelectState& s);
 void ShowSectionInfo(FileSelectState& s, std::int32_t index);
 bool SectionSubfolderExists(const std::wstring& folder, const std::wstring& name);
+// The subfolder's path as it is spelt on disk; empty when there is none.
+std::wstring SectionSubfolderPath(const std::wstring& folder, const std::wstring& name);

@@ -217,7 +217,7 @@ void BindSectionTiles(DialogHandle dialog, Browser browser) {
 
 // Opens the start folder as the file chooser does.
 void OpenStartFolder(FileSelectState& s, const wchar_t* startFolder) {
-  if (s.drawingFolderFlag && host::SetCurrentFolder(s.drawingFolder)) {
+  if (s.drawingFolderFlag && s.drawingFolder.size() < kFolderSlotChars && host::SetCurrentFolder(s.drawingFolder)) {
     s.currentFolder = s.drawingFolder;
   } else {
     if (!s.drawingFolderFlag && startFolder != nullptr) (void)host::SetCurrentFolder(startFolder);

@@ -61,7 +61,15 @@ bool SectionSubfolderExists(const std::wstring& folder, const std::wstring& name
     }
   }
   if (!last.empty() && host::SameNameIgnoringCase(last, name)) return false;
-  return host::IsDirectory(WithSeparator(folder) + name);
+  return !SectionSubfolderPath(folder, name).empty();
+}
+
+std::wstring SectionSubfolderPath(const std::wstring& folder, const std::wstring& name) {
+  // Folder names are matched with letter case ignored, as the user's files
+  // come from systems that ignore it.
+  const std::optional<std::wstring> found = host::FindPathIgnoringCase(WithSeparator(folder) + name);
+  if (!found || !host::IsDirectory(*found)) return {};
+  return *found;
 }
 
 bool ReadLongSectionSummary(const std::wstring& path, SectionSummary* summary, std::int32_t* type,
@@ -126,7 +134,7 @@ std::int32_t ListSectionFiles(FileSelectState& s) {
   s.listingFolder = WithSeparator(s.currentFolder);
   if (SectionSubfolderFlag() && s.subfolderName.size() > 4 &&
       SectionSubfolderExists(s.listingFolder, s.subfolderName)) {
-    s.listingFolder += s.subfolderName + host::kPathSeparator;
+    s.listingFolder = WithSeparator(SectionSubfolderPath(s.listingFolder, s.subfolderName));
     s.listedInSubfolder = true;
   }
   for (const host::FileInfo& info : host::ListFolder(s.listingFolder + s.pattern)) {

@@ -151,6 +151,7 @@ bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
 bool GmlPass::RereadTuples(std::int64_t position) {
   EmptyTuples();
   view.currentChar = 0;
+  if (position < 0) return true;  // the line had no coordinates
   if (spilling) {
     if (spill == nullptr || std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0)
       return false;
@@ -175,7 +176,7 @@ bool GmlPass::RereadTuples(std::int64_t position) {
   std::int64_t ignored = 0;
   while (view.ReadCoordinateTuple(archive, &tuple, &ignored))
     if (!AppendTuple(tuple)) return false;
-  return true;
+  return !archive.HasReadError();
 }
 
 // Progress ------------------------------------------------------------------------
@@ -291,6 +292,10 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
     bytesRead += static_cast<double>(pass.fileConsumed - before);
     pass.ShowProgress();
   }
+  // A gzip stream that is cut short or damaged ends like a whole one; the
+  // file was not read to its end, so the pass fails rather than pass off
+  // part of the file as all of it.
+  if (pass.archive.HasReadError()) pass.sound = false;
 
   if (pass.sound && !cancelRequested) {
     ShowCounters();

@@ -110,7 +110,7 @@ host::ui::DialogTemplate ImportOSTilesTemplate() {
        {148, 54, 120, 10}},
       {kIdTileAreas, ControlKind::kRadioButton, L"Areas / crossing polylines", st::kAuto,
        {148, 66, 120, 10}},
-      {0, ControlKind::kGroupBox, L"Imported AutoCAD entity type", st::kGroup, {7, 42, 128, 60}},
+      {0, ControlKind::kGroupBox, L"Imported AutoCAD entity type", 0, {7, 42, 128, 60}},
       {0, ControlKind::kGroupBox, L"Import selection method", 0, {141, 42, 134, 60}},
       {0, ControlKind::kGroupBox, L"Tile selection by size", 0, {275, 42, 133, 60}},
       {kIdTileWindow, ControlKind::kRadioButton, L"Window select", st::kAuto, {148, 78, 120, 10}},

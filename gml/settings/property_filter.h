@@ -61,6 +61,9 @@ class PropertyFilter {
   // Writes the filter to a .pfd file through a temporary file; 1 when the
   // file was written, 0 when any step failed (the old file is then whole).
   int SaveFile(const std::wstring& filePath) const;
+  // Shows the "Property filters" dialog over this filter (see
+  // property_filter_dialog.h); 0 at once, showing nothing, when unusable.
+  int DoModal();
 
   std::wstring folder;  // where the file dialogs open
   std::wstring title = L"General Property Filters";

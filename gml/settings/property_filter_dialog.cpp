@@ -309,3 +309,8 @@ void PropertyFilterDialog::OnOK() {
   (void)filter_.SaveFile(filter_.path);
   EndDialog(host::ui::kIdOk);
 }
+
+int PropertyFilter::DoModal() {
+  PropertyFilterDialog dialog(*this);
+  return dialog.DoModal();
+}

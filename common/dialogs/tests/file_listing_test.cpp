@@ -1,3 +1,6 @@
+#include <filesystem>
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "common/dialogs/file_select_state.h"
@@ -158,6 +161,49 @@ TEST_F(SortTest, AnInvalidDateNeverSwaps) {
   s_.sortKey = kSortByDate;
   SortFileList(s_);
   EXPECT_EQ(Order(), L"x y ");
+}
+
+}  // namespace
+
+namespace {
+
+class FolderInfoTest : public DialogTest {};
+
+TEST_F(FolderInfoTest, DiskTextNamesTheRootTypeAndSpace) {
+  const std::wstring text = DiskText(Data());
+  EXPECT_TRUE(text.starts_with(L"/ [local hd] ")) << text;
+  EXPECT_NE(text.find(L" Free ("), std::wstring::npos) << text;
+  EXPECT_TRUE(text.ends_with(L" total)")) << text;
+  EXPECT_EQ(DiskText(L"\\\\server\\share\\x").substr(0, 18), L"server [unc name] ");
+  EXPECT_TRUE(DiskText(At("no/such")).ends_with(L" (size unknown)"));
+}
+
+TEST_F(FolderInfoTest, SectionSubfolderIsNotTheFolderItself) {
+  Write("data/LWH Sections/a.sek", "");
+  EXPECT_TRUE(SectionSubfolderExists(Data() + L"/", L"LWH Sections"));
+  EXPECT_TRUE(SectionSubfolderExists(Data() + L"/", L"lwh sections"));
+  EXPECT_FALSE(SectionSubfolderExists(At("data/LWH Sections") + L"/", L"LWH Sections"));
+  EXPECT_FALSE(SectionSubfolderExists(Data() + L"/", L"Other"));
+}
+
+}  // namespace
+
+namespace {
+
+class ListingCapTest : public DialogTest {};
+
+TEST_F(ListingCapTest, ListsStopAt32767Files) {
+  const std::filesystem::path folder = root_ / "many";
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < 32770; ++i) std::ofstream(folder / ("f" + std::to_string(100000 + i) + ".gml"));
+  FileSelectState s;
+  ASSERT_TRUE(CreateFileSelectLists(s, sizeof(FileListEntry)));
+  s.currentFolder = folder.wstring();
+  s.pattern = L"*.gml";
+  EXPECT_EQ(ListFolderFiles(s), kMaxListed);
+  EXPECT_EQ(s.fileCount, 32767);
+  EXPECT_STREQ(static_cast<const FileListEntry*>(s.files.data)[32766].name, L"f132766.gml");
+  FreeFileSelectLists(s);
 }
 
 }  // namespace

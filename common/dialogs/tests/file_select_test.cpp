@@ -172,6 +172,7 @@ TEST_F(FileSelectTest, FolderPickerMovesAndKeepsTheOldFolderForBack) {
   EXPECT_EQ(host::ui::FolderPickers()[0].request.title, L"Select a folder.");
   // With setpath.ini the picker opens in its own default place.
   EXPECT_TRUE(host::ui::FolderPickers()[0].request.initial_folder.empty());
+  EXPECT_EQ(LastOf(L"mode_tile back_a_folder"), L"mode_tile back_a_folder 0");
 }
 
 TEST_F(FileSelectTest, WithoutSetpathTheDrawingFolderIsUsed) {

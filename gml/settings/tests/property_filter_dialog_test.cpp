@@ -86,15 +86,12 @@ TEST_F(PropertyFilterDialogTest, OnlyWithAnEmptyListRejectsEverything) {
 
 TEST_F(PropertyFilterDialogTest, DoneWritesTheDefaultFile) {
   auto filter = MakeFilter();
-  {
-    PropertyFilterDialog dlg(*filter);
-    Push("dlg_click", {L"289"});  // terms: all but
-    Push("dlg_click", {L"297"});
-    Push("dlg_select", {L"294", L"0"});
-    Push("dlg_click", {L"1"});
-    Push("dlg_click", {L"1"});  // Done
-    EXPECT_EQ(dlg.DoModal(), host::ui::kIdOk);
-  }
+  Push("dlg_click", {L"289"});  // terms: all but
+  Push("dlg_click", {L"297"});
+  Push("dlg_select", {L"294", L"0"});
+  Push("dlg_click", {L"1"});
+  Push("dlg_click", {L"1"});  // Done
+  EXPECT_EQ(filter->DoModal(), host::ui::kIdOk);
   const std::string file = Read("lwh_gml_propfil.pfd");
   EXPECT_NE(file.find("[descriptiveTerm:input what (All/Only/But):] But\n"), std::string::npos);
   EXPECT_NE(file.find("[osgb:descriptiveTerm:] Footbridge\n"), std::string::npos);
@@ -142,6 +139,7 @@ TEST_F(PropertyFilterDialogTest, UnusableFilterNeverShows) {
   PropertyFilterDialog dlg(filter);
   Push("dlg_click", {L"1"});
   EXPECT_EQ(dlg.DoModal(), 0);
+  EXPECT_EQ(filter.DoModal(), 0);
   EXPECT_EQ(host::Actions().Size(), 1u);
   SelectPropertyView view;
   EXPECT_EQ(view.DoModal(), 0);
