@@ -17,6 +17,7 @@
 #include "host/editor/system_variables.h"
 #include "host/editor/support_path.h"
 #include "host/lisp/call.h"
+#include "host/ui/dialog.h"
 
 namespace {
 
@@ -92,6 +93,49 @@ void MoveLines() {
   (void)host::FreeSelectionSet(set.value);
 }
 
+// A dialog whose Run button starts a long loop that pumps messages, and
+// whose Stop button (clicked during the loop) ends it.
+class RunDialog : public host::ui::Dialog {
+ public:
+  static constexpr int kTemplate = 7001, kRun = 1001, kStop = 239, kProgress = 233;
+  RunDialog() : Dialog(Template()) {
+    On(kRun, host::ui::Notify::kClick, [this] { Run(); });
+    On(kStop, host::ui::Notify::kClick, [this] { stop_ = true; });
+  }
+  int stopped_at = 0;
+
+ private:
+  static host::ui::DialogTemplate Template() {
+    host::ui::DialogTemplate t;
+    t.id = kTemplate;
+    t.caption = L"Test run";
+    t.rect = {0, 0, 200, 80};
+    t.controls = {{kRun, host::ui::ControlKind::kButton, L"Run", 0, {10, 50, 50, 14}},
+                  {kStop, host::ui::ControlKind::kButton, L"<Stop action>", 0, {70, 50, 50, 14}},
+                  {host::ui::kIdCancel, host::ui::ControlKind::kButton, L"Cancel", 0, {130, 50, 50, 14}},
+                  {kProgress, host::ui::ControlKind::kStatic, L"", 0, {10, 10, 180, 10}}};
+    return t;
+  }
+  void Run() {
+    for (int i = 1; i <= 100; ++i) {
+      host::PumpMessages();
+      if (stop_) {
+        stopped_at = i;
+        break;
+      }
+      SetItemText(kProgress, L"Step " + std::to_wstring(i));
+    }
+    EndDialog(host::ui::kIdOk);
+  }
+  bool stop_ = false;
+};
+
+void RunDialogCommand() {
+  RunDialog dialog;
+  const int code = dialog.DoModal();
+  host::Printf(L"\nDialog ended with %d, stopped at %d.", code, dialog.stopped_at);
+}
+
 void Invoke() {
   switch (host::lisp::FunctionCode()) {
     case kAdd: {
@@ -129,6 +173,7 @@ VARNEL_ADDIN_EXPORT host::AppResult acrxEntryPoint(host::AppMessage message, voi
       (void)host::AddCommand(L"TESTADDIN", L"tafind", L"tafind", host::kCommandModal, Find);
       (void)host::AddCommand(L"TESTADDIN", L"taline", L"taline", host::kCommandModal, DrawLine);
       (void)host::AddCommand(L"TESTADDIN", L"tamove", L"tamove", host::kCommandModal, MoveLines);
+      (void)host::AddCommand(L"TESTADDIN", L"tadialog", L"tadialog", host::kCommandModal, RunDialogCommand);
       break;
     case host::AppMessage::kUnloadApp:
       host::Print(L"\n[TestAddin] unload app");

@@ -241,6 +241,25 @@ TEST_F(CadhostTest, TheFourDeliverablesLoad) {
   }
 }
 
+TEST_F(CadhostTest, AStopClickTimedToAPumpReachesTheRunningDialog) {
+  struct Case {
+    std::string script;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"!at pump 5 !dlg_click 239\ntadialog\n!dlg_click 1001\n", "Dialog ended with 1, stopped at 5."},
+      {"tadialog\n!dlg_click 1001\n", "Dialog ended with 1, stopped at 0."},
+      // The script runs out while the dialog waits: it is cancelled and says so.
+      {"tadialog\n", "Dialog ended with 2, stopped at 0."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    CadhostRun run = Cadhost(c.script);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+  }
+}
+
 TEST_F(CadhostTest, TimedEventsNeverDeliveredAreReported) {
   CadhostRun run = Cadhost("!at poll 500 !esc\ntacount\n");
   EXPECT_EQ(run.exit_code, 0) << run.err;
