@@ -430,3 +430,35 @@ TEST(ReadingRun, NoActiveFileReadsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FeatureReading, PropertyFilterAppliedWhileReading) {
+  auto themed = [](const char* toid, const char* theme) {
+    return std::string("<osgb:topographicMember><osgb:TopographicLine fid='osgb") + toid +
+           "'><osgb:theme>" + theme +
+           "</osgb:theme><osgb:polyline><gml:coordinates>1,1 2,2</gml:coordinates>"
+           "</osgb:polyline></osgb:TopographicLine></osgb:topographicMember>\n";
+  };
+  Fixture f(themed("1000000000000001", "Buildings") + themed("1000000000000002", "Water") +
+            themed("1000000000000003", "buildings"));
+  for (PropertyFilterMode mode : {kPropertyFilterOnly, kPropertyFilterBut}) {
+    SCOPED_TRACE(mode);
+    OSGMLInputView view;
+    view.usePropertyFilter = 1;
+    view.propertyFilter.themeMode = mode;
+    if (view.propertyFilter.themes.marker != kGrowArrayMarker) {
+      ASSERT_TRUE(GrowArrayCreate(10, sizeof(CatalogueValue), &view.propertyFilter.themes));
+    }
+    CatalogueValue value{};
+    std::snprintf(value.text, sizeof value.text, "Buildings");
+    ASSERT_TRUE(GrowArraySet(&view.propertyFilter.themes, view.propertyFilter.themes.count, &value));
+    ASSERT_TRUE(AddInputFile(view, f.path));
+    ASSERT_EQ(ReadAll(view), 1);
+    // Values compare with case ignored.
+    EXPECT_EQ(view.lines.count, mode == kPropertyFilterOnly ? 2 : 1);
+    EXPECT_EQ(view.seenLines, 3);
+  }
+}
+
+}  // namespace
