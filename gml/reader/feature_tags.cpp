@@ -98,17 +98,22 @@ void GmlPass::OnStartTag(char* t) {
   OSGMLInputView& v = view;
   using enum GmlElement;
   const GmlElement e = ClassifyElement(t).element;
+  // Every feature starts with an empty tuple list: the coordinates of a
+  // feature whose end tag never came are not carried into the next one.
   // A road stands apart: the chain below runs after it on the same tag.
   if ((e == kRoad || e == kPath) && t[9] == ' ') {
     inRoad = true;
     ++v.seenRoads;
+    EmptyTuples();
     if (DrawMode()) {
       roadName[0] = 0;
       common = CommonAttributes{};
       accuracyOfPosition[0] = 0;
       physicalPresence[0] = 0;
       ClearValueLists();
-      // The previous road's member list belongs to its record (or was freed).
+      // The previous road's member list belongs to its record (or was freed
+      // at its end); one still held here is of a road whose end never came.
+      if (roadMembersCreated) GrowArrayFree(&roadMembers);
       roadMembersCreated = false;
       roadMembers = GrowArray{};
     }
@@ -117,6 +122,8 @@ void GmlPass::OnStartTag(char* t) {
   if (e == kRoadLink || e == kPathLink) {
     inRoadLink = true;
     ++v.seenRoadLinks;
+    EmptyTuples();
+    coordinatePosition = -1;  // until its coordinates come
     if (DrawMode()) {
       length = 0;
       natureOfRoad[0] = 0;
@@ -127,18 +134,22 @@ void GmlPass::OnStartTag(char* t) {
   } else if (e == kRoadNode || e == kPathNode) {
     inRoadNode = true;
     ++v.seenRoadNodes;
+    EmptyTuples();
     ClearTexts();
   } else if (e == kTopographicArea) {
+    EmptyTuples();
     StartArea();
   } else if (e == kTopographicPoint) {
     inPoint = true;
     ++v.seenPoints;
+    EmptyTuples();
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
   } else if (e == kAddressPoint) {
     inAddress = true;
     ++v.seenAddressPoints;
+    EmptyTuples();
     address = AddressPointRecord{};
     address.bs7666Empty = 1;
     address.authorityEmpty = 1;
@@ -149,6 +160,8 @@ void GmlPass::OnStartTag(char* t) {
   } else if (e == kTopographicLine || e == kBoundaryLine) {
     inLine = true;
     ++v.seenLines;
+    EmptyTuples();
+    coordinatePosition = -1;  // until its coordinates come
     if (DrawMode()) {
       SetBackHeightAndOrientation();
       ClearTexts();
@@ -157,12 +170,14 @@ void GmlPass::OnStartTag(char* t) {
   } else if (e == kCartographicSymbol) {
     inSymbol = true;
     ++v.seenSymbols;
+    EmptyTuples();
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();
   } else if (e == kCartographicText) {
     inText = true;
     ++v.seenTexts;
+    EmptyTuples();
     SetBackHeightAndOrientation();
     ClearTexts();
     ClearValueLists();

@@ -18,6 +18,16 @@ bool LevelAt(double station, const VtProfile& profile, const HzGeometry& header,
   return found;
 }
 
+// True when an entry of `kind` lies within the tolerance of `station`.
+bool HasCrossingOfKind(std::int32_t kind, double station, const GrowArray& crossings) {
+  const Crossing* c = Entries(crossings);
+  for (std::int32_t i = 0; i < crossings.count; ++i) {
+    const double d = c[i].station - station;
+    if (c[i].kind == kind && d <= kCrossingTolerance && d >= -kCrossingTolerance) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool BuildLineGeometry(const GrowArray& tuples, HzGeometry* alignment, GrowArray* elements,
@@ -125,6 +135,9 @@ bool FindFilterCrossings(const AreaFilter& filter, const HzGeometry& alignment,
       double ax, ay, heading;
       ElementPointAt(station + kCrossingTolerance, 0, ax, ay, heading, e[i]);
       Crossing c{filter.PointInFilter(ax, ay) ? 2 : 3, x, y, z, station};
+      // The segment test is loose at the ends of a straight, so a crossing
+      // at or near a vertex is found again by the next straight: keep it once.
+      if (HasCrossingOfKind(c.kind, station, *crossings)) continue;
       if (!GrowArraySetGrowBy(crossings, crossings->count, &c, 50)) return false;
     }
   }

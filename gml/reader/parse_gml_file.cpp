@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <limits>
 
 #include "common/text.h"
 #include "gml/reader/gml_pass.h"
@@ -60,6 +61,13 @@ int PerMille(double done, double total) {
   if (total <= 0) return 0;
   const double value = done / total * 1000.0;
   return value > 1000.0 ? 1000 : static_cast<int>(value);
+}
+
+// A count of bytes done below which PerMille(done, total) stays at or under
+// `shown`: a little under the exact step, so that rounding never hides one.
+double QuietBelow(int shown, double total) {
+  if (total <= 0 || shown >= 1000) return std::numeric_limits<double>::infinity();
+  return (shown + 1) * (total / 1000.0) * (1.0 - 1e-9) - 1.0;
 }
 
 }  // namespace
@@ -143,6 +151,7 @@ bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
 bool GmlPass::RereadTuples(std::int64_t position) {
   EmptyTuples();
   view.currentChar = 0;
+  if (position < 0) return true;  // the line had no coordinates
   if (spilling) {
     if (spill == nullptr || std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0)
       return false;
@@ -167,7 +176,7 @@ bool GmlPass::RereadTuples(std::int64_t position) {
   std::int64_t ignored = 0;
   while (view.ReadCoordinateTuple(archive, &tuple, &ignored))
     if (!AppendTuple(tuple)) return false;
-  return true;
+  return !archive.HasReadError();
 }
 
 // Progress ------------------------------------------------------------------------
@@ -179,6 +188,11 @@ bool GmlPass::PollCancel() {
 
 void GmlPass::ShowProgress() {
   using namespace gml_controls;
+  // Called after every tag: nothing changes on screen until one of the two
+  // counters reaches its next step.
+  if (static_cast<double>(fileConsumed) < fileQuietBelow && view.bytesRead < overallQuietBelow &&
+      view.progressShown == overallQuietShown)
+    return;
   const int filePerMille = PerMille(static_cast<double>(fileConsumed), file->size);
   if (filePerMille > filePerMilleShown) {
     filePerMilleShown = filePerMille;
@@ -199,6 +213,9 @@ void GmlPass::ShowProgress() {
     host::PumpMessages();
     PollCancel();
   }
+  fileQuietBelow = QuietBelow(filePerMilleShown, file->size);
+  overallQuietBelow = QuietBelow(view.progressShown, view.totalBytes);
+  overallQuietShown = view.progressShown;
 }
 
 void OSGMLInputView::ShowCounters() {
@@ -275,6 +292,10 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
     bytesRead += static_cast<double>(pass.fileConsumed - before);
     pass.ShowProgress();
   }
+  // A gzip stream that is cut short or damaged ends like a whole one; the
+  // file was not read to its end, so the pass fails rather than pass off
+  // part of the file as all of it.
+  if (pass.archive.HasReadError()) pass.sound = false;
 
   if (pass.sound && !cancelRequested) {
     ShowCounters();

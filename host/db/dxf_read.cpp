@@ -409,16 +409,32 @@ class Builder : public DL_CreationAdapter {
       case EntityType::kInsert: entity.data = InsertData{}; break;
     }
     if (auto* text = std::get_if<TextData>(&entity.data)) text->style = db_.HandleOf(db_.TextStyle(L"Standard"));
-    // Styles and blocks named before their definition are made empty.
+    // Layers, styles and blocks named before their definition (or not at
+    // all) are made empty; names are taken as the file gives them.
+    // References to anonymous blocks, which the database does not keep, are
+    // skipped.
     for (const Group& g : list) {
       if (g.code == -3) break;
-      if (g.code == 7 && *type == EntityType::kText && g.Text() && db_.TextStyle(*g.Text()).IsNull()) {
-        TextStyleRecord style;
-        style.name = *g.Text();
-        db_.AddTextStyle(style);
+      const std::wstring* name = g.Text();
+      if (name == nullptr || name->empty()) continue;
+      if (g.code == 8 && db_.Layer(*name).IsNull()) {
+        LayerRecord layer;
+        layer.name = *name;
+        layer.linetype = db_.Linetype(L"CONTINUOUS").handle;
+        db_.AdoptLayer(std::move(layer));
       }
-      if (g.code == 2 && *type == EntityType::kInsert && g.Text() && db_.Block(*g.Text()).IsNull())
-        db_.AddBlock(*g.Text());
+      if (g.code == 7 && *type == EntityType::kText && db_.TextStyle(*name).IsNull()) {
+        TextStyleRecord style;
+        style.name = *name;
+        db_.AdoptTextStyle(std::move(style));
+      }
+      if (g.code == 2 && *type == EntityType::kInsert) {
+        if ((*name)[0] == L'*') {
+          ++skipped_;
+          return;
+        }
+        if (db_.Block(*name).IsNull()) db_.AdoptBlock(BlockRecord{0, *name, {}, {}, false});
+      }
     }
     std::string why;
     if (!ApplyGroups(db_, entity, list, true, &why)) {

@@ -261,6 +261,28 @@ TEST_F(DrawingFileTest, ReadsWhatEzdxfWrites) {
   }
 }
 
+TEST_F(DrawingFileTest, ForeignNamesAreKeptAndAnonymousBlockReferencesSkipped) {
+  Database db;
+  testing::FillSample(db);
+  std::string path = PathOf("names.dxf");
+  ASSERT_TRUE(SaveDrawing(db, path).ok);
+  std::string text = ReadAll(path);
+  for (std::size_t at; (at = text.find("\nFrozen\n")) != std::string::npos;) text.replace(at + 1, 6, "Fro/zen");
+  const std::string objects = "  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS";
+  text.replace(text.find(objects), 0,
+               "  0\nINSERT\n  8\n0\n  2\n*U1\n 10\n0\n 20\n0\n"
+               "  0\nLINE\n  8\nNot In Table\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n");
+  WriteAll(path, text);
+
+  Database back(Database::Content::kEmpty);
+  FileStatus read = ReadDrawing(back, path);
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_EQ(read.skipped, 1);
+  EXPECT_EQ(back.LayerRecordOf(back.CurrentLayer())->name, L"Fro/zen");
+  EXPECT_FALSE(back.Layer(L"Not In Table").IsNull());
+  EXPECT_EQ(back.EntityOf(back.LastEntity())->layer, back.Layer(L"Not In Table").handle);
+}
+
 TEST_F(DrawingFileTest, NarrowBytesRoundTripAndTextKeepsItsSpacesAndLineBreaks) {
   Database db;
   ASSERT_EQ(db.RegisterApp(L"APP"), RegisterResult::kAdded);

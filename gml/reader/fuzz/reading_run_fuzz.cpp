@@ -1,0 +1,102 @@
+// Fuzz target: the reading run over one file whose bytes the fuzzer gives,
+// plain or gzip. The file is added to the import dialog's list as the file
+// choice adds it (its header read first), then read in one of the dialog's
+// modes. The last byte of the input picks the mode, so that a crash found
+// reproduces from its input alone:
+//   bit 0  coordinates spilled to the spill file (as for a gzip file)
+//   bit 1  a location filter (a window over part of the example tile) with
+//          lines cut at its edges, or (with bit 2) kept when partly inside
+//   bit 2  count mode instead of the import; with bit 1 the partly-inside
+//          test instead of cutting
+//   bit 3  update mode (departed features listed)
+//   bit 4  SDF output (road links named after their roads once all is read)
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "common/text.h"
+#include "gml/reader/osgml_input_view.h"
+#include "host/system/user_actions.h"
+#include "host/ui/message_box.h"
+
+namespace {
+
+std::string InputPath() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = folder != nullptr && *folder ? folder : "/tmp";
+  return path + "/varnel-fuzz-" + std::to_string(getpid()) + ".gml";
+}
+
+bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool ok = std::fwrite(data, 1, size, file) == size;
+  return std::fclose(file) == 0 && ok;
+}
+
+// Adds the file as the import dialog's file choice does: header, size,
+// active.
+bool AddInputFile(OSGMLInputView& view, const std::string& path, std::size_t size, bool spill) {
+  GmlInputFile file{};
+  SetField(file.path, path.c_str());
+  SetField(file.name, "fuzz.gml");
+  double minX, minY, maxX, maxY, uncompressed;
+  int compressed = 0;
+  const std::wstring wide = NarrowToWide(std::string_view(path));
+  (void)view.ReadGmlFileHeader(wide.c_str(), &minX, &minY, &maxX, &maxY, &compressed,
+                               file.description, file.queryTime, &uncompressed);
+  file.minX = minX;
+  file.minY = minY;
+  file.maxX = maxX;
+  file.maxY = maxY;
+  file.size = compressed && uncompressed > 0 ? uncompressed : static_cast<double>(size);
+  file.compressedSize = compressed ? static_cast<double>(size) : -1.0;
+  file.spillCoordinates = spill || compressed ? 1 : 0;
+  file.active = 1;
+  if (!GrowArraySet(&view.inputFiles, view.inputFiles.count, &file)) return false;
+  ++view.activeFileCount;
+  view.totalBytes += file.size;
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string path = InputPath();
+  if (!WriteInput(path, data, size)) return 0;
+  const std::uint8_t mode = size > 0 ? data[size - 1] : 0;
+  {
+    OSGMLInputView view;
+    if ((mode & 2) != 0) {
+      // The example tile lies at 437000,112000; the window takes a corner of
+      // it so that lines, links and areas cross its edges.
+      AreaFilterArea window{};
+      window.kind = kAreaWindow;
+      window.tag = 1;
+      window.corner1X = 437100;
+      window.corner1Y = 112100;
+      window.corner2X = 437400;
+      window.corner2Y = 112350;
+      if (view.locationFilter.AddArea(window)) {
+        view.useLocationFilter = 1;
+        view.trimLines = (mode & 4) == 0 ? 1 : 0;
+        view.locationMode = (mode & 4) != 0 ? 1 : 0;
+      }
+    }
+    view.updateMode = (mode & 8) != 0 ? 1 : 0;
+    view.createSdfFiles = (mode & 16) != 0 ? 1 : 0;
+    if (AddInputFile(view, path, size, (mode & 1) != 0)) {
+      const bool count = (mode & 4) != 0 && (mode & 2) == 0;
+      (void)view.ProcessGmlFiles(count ? 0 : 1, count ? L"Stop count" : L"Stop draw",
+                                 count ? 1 : 0);
+    }
+  }
+  // What the run showed is of no interest here; keep it from piling up.
+  host::ui::ClearMessageBoxes();
+  host::Shown().Clear();
+  std::remove(path.c_str());
+  return 0;
+}
