@@ -14,10 +14,51 @@ const char* SkipBlanks(const char* p) {
 
 }  // namespace
 
+namespace {
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of a coordinate or value: an optional '-', digits with an
+// optional fraction, no exponent, at most 15 digits in all. Its digits make
+// an integer that a double holds exactly, so one division by an exact power
+// of ten rounds exactly as from_chars does. False for anything else, which
+// is left to the general parser.
+bool ParsePlainDecimal(const char* p, double* value) {
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fractionDigits = 0;
+  while (*p >= '0' && *p <= '9') {
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    ++digits;
+    ++p;
+  }
+  if (*p == '.') {
+    ++p;
+    while (*p >= '0' && *p <= '9') {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+      ++digits;
+      ++fractionDigits;
+      ++p;
+    }
+  }
+  if (digits == 0 || digits > 15 || *p == 'e' || *p == 'E') return false;
+  const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
+  *value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+}  // namespace
+
 double ParseGmlDouble(const char* text) {
   const char* p = SkipBlanks(text);
   if (*p == '+') ++p;
   double value = 0;
+  if (ParsePlainDecimal(p, &value)) return value;
   const char* end = p + std::strlen(p);
   const auto result = std::from_chars(p, end, value);
   // Out of range is rare enough to leave to the C library, which gives the

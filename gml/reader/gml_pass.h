@@ -110,6 +110,10 @@ struct GmlPass {
   ArchiveReader archive;
   std::int64_t fileConsumed = 0;
   std::int32_t filePerMilleShown = 0;
+  // Below these the progress shown cannot change (see ShowProgress).
+  double fileQuietBelow = -1.0;
+  double overallQuietBelow = -1.0;
+  std::int32_t overallQuietShown = -1;
 
   char tag[kGmlTagBufferSize];
   char text[kGmlTagBufferSize];

@@ -2,8 +2,10 @@
 // after a tag, and one coordinate tuple. They share the look-ahead
 // `currentChar`: after a tag it holds '>', after a text or a tuple that ended
 // at a tag it holds '<'.
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
@@ -70,6 +72,26 @@ bool OSGMLInputView::ReadGmlText(ArchiveReader& archive, char* buffer, int maxLe
   return stored > 0;
 }
 
+namespace {
+
+// What a character of a coordinates text is to the tuple reader.
+enum class CoordinateChar : std::uint8_t { kOther, kNumber, kComma, kBlank, kTagOpen };
+
+constexpr std::array<CoordinateChar, 256> BuildCoordinateChars() {
+  std::array<CoordinateChar, 256> kinds{};
+  for (const char c : std::string_view("0123456789.-+eE"))
+    kinds[static_cast<unsigned char>(c)] = CoordinateChar::kNumber;
+  kinds[','] = CoordinateChar::kComma;
+  for (const char c : std::string_view(" \t\n\r"))
+    kinds[static_cast<unsigned char>(c)] = CoordinateChar::kBlank;
+  kinds['<'] = CoordinateChar::kTagOpen;
+  return kinds;
+}
+
+constexpr std::array<CoordinateChar, 256> kCoordinateChars = BuildCoordinateChars();
+
+}  // namespace
+
 bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple* tuple,
                                          std::int64_t* consumed) {
   *tuple = CoordinateTuple{};
@@ -109,25 +131,27 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
       break;
     }
     ++count;
-    if (c == '<') {
+    const CoordinateChar kind = kCoordinateChars[static_cast<unsigned char>(c)];
+    if (kind == CoordinateChar::kNumber) {
+      begun = true;
+      if (length < kCoordinateTokenSize - 1) token[length++] = c;
+      continue;
+    }
+    if (kind == CoordinateChar::kTagOpen) {
       if (begun) store();
       break;
     }
-    if (c == ',') {
+    if (kind == CoordinateChar::kComma) {
       begun = true;
       store();
       continue;
     }
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+    if (kind == CoordinateChar::kBlank) {
       // Blanks, tabs and line breaks separate tuples; a run of them counts as
       // one, and they may stand before the first tuple.
       if (!begun) continue;
       store();
       break;
-    }
-    if ((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E') {
-      begun = true;
-      if (length < kCoordinateTokenSize - 1) token[length++] = c;
     }
     // Anything else is skipped.
   }

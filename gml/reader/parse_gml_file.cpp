@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <limits>
 
 #include "common/text.h"
 #include "gml/reader/gml_pass.h"
@@ -60,6 +61,13 @@ int PerMille(double done, double total) {
   if (total <= 0) return 0;
   const double value = done / total * 1000.0;
   return value > 1000.0 ? 1000 : static_cast<int>(value);
+}
+
+// A count of bytes done below which PerMille(done, total) stays at or under
+// `shown`: a little under the exact step, so that rounding never hides one.
+double QuietBelow(int shown, double total) {
+  if (total <= 0 || shown >= 1000) return std::numeric_limits<double>::infinity();
+  return (shown + 1) * (total / 1000.0) * (1.0 - 1e-9) - 1.0;
 }
 
 }  // namespace
@@ -180,6 +188,11 @@ bool GmlPass::PollCancel() {
 
 void GmlPass::ShowProgress() {
   using namespace gml_controls;
+  // Called after every tag: nothing changes on screen until one of the two
+  // counters reaches its next step.
+  if (static_cast<double>(fileConsumed) < fileQuietBelow && view.bytesRead < overallQuietBelow &&
+      view.progressShown == overallQuietShown)
+    return;
   const int filePerMille = PerMille(static_cast<double>(fileConsumed), file->size);
   if (filePerMille > filePerMilleShown) {
     filePerMilleShown = filePerMille;
@@ -200,6 +213,9 @@ void GmlPass::ShowProgress() {
     host::PumpMessages();
     PollCancel();
   }
+  fileQuietBelow = QuietBelow(filePerMilleShown, file->size);
+  overallQuietBelow = QuietBelow(view.progressShown, view.totalBytes);
+  overallQuietShown = view.progressShown;
 }
 
 void OSGMLInputView::ShowCounters() {
