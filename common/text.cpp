@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "host/system/wide_text.h"
+
 namespace {
 
 // The default-locale mapping: byte n is unit n.
@@ -182,27 +184,11 @@ char* WideToNarrowN(char* dest, const wchar_t* src, int count) {
   return ConvertCounted(dest, src, count, UnitToByte);
 }
 
-std::wstring NarrowToWide(std::string_view src) {
-  std::wstring out;
-  out.reserve(src.size());
-  for (char c : src) {
-    wchar_t unit;
-    if (c == 0 || !ByteToUnit(c, &unit)) break;
-    out.push_back(unit);
-  }
-  return out;
-}
+// The owned forms are the host's own conversions, so that host modules need
+// not reach up to this library for them.
+std::wstring NarrowToWide(std::string_view src) { return host::WidenText(src); }
 
-std::string WideToNarrow(std::wstring_view src) {
-  std::string out;
-  out.reserve(src.size());
-  for (wchar_t u : src) {
-    char byte;
-    if (u == 0 || !UnitToByte(u, &byte)) break;
-    out.push_back(byte);
-  }
-  return out;
-}
+std::string WideToNarrow(std::wstring_view src) { return host::NarrowText(src); }
 
 bool SplitDirectory(const wchar_t* path, wchar_t* folder, wchar_t* name) {
   return SplitDirectoryT(path, folder, name);
