@@ -206,3 +206,27 @@ bool CheckOrAddExtension(wchar_t* path, const wchar_t* extension) {
 bool CheckOrAddExtension(char* path, const char* extension) {
   return CheckOrAddExtensionT(path, extension);
 }
+
+namespace {
+
+template <typename Char>
+void CopyFieldT(Char* dest, std::size_t size, std::basic_string_view<Char> text,
+                std::size_t maxChars) {
+  if (size == 0) return;
+  std::size_t n = 0;
+  while (n < text.size() && n < maxChars && n + 1 < size && text[n] != 0) {
+    dest[n] = text[n];
+    ++n;
+  }
+  dest[n] = 0;
+}
+
+}  // namespace
+
+void CopyField(char* dest, std::size_t size, std::string_view text, std::size_t maxChars) {
+  CopyFieldT(dest, size, text, maxChars);
+}
+
+void CopyField(wchar_t* dest, std::size_t size, std::wstring_view text, std::size_t maxChars) {
+  CopyFieldT(dest, size, text, maxChars);
+}
