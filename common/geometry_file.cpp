@@ -5,21 +5,18 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "common/text.h"
 #include "host/editor/support_path.h"
-#include "host/system/fault.h"
+#include "host/system/files.h"
+#include "host/system/replace_file.h"
 
 static_assert(std::endian::native == std::endian::little,
               "geometry files are little-endian and are copied byte for byte");
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Header offsets shared by both binary files.
 constexpr int kSignatureBytes = 40;
@@ -49,18 +46,6 @@ using Block = unsigned char[kGeometryHeaderBytes];
 
 // ---- Paths and files ----
 
-// The narrow form of a wide path as the file system takes it.
-bool NativePath(const wchar_t* path, fs::path& out) {
-  if (path == nullptr || path[0] == L'\0') return false;
-  try {
-    out = fs::path(std::wstring(path));
-    (void)out.string();  // a path the narrow form cannot hold is refused here
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
 class File {
  public:
   File() = default;
@@ -68,8 +53,11 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  bool Open(const fs::path& path, const char* mode) {
-    file_ = std::fopen(path.c_str(), mode);
+  bool Open(const wchar_t* path, const char* mode) {
+    if (path == nullptr) return false;
+    const std::optional<std::string> native = host::NativePath(path);
+    if (!native || native->empty()) return false;
+    file_ = std::fopen(native->c_str(), mode);
     return file_ != nullptr;
   }
   // True when the file closed cleanly (buffered writes included).
@@ -95,70 +83,6 @@ class File {
 
  private:
   std::FILE* file_ = nullptr;
-};
-
-// Writes a file beside its target and puts it in the target's place only
-// when every write succeeded. Every write asks the save-file fault seam, so
-// tests can fail any single one of them.
-class ReplacingWriter {
- public:
-  ~ReplacingWriter() {
-    if (open_) {
-      file_.Close();
-      std::error_code ec;
-      fs::remove(temp_, ec);
-    }
-  }
-
-  bool Begin(const wchar_t* path, const char* mode) {
-    if (!NativePath(path, target_)) return false;
-    // A name of our own in the target's folder, so that the final rename
-    // stays within one file system; "x" never takes over an existing file.
-    const std::string exclusive = std::string(mode) + "x";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      fs::path candidate = target_;
-      candidate += ".~" + std::to_string(attempt) + ".tmp";
-      if (file_.Open(candidate, exclusive.c_str())) {
-        temp_ = candidate;
-        open_ = true;
-        return true;
-      }
-    }
-    return false;
-  }
-
-  void Write(const void* data, std::size_t n) {
-    if (!ok_) return;
-    if (host::FaultFires(host::FaultPoint::SaveFile) || std::fwrite(data, 1, n, file_.get()) != n)
-      ok_ = false;
-  }
-  void Print(const char* text) { Write(text, std::strlen(text)); }
-  void Fail() { ok_ = false; }
-  bool ok() const { return ok_; }
-
-  // Closes and renames over the target; on any failure the temporary file
-  // goes and the target stays as it was.
-  bool Commit() {
-    if (!open_) return false;
-    bool ok = ok_ && std::fflush(file_.get()) == 0;
-    ok = file_.Close() && ok;
-    if (ok && host::FaultFires(host::FaultPoint::SaveFile)) ok = false;
-    std::error_code ec;
-    if (ok) {
-      fs::rename(temp_, target_, ec);
-      ok = !ec;
-    }
-    if (!ok) fs::remove(temp_, ec);
-    open_ = false;
-    return ok;
-  }
-
- private:
-  File file_;
-  fs::path target_;
-  fs::path temp_;
-  bool open_ = false;
-  bool ok_ = true;
 };
 
 // ---- Fields ----
@@ -292,10 +216,7 @@ bool ReadElements(File& file, std::int32_t count, GrowArray& elements) {
   return true;
 }
 
-bool OpenForReading(const wchar_t* path, File& file) {
-  fs::path native;
-  return NativePath(path, native) && file.Open(native, "rb");
-}
+bool OpenForReading(const wchar_t* path, File& file) { return file.Open(path, "rb"); }
 
 // Reads one vertical block (header, frame and elements) after its
 // signature; `extended` reads the kind and values instead of skipping them.
@@ -388,15 +309,15 @@ bool ReadHzGeometryFile(const wchar_t* path, HzGeometry& header, GrowArray& elem
 
 bool WriteHzGeometryFile(const wchar_t* path, HzGeometry& header, const GrowArray& elements) {
   if (header.elementCount < 0 || header.elementCount > elements.count) return false;
-  ReplacingWriter out;
-  if (!out.Begin(path, "wb")) return false;
+  host::ReplacementFile out;
+  if (path == nullptr || !out.Begin(path)) return false;
   Block block = {};
   std::memcpy(block, kHzSignature, kSignatureBytes);
   PutHeaderFields(block, header);
   for (int run = 0; run < 12; ++run) std::memcpy(block + kFillerAt + 64 * run, kFillerRun, 64);
   std::memcpy(block + kFillerAt + 12 * 64, kFillerTail, 29);
   out.Write(block, sizeof block);
-  for (std::int32_t i = 0; i < header.elementCount && out.ok(); ++i) {
+  for (std::int32_t i = 0; i < header.elementCount && out.Ok(); ++i) {
     GeometryElement e{};
     if (!GrowArrayGet(&elements, i, &e)) {
       out.Fail();
@@ -476,8 +397,8 @@ bool ReadHzGeometryAscii(const wchar_t* path, HzGeometry& header, GrowArray& ele
 bool WriteHzGeometryAscii(const wchar_t* path, const HzGeometry& header,
                           const GrowArray& elements) {
   if (header.elementCount < 0 || header.elementCount > elements.count) return false;
-  ReplacingWriter out;
-  if (!out.Begin(path, "w")) return false;
+  host::ReplacementFile out;
+  if (path == nullptr || !out.Begin(path)) return false;
   char id[kIdBytes + 1] = {};
   NarrowField(reinterpret_cast<unsigned char*>(id), header.id, kIdBytes);
   char description[kDescriptionBytes + 1] = {};
@@ -515,7 +436,7 @@ bool WriteHzGeometryAscii(const wchar_t* path, const HzGeometry& header,
   text += "\n";
   out.Write(text.data(), text.size());
 
-  for (std::int32_t i = 0; i < header.elementCount && out.ok(); ++i) {
+  for (std::int32_t i = 0; i < header.elementCount && out.Ok(); ++i) {
     GeometryElement e{};
     if (!GrowArrayGet(&elements, i, &e)) {
       out.Fail();

@@ -3,12 +3,12 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "common/text.h"
 #include "host/system/fault.h"
+#include "host/system/files.h"
 
 namespace gml_settings {
 
-std::string NarrowPath(const std::wstring& path) { return WideToNarrow(path); }
+std::string NarrowPath(const std::wstring& path) { return host::NativePath(path).value_or(""); }
 
 LineReader::LineReader(const std::wstring& path, std::size_t maxChars)
     : maxChars_(maxChars == 0 ? 1 : maxChars) {
@@ -76,61 +76,19 @@ std::wstring SafeFileWriter::TemporaryPath(const std::wstring& target) {
 SafeFileWriter::SafeFileWriter(const std::wstring& target)
     : target_(target), temporary_(TemporaryPath(target)) {
   if (target_.empty() || host::FaultFires(host::FaultPoint::SaveFile)) return;
-  std::string narrow = NarrowPath(temporary_);
-  if (narrow.size() != temporary_.size()) return;  // a path the C library cannot name
-  file_ = std::fopen(narrow.c_str(), "wb");
-  ok_ = created_ = file_ != nullptr;
+  (void)file_.Begin(target_, temporary_);
 }
 
-SafeFileWriter::~SafeFileWriter() {
-  if (!done_) Abandon();
-}
-
-void SafeFileWriter::Text(std::string_view text) {
-  if (!ok_ || done_) return;
-  if (host::FaultFires(host::FaultPoint::SaveFile) ||
-      std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-    ok_ = false;
-  }
-}
+void SafeFileWriter::Text(std::string_view text) { file_.Write(text); }
 
 void SafeFileWriter::Line(std::string_view text) {
   Text(text);
   Text("\n");
 }
 
-bool SafeFileWriter::Commit() {
-  if (done_) return false;
-  if (!ok_) {
-    Abandon();
-    return false;
-  }
-  bool closed = std::fflush(file_) == 0;
-  closed = (std::fclose(file_) == 0) && closed;
-  file_ = nullptr;
-  if (!closed || host::FaultFires(host::FaultPoint::SaveFile)) {
-    Abandon();
-    return false;
-  }
-  if (host::FaultFires(host::FaultPoint::SaveFile) ||
-      std::rename(NarrowPath(temporary_).c_str(), NarrowPath(target_).c_str()) != 0) {
-    Abandon();
-    return false;
-  }
-  done_ = true;
-  return true;
-}
+bool SafeFileWriter::Commit() { return file_.Commit(); }
 
-void SafeFileWriter::Abandon() {
-  if (done_) return;
-  done_ = true;
-  ok_ = false;
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
-  if (created_) std::remove(NarrowPath(temporary_).c_str());
-}
+void SafeFileWriter::Abandon() { file_.Abandon(); }
 
 std::string Format(const char* format, ...) {
   char small[256];

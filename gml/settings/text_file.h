@@ -8,23 +8,26 @@
 // comes out as several pieces. A real line end ("\n" or "\r\n") is removed and
 // nothing else, so a last line without a line end keeps all its characters.
 //
-// SafeFileWriter writes a new version of a file next to it and only replaces
-// the old file once everything was written: the temporary file lies in the
-// target's folder (the target's name with its last character replaced by '&'),
-// every write and the close are checked, and a rename puts it over the target.
-// When any step fails, Commit() answers false, the temporary file is removed
-// and the old file is whole. The host's SaveFile fault point is asked at every
-// step, so tests can walk each failure.
+// SafeFileWriter writes a new version of a file next to it through a
+// host::ReplacementFile (host/system/replace_file.h), whose temporary file is
+// the target's name with its last character replaced by '&'. Nothing touches
+// the old file before Commit(); when any step fails, Commit() answers false,
+// the temporary file is removed and the old file is whole. The host's
+// SaveFile fault point is asked when the temporary file is made, for every
+// Text() (so every Line() is two steps) and before the replacement, so tests
+// can walk each failure.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "host/system/replace_file.h"
+
 namespace gml_settings {
 
-// The narrow form of a path for the C library (wide units above 255 do not
-// convert and end the path).
+// The narrow form of a path for the C library, by the host's rule
+// (host::NativePath: '\' read as '/'); empty when a unit has no narrow form.
 std::string NarrowPath(const std::wstring& path);
 
 class LineReader {
@@ -53,13 +56,10 @@ class LineReader {
 class SafeFileWriter {
  public:
   // Creates the temporary file for `target`; Ok() tells whether it exists.
+  // The destructor removes it when Commit() was not reached or failed.
   explicit SafeFileWriter(const std::wstring& target);
-  // Removes the temporary file when Commit() was not reached or failed.
-  ~SafeFileWriter();
-  SafeFileWriter(const SafeFileWriter&) = delete;
-  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-  bool Ok() const { return ok_; }
+  bool Ok() const { return file_.Ok(); }
   // Writes `text` followed by "\n". Once a write failed, later writes do
   // nothing and Commit() fails.
   void Line(std::string_view text);
@@ -77,10 +77,7 @@ class SafeFileWriter {
  private:
   std::wstring target_;
   std::wstring temporary_;
-  std::FILE* file_ = nullptr;
-  bool created_ = false;  // the temporary file exists and is ours to remove
-  bool ok_ = false;
-  bool done_ = false;
+  host::ReplacementFile file_;
 };
 
 // printf into a std::string (narrow formats only).

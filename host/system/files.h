@@ -80,8 +80,9 @@ std::optional<std::wstring> FindPathIgnoringCase(std::wstring_view path);
 
 // ---- changing things ------------------------------------------------------
 
-// Copies a file's contents; with `overwrite` false an existing target makes
-// it fail. A failed copy leaves no partial target behind.
+// Copies a file's contents, permissions and times; with `overwrite` false an
+// existing target makes it fail. The copy is made through a ReplacementFile
+// (replace_file.h), so a failed copy leaves no partial target behind.
 bool CopyFile(std::wstring_view from, std::wstring_view to, bool overwrite);
 bool RemoveFile(std::wstring_view path);
 // Renames a file or folder; fails when `to` exists (as on Windows).

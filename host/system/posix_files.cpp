@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "host/system/files.h"
+#include "host/system/replace_file.h"
 
 namespace host {
 namespace {
@@ -78,40 +79,14 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int get() const { return fd_; }
-  // Closes now; false when closing reported an error (a write that failed late).
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
 
  private:
   int fd_;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 bool ReadOnlyFile(const std::string& native) {
   struct stat st {};
   return stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
-}
-
-std::string FolderOf(const std::string& native) {
-  const std::size_t cut = native.find_last_of('/');
-  if (cut == std::string::npos) return ".";
-  if (cut == 0) return "/";
-  return native.substr(0, cut);
 }
 
 }  // namespace
@@ -215,37 +190,20 @@ bool CopyFile(std::wstring_view from, std::wstring_view to, bool overwrite) {
 
   Fd in(open(source->c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return false;
-  // The copy is written beside the target and renamed over it at the end, so
-  // a failure never leaves a partial target.
-  std::string temp = FolderOf(*target) + "/.copy-XXXXXX";
-  Fd out(mkstemp(temp.data()));
-  if (out.get() < 0) return false;
-  bool ok = true;
+  // The copy is written beside the target and put in its place at the end,
+  // so a failure never leaves a partial target.
+  ReplacementFile out;
+  if (!out.Begin(to)) return false;
   char buffer[65536];
   for (;;) {
     const ssize_t n = read(in.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    if (!WriteAll(out.get(), buffer, static_cast<std::size_t>(n))) {
-      ok = false;
-      break;
-    }
+    if (n < 0) out.Fail();
+    if (n <= 0 || !out.Write(buffer, static_cast<std::size_t>(n))) break;
   }
   // The copy keeps the source's permissions and last write time.
-  const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  ok = ok && fchmod(out.get(), st.st_mode & 07777) == 0 && futimens(out.get(), times) == 0;
-  ok = out.Close() && ok;
-  if (ok) {
-    if (overwrite) {
-      ok = rename(temp.c_str(), target->c_str()) == 0;
-    } else {
-      // link() refuses an existing target, so nothing slips in between.
-      ok = link(temp.c_str(), target->c_str()) == 0;
-    }
-  }
-  unlink(temp.c_str());
-  return ok;
+  out.KeepModeAndTimes(st.st_mode, st.st_atim, st.st_mtim);
+  return overwrite ? out.Commit() : out.CommitAsNew();
 }
 
 bool RemoveFile(std::wstring_view path) {

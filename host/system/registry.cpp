@@ -8,6 +8,7 @@
 
 #include "host/system/environment.h"
 #include "host/system/files.h"
+#include "host/system/replace_file.h"
 
 namespace host {
 namespace {
@@ -125,26 +126,12 @@ bool Save() {
   std::ostringstream text;
   text << "; cadhost registry\n";
   WriteKey(text, store.root, L"");
-  std::optional<std::string> native = NativePath(store.file);
-  if (!native) return false;
   const std::size_t cut = store.file.find_last_of(L"/\\");
   if (cut != std::wstring::npos && cut > 0) CreateFolders(store.file.substr(0, cut));
-  const std::string temp = *native + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << text.str();
-    out.flush();
-    if (!out) {
-      out.close();
-      RemoveFile(WidePath(temp));
-      return false;
-    }
-  }
-  if (!ReplaceFile(WidePath(temp), store.file)) {
-    RemoveFile(WidePath(temp));
-    return false;
-  }
-  return true;
+  ReplacementFile out;
+  if (!out.Begin(store.file, store.file + L".new")) return false;
+  out.Write(text.str());
+  return out.Commit();
 }
 
 Key* MakeKey(std::wstring_view path) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "host/system/fault.h"
 #include "host/system/profiles.h"
 #include "host/system/tests/temp_folder_fixture.h"
 
@@ -68,6 +69,24 @@ TEST_F(RegistryTest, DeleteAndCopyWholeTrees) {
   Restart();
   EXPECT_EQ(GetRegistryString(L"X\\Y\\C", L"v"), L"changed");
   EXPECT_FALSE(RegistryKeyExists(L"A\\B"));
+}
+
+TEST_F(RegistryTest, AFailedSaveKeepsTheOldFileAndTheChangeInMemory) {
+  ASSERT_TRUE(CreateRegistryKey(L"A"));
+  ASSERT_TRUE(SetRegistryString(L"A", L"v", L"1"));
+  const std::string before = Read("conf/registry");
+  for (int succeed : {0, 1}) {  // the write, then the replacement
+    SCOPED_TRACE(succeed);
+    ScopedFault fault(FaultPoint::SaveFile, succeed);
+    EXPECT_FALSE(SetRegistryString(L"A", L"v", L"2"));
+    EXPECT_EQ(GetRegistryString(L"A", L"v"), L"2");
+    EXPECT_EQ(Read("conf/registry"), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_ + "/conf"),
+                            std::filesystem::directory_iterator()),
+              1);
+  }
+  Restart();
+  EXPECT_EQ(GetRegistryString(L"A", L"v"), L"1");
 }
 
 TEST_F(RegistryTest, ABrokenFileKeepsWhatCanBeRead) {

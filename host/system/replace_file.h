@@ -1,0 +1,85 @@
+// Replacing a file through a temporary file.
+//
+// A ReplacementFile is the new version of a file, written beside it:
+//
+//   Begin()   creates the temporary file in the target's folder (so that the
+//             final rename stays within one file system);
+//   Write()   appends bytes; every write is checked, and once one has failed
+//             the later ones do nothing;
+//   Commit()  flushes and closes the temporary file, checking both, and
+//             renames it over the target.
+//
+// The target is touched only by that last rename: when any step fails (or
+// Fail() was called) Commit() answers false, the temporary file is removed
+// and the old target is whole, or still absent. Destroying a ReplacementFile
+// that was not committed, or calling Abandon(), gives up the same way.
+//
+// Test seam: FaultPoint::SaveFile (host/system/fault.h) is asked once for
+// every Write() and once between the close and the rename; Begin() does not
+// ask it. A fault behaves as the failure of that step.
+//
+// Paths are wide text turned into Linux paths as files.h says
+// (host::NativePath); a path that names no file makes Begin() fail.
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+class ReplacementFile {
+ public:
+  ReplacementFile() = default;
+  ~ReplacementFile() { Abandon(); }
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  // Creates a temporary file of a new name in the target's folder; a file
+  // that exists is never taken over.
+  [[nodiscard]] bool Begin(std::wstring_view target);
+  // Creates `temporary` (emptied when it exists) as the temporary file. It
+  // must lie in the target's folder.
+  [[nodiscard]] bool Begin(std::wstring_view target, std::wstring_view temporary);
+
+  // True after a successful Begin() while no step has failed.
+  bool Ok() const { return file_ != nullptr && ok_; }
+
+  // Appends `size` bytes; false when this or an earlier step failed.
+  bool Write(const void* data, std::size_t size);
+  bool Write(std::string_view text) { return Write(text.data(), text.size()); }
+  // Marks the new version as failed, for a caller whose own step failed;
+  // Commit() will then give up.
+  void Fail() { ok_ = false; }
+
+  // Gives the new file these permission bits and access and write times when
+  // it is committed; setting them is checked like a write.
+  void KeepModeAndTimes(unsigned mode, const std::timespec& access,
+                        const std::timespec& write);
+
+  // Puts the new file in the target's place; true when every step succeeded.
+  [[nodiscard]] bool Commit();
+  // As Commit(), but only where no file of the target's name exists by then
+  // (checked by the file system in the same step as the placing).
+  [[nodiscard]] bool CommitAsNew();
+  // Gives up: removes the temporary file and leaves the target as it was.
+  void Abandon();
+
+ private:
+  bool Open(int fd);
+  bool Finish(bool replace);
+
+  std::string target_;
+  std::string temporary_;
+  std::FILE* file_ = nullptr;
+  bool ok_ = false;
+  struct Attributes {
+    unsigned mode;
+    std::timespec times[2];
+  };
+  std::optional<Attributes> attributes_;
+};
+
+}  // namespace host
