@@ -44,6 +44,7 @@ inline constexpr int kRoadLinksCount = 246;
 inline constexpr int kRoadNodesCount = 247;
 inline constexpr int kAddressPointsCount = 248;
 inline constexpr int kFileList = 280;
+inline constexpr int kLocationList = 231;
 inline constexpr int kDepartedCount = 322;
 }  // namespace gml_controls
 
@@ -86,6 +87,12 @@ class OSGMLInputView : public host::ui::Dialog {
   bool NameItnRoads(const GmlInputFile* file, BinaryTree* runToids);
   void MarkFilesInLocation();
   void SortInputFiles();
+  // Marks the areas of the location filter active as the rows of the
+  // dialog's location list are selected.
+  void SyncActiveLocationFilters();
+  // Copies the reading switches into the settings record and writes the
+  // settings file and the areas file; false when either save failed.
+  bool SaveDialogSettings();
   // Frees the registered nested arrays from `first` (negative: 0) up to but
   // not including `last` (0 or less, or past the count: the count).
   void FreeNestedArrays(std::int32_t first, std::int32_t last);
@@ -176,6 +183,10 @@ class OSGMLInputView : public host::ui::Dialog {
   void ShowCounters();
   void ShowCountersUnavailable();
 };
+
+// The low 32 bits of a file's size as the folder listing gives it; 0 when
+// the file is not found.
+std::uint32_t GetFileSizeByFind(const wchar_t* path);
 
 // Replaces every double quote of `text` by an apostrophe; the text's length.
 std::size_t QuotesToApostrophes(char* text);

@@ -10,6 +10,7 @@
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/editor/events.h"
+#include "host/system/files.h"
 #include "host/ui/message_box.h"
 
 namespace {
@@ -268,4 +269,37 @@ void OSGMLInputView::SortInputFiles() {
     }
     if (!swapped) break;
   }
+}
+
+std::uint32_t GetFileSizeByFind(const wchar_t* path) {
+  const std::optional<host::FileInfo> info = host::GetFileInfo(path);
+  if (!info) return 0;
+  return static_cast<std::uint32_t>(info->size & 0xFFFFFFFFu);
+}
+
+void OSGMLInputView::SyncActiveLocationFilters() {
+  host::ui::Control& list = Item(gml_controls::kLocationList);
+  const int rows = list.GetCount();
+  for (int i = 0; i < rows; ++i) (void)locationFilter.SetAreaFlag(i, 0);
+  for (int i = 0; i < rows; ++i)
+    if (list.GetSel(i)) (void)locationFilter.SetAreaFlag(i, 1);
+}
+
+bool OSGMLInputView::SaveDialogSettings() {
+  settings.inputCartoSymbols = readSymbols;
+  settings.inputCartoText = readTexts;
+  settings.inputTopoLines = readLines;
+  settings.inputTopoPoints = readPoints;
+  settings.inputAddressPoints = readAddressPoints;
+  settings.inputPolygons = readAreas;
+  settings.inputRoads = readRoads;
+  settings.inputRoadLinks = readRoadLinks;
+  settings.inputRoadNodes = readRoadNodes;
+  settings.filterByProperty = usePropertyFilter;
+  settings.areaFiltering = useLocationFilter;
+  settings.trimLinesToAreaEdges = trimLines;
+  settings.locationMode = locationMode;
+  const bool settingsSaved = settings.SaveSettings();
+  const bool areasSaved = locationFilter.SaveAreas();
+  return settingsSaved && areasSaved;
 }

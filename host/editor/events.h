@@ -9,6 +9,9 @@
 //    (the action as the script gave it); without a handler, or when the
 //    handler declines it, the transcript records it as "ignored_event".
 //
+// An "esc" waiting in the queue is not a break: it answers the next prompt or
+// dialog. Breaks during a loop come from timed events (or PressEsc in tests).
+//
 // An action of verb "at" carries the timing: args[0] "pump" or "poll",
 // args[1] the count n (1 is the next call), args[2] the verb of the timed
 // action and args[3...] its arguments.

@@ -462,3 +462,31 @@ TEST(FeatureReading, PropertyFilterAppliedWhileReading) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReadingRun, DialogSwitchesAreSavedToTheSettingsAndAreasFiles) {
+  TempFolder folder;
+  OSGMLInputView view;
+  view.settings.settingsPath = (folder.Path() / "lwh_gml.ini").wstring();
+  view.locationFilter.path = (folder.Path() / "lwh_gml_areafilters.ini").wstring();
+  view.readRoads = 1;
+  view.readTexts = 0;
+  view.trimLines = 1;
+  view.locationMode = 1;
+  ASSERT_TRUE(view.SaveDialogSettings());
+  OS_GML_ACAD_Definitions reloaded;
+  ASSERT_TRUE(reloaded.LoadSettings(view.settings.settingsPath, false));
+  EXPECT_EQ(reloaded.inputRoads, 1);
+  EXPECT_EQ(reloaded.inputCartoText, 0);
+  EXPECT_EQ(reloaded.trimLinesToAreaEdges, 1);
+  EXPECT_EQ(reloaded.locationMode, 1);
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "lwh_gml_areafilters.ini"));
+
+  const std::string file = (folder.Path() / "sized").string();
+  std::ofstream(file) << std::string(1234, 'x');
+  EXPECT_EQ(GetFileSizeByFind(NarrowToWide(std::string_view(file)).c_str()), 1234u);
+  EXPECT_EQ(GetFileSizeByFind(L"/no/such/file"), 0u);
+}
+
+}  // namespace

@@ -249,6 +249,8 @@ TEST_F(CadhostTest, AStopClickTimedToAPumpReachesTheRunningDialog) {
   const Case cases[] = {
       {"!at pump 5 !dlg_click 239\ntadialog\n!dlg_click 1001\n", "Dialog ended with 1, stopped at 5."},
       {"tadialog\n!dlg_click 1001\n", "Dialog ended with 1, stopped at 0."},
+      // Armed while the dialog waits, counted from there.
+      {"tadialog\n!at pump 3 !dlg_click 239\n!dlg_click 1001\n", "Dialog ended with 1, stopped at 3."},
       // The script runs out while the dialog waits: it is cancelled and says so.
       {"tadialog\n", "Dialog ended with 2, stopped at 0."},
   };
