@@ -1,5 +1,5 @@
-// Small files made at test time for the archive tests: plain and gzip files
-// and a temporary folder that is removed afterwards.
+// Small files made at test time for the archive tests: gzip files, zip and
+// tar archives, in a temporary folder (temp_folder.h) removed afterwards.
 #pragma once
 
 #include <zip.h>
@@ -10,42 +10,15 @@
 #include <cstring>
 #include <vector>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "common/tests/temp_folder.h"
 
 namespace archive_test {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "archive-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using common_test::ReadFile;
+using common_test::TempFolder;
+using common_test::WriteFile;
 
 // Writes `bytes` gzip-compressed, straight through zlib.
 inline void WriteGzip(const std::string& path, const std::string& bytes) {

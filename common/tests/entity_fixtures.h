@@ -3,12 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/tests/temp_folder.h"
 #include "host/db/database.h"
 #include "host/db/entity.h"
 #include "host/editor/command_line.h"
@@ -30,14 +30,6 @@ class DrawingTest : public testing::Test {
   DrawingTest() : working_(&db_) {}
 
   void SetUp() override {
-    // Several checkouts run these tests at once: the process id keeps their
-    // folders apart.
-    dir_ = std::filesystem::temp_directory_path() /
-           (std::string("entity_geometry_") + std::to_string(getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     host::SetSupportPath({dir_.wstring()});
     host::Actions().Clear();
     host::Shown().Clear();
@@ -48,7 +40,6 @@ class DrawingTest : public testing::Test {
     host::SetSupportPath({});
     host::Actions().Clear();
     host::UseRealWallClock();
-    std::filesystem::remove_all(dir_);
   }
 
   host::EntityName Line(Point3 a, Point3 b) { return db_.Append(host::db::LineData{a, b}); }
@@ -76,7 +67,8 @@ class DrawingTest : public testing::Test {
 
   host::db::Database db_;
   host::db::ScopedWorkingDatabase working_;
-  std::filesystem::path dir_;
+  common_test::TempFolder folder_{"entity_geometry"};
+  const std::filesystem::path dir_ = folder_.Path();
 };
 
 }  // namespace entity_fixtures

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,8 +24,8 @@ using geometry_fixtures::List;
 constexpr wchar_t kApp[] = L"LARCHWORKS_ROAD_CTLN_22970PEBRA";
 
 std::vector<char> Load(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+  const std::string bytes = common_test::ReadFile(path);
+  return std::vector<char>(bytes.begin(), bytes.end());
 }
 
 class EntityGeometryTest : public DrawingTest {

@@ -1,16 +1,15 @@
 #include "common/geometry_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "common/tests/geometry_fixtures.h"
+#include "common/tests/temp_folder.h"
 #include "host/editor/support_path.h"
 #include "host/system/fault.h"
 
@@ -23,40 +22,29 @@ using Bytes = std::vector<unsigned char>;
 
 class GeometryFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    // Several checkouts run these tests at once: the process id keeps their
-    // folders apart.
-    dir_ = fs::temp_directory_path() /
-           ("geometry_file_test_" + std::to_string(getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
   void TearDown() override {
     host::DisarmAllFaults();
     host::SetSupportPath({});
-    fs::remove_all(dir_);
   }
 
   std::wstring PathOf(const std::string& name) const { return (dir_ / name).wstring(); }
 
   static Bytes Load(const std::wstring& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    const std::string bytes = common_test::ReadFile(path);
+    return Bytes(bytes.begin(), bytes.end());
   }
   static void Save(const std::wstring& path, const Bytes& bytes) {
-    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    common_test::WriteFile(path, std::string(bytes.begin(), bytes.end()));
   }
   static void SaveText(const std::wstring& path, const std::string& text) {
-    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
-    out << text;
+    common_test::WriteFile(path, text);
   }
   int FilesInDir() const {
     return static_cast<int>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
   }
 
-  fs::path dir_;
+  common_test::TempFolder folder_{"geometry_file"};
+  const fs::path dir_ = folder_.Path();
 };
 
 HzGeometry Header(const wchar_t* id, const wchar_t* description) {

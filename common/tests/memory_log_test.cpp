@@ -6,11 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "common/grow_array.h"
+#include "common/tests/temp_folder.h"
 #include "host/system/fault.h"
 
 namespace {
@@ -20,28 +19,18 @@ namespace fs = std::filesystem;
 class MemoryLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::path(::testing::TempDir()) /
-              ("memory_log_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
     log_ = (folder_ / "log.txt").string();
     SetMemoryLogPath(log_);
   }
   void TearDown() override {
     host::DisarmAllFaults();
     SetMemoryLogPath("");
-    fs::remove_all(folder_);
   }
 
-  std::string LogText() const {
-    std::ifstream in(log_, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string LogText() const { return common_test::ReadFile(log_); }
 
-  fs::path folder_;
+  common_test::TempFolder temp_{"memory_log"};
+  const fs::path folder_ = temp_.Path();
   std::string log_;
 };
 

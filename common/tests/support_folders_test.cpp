@@ -1,6 +1,6 @@
 #include "common/support_folders.h"
 
-#include "common/tests/archive_fixtures.h"
+#include "common/tests/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 
 namespace {
 
-using archive_test::TempFolder;
-using archive_test::WriteFile;
+using common_test::TempFolder;
+using common_test::WriteFile;
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 

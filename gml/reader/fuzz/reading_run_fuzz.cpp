@@ -1,7 +1,7 @@
 // Fuzz target: the reading run over one file whose bytes the fuzzer gives,
 // plain or gzip. The file is added to the import dialog's list as the file
 // choice adds it (its header read first), then read in one of the dialog's
-// modes. The last byte of the input picks the mode, so that a crash found
+// modes; its query extent is read as the extent command reads it. The last byte of the input picks the mode, so that a crash found
 // reproduces from its input alone:
 //   bit 0  coordinates spilled to the spill file (as for a gzip file)
 //   bit 1  a location filter (a window over part of the example tile) with
@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "common/text.h"
@@ -92,6 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const bool count = (mode & 4) != 0 && (mode & 2) == 0;
       (void)view.ProcessGmlFiles(count ? 0 : 1, count ? L"Stop count" : L"Stop draw",
                                  count ? 1 : 0);
+    }
+    GrowArray outline{};
+    if (GrowArrayCreate(50, sizeof(CoordinateTuple), &outline)) {
+      char description[sizeof GmlInputFile::description];
+      char queryTime[sizeof GmlInputFile::queryTime];
+      const std::wstring wide = NarrowToWide(std::string_view(path));
+      (void)view.ReadGmlQueryExtent(wide.c_str(), &outline, description, queryTime);
+      GrowArrayFree(&outline);
     }
   }
   // What the run showed is of no interest here; keep it from piling up.

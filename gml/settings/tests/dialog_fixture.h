@@ -2,37 +2,20 @@
 // message boxes, pickers) before and after, for the dialog tests.
 #pragma once
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "gml/settings/tests/temp_folder.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
 #include "host/ui/pickers.h"
 
 class DialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("gml_dialogs_") + std::to_string(getpid()) + "_" +
-                       info->test_suite_name() + "_" + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    root_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
-    ResetHost();
-  }
-  void TearDown() override {
-    ResetHost();
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  void SetUp() override { ResetHost(); }
+  void TearDown() override { ResetHost(); }
   static void ResetHost() {
     host::Actions().Clear();
     host::Shown().Clear();
@@ -40,21 +23,19 @@ class DialogTest : public ::testing::Test {
     host::ui::ClearPickerRecords();
   }
 
-  std::string Path(const std::string& file) const { return (root_ / file).string(); }
-  std::wstring WidePath(const std::string& file) const { return (root_ / file).wstring(); }
-  std::wstring Folder() const { return root_.wstring(); }
-  void Write(const std::string& file, const std::string& text) const {
-    std::filesystem::create_directories((root_ / file).parent_path());
-    std::ofstream out(Path(file), std::ios::binary);
-    out << text;
+  std::string Path(const std::string& file) const { return folder_.Path(file); }
+  std::wstring WidePath(const std::string& file) const { return folder_.WidePath(file); }
+  // The folder without a final separator.
+  std::wstring Folder() const {
+    std::wstring folder = folder_.WideFolder();
+    folder.pop_back();
+    return folder;
   }
-  std::string Read(const std::string& file) const {
-    std::ifstream in(Path(file), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  void Write(const std::string& file, const std::string& text) const { folder_.Write(file, text); }
+  std::string Read(const std::string& file) const { return folder_.Read(file); }
   static void Push(const std::string& verb, std::vector<std::wstring> args = {}) {
     host::Actions().Push(verb, std::move(args));
   }
 
-  std::filesystem::path root_;
+  TempFolder folder_;
 };

@@ -35,7 +35,9 @@ class TempFolder {
   // The folder with a final separator.
   std::wstring WideFolder() const { return path_.wstring() + L"/"; }
 
+  // Writes `text` into `file`, making the folders on its way.
   void Write(const std::string& file, const std::string& text) const {
+    std::filesystem::create_directories((path_ / file).parent_path());
     std::ofstream out(Path(file), std::ios::binary);
     out << text;
   }
