@@ -334,7 +334,8 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
     Kind kind;
   };
   static const Handler handlers[] = {
-      {GmlElement::kCalculatedAreaValue, kAreaValue}, {GmlElement::kHeightAboveDatum, kHeightAboveDatum},
+      {GmlElement::kCalculatedAreaValue, kAreaValue},
+      {GmlElement::kHeightAboveDatum, kHeightAboveDatum},
       {GmlElement::kRoadName, kRoadName},             {GmlElement::kPathName, kRoadName},
       {GmlElement::kDescriptiveTerm, kTerm},          {GmlElement::kFeatureCode, kFeatureCode},
       {GmlElement::kMake, kMake},                     {GmlElement::kChangeDate, kChangeDate},

@@ -43,15 +43,21 @@ constexpr std::array<std::uint8_t, kSlots> BuildSlots() {
 
 constexpr std::array<std::uint8_t, kSlots> kSlotTable = BuildSlots();
 
-constexpr bool EndsName(char c) {
-  return c == 0 || c == ' ' || c == '/' || c == '\t' || c == '\n' || c == '\r';
+// The characters that end an element's name.
+constexpr std::array<bool, 256> BuildNameEnds() {
+  std::array<bool, 256> ends{};
+  for (const char c : {'\0', ' ', '/', '\t', '\n', '\r'})
+    ends[static_cast<unsigned char>(c)] = true;
+  return ends;
 }
+
+constexpr std::array<bool, 256> kNameEnds = BuildNameEnds();
 
 }  // namespace
 
 ElementName ClassifyElement(const char* tag) {
   std::size_t length = 0;
-  while (!EndsName(tag[length])) ++length;
+  while (!kNameEnds[static_cast<unsigned char>(tag[length])]) ++length;
   ElementName out;
   out.length = length;
   if (length < 2) return out;  // no name is that short

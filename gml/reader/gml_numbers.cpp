@@ -67,6 +67,12 @@ double ParseGmlDouble(const char* text) {
   return result.ec == std::errc() ? value : 0.0;
 }
 
+double GmlNumberBuilder::Value(const char* text) const {
+  if (stage_ == kGeneral || digits_ == 0 || digits_ > 15) return ParseGmlDouble(text);
+  const double magnitude = static_cast<double>(mantissa_) / kExactPowersOfTen[fractionDigits_];
+  return negative_ ? -magnitude : magnitude;
+}
+
 std::int32_t ParseGmlInt(const char* text) {
   const char* p = SkipBlanks(text);
   if (*p == '+') ++p;

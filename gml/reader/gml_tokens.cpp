@@ -98,6 +98,7 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
   if (currentChar == '<') return false;
 
   char token[kCoordinateTokenSize];
+  GmlNumberBuilder number;  // the value of the token so far
   int length = 0;
   int component = 0;
   bool begun = false;  // a character of this tuple has been seen
@@ -108,7 +109,8 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
   auto store = [&]() {
     if (length > 0) {
       token[length] = 0;
-      const double value = ParseGmlDouble(token);
+      const double value = number.Value(token);
+      number.Reset();
       if (component == 0) {
         tuple->x = value;
         tuple->hasX = 1;
@@ -134,7 +136,10 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
     const CoordinateChar kind = kCoordinateChars[static_cast<unsigned char>(c)];
     if (kind == CoordinateChar::kNumber) {
       begun = true;
-      if (length < kCoordinateTokenSize - 1) token[length++] = c;
+      if (length < kCoordinateTokenSize - 1) {
+        token[length++] = c;
+        number.Add(c);
+      }
       continue;
     }
     if (kind == CoordinateChar::kTagOpen) {

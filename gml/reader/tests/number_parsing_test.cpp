@@ -64,4 +64,44 @@ TEST(NumberParsing, RandomDecimalsRoundAsTheGeneralParser) {
   }
 }
 
+// The coordinate reader builds its numbers character by character: for any
+// run of the characters a coordinate may hold, the value must be the one
+// ParseGmlDouble gives for the same text.
+double Built(const std::string& text) {
+  GmlNumberBuilder number;
+  for (const char c : text) number.Add(c);
+  return number.Value(text.c_str());
+}
+
+void ExpectBuiltAsParsed(const std::string& text) {
+  const double got = Built(text);
+  const double want = ParseGmlDouble(text.c_str());
+  EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0)
+      << "'" << text << "': built " << got << ", parsed " << want;
+}
+
+TEST(NumberBuilding, CharacterByCharacterGivesTheParsedValue) {
+  for (const char* text :
+       {"", "0", "-0", "+", "-", ".", "+-1", "-+1", "++1", "--1", "+.5", "-.5", ".e1", "1.",
+        "1.2.3", "1-2", "1+2", "1-e5", "1e5", "1E-3", "2.5e+2", "e5", "-e", "290949.250",
+        "-93538.150", "123456789012345", "1234567890123456", "0.1234567890123456",
+        "9007199254740993"})
+    ExpectBuiltAsParsed(text);
+
+  // Every mix of the characters a coordinate token may hold.
+  std::mt19937_64 random(6789);
+  const std::string alphabet = "0123456789.-+eE";
+  for (int i = 0; i < 200000; ++i) {
+    std::string text;
+    const int length = static_cast<int>(random() % 20);
+    for (int k = 0; k < length; ++k) {
+      // Mostly digits, so that long plain numbers come up as well.
+      const bool digit = random() % 3 != 0;
+      text += digit ? alphabet[random() % 10] : alphabet[10 + random() % 5];
+    }
+    ExpectBuiltAsParsed(text);
+    if (HasFailure()) return;
+  }
+}
+
 }  // namespace
