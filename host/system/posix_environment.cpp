@@ -5,16 +5,10 @@
 
 #include "host/system/environment.h"
 #include "host/system/files.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
-
-std::wstring NameKey(std::wstring_view name) {
-  std::wstring key(name);
-  for (wchar_t& c : key)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
-  return key;
-}
 
 // Folded name → value; an empty optional hides the variable.
 std::map<std::wstring, std::optional<std::wstring>>& Overlay() {
@@ -26,7 +20,7 @@ std::map<std::wstring, std::optional<std::wstring>>& Overlay() {
 
 std::optional<std::wstring> GetEnvironmentVariable(std::wstring_view name) {
   if (name.empty()) return std::nullopt;
-  const std::wstring key = NameKey(name);
+  const std::wstring key = UpperAscii(name);
   auto it = Overlay().find(key);
   if (it != Overlay().end()) return it->second;
 
@@ -37,18 +31,18 @@ std::optional<std::wstring> GetEnvironmentVariable(std::wstring_view name) {
     if (eq == std::wstring::npos) continue;
     const std::wstring_view entry_name(text.data(), eq);
     if (entry_name == name) return text.substr(eq + 1);
-    if (!first && NameKey(entry_name) == key) first = text.substr(eq + 1);
+    if (!first && UpperAscii(entry_name) == key) first = text.substr(eq + 1);
   }
   return first;
 }
 
 void SetEnvironmentOverride(std::wstring_view name, std::wstring_view value) {
-  Overlay()[NameKey(name)] = std::wstring(value);
+  Overlay()[UpperAscii(name)] = std::wstring(value);
 }
 
-void HideEnvironmentVariable(std::wstring_view name) { Overlay()[NameKey(name)] = std::nullopt; }
+void HideEnvironmentVariable(std::wstring_view name) { Overlay()[UpperAscii(name)] = std::nullopt; }
 
-void RemoveEnvironmentOverride(std::wstring_view name) { Overlay().erase(NameKey(name)); }
+void RemoveEnvironmentOverride(std::wstring_view name) { Overlay().erase(UpperAscii(name)); }
 
 void ClearEnvironmentOverrides() { Overlay().clear(); }
 

@@ -9,16 +9,10 @@
 #include "host/system/environment.h"
 #include "host/system/files.h"
 #include "host/system/replace_file.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
-
-std::wstring Fold(std::wstring_view name) {
-  std::wstring key(name);
-  for (wchar_t& c : key)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
-  return key;
-}
 
 struct Key {
   std::wstring name;
@@ -59,7 +53,7 @@ std::vector<std::wstring> SplitKey(std::wstring_view path) {
 Key* Find(std::wstring_view path) {
   Key* key = &TheStore().root;
   for (const std::wstring& part : SplitKey(path)) {
-    auto it = key->subkeys.find(Fold(part));
+    auto it = key->subkeys.find(UpperAscii(part));
     if (it == key->subkeys.end()) return nullptr;
     key = it->second.get();
   }
@@ -137,7 +131,7 @@ bool Save() {
 Key* MakeKey(std::wstring_view path) {
   Key* key = &TheStore().root;
   for (const std::wstring& part : SplitKey(path)) {
-    std::unique_ptr<Key>& sub = key->subkeys[Fold(part)];
+    std::unique_ptr<Key>& sub = key->subkeys[UpperAscii(part)];
     if (!sub) {
       sub = std::make_unique<Key>();
       sub->name = part;
@@ -179,7 +173,7 @@ bool Load(const std::wstring& file) {
         whole = false;
         continue;
       }
-      current->values[Fold(name)] = {name, value};
+      current->values[UpperAscii(name)] = {name, value};
     } else {
       whole = false;
     }
@@ -227,11 +221,11 @@ bool DeleteRegistryKey(std::wstring_view key) {
   parts.pop_back();
   Key* parent = &TheStore().root;
   for (const std::wstring& part : parts) {
-    auto it = parent->subkeys.find(Fold(part));
+    auto it = parent->subkeys.find(UpperAscii(part));
     if (it == parent->subkeys.end()) return false;
     parent = it->second.get();
   }
-  if (parent->subkeys.erase(Fold(last)) == 0) return false;
+  if (parent->subkeys.erase(UpperAscii(last)) == 0) return false;
   return Save();
 }
 
@@ -240,7 +234,7 @@ bool CopyRegistryKey(std::wstring_view from, std::wstring_view to) {
   if (source == nullptr || SplitKey(from).empty() || SplitKey(to).empty() || Find(to)) return false;
   std::vector<std::wstring> parts = SplitKey(to);
   std::unique_ptr<Key> copy = source->Clone(parts.back());
-  const std::wstring folded = Fold(parts.back());
+  const std::wstring folded = UpperAscii(parts.back());
   parts.pop_back();
   std::wstring parent_path;
   for (const std::wstring& part : parts) parent_path += part + L"\\";
@@ -252,7 +246,7 @@ bool CopyRegistryKey(std::wstring_view from, std::wstring_view to) {
 std::optional<std::wstring> GetRegistryString(std::wstring_view key, std::wstring_view name) {
   const Key* k = SplitKey(key).empty() ? nullptr : Find(key);
   if (k == nullptr) return std::nullopt;
-  auto it = k->values.find(Fold(name));
+  auto it = k->values.find(UpperAscii(name));
   if (it == k->values.end()) return std::nullopt;
   return it->second.second;
 }
@@ -260,7 +254,7 @@ std::optional<std::wstring> GetRegistryString(std::wstring_view key, std::wstrin
 bool SetRegistryString(std::wstring_view key, std::wstring_view name, std::wstring_view value) {
   Key* k = SplitKey(key).empty() ? nullptr : Find(key);
   if (k == nullptr) return false;
-  auto& entry = k->values[Fold(name)];
+  auto& entry = k->values[UpperAscii(name)];
   if (entry.first.empty()) entry.first = std::wstring(name);
   entry.second = std::wstring(value);
   return Save();
@@ -268,7 +262,7 @@ bool SetRegistryString(std::wstring_view key, std::wstring_view name, std::wstri
 
 bool DeleteRegistryValue(std::wstring_view key, std::wstring_view name) {
   Key* k = SplitKey(key).empty() ? nullptr : Find(key);
-  if (k == nullptr || k->values.erase(Fold(name)) == 0) return false;
+  if (k == nullptr || k->values.erase(UpperAscii(name)) == 0) return false;
   return Save();
 }
 

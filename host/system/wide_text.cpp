@@ -22,4 +22,11 @@ std::string NarrowText(std::wstring_view text) {
   return out;
 }
 
+std::wstring UpperAscii(std::wstring_view text) {
+  std::wstring upper(text);
+  for (wchar_t& c : upper)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return upper;
+}
+
 }  // namespace host

@@ -13,4 +13,9 @@ namespace host {
 std::wstring WidenText(std::string_view bytes);
 std::string NarrowText(std::wstring_view text);
 
+// The text with its ASCII letters made capitals: the key under which names
+// that compare with letter case ignored (environment variables, registry
+// keys and values) are kept.
+std::wstring UpperAscii(std::wstring_view text);
+
 }  // namespace host

@@ -29,5 +29,12 @@ TEST(WideText, ByteIsUnitAndConversionStopsWhereTheRuleEnds) {
   EXPECT_EQ(NarrowText(L"\x0100"), "");
 }
 
+TEST(WideText, UpperAsciiFoldsOnlyAsciiLetters) {
+  EXPECT_EQ(UpperAscii(L"Software\\CadHost_9"), L"SOFTWARE\\CADHOST_9");
+  EXPECT_EQ(UpperAscii(L"az{`@AZ"), L"AZ{`@AZ");  // the neighbours of the letters stay
+  EXPECT_EQ(UpperAscii(L"\xE9t\xE9"), L"\xE9T\xE9");    // other letters keep their case
+  EXPECT_EQ(UpperAscii(L""), L"");
+}
+
 }  // namespace
 }  // namespace host
