@@ -3,13 +3,13 @@
 #include <cfloat>
 #include <cmath>
 #include <cwchar>
-#include <cwctype>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/alignment.h"
 #include "common/densify.h"
+#include "common/entity_groups.h"
 #include "common/geometry_file.h"
 #include "common/plane_geometry.h"
 #include "common/text.h"
@@ -28,27 +28,7 @@ using host::db::Point3;
 constexpr int kWorkingListCapacity = 50;
 constexpr wchar_t kCaption[] = L"LarchWOOD-HILL";
 
-bool SameNoCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
-
-bool IsNoId(const wchar_t* id) { return SameNoCase(id, kNoLink) || SameNoCase(id, kPlaceholderId); }
-
-// The entity's groups before its extended data.
-std::optional<EntityList> PlainGroups(host::EntityName entity) {
-  std::optional<EntityList> list = host::db::GetEntityList(entity, {L"*"});
-  if (!list) return std::nullopt;
-  for (std::size_t i = 0; i < list->size(); ++i) {
-    if ((*list)[i].code == -3) {
-      list->resize(i);
-      break;
-    }
-  }
-  return list;
-}
+bool IsNoId(const wchar_t* id) { return SameNameNoCase(id, kNoLink) || SameNameNoCase(id, kPlaceholderId); }
 
 // A header with every field at its starting value.
 void ResetHeader(HzGeometry& header) {
@@ -297,7 +277,7 @@ bool ReadRoadCentrelineXdata(host::EntityName entity, wchar_t* baseName, wchar_t
   for (const Group& g : *list) {
     if (g.code == 1001) {
       // Items belong to the link only up to the next application's data.
-      inLink = g.Text() != nullptr && SameNoCase(*g.Text(), kRoadCentrelineApp);
+      inLink = g.Text() != nullptr && SameNameNoCase(*g.Text(), kRoadCentrelineApp);
       continue;
     }
     if (!inLink || g.code != 1000 || g.Text() == nullptr) continue;
@@ -353,22 +333,22 @@ bool HzGeometryFromEntity(host::EntityName entity, HzGeometry& header, GrowArray
   header.elementCount = 0;
   header.roadLength = 0.0;
 
-  const std::optional<EntityList> list = PlainGroups(entity);
+  const std::optional<EntityList> list = PlainEntityGroups(entity);
   if (!list) return false;
   const Group* type = host::db::FindGroup(*list, 0);
   if (type == nullptr || type->Text() == nullptr) return false;
   const std::wstring& name = *type->Text();
   ElementBuilder out(elements, startChainage);
   bool ok = false;
-  if (SameNoCase(name, L"LINE"))
+  if (SameNameNoCase(name, L"LINE"))
     ok = FromLine(*list, out);
-  else if (SameNoCase(name, L"ARC"))
+  else if (SameNameNoCase(name, L"ARC"))
     ok = FromArc(*list, out);
-  else if (SameNoCase(name, L"CIRCLE"))
+  else if (SameNameNoCase(name, L"CIRCLE"))
     ok = FromCircle(*list, out);
-  else if (SameNoCase(name, L"LWPOLYLINE"))
+  else if (SameNameNoCase(name, L"LWPOLYLINE"))
     ok = FromLwPolyline(*list, out);
-  else if (SameNoCase(name, L"POLYLINE"))
+  else if (SameNameNoCase(name, L"POLYLINE"))
     ok = FromPolyline(entity, *list, out);
   if (!ok) return false;
   header.elementCount = out.count();
@@ -434,7 +414,7 @@ bool GetEntityHzGeometry(host::EntityName entity, HzGeometry& header, bool& link
   double startChainage = 0.0;
   ReadRoadCentrelineXdata(entity, baseName, id, startChainage);
 
-  if (!SameNoCase(baseName, kNoLink) && !SameNoCase(id, kNoLink)) {
+  if (!SameNameNoCase(baseName, kNoLink) && !SameNameNoCase(id, kNoLink)) {
     wchar_t found[kHzPathChars];
     if (FindHzGeometryFile(baseName, id, found) && CheckHzGeometryChanged(found, entity)) {
       if (!ReadHzGeometryFile(found, header, elements)) return false;

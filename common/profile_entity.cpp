@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "common/entity_groups.h"
 #include "common/plane_geometry.h"
 #include "common/profile.h"
 #include "host/db/entity_list.h"
@@ -14,26 +15,6 @@ namespace {
 using host::db::EntityList;
 using host::db::Group;
 using host::db::Point3;
-
-// The entity's groups before its extended data.
-std::optional<EntityList> PlainGroups(host::EntityName entity) {
-  std::optional<EntityList> list = host::db::GetEntityList(entity, {L"*"});
-  if (!list) return std::nullopt;
-  for (std::size_t i = 0; i < list->size(); ++i) {
-    if ((*list)[i].code == -3) {
-      list->resize(i);
-      break;
-    }
-  }
-  return list;
-}
-
-bool SameNoCase(const std::wstring& a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
 
 // Appends elements one after the other in the profile plane and keeps the
 // extents, the road length and whether any level changes.
@@ -226,22 +207,22 @@ bool CircleProfile(const EntityList& list, ProfileBuilder& out) {
 bool ProfileFromPolyline(host::EntityName entity, HzGeometry& header, VtProfile& frame,
                          GrowArray& elements) {
   ResetProfile(header, frame);
-  const std::optional<EntityList> list = PlainGroups(entity);
+  const std::optional<EntityList> list = PlainEntityGroups(entity);
   if (!list) return false;
   const Group* type = host::db::FindGroup(*list, 0);
   if (type == nullptr || type->Text() == nullptr) return false;
   const std::wstring& name = *type->Text();
   ProfileBuilder out(elements);
   bool ok = false;
-  if (SameNoCase(name, L"LINE"))
+  if (SameNameNoCase(name, L"LINE"))
     ok = LineProfile(*list, out);
-  else if (SameNoCase(name, L"POLYLINE"))
+  else if (SameNameNoCase(name, L"POLYLINE"))
     ok = PolylineProfile(entity, *list, out);
-  else if (SameNoCase(name, L"LWPOLYLINE"))
+  else if (SameNameNoCase(name, L"LWPOLYLINE"))
     ok = LwPolylineProfile(*list, out);
-  else if (SameNoCase(name, L"ARC"))
+  else if (SameNameNoCase(name, L"ARC"))
     ok = ArcProfile(*list, out);
-  else if (SameNoCase(name, L"CIRCLE"))
+  else if (SameNameNoCase(name, L"CIRCLE"))
     ok = CircleProfile(*list, out);
   if (!ok) return false;
   out.Finish(header, frame);
