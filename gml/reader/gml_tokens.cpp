@@ -12,14 +12,9 @@
 
 namespace {
 
-// The loops below hand the reader and the output buffer over as restrict
-// references: the compiler may then keep the reader's position in a register
-// between characters instead of reloading it after every byte stored.
-
 // Takes characters up to and including the next '<'; false when the stream
 // ends first. `count` grows by the characters taken.
-bool SkipToTagOpen(ArchiveReader& __restrict__ archive, char& __restrict__ c,
-                   std::int64_t& __restrict__ count) {
+bool SkipToTagOpen(ArchiveReader& archive, char& c, std::int64_t& count) {
   while (c != '<') {
     if (!archive.GetChar(&c)) return false;
     ++count;
@@ -30,8 +25,7 @@ bool SkipToTagOpen(ArchiveReader& __restrict__ archive, char& __restrict__ c,
 // Copies characters into `buffer` up to `stop` (not stored) or the end of the
 // stream, at most `maxLength`; the number stored. `c` is the last character
 // taken.
-int CopyUntil(ArchiveReader& __restrict__ archive, char* __restrict__ buffer, int maxLength,
-              char stop, char& __restrict__ c) {
+int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, char& c) {
   int stored = 0;
   char next = c;
   while (stored < maxLength) {
