@@ -140,30 +140,9 @@ bool FromCircle(const EntityList& list, ElementBuilder& out) {
 }
 
 bool FromLwPolyline(const EntityList& list, ElementBuilder& out) {
-  const Group* flags = host::db::FindGroup(list, 70);
-  const bool closed = flags != nullptr && (flags->Int() & 1) != 0;
-  bool any = false, havePoint = false, haveBulge = false;
-  Point3 first{}, previous{}, point{};
-  double previousBulge = 0.0, bulge = 0.0;
-  for (const Group& g : list) {
-    if (g.code == -2 || g.code == -3) break;
-    if (g.code == 10 && g.Point()) {
-      point = *g.Point();
-      havePoint = true;
-    } else if (g.code == 42) {
-      bulge = g.Number();
-      haveBulge = true;
-    }
-    if (!havePoint || !haveBulge) continue;
-    if (any && !out.AddSegment(previous, previousBulge, point)) return false;
-    if (!any) first = point;
-    any = true;
-    previous = point;
-    previousBulge = bulge;
-    havePoint = haveBulge = false;
-  }
-  if (closed && any) return out.AddSegment(previous, previousBulge, first);
-  return true;
+  return ForEachLwPolylineSegment(list, [&](const Point3& a, double bulge, const Point3& b) {
+    return out.AddSegment(a, bulge, b);
+  });
 }
 
 bool FromPolyline(host::EntityName entity, const EntityList& list, ElementBuilder& out) {

@@ -2,6 +2,7 @@
 // them.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -14,3 +15,12 @@ std::optional<host::db::EntityList> PlainEntityGroups(host::EntityName entity);
 // Names equal with letter case ignored (towupper), as entity types and
 // application names compare.
 bool SameNameNoCase(std::wstring_view a, std::wstring_view b);
+
+// Walks the segments of a lightweight polyline from its groups: each vertex
+// (a group 10 together with its group 42 bulge) to the next and, when the
+// polyline is closed (bit 1 of group 70), the last back to the first. The
+// walk ends at the extended data. Answers false as soon as `segment` does.
+bool ForEachLwPolylineSegment(
+    const host::db::EntityList& list,
+    const std::function<bool(const host::db::Point3& a, double bulge, const host::db::Point3& b)>&
+        segment);

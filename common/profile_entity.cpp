@@ -151,34 +151,10 @@ bool LwSegment(const Point3& a, double bulge, const Point3& b, double level, dou
 bool LwPolylineProfile(const EntityList& list, ProfileBuilder& out) {
   const Group* elevation = host::db::FindGroup(list, 38);
   const double level = elevation != nullptr ? elevation->Number() : 0.0;
-  const Group* flags = host::db::FindGroup(list, 70);
-  const bool closed = flags != nullptr && (flags->Int() & 1) != 0;
-  bool any = false, havePoint = false, haveBulge = false;
-  Point3 first{}, previous{}, point{};
-  double previousBulge = 0.0, bulge = 0.0, distance = 0.0;
-  for (const Group& g : list) {
-    if (g.code == -2 || g.code == -3) break;
-    if (g.code == 10 && g.Point()) {
-      point = *g.Point();
-      havePoint = true;
-    } else if (g.code == 42) {
-      bulge = g.Number();
-      haveBulge = true;
-    }
-    if (!havePoint || !haveBulge) continue;
-    if (any) {
-      if (!LwSegment(previous, previousBulge, point, level, distance, out)) return false;
-    } else {
-      first = point;
-      any = true;
-    }
-    previous = point;
-    previousBulge = bulge;
-    havePoint = haveBulge = false;
-  }
-  if (closed && any && !LwSegment(previous, previousBulge, first, level, distance, out))
-    return false;
-  return true;
+  double distance = 0.0;
+  return ForEachLwPolylineSegment(list, [&](const Point3& a, double bulge, const Point3& b) {
+    return LwSegment(a, bulge, b, level, distance, out);
+  });
 }
 
 bool ArcProfile(const EntityList& list, ProfileBuilder& out) {
