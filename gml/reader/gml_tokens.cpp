@@ -2,6 +2,7 @@
 // after a tag, and one coordinate tuple. They share the look-ahead
 // `currentChar`: after a tag it holds '>', after a text or a tuple that ended
 // at a tag it holds '<'.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -12,29 +13,57 @@
 
 namespace {
 
-// The loops below hand the reader and the output buffer over as restrict
-// references: the compiler may then keep the reader's position in a register
-// between characters instead of reloading it after every byte stored.
+// The tag and text readers scan the stream's buffer a block at a time and
+// take one character at a time only where the buffer is empty.
 
 // Takes characters up to and including the next '<'; false when the stream
 // ends first. `count` grows by the characters taken.
-bool SkipToTagOpen(ArchiveReader& __restrict__ archive, char& __restrict__ c,
-                   std::int64_t& __restrict__ count) {
+bool SkipToTagOpen(ArchiveReader& archive, char& c, std::int64_t& count) {
   while (c != '<') {
+    std::int32_t available;
+    const char* p = archive.Buffered(&available);
+    if (available > 0) {
+      const void* hit = std::memchr(p, '<', static_cast<std::size_t>(available));
+      const std::int32_t n =
+          hit != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(hit) - p) + 1
+                         : available;
+      c = p[n - 1];
+      count += n;
+      archive.Consume(n);
+      continue;
+    }
     if (!archive.GetChar(&c)) return false;
     ++count;
   }
   return true;
 }
 
-// Copies characters into `buffer` up to `stop` (not stored) or the end of the
-// stream, at most `maxLength`; the number stored. `c` is the last character
-// taken.
-int CopyUntil(ArchiveReader& __restrict__ archive, char* __restrict__ buffer, int maxLength,
-              char stop, char& __restrict__ c) {
+// Copies characters into `buffer` up to `stop` (taken, not stored) or the end
+// of the stream, at most `maxLength`; the number stored. `c` is the last
+// character taken.
+int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, char& c) {
   int stored = 0;
   char next = c;
   while (stored < maxLength) {
+    std::int32_t available;
+    const char* p = archive.Buffered(&available);
+    if (available > 0) {
+      const std::int32_t limit = std::min<std::int32_t>(available, maxLength - stored);
+      const void* hit = std::memchr(p, stop, static_cast<std::size_t>(limit));
+      if (hit != nullptr) {
+        const std::int32_t n = static_cast<std::int32_t>(static_cast<const char*>(hit) - p);
+        std::memcpy(buffer + stored, p, static_cast<std::size_t>(n));
+        stored += n;
+        next = stop;
+        archive.Consume(n + 1);
+        break;
+      }
+      std::memcpy(buffer + stored, p, static_cast<std::size_t>(limit));
+      stored += limit;
+      next = p[limit - 1];
+      archive.Consume(limit);
+      continue;
+    }
     if (!archive.GetChar(&next)) break;
     if (next == stop) break;
     buffer[stored++] = next;
