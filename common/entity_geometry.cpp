@@ -12,6 +12,7 @@
 #include "common/densify.h"
 #include "common/geometry_file.h"
 #include "common/plane_geometry.h"
+#include "common/text.h"
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
 #include "host/editor/command_line.h"
@@ -35,13 +36,6 @@ bool SameNoCase(std::wstring_view a, std::wstring_view b) {
 }
 
 bool IsNoId(const wchar_t* id) { return SameNoCase(id, kNoLink) || SameNoCase(id, kPlaceholderId); }
-
-// Copies at most capacity - 1 units and terminates.
-void CopyBounded(wchar_t* out, std::size_t capacity, std::wstring_view text) {
-  const std::size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
-  text.copy(out, n);
-  out[n] = L'\0';
-}
 
 // The entity's groups before its extended data.
 std::optional<EntityList> PlainGroups(host::EntityName entity) {
@@ -294,8 +288,8 @@ struct WorkingLists {
 
 bool ReadRoadCentrelineXdata(host::EntityName entity, wchar_t* baseName, wchar_t* id,
                              double& startChainage) {
-  CopyBounded(baseName, kHzBaseNameChars, kNoLink);
-  CopyBounded(id, kHzIdChars, kNoLink);
+  CopyField(baseName, kHzBaseNameChars, kNoLink);
+  CopyField(id, kHzIdChars, kNoLink);
   startChainage = 0.0;
   const std::optional<EntityList> list = host::db::GetEntityList(entity, {L"*"});
   if (!list) return true;
@@ -312,13 +306,13 @@ bool ReadRoadCentrelineXdata(host::EntityName entity, wchar_t* baseName, wchar_t
     const std::wstring_view value = std::wstring_view(text).substr(2);
     switch (text[1]) {
       case L'0':
-        CopyBounded(baseName, kHzBaseNameChars, value);
+        CopyField(baseName, kHzBaseNameChars, value);
         break;
       case L'1':
         startChainage = std::wcstod(text.c_str() + 2, nullptr);
         break;
       case L'2':
-        CopyBounded(id, kHzIdChars, value);
+        CopyField(id, kHzIdChars, value);
         break;
       default:
         break;
@@ -402,7 +396,7 @@ bool CheckHzGeometryChanged(const wchar_t* path, host::EntityName entity) {
   double startChainage = 0.0;
   ReadRoadCentrelineXdata(entity, baseName, id, startChainage);
   if (IsNoId(id)) NewGeometryId(id);
-  CopyBounded(entityHeader.id, kHzIdChars, id);
+  CopyField(entityHeader.id, kHzIdChars, id);
   entityHeader.startChainage = startChainage;
   std::wmemcpy(entityHeader.description, fileHeader.description, kHzDescriptionChars);
   entityHeader.designSpeed = fileHeader.designSpeed;
@@ -444,8 +438,8 @@ bool GetEntityHzGeometry(host::EntityName entity, HzGeometry& header, bool& link
     wchar_t found[kHzPathChars];
     if (FindHzGeometryFile(baseName, id, found) && CheckHzGeometryChanged(found, entity)) {
       if (!ReadHzGeometryFile(found, header, elements)) return false;
-      CopyBounded(header.baseName, kHzBaseNameChars, baseName);
-      CopyBounded(header.path, kHzPathChars, found);
+      CopyField(header.baseName, kHzBaseNameChars, baseName);
+      CopyField(header.path, kHzPathChars, found);
       linked = true;
       return true;
     }
@@ -454,6 +448,6 @@ bool GetEntityHzGeometry(host::EntityName entity, HzGeometry& header, bool& link
   if (!HzGeometryFromEntity(entity, header, elements)) return false;
   header.startChainage = startChainage;
   if (IsNoId(id)) NewGeometryId(id);
-  CopyBounded(header.id, kHzIdChars, id);
+  CopyField(header.id, kHzIdChars, id);
   return true;
 }

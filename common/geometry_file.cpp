@@ -236,12 +236,6 @@ bool ReadVtBlock(File& file, HzGeometry& header, VtProfile& frame, GrowArray& el
   return ReadElements(file, header.elementCount, elements);
 }
 
-void SetPath(wchar_t* out, std::size_t capacity, const wchar_t* path) {
-  std::size_t n = 0;
-  for (; n + 1 < capacity && path[n] != L'\0'; ++n) out[n] = path[n];
-  out[n] = L'\0';
-}
-
 // ---- ASCII lines ----
 
 constexpr std::size_t kAsciiLineChars = 1023;
@@ -343,7 +337,7 @@ bool FindHzGeometryFile(const wchar_t* baseName, const wchar_t* id, wchar_t* fou
   wchar_t fileId[kHzIdChars];
   WideField(fileId, lead + kIdAt, kIdBytes);
   if (std::wcscmp(fileId, id) != 0) return false;
-  SetPath(foundPath, kHzPathChars, found->c_str());
+  CopyField(foundPath, kHzPathChars, *found);
   return true;
 }
 
@@ -472,7 +466,7 @@ bool ReadVtGeometryFile(const wchar_t* path, HzGeometry& header, VtProfile& fram
   if (!OpenForReading(path, file)) return false;
   header.path[0] = L'\0';
   header.baseName[0] = L'\0';
-  SetPath(frame.sourcePath, kProfilePathChars, path);
+  CopyField(frame.sourcePath, path);
   if (!ReadVtBlock(file, header, frame, elements, false, nullptr, nullptr, nullptr)) return false;
   header.id[kIdBytes] = L'\0';
   return true;
@@ -489,12 +483,12 @@ bool ReadVtGeometryFileEx(const wchar_t* path, HzGeometry& header, VtProfile& fr
   if (!OpenForReading(path, file)) return false;
   header.path[0] = L'\0';
   header.baseName[0] = L'\0';
-  SetPath(frame.sourcePath, kProfilePathChars, path);
+  CopyField(frame.sourcePath, path);
   if (!ReadVtBlock(file, header, frame, elements, true, &kind, &value1, &value2)) return false;
   if (kind == 'B') {
     secondHeader.path[0] = L'\0';
     secondHeader.baseName[0] = L'\0';
-    SetPath(secondFrame.sourcePath, kProfilePathChars, path);
+    CopyField(secondFrame.sourcePath, path);
     if (!ReadVtBlock(file, secondHeader, secondFrame, secondElements, false, nullptr, nullptr,
                      nullptr))
       return false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "host/system/wide_text.h"
+
 namespace {
 
 // The default-locale mapping: byte n is unit n.
@@ -182,27 +184,11 @@ char* WideToNarrowN(char* dest, const wchar_t* src, int count) {
   return ConvertCounted(dest, src, count, UnitToByte);
 }
 
-std::wstring NarrowToWide(std::string_view src) {
-  std::wstring out;
-  out.reserve(src.size());
-  for (char c : src) {
-    wchar_t unit;
-    if (c == 0 || !ByteToUnit(c, &unit)) break;
-    out.push_back(unit);
-  }
-  return out;
-}
+// The owned forms are the host's own conversions, so that host modules need
+// not reach up to this library for them.
+std::wstring NarrowToWide(std::string_view src) { return host::WidenText(src); }
 
-std::string WideToNarrow(std::wstring_view src) {
-  std::string out;
-  out.reserve(src.size());
-  for (wchar_t u : src) {
-    char byte;
-    if (u == 0 || !UnitToByte(u, &byte)) break;
-    out.push_back(byte);
-  }
-  return out;
-}
+std::string WideToNarrow(std::wstring_view src) { return host::NarrowText(src); }
 
 bool SplitDirectory(const wchar_t* path, wchar_t* folder, wchar_t* name) {
   return SplitDirectoryT(path, folder, name);
@@ -219,4 +205,28 @@ bool CheckOrAddExtension(wchar_t* path, const wchar_t* extension) {
 }
 bool CheckOrAddExtension(char* path, const char* extension) {
   return CheckOrAddExtensionT(path, extension);
+}
+
+namespace {
+
+template <typename Char>
+void CopyFieldT(Char* dest, std::size_t size, std::basic_string_view<Char> text,
+                std::size_t maxChars) {
+  if (size == 0) return;
+  std::size_t n = 0;
+  while (n < text.size() && n < maxChars && n + 1 < size && text[n] != 0) {
+    dest[n] = text[n];
+    ++n;
+  }
+  dest[n] = 0;
+}
+
+}  // namespace
+
+void CopyField(char* dest, std::size_t size, std::string_view text, std::size_t maxChars) {
+  CopyFieldT(dest, size, text, maxChars);
+}
+
+void CopyField(wchar_t* dest, std::size_t size, std::wstring_view text, std::size_t maxChars) {
+  CopyFieldT(dest, size, text, maxChars);
 }

@@ -56,3 +56,31 @@ char* GetFileNameOfPath(const char* path, char* out);
 // case ignored. `path` holds kMaxPath units.
 bool CheckOrAddExtension(wchar_t* path, const wchar_t* extension);
 bool CheckOrAddExtension(char* path, const char* extension);
+
+// ---- Fixed-width text fields ----
+
+// Copies at most min(maxChars, size - 1) units of `text` into `dest` and
+// terminates it; a NUL inside `text` ends the copy. A field of size 0 is left
+// alone.
+void CopyField(char* dest, std::size_t size, std::string_view text,
+               std::size_t maxChars = static_cast<std::size_t>(-1));
+void CopyField(wchar_t* dest, std::size_t size, std::wstring_view text,
+               std::size_t maxChars = static_cast<std::size_t>(-1));
+template <std::size_t N>
+void CopyField(char (&dest)[N], std::string_view text,
+               std::size_t maxChars = static_cast<std::size_t>(-1)) {
+  CopyField(dest, N, text, maxChars);
+}
+template <std::size_t N>
+void CopyField(wchar_t (&dest)[N], std::wstring_view text,
+               std::size_t maxChars = static_cast<std::size_t>(-1)) {
+  CopyField(dest, N, text, maxChars);
+}
+
+// The text of a terminated fixed-width field (never reads past its end).
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+  std::size_t n = 0;
+  while (n < N && field[n] != 0) ++n;
+  return std::string_view(field, n);
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -163,6 +164,44 @@ TEST(PathHelpers, CheckOrAddExtension) {
   full[kMaxPath - 2] = 0;
   EXPECT_FALSE(CheckOrAddExtension(full, "ext"));
   EXPECT_EQ(std::strlen(full), kMaxPath - 2);
+}
+
+TEST(TextFields, CopiesAreCutAndTerminated) {
+  using namespace std::string_view_literals;
+  struct Case {
+    std::string_view text;
+    std::size_t maxChars;
+    const char* field;  // what a 6-unit field holds afterwards
+  };
+  const Case cases[] = {
+      {"abc", static_cast<std::size_t>(-1), "abc"},
+      {"abcdefgh", static_cast<std::size_t>(-1), "abcde"},  // the field's width
+      {"abcdefgh", 3, "abc"},                               // the caller's limit
+      {"ab\0cd"sv, static_cast<std::size_t>(-1), "ab"},     // a NUL ends the text
+      {"", 4, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    char field[8];
+    std::memset(field, 'X', sizeof field);
+    CopyField(field, 6, c.text, c.maxChars);
+    EXPECT_STREQ(field, c.field);
+    EXPECT_EQ(field[6], 'X');  // nothing past the field
+    EXPECT_EQ(FieldText(field), c.field);
+
+    wchar_t wide[8];
+    std::wmemset(wide, L'X', 8);
+    const std::wstring text = NarrowToWide(std::string(c.text.substr(0, c.text.find('\0'))));
+    CopyField(wide, 6, text, c.maxChars);
+    EXPECT_EQ(std::wstring(wide), NarrowToWide(std::string_view(c.field)));
+    EXPECT_EQ(wide[6], L'X');
+  }
+  char none[1] = {'X'};
+  CopyField(none, 0, "abc");  // a field of no width is left alone
+  EXPECT_EQ(none[0], 'X');
+  wchar_t whole[4];
+  CopyField(whole, L"wide text");  // the array form takes the array's width
+  EXPECT_EQ(std::wstring(whole), L"wid");
 }
 
 }  // namespace

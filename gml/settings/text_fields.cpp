@@ -60,16 +60,6 @@ std::string_view CutTo(std::string_view text, std::size_t maxChars) {
   return text.substr(0, maxChars < text.size() ? maxChars : text.size());
 }
 
-void CopyField(char* dest, std::size_t size, std::string_view text, std::size_t maxChars) {
-  if (size == 0) return;
-  std::size_t n = 0;
-  while (n < text.size() && n < maxChars && n + 1 < size && text[n] != 0) {
-    dest[n] = text[n];
-    ++n;
-  }
-  dest[n] = 0;
-}
-
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/text.h"
+
 namespace gml_settings {
 
 // The decimal integer at the start of `text` (0 when there is none),
@@ -31,22 +33,10 @@ std::string_view TokenUpToBlank(std::string_view text, std::size_t maxChars);
 // The first `maxChars` characters of `text`.
 std::string_view CutTo(std::string_view text, std::size_t maxChars);
 
-// Copies at most min(maxChars, size - 1) characters of `text` into `dest`
-// and terminates it. A NUL inside `text` ends the copy.
-void CopyField(char* dest, std::size_t size, std::string_view text,
-               std::size_t maxChars = static_cast<std::size_t>(-1));
-template <std::size_t N>
-void CopyField(char (&dest)[N], std::string_view text,
-               std::size_t maxChars = static_cast<std::size_t>(-1)) {
-  CopyField(dest, N, text, maxChars);
-}
-// The text of a terminated fixed-width field (never reads past its end).
-template <std::size_t N>
-std::string_view FieldText(const char (&field)[N]) {
-  std::size_t n = 0;
-  while (n < N && field[n] != 0) ++n;
-  return std::string_view(field, n);
-}
+// Fixed-width fields are filled and read through the bounded helpers of
+// common/text.h.
+using ::CopyField;
+using ::FieldText;
 
 // Equality with ASCII letters compared without case.
 bool EqualsNoCase(std::string_view a, std::string_view b);
