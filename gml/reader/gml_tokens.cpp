@@ -73,6 +73,37 @@ int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, ch
   return stored;
 }
 
+// Characters of the stream's buffer one at a time, held in locals so that
+// the loop that reads them keeps its place in registers; the reader learns
+// how far it got when a block is used up and when the cursor goes.
+class BufferCursor {
+ public:
+  explicit BufferCursor(ArchiveReader& archive) : archive_(archive) {}
+  ~BufferCursor() {
+    if (used_ > 0) archive_.Consume(used_);
+  }
+  BufferCursor(const BufferCursor&) = delete;
+  BufferCursor& operator=(const BufferCursor&) = delete;
+
+  // As ArchiveReader::GetChar.
+  bool Next(char* out) {
+    if (used_ == available_) {
+      if (used_ > 0) archive_.Consume(used_);
+      used_ = 0;
+      block_ = archive_.Buffered(&available_);
+      if (available_ == 0) return archive_.GetChar(out) == 1;
+    }
+    *out = block_[used_++];
+    return true;
+  }
+
+ private:
+  ArchiveReader& archive_;
+  const char* block_ = nullptr;
+  std::int32_t available_ = 0;
+  std::int32_t used_ = 0;
+};
+
 }  // namespace
 
 bool OSGMLInputView::ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLength,
@@ -155,8 +186,9 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
     ++component;
   };
 
+  BufferCursor cursor(archive);
   for (;;) {
-    if (!archive.GetChar(&c)) {
+    if (!cursor.Next(&c)) {
       // The stream ended inside the coordinates: keep what was read.
       if (length > 0) store();
       break;
