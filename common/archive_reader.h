@@ -63,6 +63,20 @@ class ArchiveReader {
     return 0;
   }
 
+  // Block access for scanners: the bytes already in the buffer, from the one
+  // GetChar would deliver next; `*available` of them, 0 when the buffer is
+  // empty (then GetChar tells whether the data goes on).
+  const char* Buffered(int32_t* available) const {
+    *available = position_ < fill_ ? static_cast<int32_t>(fill_ - position_) : 0;
+    return buffer_.get() + position_;
+  }
+  // Takes `n` of the buffered bytes (1 to available) as n calls of GetChar
+  // would.
+  void Consume(int32_t n) {
+    position_ += n;
+    if (position_ == fill_) FillBuffer(kStreamBufferSize);
+  }
+
   // Uncompressed position of the next byte `GetChar` delivers; -1 when
   // nothing is open.
   int64_t Tell() const;

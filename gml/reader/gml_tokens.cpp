@@ -2,6 +2,7 @@
 // after a tag, and one coordinate tuple. They share the look-ahead
 // `currentChar`: after a tag it holds '>', after a text or a tuple that ended
 // at a tag it holds '<'.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -12,23 +13,57 @@
 
 namespace {
 
+// The tag and text readers scan the stream's buffer a block at a time and
+// take one character at a time only where the buffer is empty.
+
 // Takes characters up to and including the next '<'; false when the stream
 // ends first. `count` grows by the characters taken.
 bool SkipToTagOpen(ArchiveReader& archive, char& c, std::int64_t& count) {
   while (c != '<') {
+    std::int32_t available;
+    const char* p = archive.Buffered(&available);
+    if (available > 0) {
+      const void* hit = std::memchr(p, '<', static_cast<std::size_t>(available));
+      const std::int32_t n =
+          hit != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(hit) - p) + 1
+                         : available;
+      c = p[n - 1];
+      count += n;
+      archive.Consume(n);
+      continue;
+    }
     if (!archive.GetChar(&c)) return false;
     ++count;
   }
   return true;
 }
 
-// Copies characters into `buffer` up to `stop` (not stored) or the end of the
-// stream, at most `maxLength`; the number stored. `c` is the last character
-// taken.
+// Copies characters into `buffer` up to `stop` (taken, not stored) or the end
+// of the stream, at most `maxLength`; the number stored. `c` is the last
+// character taken.
 int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, char& c) {
   int stored = 0;
   char next = c;
   while (stored < maxLength) {
+    std::int32_t available;
+    const char* p = archive.Buffered(&available);
+    if (available > 0) {
+      const std::int32_t limit = std::min<std::int32_t>(available, maxLength - stored);
+      const void* hit = std::memchr(p, stop, static_cast<std::size_t>(limit));
+      if (hit != nullptr) {
+        const std::int32_t n = static_cast<std::int32_t>(static_cast<const char*>(hit) - p);
+        std::memcpy(buffer + stored, p, static_cast<std::size_t>(n));
+        stored += n;
+        next = stop;
+        archive.Consume(n + 1);
+        break;
+      }
+      std::memcpy(buffer + stored, p, static_cast<std::size_t>(limit));
+      stored += limit;
+      next = p[limit - 1];
+      archive.Consume(limit);
+      continue;
+    }
     if (!archive.GetChar(&next)) break;
     if (next == stop) break;
     buffer[stored++] = next;
@@ -37,6 +72,37 @@ int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, ch
   c = next;
   return stored;
 }
+
+// Characters of the stream's buffer one at a time, held in locals so that
+// the loop that reads them keeps its place in registers; the reader learns
+// how far it got when a block is used up and when the cursor goes.
+class BufferCursor {
+ public:
+  explicit BufferCursor(ArchiveReader& archive) : archive_(archive) {}
+  ~BufferCursor() {
+    if (used_ > 0) archive_.Consume(used_);
+  }
+  BufferCursor(const BufferCursor&) = delete;
+  BufferCursor& operator=(const BufferCursor&) = delete;
+
+  // As ArchiveReader::GetChar.
+  bool Next(char* out) {
+    if (used_ == available_) {
+      if (used_ > 0) archive_.Consume(used_);
+      used_ = 0;
+      block_ = archive_.Buffered(&available_);
+      if (available_ == 0) return archive_.GetChar(out) == 1;
+    }
+    *out = block_[used_++];
+    return true;
+  }
+
+ private:
+  ArchiveReader& archive_;
+  const char* block_ = nullptr;
+  std::int32_t available_ = 0;
+  std::int32_t used_ = 0;
+};
 
 }  // namespace
 
@@ -120,8 +186,9 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
     ++component;
   };
 
+  BufferCursor cursor(archive);
   for (;;) {
-    if (!archive.GetChar(&c)) {
+    if (!cursor.Next(&c)) {
       // The stream ended inside the coordinates: keep what was read.
       if (length > 0) store();
       break;
