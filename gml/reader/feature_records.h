@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "common/grow_array.h"
+#include "common/text.h"
 
 // Field widths, terminator included.
 inline constexpr std::size_t kToidWidth = 17;        // 16 characters after "osgb"
@@ -292,21 +293,15 @@ struct GmlInputFile {
 };
 
 // Copies `text` into a field of `width` bytes, cut after width - 1
-// characters, terminated.
+// characters (or `maxChars`), terminated.
 inline void SetFieldN(char* field, std::size_t width, const char* text) {
-  if (width == 0) return;
-  std::size_t i = 0;
-  for (; i + 1 < width && text[i] != 0; ++i) field[i] = text[i];
-  field[i] = 0;
+  CopyField(field, width, text);
 }
 template <std::size_t Width>
 inline void SetField(char (&field)[Width], const char* text) {
-  SetFieldN(field, Width, text);
+  CopyField(field, text);
 }
-// The same with a limit below the field's width.
 template <std::size_t Width>
 inline void SetField(char (&field)[Width], const char* text, std::size_t maxChars) {
-  std::size_t i = 0;
-  for (; i + 1 < Width && i < maxChars && text[i] != 0; ++i) field[i] = text[i];
-  field[i] = 0;
+  CopyField(field, text, maxChars);
 }

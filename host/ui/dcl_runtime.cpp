@@ -10,7 +10,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "common/text.h"
+#include "host/system/wide_text.h"
 #include "host/editor/support_path.h"
 #include "host/system/user_actions.h"
 #include "host/ui/modal.h"
@@ -260,7 +260,7 @@ class Surface : public host::ui::ModalSurface {
 void Surface::ApplyAction(const UserAction& action) {
   using namespace host::ui;
   DialogState& d = D();
-  const std::wstring what = NarrowToWide(action.verb) + L" " + action.Arg(0);
+  const std::wstring what = host::WidenText(action.verb) + L" " + action.Arg(0);
   const int index = IndexOf(d, action.Arg(0));
   if (index < 0) {
     NoteScript(what + L": no such tile in \"" + Title() + L"\"");
@@ -414,14 +414,14 @@ int LoadDialog(const std::wstring& file_name) {
     Note(L"load_dialog " + name + L": not found");
     return -1;
   }
-  std::ifstream in(fs::path(WideToNarrow(*path)), std::ios::binary);
+  std::ifstream in(fs::path(host::NarrowText(*path)), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (!in) {
     Note(L"load_dialog " + name + L": cannot read " + *path);
     return -1;
   }
-  DclParseResult parsed = ParseDcl(NarrowToWide(bytes.str()));
+  DclParseResult parsed = ParseDcl(host::WidenText(bytes.str()));
   if (!parsed.ok) {
     Note(L"load_dialog " + name + L": " + parsed.error);
     return -1;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/text.h"
+#include "host/system/wide_text.h"
 #include "host/system/user_actions.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/script_verbs.h"
@@ -222,7 +222,7 @@ std::wstring Target(const UserAction& action) { return action.Arg(0); }
 
 void Dialog::Apply(const UserAction& action) {
   using host::ui::Notify;
-  const std::wstring what = NarrowToWide(action.verb) + L" " + Target(action);
+  const std::wstring what = host::WidenText(action.verb) + L" " + Target(action);
   const std::optional<long long> id_number = ParseWholeNumber(Target(action));
   if (action.verb == kVerbTimer) {
     if (!id_number) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/text.h"
+#include "host/system/wide_text.h"
 #include "host/editor/events.h"
 #include "host/editor/input.h"
 #include "host/system/clock.h"
@@ -143,7 +143,7 @@ void RunModal(ModalSurface& surface) {
     if (due)
       NoteInputRanOut(title + L", whose timers kept firing");
     else if (next)
-      NoteScript(L"The next action (" + NarrowToWide(next->verb) + L") is not for the " + title +
+      NoteScript(L"The next action (" + host::WidenText(next->verb) + L") is not for the " + title +
                  L": cancelled");
     else
       NoteInputRanOut(title);

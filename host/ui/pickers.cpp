@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/text.h"
+#include "host/system/wide_text.h"
 #include "host/editor/input.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
@@ -26,8 +26,8 @@ std::vector<FolderPickerRecord>& FolderRecords() {
   return records;
 }
 
-fs::path ToPath(const std::wstring& text) { return fs::path(WideToNarrow(text)); }
-std::wstring FromPath(const fs::path& path) { return NarrowToWide(path.string()); }
+fs::path ToPath(const std::wstring& text) { return fs::path(host::NarrowText(text)); }
+std::wstring FromPath(const fs::path& path) { return host::WidenText(path.string()); }
 
 bool IsFolder(const std::wstring& path) {
   std::error_code ec;
