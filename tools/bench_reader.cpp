@@ -20,34 +20,6 @@
 
 namespace {
 
-// Adds `path` to the dialog's input list as the file choice does: header
-// read, active, a gzip file spilling its coordinates.
-bool AddInputFile(OSGMLInputView& view, const std::string& path) {
-  GmlInputFile file{};
-  SetField(file.path, path.c_str());
-  SetField(file.name, std::filesystem::path(path).filename().string().c_str());
-  double minX, minY, maxX, maxY, uncompressed;
-  int compressed = 0;
-  const std::wstring wide = NarrowToWide(std::string_view(path));
-  (void)view.ReadGmlFileHeader(wide.c_str(), &minX, &minY, &maxX, &maxY, &compressed,
-                               file.description, file.queryTime, &uncompressed);
-  file.minX = minX;
-  file.minY = minY;
-  file.maxX = maxX;
-  file.maxY = maxY;
-  std::error_code ec;
-  const double onDisk = static_cast<double>(std::filesystem::file_size(path, ec));
-  if (ec) return false;
-  file.size = compressed && uncompressed > 0 ? uncompressed : onDisk;
-  file.compressedSize = compressed ? onDisk : -1.0;
-  file.spillCoordinates = compressed;
-  file.active = 1;
-  if (!GrowArraySet(&view.inputFiles, view.inputFiles.count, &file)) return false;
-  ++view.activeFileCount;
-  view.totalBytes += file.size;
-  return true;
-}
-
 rusage Usage() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -68,7 +40,7 @@ int main(int argc, char** argv) {
   }
   const bool import = std::strcmp(argv[1], "import") == 0;
   OSGMLInputView view;
-  if (view.constructionFailed || !AddInputFile(view, argv[2])) {
+  if (view.constructionFailed || !view.AppendInputFile(argv[2])) {
     std::fprintf(stderr, "cannot add %s\n", argv[2]);
     return 1;
   }

@@ -11,36 +11,16 @@
 
 namespace {
 
-bool AddFile(OSGMLInputView& view, const std::string& path) {
-  GmlInputFile file{};
-  SetField(file.path, path.c_str());
-  SetField(file.name, std::filesystem::path(path).filename().string().c_str());
-  double minX, minY, maxX, maxY, uncompressed;
-  int compressed = 0;
-  const std::wstring wide = NarrowToWide(std::string_view(path));
-  if (!view.ReadGmlFileHeader(wide.c_str(), &minX, &minY, &maxX, &maxY, &compressed,
-                              file.description, file.queryTime, &uncompressed)) {
-    std::fprintf(stderr, "%s: no OS MasterMap header found\n", path.c_str());
-  }
-  file.minX = minX;
-  file.minY = minY;
-  file.maxX = maxX;
-  file.maxY = maxY;
-  std::error_code ec;
-  const double onDisk = static_cast<double>(std::filesystem::file_size(path, ec));
-  if (ec) {
-    std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+bool AddFile(OSGMLInputView& view, const char* path) {
+  if (!view.AppendInputFile(path)) {
+    std::fprintf(stderr, "%s: cannot be read\n", path);
     return false;
   }
-  file.size = compressed && uncompressed > 0 ? uncompressed : onDisk;
-  file.compressedSize = compressed ? onDisk : -1.0;
-  file.spillCoordinates = compressed;
-  file.active = 1;
-  if (!GrowArraySet(&view.inputFiles, view.inputFiles.count, &file)) return false;
-  ++view.activeFileCount;
-  view.totalBytes += file.size;
-  std::printf("%-28s %10.0f bytes%s  %s\n", file.name, file.size, compressed ? " (gzip)" : "",
-              file.description);
+  const auto& file = static_cast<const GmlInputFile*>(view.inputFiles.data)[view.inputFiles.count - 1];
+  if (file.description[0] == 0 && file.queryTime[0] == 0)
+    std::fprintf(stderr, "%s: no OS MasterMap header found\n", path);
+  std::printf("%-28s %10.0f bytes%s  %s\n", file.name, file.size,
+              file.spillCoordinates ? " (gzip)" : "", file.description);
   return true;
 }
 

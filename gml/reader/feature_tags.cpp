@@ -679,6 +679,32 @@ bool GmlPass::BuildLinePoints(bool store, GrowArray* points, bool* counted, std:
   return true;
 }
 
+bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* points) {
+  OSGMLInputView& v = view;
+  bool trimmedAway;
+  if (!PassesLocation(v.trimLines != 0, &trimmedAway)) return false;
+  bool created = false;
+  if (store) {
+    created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), points);
+    if (!created) {
+      (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
+      sound = false;
+    }
+  }
+  bool counted = false;
+  if (sound && !BuildLinePoints(store, points, &counted, kept)) sound = false;
+  if (sound && store && v.activeFileCount > 1 && LineLeavesFileExtent() &&
+      !v.crossFileToids.InsertPointers(common.toid, -1, -1))
+    sound = false;
+  if (!created) return false;
+  // The register owns the list once it holds it; a list that no record
+  // takes is freed here.
+  if (sound && points->count > 1 && v.RegisterNestedArray(*points)) return true;
+  if (sound && points->count > 1) sound = false;  // the register was full
+  GrowArrayFree(points);
+  return false;
+}
+
 void GmlPass::EndLine() {
   OSGMLInputView& v = view;
   bool crossFile = false;
@@ -686,44 +712,19 @@ void GmlPass::EndLine() {
   const bool taken = (v.readLines || countOnly || (v.readAreas && Filtered())) &&
                      tuples.count > 1 && PropertyPasses() && !crossFile;
   if (taken) {
-    bool trimmedAway;
-    if (PassesLocation(v.trimLines != 0, &trimmedAway)) {
-      // Only a line that is drawn gets a point list.
-      const bool store = DrawMode() && v.readLines;
-      GrowArray points{};
-      bool created = false;
-      if (store) {
-        created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), &points);
-        if (!created) {
-          (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
-          sound = false;
-        }
-      }
-      bool counted = false;
-      std::int32_t ignored = 0;
-      if (sound && !BuildLinePoints(store, &points, &counted,
-                                    v.readLines ? &v.keptLines : &ignored))
-        sound = false;
-      if (sound && store && v.activeFileCount > 1 && LineLeavesFileExtent()) {
-        if (!v.crossFileToids.InsertPointers(common.toid, -1, -1)) sound = false;
-      }
-      if (created) {
-        // The register owns the list once it holds it; a list that is not
-        // stored is freed here.
-        if (sound && points.count > 1 && v.RegisterNestedArray(points)) {
-          LineFeatureRecord r{};
-          r.common = common;
-          SetField(r.accuracyOfPosition, accuracyOfPosition);
-          SetField(r.physicalPresence, physicalPresence);
-          r.physicalLevel = physicalLevel;
-          r.version = version;
-          r.points = points;
-          if (!PagedGrowArraySet(&v.lines, v.lines.count, &r, 50000)) sound = false;
-        } else {
-          if (points.count > 1) sound = false;  // the register was full
-          GrowArrayFree(&points);
-        }
-      }
+    // Only a line that is drawn gets a point list.
+    std::int32_t ignored = 0;
+    GrowArray points{};
+    if (PassingLinePoints(DrawMode() && v.readLines, v.readLines ? &v.keptLines : &ignored,
+                          &points)) {
+      LineFeatureRecord r{};
+      r.common = common;
+      SetField(r.accuracyOfPosition, accuracyOfPosition);
+      SetField(r.physicalPresence, physicalPresence);
+      r.physicalLevel = physicalLevel;
+      r.version = version;
+      r.points = points;
+      if (!PagedGrowArraySet(&v.lines, v.lines.count, &r, 50000)) sound = false;
     }
   }
   EmptyTuples();

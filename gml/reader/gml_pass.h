@@ -74,6 +74,11 @@ struct GmlPass {
   // Builds a line's point list from the tuples; kept counts the line.
   // Returns false on a failed store.
   bool BuildLinePoints(bool store, GrowArray* points, bool* counted, std::int32_t* kept);
+  // For a line or link that passed its own tests: the location test, its
+  // point list (made only when `store`), a cross-file TOID noted, the list
+  // registered. True when `points` holds a registered list of more than one
+  // entry for the record to take.
+  bool PassingLinePoints(bool store, std::int32_t* kept, GrowArray* points);
   bool LineLeavesFileExtent() const;
   bool PassesLocation(bool trim, bool* trimmedAway);
 

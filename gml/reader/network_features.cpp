@@ -5,7 +5,6 @@
 #include <cwchar>
 
 #include "gml/reader/gml_pass.h"
-#include "host/ui/message_box.h"
 
 void GmlPass::EndRoadLink() {
   OSGMLInputView& v = view;
@@ -14,52 +13,30 @@ void GmlPass::EndRoadLink() {
   const bool taken = (v.readRoadLinks || countOnly || (v.readRoads && Filtered())) &&
                      tuples.count > 1 && PropertyPasses() && !crossFile;
   if (taken) {
-    bool trimmedAway;
-    if (PassesLocation(v.trimLines != 0, &trimmedAway)) {
-      const bool store = DrawMode() && v.readRoadLinks;
-      GrowArray points{};
-      bool created = false;
-      if (store) {
-        created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), &points);
-        if (!created) {
-          (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
-          sound = false;
-        }
-      }
-      bool counted = false;
-      std::int32_t ignored = 0;
-      const bool counts = v.readRoadLinks || countOnly;
-      if (sound && !BuildLinePoints(store, &points, &counted, counts ? &v.keptRoadLinks : &ignored))
+    std::int32_t ignored = 0;
+    const bool counts = v.readRoadLinks || countOnly;
+    GrowArray points{};
+    if (PassingLinePoints(DrawMode() && v.readRoadLinks, counts ? &v.keptRoadLinks : &ignored,
+                          &points)) {
+      RoadLinkRecord r{};
+      SetField(r.descriptiveTerm, common.descriptiveTerm);
+      SetField(r.toid, common.toid);
+      SetField(r.versionDate, common.versionDate);
+      SetField(r.theme, common.theme);
+      SetField(r.descriptiveGroup, common.descriptiveGroup);
+      SetField(r.reasonForChange, common.reasonForChange);
+      SetField(r.changeDate, common.changeDate);
+      SetField(r.natureOfRoad, natureOfRoad);
+      r.version = version;
+      r.length = length;
+      r.points = points;
+      SetField(r.startNode, startNode);
+      SetField(r.endNode, endNode);
+      const std::int32_t index = v.roadLinks.count;
+      if (!GrowArraySetGrowBy(&v.roadLinks, index, &r, 500)) sound = false;
+      if (sound && v.createSdfFiles && runToids != nullptr &&
+          !runToids->InsertPointers(r.toid, index, -1))
         sound = false;
-      if (sound && store && v.activeFileCount > 1 && LineLeavesFileExtent()) {
-        if (!v.crossFileToids.InsertPointers(common.toid, -1, -1)) sound = false;
-      }
-      if (created) {
-        if (sound && points.count > 1 && v.RegisterNestedArray(points)) {
-          RoadLinkRecord r{};
-          SetField(r.descriptiveTerm, common.descriptiveTerm);
-          SetField(r.toid, common.toid);
-          SetField(r.versionDate, common.versionDate);
-          SetField(r.theme, common.theme);
-          SetField(r.descriptiveGroup, common.descriptiveGroup);
-          SetField(r.reasonForChange, common.reasonForChange);
-          SetField(r.changeDate, common.changeDate);
-          SetField(r.natureOfRoad, natureOfRoad);
-          r.version = version;
-          r.length = length;
-          r.points = points;
-          SetField(r.startNode, startNode);
-          SetField(r.endNode, endNode);
-          const std::int32_t index = v.roadLinks.count;
-          if (!GrowArraySetGrowBy(&v.roadLinks, index, &r, 500)) sound = false;
-          if (sound && v.createSdfFiles && runToids != nullptr &&
-              !runToids->InsertPointers(r.toid, index, -1))
-            sound = false;
-        } else {
-          if (sound && points.count > 1) sound = false;
-          GrowArrayFree(&points);
-        }
-      }
     }
   }
   EmptyTuples();

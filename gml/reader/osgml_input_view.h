@@ -85,6 +85,10 @@ class OSGMLInputView : public host::ui::Dialog {
                    std::int32_t fileNumber, std::int32_t activeFiles);
   // Names the road links of `runToids` after the roads of one file.
   bool NameItnRoads(const GmlInputFile* file, BinaryTree* runToids);
+  // Appends a file to the input list as the file choice does: its header
+  // read, active, a gzip file's coordinates spilled. False when the file
+  // cannot be found or the list is full.
+  bool AppendInputFile(const char* path);
   void MarkFilesInLocation();
   void SortInputFiles();
   // Marks the areas of the location filter active as the rows of the

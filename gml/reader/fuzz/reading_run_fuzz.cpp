@@ -38,28 +38,12 @@ bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t s
   return std::fclose(file) == 0 && ok;
 }
 
-// Adds the file as the import dialog's file choice does: header, size,
-// active.
-bool AddInputFile(OSGMLInputView& view, const std::string& path, std::size_t size, bool spill) {
-  GmlInputFile file{};
-  SetField(file.path, path.c_str());
-  SetField(file.name, "fuzz.gml");
-  double minX, minY, maxX, maxY, uncompressed;
-  int compressed = 0;
-  const std::wstring wide = NarrowToWide(std::string_view(path));
-  (void)view.ReadGmlFileHeader(wide.c_str(), &minX, &minY, &maxX, &maxY, &compressed,
-                               file.description, file.queryTime, &uncompressed);
-  file.minX = minX;
-  file.minY = minY;
-  file.maxX = maxX;
-  file.maxY = maxY;
-  file.size = compressed && uncompressed > 0 ? uncompressed : static_cast<double>(size);
-  file.compressedSize = compressed ? static_cast<double>(size) : -1.0;
-  file.spillCoordinates = spill || compressed ? 1 : 0;
-  file.active = 1;
-  if (!GrowArraySet(&view.inputFiles, view.inputFiles.count, &file)) return false;
-  ++view.activeFileCount;
-  view.totalBytes += file.size;
+// Adds the file as the import dialog's file choice does; `spill` also
+// sends a plain file's coordinates through the spill file.
+bool AddInputFile(OSGMLInputView& view, const std::string& path, bool spill) {
+  if (!view.AppendInputFile(path.c_str())) return false;
+  auto* file = static_cast<GmlInputFile*>(view.inputFiles.data) + view.inputFiles.count - 1;
+  if (spill) file->spillCoordinates = 1;
   return true;
 }
 
@@ -89,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     view.updateMode = (mode & 8) != 0 ? 1 : 0;
     view.createSdfFiles = (mode & 16) != 0 ? 1 : 0;
-    if (AddInputFile(view, path, size, (mode & 1) != 0)) {
+    if (AddInputFile(view, path, (mode & 1) != 0)) {
       const bool count = (mode & 4) != 0 && (mode & 2) == 0;
       (void)view.ProcessGmlFiles(count ? 0 : 1, count ? L"Stop count" : L"Stop draw",
                                  count ? 1 : 0);

@@ -27,27 +27,7 @@ TempFolder::~TempFolder() {
 }
 
 bool AddInputFile(OSGMLInputView& view, const std::string& path) {
-  GmlInputFile file{};
-  SetField(file.path, path.c_str());
-  SetField(file.name, fs::path(path).filename().string().c_str());
-  double minX, minY, maxX, maxY, uncompressed;
-  int compressed = 0;
-  const std::wstring wide = NarrowToWide(std::string_view(path));
-  (void)view.ReadGmlFileHeader(wide.c_str(), &minX, &minY, &maxX, &maxY, &compressed,
-                               file.description, file.queryTime, &uncompressed);
-  file.minX = minX;
-  file.minY = minY;
-  file.maxX = maxX;
-  file.maxY = maxY;
-  const double onDisk = static_cast<double>(fs::file_size(path));
-  file.size = compressed && uncompressed > 0 ? uncompressed : onDisk;
-  file.compressedSize = compressed ? onDisk : -1.0;
-  file.spillCoordinates = compressed;
-  file.active = 1;
-  if (!GrowArraySet(&view.inputFiles, view.inputFiles.count, &file)) return false;
-  ++view.activeFileCount;
-  view.totalBytes += file.size;
-  return true;
+  return view.AppendInputFile(path.c_str());
 }
 
 int ReadAll(OSGMLInputView& view) { return view.ProcessGmlFiles(1, L"Stop draw", 0); }

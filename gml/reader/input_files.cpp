@@ -1,0 +1,30 @@
+// Adding a file to the input list, as the file choice does.
+#include <filesystem>
+
+#include "common/text.h"
+#include "gml/reader/osgml_input_view.h"
+#include "host/system/files.h"
+
+bool OSGMLInputView::AppendInputFile(const char* path) {
+  GmlInputFile file{};
+  SetField(file.path, path);
+  SetField(file.name, std::filesystem::path(path).filename().string().c_str());
+  const std::wstring wide = NarrowToWide(std::string_view(path));
+  double uncompressed = -1;
+  int compressed = 0;
+  (void)ReadGmlFileHeader(wide.c_str(), &file.minX, &file.minY, &file.maxX, &file.maxY,
+                          &compressed, file.description, file.queryTime, &uncompressed);
+  const std::optional<host::FileInfo> info = host::GetFileInfo(wide);
+  if (!info) return false;
+  // A gzip file whose trailer told its length counts by the text it holds.
+  const double onDisk = static_cast<double>(info->size);
+  const bool knownLength = compressed && uncompressed >= 0;
+  file.size = knownLength ? uncompressed : onDisk;
+  file.compressedSize = knownLength ? onDisk : -1.0;
+  file.spillCoordinates = compressed;
+  file.active = 1;
+  if (!GrowArraySet(&inputFiles, inputFiles.count, &file)) return false;
+  ++activeFileCount;
+  totalBytes += file.size;
+  return true;
+}
