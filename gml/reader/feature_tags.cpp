@@ -87,6 +87,15 @@ void GmlPass::ClearValueLists() {
   themeCount = 0;
 }
 
+// A point, symbol or text starts with no coordinates, texts or values of its
+// own, and height and orientation set back.
+void GmlPass::StartPointLike() {
+  EmptyTuples();
+  SetBackHeightAndOrientation();
+  ClearTexts();
+  ClearValueLists();
+}
+
 void GmlPass::SetBackHeightAndOrientation() {
   heightAboveDatum = kNoHeightAboveDatum;
   orientation = 0;
@@ -142,10 +151,7 @@ void GmlPass::OnStartTag(char* t) {
   } else if (e == kTopographicPoint) {
     inPoint = true;
     ++v.seenPoints;
-    EmptyTuples();
-    SetBackHeightAndOrientation();
-    ClearTexts();
-    ClearValueLists();
+    StartPointLike();
   } else if (e == kAddressPoint) {
     inAddress = true;
     ++v.seenAddressPoints;
@@ -170,17 +176,11 @@ void GmlPass::OnStartTag(char* t) {
   } else if (e == kCartographicSymbol) {
     inSymbol = true;
     ++v.seenSymbols;
-    EmptyTuples();
-    SetBackHeightAndOrientation();
-    ClearTexts();
-    ClearValueLists();
+    StartPointLike();
   } else if (e == kCartographicText) {
     inText = true;
     ++v.seenTexts;
-    EmptyTuples();
-    SetBackHeightAndOrientation();
-    ClearTexts();
-    ClearValueLists();
+    StartPointLike();
   } else if (e == kOsgbPoint) {
     inOsgbPoint = true;
   } else if (e == kOsgbPolyline) {

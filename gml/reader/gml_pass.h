@@ -50,6 +50,18 @@ struct GmlPass {
   void ClearTexts();
   void ClearValueLists();
   void SetBackHeightAndOrientation();
+  void StartPointLike();
+  // The ITN records' own copies of the common texts.
+  template <typename Record>
+  void CopyNetworkTexts(Record* r) const {
+    SetField(r->descriptiveTerm, common.descriptiveTerm);
+    SetField(r->toid, common.toid);
+    SetField(r->versionDate, common.versionDate);
+    SetField(r->theme, common.theme);
+    SetField(r->descriptiveGroup, common.descriptiveGroup);
+    SetField(r->reasonForChange, common.reasonForChange);
+    SetField(r->changeDate, common.changeDate);
+  }
 
   // --- coordinates --------------------------------------------------------------
   // Reads every tuple of the current gml:coordinates text into `tuples`;

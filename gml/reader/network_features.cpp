@@ -19,13 +19,7 @@ void GmlPass::EndRoadLink() {
     if (PassingLinePoints(DrawMode() && v.readRoadLinks, counts ? &v.keptRoadLinks : &ignored,
                           &points)) {
       RoadLinkRecord r{};
-      SetField(r.descriptiveTerm, common.descriptiveTerm);
-      SetField(r.toid, common.toid);
-      SetField(r.versionDate, common.versionDate);
-      SetField(r.theme, common.theme);
-      SetField(r.descriptiveGroup, common.descriptiveGroup);
-      SetField(r.reasonForChange, common.reasonForChange);
-      SetField(r.changeDate, common.changeDate);
+      CopyNetworkTexts(&r);
       SetField(r.natureOfRoad, natureOfRoad);
       r.version = version;
       r.length = length;
@@ -53,13 +47,7 @@ void GmlPass::EndRoadNode() {
     CoordinateTuple first;
     (void)GrowArrayGet(&tuples, 0, &first);
     RoadNodeRecord r{};
-    SetField(r.descriptiveTerm, common.descriptiveTerm);
-    SetField(r.toid, common.toid);
-    SetField(r.versionDate, common.versionDate);
-    SetField(r.theme, common.theme);
-    SetField(r.descriptiveGroup, common.descriptiveGroup);
-    SetField(r.reasonForChange, common.reasonForChange);
-    SetField(r.changeDate, common.changeDate);
+    CopyNetworkTexts(&r);
     r.version = version;
     r.x = first.x;
     r.y = first.y;
@@ -93,13 +81,7 @@ void GmlPass::EndRoad() {
   if (v.readRoads && PropertyPasses()) {
     RoadRecord r{};
     r.built = 0;
-    SetField(r.toid, common.toid);
-    SetField(r.descriptiveTerm, common.descriptiveTerm);
-    SetField(r.versionDate, common.versionDate);
-    SetField(r.theme, common.theme);
-    SetField(r.descriptiveGroup, common.descriptiveGroup);
-    SetField(r.reasonForChange, common.reasonForChange);
-    SetField(r.changeDate, common.changeDate);
+    CopyNetworkTexts(&r);
     SetField(r.roadName, roadName);
     r.version = version;
     if (tuples.count > 1) {
