@@ -24,6 +24,8 @@
 
 #include "host/db/drawing_file.h"
 #include "host/db/dxf_writer.h"
+#include "host/system/files.h"
+#include "host/system/replace_file.h"
 #include "host/db/entity_groups.h"
 #include "host/system/fault.h"
 
@@ -382,55 +384,25 @@ std::wstring DrawingFilePath(std::wstring_view path) { return SwapDrawingExtensi
 FileStatus SaveDrawing(const Database& db, std::string_view requested) {
   std::string path = DrawingFilePath(requested);
   if (path.empty()) return Failure(path, "no file name");
-  std::size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.empty()) return Failure(path, "no file name");
+  const std::size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash + 1 == path.size()) return Failure(path, "no file name");
 
-  std::string temp = folder + "/." + name + ".XXXXXX";
-  std::vector<char> tempName(temp.begin(), temp.end());
-  tempName.push_back('\0');
-  int fd = mkstemp(tempName.data());
-  if (fd < 0) return Failure(path, std::string("cannot create a temporary file: ") + std::strerror(errno));
-  temp = tempName.data();
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  std::FILE* file = fdopen(fd, "wb");
-  if (file == nullptr) {
-    close(fd);
-    unlink(temp.c_str());
-    return Failure(path, "cannot open the temporary file");
-  }
-
+  host::ReplacementFile file;
+  if (!file.Begin(host::WidePath(path)))
+    return Failure(path, std::string("cannot create a temporary file: ") + std::strerror(errno));
   DxfWriter out(file);
   DrawingWriter(db, out).Write();
-  bool written = out.Flush();
-  int error = written ? 0 : errno;
-  // Flushed to the disk before the rename, so that the target never names a
-  // file whose content did not reach the disk.
-  if (written && (std::fflush(file) != 0 || fsync(fileno(file)) != 0)) {
-    written = false;
-    error = errno;
-  }
-  if (std::fclose(file) != 0 && written) {
-    written = false;
-    error = errno;
-  }
   std::string problem;
-  if (!written) {
-    problem = std::string("write failed: ") + std::strerror(error);
+  if (!out.Flush()) {
+    problem = "write failed";
   } else if (!out.Overlong().empty()) {
     problem = "a text is too long for a DXF line: \"" + out.Overlong() + "...\"";
-  } else if (FaultFires(FaultPoint::SaveFile)) {
-    problem = "write failed (injected)";
-  } else if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    problem = std::string("cannot replace the file: ") + std::strerror(errno);
   }
   if (!problem.empty()) {
-    unlink(temp.c_str());
+    file.Abandon();
     return Failure(path, problem);
   }
+  if (!file.Commit()) return Failure(path, "cannot replace the file (write, flush or rename failed)");
   return FileStatus{};
 }
 

@@ -8,7 +8,8 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
 }
 
-DxfWriter::DxfWriter(std::FILE* file) : DL_Writer(DL_VERSION_2000), file_(file), buffer_(kBufferSize) {}
+DxfWriter::DxfWriter(host::ReplacementFile& file)
+    : DL_Writer(DL_VERSION_2000), file_(file), buffer_(kBufferSize) {}
 
 DxfWriter::~DxfWriter() = default;
 
@@ -20,7 +21,7 @@ void DxfWriter::Reserve(std::size_t n) const {
 
 bool DxfWriter::Flush() const {
   if (used_ > 0 && !failed_) {
-    if (std::fwrite(buffer_.data(), 1, used_, file_) != used_) failed_ = true;
+    if (!file_.Write(buffer_.data(), used_)) failed_ = true;
     written_ += used_;
   }
   used_ = 0;

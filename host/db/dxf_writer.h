@@ -3,6 +3,8 @@
 // encoding. Every write is checked; the first failure sticks.
 #pragma once
 
+#include "host/system/replace_file.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -15,7 +17,8 @@ namespace host::db {
 
 class DxfWriter : public DL_Writer {
  public:
-  explicit DxfWriter(std::FILE* file);
+  // Writes into `file`, a new version being written beside its target.
+  explicit DxfWriter(host::ReplacementFile& file);
   ~DxfWriter() override;
 
   // dxflib's writer interface.
@@ -45,7 +48,7 @@ class DxfWriter : public DL_Writer {
   void EndValue(std::size_t valueStart) const;
   void Reserve(std::size_t n) const;
 
-  std::FILE* file_;
+  host::ReplacementFile& file_;
   mutable std::vector<char> buffer_;
   mutable std::size_t used_ = 0;
   mutable bool failed_ = false;

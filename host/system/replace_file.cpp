@@ -83,7 +83,9 @@ bool ReplacementFile::CommitAsNew() { return Finish(false); }
 
 bool ReplacementFile::Finish(bool replace) {
   if (file_ == nullptr) return false;
-  bool ok = ok_ && std::fflush(file_) == 0;
+  // On the disk before the rename, so that the target never names a file
+  // whose content did not reach it.
+  bool ok = ok_ && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
   // After the flush nothing more is written, so the times set here stay.
   if (ok && attributes_) {
     const int fd = fileno(file_);
