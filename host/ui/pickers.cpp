@@ -114,6 +114,32 @@ std::vector<std::wstring> AcceptFiles(const FileDialogRequest& r, const UserActi
   return paths;
 }
 
+// The next answer for a file dialog or folder picker; none when the user
+// cancelled (Esc or a cancel answer: `answered` is set) or the script has no
+// answer for it (said in the transcript).
+std::optional<UserAction> NextAnswer(const wchar_t* what, bool* answered) {
+  const UserAction* next = PeekAction();
+  if (next && next->verb == kVerbEsc) {
+    TakeAction();
+    *answered = true;
+    return std::nullopt;
+  }
+  if (!next) {
+    NoteInputRanOut(what);
+    return std::nullopt;
+  }
+  if (next->verb != kVerbAnswer) {
+    NoteScript(std::wstring(L"The next action does not answer the ") + what + L": cancelled");
+    return std::nullopt;
+  }
+  UserAction answer = *TakeAction();
+  if (IsCancelAnswer(answer)) {
+    *answered = true;
+    return std::nullopt;
+  }
+  return answer;
+}
+
 }  // namespace
 
 std::vector<FileFilter> ParseFilterText(const std::wstring& text) {
@@ -137,25 +163,9 @@ std::vector<FileFilter> ParseFilterText(const std::wstring& text) {
 FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
   FileDialogRecord record{request, {}, false};
   while (true) {
-    const UserAction* next = PeekAction();
-    if (next && next->verb == kVerbEsc) {
-      TakeAction();
-      record.answered = true;
-      break;
-    }
-    if (!next) {
-      NoteInputRanOut(L"file dialog");
-      break;
-    }
-    if (next->verb != kVerbAnswer) {
-      NoteScript(L"The next action does not answer the file dialog: cancelled");
-      break;
-    }
-    const UserAction answer = *TakeAction();
-    if (IsCancelAnswer(answer)) {
-      record.answered = true;
-      break;
-    }
+    const std::optional<UserAction> next = NextAnswer(L"file dialog", &record.answered);
+    if (!next) break;
+    const UserAction& answer = *next;
     std::vector<std::wstring> paths = AcceptFiles(request, answer);
     if (paths.empty()) continue;
     record.answered = true;
@@ -179,25 +189,9 @@ namespace {
 std::optional<std::wstring> PickFolder(const FolderPickerRequest& request) {
   FolderPickerRecord record{request, std::nullopt, false};
   while (true) {
-    const UserAction* next = PeekAction();
-    if (next && next->verb == kVerbEsc) {
-      TakeAction();
-      record.answered = true;
-      break;
-    }
-    if (!next) {
-      NoteInputRanOut(L"folder picker");
-      break;
-    }
-    if (next->verb != kVerbAnswer) {
-      NoteScript(L"The next action does not answer the folder picker: cancelled");
-      break;
-    }
-    const UserAction answer = *TakeAction();
-    if (IsCancelAnswer(answer)) {
-      record.answered = true;
-      break;
-    }
+    const std::optional<UserAction> next = NextAnswer(L"folder picker", &record.answered);
+    if (!next) break;
+    const UserAction& answer = *next;
     const std::wstring folder = Resolve(answer.Arg(0), request.initial_folder);
     if (answer.args.size() != 1 || !IsFolder(folder)) {
       NoteScript(L"The folder picker takes one existing folder: answer refused");
