@@ -78,9 +78,11 @@ std::wstring DecodeUtf8(std::string_view bytes, wchar_t stray_base) {
       if ((cont & 0xC0) != 0x80) valid = false;
       c = (c << 6) | (cont & 0x3Fu);
     }
-    // Overlong three- and four-byte forms and code points past U+10FFFF are
-    // not UTF-8.
-    if (valid && ((extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))) valid = false;
+    // Overlong three- and four-byte forms, surrogates and code points past
+    // U+10FFFF are not UTF-8.
+    if (valid && ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+                  (extra == 3 && (c < 0x10000 || c > 0x10FFFF))))
+      valid = false;
     if (!valid) {
       out.push_back(static_cast<wchar_t>(stray_base + lead));
       ++i;
