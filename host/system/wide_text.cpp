@@ -84,7 +84,7 @@ std::wstring DecodeUtf8(std::string_view bytes, wchar_t stray_base) {
                   (extra == 3 && (c < 0x10000 || c > 0x10FFFF))))
       valid = false;
     if (!valid) {
-      out.push_back(static_cast<wchar_t>(stray_base + lead));
+      out.push_back(static_cast<wchar_t>(lead < 0x80 ? lead : stray_base + lead));
       ++i;
       continue;
     }

@@ -25,9 +25,9 @@ std::string NarrowText(std::wstring_view text);
 // UTF-8 of wide text. A unit that is no code point (above U+10FFFF) is
 // written as U+FFFD.
 std::string EncodeUtf8(std::wstring_view text);
-// Wide text of UTF-8; a byte that is not part of a valid sequence reads as
-// the unit `stray_base` + byte, by default the unit of the same number, so
-// 8-bit text passes through unchanged.
+// Wide text of UTF-8; a byte from 0x80 up that is not part of a valid
+// sequence reads as the unit `stray_base` + byte, by default the unit of the
+// same number, so 8-bit text passes through unchanged.
 std::wstring DecodeUtf8(std::string_view bytes, wchar_t stray_base = 0);
 // Appends the UTF-8 of one unit (as EncodeUtf8).
 void AppendUtf8(std::string& out, wchar_t unit);
