@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/dialogs/dcl_boxes.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
 #include "host/editor/command_line.h"

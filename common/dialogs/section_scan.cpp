@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/dialogs/file_select_state.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/command_line.h"
 #include "host/editor/events.h"
 #include "host/system/files.h"

@@ -18,8 +18,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/grow_array.h"
-#include "common/text.h"
+#include "common/containers/grow_array.h"
+#include "common/containers/text.h"
 
 // Field widths, terminator included.
 inline constexpr std::size_t kToidWidth = 17;        // 16 characters after "osgb"

@@ -2,7 +2,7 @@
 // before the file is read in full.
 #include <cstring>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
 

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <string>
 
-#include "common/archive_reader.h"
-#include "common/binary_tree.h"
-#include "common/grow_array.h"
+#include "common/archive/archive_reader.h"
+#include "common/containers/binary_tree.h"
+#include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
 #include "gml/reader/gml_elements.h"
 #include "gml/reader/osgml_input_view.h"

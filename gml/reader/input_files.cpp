@@ -1,7 +1,7 @@
 // Adding a file to the input list, as the file choice does.
 #include <filesystem>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/system/files.h"
 

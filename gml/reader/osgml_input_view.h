@@ -14,9 +14,9 @@
 #include <cstdint>
 #include <string>
 
-#include "common/archive_reader.h"
-#include "common/binary_tree.h"
-#include "common/grow_array.h"
+#include "common/archive/archive_reader.h"
+#include "common/containers/binary_tree.h"
+#include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
 #include "gml/settings/area_filter.h"
 #include "gml/settings/property_filter.h"

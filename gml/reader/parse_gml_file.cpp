@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <limits>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/gml_pass.h"
 #include "host/editor/events.h"
 #include "host/system/temp_files.h"

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/editor/events.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/pickers.h"
 

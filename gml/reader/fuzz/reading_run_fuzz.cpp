@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"

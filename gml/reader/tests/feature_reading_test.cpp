@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/events.h"
 #include "reader_fixture.h"
 
