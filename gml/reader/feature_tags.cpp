@@ -404,7 +404,7 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
 void GmlPass::OnReferences(const char* t, GmlElement element) {
   OSGMLInputView& v = view;
   if (element == GmlElement::kDirectedNode) {
-    if ((v.readRoadLinks || v.readRoads) && inRoadLink) {
+    if ((v.settings.inputRoadLinks || v.settings.inputRoads) && inRoadLink) {
       const char* at = std::strstr(t, "xlink:href='#osgb");
       if (at != nullptr) {
         char toid[kToidWidth];
@@ -422,7 +422,7 @@ void GmlPass::OnReferences(const char* t, GmlElement element) {
       }
     }
   } else if (element == GmlElement::kNetworkMember && t[18] == ' ') {
-    if (v.readRoads && inRoad && DrawMode()) {
+    if (v.settings.inputRoads && inRoad && DrawMode()) {
       MemberReference member{};
       if (ReferencedToid(t, member.toid)) {
         member.reversed = std::strstr(t, "orientation='-'") != nullptr ? 1 : 0;
@@ -443,20 +443,22 @@ void GmlPass::OnReferences(const char* t, GmlElement element) {
 
 void GmlPass::OnCoordinates() {
   OSGMLInputView& v = view;
-  if (v.readAreas && inArea && inOsgbPolygon && (inGmlOuter || inGmlInner)) {
+  if (v.settings.inputPolygons && inArea && inOsgbPolygon && (inGmlOuter || inGmlInner)) {
     ReadAllTuples(false);
-  } else if (v.readRoads && inRoad && inGmlBox) {
+  } else if (v.settings.inputRoads && inRoad && inGmlBox) {
     ReadAllTuples(false);
-  } else if ((v.readRoadLinks || v.readRoads) && inRoadLink && inOsgbPolyline) {
+  } else if ((v.settings.inputRoadLinks || v.settings.inputRoads) && inRoadLink && inOsgbPolyline) {
     coordinatePosition = CoordinatePosition();
-    if (v.readRoadLinks || spilling) ReadAllTuples(spilling);
-  } else if ((v.readLines || v.readAreas) && inLine && inOsgbPolyline) {
+    if (v.settings.inputRoadLinks || spilling) ReadAllTuples(spilling);
+  } else if ((v.settings.inputTopoLines || v.settings.inputPolygons) && inLine && inOsgbPolyline) {
     coordinatePosition = CoordinatePosition();
-    if (v.readLines || spilling) ReadAllTuples(spilling && v.readAreas);
-  } else if (inOsgbPoint && ((v.readSymbols && inSymbol) || (v.readRoadNodes && inRoadNode) ||
-                             (v.readPoints && inPoint) || (v.readAddressPoints && inAddress))) {
+    if (v.settings.inputTopoLines || spilling) ReadAllTuples(spilling && v.settings.inputPolygons);
+  } else if (inOsgbPoint && ((v.settings.inputCartoSymbols && inSymbol) ||
+                             (v.settings.inputRoadNodes && inRoadNode) ||
+                             (v.settings.inputTopoPoints && inPoint) ||
+                             (v.settings.inputAddressPoints && inAddress))) {
     ReadOneTuple();
-  } else if (v.readTexts && inText && inGmlPoint) {
+  } else if (v.settings.inputCartoText && inText && inGmlPoint) {
     ReadOneTuple();
   }
 }
@@ -505,13 +507,13 @@ void GmlPass::OnEndTag(const char* t) {
   if (e == kTopographicLine || e == kBoundaryLine) {
     EndLine();
   } else if (e == kTopographicPoint) {
-    EndPointLike(&v.points, v.readPoints, &v.keptPoints, false);
+    EndPointLike(&v.points, v.settings.inputTopoPoints, &v.keptPoints, false);
     inPoint = false;
   } else if (e == kCartographicSymbol) {
-    EndPointLike(&v.symbols, v.readSymbols, &v.keptSymbols, false);
+    EndPointLike(&v.symbols, v.settings.inputCartoSymbols, &v.keptSymbols, false);
     inSymbol = false;
   } else if (e == kCartographicText) {
-    EndPointLike(&v.texts, v.readTexts, &v.keptTexts, true);
+    EndPointLike(&v.texts, v.settings.inputCartoText, &v.keptTexts, true);
     inText = false;
   } else if (e == kRoadLink || e == kPathLink) {
     EndRoadLink();
@@ -624,7 +626,7 @@ bool GmlPass::PassesLocation(bool trim, bool* trimmedAway) {
     return true;
   }
   const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
-  if (view.locationMode == 0) {
+  if (view.settings.locationMode == 0) {
     for (std::int32_t i = 0; i < tuples.count; ++i)
       if (!InsideFilter(t[i].x, t[i].y)) return false;
     return true;
@@ -682,7 +684,7 @@ bool GmlPass::BuildLinePoints(bool store, GrowArray* points, bool* counted, std:
 bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* points) {
   OSGMLInputView& v = view;
   bool trimmedAway;
-  if (!PassesLocation(v.trimLines != 0, &trimmedAway)) return false;
+  if (!PassesLocation(v.settings.trimLinesToAreaEdges != 0, &trimmedAway)) return false;
   bool created = false;
   if (store) {
     created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), points);
@@ -709,14 +711,15 @@ void GmlPass::EndLine() {
   OSGMLInputView& v = view;
   bool crossFile = false;
   if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
-  const bool taken = (v.readLines || countOnly || (v.readAreas && Filtered())) &&
-                     tuples.count > 1 && PropertyPasses() && !crossFile;
+  const bool taken =
+      (v.settings.inputTopoLines || countOnly || (v.settings.inputPolygons && Filtered())) &&
+      tuples.count > 1 && PropertyPasses() && !crossFile;
   if (taken) {
     // Only a line that is drawn gets a point list.
     std::int32_t ignored = 0;
     GrowArray points{};
-    if (PassingLinePoints(DrawMode() && v.readLines, v.readLines ? &v.keptLines : &ignored,
-                          &points)) {
+    if (PassingLinePoints(DrawMode() && v.settings.inputTopoLines,
+                          v.settings.inputTopoLines ? &v.keptLines : &ignored, &points)) {
       LineFeatureRecord r{};
       r.common = common;
       SetField(r.accuracyOfPosition, accuracyOfPosition);
@@ -729,7 +732,7 @@ void GmlPass::EndLine() {
   }
   EmptyTuples();
   inLine = false;
-  if (DrawMode() && v.readAreas) {
+  if (DrawMode() && v.settings.inputPolygons) {
     if (!lineToids.InsertPointers(common.toid, coordinatePosition, 0)) sound = false;
   }
   ClearTexts();

@@ -33,7 +33,7 @@ struct GmlPass {
   bool DrawMode() const { return keepRecords && !countOnly; }
   bool PreviewMode() const { return keepRecords && countOnly; }
   bool CountMode() const { return !keepRecords && countOnly; }
-  bool Filtered() const { return view.useLocationFilter != 0; }
+  bool Filtered() const { return view.settings.areaFiltering != 0; }
   bool PropertyPasses() const;
   bool InsideFilter(double x, double y) const;
 

@@ -91,7 +91,7 @@ GmlPass::~GmlPass() {
 }
 
 bool GmlPass::PropertyPasses() const {
-  return !view.usePropertyFilter ||
+  return !view.settings.filterByProperty ||
          view.propertyFilter.Passes(common.theme, common.descriptiveGroup,
                                     common.descriptiveTerm) != 0;
 }
