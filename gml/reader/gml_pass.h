@@ -54,13 +54,13 @@ struct GmlPass {
   // The ITN records' own copies of the common texts.
   template <typename Record>
   void CopyNetworkTexts(Record* r) const {
-    SetField(r->descriptiveTerm, common.descriptiveTerm);
-    SetField(r->toid, common.toid);
-    SetField(r->versionDate, common.versionDate);
-    SetField(r->theme, common.theme);
-    SetField(r->descriptiveGroup, common.descriptiveGroup);
-    SetField(r->reasonForChange, common.reasonForChange);
-    SetField(r->changeDate, common.changeDate);
+    CopyField(r->descriptiveTerm, common.descriptiveTerm);
+    CopyField(r->toid, common.toid);
+    CopyField(r->versionDate, common.versionDate);
+    CopyField(r->theme, common.theme);
+    CopyField(r->descriptiveGroup, common.descriptiveGroup);
+    CopyField(r->reasonForChange, common.reasonForChange);
+    CopyField(r->changeDate, common.changeDate);
   }
 
   // --- coordinates --------------------------------------------------------------

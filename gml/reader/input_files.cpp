@@ -7,8 +7,8 @@
 
 bool OSGMLInputView::AppendInputFile(const char* path) {
   GmlInputFile file{};
-  SetField(file.path, path);
-  SetField(file.name, std::filesystem::path(path).filename().string().c_str());
+  CopyField(file.path, path);
+  CopyField(file.name, std::filesystem::path(path).filename().string().c_str());
   const std::wstring wide = NarrowToWide(std::string_view(path));
   double uncompressed = -1;
   int compressed = 0;

@@ -21,12 +21,12 @@ void GmlPass::EndRoadLink() {
                           counts ? &v.keptRoadLinks : &ignored, &points)) {
       RoadLinkRecord r{};
       CopyNetworkTexts(&r);
-      SetField(r.natureOfRoad, natureOfRoad);
+      CopyField(r.natureOfRoad, natureOfRoad);
       r.version = version;
       r.length = length;
       r.points = points;
-      SetField(r.startNode, startNode);
-      SetField(r.endNode, endNode);
+      CopyField(r.startNode, startNode);
+      CopyField(r.endNode, endNode);
       const std::int32_t index = v.roadLinks.count;
       if (!GrowArraySetGrowBy(&v.roadLinks, index, &r, 500)) sound = false;
       if (sound && v.createSdfFiles && runToids != nullptr &&
@@ -83,7 +83,7 @@ void GmlPass::EndRoad() {
     RoadRecord r{};
     r.built = 0;
     CopyNetworkTexts(&r);
-    SetField(r.roadName, roadName);
+    CopyField(r.roadName, roadName);
     r.version = version;
     if (tuples.count > 1) {
       const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
@@ -123,11 +123,11 @@ void GmlPass::EndAddressPoint() {
     (void)GrowArrayGet(&tuples, 0, &first);
     if (!Filtered() || InsideFilter(first.x, first.y)) {
       AddressPointRecord r = address;
-      SetField(r.toid, common.toid);
-      SetField(r.theme, common.theme);
-      SetField(r.versionDate, common.versionDate);
-      SetField(r.changeDate, common.changeDate);
-      SetField(r.reasonForChange, common.reasonForChange);
+      CopyField(r.toid, common.toid);
+      CopyField(r.theme, common.theme);
+      CopyField(r.versionDate, common.versionDate);
+      CopyField(r.changeDate, common.changeDate);
+      CopyField(r.reasonForChange, common.reasonForChange);
       r.version = version;
       r.x = first.x;
       r.y = first.y;

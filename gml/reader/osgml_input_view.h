@@ -170,7 +170,6 @@ class OSGMLInputView : public host::ui::Dialog {
 
  private:
   friend struct GmlPass;
-  friend class GmlPassRunner;
 
   bool CreateFeatureArrays();
   void FreeFeatureArrays();

@@ -191,8 +191,8 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
   bool inRoad = false;
   char roadName[kNameWidth] = {};
   char roadTerm[kTermWidth] = {};
-  static char tag[kGmlTagBufferSize];
-  static char text[kGmlTagBufferSize];
+  char tag[kGmlTagBufferSize];
+  char text[kGmlTagBufferSize];
   std::int64_t consumed = 0;
   while (ok && !cancelRequested && ReadGmlTag(archive, tag, kGmlMaxTagLength, &consumed)) {
     QuotesToApostrophes(tag);
@@ -205,12 +205,12 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
                std::strncmp(tag, "osgb:pathName", 13) == 0) {
       if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
         DecodeXmlText(text);
-        SetField(roadName, text);
+        CopyField(roadName, text);
       }
     } else if (std::strncmp(tag, "osgb:descriptiveTerm", 20) == 0) {
       if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
         DecodeXmlText(text);
-        SetField(roadTerm, text);
+        CopyField(roadTerm, text);
       }
     } else if (inRoad && std::strncmp(tag, "osgb:networkMember ", 19) == 0) {
       const char* at = std::strstr(tag, "xlink:href='#osgb");
@@ -227,8 +227,8 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
           RoadLinkRecord link;
           const auto index = static_cast<std::int32_t>(node->payloadA);
           if (GrowArrayGet(&roadLinks, index, &link)) {
-            SetField(link.roadTerm, roadTerm);
-            SetField(link.roadName, roadName);
+            CopyField(link.roadTerm, roadTerm);
+            CopyField(link.roadName, roadName);
             ok = GrowArraySet(&roadLinks, index, &link);
           }
         }
