@@ -334,99 +334,87 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
   return true;
 }
 
+namespace {
+
+// A text field of the current feature, with the width its array has.
+using PassField = std::span<char> (*)(GmlPass&);
+template <auto Member>
+std::span<char> PassFieldOf(GmlPass& pass) {
+  return pass.*Member;
+}
+template <auto Member>
+std::span<char> CommonFieldOf(GmlPass& pass) {
+  return pass.common.*Member;
+}
+
+// The lists of values a feature keeps besides its last one.
+enum ValueList { kNoList, kTermList, kGroupList, kThemeList };
+
+// One attribute element of the topography and ITN features: the text field,
+// or the number, its value goes to.
+struct AttributeRow {
+  GmlElement element;
+  PassField text = nullptr;
+  double GmlPass::*real = nullptr;
+  std::int32_t GmlPass::*integer = nullptr;
+  ValueList list = kNoList;
+};
+
+using P = GmlPass;
+using C = CommonAttributes;
+constexpr AttributeRow kAttributeRows[] = {
+    {GmlElement::kCalculatedAreaValue, nullptr, &P::calculatedAreaValue},
+    {GmlElement::kHeightAboveDatum, nullptr, &P::heightAboveDatum},
+    {GmlElement::kRoadName, PassFieldOf<&P::roadName>},
+    {GmlElement::kPathName, PassFieldOf<&P::roadName>},
+    {GmlElement::kDescriptiveTerm, CommonFieldOf<&C::descriptiveTerm>, nullptr, nullptr, kTermList},
+    {GmlElement::kFeatureCode, CommonFieldOf<&C::featureCode>},
+    {GmlElement::kMake, CommonFieldOf<&C::make>},
+    {GmlElement::kChangeDate, CommonFieldOf<&C::changeDate>},
+    {GmlElement::kReasonForChange, CommonFieldOf<&C::reasonForChange>},
+    {GmlElement::kDescriptiveGroup, CommonFieldOf<&C::descriptiveGroup>, nullptr, nullptr,
+     kGroupList},
+    {GmlElement::kAccuracyOfPosition, PassFieldOf<&P::accuracyOfPosition>},
+    {GmlElement::kPhysicalPresence, PassFieldOf<&P::physicalPresence>},
+    {GmlElement::kNatureOfRoad, PassFieldOf<&P::natureOfRoad>},
+    {GmlElement::kNatureOfPath, PassFieldOf<&P::natureOfRoad>},
+    {GmlElement::kTheme, CommonFieldOf<&C::theme>, nullptr, nullptr, kThemeList},
+    {GmlElement::kVersionDate, CommonFieldOf<&C::versionDate>},
+    {GmlElement::kTextString, PassFieldOf<&P::textString>},
+    {GmlElement::kLength, nullptr, &P::length},  // of a road link only
+    {GmlElement::kOrientation, nullptr, &P::orientation},
+    {GmlElement::kHeight, nullptr, &P::height},
+    {GmlElement::kAnchorPosition, nullptr, nullptr, &P::anchorPosition},
+    {GmlElement::kPhysicalLevel, nullptr, nullptr, &P::physicalLevel},
+};
+constexpr AttributeRow kVersionRow{GmlElement::kOther, nullptr, nullptr, &P::version};
+
+}  // namespace
+
 bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
-  enum Kind {
-    kAreaValue, kHeightAboveDatum, kRoadName, kTerm, kFeatureCode, kMake, kChangeDate, kReason,
-    kGroup, kAccuracy, kPresence, kNature, kTheme, kVersionDate, kTextString, kLength,
-    kOrientation, kHeight, kAnchor, kLevel, kVersion
-  };
-  struct Handler {
-    GmlElement element;
-    Kind kind;
-  };
-  static const Handler handlers[] = {
-      {GmlElement::kCalculatedAreaValue, kAreaValue},
-      {GmlElement::kHeightAboveDatum, kHeightAboveDatum},
-      {GmlElement::kRoadName, kRoadName},             {GmlElement::kPathName, kRoadName},
-      {GmlElement::kDescriptiveTerm, kTerm},          {GmlElement::kFeatureCode, kFeatureCode},
-      {GmlElement::kMake, kMake},                     {GmlElement::kChangeDate, kChangeDate},
-      {GmlElement::kReasonForChange, kReason},        {GmlElement::kDescriptiveGroup, kGroup},
-      {GmlElement::kAccuracyOfPosition, kAccuracy},   {GmlElement::kPhysicalPresence, kPresence},
-      {GmlElement::kNatureOfRoad, kNature},           {GmlElement::kNatureOfPath, kNature},
-      {GmlElement::kTheme, kTheme},                   {GmlElement::kVersionDate, kVersionDate},
-      {GmlElement::kTextString, kTextString},         {GmlElement::kLength, kLength},
-      {GmlElement::kOrientation, kOrientation},       {GmlElement::kHeight, kHeight},
-      {GmlElement::kAnchorPosition, kAnchor},         {GmlElement::kPhysicalLevel, kLevel},
-  };
-  Kind kind;
-  bool found = false;
-  for (const Handler& h : handlers) {
-    if (h.kind == kLength && !inRoadLink) continue;
-    if (h.element == element) {
-      kind = h.kind;
-      found = true;
+  const AttributeRow* found = nullptr;
+  for (const AttributeRow& row : kAttributeRows) {
+    if (row.element == GmlElement::kLength && !inRoadLink) continue;
+    if (row.element == element) {
+      found = &row;
       break;
     }
   }
-  if (!found && strcasecmp(t, "osgb:version") == 0) {
-    kind = kVersion;
-    found = true;
-  }
-  if (!found) return false;
+  if (found == nullptr && strcasecmp(t, "osgb:version") == 0) found = &kVersionRow;
+  if (found == nullptr) return false;
   if (!view.ReadGmlText(archive, text, kGmlMaxTagLength, &fileConsumed)) return false;
   DecodeXmlText(text);
-  switch (kind) {
-    case kAreaValue: calculatedAreaValue = ParseGmlDouble(text); break;
-    case kHeightAboveDatum: heightAboveDatum = ParseGmlDouble(text); break;
-    case kRoadName:
-      CopyField(roadName, text);
-      break;
-    case kTerm:
-      CopyField(common.descriptiveTerm, text);
-      AppendValue(terms, &termCount, kMaxListedTerms, text);
-      break;
-    case kFeatureCode:
-      CopyField(common.featureCode, text);
-      break;
-    case kMake:
-      CopyField(common.make, text);
-      break;
-    case kChangeDate:
-      CopyField(common.changeDate, text);
-      break;
-    case kReason:
-      CopyField(common.reasonForChange, text);
-      break;
-    case kGroup:
-      CopyField(common.descriptiveGroup, text);
-      AppendValue(groups, &groupCount, kMaxListedGroups, text);
-      break;
-    case kAccuracy:
-      CopyField(accuracyOfPosition, text);
-      break;
-    case kPresence:
-      CopyField(physicalPresence, text);
-      break;
-    case kNature:
-      CopyField(natureOfRoad, text);
-      break;
-    case kTheme:
-      CopyField(common.theme, text);
-      AppendValue(themes, &themeCount, kMaxListedThemes, text);
-      break;
-    case kVersionDate:
-      CopyField(common.versionDate, text);
-      break;
-    case kTextString:
-      CopyField(textString, text);
-      break;
-    case kLength: length = ParseGmlDouble(text); break;
-    case kOrientation: orientation = ParseGmlDouble(text); break;
-    case kHeight: height = ParseGmlDouble(text); break;
-    case kAnchor: anchorPosition = ParseGmlInt(text); break;
-    case kLevel: physicalLevel = ParseGmlInt(text); break;
-    case kVersion: version = ParseGmlInt(text); break;
+  if (found->real != nullptr) {
+    this->*(found->real) = ParseGmlDouble(text);
+  } else if (found->integer != nullptr) {
+    this->*(found->integer) = ParseGmlInt(text);
+  } else {
+    const std::span<char> field = found->text(*this);
+    CopyField(field.data(), field.size(), text);
   }
+  if (found->list == kTermList) AppendValue(terms, &termCount, kMaxListedTerms, text);
+  if (found->list == kGroupList) AppendValue(groups, &groupCount, kMaxListedGroups, text);
+  if (found->list == kThemeList) AppendValue(themes, &themeCount, kMaxListedThemes, text);
   return true;
 }
 
