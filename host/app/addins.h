@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "host/app/addin_abi.h"
-#include "host/editor/status.h"
+#include "host/system/status.h"
 
 namespace host {
 

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "host/db/database.h"
-#include "host/editor/status.h"
+#include "host/system/status.h"
 
 namespace host {
 

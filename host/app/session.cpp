@@ -7,8 +7,7 @@
 #include "host/app/documents.h"
 #include "host/app/script.h"
 #include "host/editor/command_line.h"
-#include "host/editor/events.h"
-#include "host/editor/input.h"
+#include "host/system/events.h"
 #include "host/lisp/reader.h"
 #include "host/system/user_actions.h"
 
@@ -60,7 +59,7 @@ SessionResult RunTopLevelAction(const UserAction& action, int line) {
   if (verb == "lisp") {
     EchoInput(action.Arg(0));
     lisp::CallResult r = lisp::RunLispLine(action.Arg(0));
-    if (r.status == lisp::Status::kNormal)
+    if (r.status == Status::kNormal)
       Print(L"\n" + lisp::ToLispText(r.value));
     else
       Print(L"\n; error: " + r.error + L"\n");
@@ -108,12 +107,13 @@ void ReportUndelivered() {
 SessionResult RunSession(const SessionOptions& options) {
   for (;;) {
     if (options.interactive) ShowPrompt(L"\nCommand: ");
-    if (PeekAction() == nullptr) {
+    const NextAction next = TakeNextAction([](const UserAction&) { return true; });
+    if (!next.taken()) {
       ReportUndelivered();
       return {};
     }
     if (!options.interactive) ShowPrompt(L"\nCommand: ");
-    UserAction action = *TakeAction();
+    const UserAction& action = next.action;
     const int line = options.current_line ? options.current_line() : 0;
     SessionResult r = RunTopLevelAction(action, line);
     if (!r.ok) return r;

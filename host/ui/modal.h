@@ -101,7 +101,7 @@ int FireDueTimersOfActiveDialog();
 // Applies one dialog action to the active dialog at once (an event a script
 // timed to a pump). False when no dialog runs or the verb is not a dialog
 // verb (wait included). RunModal installs this as the editor's dialog-event
-// handler (host/editor/events.h), so "dlg_timer 1" timed to a pump is a
+// handler (host/system/events.h), so "dlg_timer 1" timed to a pump is a
 // timer tick arriving during a long run.
 bool DeliverToActiveDialog(const UserAction& action);
 

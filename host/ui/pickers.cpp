@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/editor/command_line.h"
 #include "host/system/wide_text.h"
-#include "host/editor/input.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
 #include "host/ui/modal.h"
@@ -118,21 +118,20 @@ std::vector<std::wstring> AcceptFiles(const FileDialogRequest& r, const UserActi
 // cancelled (Esc or a cancel answer: `answered` is set) or the script has no
 // answer for it (said in the transcript).
 std::optional<UserAction> NextAnswer(const wchar_t* what, bool* answered) {
-  const UserAction* next = PeekAction();
-  if (next && next->verb == kVerbEsc) {
-    TakeAction();
-    *answered = true;
-    return std::nullopt;
-  }
-  if (!next) {
+  const NextAction next = TakeNextAction({kVerbEsc, kVerbAnswer});
+  if (next.found == ActionFound::kNone) {
     NoteInputRanOut(what);
     return std::nullopt;
   }
-  if (next->verb != kVerbAnswer) {
+  if (next.found == ActionFound::kOther) {
     NoteScript(std::wstring(L"The next action does not answer the ") + what + L": cancelled");
     return std::nullopt;
   }
-  UserAction answer = *TakeAction();
+  if (next.action.verb == kVerbEsc) {
+    *answered = true;
+    return std::nullopt;
+  }
+  const UserAction& answer = next.action;
   if (IsCancelAnswer(answer)) {
     *answered = true;
     return std::nullopt;

@@ -17,7 +17,6 @@
 #include "host/app/script.h"
 #include "host/app/session.h"
 #include "host/editor/command_line.h"
-#include "host/editor/input.h"
 #include "host/editor/support_path.h"
 #include "host/system/registry.h"
 #include "host/ui/modal.h"

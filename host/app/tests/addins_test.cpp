@@ -45,22 +45,22 @@ TEST_F(AddinsTest, LispCallsReachTheAddinAsInvokeMessages) {
   ASSERT_TRUE(host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH)).ok());
   struct Case {
     const wchar_t* line;
-    host::lisp::Status status;
+    host::Status status;
     std::wstring text;  // the value, or the failure message
   };
   const Case cases[] = {
-      {L"(ta_add 1 2 39)", host::lisp::Status::kNormal, L"42"},
-      {L"(TA_ADD)", host::lisp::Status::kNormal, L"0"},
-      {L"(ta_nothing \"x\")", host::lisp::Status::kNormal, L"nil"},
-      {L"(ta_last 1 \"two\")", host::lisp::Status::kNormal, L"\"two\""},
-      {L"(ta_fail)", host::lisp::Status::kError, L"Received nonexistent function code."},
-      {L"testaddin_loaded", host::lisp::Status::kNormal, L"1"},
+      {L"(ta_add 1 2 39)", host::Status::kNormal, L"42"},
+      {L"(TA_ADD)", host::Status::kNormal, L"0"},
+      {L"(ta_nothing \"x\")", host::Status::kNormal, L"nil"},
+      {L"(ta_last 1 \"two\")", host::Status::kNormal, L"\"two\""},
+      {L"(ta_fail)", host::Status::kError, L"Received nonexistent function code."},
+      {L"testaddin_loaded", host::Status::kNormal, L"1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.line)));
     host::lisp::CallResult r = host::lisp::RunLispLine(c.line);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.status == host::lisp::Status::kNormal ? host::lisp::ToLispText(r.value) : r.error, c.text);
+    EXPECT_EQ(r.status == host::Status::kNormal ? host::lisp::ToLispText(r.value) : r.error, c.text);
   }
   EXPECT_EQ(host::Shown().TextsOf("app_message").back(), L"TestAddin invoke");
 }
