@@ -26,19 +26,16 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
-SessionResult ScriptError(int line, std::wstring message) {
-  SessionResult r;
-  r.ok = false;
-  r.error_line = line;
-  r.error = std::move(message);
+Result<int> ScriptError(int line, std::wstring message) {
+  Result<int> r{Status::kError, line, std::move(message)};
   std::wstring where = line > 0 ? L"line " + std::to_wstring(line) + L": " : std::wstring();
-  Print(L"\n; script error: " + where + r.error + L"\n");
+  Print(L"\n; script error: " + where + r.message + L"\n");
   return r;
 }
 
 }  // namespace
 
-SessionResult RunTopLevelAction(const UserAction& action, int line) {
+Result<int> RunTopLevelAction(const UserAction& action, int line) {
   const std::string& verb = action.verb;
   if (verb == "type") {
     const std::wstring name = Trim(action.Arg(0));
@@ -74,17 +71,17 @@ SessionResult RunTopLevelAction(const UserAction& action, int line) {
     return {};
   }
   if (verb == "open") {
-    DrawingFileResult r = OpenDrawing(action.Arg(0));
+    Result<> r = OpenDrawing(action.Arg(0));
     if (!r.ok()) Print(L"\nCannot open " + action.Arg(0) + L": " + r.message + L"\n");
     return {};
   }
   if (verb == "save") {
-    DrawingFileResult r = SaveDrawing(action.Arg(0));
+    Result<> r = SaveDrawing(action.Arg(0));
     if (!r.ok()) Print(L"\nCannot save the drawing: " + r.message + L"\n");
     return {};
   }
   if (verb == "load") {
-    LoadResult r = LoadAddin(action.Arg(0));
+    Result<const void*> r = LoadAddin(action.Arg(0));
     if (!r.ok()) Print(L"\n" + r.message + L"\n");
     return {};
   }
@@ -104,7 +101,7 @@ void ReportUndelivered() {
   if (pending > 1) Print(L"\n; " + std::to_wstring(pending) + L" timed events were never delivered\n");
 }
 
-SessionResult RunSession(const SessionOptions& options) {
+Result<int> RunSession(const SessionOptions& options) {
   for (;;) {
     if (options.interactive) ShowPrompt(L"\nCommand: ");
     const NextAction next = TakeNextAction([](const UserAction&) { return true; });
@@ -115,8 +112,8 @@ SessionResult RunSession(const SessionOptions& options) {
     if (!options.interactive) ShowPrompt(L"\nCommand: ");
     const UserAction& action = next.action;
     const int line = options.current_line ? options.current_line() : 0;
-    SessionResult r = RunTopLevelAction(action, line);
-    if (!r.ok) return r;
+    Result<int> r = RunTopLevelAction(action, line);
+    if (!r.ok()) return r;
   }
 }
 

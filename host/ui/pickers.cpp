@@ -159,8 +159,8 @@ std::vector<FileFilter> ParseFilterText(const std::wstring& text) {
   return filters;
 }
 
-FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
-  FileDialogRecord record{request, {}, false};
+Result<FileDialogPaths> ShowFileDialog(const FileDialogRequest& request) {
+  FileDialogRecord record{request, Failed<FileDialogPaths>({}, Status::kCancel), false};
   while (true) {
     const std::optional<UserAction> next = NextAnswer(L"file dialog", &record.answered);
     if (!next) break;
@@ -172,13 +172,14 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
     for (const std::wstring& p : paths) needed += p.size() + 1;
     if (needed > request.buffer_chars) {
       NoteScript(L"The chosen names do not fit the file dialog's buffer: failed");
+      record.result = Failed<FileDialogPaths>(L"The chosen names do not fit the file dialog's buffer.");
       break;
     }
-    record.result = FileDialogResult{true, std::move(paths)};
+    record.result = Success(std::move(paths));
     break;
   }
   Shown().Add("file_dialog", DescribeFileRequest(request) + L" -> " +
-                                 (record.result.ok ? JoinPaths(record.result.paths) : L"cancel"));
+                                 (record.result.ok() ? JoinPaths(record.result.value) : L"cancel"));
   FileRecords().push_back(record);
   return record.result;
 }

@@ -18,13 +18,13 @@ std::vector<std::wstring> Messages() { return host::Shown().TextsOf("app_message
 
 TEST_F(AddinsTest, LoadingSendsInitThenLoadDrawingAndUnloadingReverses) {
   (void)host::NewDrawing();
-  host::LoadResult r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
+  host::Result<const void*> r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
   ASSERT_TRUE(r.ok()) << testing::PrintToString(r.message);
   EXPECT_EQ(Messages(), (std::vector<std::wstring>{L"TestAddin init", L"TestAddin load drawing"}));
-  EXPECT_FALSE(host::IsApplicationLocked(r.id));
-  EXPECT_TRUE(host::IsApplicationMdiAware(r.id));
+  EXPECT_FALSE(host::IsApplicationLocked(r.value));
+  EXPECT_TRUE(host::IsApplicationMdiAware(r.value));
   ASSERT_NE(host::FindCommand(L"tahello"), nullptr);
-  EXPECT_EQ(host::FindCommand(L"tahello")->owner, r.id);
+  EXPECT_EQ(host::FindCommand(L"tahello")->owner, r.value);
   EXPECT_EQ(host::FindCommand(L"tazaehle"), host::FindCommand(L"_tacount"));
 
   // A second drawing: unload drawing for the old one, load drawing for the new.
@@ -66,26 +66,26 @@ TEST_F(AddinsTest, LispCallsReachTheAddinAsInvokeMessages) {
 }
 
 TEST_F(AddinsTest, ALockedAddinStaysUnlessForced) {
-  host::LoadResult r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
+  host::Result<const void*> r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
   ASSERT_TRUE(r.ok());
-  ASSERT_TRUE(host::LockApplication(r.id));
+  ASSERT_TRUE(host::LockApplication(r.value));
   EXPECT_EQ(host::UnloadAddin(L"TestAddin"), host::Status::kError);
   EXPECT_EQ(host::LoadedAddins().size(), 1u);
   EXPECT_EQ(host::UnloadAddin(L"TestAddin", true), host::Status::kNormal);
   // Without a drawing there is no drawing message to send.
   EXPECT_EQ(Messages(), (std::vector<std::wstring>{L"TestAddin init", L"TestAddin unload app"}));
-  EXPECT_FALSE(host::UnlockApplication(r.id));  // gone
+  EXPECT_FALSE(host::UnlockApplication(r.value));  // gone
 }
 
 TEST_F(AddinsTest, LoadFailuresSayWhy) {
   EXPECT_FALSE(host::LoadAddin(L"/no/such/addin.so").ok());
   ASSERT_TRUE(host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH)).ok());
-  host::LoadResult twice = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
+  host::Result<const void*> twice = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
   EXPECT_FALSE(twice.ok());
   EXPECT_NE(twice.message.find(L"loaded already"), std::wstring::npos);
   for (const char* lib : {"/lib/x86_64-linux-gnu/libm.so.6", "/usr/lib/x86_64-linux-gnu/libm.so.6"}) {
     if (!std::filesystem::exists(lib)) continue;
-    host::LoadResult plain = host::LoadAddin(NarrowToWideForTest(lib));
+    host::Result<const void*> plain = host::LoadAddin(NarrowToWideForTest(lib));
     EXPECT_FALSE(plain.ok());
     EXPECT_NE(plain.message.find(L"not an add-in"), std::wstring::npos);
     break;
