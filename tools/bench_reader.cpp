@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 
 namespace {

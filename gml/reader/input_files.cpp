@@ -1,13 +1,13 @@
 // Adding a file to the input list, as the file choice does.
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/system/files.h"
 
 bool OSGMLInputView::AppendInputFile(const char* path) {
   GmlInputFile file{};
-  SetField(file.path, path);
+  CopyField(file.path, path);
   char name[kMaxPath];
-  SetField(file.name, GetFileNameOfPath(path, name));
+  CopyField(file.name, GetFileNameOfPath(path, name));
   const std::wstring wide = host::WidePath(path);
   double uncompressed = -1;
   int compressed = 0;

@@ -68,11 +68,11 @@ Status NewDrawing() {
   return Status::kNormal;
 }
 
-DrawingFileResult OpenDrawing(std::wstring_view path) {
+Result<> OpenDrawing(std::wstring_view path) {
   auto document = std::make_unique<Document>();
   const std::wstring file = db::DrawingFilePath(path);
-  db::FileStatus read = db::ReadDrawing(document->database, file);
-  if (!read) return {Status::kError, DecodeUtf8(read.message)};
+  Result<std::int64_t> read = db::ReadDrawing(document->database, file);
+  if (!read) return Failed(read.message);
   document->path = AbsolutePath(file);
   (void)CloseDrawing();
   MakeCurrent(std::move(document));
@@ -80,12 +80,12 @@ DrawingFileResult OpenDrawing(std::wstring_view path) {
   return {};
 }
 
-DrawingFileResult SaveDrawing(std::wstring_view path) {
-  if (!Current()) return {Status::kError, L"No drawing is open."};
+Result<> SaveDrawing(std::wstring_view path) {
+  if (!Current()) return Failed(L"No drawing is open.");
   std::wstring target = path.empty() ? Current()->path : db::DrawingFilePath(path);
-  if (target.empty()) return {Status::kError, L"The drawing has no file name yet."};
-  db::FileStatus saved = db::SaveDrawing(Current()->database, target);
-  if (!saved) return {Status::kError, DecodeUtf8(saved.message)};
+  if (target.empty()) return Failed(L"The drawing has no file name yet.");
+  Result<std::int64_t> saved = db::SaveDrawing(Current()->database, target);
+  if (!saved) return Failed(saved.message);
   Current()->path = AbsolutePath(target);
   Shown().Add("drawing", L"saved " + Current()->path);
   return {};

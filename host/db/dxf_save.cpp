@@ -25,6 +25,7 @@
 #include "host/system/replace_file.h"
 #include "host/db/entity_groups.h"
 #include "host/system/fault.h"
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
@@ -338,8 +339,8 @@ class DrawingWriter {
   std::vector<std::uint64_t> blockBegin_, blockEnd_;
 };
 
-FileStatus Failure(std::string_view path, const std::string& what) {
-  return FileStatus{false, std::string(path) + ": " + what, 0};
+Result<std::int64_t> Failure(std::string_view path, const std::string& what) {
+  return Failed<std::int64_t>(WidenText(std::string(path) + ": " + what));
 }
 
 }  // namespace
@@ -369,7 +370,7 @@ std::basic_string<Char> SwapDrawingExtension(std::basic_string_view<Char> path) 
 std::string DrawingFilePath(std::string_view path) { return SwapDrawingExtension(path); }
 std::wstring DrawingFilePath(std::wstring_view path) { return SwapDrawingExtension(path); }
 
-FileStatus SaveDrawing(const Database& db, std::string_view requested) {
+Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested) {
   std::string path = DrawingFilePath(requested);
   if (path.empty()) return Failure(path, "no file name");
   const std::size_t slash = path.find_last_of('/');
@@ -391,10 +392,10 @@ FileStatus SaveDrawing(const Database& db, std::string_view requested) {
     return Failure(path, problem);
   }
   if (!file.Commit()) return Failure(path, "cannot replace the file (write, flush or rename failed)");
-  return FileStatus{};
+  return Success<std::int64_t>(0);
 }
 
-FileStatus SaveDrawing(const Database& db, std::wstring_view path) {
+Result<std::int64_t> SaveDrawing(const Database& db, std::wstring_view path) {
   const std::optional<std::string> native = host::NativePath(path);
   if (!native) return Failure("?", "the path has characters no file name can hold");
   return SaveDrawing(db, std::string_view(*native));
