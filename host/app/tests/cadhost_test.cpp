@@ -364,5 +364,5 @@ TEST_F(CadhostTest, FileNamesAreUtf8EndToEnd) {
   host::db::Database db;
   const std::wstring saved = host::WidePath((dir_ / "层" / "a.dxf").string());
   EXPECT_NE(saved.find(L"/层/a.dxf"), std::wstring::npos);
-  EXPECT_TRUE(host::db::ReadDrawing(db, saved).ok);
+  EXPECT_TRUE(host::db::ReadDrawing(db, saved).ok());
 }
