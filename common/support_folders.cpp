@@ -37,8 +37,8 @@ std::wstring WithSeparator(std::wstring folder) {
 
 std::optional<std::string> Native(std::wstring_view path) { return host::NativePath(path); }
 
-// The folder named by an environment variable, when a file can be created
-// in it (the file is removed again).
+}  // namespace
+
 std::optional<std::wstring> WritableFolderOf(const wchar_t* variable) {
   std::optional<std::wstring> value = host::GetEnvironmentVariable(variable);
   if (!value || value->empty()) return std::nullopt;
@@ -52,7 +52,6 @@ std::optional<std::wstring> WritableFolderOf(const wchar_t* variable) {
   return folder;
 }
 
-// The folder of a file found on the support path, with its separator.
 std::optional<std::wstring> FolderOfSupportFile(const wchar_t* name) {
   std::optional<std::wstring> found = host::FindFile(name);
   if (!found) return std::nullopt;
@@ -60,6 +59,8 @@ std::optional<std::wstring> FolderOfSupportFile(const wchar_t* name) {
   if (cut == std::wstring::npos) return std::nullopt;
   return found->substr(0, cut + 1);
 }
+
+namespace {
 
 std::optional<std::wstring> FindSupportFolder(const wchar_t* variable) {
   if (auto folder = WritableFolderOf(variable)) return folder;
