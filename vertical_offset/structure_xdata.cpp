@@ -325,7 +325,9 @@ bool ReadStructureXdata(host::EntityName entity, StructureRecord& record) {
   for (int index = 0; index < vertices; ++index)
     if (!StorePoint(record.points, index, unset)) return false;
 
-  std::optional<EntityList> list = host::db::GetEntityList(entity, {kSectionAppName});
+  // Every application's data: a stored name with '?' in place of letters
+  // counts as the section tools' too.
+  std::optional<EntityList> list = host::db::GetEntityList(entity, {L"*"});
   if (!list) return false;
   bool seen0 = false, seen1 = false, seen2 = false;
   WalkStructureData(
