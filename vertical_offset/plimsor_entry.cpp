@@ -32,11 +32,11 @@ VARNEL_ADDIN_EXPORT host::AppResult acrxEntryPoint(host::AppMessage message, voi
       (void)host::RegisterAppMdiAware(app_id);
       break;
     case host::AppMessage::kLoadDrawing:
-      if (host::lisp::DefineFunction(kFunctionName, kFunctionCode) != host::lisp::Status::kNormal)
+      if (host::lisp::DefineFunction(kFunctionName, kFunctionCode) != host::Status::kNormal)
         host::Print(L"\n***Error defining function 'LarVerticalPolylineOffset'\n");
       break;
     case host::AppMessage::kUnloadDrawing:
-      if (host::lisp::UndefineFunction(kFunctionName, kFunctionCode) != host::lisp::Status::kNormal)
+      if (host::lisp::UndefineFunction(kFunctionName, kFunctionCode) != host::Status::kNormal)
         host::Print(L"\n***Error undefining function 'LarVerticalPolylineOffset'\n");
       break;
     case host::AppMessage::kInvokeLisp:

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "vertical_offset/section_text.h"
 
 namespace {

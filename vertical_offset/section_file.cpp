@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "common/line_reader.h"
+#include "common/containers/line_reader.h"
 #include "common/support_finders/support_finders.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/command_line.h"
 #include "host/system/files.h"
 #include "vertical_offset/section_text.h"

@@ -24,7 +24,7 @@
 
 #include <cstdint>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 struct StructurePoint {
   char code[5];          // at most 4 characters

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/db/entity_list.h"
 #include "host/editor/command_line.h"
 #include "vertical_offset/section_attributes.h"

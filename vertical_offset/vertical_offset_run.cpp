@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "common/line_reader.h"
+#include "common/containers/line_reader.h"
 #include "common/support_finders/support_finders.h"
-#include "common/sysvar_save.h"
-#include "common/text.h"
+#include "common/cad/sysvar_save.h"
+#include "common/containers/text.h"
 #include "host/db/values.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"

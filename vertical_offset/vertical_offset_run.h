@@ -19,7 +19,7 @@
 #include <cstddef>
 #include <string>
 
-#include "host/editor/status.h"
+#include "host/system/status.h"
 #include "vertical_offset/section_record.h"
 
 inline constexpr int kRunNoSupportFolder = 1;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/tests/temp_folder.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/db/drawing_file.h"
 #include "vertical_offset/section_xdata.h"
 #include "vertical_offset/structure_xdata.h"
@@ -80,11 +80,11 @@ TEST_F(SectionDxf, SectionAndStructureDataSurviveSaveAndRead) {
   const std::vector<std::wstring> culvertStrings = SectionStrings(culvert);
 
   const std::string path = folder_.File("section.dxf");
-  ASSERT_TRUE(host::db::SaveDrawing(db_, path).ok);
+  ASSERT_TRUE(host::db::SaveDrawing(db_, path).ok());
 
   // Read back by the host: the same strings, and the readers find the same record.
   host::db::Database reread(host::db::Database::Content::kEmpty);
-  ASSERT_TRUE(host::db::ReadDrawing(reread, path).ok);
+  ASSERT_TRUE(host::db::ReadDrawing(reread, path).ok());
   host::db::ScopedWorkingDatabase working(&reread);
   const host::EntityName datumBack{datum.handle, reread.Serial()};
   const host::EntityName culvertBack{culvert.handle, reread.Serial()};

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/db/database.h"
 #include "host/db/entity.h"
 #include "host/db/entity_list.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "vertical_offset/tests/section_fixture.h"
 
 namespace {
