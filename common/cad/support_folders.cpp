@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/containers/line_reader.h"
 #include "host/editor/support_path.h"
 #include "host/editor/system_variables.h"
 #include "host/system/clock.h"
@@ -38,8 +39,8 @@ std::wstring WithSeparator(std::wstring folder) {
 
 std::optional<std::string> Native(std::wstring_view path) { return host::NativePath(path); }
 
-// The folder named by an environment variable, when a file can be created
-// in it (the file is removed again).
+}  // namespace
+
 std::optional<std::wstring> WritableFolderOf(const wchar_t* variable) {
   std::optional<std::wstring> value = host::GetEnvironmentVariable(variable);
   if (!value || value->empty()) return std::nullopt;
@@ -53,7 +54,6 @@ std::optional<std::wstring> WritableFolderOf(const wchar_t* variable) {
   return folder;
 }
 
-// The folder of a file found on the support path, with its separator.
 std::optional<std::wstring> FolderOfSupportFile(const wchar_t* name) {
   std::optional<std::wstring> found = host::FindFile(name);
   if (!found) return std::nullopt;
@@ -61,6 +61,8 @@ std::optional<std::wstring> FolderOfSupportFile(const wchar_t* name) {
   if (cut == std::wstring::npos) return std::nullopt;
   return found->substr(0, cut + 1);
 }
+
+namespace {
 
 std::optional<std::wstring> FindSupportFolder(const wchar_t* variable) {
   if (auto folder = WritableFolderOf(variable)) return folder;
@@ -86,38 +88,6 @@ std::optional<std::string> SupportFile(const wchar_t* name) {
   std::optional<std::wstring> found = host::FindInFolder(*folder, name);
   return Native(found ? *found : *folder + name);
 }
-
-// Reads a text file in pieces of at most `limit` characters, each with only
-// a real line end ("\n" or "\r\n") taken off.
-class LineReader {
- public:
-  LineReader(const std::optional<std::string>& path, int limit) : limit_(limit) {
-    if (path) file_ = std::fopen(path->c_str(), "r");
-  }
-  ~LineReader() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  LineReader(const LineReader&) = delete;
-  LineReader& operator=(const LineReader&) = delete;
-
-  bool IsOpen() const { return file_ != nullptr; }
-  bool Next(std::string& line) {
-    if (file_ == nullptr) return false;
-    std::string buffer(static_cast<std::size_t>(limit_) + 1, '\0');
-    if (std::fgets(buffer.data(), limit_ + 1, file_) == nullptr) return false;
-    buffer.resize(std::strlen(buffer.c_str()));
-    if (!buffer.empty() && buffer.back() == '\n') {
-      buffer.pop_back();
-      if (!buffer.empty() && buffer.back() == '\r') buffer.pop_back();
-    }
-    line = std::move(buffer);
-    return true;
-  }
-
- private:
-  std::FILE* file_ = nullptr;
-  int limit_;
-};
 
 bool SameTextIgnoringCase(const std::string& a, const char* b) {
   return b != nullptr && host::SameIgnoringAsciiCase(a, b);

@@ -13,7 +13,19 @@
 // a support folder are found with letter case ignored.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "common/containers/text.h"
+
+// The two steps the finders are made of. The folder named by the
+// environment variable `variable`, with a separator appended when it lacks
+// one, when a file ("lartest.$$$") can be created in it; the file is removed
+// again. None when the variable is unset or empty or the test fails.
+std::optional<std::wstring> WritableFolderOf(const wchar_t* variable);
+// The folder, ending with its separator, of the file `name` found on the
+// support path; none when it is not found.
+std::optional<std::wstring> FolderOfSupportFile(const wchar_t* name);
 
 wchar_t* GetLocalSupportFolder(wchar_t* folder);
 char* GetLocalSupportFolder(char* folder);

@@ -84,3 +84,9 @@ std::string_view FieldText(const char (&field)[N]) {
   while (n < N && field[n] != 0) ++n;
   return std::string_view(field, n);
 }
+template <std::size_t N>
+std::wstring_view FieldText(const wchar_t (&field)[N]) {
+  std::size_t n = 0;
+  while (n < N && field[n] != 0) ++n;
+  return std::wstring_view(field, n);
+}
