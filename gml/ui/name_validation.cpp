@@ -4,7 +4,8 @@
 #include "host/ui/dialog.h"
 
 void DdvTableName(host::ui::DataExchange& dx, int id, const std::wstring& name, NameKind kind) {
-  if (!dx.Saving() || !dx.Active() || !dx.dialog().Item(id).IsEnabled()) return;
+  const host::ui::Control& control = dx.dialog().Item(id);
+  if (!dx.Saving() || !dx.Active() || !control.IsEnabled() || !control.IsVisible()) return;
   dx.SetLastId(id);
   const std::wstring what = kind == NameKind::kLayer ? L"Layer" : L"Block";
   if (name.empty()) {

@@ -6,8 +6,8 @@
 // overlong name gets the framework's standard length message; an empty name
 // or a name with a character a record name cannot hold gets its own message.
 // Like the framework's checks, a failure puts the focus on the control and
-// keeps the dialog open. Only enabled controls are checked: a value the user
-// cannot change never blocks OK.
+// keeps the dialog open. Only enabled, visible controls are checked: a value
+// the user cannot change never blocks OK.
 #pragma once
 
 #include <string>
