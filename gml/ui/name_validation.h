@@ -20,3 +20,7 @@ inline constexpr int kMaxTableNameChars = 255;
 
 // Checks `name`, the value just exchanged with control `id`, while saving.
 void DdvTableName(host::ui::DataExchange& dx, int id, const std::wstring& name, NameKind kind);
+
+// The same for the prefix of output file names: 1 to 255 characters, none
+// of <>:"/\|?* and no control characters.
+void DdvFilePrefix(host::ui::DataExchange& dx, int id, const std::wstring& prefix);

@@ -202,8 +202,10 @@ void ACAD_SettingsView::DoDataExchange(host::ui::DataExchange& dx) {
   DdvTableName(dx, kIdDepartedLayer, departedFeaturesLayer, NameKind::kLayer);
   DdxCheck(dx, kIdWriteCsv, writeCsv);
   DdxText(dx, kIdCsvPrefix, csvFileId);
+  DdvFilePrefix(dx, kIdCsvPrefix, csvFileId);
   DdxCheck(dx, kIdWriteSdf, writeSdf);
   DdxText(dx, kIdSdfPrefix, sdfFileId);
+  DdvFilePrefix(dx, kIdSdfPrefix, sdfFileId);
 }
 
 bool ACAD_SettingsView::TakeControls() {

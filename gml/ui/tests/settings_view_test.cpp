@@ -240,3 +240,65 @@ TEST_F(SettingsViewTest, AFailedSaveIsReportedAndLeavesTheSettingsFileWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsViewTest, BadValuesKeepTheDialogOpenWithTheirMessages) {
+  struct Case {
+    std::vector<int> clicks;
+    int id;
+    std::wstring text;
+    std::wstring message;
+  };
+  const Case cases[] = {
+      {{}, kIdCsvPrefix, L"", L"File prefix can't be empty."},
+      {{}, kIdCsvPrefix, L"out/put_", L"File prefix can't have following characters: <>:\"/\\|?*"},
+      {{kIdForceText}, kIdForcedTextLayer, L"Text;1", L"Layer name can't have following characters: <>/\\\":;?*|,=`"},
+      {{kIdPointsAsFixedBlock}, kIdFixedBlock, L"", L"Block name can't be empty."},
+      {{}, kIdManualScale, L"abc", L""},  // "n/a" is not taken: no message
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    host::ui::ClearMessageBoxes();
+    const std::string before = Read("support/lwh_gml.ini");
+    ACAD_SettingsView view;
+    view.settings = &record_;
+    for (int id : c.clicks) Click(id);
+    Set(c.id, c.text);
+    Click(kIdOk);
+    Push("esc");
+    const int code = view.DoModal();
+    if (c.message.empty()) {
+      EXPECT_EQ(code, kIdOk);
+      EXPECT_TRUE(host::ui::MessageBoxes().empty());
+    } else {
+      EXPECT_EQ(code, kIdCancel);
+      EXPECT_EQ(BoxTexts(), std::vector<std::wstring>{c.message});
+      EXPECT_EQ(view.FocusId(), c.id);
+      EXPECT_EQ(Read("support/lwh_gml.ini"), before);
+    }
+    host::Actions().Clear();
+  }
+  EXPECT_EQ(record_.manualScalingFactor, 500);
+}
+
+TEST_F(SettingsViewTest, ADamagedSettingsFileOpensOnDefaultsAndIsWrittenWhole) {
+  std::string damaged(3000, '\0');
+  for (std::size_t i = 0; i < damaged.size(); ++i) damaged[i] = static_cast<char>((i * 37 + 11) % 256);
+  Write("support/lwh_gml.ini", "[Set scaling factor:] 9\n[Attributions to xdata:] 7\n" + damaged);
+  OS_GML_ACAD_Definitions r;
+  Load(r);
+  ACAD_SettingsView view;
+  view.settings = &r;
+  Click(kIdOk);
+  EXPECT_EQ(view.DoModal(), kIdOk);
+  EXPECT_EQ(view.Item(kIdNominalScale).GetCurSel(), 1);  // out of range: the default
+  EXPECT_EQ(view.IsDlgButtonChecked(kIdAttributionToids), 1);
+  OS_GML_ACAD_Definitions again;
+  Load(again);
+  EXPECT_EQ(again.scalingFactorChoice, 1);
+  EXPECT_EQ(again.attributesToXdata, 1);
+  EXPECT_NE(Read("support/lwh_gml.ini").find("[Set scaling factor:] 1\n"), std::string::npos);
+}
+
+}  // namespace
