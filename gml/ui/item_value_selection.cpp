@@ -163,7 +163,10 @@ void CItemValueSelection::Refresh() {
   if (const CatalogueItem* item = itemCount > 0 ? ItemAt(catalogue, selectedItem) : nullptr) {
     items.SetCurSel(selectedItem);
     itemText = item->name;
-    for (std::int32_t v = 0; v < item->values.count; ++v) values.AddString(NarrowToWide(TextAt(item->values, v)));
+    for (std::int32_t v = 0; v < item->values.count; ++v) {
+      const char* value = TextAt(item->values, v);
+      values.AddString(NarrowToWide(value != nullptr ? value : ""));
+    }
     if (selectedValue < 0 || selectedValue >= item->values.count) selectedValue = 0;
     if (const char* value = TextAt(item->values, selectedValue)) {
       values.SetCurSel(selectedValue);
