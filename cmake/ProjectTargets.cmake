@@ -4,7 +4,7 @@
 
 # project_library(<name> [DEPS ...] [EXCLUDE file.cpp ...])
 # The library of the current folder; its headers are included by their path
-# from the repository root ("common/grow_array.h"). A folder without sources
+# from the repository root ("common/containers/grow_array.h"). A folder without sources
 # yet gives an interface library. EXCLUDE leaves out files that belong to
 # another target of the folder (an add-in's entry point).
 function(project_library name)

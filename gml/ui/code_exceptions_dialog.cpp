@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/lookup_tables.h"
 #include "gml/ui/condition_text.h"
 #include "gml/ui/item_value_selection.h"

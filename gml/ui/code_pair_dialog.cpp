@@ -1,6 +1,6 @@
 #include "gml/ui/code_pair_dialog.h"
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/ui/code_exceptions_dialog.h"
 #include "gml/ui/name_validation.h"
 #include "gml/ui/variant_lists.h"

@@ -19,7 +19,7 @@
 
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "gml/settings/settings_record.h"
 #include "host/ui/dialog.h"
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 #include "host/editor/support_path.h"

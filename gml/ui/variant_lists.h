@@ -3,7 +3,7 @@
 // AttributeCondition. A list header whose marker is not valid is "no list".
 #pragma once
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "gml/settings/lookup_tables.h"
 
 // Frees every variant's conditions, then the list; leaves `list` as no list.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/ui/code_exceptions_dialog.h"
 #include "gml/ui/code_pair_dialog.h"
 #include "gml/ui/item_value_selection.h"

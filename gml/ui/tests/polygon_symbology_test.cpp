@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/ui/item_value_selection.h"
 #include "gml/ui/polygon_symbology_dialog.h"
 #include "host/system/fault.h"
