@@ -1,0 +1,157 @@
+#include "join/chain_growth.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/plane_geometry.h"
+
+namespace {
+
+// Cells are never smaller than this, so that a tolerance of 0 (ends that
+// must coincide exactly) still gives a usable grid.
+constexpr double kSmallestCell = 1e-3;
+// Cell numbers are held within this range; points beyond it share the edge
+// cells, which only makes their lookups slower.
+constexpr double kLargestCellNumber = 4.0e15;
+
+struct Outcome {
+  std::int32_t object;
+  bool start = false;  // the start meets P
+  bool end = false;    // the end meets P
+};
+
+struct FreePoint {
+  double x, y, level;
+};
+
+bool Meets(const FreePoint& p, double x, double y, double level, JoinTolerances t) {
+  return Distance2d(p.x, p.y, x, y) <= t.hz && std::fabs(p.level - level) <= t.vt;
+}
+
+// The candidates that meet P, in list order.
+std::vector<Outcome> Meeting(const FreePoint& p, const std::vector<JoinObject>& candidates,
+                             const EndPointIndex& index, JoinTolerances t,
+                             std::vector<EndPointIndex::Hit>& hits) {
+  hits.clear();
+  index.Near(p.x, p.y, hits);
+  std::vector<Outcome> outcomes;
+  for (const EndPointIndex::Hit& h : hits) {
+    const JoinObject& c = candidates[static_cast<std::size_t>(h.object)];
+    if (c.used) continue;
+    const bool meets = h.atEnd ? Meets(p, c.endX, c.endY, c.endLevel, t)
+                               : Meets(p, c.startX, c.startY, c.startLevel, t);
+    if (!meets) continue;
+    Outcome o{h.object};
+    (h.atEnd ? o.end : o.start) = true;
+    outcomes.push_back(o);
+  }
+  std::sort(outcomes.begin(), outcomes.end(),
+            [](const Outcome& a, const Outcome& b) { return a.object < b.object; });
+  // One outcome per object, with both of its ends.
+  std::vector<Outcome> merged;
+  for (const Outcome& o : outcomes) {
+    if (!merged.empty() && merged.back().object == o.object) {
+      merged.back().start |= o.start;
+      merged.back().end |= o.end;
+    } else {
+      merged.push_back(o);
+    }
+  }
+  return merged;
+}
+
+// One pass from the seed's end (forward) or start (backward).
+void Pass(const JoinObject& seed, bool forward, std::vector<JoinObject>& candidates,
+          const EndPointIndex& index, JoinTolerances t, const LayerRule& layerRule,
+          ChainGrowth& growth) {
+  std::vector<std::int32_t>& found = forward ? growth.forward : growth.backward;
+  std::vector<EndPointIndex::Hit> hits;
+  const JoinObject* current = &seed;
+  while (!growth.stopped) {
+    // Forwards the free point is the current piece's end, backwards its
+    // start; a reversed piece swaps them.
+    const bool atEnd = forward != current->reversed;
+    const FreePoint p = atEnd ? FreePoint{current->endX, current->endY, current->endLevel}
+                              : FreePoint{current->startX, current->startY, current->startLevel};
+    const JoinObject* taken = nullptr;
+    for (const Outcome& o : Meeting(p, candidates, index, t, hits)) {
+      JoinObject& c = candidates[static_cast<std::size_t>(o.object)];
+      const LayerVerdict verdict = layerRule ? layerRule(c) : LayerVerdict::kAccept;
+      if (verdict == LayerVerdict::kStop) {
+        growth.stopped = true;
+        return;
+      }
+      if (verdict == LayerVerdict::kRefuse) continue;
+      const bool byStart = o.start;
+      c.reversed = forward ? !byStart : byStart;
+      c.shiftX = p.x - (byStart ? c.startX : c.endX);
+      c.shiftY = p.y - (byStart ? c.startY : c.endY);
+      c.shiftZ = p.level - (byStart ? c.startLevel : c.endLevel);
+      c.used = true;
+      if (c.is3d) growth.is3d = true;
+      found.push_back(o.object);
+      taken = &c;
+      break;
+    }
+    if (taken == nullptr) return;
+    current = taken;
+  }
+}
+
+}  // namespace
+
+EndPointIndex::EndPointIndex(double hzTolerance)
+    : cellSize_(std::isfinite(hzTolerance) && hzTolerance > kSmallestCell ? hzTolerance
+                                                                          : kSmallestCell) {}
+
+EndPointIndex::Cell EndPointIndex::CellOf(double x, double y) const {
+  auto number = [this](double v) {
+    double n = std::floor(v / cellSize_);
+    if (std::isnan(n)) n = 0.0;
+    return static_cast<std::int64_t>(std::clamp(n, -kLargestCellNumber, kLargestCellNumber));
+  };
+  return {number(x), number(y)};
+}
+
+std::size_t EndPointIndex::CellHash::operator()(const Cell& c) const noexcept {
+  const std::uint64_t h = static_cast<std::uint64_t>(c.x) * 0x9E3779B97F4A7C15ull ^
+                          (static_cast<std::uint64_t>(c.y) + 0x632BE59BD9B4E019ull);
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+void EndPointIndex::Add(std::int32_t i, const JoinObject& object) {
+  cells_[CellOf(object.startX, object.startY)].push_back({i, false});
+  cells_[CellOf(object.endX, object.endY)].push_back({i, true});
+}
+
+void EndPointIndex::Near(double x, double y, std::vector<Hit>& out) const {
+  const Cell centre = CellOf(x, y);
+  for (std::int64_t dx = -1; dx <= 1; ++dx) {
+    for (std::int64_t dy = -1; dy <= 1; ++dy) {
+      const auto it = cells_.find(Cell{centre.x + dx, centre.y + dy});
+      if (it != cells_.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+    }
+  }
+}
+
+ChainGrowth GrowChain(const JoinObject& seed, std::vector<JoinObject>& candidates,
+                      const EndPointIndex& index, JoinTolerances tolerances,
+                      const LayerRule& layerRule) {
+  ChainGrowth growth;
+  growth.is3d = seed.is3d;
+  Pass(seed, true, candidates, index, tolerances, layerRule, growth);
+  if (!growth.stopped) Pass(seed, false, candidates, index, tolerances, layerRule, growth);
+  return growth;
+}
+
+std::vector<const JoinObject*> ChainOrder(const JoinObject& seed,
+                                          const std::vector<JoinObject>& candidates,
+                                          const ChainGrowth& growth) {
+  std::vector<const JoinObject*> order;
+  order.reserve(growth.backward.size() + growth.forward.size() + 1);
+  for (auto it = growth.backward.rbegin(); it != growth.backward.rend(); ++it)
+    order.push_back(&candidates[static_cast<std::size_t>(*it)]);
+  order.push_back(&seed);
+  for (std::int32_t i : growth.forward) order.push_back(&candidates[static_cast<std::size_t>(i)]);
+  return order;
+}
