@@ -25,7 +25,7 @@ struct FreePoint {
 };
 
 bool Meets(const FreePoint& p, double x, double y, double level, JoinTolerances t) {
-  return Distance2d(p.x, p.y, x, y) <= t.hz && std::fabs(p.level - level) <= t.vt;
+  return WithinTolerances(p.x, p.y, p.level, x, y, level, t);
 }
 
 // The candidates that meet P, in list order.
@@ -99,6 +99,12 @@ void Pass(const JoinObject& seed, bool forward, std::vector<JoinObject>& candida
 }
 
 }  // namespace
+
+bool WithinTolerances(double px, double py, double plevel, double x, double y, double level,
+                      JoinTolerances t) {
+  return Distance2d(px, py, x, y) <= t.hz + kToleranceSlack &&
+         std::fabs(plevel - level) <= t.vt + kToleranceSlack;
+}
 
 EndPointIndex::EndPointIndex(double hzTolerance)
     : cellSize_(std::isfinite(hzTolerance) && hzTolerance > kSmallestCell ? hzTolerance

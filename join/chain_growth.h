@@ -65,6 +65,15 @@ struct JoinTolerances {
   double vt = 0.0;
 };
 
+// Levels read from profiles and distances between computed points carry
+// rounding noise far below any survey's precision; a gap or a level
+// difference exactly at its tolerance must still pass.
+inline constexpr double kToleranceSlack = 1e-9;
+
+// True when (x, y, level) lies within the tolerances of (px, py, plevel).
+bool WithinTolerances(double px, double py, double plevel, double x, double y, double level,
+                      JoinTolerances t);
+
 // Grows the chain of `seed` among `candidates` (whose ends are in `index`),
 // marking the pieces taken used and setting their shift and direction.
 ChainGrowth GrowChain(const JoinObject& seed, std::vector<JoinObject>& candidates,

@@ -171,8 +171,7 @@ bool ChainVertices(const std::vector<const JoinObject*>& pieces, const ChainOutp
   if (output.closeRing && vertices.size() >= 2) {
     const Point3& first = vertices.front();
     Point3& last = vertices.back();
-    if (Distance2d(first.x, first.y, last.x, last.y) <= output.tolerances.hz &&
-        std::fabs(first.z - last.z) <= output.tolerances.vt)
+    if (WithinTolerances(first.x, first.y, first.z, last.x, last.y, last.z, output.tolerances))
       last = first;
   }
   return true;

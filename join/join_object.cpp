@@ -6,6 +6,7 @@
 #include "common/entity_geometry.h"
 #include "common/entity_groups.h"
 #include "common/hz_geometry.h"
+#include "common/text.h"
 #include "join/join_parameters.h"
 #include "host/db/entity_list.h"
 

@@ -56,32 +56,32 @@ void FreeJoinSelections() {
 
 EntityList JoinSelectionFilter(bool withCircles, bool allow3dPolylines) {
   EntityList f;
-  f.push_back({-4, L"<or"});
+  f.emplace_back(-4, L"<or");
   for (const wchar_t* type : {L"CIRCLE", L"ARC", L"LINE"}) {
     if (!withCircles && std::wstring_view(type) == L"CIRCLE") continue;
-    f.push_back({-4, L"<and"});
-    f.push_back({0, type});
-    f.push_back({-4, L"and>"});
+    f.emplace_back(-4, L"<and");
+    f.emplace_back(0, type);
+    f.emplace_back(-4, L"and>");
   }
-  f.push_back({-4, L"<and"});
-  f.push_back({-4, L"<or"});
-  f.push_back({0, L"POLYLINE"});
-  f.push_back({0, L"LWPOLYLINE"});
-  f.push_back({-4, L"or>"});
-  f.push_back({-4, L"<or"});
-  f.push_back({-4, L"="});
-  f.push_back({70, 0});
-  f.push_back({-4, L"<and"});
-  f.push_back({-4, L"&"});
-  f.push_back({70, allow3dPolylines ? kJoinPolylineMask3d : kJoinPolylineMask2d});
-  f.push_back({-4, L"and>"});
-  f.push_back({-4, L"or>"});
-  f.push_back({-4, L"<not"});
-  f.push_back({-4, L"&"});
-  f.push_back({70, allow3dPolylines ? kMeshBits : kMeshBits | k3dBit});
-  f.push_back({-4, L"not>"});
-  f.push_back({-4, L"and>"});
-  f.push_back({-4, L"or>"});
+  f.emplace_back(-4, L"<and");
+  f.emplace_back(-4, L"<or");
+  f.emplace_back(0, L"POLYLINE");
+  f.emplace_back(0, L"LWPOLYLINE");
+  f.emplace_back(-4, L"or>");
+  f.emplace_back(-4, L"<or");
+  f.emplace_back(-4, L"=");
+  f.emplace_back(70, 0);
+  f.emplace_back(-4, L"<and");
+  f.emplace_back(-4, L"&");
+  f.emplace_back(70, allow3dPolylines ? kJoinPolylineMask3d : kJoinPolylineMask2d);
+  f.emplace_back(-4, L"and>");
+  f.emplace_back(-4, L"or>");
+  f.emplace_back(-4, L"<not");
+  f.emplace_back(-4, L"&");
+  f.emplace_back(70, allow3dPolylines ? kMeshBits : kMeshBits | k3dBit);
+  f.emplace_back(-4, L"not>");
+  f.emplace_back(-4, L"and>");
+  f.emplace_back(-4, L"or>");
   return f;
 }
 

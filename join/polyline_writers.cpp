@@ -49,7 +49,8 @@ bool AppendLightweight(std::vector<host::db::LwVertex> vertices, std::wstring_vi
   return Finish(*db, db->Append(std::move(data)), colour, layer, made);
 }
 
-host::db::LwVertex Vertex(double x, double y) { return {x, y, 0.0, -1.0, -1.0}; }
+// A vertex whose widths are the polyline's constant width.
+host::db::LwVertex Vertex(double x, double y, double width) { return {x, y, 0.0, width, width}; }
 
 }  // namespace
 
@@ -60,13 +61,13 @@ bool CreatePolylineFromElements(std::wstring_view layer, std::int16_t colour, do
   vertices.reserve(elements.size() + 1);
   for (std::size_t i = 0; i < elements.size(); ++i) {
     const GeometryElement& e = elements[i];
-    if (i == 0) vertices.push_back(Vertex(e.startX, e.startY));
+    if (i == 0) vertices.push_back(Vertex(e.startX, e.startY, constantWidth));
     double bulge = 0.0;
     if (e.radiusStart != 0.0 &&
         BulgeFromRadius(e.startX, e.startY, e.endX, e.endY, e.centreX, e.centreY, e.radiusStart,
                         bulge))
       vertices[i].bulge = bulge;
-    vertices.push_back(Vertex(e.endX, e.endY));
+    vertices.push_back(Vertex(e.endX, e.endY, constantWidth));
   }
   return AppendLightweight(std::move(vertices), layer, colour, elevation, constantWidth, made);
 }
@@ -75,7 +76,7 @@ bool CreatePolylineFromVertices(std::wstring_view layer, std::int16_t colour, do
                                 double constantWidth, std::span<const Point3> points,
                                 host::EntityName* made) {
   std::vector<host::db::LwVertex> vertices;
-  for (const Point3& p : SpacedPoints(points)) vertices.push_back(Vertex(p.x, p.y));
+  for (const Point3& p : SpacedPoints(points)) vertices.push_back(Vertex(p.x, p.y, constantWidth));
   return AppendLightweight(std::move(vertices), layer, colour, elevation, constantWidth, made);
 }
 

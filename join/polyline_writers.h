@@ -20,8 +20,8 @@
 inline constexpr double kJoinVertexSpacing = 0.001;
 
 // A lightweight polyline through the start of the first element and the end
-// of every element, each arc's bulge on the vertex at its start. Widths of
-// the vertices follow the constant width.
+// of every element, each arc's bulge on the vertex at its start. Every
+// vertex takes the constant width.
 [[nodiscard]] bool CreatePolylineFromElements(std::wstring_view layer, std::int16_t colour,
                                               double elevation, double constantWidth,
                                               std::span<const GeometryElement> elements,
