@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/tests/temp_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -26,21 +28,8 @@ struct ShellRun {
 
 class CadhostJoin : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("corvex_e2e_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-            "_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "support");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  void SetUp() override { fs::create_directories(dir_ / "support"); }
+  static std::string Read(const fs::path& path) { return common_test::ReadFile(path); }
   void WriteIni(const std::string& text) const {
     std::ofstream(dir_ / "support" / "orvan.ini", std::ios::binary) << text;
   }
@@ -79,7 +68,8 @@ class CadhostJoin : public ::testing::Test {
     EXPECT_EQ(checked.exitCode, 0) << checked.out;
   }
 
-  fs::path dir_;
+  common_test::TempFolder folder_{"corvex_e2e"};
+  const fs::path dir_ = folder_.Path();
 };
 
 TEST_F(CadhostJoin, ScrambledLinesAndArcsJoinAsAnIndependentChainingSays) {

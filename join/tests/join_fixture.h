@@ -11,20 +11,13 @@
 
 #include <gtest/gtest.h>
 
-#include "common/tests/temp_folder.h"
-#include "host/db/database.h"
-#include "host/db/entity.h"
-#include "host/editor/command_line.h"
+#include "common/tests/entity_fixtures.h"
 #include "host/editor/display.h"
 #include "host/editor/graphics.h"
-#include "host/editor/selection.h"
-#include "host/editor/support_path.h"
 #include "host/editor/system_variables.h"
 #include "host/system/environment.h"
 #include "host/system/fault.h"
-#include "host/system/user_actions.h"
 #include "host/ui/dcl_runtime.h"
-#include "host/ui/message_box.h"
 #include "join/join_parameters.h"
 #include "join/join_selection.h"
 
@@ -36,11 +29,10 @@ using host::db::Point3;
 using host::db::PolylineData;
 using host::db::VertexData;
 
-class JoinTest : public ::testing::Test {
+class JoinTest : public entity_fixtures::DrawingTest {
  protected:
-  JoinTest() : working_(&db_) {}
-
   void SetUp() override {
+    DrawingTest::SetUp();
     ResetHost();
     host::SetSupportPath({Support(), std::filesystem::path(VARNEL_SOURCE_DIR).wstring() + L"/support"});
     host::dcl::SetDclFileFinder([](const std::wstring& file) { return host::FindFile(file); });
@@ -53,14 +45,10 @@ class JoinTest : public ::testing::Test {
   void TearDown() override {
     FreeJoinSelections();
     ResetHost();
-    host::SetSupportPath({});
     host::ClearEnvironmentOverrides();
+    DrawingTest::TearDown();
   }
   static void ResetHost() {
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-    host::ui::ClearMessageBoxes();
     host::dcl::ResetDclRuntime();
     host::ResetSystemVariables();
     host::ResetGraphics();
@@ -68,24 +56,11 @@ class JoinTest : public ::testing::Test {
     host::DisarmAllFaults();
   }
 
-  std::wstring Support() const { return std::filesystem::path(folder_.Path()).wstring(); }
+  std::wstring Support() const { return dir_.wstring(); }
   std::string SupportFile(const std::string& name) const { return folder_.File(name); }
 
-  host::EntityName Line(Point3 a, Point3 b) { return db_.Append(host::db::LineData{a, b}); }
-  host::EntityName Arc(Point3 c, double r, double a0, double a1) {
-    return db_.Append(host::db::ArcData{c, r, a0, a1});
-  }
-  host::EntityName Circle(Point3 c, double r) { return db_.Append(host::db::CircleData{c, r}); }
-  host::EntityName LwPolyline(std::vector<LwVertex> vertices, bool closed = false, double elevation = 0) {
-    LwPolylineData d;
-    d.vertices = std::move(vertices);
-    d.closed = closed;
-    d.elevation = elevation;
-    return db_.Append(d);
-  }
-  host::EntityName Polyline(std::vector<Point3> points, int flags) {
-    PolylineData header;
-    header.flags = flags;
+  // A 2D or 3D polyline through the points.
+  host::EntityName PolylineThrough(std::vector<Point3> points, int flags) {
     std::vector<VertexData> vertices;
     for (const Point3& p : points) {
       VertexData v;
@@ -93,7 +68,7 @@ class JoinTest : public ::testing::Test {
       v.flags = (flags & host::db::kPolyline3d) != 0 ? host::db::kVertex3d : 0;
       vertices.push_back(v);
     }
-    return db_.AppendPolyline(header, vertices);
+    return Polyline(vertices, flags);
   }
   void OnLayer(host::EntityName e, const std::wstring& layer) {
     db_.EnsureLayer(layer);
@@ -131,9 +106,6 @@ class JoinTest : public ::testing::Test {
   }
   static std::wstring Printed() { return host::CommandLineText(); }
 
-  host::db::Database db_;
-  host::db::ScopedWorkingDatabase working_;
-  common_test::TempFolder folder_{"join"};
 };
 
 }  // namespace join_test

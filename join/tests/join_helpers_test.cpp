@@ -18,12 +18,12 @@ TEST_F(JoinTest, SelectionFiltersTakeJoinableObjectsOnly) {
   const host::EntityName line = Line({0, 0, 0}, {1, 0, 0});
   const host::EntityName arc = Arc({0, 0, 0}, 1, 0, 1);
   const host::EntityName circle = Circle({0, 0, 0}, 1);
-  const host::EntityName lw = LwPolyline({{0, 0}, {1, 0}});
+  const host::EntityName lw = LwPolyline({{0, 0}, {1, 0}}, false);
   const host::EntityName lwClosed = LwPolyline({{0, 0}, {1, 0}, {1, 1}}, true);
-  const host::EntityName plinegen = Polyline({{0, 0, 0}, {1, 0, 0}}, 128);
-  const host::EntityName poly3d = Polyline({{0, 0, 0}, {1, 0, 1}}, 8);
-  const host::EntityName poly3dClosed = Polyline({{0, 0, 0}, {1, 0, 1}, {1, 1, 0}}, 9);
-  const host::EntityName mesh = Polyline({{0, 0, 0}, {1, 0, 1}}, 17);
+  const host::EntityName plinegen = PolylineThrough({{0, 0, 0}, {1, 0, 0}}, 128);
+  const host::EntityName poly3d = PolylineThrough({{0, 0, 0}, {1, 0, 1}}, 8);
+  const host::EntityName poly3dClosed = PolylineThrough({{0, 0, 0}, {1, 0, 1}, {1, 1, 0}}, 9);
+  const host::EntityName mesh = PolylineThrough({{0, 0, 0}, {1, 0, 1}}, 17);
   host::db::TextData text;
   text.text = L"x";
   const host::EntityName other = db_.Append(text);
@@ -87,7 +87,7 @@ TEST_F(JoinTest, ReadingAnObjectTakesItsLayerColourFlagsWidthAndSlope) {
   EXPECT_EQ(piece.colour, 3);
   EXPECT_FALSE(piece.is3d);
 
-  ASSERT_TRUE(ReadJoinEntityInfo(Polyline({{0, 0, 0}, {1, 0, 0}}, 9), piece));
+  ASSERT_TRUE(ReadJoinEntityInfo(PolylineThrough({{0, 0, 0}, {1, 0, 0}}, 9), piece));
   EXPECT_TRUE(piece.is3d);
   EXPECT_EQ(piece.flags, 8);
 }
