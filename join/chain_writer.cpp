@@ -131,6 +131,9 @@ void AppendPieceElements(const JoinObject& piece, std::vector<GeometryElement>& 
     }
     return;
   }
+  // Turned round, an element keeps its radii (negated) and loses its clothoid
+  // parameter: right for straights and arcs; a clothoid from a linked
+  // geometry file comes out as an arc of its start radius.
   for (auto it = piece.elements.rbegin(); it != piece.elements.rend(); ++it) {
     GeometryElement e{};
     e.startChainage = piece.length - (it->startChainage + it->length);

@@ -118,6 +118,24 @@ TEST(JoinLists, ReversingTurnsElementsAndPointsRound) {
   EXPECT_EQ(single[0].x, 1);
 }
 
+TEST_F(JoinTest, WithoutTheViewSizeNoDirectionQuestionIsAsked) {
+  GeometryElement e{};
+  e.length = 10;
+  e.endX = 10;
+  host::FailSystemVariable(L"VIEWSIZE", host::SysVarOp::kGet, 0, 1);
+  Type(L"y");
+  EXPECT_FALSE(AskReverseDirection(e));
+  EXPECT_TRUE(host::TemporaryVectors().empty());
+  EXPECT_EQ(Printed().find(L"Change this polylines direction?"), std::wstring::npos);
+  EXPECT_TRUE(AskReverseDirection(e));
+  ASSERT_EQ(host::TemporaryVectors().size(), 6u);
+  // The arrow lies beside the middle of the element, pointing along it.
+  const host::TemporaryVector& shaft = host::TemporaryVectors()[0];
+  EXPECT_NEAR((shaft.from.x + shaft.to.x) / 2, 5, 1e-9);
+  EXPECT_LT(shaft.from.y, 0);
+  EXPECT_GT(shaft.to.x, shaft.from.x);
+}
+
 TEST_F(JoinTest, ElementsGiveOneVertexMoreWithEachArcsBulgeOnItsStart) {
   GeometryElement straight{};
   straight.length = 10;
