@@ -116,27 +116,31 @@ EndPointIndex::Cell EndPointIndex::CellOf(double x, double y) const {
     if (std::isnan(n)) n = 0.0;
     return static_cast<std::int64_t>(std::clamp(n, -kLargestCellNumber, kLargestCellNumber));
   };
-  return {number(x), number(y)};
-}
-
-std::size_t EndPointIndex::CellHash::operator()(const Cell& c) const noexcept {
-  const std::uint64_t h = static_cast<std::uint64_t>(c.x) * 0x9E3779B97F4A7C15ull ^
-                          (static_cast<std::uint64_t>(c.y) + 0x632BE59BD9B4E019ull);
-  return static_cast<std::size_t>(h ^ (h >> 29));
+  return {number(y), number(x)};
 }
 
 void EndPointIndex::Add(std::int32_t i, const JoinObject& object) {
-  cells_[CellOf(object.startX, object.startY)].push_back({i, false});
-  cells_[CellOf(object.endX, object.endY)].push_back({i, true});
+  entries_.push_back({CellOf(object.startX, object.startY), {i, false}});
+  entries_.push_back({CellOf(object.endX, object.endY), {i, true}});
+  sorted_ = false;
+}
+
+void EndPointIndex::Sort() const {
+  std::sort(entries_.begin(), entries_.end(),
+            [](const Entry& a, const Entry& b) { return a.cell < b.cell; });
+  sorted_ = true;
 }
 
 void EndPointIndex::Near(double x, double y, std::vector<Hit>& out) const {
+  if (!sorted_) Sort();
   const Cell centre = CellOf(x, y);
-  for (std::int64_t dx = -1; dx <= 1; ++dx) {
-    for (std::int64_t dy = -1; dy <= 1; ++dy) {
-      const auto it = cells_.find(Cell{centre.x + dx, centre.y + dy});
-      if (it != cells_.end()) out.insert(out.end(), it->second.begin(), it->second.end());
-    }
+  auto before = [](const Entry& e, const Cell& c) { return e.cell < c; };
+  for (std::int64_t dy = -1; dy <= 1; ++dy) {
+    const Cell first{centre.y + dy, centre.x - 1};
+    const Cell last{centre.y + dy, centre.x + 1};
+    for (auto it = std::lower_bound(entries_.begin(), entries_.end(), first, before);
+         it != entries_.end() && !(last < it->cell); ++it)
+      out.push_back(it->hit);
   }
 }
 

@@ -18,7 +18,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 #include "join/join_object.h"
@@ -26,7 +25,7 @@
 class EndPointIndex {
  public:
   explicit EndPointIndex(double hzTolerance);
-  // Both ends of objects[i].
+  // Both ends of objects[i]; every Add comes before the first Near.
   void Add(std::int32_t i, const JoinObject& object);
 
   struct Hit {
@@ -38,16 +37,20 @@ class EndPointIndex {
 
  private:
   struct Cell {
-    std::int64_t x, y;
-    friend bool operator==(const Cell&, const Cell&) = default;
+    std::int64_t y, x;  // rows first: the three cells of a row lie together
+    friend auto operator<=>(const Cell&, const Cell&) = default;
   };
-  struct CellHash {
-    std::size_t operator()(const Cell& c) const noexcept;
+  struct Entry {
+    Cell cell;
+    Hit hit;
   };
   Cell CellOf(double x, double y) const;
+  void Sort() const;
 
   double cellSize_;
-  std::unordered_map<Cell, std::vector<Hit>, CellHash> cells_;
+  // Sorted by cell on the first lookup after an Add.
+  mutable std::vector<Entry> entries_;
+  mutable bool sorted_ = true;
 };
 
 enum class LayerVerdict { kAccept, kRefuse, kStop };
