@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/plane_geometry.h"
+#include "common/geometry/plane_geometry.h"
 
 namespace {
 

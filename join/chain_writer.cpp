@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/densify.h"
-#include "common/grow_array.h"
-#include "common/plane_geometry.h"
+#include "common/geometry/densify.h"
+#include "common/containers/grow_array.h"
+#include "common/geometry/plane_geometry.h"
 #include "host/db/entity_list.h"
 #include "join/join_direction.h"
 #include "join/join_parameters.h"

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "common/alignment.h"
+#include "common/geometry/alignment.h"
 #include "host/db/values.h"
 #include "join/chain_growth.h"
 #include "join/join_object.h"

@@ -1,7 +1,7 @@
 #include "join/corvex_functions.h"
 
-#include "common/current_layer.h"
-#include "common/sysvar_save.h"
+#include "common/cad/current_layer.h"
+#include "common/cad/sysvar_save.h"
 #include "host/app/dynamic_linker.h"
 #include "host/editor/command_line.h"
 #include "host/lisp/call.h"
@@ -36,13 +36,13 @@ int RunHandler(int (*parameters)(), int (*run)()) {
 
 void DefineCorvexFunctions() {
   for (const Function& f : kFunctions)
-    if (host::lisp::DefineFunction(f.name, f.code) != host::lisp::Status::kNormal)
+    if (host::lisp::DefineFunction(f.name, f.code) != host::Status::kNormal)
       host::Printf(L"\n***Error defining function '%ls'\n", f.name);
 }
 
 void UndefineCorvexFunctions() {
   for (const Function& f : kFunctions)
-    if (host::lisp::UndefineFunction(f.name, f.code) != host::lisp::Status::kNormal)
+    if (host::lisp::UndefineFunction(f.name, f.code) != host::Status::kNormal)
       host::Printf(L"\n***Error undefining function '%ls'\n", f.name);
 }
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "common/alignment.h"
+#include "common/geometry/alignment.h"
 #include "host/db/values.h"
 
 // Draws an arrow (0.05 x VIEWSIZE long, beside the middle of the element,

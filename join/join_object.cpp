@@ -3,10 +3,11 @@
 #include <cmath>
 #include <optional>
 
-#include "common/entity_geometry.h"
-#include "common/entity_groups.h"
-#include "common/hz_geometry.h"
-#include "common/text.h"
+#include "common/cad/entity_geometry.h"
+#include "common/cad/profile_entity.h"
+#include "common/cad/entity_groups.h"
+#include "common/geometry/hz_geometry.h"
+#include "common/containers/text.h"
 #include "join/join_parameters.h"
 #include "host/db/entity_list.h"
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "common/alignment.h"
-#include "common/grow_array.h"
-#include "common/profile.h"
+#include "common/geometry/alignment.h"
+#include "common/containers/grow_array.h"
+#include "common/geometry/profile.h"
 #include "host/system/entity_name.h"
 
 // Flags of an object whose entity has no group 70.

@@ -9,7 +9,7 @@
 
 #include "common/dialogs/layer_dialog.h"
 #include "common/support_finders/support_finders.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"
 #include "host/editor/support_path.h"
@@ -167,7 +167,7 @@ void OnLayerName(const CallbackPacket& packet) {
 void OnLayerColor(const CallbackPacket& packet) {
   const host::lisp::CallResult result = host::lisp::Invoke(
       {host::lisp::Value::String(L"acad_colordlg"), host::lisp::Value::Short(P().layerColour)});
-  if (result.status != host::lisp::Status::kNormal ||
+  if (result.status != host::Status::kNormal ||
       result.value.type() != host::lisp::ValueType::kShort)
     return;
   const std::int32_t colour = result.value.integer();

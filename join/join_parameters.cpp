@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "common/dialogs/file_select_state.h"
-#include "common/entity_groups.h"
+#include "common/cad/entity_groups.h"
 #include "common/support_finders/support_finders.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/system/files.h"
 #include "host/system/replace_file.h"
 

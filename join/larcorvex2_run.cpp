@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "common/entity_groups.h"
+#include "common/cad/entity_groups.h"
 #include "host/editor/command_line.h"
 #include "host/editor/host_commands.h"
 #include "host/editor/selection.h"

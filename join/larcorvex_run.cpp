@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "common/entity_groups.h"
+#include "common/cad/entity_groups.h"
 #include "host/editor/prompts.h"
 #include "host/editor/selection.h"
 #include "join/chain_growth.h"

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "common/plane_geometry.h"
+#include "common/geometry/plane_geometry.h"
 #include "host/db/database.h"
 #include "host/editor/display.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <span>
 #include <string_view>
 
-#include "common/alignment.h"
+#include "common/geometry/alignment.h"
 #include "host/db/values.h"
 
 // Vertices closer than this in plan to the previous point of the list are

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "common/support_folders.h"
-#include "common/text.h"
+#include "common/cad/support_folders.h"
+#include "common/containers/text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "host/db/entity_list.h"
 #include "host/db/filter.h"
 #include "host/editor/command_line.h"
-#include "host/editor/input.h"
+#include "host/system/user_actions.h"
 #include "host/editor/point_prompts.h"
 #include "host/editor/system_variables.h"
 
@@ -50,7 +50,7 @@ double PickBox() {
 Input<SelectionSetId> Finish(const std::vector<EntityName>& chosen, const db::EntityList& filter) {
   std::vector<EntityName> kept;
   // Repeats are dropped through a set, so that selecting a large drawing
-  // stays linear in its size.
+  // stays near linear in its size.
   std::set<std::pair<std::uint64_t, std::uint64_t>> seen;
   for (EntityName e : chosen)
     if (Passes(e, filter) && seen.insert({e.database, e.handle}).second) kept.push_back(e);
@@ -66,9 +66,9 @@ Input<SelectionSetId> SelectEntities(const db::EntityList& filter) {
   const db::Database* db = db::WorkingDatabase();
   for (;;) {
     ShowPrompt(L"\nSelect objects: ");
-    const UserAction* head = PeekAction();
-    if (head != nullptr && head->verb == "select") {
-      UserAction action = *Actions().Take();
+    const NextAction next = TakeNextAction({"select", "type", "esc", "error"});
+    if (next.taken() && next.action.verb == "select") {
+      const UserAction& action = next.action;
       std::wstring echo;
       std::vector<EntityName> chosen;
       for (const std::wstring& arg : action.args) {
@@ -81,7 +81,7 @@ Input<SelectionSetId> SelectEntities(const db::EntityList& filter) {
       return Finish(chosen, filter);
     }
     std::wstring text;
-    Status status = detail::TakeAnswer(&text);
+    Status status = detail::TakeAnswer(next, &text);
     if (status != Status::kNormal) return {status, 0};
     std::wstring trimmed = text;
     trimmed.erase(0, trimmed.find_first_not_of(L" \t"));

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/tests/entity_fixtures.h"
+#include "common/cad/tests/entity_fixtures.h"
 #include "host/editor/display.h"
 #include "host/editor/graphics.h"
 #include "host/editor/system_variables.h"

@@ -1,7 +1,7 @@
 // The LarCorvex2 run: every selected object chained.
 #include <cmath>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "join/join_runs.h"
 #include "join/tests/join_fixture.h"
 

@@ -1,5 +1,5 @@
 // The parameter stage and its dialogs, and the handlers around the runs.
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/system_variables.h"
 #include "join/corvex_functions.h"
 #include "join/join_parameter_stage.h"

@@ -2,7 +2,7 @@
 // rewritten with every other line kept.
 #include <sys/stat.h>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/system/fault.h"
 #include "join/join_parameters.h"
 #include "join/tests/join_fixture.h"
