@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <set>
+#include <utility>
 
 #include "host/db/database.h"
+#include "host/db/entity_list.h"
 #include "host/db/filter.h"
 #include "host/editor/command_line.h"
 #include "host/system/user_actions.h"
@@ -30,8 +34,11 @@ SelectionSetId Make(std::vector<EntityName> entities) {
   return id;
 }
 
+// The filter was checked once before the entities are.
 bool Passes(EntityName entity, const db::EntityList& filter) {
-  return filter.empty() || db::MatchFilter(entity, filter) == db::FilterResult::kMatch;
+  if (filter.empty()) return true;
+  const std::optional<db::EntityList> list = db::GetEntityList(entity);
+  return list && db::MatchFilter(*list, filter) == db::FilterResult::kMatch;
 }
 
 double PickBox() {
@@ -42,8 +49,11 @@ double PickBox() {
 // Keeps what passes the filter; kError with no set when nothing is left.
 Input<SelectionSetId> Finish(const std::vector<EntityName>& chosen, const db::EntityList& filter) {
   std::vector<EntityName> kept;
+  // Repeats are dropped through a set, so that selecting a large drawing
+  // stays near linear in its size.
+  std::set<std::pair<std::uint64_t, std::uint64_t>> seen;
   for (EntityName e : chosen)
-    if (Passes(e, filter) && std::find(kept.begin(), kept.end(), e) == kept.end()) kept.push_back(e);
+    if (Passes(e, filter) && seen.insert({e.database, e.handle}).second) kept.push_back(e);
   Printf(L"\n%d found", static_cast<int>(kept.size()));
   if (kept.empty()) return {Status::kError, 0};
   return {Status::kNormal, Make(std::move(kept))};

@@ -1,0 +1,35 @@
+// The parameters of LarCorvex: chains grown from the objects picked first.
+corvex : dialog {
+  label = "Corvex - join lines, arcs and polylines";
+  : boxed_column {
+    label = "Tolerances";
+    : edit_box { key = "hz_tolerance"; label = "Horizontal tolerance:"; edit_width = 12; }
+    : edit_box { key = "vt_tolerance"; label = "Vertical tolerance:"; edit_width = 12; }
+  }
+  : boxed_column {
+    label = "Options";
+    : toggle { key = "allow_3d_polylines"; label = "Allow 3D polylines"; }
+    : toggle { key = "verify_directions"; label = "Verify directions"; }
+    : edit_box { key = "arc_divide_factor"; label = "Chords per arc (3D):"; edit_width = 6; }
+  }
+  : boxed_radio_column {
+    key = "layer_type";
+    label = "Layer of the new polylines";
+    : radio_button { key = "layer_type_by_1st"; label = "Layer and colour of the first object"; }
+    : radio_button { key = "layer_type_fixed"; label = "Fixed layer"; }
+  }
+  : row {
+    : button { key = "layer_name"; label = "Layer..."; width = 12; }
+    : text { key = "layer_name_txt"; label = ""; width = 32; }
+  }
+  : row {
+    : image { key = "color_image"; width = 6; height = 2; color = 7; }
+    : button { key = "layer_color"; label = "Colour..."; width = 12; }
+    : text { key = "layer_code_txt"; label = ""; width = 24; }
+  }
+  : row {
+    : button { key = "start_joining"; label = "Join"; is_default = true; width = 10; }
+    : button { key = "cancel_joining"; label = "Cancel"; is_cancel = true; width = 10; }
+    : button { key = "joining_help"; label = "Help"; width = 10; }
+  }
+}
