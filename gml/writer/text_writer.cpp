@@ -72,9 +72,9 @@ std::wstring DecodeXmlEntities(std::string_view text) {
       out += text[i];
       continue;
     }
-    const std::size_t end = text.find(';', i + 1);
-    if (end == std::string_view::npos || end - i > kEntityNameChars ||
-        !IsEntityName(text.substr(i + 1, end - i - 1))) {
+    const std::size_t semicolon = text.substr(i + 1, kEntityNameChars).find(';');
+    const std::size_t end = semicolon == std::string_view::npos ? semicolon : i + 1 + semicolon;
+    if (end == std::string_view::npos || !IsEntityName(text.substr(i + 1, end - i - 1))) {
       out += '&';
       continue;
     }
