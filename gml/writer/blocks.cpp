@@ -5,7 +5,7 @@
 
 #include "common/text.h"
 #include "gml/settings/settings_record.h"
-#include "gml/writer/attribute_csv.h"
+#include "gml/writer/entity_writers.h"
 #include "gml/writer/layers.h"
 #include "host/db/blocks.h"
 #include "host/db/drawing_file.h"
@@ -76,20 +76,14 @@ bool InsertPointBlock(const char* block, host::db::Point3 position, double scale
   ObjectId id = InsertReference(block, position, scale, rotation, layer, db);
   if (id.IsNull()) return false;
   if (kind != OsFeatureKind::kTopoPoint && kind != OsFeatureKind::kCartoSymbol) return true;
-  bool set = true;
-  if (level == kXdataFull) set = WriteOsXdata(db, id, record, kind, -1.0);
-  else if (level == kXdataMinimal) set = WriteOsXdataMinimal(db, id, record, kind);
-  return KeepIf(db, id, set);
+  return KeepIf(db, id, WriteFeatureXdata(db, id, level, &record, kind));
 }
 
 bool InsertNodeBlock(const char* block, host::db::Point3 position, double scale, double rotation,
                      const char* layer, Database& db, int level, const RoadNodeRecord& node) {
   ObjectId id = InsertReference(block, position, scale, rotation, layer, db);
   if (id.IsNull()) return false;
-  bool set = true;
-  if (level == kXdataFull) set = WriteItnNodeXdata(db, id, node, OsFeatureKind::kRoadNode, -1.0);
-  else if (level == kXdataMinimal) set = WriteItnNodeXdataMinimal(db, id, node, OsFeatureKind::kRoadNode);
-  return KeepIf(db, id, set);
+  return KeepIf(db, id, WriteNodeXdataAtLevel(db, id, level, node));
 }
 
 bool InsertAddressPointBlock(const char* block, host::db::Point3 position, double scale, double rotation,
@@ -97,13 +91,7 @@ bool InsertAddressPointBlock(const char* block, host::db::Point3 position, doubl
                              const OS_GML_ACAD_Definitions& settings, const AddressPointRecord& address) {
   ObjectId id = InsertReference(block, position, scale, rotation, layer, db);
   if (id.IsNull()) return false;
-  bool set = true;
-  if (settings.attributesToXdata == kXdataFull) set = WriteAddressXdata(db, id, address, settings);
-  else if (settings.attributesToXdata == kXdataMinimal) set = WriteAddressXdataMinimal(db, id, address);
-  if (!KeepIf(db, id, set)) return false;
-  if (csv != nullptr && (settings.attributesToCsv == kCsvShort || settings.attributesToCsv == kCsvFull))
-    WriteAddressPointCsvLine(settings.attributesToCsv == kCsvShort, csv, settings, address);
-  return true;
+  return WriteAddressAttributes(db, id, csv, settings, address);
 }
 
 bool InsertTileBlock(const char* block, host::db::Point3 position, double scale, double rotation,

@@ -145,17 +145,18 @@ bool DrawItnNode(const char* layer, std::int32_t colour, host::db::Point3 point,
                  int xdataLevel, const RoadNodeRecord& node, OsFeatureKind kind) {
   ObjectId id = AppendStyled(db, host::db::PointData{point}, layer, colour);
   if (id.IsNull()) return false;
-  bool set = true;
-  if (xdataLevel == kXdataFull) set = WriteItnNodeXdata(db, id, node, kind, -1.0);
-  else if (xdataLevel == kXdataMinimal) set = WriteItnNodeXdataMinimal(db, id, node, kind);
-  return KeepIf(db, id, set);
+  return KeepIf(db, id, WriteNodeXdataAtLevel(db, id, xdataLevel, node, kind));
 }
 
-bool DrawAddressPoint(const char* layer, std::int32_t colour, host::db::Point3 point, Database& db,
-                      std::FILE* csv, const OS_GML_ACAD_Definitions& settings,
-                      const AddressPointRecord& address) {
-  ObjectId id = AppendStyled(db, host::db::PointData{point}, layer, colour);
-  if (id.IsNull()) return false;
+bool WriteNodeXdataAtLevel(Database& db, ObjectId entity, int level, const RoadNodeRecord& node,
+                           OsFeatureKind kind) {
+  if (level == kXdataFull) return WriteItnNodeXdata(db, entity, node, kind, -1.0);
+  if (level == kXdataMinimal) return WriteItnNodeXdataMinimal(db, entity, node, kind);
+  return true;
+}
+
+bool WriteAddressAttributes(Database& db, ObjectId id, std::FILE* csv,
+                            const OS_GML_ACAD_Definitions& settings, const AddressPointRecord& address) {
   bool set = true;
   if (settings.attributesToXdata == kXdataFull) set = WriteAddressXdata(db, id, address, settings);
   else if (settings.attributesToXdata == kXdataMinimal) set = WriteAddressXdataMinimal(db, id, address);
@@ -163,6 +164,14 @@ bool DrawAddressPoint(const char* layer, std::int32_t colour, host::db::Point3 p
   if (csv != nullptr && (settings.attributesToCsv == kCsvShort || settings.attributesToCsv == kCsvFull))
     WriteAddressPointCsvLine(settings.attributesToCsv == kCsvShort, csv, settings, address);
   return true;
+}
+
+bool DrawAddressPoint(const char* layer, std::int32_t colour, host::db::Point3 point, Database& db,
+                      std::FILE* csv, const OS_GML_ACAD_Definitions& settings,
+                      const AddressPointRecord& address) {
+  ObjectId id = AppendStyled(db, host::db::PointData{point}, layer, colour);
+  if (id.IsNull()) return false;
+  return WriteAddressAttributes(db, id, csv, settings, address);
 }
 
 bool DrawTwoPointPolyline(const char* layer, std::int32_t colour, double width, Database& db, double x1,

@@ -52,6 +52,15 @@ using FeatureRecordRef =
 bool WriteFeatureXdata(host::db::Database& db, host::db::ObjectId entity, int level,
                        FeatureRecordRef record, OsFeatureKind kind);
 
+// Sets an ITN node's xdata at `level` (measure -1).
+bool WriteNodeXdataAtLevel(host::db::Database& db, host::db::ObjectId entity, int level,
+                           const RoadNodeRecord& node, OsFeatureKind kind = OsFeatureKind::kRoadNode);
+// Sets an address point's xdata at the settings' xdata level, then writes
+// its CSV row when `csv` is open and the settings' CSV level is 1 or 2. The
+// entity is erased, and no row written, when its xdata cannot be set.
+bool WriteAddressAttributes(host::db::Database& db, host::db::ObjectId entity, std::FILE* csv,
+                            const OS_GML_ACAD_Definitions& settings, const AddressPointRecord& address);
+
 // SOLID hatch: the outer ring as the external loop, each inner ring of 3
 // or more points as a further loop; solid-hatch xdata at every level.
 bool DrawSolidHatch(const char* layer, std::int32_t colour, const AreaFeatureRecord& area,

@@ -21,7 +21,7 @@ int Count(const std::string& text, const std::string& part) {
 class AttributeCsvTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings.csvDirectory = folder.Folder();
+    settings.csvDirectory = folder.WideFolder();
     settings.csvFileId = L"Run1_";
     host::ClearCommandLine();
   }
@@ -97,7 +97,7 @@ TEST_F(AttributeCsvTest, ARunTruncatesAtItsFirstOpenAndAppendsAfter) {
 }
 
 TEST_F(AttributeCsvTest, AFileThatCannotBeOpenedIsReportedOnce) {
-  settings.csvDirectory = folder.Folder() + L"missing/";
+  settings.csvDirectory = folder.WideFolder() + L"missing/";
   CsvRun run;
   run.Start();
   EXPECT_EQ(run.Open(CsvKind::kRoadLinks, settings), nullptr);

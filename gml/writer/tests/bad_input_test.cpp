@@ -113,7 +113,7 @@ TEST(SdfTest, TheNullWriterAnswersSuccessAndARunSaysOnceThatNothingIsWritten) {
   SdfWriter writer;
   GrowArray ring = VertexList({{0, 0}, {1, 0}, {1, 1}});
   Lists lists;
-  EXPECT_TRUE(writer.Create(folder.Folder() + L"Topo_polygons_(Land).sdf", L"Orvane generated Topo polygon file", 1));
+  EXPECT_TRUE(writer.Create(folder.WideFolder() + L"Topo_polygons_(Land).sdf", L"Orvane generated Topo polygon file", 1));
   EXPECT_TRUE(writer.BeginPolygon());
   EXPECT_TRUE(writer.AddPolygonRing(ring));
   EXPECT_TRUE(writer.WritePolygon("a", "b"));
@@ -122,7 +122,7 @@ TEST(SdfTest, TheNullWriterAnswersSuccessAndARunSaysOnceThatNothingIsWritten) {
   EXPECT_TRUE(writer.WriteText(SampleText()));
   EXPECT_TRUE(writer.WriteRoadLink(ring, SampleLink(&lists)));
   EXPECT_TRUE(writer.WriteRoadNode(SampleNode()));
-  EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "no file is made";
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path(""))) << "no file is made";
   GrowArrayFree(&ring);
 
   host::ClearCommandLine();

@@ -108,7 +108,7 @@ class BlocksTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host::ClearSessionSupportFolders();
-    host::AddSessionSupportFolder(folder.Folder());
+    host::AddSessionSupportFolder(folder.WideFolder());
     ASSERT_TRUE(RegisterOsXdataApp(db));
     // A tree block drawing on the support path.
     Database tree;

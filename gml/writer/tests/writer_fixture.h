@@ -1,6 +1,6 @@
 // Helpers of the writer's tests: feature records whose every field holds a
 // value of its own (so a swapped or lost field shows), small lists, a
-// temporary folder and an outside command.
+// temporary folder (the settings tests') and an outside command.
 #pragma once
 
 #include <unistd.h>
@@ -19,42 +19,10 @@
 #include "common/grow_array.h"
 #include "common/text.h"
 #include "gml/reader/feature_records.h"
+#include "gml/settings/tests/temp_folder.h"
 #include "gml/writer/entity_writers.h"
 
 namespace writer_test {
-
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("gml_writer_") + std::to_string(getpid()) + "_" +
-                       info->test_suite_name() + "_" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string Path(const std::string& file = "") const { return (path_ / file).string(); }
-  std::wstring Folder() const { return path_.wstring() + L"/"; }
-  std::string Read(const std::string& file) const {
-    std::ifstream in(Path(file), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  void Write(const std::string& file, const std::string& text) const {
-    std::ofstream out(Path(file), std::ios::binary);
-    out << text;
-  }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Output of a shell command (stderr included).
 inline std::string RunCommand(const std::string& command) {
