@@ -3,7 +3,9 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
+#include "common/text.h"
 #include "gml/settings/text_fields.h"
 
 using gml_settings::EqualsNoCase;
@@ -140,4 +142,50 @@ bool FindSymbolForCode(const OS_GML_ACAD_Definitions& settings, const char* code
     }
   }
   return false;
+}
+
+LayerChoice ChooseTopoLayer(const OS_GML_ACAD_Definitions& settings, TopoFeatureRef feature) {
+  LayerChoice choice;
+  const CommonAttributes& common = std::visit(
+      [](const auto* record) -> const CommonAttributes& {
+        if constexpr (std::is_same_v<std::decay_t<decltype(*record)>, AreaFeatureRecord>)
+          return record->attributes.common;
+        else
+          return record->common;
+      },
+      feature);
+  const std::string code(FieldText(common.featureCode));
+  if (std::holds_alternative<const TextFeatureRecord*>(feature) && settings.forceTextToFixedLayer) {
+    choice.layer = WideToNarrow(settings.forcedTextLayer);
+    return choice;
+  }
+  if (!settings.useCodeLookupTable) {
+    choice.layer = code;
+    return choice;
+  }
+  bool hasConditions = false;
+  int index = -1;
+  if (!FindCodeEntry(settings, code.c_str(), &choice.layer, &choice.colour, &hasConditions, &index)) {
+    choice.codeMissing = true;
+    choice.colour = 7;
+    if (settings.ifCodeLayerNotFound == 1) choice.draw = false;
+    else if (settings.ifCodeLayerNotFound == 2) choice.layer = kCodeNotFoundLayer;
+    else choice.layer = code;
+    return choice;
+  }
+  if (!hasConditions) return choice;
+  std::visit(
+      [&](const auto* record) {
+        using R = std::decay_t<decltype(*record)>;
+        if constexpr (std::is_same_v<R, AreaFeatureRecord>)
+          FindCodeEntryForArea(settings, &choice.layer, &choice.colour, index, *record);
+        else if constexpr (std::is_same_v<R, LineFeatureRecord>)
+          FindCodeEntryForLine(settings, &choice.layer, &choice.colour, index, *record);
+        else if constexpr (std::is_same_v<R, PointFeatureRecord>)
+          FindCodeEntryForPoint(settings, &choice.layer, &choice.colour, index, *record);
+        else
+          FindCodeEntryForText(settings, &choice.layer, &choice.colour, index, *record);
+      },
+      feature);
+  return choice;
 }

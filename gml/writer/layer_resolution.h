@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
 
 #include "gml/reader/feature_records.h"
 #include "gml/settings/settings_record.h"
@@ -43,3 +44,20 @@ bool FindCodeEntryForArea(const OS_GML_ACAD_Definitions& settings, std::string* 
 // The block of the first symbol-table row of `code`; `block` is emptied
 // first. True when found.
 bool FindSymbolForCode(const OS_GML_ACAD_Definitions& settings, const char* code, std::string* block);
+
+// The layer of a topographic feature (area, line, point, symbol or text) as
+// the settings choose it: with "[Use Code Look Up Table:]" on, the code's row
+// refined by its variants; a code missing from the table follows "[If fcode
+// layer not found then:]" (0 the code is the layer, 1 the feature is not
+// drawn, 2 layer "CodeNotFound"); with the table off, the code with colour 7.
+// Texts go to the forced text layer (colour 7) when that switch is on.
+struct LayerChoice {
+  bool draw = true;          // false: leave the feature out
+  bool codeMissing = false;  // the table was used and lacks the code
+  std::string layer;
+  std::int32_t colour = 7;
+};
+using TopoFeatureRef = std::variant<const AreaFeatureRecord*, const LineFeatureRecord*,
+                                    const PointFeatureRecord*, const TextFeatureRecord*>;
+LayerChoice ChooseTopoLayer(const OS_GML_ACAD_Definitions& settings, TopoFeatureRef feature);
+inline constexpr const char* kCodeNotFoundLayer = "CodeNotFound";

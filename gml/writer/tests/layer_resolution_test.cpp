@@ -154,4 +154,43 @@ TEST(LayerResolutionTest, SymbolOfACode) {
   EXPECT_EQ(block, "");
 }
 
+TEST(LayerResolutionTest, TopographicLayerFromTheTableOrTheSettings) {
+  OS_GML_ACAD_Definitions s;
+  const int row = AddCodeRow(&s, "10056", "OS Land", 3, true);
+  AddVariant(&s, row, "OS Land Manmade", 8, {{"make", "PManmade", 1}});
+  const PointFeatureRecord point = SamplePoint();  // code 10056, make PManmade
+  PointFeatureRecord unknown = point;
+  CopyField(unknown.common.featureCode, "77777");
+  const TextFeatureRecord text = SampleText();
+  struct Case {
+    const char* what;
+    int useTable, ifMissing, forceText;
+    TopoFeatureRef feature;
+    bool draw;
+    const char* layer;
+    int colour;
+  };
+  const Case cases[] = {
+      {"variant of the row", 1, 0, 0, &point, true, "OS Land Manmade", 8},
+      {"missing, code as layer", 1, 0, 0, &unknown, true, "77777", 7},
+      {"missing, ignored", 1, 1, 0, &unknown, false, "", 7},
+      {"missing, fixed layer", 1, 2, 0, &unknown, true, "CodeNotFound", 7},
+      {"table off", 0, 0, 0, &point, true, "10056", 7},
+      {"forced text layer", 1, 0, 1, &text, true, "MasterMap Text", 7},
+      {"text from the table", 1, 0, 0, &text, true, "OS Land", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    s.useCodeLookupTable = c.useTable;
+    s.ifCodeLayerNotFound = c.ifMissing;
+    s.forceTextToFixedLayer = c.forceText;
+    const LayerChoice choice = ChooseTopoLayer(s, c.feature);
+    EXPECT_EQ(choice.draw, c.draw);
+    if (c.draw) {
+      EXPECT_EQ(choice.layer, c.layer);
+    }
+    EXPECT_EQ(choice.colour, c.colour);
+  }
+}
+
 }  // namespace
