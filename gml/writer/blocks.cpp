@@ -41,10 +41,6 @@ bool KeepIf(Database& db, ObjectId id, bool xdataSet) {
   return xdataSet;
 }
 
-bool CloneMissing(const Database& host, Database& side, std::vector<ObjectId> ids) {
-  host::db::CloneRecords(host, ids, side, host::db::DuplicateRecords::kIgnore);
-  return true;
-}
 
 }  // namespace
 
@@ -112,7 +108,8 @@ bool CopyHostLayers(Database& side) {
   std::vector<ObjectId> ids;
   for (const host::db::LayerRecord& layer : host->Layers())
     if (!layer.erased) ids.push_back(host->IdOf(layer.handle));
-  return CloneMissing(*host, side, ids);
+  host::db::CloneRecords(*host, ids, side, host::db::DuplicateRecords::kIgnore);
+  return true;
 }
 
 bool CopyHostTextStyles(Database& side, std::wstring_view styleName) {
@@ -121,7 +118,7 @@ bool CopyHostTextStyles(Database& side, std::wstring_view styleName) {
   std::vector<ObjectId> ids;
   for (const host::db::TextStyleRecord& style : host->TextStyles())
     if (!style.erased) ids.push_back(host->IdOf(style.handle));
-  CloneMissing(*host, side, ids);
+  host::db::CloneRecords(*host, ids, side, host::db::DuplicateRecords::kIgnore);
   if (ObjectId style = side.TextStyle(styleName); !style.IsNull()) side.SetCurrentTextStyle(style);
   return true;
 }
