@@ -1,0 +1,80 @@
+// The decoded OS attribute block of an entity, and its view.
+//
+// ShowOSGmlXdata is both the decoded form of an entity's OS block (the
+// update run and the inspection commands read its slots without showing
+// anything) and the dialog "OS MasterMap Data View" (template 203) that
+// lists the attributes of one entity.
+//
+// Slots: one wide value per tag, cut to 1024 characters:
+//   0..14   group 0, tags 00..0E
+//   15..26  tags 16..1H (tags 10..15 share group 0's slots: 10 TOID in 01,
+//           11 theme in 07, 12 version date in 08, 13 version in 0A,
+//           14 change date in 03, 15 reason in 04)
+//   27..34  tags 20..27   35..36 tags 30..31   37..41 tags 40..44
+//   42..51  tags 50..59
+// Any group-1 tag sets the kind slot (0B) to "A" and marks the address
+// group present; groups 2 to 5 are marked present by a non-empty value.
+//
+// Callers set `entity`, call ClearXdata and ReadXdata, then read the slots;
+// an empty TOID or kind slot means no OS block was found. Reading registers
+// nothing in the drawing.
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/system/entity_name.h"
+#include "host/ui/dialog.h"
+
+inline constexpr int kOsXdataViewTemplate = 203;
+inline constexpr int kIdPickEntity = 240;
+inline constexpr int kIdXdataList = 251;
+inline constexpr int kOsXdataSlots = 52;
+inline constexpr std::size_t kOsXdataValueChars = 1024;
+
+// What the view shows: its caption and its rows (title, value).
+struct OsXdataView {
+  std::wstring caption;
+  std::vector<std::pair<std::wstring, std::wstring>> rows;
+};
+
+class ShowOSGmlXdata : public host::ui::Dialog {
+ public:
+  ShowOSGmlXdata();
+
+  // Reading needs no registered application: answers true and registers
+  // nothing.
+  bool RegisterXdataApp();
+  // Every slot empty, every group marked empty, no user code.
+  void ClearXdata();
+  // Decodes the OS block of `entity` into the slots (only while readSwitch
+  // is not 0). True whether or not a block was found.
+  bool ReadXdata();
+
+  // The slot of tag (group, index), address tags 10..15 included; null for
+  // a tag outside the block's layout.
+  const std::wstring* Slot(int group, int index) const;
+  std::wstring* Slot(int group, int index);
+  const std::wstring& Toid() const { return slots[1]; }
+  const std::wstring& Version() const { return slots[10]; }
+  const std::wstring& Kind() const { return slots[11]; }
+
+  // The caption and rows the dialog shows for the slots as they are.
+  OsXdataView BuildView() const;
+
+  bool OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+  void OnPickEntity();
+
+  std::array<std::wstring, kOsXdataSlots> slots;
+  // Empty flags of address group 1, then groups 2, 3, 4, 5.
+  std::array<bool, 5> groupEmpty{true, true, true, true, true};
+  std::wstring userCode;  // at most 8 characters
+  host::EntityName entity;
+  int readSwitch = 1;
+  int userCodeSwitch = 0;
+  int result = 1;  // 1 after Done or closing, 2 after "Pick entity <"
+};

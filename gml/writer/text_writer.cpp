@@ -1,0 +1,136 @@
+#include <cmath>
+
+#include "common/text.h"
+#include "gml/settings/text_fields.h"
+#include "gml/writer/entity_writers.h"
+#include "gml/writer/layers.h"
+#include "host/editor/coordinates.h"
+
+using host::db::Database;
+using host::db::ObjectId;
+
+namespace {
+
+// The entity name with its '&' is at most this long before its ';'.
+constexpr std::size_t kEntityNameChars = 9;
+
+// The character of a numeric reference ("#39", "#x27"), or 0 when it is
+// not a number that fits narrow text.
+char NumericReference(std::string_view name) {
+  if (name.size() < 2 || name[0] != '#') return 0;
+  int base = 10;
+  std::size_t at = 1;
+  if (name[1] == 'x' || name[1] == 'X') {
+    base = 16;
+    at = 2;
+  }
+  if (at >= name.size()) return 0;
+  unsigned value = 0;
+  for (; at < name.size(); ++at) {
+    const char c = name[at];
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return 0;
+    value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+    if (value > 255) return 0;
+  }
+  return static_cast<char>(value);
+}
+
+// Letters, digits and '#': an ampersand followed by anything else before
+// its ';' is plain text ("A & B;").
+bool IsEntityName(std::string_view name) {
+  for (char c : name)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '#'))
+      return false;
+  return !name.empty();
+}
+
+struct Justification {
+  host::db::TextHorizontal horizontal;
+  host::db::TextVertical vertical;
+};
+
+Justification JustificationOf(std::int32_t anchor) {
+  using H = host::db::TextHorizontal;
+  using V = host::db::TextVertical;
+  if (anchor < 0 || anchor > 8) return {H::kMiddle, V::kMiddle};
+  constexpr H kHorizontal[3] = {H::kLeft, H::kCenter, H::kRight};
+  constexpr V kVertical[3] = {V::kBase, V::kMiddle, V::kTop};
+  return {kHorizontal[anchor / 3], kVertical[anchor % 3]};
+}
+
+}  // namespace
+
+std::wstring DecodeXmlEntities(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '&') {
+      out += text[i];
+      continue;
+    }
+    const std::size_t semicolon = text.substr(i + 1, kEntityNameChars).find(';');
+    const std::size_t end = semicolon == std::string_view::npos ? semicolon : i + 1 + semicolon;
+    if (end == std::string_view::npos || !IsEntityName(text.substr(i + 1, end - i - 1))) {
+      out += '&';
+      continue;
+    }
+    const std::string_view name = text.substr(i + 1, end - i - 1);
+    if (gml_settings::EqualsNoCase(name, "lt")) out += '<';
+    else if (gml_settings::EqualsNoCase(name, "gt")) out += '>';
+    else if (gml_settings::EqualsNoCase(name, "amp")) out += '&';
+    else if (gml_settings::EqualsNoCase(name, "apos")) out += '\'';
+    else if (gml_settings::EqualsNoCase(name, "quot")) out += '"';
+    else if (char c = NumericReference(name)) out += c;
+    i = end;
+  }
+  return NarrowToWide(out);
+}
+
+double ComputeOsTextAngle(double orientation) {
+  if (!std::isfinite(orientation)) orientation = 0;
+  orientation = std::fmod(orientation, 3600.0);
+  if (orientation < 0) orientation += 3600.0;
+  const double degrees = orientation / 10.0;
+  double sx = 1;
+  double sy = 1;
+  if (degrees > 90 && degrees <= 180) {
+    sx = -1;
+  } else if (degrees > 180 && degrees <= 270) {
+    sx = -1;
+    sy = -1;
+  } else if (degrees > 270 && degrees <= 360) {
+    sy = -1;
+  }
+  const double r = degrees * 0.017453292519943295;
+  const host::db::Point3 vector{sx * std::fabs(std::cos(r)), sy * std::fabs(std::sin(r)), 0};
+  return host::Angle(host::db::Point3{0, 0, 0}, vector);
+}
+
+bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colour,
+                     host::db::Point3 point, double height, double rotation,
+                     std::int32_t anchorPosition, Database& db, int xdataLevel,
+                     FeatureRecordRef record, OsFeatureKind kind) {
+  const Justification justification = JustificationOf(anchorPosition);
+  host::db::TextData data;
+  data.text = DecodeXmlEntities(text.substr(0, kMaxTextChars));
+  data.position = point;
+  data.alignment = point;
+  data.height = height;
+  data.rotation = rotation;
+  data.style = 0;  // the database's current text style
+  data.horizontal = justification.horizontal;
+  data.vertical = justification.vertical;
+  ObjectId id = db.Append(std::move(data), db.ModelSpace());
+  if (id.IsNull()) return false;
+  if (!WriteFeatureXdata(db, id, xdataLevel, record, kind)) {
+    db.Erase(id);
+    return false;
+  }
+  PutOnLayer(db, id, layer);
+  if (host::db::Entity* entity = db.EntityOf(id)) entity->color = static_cast<std::int16_t>(colour);
+  return true;
+}
