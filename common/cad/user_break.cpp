@@ -1,7 +1,7 @@
 #include "common/cad/user_break.h"
 
 #include "host/editor/command_line.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 
 bool UserBreak() { return host::UserBreak(); }
 

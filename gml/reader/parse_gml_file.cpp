@@ -7,7 +7,7 @@
 
 #include "common/containers/text.h"
 #include "gml/reader/gml_pass.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/system/temp_files.h"
 #include "host/ui/message_box.h"
 

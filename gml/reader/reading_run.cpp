@@ -9,7 +9,7 @@
 #include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/system/files.h"
 #include "host/ui/message_box.h"
 

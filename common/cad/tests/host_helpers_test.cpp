@@ -9,7 +9,7 @@
 
 #include "host/db/database.h"
 #include "host/editor/command_line.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/editor/system_variables.h"
 #include "host/system/registry.h"
 

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "common/containers/text.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "reader_fixture.h"
 
 namespace {

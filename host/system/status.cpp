@@ -1,4 +1,4 @@
-#include "host/editor/status.h"
+#include "host/system/status.h"
 
 namespace host {
 

@@ -1,4 +1,6 @@
-// The outcome of a host call that asks the user or the host for something.
+// The outcome of a host call that asks the user or the host for something:
+// one set of values for the editor, LISP (whose calls answer kNormal or
+// kError) and the rest of the host.
 //
 //   kNormal  the call did its job; its value is valid
 //   kCancel  the user pressed Esc, or no more input was there to answer

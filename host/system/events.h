@@ -14,7 +14,8 @@
 //
 // An action of verb "at" carries the timing: args[0] "pump" or "poll",
 // args[1] the count n (1 is the next call), args[2] the verb of the timed
-// action and args[3...] its arguments.
+// action and args[3...] its arguments. TakeNextAction (user_actions.h) arms
+// each one it finds at the head of the queue.
 #pragma once
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "host/editor/events.h"
+#include "host/system/events.h"
 
 #include <cwchar>
 #include <string>
