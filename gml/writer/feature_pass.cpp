@@ -541,14 +541,14 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
         if (FindSymbolForCode(settings_, point.common.featureCode, &block)) {
           form = PointForm::kBlock;
         } else {
-          host::Printf(L"Warning: Code %s has no Symbol Block assigned.\n",
+          host::Printf(L"Warning: Code %ls has no Symbol Block assigned.\n",
                        NarrowToWide(FieldText(point.common.featureCode)).c_str());
           ++counters.missingCodes;
           form = fallback(&block);
         }
       }
       if (form == PointForm::kBlock && !available(block)) {
-        host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+        host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
         ++counters.missingBlocks;
         form = fallback(&block);
         if (form == PointForm::kBlock && !available(block)) {
@@ -606,7 +606,7 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
           (void)InsertAddressPointBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_, csv,
                                         settings_, address);
         } else {
-          host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
           ++counters.missingBlocks;
           asPoint = true;
         }
@@ -663,7 +663,7 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale, 
           (void)InsertNodeBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_,
                                 settings_.attributesToXdata, node);
         } else {
-          host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
           ++counters.missingBlocks;
         }
       } else {
