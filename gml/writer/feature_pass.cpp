@@ -778,9 +778,15 @@ void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t depa
   };
   const Row rows[] = {
       {L"polygons", Count(lists.areas), counters.polygonsUpdated, counters.polygonsUpToDate},
-      {L"lines", Count(lists.lines), counters.linesUpdated, counters.linesUpToDate},
-      {L"symbols", Count(lists.symbols), counters.symbolsUpdated, counters.symbolsUpToDate},
-      {L"points", Count(lists.points), counters.pointsUpdated, counters.pointsUpToDate},
+      // The counters of lines take in road links and roads, those of symbols
+      // road nodes, those of points address points: the file's counts do too,
+      // so that no line says more were updated than the file holds.
+      {L"lines", Count(lists.lines) + Count(lists.roadLinks) + Count(lists.roads), counters.linesUpdated,
+       counters.linesUpToDate},
+      {L"symbols", Count(lists.symbols) + Count(lists.roadNodes), counters.symbolsUpdated,
+       counters.symbolsUpToDate},
+      {L"points", Count(lists.points) + Count(lists.addressPoints), counters.pointsUpdated,
+       counters.pointsUpToDate},
       {L"texts", Count(lists.texts), counters.textsUpdated, counters.textsUpToDate},
   };
   for (const Row& row : rows) {
