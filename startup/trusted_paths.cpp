@@ -8,33 +8,12 @@
 #include "host/editor/command_line.h"
 #include "host/editor/support_path.h"
 #include "host/editor/system_variables.h"
-#include "host/system/files.h"
 
 namespace {
 
 constexpr int kFirstReleaseWithTrustedPaths = 19;
 
 bool IsBlank(std::wstring_view text) { return text.find_first_not_of(L" \t") == std::wstring_view::npos; }
-
-std::wstring_view WithoutTrailingSeparators(std::wstring_view folder) {
-  while (folder.size() > 1 && (folder.back() == L'/' || folder.back() == L'\\')) folder.remove_suffix(1);
-  return folder;
-}
-
-// True when the ';'-separated `paths` list `folder` (trailing separators and
-// letter case ignored).
-bool Lists(std::wstring_view paths, std::wstring_view folder) {
-  folder = WithoutTrailingSeparators(folder);
-  std::size_t start = 0;
-  while (start <= paths.size()) {
-    std::size_t end = paths.find(L';', start);
-    if (end == std::wstring_view::npos) end = paths.size();
-    if (host::SameNameIgnoringCase(WithoutTrailingSeparators(paths.substr(start, end - start)), folder))
-      return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -54,8 +33,8 @@ void AddTrustedPaths() {
   if (FindProgramFolder(program) == nullptr || GetLocalSupportFolder(settings) == nullptr) return;
 
   std::wstring value;
-  if (!Lists(old, settings)) value += std::wstring(settings) + L";";
-  if (!Lists(old, program) && !Lists(value, program)) value += std::wstring(program) + L";";
+  if (!host::PathListHasFolder(old, settings)) value += std::wstring(settings) + L";";
+  if (!host::PathListHasFolder(old, program) && !host::PathListHasFolder(value, program)) value += std::wstring(program) + L";";
   if (value.empty()) return;
   if (!IsBlank(old)) value += old;
 

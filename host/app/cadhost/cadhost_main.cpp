@@ -20,7 +20,6 @@
 #include "host/editor/command_line.h"
 #include "host/editor/input.h"
 #include "host/editor/support_path.h"
-#include "host/system/files.h"
 #include "host/system/profiles.h"
 #include "host/system/registry.h"
 #include "host/ui/modal.h"
@@ -136,18 +135,10 @@ bool AddProfileSupportFolder(const std::string& folder) {
   std::error_code ec;
   std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
   std::wstring wide = Decode((ec ? std::filesystem::path(folder) : absolute).lexically_normal().string());
-  while (wide.size() > 1 && (wide.back() == L'/' || wide.back() == L'\\')) wide.pop_back();
+  while (wide.size() > 1 && wide.back() == L'/') wide.pop_back();
   const std::wstring profile = host::CurrentProfileName();
   std::wstring path = host::ProfileSupportPath(profile);
-  std::size_t start = 0;
-  while (start < path.size()) {
-    std::size_t end = path.find(L';', start);
-    if (end == std::wstring::npos) end = path.size();
-    std::wstring_view entry(path.data() + start, end - start);
-    while (entry.size() > 1 && (entry.back() == L'/' || entry.back() == L'\\')) entry.remove_suffix(1);
-    if (host::SameNameIgnoringCase(entry, wide)) return true;
-    start = end + 1;
-  }
+  if (host::PathListHasFolder(path, wide)) return true;
   if (!path.empty() && path.back() != L';') path += L';';
   path += wide;
   return host::SetProfileSupportPath(profile, path);
