@@ -4,7 +4,7 @@
 
 # project_library(<name> [DEPS ...])
 # The library of the current folder; its headers are included by their path
-# from the repository root ("common/grow_array.h"). A folder without sources
+# from the repository root ("common/containers/grow_array.h"). A folder without sources
 # yet gives an interface library.
 function(project_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})

@@ -5,7 +5,7 @@
 //
 // Output: one line per file, "<seconds> <bytes> <path>".
 
-#include "common/archive_reader.h"
+#include "common/archive/archive_reader.h"
 
 #include <chrono>
 #include <cstdio>

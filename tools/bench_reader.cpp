@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 
 namespace {

@@ -1,13 +1,16 @@
 // The demonstration run of ./dev demo: the reading run of the import in
 // count mode over OS MasterMap GML files (the built-in example, or the files
 // named on the command line), with the per-kind counts as the import dialog
-// shows them: kept/seen.
+// shows them: kept/seen. The settings and the property filter's catalogue
+// come from the support folder `support/` of the current folder, as the
+// import finds them on the support path.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
+#include "host/editor/support_path.h"
 
 namespace {
 
@@ -31,7 +34,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: varnel_demo FILE.gml|FILE.gml.gz ...\n");
     return 2;
   }
+  // The support folder goes on the support path before the view exists: its
+  // property filter looks for its catalogue there when it is made.
+  const std::filesystem::path support = std::filesystem::absolute("support");
+  const std::filesystem::path settingsFile = support / "lwh_gml.ini";
+  const bool haveSettings = std::filesystem::is_regular_file(settingsFile);
+  if (haveSettings)
+    host::SetSupportPath({support.wstring()});
+  else
+    std::fprintf(stderr, "%s: not found; reading with the default settings\n",
+                 settingsFile.string().c_str());
   OSGMLInputView view;
+  if (haveSettings) (void)view.settings.LoadSettings(settingsFile.wstring(), true);
   for (int i = 1; i < argc; ++i)
     if (!AddFile(view, argv[i])) return 1;
   view.SortInputFiles();

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/db/entity_list.h"
 #include "host/editor/command_line.h"
 #include "host/lisp/call.h"

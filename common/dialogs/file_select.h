@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 // A calendar time as the file system keeps it (UTC).
 struct SystemTime {

@@ -9,7 +9,7 @@
 
 #include "common/dialogs/dcl_boxes.h"
 #include "common/dialogs/file_select_state.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"
 #include "host/editor/system_variables.h"

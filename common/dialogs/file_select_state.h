@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/dialogs/file_select.h"
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "host/system/files.h"
 #include "host/ui/dcl_runtime.h"
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "common/dialogs/dcl_boxes.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"
-#include "host/editor/status.h"
+#include "host/system/status.h"
 #include "host/editor/support_path.h"
 #include "host/system/files.h"
 #include "host/lisp/call.h"
@@ -89,7 +89,7 @@ std::optional<std::int32_t> AskColour(std::int32_t current) {
   using host::lisp::Value;
   const host::lisp::CallResult result =
       host::lisp::Invoke({Value::String(L"acad_colordlg"), Value::Short(static_cast<std::int16_t>(current))});
-  if (result.status != host::lisp::Status::kNormal || result.value.type() != host::lisp::ValueType::kShort)
+  if (result.status != host::Status::kNormal || result.value.type() != host::lisp::ValueType::kShort)
     return std::nullopt;
   const std::int32_t colour = result.value.integer();
   if (colour < 1 || colour > 255) return std::nullopt;

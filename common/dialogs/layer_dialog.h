@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 inline constexpr int kLayerTextChars = 1024;  // 1023 and the terminator
 

@@ -14,7 +14,7 @@
 #include "common/dialogs/section_scan.h"
 #include "common/dialogs/section_scan_result.h"
 #include "common/dialogs/support_lookup.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"
 #include "host/ui/message_box.h"

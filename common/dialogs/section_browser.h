@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 // 1 and the full path of the chosen file in `path` (cut to pathChars - 1),
 // or 0 with `path` empty. `viewTypes`: 1 long sections, 2 cross sections,

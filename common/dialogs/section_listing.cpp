@@ -6,7 +6,7 @@
 
 #include "common/dialogs/file_select_state.h"
 #include "common/dialogs/section_scan.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 
 namespace {
 

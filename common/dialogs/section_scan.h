@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/dialogs/file_select.h"
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 inline constexpr int kSekPathChars = 261;
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/dialogs/section_scan.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/system/process.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/message_box.h"

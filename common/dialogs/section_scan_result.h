@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "host/ui/dialog.h"
 
 inline constexpr int kSectionScanResultTemplate = 260;

@@ -1,6 +1,6 @@
 #include "common/dialogs/support_lookup.h"
 
-#include "common/support_folders.h"
+#include "common/cad/support_folders.h"
 #include "host/system/files.h"
 
 std::wstring FindDialogSupportFolder() {

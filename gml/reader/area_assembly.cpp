@@ -97,11 +97,11 @@ void GmlPass::EndOuterBoundary() {
   inGmlOuter = false;
   bool crossFile = false;
   if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
-  if (!crossFile && v.readAreas && inArea && tuples.count > 1) {
+  if (!crossFile && v.settings.inputPolygons && inArea && tuples.count > 1) {
     bool build = true;
     if (Filtered()) {
       const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
-      if (v.locationMode == 0) {
+      if (v.settings.locationMode == 0) {
         for (std::int32_t i = 0; i < tuples.count && build; ++i)
           build = InsideFilter(t[i].x, t[i].y);
       } else {
@@ -113,7 +113,7 @@ void GmlPass::EndOuterBoundary() {
     if (build) {
       if (!AppendRing(&outerList, &outerCreated)) sound = false;
       outerBuilt = true;
-      if (sound && outerCreated && !v.usePropertyFilter && outerList.count > 1 &&
+      if (sound && outerCreated && !v.settings.filterByProperty && outerList.count > 1 &&
           !KeepRegistered(outerList, &outerRegisterIndex))
         sound = false;
       if (sound && DrawMode() && v.activeFileCount > 1 && LineLeavesFileExtent() &&
@@ -127,9 +127,9 @@ void GmlPass::EndOuterBoundary() {
 void GmlPass::EndInnerBoundary() {
   OSGMLInputView& v = view;
   inGmlInner = false;
-  if (v.readAreas && outerBuilt && tuples.count > 1) {
+  if (v.settings.inputPolygons && outerBuilt && tuples.count > 1) {
     if (!AppendRing(&innerList, &innerCreated)) sound = false;
-    if (sound && innerCreated && !v.usePropertyFilter && innerList.count > 1 &&
+    if (sound && innerCreated && !v.settings.filterByProperty && innerList.count > 1 &&
         !KeepRegistered(innerList, &innerRegisterIndex))
       sound = false;
   }
@@ -137,7 +137,7 @@ void GmlPass::EndInnerBoundary() {
 }
 
 void GmlPass::StartReferenceBoundary(bool outer) {
-  if (!view.readAreas) return;
+  if (!view.settings.inputPolygons) return;
   if (!ringEntriesCreated) {
     if (!GrowArrayCreate(50, sizeof(RingEntry), &ringEntries)) {
       sound = false;
@@ -152,7 +152,7 @@ void GmlPass::StartReferenceBoundary(bool outer) {
 }
 
 void GmlPass::AddRingMember(const char* t) {
-  if (!view.readAreas || !inArea || !inOsgbPolygon || !(inOsgbOuter || inOsgbInner) ||
+  if (!view.settings.inputPolygons || !inArea || !inOsgbPolygon || !(inOsgbOuter || inOsgbInner) ||
       !ringMembersCreated)
     return;
   MemberReference member{};
@@ -176,7 +176,7 @@ void GmlPass::AddRingMember(const char* t) {
 void GmlPass::EndReferenceBoundary() {
   inOsgbOuter = false;
   inOsgbInner = false;
-  if (!view.readAreas || !ringEntriesCreated || !ringMembersCreated) return;
+  if (!view.settings.inputPolygons || !ringEntriesCreated || !ringMembersCreated) return;
   RingEntry entry{ringOuter, ringMembers};
   if (!GrowArraySetGrowBy(&ringEntries, ringEntries.count, &entry, 500)) {
     sound = false;
@@ -190,7 +190,7 @@ void GmlPass::EndArea() {
   OSGMLInputView& v = view;
   v.totalAreaValue += calculatedAreaValue;
   inArea = false;
-  if (v.readAreas && outerBuilt) {
+  if (v.settings.inputPolygons && outerBuilt) {
     if (PropertyPasses()) {
       ++v.keptAreas;
       v.keptAreaValue += calculatedAreaValue;
@@ -218,7 +218,7 @@ void GmlPass::EndArea() {
         if (!ok || !PagedGrowArraySet(&v.areas, v.areas.count, &r, 50000)) sound = false;
       }
     }
-  } else if (v.readAreas && byReference && ringEntriesCreated && !outerBuilt) {
+  } else if (v.settings.inputPolygons && byReference && ringEntriesCreated && !outerBuilt) {
     if (PropertyPasses()) {
       AreaReferenceRecord r{};
       r.attributes.common = common;
@@ -280,7 +280,7 @@ void GmlPass::AssembleAreas() {
     AreaFeatureRecord r{};
     r.kept = 1;
     r.attributes = ref->attributes;
-    bool within = !(Filtered() && v.locationMode == 1);
+    bool within = !(Filtered() && v.settings.locationMode == 1);
     bool dropped = false;
     GrowArray outer{}, inner{};
     bool outerMade = false, innerMade = false;
@@ -310,12 +310,12 @@ void GmlPass::AssembleAreas() {
         if (testing) {
           for (std::int32_t q = 0; q < tuples.count; ++q) {
             const bool inside = InsideFilter(t[q].x, t[q].y);
-            if (v.locationMode == 0 && !inside) {
+            if (v.settings.locationMode == 0 && !inside) {
               within = false;
               testing = false;
               break;
             }
-            if (v.locationMode == 1 && inside) {
+            if (v.settings.locationMode == 1 && inside) {
               within = true;
               testing = false;
               break;

@@ -18,8 +18,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/grow_array.h"
-#include "common/text.h"
+#include "common/containers/grow_array.h"
+#include "common/containers/text.h"
 
 // Field widths, terminator included.
 inline constexpr std::size_t kToidWidth = 17;        // 16 characters after "osgb"
@@ -291,17 +291,3 @@ struct GmlInputFile {
   std::int32_t active;            // 1 when read in the next run
   std::int32_t spillCoordinates;  // gzip: line coordinates go to the spill file
 };
-
-// Copies `text` into a field of `width` bytes, cut after width - 1
-// characters (or `maxChars`), terminated.
-inline void SetFieldN(char* field, std::size_t width, const char* text) {
-  CopyField(field, width, text);
-}
-template <std::size_t Width>
-inline void SetField(char (&field)[Width], const char* text) {
-  CopyField(field, text);
-}
-template <std::size_t Width>
-inline void SetField(char (&field)[Width], const char* text, std::size_t maxChars) {
-  CopyField(field, text, maxChars);
-}

@@ -1,8 +1,10 @@
 // The tag loop of a pass: which feature or context a tag opens or closes,
 // attribute elements, coordinates, references and TOIDs; and the ends of the
 // topographic points, symbols, texts and lines.
-#include <cstring>
 #include <strings.h>
+
+#include <cstring>
+#include <span>
 
 #include "gml/reader/gml_elements.h"
 #include "gml/reader/gml_numbers.h"
@@ -47,15 +49,14 @@ bool ReferencedToid(const char* tag, char* toid) {
 }
 
 // The characters of `tag` from `offset` after `pattern` up to the next
-// apostrophe, at most `maxChars`, into `field`.
-template <std::size_t Width>
-void AttributeValue(const char* tag, const char* pattern, std::size_t offset, std::size_t maxChars,
-                    char (&field)[Width]) {
+// apostrophe, as many as `field` holds, into `field`.
+void AttributeValue(const char* tag, const char* pattern, std::size_t offset,
+                    std::span<char> field) {
   const char* at = std::strstr(tag, pattern);
   if (at == nullptr || std::strlen(at) < offset) return;
   const char* p = at + offset;
   std::size_t i = 0;
-  while (i + 1 < Width && i < maxChars && p[i] != 0 && p[i] != '\'') {
+  while (i + 1 < field.size() && p[i] != 0 && p[i] != '\'') {
     field[i] = p[i];
     ++i;
   }
@@ -64,7 +65,7 @@ void AttributeValue(const char* tag, const char* pattern, std::size_t offset, st
 
 void AppendValue(DescriptiveValue* list, int* count, int max, const char* value) {
   if (*count >= max) return;
-  SetField(list[*count].text, value);
+  CopyField(list[*count].text, value);
   ++*count;
 }
 
@@ -226,43 +227,92 @@ namespace {
 
 enum Group { kAny, kBs7666, kAuthority, kStatus, kPostal };
 
+// As many characters as a field holds.
+constexpr std::size_t kWholeField = static_cast<std::size_t>(-1);
+
+// A text field of the address record, with the width its array has.
+using AddressField = std::span<char> (*)(AddressPointRecord&);
+template <auto Member>
+std::span<char> FieldOf(AddressPointRecord& a) {
+  return a.*Member;
+}
+
+// One address attribute: where its element counts, the field its text goes
+// to, the group flag it clears, and a type attribute of the tag stored
+// beside it (the characters from `typeOffset` after `typePattern`).
+struct AddressRow {
+  GmlElement element;
+  Group group;
+  AddressField field;                          // nullptr: osgb:multipleOccupancyCount, a number
+  char AddressPointRecord::*filled = nullptr;  // the group's "empty" flag
+  std::size_t maxChars = kWholeField;
+  const char* typePattern = nullptr;
+  std::size_t typeOffset = 0;
+  AddressField typeField = nullptr;
+};
+
+using A = AddressPointRecord;
+constexpr const char kPostCodeType[] = "osgb:postCode type=";
+constexpr std::size_t kPostCodeTypeOffset = 20;
+constexpr const char kAccuracy[] = "osgb:positionalQuality accuracy=";
+constexpr std::size_t kAccuracyOffset = 33;
+
+// Tried in this order; the first whose element and group match reads the
+// value.
+constexpr AddressRow kAddressRows[] = {
+    {GmlElement::kPostCode, kBs7666, FieldOf<&A::bs7666PostCode>, &A::bs7666Empty, kWholeField,
+     kPostCodeType, kPostCodeTypeOffset, FieldOf<&A::bs7666PostCodeType>},
+    {GmlElement::kAdminArea, kBs7666, FieldOf<&A::adminArea>, &A::bs7666Empty},
+    {GmlElement::kTown, kBs7666, FieldOf<&A::town>, &A::bs7666Empty},
+    {GmlElement::kLocality, kBs7666, FieldOf<&A::locality>, &A::bs7666Empty},
+    {GmlElement::kStreet, kBs7666, FieldOf<&A::street>, &A::bs7666Empty},
+    {GmlElement::kPaon, kBs7666, FieldOf<&A::paon>, &A::bs7666Empty},
+    {GmlElement::kSaon, kBs7666, FieldOf<&A::saon>, &A::bs7666Empty},
+    {GmlElement::kUdprn, kAuthority, FieldOf<&A::udprn>, &A::authorityEmpty},
+    {GmlElement::kUarn, kAuthority, FieldOf<&A::uarn>, &A::authorityEmpty},
+    {GmlElement::kStructureType, kStatus, FieldOf<&A::structureType>, &A::statusEmpty},
+    {GmlElement::kPositionalQuality, kStatus, FieldOf<&A::positionalQuality>, &A::statusEmpty,
+     kWholeField, kAccuracy, kAccuracyOffset, FieldOf<&A::positionalAccuracy>},
+    {GmlElement::kPhysicalStatus, kStatus, FieldOf<&A::physicalStatus>, &A::statusEmpty},
+    {GmlElement::kMatchStatus, kStatus, FieldOf<&A::matchStatus>, &A::statusEmpty},
+    {GmlElement::kOrganisationKey, kPostal, FieldOf<&A::organisationKey>, &A::postalEmpty,
+     kOrganisationKeyChars},
+    {GmlElement::kAddressKey, kPostal, FieldOf<&A::addressKey>, &A::postalEmpty},
+    {GmlElement::kDeliveryPointSuffix, kPostal, FieldOf<&A::deliveryPointSuffix>, &A::postalEmpty},
+    {GmlElement::kPostCode, kPostal, FieldOf<&A::postalPostCode>, &A::postalEmpty, kWholeField,
+     kPostCodeType, kPostCodeTypeOffset, FieldOf<&A::postalPostCodeType>},
+    {GmlElement::kPostTown, kPostal, FieldOf<&A::postTown>, &A::postalEmpty},
+    {GmlElement::kThoroughfare, kPostal, FieldOf<&A::postalThoroughfare>, &A::postalEmpty},
+    {GmlElement::kCapitalBuildingName, kPostal, FieldOf<&A::postalBuildingName>, &A::postalEmpty},
+    // Building number and organisation alone do not make the postal group
+    // present.
+    {GmlElement::kBuildingNumber, kPostal, FieldOf<&A::buildingNumber>},
+    {GmlElement::kOrganisation, kPostal, FieldOf<&A::organisation>},
+    {GmlElement::kMultipleOccupancyCount, kAny, nullptr},
+    {GmlElement::kPostCode, kAny, FieldOf<&A::postCode>, nullptr, kWholeField, kPostCodeType,
+     kPostCodeTypeOffset, FieldOf<&A::postCodeType>},
+    {GmlElement::kBaseFunction, kAny, FieldOf<&A::baseFunction>},
+    {GmlElement::kDependentLocality, kAny, FieldOf<&A::dependentLocality>},
+    {GmlElement::kDependentThoroughfare, kAny, FieldOf<&A::dependentThoroughfare>},
+    {GmlElement::kThoroughfare, kAny, FieldOf<&A::thoroughfare>},
+    {GmlElement::kSubBuildingName, kAny, FieldOf<&A::subBuildingName>},
+    {GmlElement::kBuildingName, kAny, FieldOf<&A::buildingName>},
+    {GmlElement::kPoBox, kAny, FieldOf<&A::poBox>},
+    {GmlElement::kDepartment, kAny, FieldOf<&A::department>},
+    {GmlElement::kOsapr, kAny, FieldOf<&A::osapr>},
+};
+
 }  // namespace
 
 bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
-  struct Handler {
-    GmlElement element;
-    Group group;
-    int kind;  // what to store, see below
-  };
-  // Tried in this order; the first whose element and group match reads the
-  // value.
-  static const Handler handlers[] = {
-      {GmlElement::kPostCode, kBs7666, 0},        {GmlElement::kAdminArea, kBs7666, 1},
-      {GmlElement::kTown, kBs7666, 2},            {GmlElement::kLocality, kBs7666, 3},
-      {GmlElement::kStreet, kBs7666, 4},          {GmlElement::kPaon, kBs7666, 5},
-      {GmlElement::kSaon, kBs7666, 6},            {GmlElement::kUdprn, kAuthority, 7},
-      {GmlElement::kUarn, kAuthority, 8},         {GmlElement::kStructureType, kStatus, 9},
-      {GmlElement::kPositionalQuality, kStatus, 10}, {GmlElement::kPhysicalStatus, kStatus, 11},
-      {GmlElement::kMatchStatus, kStatus, 12},    {GmlElement::kOrganisationKey, kPostal, 13},
-      {GmlElement::kAddressKey, kPostal, 14},     {GmlElement::kDeliveryPointSuffix, kPostal, 15},
-      {GmlElement::kPostCode, kPostal, 16},       {GmlElement::kPostTown, kPostal, 17},
-      {GmlElement::kThoroughfare, kPostal, 18},   {GmlElement::kCapitalBuildingName, kPostal, 19},
-      {GmlElement::kBuildingNumber, kPostal, 20}, {GmlElement::kOrganisation, kPostal, 21},
-      {GmlElement::kMultipleOccupancyCount, kAny, 22}, {GmlElement::kPostCode, kAny, 23},
-      {GmlElement::kBaseFunction, kAny, 24},      {GmlElement::kDependentLocality, kAny, 25},
-      {GmlElement::kDependentThoroughfare, kAny, 26}, {GmlElement::kThoroughfare, kAny, 27},
-      {GmlElement::kSubBuildingName, kAny, 28},   {GmlElement::kBuildingName, kAny, 29},
-      {GmlElement::kPoBox, kAny, 30},             {GmlElement::kDepartment, kAny, 31},
-      {GmlElement::kOsapr, kAny, 32},
-  };
   if (!IsAddressAttribute(element)) return false;
-  const Handler* found = nullptr;
-  for (const Handler& h : handlers) {
-    const bool inGroup = h.group == kAny || (h.group == kBs7666 && inBs7666) ||
-                         (h.group == kAuthority && inAuthority) ||
-                         (h.group == kStatus && inStatus) || (h.group == kPostal && inPostal);
-    if (inGroup && h.element == element) {
-      found = &h;
+  const AddressRow* found = nullptr;
+  for (const AddressRow& row : kAddressRows) {
+    const bool inGroup = row.group == kAny || (row.group == kBs7666 && inBs7666) ||
+                         (row.group == kAuthority && inAuthority) ||
+                         (row.group == kStatus && inStatus) || (row.group == kPostal && inPostal);
+    if (inGroup && row.element == element) {
+      found = &row;
       break;
     }
   }
@@ -270,132 +320,101 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
   if (!view.ReadGmlText(archive, text, kGmlMaxTagLength, &fileConsumed)) return false;
   DecodeXmlText(text);
   AddressPointRecord& a = address;
-  switch (found->kind) {
-    case 0:
-      SetField(a.bs7666PostCode, text, 12);
-      AttributeValue(t, "osgb:postCode type=", 20, 12, a.bs7666PostCodeType);
-      a.bs7666Empty = 0;
-      break;
-    case 1: SetField(a.adminArea, text, 128); a.bs7666Empty = 0; break;
-    case 2: SetField(a.town, text, 32); a.bs7666Empty = 0; break;
-    case 3: SetField(a.locality, text, 32); a.bs7666Empty = 0; break;
-    case 4: SetField(a.street, text, 32); a.bs7666Empty = 0; break;
-    case 5: SetField(a.paon, text, 128); a.bs7666Empty = 0; break;
-    case 6: SetField(a.saon, text, 64); a.bs7666Empty = 0; break;
-    case 7: SetField(a.udprn, text, 32); a.authorityEmpty = 0; break;
-    case 8: SetField(a.uarn, text, 32); a.authorityEmpty = 0; break;
-    case 9: SetField(a.structureType, text, 64); a.statusEmpty = 0; break;
-    case 10:
-      SetField(a.positionalQuality, text, 16);
-      AttributeValue(t, "osgb:positionalQuality accuracy=", 33, 16, a.positionalAccuracy);
-      a.statusEmpty = 0;
-      break;
-    case 11: SetField(a.physicalStatus, text, 16); a.statusEmpty = 0; break;
-    case 12: SetField(a.matchStatus, text, 64); a.statusEmpty = 0; break;
-    case 13: SetField(a.organisationKey, text, kOrganisationKeyChars); a.postalEmpty = 0; break;
-    case 14: SetField(a.addressKey, text, 12); a.postalEmpty = 0; break;
-    case 15: SetField(a.deliveryPointSuffix, text, 12); a.postalEmpty = 0; break;
-    case 16:
-      SetField(a.postalPostCode, text, 12);
-      AttributeValue(t, "osgb:postCode type=", 20, 12, a.postalPostCodeType);
-      a.postalEmpty = 0;
-      break;
-    case 17: SetField(a.postTown, text, 32); a.postalEmpty = 0; break;
-    case 18: SetField(a.postalThoroughfare, text, 32); a.postalEmpty = 0; break;
-    case 19: SetField(a.postalBuildingName, text, 64); a.postalEmpty = 0; break;
-    case 20: SetField(a.buildingNumber, text, 16); break;
-    case 21: SetField(a.organisation, text, 64); break;
-    case 22: a.multipleOccupancyCount = ParseGmlInt(text); break;
-    case 23:
-      SetField(a.postCode, text, 12);
-      AttributeValue(t, "osgb:postCode type=", 20, 12, a.postCodeType);
-      break;
-    case 24: SetField(a.baseFunction, text, 32); break;
-    case 25: SetField(a.dependentLocality, text, 64); break;
-    case 26: SetField(a.dependentThoroughfare, text, 32); break;
-    case 27: SetField(a.thoroughfare, text, 32); break;
-    case 28: SetField(a.subBuildingName, text, 64); break;
-    case 29: SetField(a.buildingName, text, 64); break;
-    case 30: SetField(a.poBox, text, 16); break;
-    case 31: SetField(a.department, text, 64); break;
-    case 32: SetField(a.osapr, text, 32); break;
+  if (found->field == nullptr) {
+    a.multipleOccupancyCount = ParseGmlInt(text);
+    return true;
   }
+  const std::span<char> field = found->field(a);
+  CopyField(field.data(), field.size(), text, found->maxChars);
+  if (found->typeField != nullptr) {
+    const std::span<char> type = found->typeField(a);
+    AttributeValue(t, found->typePattern, found->typeOffset, type);
+  }
+  if (found->filled != nullptr) a.*(found->filled) = 0;
   return true;
 }
 
+namespace {
+
+// A text field of the current feature, with the width its array has.
+using PassField = std::span<char> (*)(GmlPass&);
+template <auto Member>
+std::span<char> PassFieldOf(GmlPass& pass) {
+  return pass.*Member;
+}
+template <auto Member>
+std::span<char> CommonFieldOf(GmlPass& pass) {
+  return pass.common.*Member;
+}
+
+// The lists of values a feature keeps besides its last one.
+enum ValueList { kNoList, kTermList, kGroupList, kThemeList };
+
+// One attribute element of the topography and ITN features: the text field,
+// or the number, its value goes to.
+struct AttributeRow {
+  GmlElement element;
+  PassField text = nullptr;
+  double GmlPass::*real = nullptr;
+  std::int32_t GmlPass::*integer = nullptr;
+  ValueList list = kNoList;
+};
+
+using P = GmlPass;
+using C = CommonAttributes;
+constexpr AttributeRow kAttributeRows[] = {
+    {GmlElement::kCalculatedAreaValue, nullptr, &P::calculatedAreaValue},
+    {GmlElement::kHeightAboveDatum, nullptr, &P::heightAboveDatum},
+    {GmlElement::kRoadName, PassFieldOf<&P::roadName>},
+    {GmlElement::kPathName, PassFieldOf<&P::roadName>},
+    {GmlElement::kDescriptiveTerm, CommonFieldOf<&C::descriptiveTerm>, nullptr, nullptr, kTermList},
+    {GmlElement::kFeatureCode, CommonFieldOf<&C::featureCode>},
+    {GmlElement::kMake, CommonFieldOf<&C::make>},
+    {GmlElement::kChangeDate, CommonFieldOf<&C::changeDate>},
+    {GmlElement::kReasonForChange, CommonFieldOf<&C::reasonForChange>},
+    {GmlElement::kDescriptiveGroup, CommonFieldOf<&C::descriptiveGroup>, nullptr, nullptr,
+     kGroupList},
+    {GmlElement::kAccuracyOfPosition, PassFieldOf<&P::accuracyOfPosition>},
+    {GmlElement::kPhysicalPresence, PassFieldOf<&P::physicalPresence>},
+    {GmlElement::kNatureOfRoad, PassFieldOf<&P::natureOfRoad>},
+    {GmlElement::kNatureOfPath, PassFieldOf<&P::natureOfRoad>},
+    {GmlElement::kTheme, CommonFieldOf<&C::theme>, nullptr, nullptr, kThemeList},
+    {GmlElement::kVersionDate, CommonFieldOf<&C::versionDate>},
+    {GmlElement::kTextString, PassFieldOf<&P::textString>},
+    {GmlElement::kLength, nullptr, &P::length},  // of a road link only
+    {GmlElement::kOrientation, nullptr, &P::orientation},
+    {GmlElement::kHeight, nullptr, &P::height},
+    {GmlElement::kAnchorPosition, nullptr, nullptr, &P::anchorPosition},
+    {GmlElement::kPhysicalLevel, nullptr, nullptr, &P::physicalLevel},
+};
+constexpr AttributeRow kVersionRow{GmlElement::kOther, nullptr, nullptr, &P::version};
+
+}  // namespace
+
 bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
-  enum Kind {
-    kAreaValue, kHeightAboveDatum, kRoadName, kTerm, kFeatureCode, kMake, kChangeDate, kReason,
-    kGroup, kAccuracy, kPresence, kNature, kTheme, kVersionDate, kTextString, kLength,
-    kOrientation, kHeight, kAnchor, kLevel, kVersion
-  };
-  struct Handler {
-    GmlElement element;
-    Kind kind;
-  };
-  static const Handler handlers[] = {
-      {GmlElement::kCalculatedAreaValue, kAreaValue},
-      {GmlElement::kHeightAboveDatum, kHeightAboveDatum},
-      {GmlElement::kRoadName, kRoadName},             {GmlElement::kPathName, kRoadName},
-      {GmlElement::kDescriptiveTerm, kTerm},          {GmlElement::kFeatureCode, kFeatureCode},
-      {GmlElement::kMake, kMake},                     {GmlElement::kChangeDate, kChangeDate},
-      {GmlElement::kReasonForChange, kReason},        {GmlElement::kDescriptiveGroup, kGroup},
-      {GmlElement::kAccuracyOfPosition, kAccuracy},   {GmlElement::kPhysicalPresence, kPresence},
-      {GmlElement::kNatureOfRoad, kNature},           {GmlElement::kNatureOfPath, kNature},
-      {GmlElement::kTheme, kTheme},                   {GmlElement::kVersionDate, kVersionDate},
-      {GmlElement::kTextString, kTextString},         {GmlElement::kLength, kLength},
-      {GmlElement::kOrientation, kOrientation},       {GmlElement::kHeight, kHeight},
-      {GmlElement::kAnchorPosition, kAnchor},         {GmlElement::kPhysicalLevel, kLevel},
-  };
-  Kind kind;
-  bool found = false;
-  for (const Handler& h : handlers) {
-    if (h.kind == kLength && !inRoadLink) continue;
-    if (h.element == element) {
-      kind = h.kind;
-      found = true;
+  const AttributeRow* found = nullptr;
+  for (const AttributeRow& row : kAttributeRows) {
+    if (row.element == GmlElement::kLength && !inRoadLink) continue;
+    if (row.element == element) {
+      found = &row;
       break;
     }
   }
-  if (!found && strcasecmp(t, "osgb:version") == 0) {
-    kind = kVersion;
-    found = true;
-  }
-  if (!found) return false;
+  if (found == nullptr && strcasecmp(t, "osgb:version") == 0) found = &kVersionRow;
+  if (found == nullptr) return false;
   if (!view.ReadGmlText(archive, text, kGmlMaxTagLength, &fileConsumed)) return false;
   DecodeXmlText(text);
-  switch (kind) {
-    case kAreaValue: calculatedAreaValue = ParseGmlDouble(text); break;
-    case kHeightAboveDatum: heightAboveDatum = ParseGmlDouble(text); break;
-    case kRoadName: SetField(roadName, text); break;
-    case kTerm:
-      SetField(common.descriptiveTerm, text);
-      AppendValue(terms, &termCount, kMaxListedTerms, text);
-      break;
-    case kFeatureCode: SetField(common.featureCode, text); break;
-    case kMake: SetField(common.make, text); break;
-    case kChangeDate: SetField(common.changeDate, text); break;
-    case kReason: SetField(common.reasonForChange, text); break;
-    case kGroup:
-      SetField(common.descriptiveGroup, text);
-      AppendValue(groups, &groupCount, kMaxListedGroups, text);
-      break;
-    case kAccuracy: SetField(accuracyOfPosition, text); break;
-    case kPresence: SetField(physicalPresence, text); break;
-    case kNature: SetField(natureOfRoad, text); break;
-    case kTheme:
-      SetField(common.theme, text);
-      AppendValue(themes, &themeCount, kMaxListedThemes, text);
-      break;
-    case kVersionDate: SetField(common.versionDate, text); break;
-    case kTextString: SetField(textString, text); break;
-    case kLength: length = ParseGmlDouble(text); break;
-    case kOrientation: orientation = ParseGmlDouble(text); break;
-    case kHeight: height = ParseGmlDouble(text); break;
-    case kAnchor: anchorPosition = ParseGmlInt(text); break;
-    case kLevel: physicalLevel = ParseGmlInt(text); break;
-    case kVersion: version = ParseGmlInt(text); break;
+  if (found->real != nullptr) {
+    this->*(found->real) = ParseGmlDouble(text);
+  } else if (found->integer != nullptr) {
+    this->*(found->integer) = ParseGmlInt(text);
+  } else {
+    const std::span<char> field = found->text(*this);
+    CopyField(field.data(), field.size(), text);
   }
+  if (found->list == kTermList) AppendValue(terms, &termCount, kMaxListedTerms, text);
+  if (found->list == kGroupList) AppendValue(groups, &groupCount, kMaxListedGroups, text);
+  if (found->list == kThemeList) AppendValue(themes, &themeCount, kMaxListedThemes, text);
   return true;
 }
 
@@ -404,7 +423,7 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
 void GmlPass::OnReferences(const char* t, GmlElement element) {
   OSGMLInputView& v = view;
   if (element == GmlElement::kDirectedNode) {
-    if ((v.readRoadLinks || v.readRoads) && inRoadLink) {
+    if ((v.settings.inputRoadLinks || v.settings.inputRoads) && inRoadLink) {
       const char* at = std::strstr(t, "xlink:href='#osgb");
       if (at != nullptr) {
         char toid[kToidWidth];
@@ -416,13 +435,13 @@ void GmlPass::OnReferences(const char* t, GmlElement element) {
         }
         toid[i] = 0;
         if (std::strstr(t, "orientation='-'") != nullptr)
-          SetField(startNode, toid);
+          CopyField(startNode, toid);
         else
-          SetField(endNode, toid);
+          CopyField(endNode, toid);
       }
     }
   } else if (element == GmlElement::kNetworkMember && t[18] == ' ') {
-    if (v.readRoads && inRoad && DrawMode()) {
+    if (v.settings.inputRoads && inRoad && DrawMode()) {
       MemberReference member{};
       if (ReferencedToid(t, member.toid)) {
         member.reversed = std::strstr(t, "orientation='-'") != nullptr ? 1 : 0;
@@ -443,20 +462,22 @@ void GmlPass::OnReferences(const char* t, GmlElement element) {
 
 void GmlPass::OnCoordinates() {
   OSGMLInputView& v = view;
-  if (v.readAreas && inArea && inOsgbPolygon && (inGmlOuter || inGmlInner)) {
+  if (v.settings.inputPolygons && inArea && inOsgbPolygon && (inGmlOuter || inGmlInner)) {
     ReadAllTuples(false);
-  } else if (v.readRoads && inRoad && inGmlBox) {
+  } else if (v.settings.inputRoads && inRoad && inGmlBox) {
     ReadAllTuples(false);
-  } else if ((v.readRoadLinks || v.readRoads) && inRoadLink && inOsgbPolyline) {
+  } else if ((v.settings.inputRoadLinks || v.settings.inputRoads) && inRoadLink && inOsgbPolyline) {
     coordinatePosition = CoordinatePosition();
-    if (v.readRoadLinks || spilling) ReadAllTuples(spilling);
-  } else if ((v.readLines || v.readAreas) && inLine && inOsgbPolyline) {
+    if (v.settings.inputRoadLinks || spilling) ReadAllTuples(spilling);
+  } else if ((v.settings.inputTopoLines || v.settings.inputPolygons) && inLine && inOsgbPolyline) {
     coordinatePosition = CoordinatePosition();
-    if (v.readLines || spilling) ReadAllTuples(spilling && v.readAreas);
-  } else if (inOsgbPoint && ((v.readSymbols && inSymbol) || (v.readRoadNodes && inRoadNode) ||
-                             (v.readPoints && inPoint) || (v.readAddressPoints && inAddress))) {
+    if (v.settings.inputTopoLines || spilling) ReadAllTuples(spilling && v.settings.inputPolygons);
+  } else if (inOsgbPoint && ((v.settings.inputCartoSymbols && inSymbol) ||
+                             (v.settings.inputRoadNodes && inRoadNode) ||
+                             (v.settings.inputTopoPoints && inPoint) ||
+                             (v.settings.inputAddressPoints && inAddress))) {
     ReadOneTuple();
-  } else if (v.readTexts && inText && inGmlPoint) {
+  } else if (v.settings.inputCartoText && inText && inGmlPoint) {
     ReadOneTuple();
   }
 }
@@ -484,11 +505,11 @@ void GmlPass::CaptureToid(const char* t) {
     if (!ToidAfter(t, p.text, p.minLength, toid)) continue;
     if (departed) {
       DepartedFeatureToid entry{};
-      SetField(entry.toid, toid);
+      CopyField(entry.toid, toid);
       if (!GrowArraySetGrowBy(&view.departedToids, view.departedToids.count, &entry, 2000))
         sound = false;
     } else {
-      SetField(common.toid, toid);
+      CopyField(common.toid, toid);
     }
     return;
   }
@@ -505,13 +526,13 @@ void GmlPass::OnEndTag(const char* t) {
   if (e == kTopographicLine || e == kBoundaryLine) {
     EndLine();
   } else if (e == kTopographicPoint) {
-    EndPointLike(&v.points, v.readPoints, &v.keptPoints, false);
+    EndPointLike(&v.points, v.settings.inputTopoPoints, &v.keptPoints, false);
     inPoint = false;
   } else if (e == kCartographicSymbol) {
-    EndPointLike(&v.symbols, v.readSymbols, &v.keptSymbols, false);
+    EndPointLike(&v.symbols, v.settings.inputCartoSymbols, &v.keptSymbols, false);
     inSymbol = false;
   } else if (e == kCartographicText) {
-    EndPointLike(&v.texts, v.readTexts, &v.keptTexts, true);
+    EndPointLike(&v.texts, v.settings.inputCartoText, &v.keptTexts, true);
     inText = false;
   } else if (e == kRoadLink || e == kPathLink) {
     EndRoadLink();
@@ -569,7 +590,7 @@ void GmlPass::EndPointLike(GrowArray* target, std::int32_t read, std::int32_t* k
           r.common = common;
           r.physicalLevel = physicalLevel;
           r.version = version;
-          SetField(r.textString, textString);
+          CopyField(r.textString, textString);
           r.anchorPosition = anchorPosition;
           r.x = first.x;
           r.y = first.y;
@@ -580,8 +601,8 @@ void GmlPass::EndPointLike(GrowArray* target, std::int32_t read, std::int32_t* k
         } else {
           PointFeatureRecord r{};
           r.common = common;
-          SetField(r.accuracyOfPosition, accuracyOfPosition);
-          SetField(r.physicalPresence, physicalPresence);
+          CopyField(r.accuracyOfPosition, accuracyOfPosition);
+          CopyField(r.physicalPresence, physicalPresence);
           r.physicalLevel = physicalLevel;
           r.version = version;
           r.x = first.x;
@@ -624,7 +645,7 @@ bool GmlPass::PassesLocation(bool trim, bool* trimmedAway) {
     return true;
   }
   const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
-  if (view.locationMode == 0) {
+  if (view.settings.locationMode == 0) {
     for (std::int32_t i = 0; i < tuples.count; ++i)
       if (!InsideFilter(t[i].x, t[i].y)) return false;
     return true;
@@ -682,7 +703,7 @@ bool GmlPass::BuildLinePoints(bool store, GrowArray* points, bool* counted, std:
 bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* points) {
   OSGMLInputView& v = view;
   bool trimmedAway;
-  if (!PassesLocation(v.trimLines != 0, &trimmedAway)) return false;
+  if (!PassesLocation(v.settings.trimLinesToAreaEdges != 0, &trimmedAway)) return false;
   bool created = false;
   if (store) {
     created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), points);
@@ -709,18 +730,19 @@ void GmlPass::EndLine() {
   OSGMLInputView& v = view;
   bool crossFile = false;
   if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
-  const bool taken = (v.readLines || countOnly || (v.readAreas && Filtered())) &&
-                     tuples.count > 1 && PropertyPasses() && !crossFile;
+  const bool taken =
+      (v.settings.inputTopoLines || countOnly || (v.settings.inputPolygons && Filtered())) &&
+      tuples.count > 1 && PropertyPasses() && !crossFile;
   if (taken) {
     // Only a line that is drawn gets a point list.
     std::int32_t ignored = 0;
     GrowArray points{};
-    if (PassingLinePoints(DrawMode() && v.readLines, v.readLines ? &v.keptLines : &ignored,
-                          &points)) {
+    if (PassingLinePoints(DrawMode() && v.settings.inputTopoLines,
+                          v.settings.inputTopoLines ? &v.keptLines : &ignored, &points)) {
       LineFeatureRecord r{};
       r.common = common;
-      SetField(r.accuracyOfPosition, accuracyOfPosition);
-      SetField(r.physicalPresence, physicalPresence);
+      CopyField(r.accuracyOfPosition, accuracyOfPosition);
+      CopyField(r.physicalPresence, physicalPresence);
       r.physicalLevel = physicalLevel;
       r.version = version;
       r.points = points;
@@ -729,7 +751,7 @@ void GmlPass::EndLine() {
   }
   EmptyTuples();
   inLine = false;
-  if (DrawMode() && v.readAreas) {
+  if (DrawMode() && v.settings.inputPolygons) {
     if (!lineToids.InsertPointers(common.toid, coordinatePosition, 0)) sound = false;
   }
   ClearTexts();

@@ -2,7 +2,7 @@
 // before the file is read in full.
 #include <cstring>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
 
@@ -35,8 +35,8 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
   *compressed = archive.IsCompressed();
   *uncompressedSize = archive.GetUncompressedSize();
 
-  static char tag[kGmlTagBufferSize];
-  static char text[kGmlTagBufferSize];
+  char tag[kGmlTagBufferSize];
+  char text[kGmlTagBufferSize];
   std::int64_t consumed = 0;
   int items = 0;
   bool inExtent = false, inBox = false, inRing = false;
@@ -89,13 +89,13 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
     } else if (Starts(tag, "osgb:queryTime")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        SetFieldN(queryTime, sizeof GmlInputFile::queryTime, text);
+        CopyField(queryTime, sizeof GmlInputFile::queryTime, text);
         ++items;
       }
     } else if (Starts(tag, "gml:description")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        SetFieldN(description, sizeof GmlInputFile::description, text);
+        CopyField(description, sizeof GmlInputFile::description, text);
         ++items;
       }
     }
@@ -114,8 +114,8 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
   currentChar = 0;
   if (!archive.OpenGz(WideToNarrow(std::wstring_view(path)).c_str())) return 0;
 
-  static char tag[kGmlTagBufferSize];
-  static char text[kGmlTagBufferSize];
+  char tag[kGmlTagBufferSize];
+  char text[kGmlTagBufferSize];
   std::int64_t consumed = 0;
   bool ok = true;
   bool inExtent = false, inBox = false, inRing = false;
@@ -163,12 +163,12 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
     } else if (Starts(tag, "osgb:queryTime")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        SetFieldN(queryTime, sizeof GmlInputFile::queryTime, text);
+        CopyField(queryTime, sizeof GmlInputFile::queryTime, text);
       }
     } else if (Starts(tag, "gml:description")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        SetFieldN(description, sizeof GmlInputFile::description, text);
+        CopyField(description, sizeof GmlInputFile::description, text);
       }
     }
   }

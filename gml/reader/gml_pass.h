@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <string>
 
-#include "common/archive_reader.h"
-#include "common/binary_tree.h"
-#include "common/grow_array.h"
+#include "common/archive/archive_reader.h"
+#include "common/containers/binary_tree.h"
+#include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
 #include "gml/reader/gml_elements.h"
 #include "gml/reader/osgml_input_view.h"
@@ -33,7 +33,7 @@ struct GmlPass {
   bool DrawMode() const { return keepRecords && !countOnly; }
   bool PreviewMode() const { return keepRecords && countOnly; }
   bool CountMode() const { return !keepRecords && countOnly; }
-  bool Filtered() const { return view.useLocationFilter != 0; }
+  bool Filtered() const { return view.settings.areaFiltering != 0; }
   bool PropertyPasses() const;
   bool InsideFilter(double x, double y) const;
 
@@ -54,13 +54,13 @@ struct GmlPass {
   // The ITN records' own copies of the common texts.
   template <typename Record>
   void CopyNetworkTexts(Record* r) const {
-    SetField(r->descriptiveTerm, common.descriptiveTerm);
-    SetField(r->toid, common.toid);
-    SetField(r->versionDate, common.versionDate);
-    SetField(r->theme, common.theme);
-    SetField(r->descriptiveGroup, common.descriptiveGroup);
-    SetField(r->reasonForChange, common.reasonForChange);
-    SetField(r->changeDate, common.changeDate);
+    CopyField(r->descriptiveTerm, common.descriptiveTerm);
+    CopyField(r->toid, common.toid);
+    CopyField(r->versionDate, common.versionDate);
+    CopyField(r->theme, common.theme);
+    CopyField(r->descriptiveGroup, common.descriptiveGroup);
+    CopyField(r->reasonForChange, common.reasonForChange);
+    CopyField(r->changeDate, common.changeDate);
   }
 
   // --- coordinates --------------------------------------------------------------

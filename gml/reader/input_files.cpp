@@ -1,14 +1,14 @@
 // Adding a file to the input list, as the file choice does.
 #include <filesystem>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/system/files.h"
 
 bool OSGMLInputView::AppendInputFile(const char* path) {
   GmlInputFile file{};
-  SetField(file.path, path);
-  SetField(file.name, std::filesystem::path(path).filename().string().c_str());
+  CopyField(file.path, path);
+  CopyField(file.name, std::filesystem::path(path).filename().string().c_str());
   const std::wstring wide = NarrowToWide(std::string_view(path));
   double uncompressed = -1;
   int compressed = 0;

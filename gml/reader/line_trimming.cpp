@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/plane_geometry.h"
+#include "common/geometry/plane_geometry.h"
 #include "gml/reader/feature_records.h"
 
 namespace {

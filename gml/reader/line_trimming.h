@@ -9,10 +9,10 @@
 
 #include <cstdint>
 
-#include "common/alignment.h"
-#include "common/grow_array.h"
-#include "common/hz_geometry.h"
-#include "common/profile.h"
+#include "common/geometry/alignment.h"
+#include "common/containers/grow_array.h"
+#include "common/geometry/hz_geometry.h"
+#include "common/geometry/profile.h"
 #include "gml/settings/area_filter.h"
 
 // One entry of the crossing list.

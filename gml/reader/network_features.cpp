@@ -10,22 +10,23 @@ void GmlPass::EndRoadLink() {
   OSGMLInputView& v = view;
   bool crossFile = false;
   if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
-  const bool taken = (v.readRoadLinks || countOnly || (v.readRoads && Filtered())) &&
-                     tuples.count > 1 && PropertyPasses() && !crossFile;
+  const bool taken =
+      (v.settings.inputRoadLinks || countOnly || (v.settings.inputRoads && Filtered())) &&
+      tuples.count > 1 && PropertyPasses() && !crossFile;
   if (taken) {
     std::int32_t ignored = 0;
-    const bool counts = v.readRoadLinks || countOnly;
+    const bool counts = v.settings.inputRoadLinks || countOnly;
     GrowArray points{};
-    if (PassingLinePoints(DrawMode() && v.readRoadLinks, counts ? &v.keptRoadLinks : &ignored,
-                          &points)) {
+    if (PassingLinePoints(DrawMode() && v.settings.inputRoadLinks,
+                          counts ? &v.keptRoadLinks : &ignored, &points)) {
       RoadLinkRecord r{};
       CopyNetworkTexts(&r);
-      SetField(r.natureOfRoad, natureOfRoad);
+      CopyField(r.natureOfRoad, natureOfRoad);
       r.version = version;
       r.length = length;
       r.points = points;
-      SetField(r.startNode, startNode);
-      SetField(r.endNode, endNode);
+      CopyField(r.startNode, startNode);
+      CopyField(r.endNode, endNode);
       const std::int32_t index = v.roadLinks.count;
       if (!GrowArraySetGrowBy(&v.roadLinks, index, &r, 500)) sound = false;
       if (sound && v.createSdfFiles && runToids != nullptr &&
@@ -35,7 +36,7 @@ void GmlPass::EndRoadLink() {
   }
   EmptyTuples();
   inRoadLink = false;
-  if (DrawMode() && v.readRoads) {
+  if (DrawMode() && v.settings.inputRoads) {
     if (!linkToids.InsertPointers(common.toid, coordinatePosition, 0)) sound = false;
   }
   ClearTexts();
@@ -43,7 +44,7 @@ void GmlPass::EndRoadLink() {
 
 void GmlPass::EndRoadNode() {
   OSGMLInputView& v = view;
-  if (PropertyPasses() && v.readRoadNodes && tuples.count > 0) {
+  if (PropertyPasses() && v.settings.inputRoadNodes && tuples.count > 0) {
     CoordinateTuple first;
     (void)GrowArrayGet(&tuples, 0, &first);
     RoadNodeRecord r{};
@@ -78,11 +79,11 @@ void GmlPass::EndRoadNode() {
 void GmlPass::EndRoad() {
   OSGMLInputView& v = view;
   bool ownsMembers = roadMembersCreated;
-  if (v.readRoads && PropertyPasses()) {
+  if (v.settings.inputRoads && PropertyPasses()) {
     RoadRecord r{};
     r.built = 0;
     CopyNetworkTexts(&r);
-    SetField(r.roadName, roadName);
+    CopyField(r.roadName, roadName);
     r.version = version;
     if (tuples.count > 1) {
       const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
@@ -116,17 +117,17 @@ void GmlPass::EndRoad() {
 void GmlPass::EndAddressPoint() {
   OSGMLInputView& v = view;
   const bool themePasses =
-      !v.usePropertyFilter || v.propertyFilter.PassesTheme(common.theme) != 0;
-  if (themePasses && v.readAddressPoints && tuples.count > 0) {
+      !v.settings.filterByProperty || v.propertyFilter.PassesTheme(common.theme) != 0;
+  if (themePasses && v.settings.inputAddressPoints && tuples.count > 0) {
     CoordinateTuple first;
     (void)GrowArrayGet(&tuples, 0, &first);
     if (!Filtered() || InsideFilter(first.x, first.y)) {
       AddressPointRecord r = address;
-      SetField(r.toid, common.toid);
-      SetField(r.theme, common.theme);
-      SetField(r.versionDate, common.versionDate);
-      SetField(r.changeDate, common.changeDate);
-      SetField(r.reasonForChange, common.reasonForChange);
+      CopyField(r.toid, common.toid);
+      CopyField(r.theme, common.theme);
+      CopyField(r.versionDate, common.versionDate);
+      CopyField(r.changeDate, common.changeDate);
+      CopyField(r.reasonForChange, common.reasonForChange);
       r.version = version;
       r.x = first.x;
       r.y = first.y;
@@ -187,13 +188,13 @@ void GmlPass::AssembleRoads() {
       v.Item(kFileProgress).SetPos(perMille);
       PollCancel();
     }
-    bool pass = !(Filtered() && v.locationMode == 1);
+    bool pass = !(Filtered() && v.settings.locationMode == 1);
     bool havePrevious = false;
     LinePoint previous{};
     GrowArray geometry{};
     bool created = false;
     const auto* members = static_cast<const MemberReference*>(road->members.data);
-    for (std::int32_t m = 0; m < road->members.count && sound && v.readRoads; ++m) {
+    for (std::int32_t m = 0; m < road->members.count && sound && v.settings.inputRoads; ++m) {
       BinaryTreeNode* node = linkToids.Find(members[m].toid);
       if (node == nullptr) continue;  // a link of another file
       if (!RereadTuples(node->payloadA)) {
@@ -208,11 +209,11 @@ void GmlPass::AssembleRoads() {
       if (Filtered()) {
         for (std::int32_t k = 0; k < tuples.count; ++k) {
           const bool inside = InsideFilter(t[k].x, t[k].y);
-          if (v.locationMode == 0 && !inside) {
+          if (v.settings.locationMode == 0 && !inside) {
             pass = false;
             break;
           }
-          if (v.locationMode == 1 && inside) {
+          if (v.settings.locationMode == 1 && inside) {
             pass = true;
             break;
           }

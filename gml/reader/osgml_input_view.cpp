@@ -3,8 +3,13 @@
 
 #include <type_traits>
 
-OSGMLInputView::OSGMLInputView(host::ui::Dialog* parent)
-    : host::ui::Dialog(kTemplateId, parent), propertyFilter(L"") {
+OSGMLInputView::OSGMLInputView(host::ui::Dialog* parent) : host::ui::Dialog(kTemplateId, parent) {
+  // Every feature kind is read until settings say otherwise.
+  for (std::int32_t* input :
+       {&settings.inputCartoSymbols, &settings.inputCartoText, &settings.inputTopoLines,
+        &settings.inputTopoPoints, &settings.inputAddressPoints, &settings.inputPolygons,
+        &settings.inputRoads, &settings.inputRoadLinks, &settings.inputRoadNodes})
+    *input = 1;
   if (!CreateFeatureArrays()) {
     constructionFailed = 1;
     stopPressed = 1;

@@ -14,9 +14,9 @@
 #include <cstdint>
 #include <string>
 
-#include "common/archive_reader.h"
-#include "common/binary_tree.h"
-#include "common/grow_array.h"
+#include "common/archive/archive_reader.h"
+#include "common/containers/binary_tree.h"
+#include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
 #include "gml/settings/area_filter.h"
 #include "gml/settings/property_filter.h"
@@ -94,8 +94,8 @@ class OSGMLInputView : public host::ui::Dialog {
   // Marks the areas of the location filter active as the rows of the
   // dialog's location list are selected.
   void SyncActiveLocationFilters();
-  // Copies the reading switches into the settings record and writes the
-  // settings file and the areas file; false when either save failed.
+  // Writes the settings file and the areas file; false when either save
+  // failed.
   bool SaveDialogSettings();
   // Frees the registered nested arrays from `first` (negative: 0) up to but
   // not including `last` (0 or less, or past the count: the count).
@@ -117,6 +117,10 @@ class OSGMLInputView : public host::ui::Dialog {
                          char* queryTime);
 
   // --- members read and written by the reader and the writer ----------------
+  // The reading switches (which feature kinds are read, the property and
+  // location filters, line trimming, the location mode) are the settings
+  // record's own keys: a value loaded from lwh_gml.ini is the one a run uses.
+  // Until settings are loaded, a view reads every feature kind.
   OS_GML_ACAD_Definitions settings;
   AreaFilter locationFilter;
   AreaFilter* activeLocationFilter = &locationFilter;
@@ -138,19 +142,6 @@ class OSGMLInputView : public host::ui::Dialog {
   GrowArray roadLinks{};       // RoadLinkRecord
   GrowArray addressPoints{};   // AddressPointRecord
 
-  std::int32_t readSymbols = 1;
-  std::int32_t readTexts = 1;
-  std::int32_t readLines = 1;
-  std::int32_t readPoints = 1;
-  std::int32_t readAddressPoints = 1;
-  std::int32_t readAreas = 1;
-  std::int32_t readRoads = 1;
-  std::int32_t readRoadLinks = 1;
-  std::int32_t readRoadNodes = 1;
-  std::int32_t usePropertyFilter = 0;
-  std::int32_t useLocationFilter = 0;
-  std::int32_t trimLines = 0;
-  std::int32_t locationMode = 0;  // 0 fully within, 1 partially in
   std::int32_t updateMode = 0;
   std::int32_t createSdfFiles = 0;
 
@@ -179,7 +170,6 @@ class OSGMLInputView : public host::ui::Dialog {
 
  private:
   friend struct GmlPass;
-  friend class GmlPassRunner;
 
   bool CreateFeatureArrays();
   void FreeFeatureArrays();

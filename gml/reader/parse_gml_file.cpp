@@ -5,9 +5,9 @@
 #include <cwchar>
 #include <limits>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/gml_pass.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/system/temp_files.h"
 #include "host/ui/message_box.h"
 
@@ -91,7 +91,7 @@ GmlPass::~GmlPass() {
 }
 
 bool GmlPass::PropertyPasses() const {
-  return !view.usePropertyFilter ||
+  return !view.settings.filterByProperty ||
          view.propertyFilter.Passes(common.theme, common.descriptiveGroup,
                                     common.descriptiveTerm) != 0;
 }

@@ -6,10 +6,10 @@
 #include <cwchar>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/system/files.h"
 #include "host/ui/message_box.h"
 
@@ -37,16 +37,19 @@ int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, i
     (void)host::ui::ShowMessageBox(L"No active Master Map files - check Location Filters", L"");
     return 0;
   }
-  const std::int32_t saved[9] = {readSymbols, readTexts, readLines, readPoints, readAddressPoints,
-                                 readAreas,   readRoads, readRoadLinks, readRoadNodes};
+  const std::int32_t saved[9] = {
+      settings.inputCartoSymbols, settings.inputCartoText,     settings.inputTopoLines,
+      settings.inputTopoPoints,   settings.inputAddressPoints, settings.inputPolygons,
+      settings.inputRoads,        settings.inputRoadLinks,     settings.inputRoadNodes};
   if (createSdfFiles) {
-    readRoads = 0;
-    readTexts = 0;
+    settings.inputRoads = 0;
+    settings.inputCartoText = 0;
   }
   if (countOnly) {
-    readLines = 1;
-    readSymbols = readTexts = readPoints = readAddressPoints = readAreas = readRoads =
-        readRoadLinks = readRoadNodes = 0;
+    settings.inputTopoLines = 1;
+    settings.inputCartoSymbols = settings.inputCartoText = settings.inputTopoPoints =
+        settings.inputAddressPoints = settings.inputPolygons = settings.inputRoads =
+            settings.inputRoadLinks = settings.inputRoadNodes = 0;
   }
 
   // The run stays busy until it returns, so that clicks that arrive while it
@@ -130,7 +133,7 @@ int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, i
                           activeFileCount);
   }
 
-  if (result == 1 && createSdfFiles && readRoadLinks && roadLinks.count > 0) {
+  if (result == 1 && createSdfFiles && settings.inputRoadLinks && roadLinks.count > 0) {
     Item(kOverallProgress).SetRange(0, 1000);
     Item(kFileProgress).SetRange(0, inputFiles.count);
     EnableItem(kStopButton, true);
@@ -166,15 +169,15 @@ int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, i
   }
   SetItemText(kOverallCaption, L"");
   if (countOnly) {
-    readSymbols = saved[0];
-    readTexts = saved[1];
-    readLines = saved[2];
-    readPoints = saved[3];
-    readAddressPoints = saved[4];
-    readAreas = saved[5];
-    readRoads = saved[6];
-    readRoadLinks = saved[7];
-    readRoadNodes = saved[8];
+    settings.inputCartoSymbols = saved[0];
+    settings.inputCartoText = saved[1];
+    settings.inputTopoLines = saved[2];
+    settings.inputTopoPoints = saved[3];
+    settings.inputAddressPoints = saved[4];
+    settings.inputPolygons = saved[5];
+    settings.inputRoads = saved[6];
+    settings.inputRoadLinks = saved[7];
+    settings.inputRoadNodes = saved[8];
   }
   busy = 0;
   return result;
@@ -188,8 +191,8 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
   bool inRoad = false;
   char roadName[kNameWidth] = {};
   char roadTerm[kTermWidth] = {};
-  static char tag[kGmlTagBufferSize];
-  static char text[kGmlTagBufferSize];
+  char tag[kGmlTagBufferSize];
+  char text[kGmlTagBufferSize];
   std::int64_t consumed = 0;
   while (ok && !cancelRequested && ReadGmlTag(archive, tag, kGmlMaxTagLength, &consumed)) {
     QuotesToApostrophes(tag);
@@ -202,12 +205,12 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
                std::strncmp(tag, "osgb:pathName", 13) == 0) {
       if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
         DecodeXmlText(text);
-        SetField(roadName, text);
+        CopyField(roadName, text);
       }
     } else if (std::strncmp(tag, "osgb:descriptiveTerm", 20) == 0) {
       if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
         DecodeXmlText(text);
-        SetField(roadTerm, text);
+        CopyField(roadTerm, text);
       }
     } else if (inRoad && std::strncmp(tag, "osgb:networkMember ", 19) == 0) {
       const char* at = std::strstr(tag, "xlink:href='#osgb");
@@ -224,8 +227,8 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
           RoadLinkRecord link;
           const auto index = static_cast<std::int32_t>(node->payloadA);
           if (GrowArrayGet(&roadLinks, index, &link)) {
-            SetField(link.roadTerm, roadTerm);
-            SetField(link.roadName, roadName);
+            CopyField(link.roadTerm, roadTerm);
+            CopyField(link.roadName, roadName);
             ok = GrowArraySet(&roadLinks, index, &link);
           }
         }
@@ -243,7 +246,7 @@ void OSGMLInputView::MarkFilesInLocation() {
   for (std::int32_t i = 0; i < inputFiles.count; ++i) {
     auto* file = static_cast<GmlInputFile*>(inputFiles.data) + i;
     file->active = 1;
-    if (!useLocationFilter) continue;
+    if (!settings.areaFiltering) continue;
     const double e = 0.001;
     bool inside = filter.PointInOutline(file->minX + e, file->minY + e) ||
                   filter.PointInOutline(file->minX + e, file->maxY - e) ||
@@ -286,19 +289,6 @@ void OSGMLInputView::SyncActiveLocationFilters() {
 }
 
 bool OSGMLInputView::SaveDialogSettings() {
-  settings.inputCartoSymbols = readSymbols;
-  settings.inputCartoText = readTexts;
-  settings.inputTopoLines = readLines;
-  settings.inputTopoPoints = readPoints;
-  settings.inputAddressPoints = readAddressPoints;
-  settings.inputPolygons = readAreas;
-  settings.inputRoads = readRoads;
-  settings.inputRoadLinks = readRoadLinks;
-  settings.inputRoadNodes = readRoadNodes;
-  settings.filterByProperty = usePropertyFilter;
-  settings.areaFiltering = useLocationFilter;
-  settings.trimLinesToAreaEdges = trimLines;
-  settings.locationMode = locationMode;
   const bool settingsSaved = settings.SaveSettings();
   const bool areasSaved = locationFilter.SaveAreas();
   return settingsSaved && areasSaved;

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "common/densify.h"
-#include "common/plane_geometry.h"
-#include "common/text.h"
+#include "common/geometry/densify.h"
+#include "common/geometry/plane_geometry.h"
+#include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 

@@ -29,9 +29,9 @@
 #include <cstdint>
 #include <string>
 
-#include "common/alignment.h"
-#include "common/grow_array.h"
-#include "common/hz_geometry.h"
+#include "common/geometry/alignment.h"
+#include "common/containers/grow_array.h"
+#include "common/geometry/hz_geometry.h"
 #include "gml/settings/road_buffer_grid.h"
 
 inline constexpr std::int32_t kAreaPolyline = 10;

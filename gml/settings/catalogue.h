@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 // One value of the catalogue's lists (and of the property filter's).
 struct CatalogueValue {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/settings_messages.h"
 #include "gml/settings/settings_record.h"
 #include "gml/settings/table_lines.h"

@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 // One test on a feature attribute: the attribute named by `item` (theme,
 // descriptiveGroup, descriptiveTerm, make, physicalPresence) equals `value`

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "host/ui/dialog.h"
 
 // One tile drawing of the tile folder.

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/settings_messages.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"

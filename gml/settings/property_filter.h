@@ -29,7 +29,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "gml/settings/catalogue.h"
 
 using PropertyFilterMode = std::int32_t;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/pickers.h"
 
@@ -277,10 +277,10 @@ void PropertyFilterDialog::OnLoadFile() {
   request.hide_read_only = true;
   request.no_change_dir = true;
   request.buffer_chars = 10239;
-  const host::ui::FileDialogResult result = host::ui::ShowFileDialog(request);
-  if (!result.ok || result.paths.empty()) return;
+  const host::Result<host::ui::FileDialogPaths> result = host::ui::ShowFileDialog(request);
+  if (!result.ok() || result.value.empty()) return;
   for (GrowArray* list : {&filter_.themes, &filter_.groups, &filter_.terms}) list->count = 0;
-  (void)filter_.LoadFile(result.paths.front());
+  (void)filter_.LoadFile(result.value.front());
   OnInitDialog();
 }
 
@@ -298,10 +298,10 @@ void PropertyFilterDialog::OnSaveFile() {
   request.hide_read_only = true;
   request.no_change_dir = true;
   request.buffer_chars = 10239;
-  const host::ui::FileDialogResult result = host::ui::ShowFileDialog(request);
-  if (!result.ok || result.paths.empty()) return;
+  const host::Result<host::ui::FileDialogPaths> result = host::ui::ShowFileDialog(request);
+  if (!result.ok() || result.value.empty()) return;
   filter_.title = description.description;
-  (void)filter_.SaveFile(result.paths.front());
+  (void)filter_.SaveFile(result.value.front());
   OnInitDialog();
 }
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "gml/settings/property_filter.h"
 #include "host/ui/dialog.h"
 

@@ -23,7 +23,7 @@
 
 #include <cstdint>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 
 struct GridBox {
   std::int32_t minX, minY, maxX, maxY;

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <variant>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "gml/settings/lookup_tables.h"
 
 class OS_GML_ACAD_Definitions {

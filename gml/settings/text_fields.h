@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 
 namespace gml_settings {
 
@@ -34,7 +34,7 @@ std::string_view TokenUpToBlank(std::string_view text, std::size_t maxChars);
 std::string_view CutTo(std::string_view text, std::size_t maxChars);
 
 // Fixed-width fields are filled and read through the bounded helpers of
-// common/text.h.
+// common/containers/text.h.
 using ::CopyField;
 using ::FieldText;
 

@@ -85,7 +85,7 @@ void Close(std::unique_ptr<Addin> addin) {
 
 }  // namespace
 
-LoadResult LoadAddin(std::wstring_view path) {
+Result<const void*> LoadAddin(std::wstring_view path) {
   lisp::SetInvoker(InvokeLisp);
   const std::wstring name = StemOf(path);
   for (auto& a : Loaded())

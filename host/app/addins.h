@@ -21,7 +21,8 @@
 #include <vector>
 
 #include "host/app/addin_abi.h"
-#include "host/editor/status.h"
+#include "host/system/result.h"
+#include "host/system/status.h"
 
 namespace host {
 
@@ -31,15 +32,8 @@ struct AddinInfo {
   const void* id = nullptr;
 };
 
-struct [[nodiscard]] LoadResult {
-  Status status = Status::kError;
-  const void* id = nullptr;
-  std::wstring message;  // why it failed
-
-  bool ok() const { return status == Status::kNormal; }
-};
-
-LoadResult LoadAddin(std::wstring_view path);
+// Its value: the add-in's application id (null on failure).
+Result<const void*> LoadAddin(std::wstring_view path);
 // Unloads an add-in by name (case ignored) or path. A locked add-in is
 // refused unless `force`. kError when none is loaded under that name.
 Status UnloadAddin(std::wstring_view name, bool force = false);

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/editor/status.h"
+#include "host/system/status.h"
 
 namespace host {
 

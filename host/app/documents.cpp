@@ -69,11 +69,11 @@ Status NewDrawing() {
   return Status::kNormal;
 }
 
-DrawingFileResult OpenDrawing(std::wstring_view path) {
+Result<> OpenDrawing(std::wstring_view path) {
   auto document = std::make_unique<Document>();
   const std::wstring file = db::DrawingFilePath(path);
-  db::FileStatus read = db::ReadDrawing(document->database, file);
-  if (!read) return {Status::kError, std::wstring(read.message.begin(), read.message.end())};
+  Result<std::int64_t> read = db::ReadDrawing(document->database, file);
+  if (!read) return Failed(read.message);
   std::error_code ec;
   document->path = std::filesystem::absolute(std::filesystem::path(file), ec).wstring();
   if (ec) document->path = file;
@@ -83,12 +83,12 @@ DrawingFileResult OpenDrawing(std::wstring_view path) {
   return {};
 }
 
-DrawingFileResult SaveDrawing(std::wstring_view path) {
-  if (!Current()) return {Status::kError, L"No drawing is open."};
+Result<> SaveDrawing(std::wstring_view path) {
+  if (!Current()) return Failed(L"No drawing is open.");
   std::wstring target = path.empty() ? Current()->path : db::DrawingFilePath(path);
-  if (target.empty()) return {Status::kError, L"The drawing has no file name yet."};
-  db::FileStatus saved = db::SaveDrawing(Current()->database, target);
-  if (!saved) return {Status::kError, std::wstring(saved.message.begin(), saved.message.end())};
+  if (target.empty()) return Failed(L"The drawing has no file name yet.");
+  Result<std::int64_t> saved = db::SaveDrawing(Current()->database, target);
+  if (!saved) return Failed(saved.message);
   std::error_code ec;
   std::wstring absolute = std::filesystem::absolute(std::filesystem::path(target), ec).wstring();
   Current()->path = ec ? target : absolute;

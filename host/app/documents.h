@@ -14,7 +14,8 @@
 #include <string_view>
 
 #include "host/db/database.h"
-#include "host/editor/status.h"
+#include "host/system/result.h"
+#include "host/system/status.h"
 
 namespace host {
 
@@ -25,21 +26,14 @@ db::Database* CurrentDrawing();
 // The drawing's file path; empty for a drawing never saved.
 const std::wstring& DrawingPath();
 
-struct [[nodiscard]] DrawingFileResult {
-  Status status = Status::kNormal;
-  std::wstring message;  // why it failed
-
-  bool ok() const { return status == Status::kNormal; }
-};
-
 Status NewDrawing();
 // Reads a DXF drawing (a ".dwg" name reads the ".dxf" beside it) and makes it
 // the current drawing. When it cannot be read, the current drawing stays.
-DrawingFileResult OpenDrawing(std::wstring_view path);
+Result<> OpenDrawing(std::wstring_view path);
 // Saves the current drawing as DXF under `path`, or under its own path when
 // `path` is empty; the drawing takes the new path. A failed save leaves an
 // earlier file whole.
-DrawingFileResult SaveDrawing(std::wstring_view path = {});
+Result<> SaveDrawing(std::wstring_view path = {});
 Status CloseDrawing();
 
 }  // namespace host

@@ -7,8 +7,7 @@
 #include "host/app/documents.h"
 #include "host/app/script.h"
 #include "host/editor/command_line.h"
-#include "host/editor/events.h"
-#include "host/editor/input.h"
+#include "host/system/events.h"
 #include "host/lisp/reader.h"
 #include "host/system/user_actions.h"
 
@@ -27,19 +26,16 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
-SessionResult ScriptError(int line, std::wstring message) {
-  SessionResult r;
-  r.ok = false;
-  r.error_line = line;
-  r.error = std::move(message);
+Result<int> ScriptError(int line, std::wstring message) {
+  Result<int> r{Status::kError, line, std::move(message)};
   std::wstring where = line > 0 ? L"line " + std::to_wstring(line) + L": " : std::wstring();
-  Print(L"\n; script error: " + where + r.error + L"\n");
+  Print(L"\n; script error: " + where + r.message + L"\n");
   return r;
 }
 
 }  // namespace
 
-SessionResult RunTopLevelAction(const UserAction& action, int line) {
+Result<int> RunTopLevelAction(const UserAction& action, int line) {
   const std::string& verb = action.verb;
   if (verb == "type") {
     const std::wstring name = Trim(action.Arg(0));
@@ -60,7 +56,7 @@ SessionResult RunTopLevelAction(const UserAction& action, int line) {
   if (verb == "lisp") {
     EchoInput(action.Arg(0));
     lisp::CallResult r = lisp::RunLispLine(action.Arg(0));
-    if (r.status == lisp::Status::kNormal)
+    if (r.status == Status::kNormal)
       Print(L"\n" + lisp::ToLispText(r.value));
     else
       Print(L"\n; error: " + r.error + L"\n");
@@ -75,17 +71,17 @@ SessionResult RunTopLevelAction(const UserAction& action, int line) {
     return {};
   }
   if (verb == "open") {
-    DrawingFileResult r = OpenDrawing(action.Arg(0));
+    Result<> r = OpenDrawing(action.Arg(0));
     if (!r.ok()) Print(L"\nCannot open " + action.Arg(0) + L": " + r.message + L"\n");
     return {};
   }
   if (verb == "save") {
-    DrawingFileResult r = SaveDrawing(action.Arg(0));
+    Result<> r = SaveDrawing(action.Arg(0));
     if (!r.ok()) Print(L"\nCannot save the drawing: " + r.message + L"\n");
     return {};
   }
   if (verb == "load") {
-    LoadResult r = LoadAddin(action.Arg(0));
+    Result<const void*> r = LoadAddin(action.Arg(0));
     if (!r.ok()) Print(L"\n" + r.message + L"\n");
     return {};
   }
@@ -105,18 +101,19 @@ void ReportUndelivered() {
   if (pending > 1) Print(L"\n; " + std::to_wstring(pending) + L" timed events were never delivered\n");
 }
 
-SessionResult RunSession(const SessionOptions& options) {
+Result<int> RunSession(const SessionOptions& options) {
   for (;;) {
     if (options.interactive) ShowPrompt(L"\nCommand: ");
-    if (PeekAction() == nullptr) {
+    const NextAction next = TakeNextAction([](const UserAction&) { return true; });
+    if (!next.taken()) {
       ReportUndelivered();
       return {};
     }
     if (!options.interactive) ShowPrompt(L"\nCommand: ");
-    UserAction action = *TakeAction();
+    const UserAction& action = next.action;
     const int line = options.current_line ? options.current_line() : 0;
-    SessionResult r = RunTopLevelAction(action, line);
-    if (!r.ok) return r;
+    Result<int> r = RunTopLevelAction(action, line);
+    if (!r.ok()) return r;
   }
 }
 

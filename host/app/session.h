@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 
+#include "host/system/result.h"
 #include "host/system/user_actions.h"
 
 namespace host {
@@ -28,15 +29,11 @@ struct SessionOptions {
   std::function<int()> current_line;
 };
 
-struct [[nodiscard]] SessionResult {
-  bool ok = true;
-  int error_line = 0;
-  std::wstring error;
-};
-
-SessionResult RunSession(const SessionOptions& options);
+// kNormal, or kError for a script error: its message, and as the value the
+// script line it names (0 when none).
+Result<int> RunSession(const SessionOptions& options);
 
 // Runs one command-prompt action (the step of the loop above).
-SessionResult RunTopLevelAction(const UserAction& action, int line);
+Result<int> RunTopLevelAction(const UserAction& action, int line);
 
 }  // namespace host

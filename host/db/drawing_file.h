@@ -16,16 +16,13 @@
 #include <string_view>
 
 #include "host/db/database.h"
+#include "host/system/result.h"
 
 namespace host::db {
 
-struct FileStatus {
-  bool ok = true;
-  std::string message;         // on failure: the file, what was wrong and where
-  std::int64_t skipped = 0;    // entities of kinds the database does not hold (reading)
-
-  explicit operator bool() const { return ok; }
-};
+// Saving and reading answer kNormal, or kError with a message naming the
+// file, what was wrong and where. The value: the number of entities of kinds
+// the database does not hold that reading skipped (0 for a save).
 
 // The path with ".dxf" in place of a ".dwg" extension (case ignored).
 std::string DrawingFilePath(std::string_view path);
@@ -34,13 +31,13 @@ std::wstring DrawingFilePath(std::wstring_view path);
 // Saves the drawing through a temporary file in the target's folder, renamed
 // over the target when every write succeeded. A failed save reports failure,
 // removes the temporary file and leaves an earlier file whole.
-[[nodiscard]] FileStatus SaveDrawing(const Database& db, std::string_view path);
-[[nodiscard]] FileStatus SaveDrawing(const Database& db, std::wstring_view path);
+Result<std::int64_t> SaveDrawing(const Database& db, std::string_view path);
+Result<std::int64_t> SaveDrawing(const Database& db, std::wstring_view path);
 
 // Reads a DXF drawing into `db`, replacing what it held. On failure `db` is
 // left as it was. Drawings of other programs are read too: entities of kinds
 // the database does not hold are skipped and counted.
-[[nodiscard]] FileStatus ReadDrawing(Database& db, std::string_view path);
-[[nodiscard]] FileStatus ReadDrawing(Database& db, std::wstring_view path);
+Result<std::int64_t> ReadDrawing(Database& db, std::string_view path);
+Result<std::int64_t> ReadDrawing(Database& db, std::wstring_view path);
 
 }  // namespace host::db

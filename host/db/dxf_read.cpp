@@ -19,6 +19,7 @@
 #include "host/db/dxf_check.h"
 #include "host/db/entity_groups.h"
 #include "host/db/xdata.h"
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
@@ -491,13 +492,13 @@ class Builder : public DL_CreationAdapter {
   std::int64_t skipped_ = 0;
 };
 
-FileStatus Failure(std::string_view path, const std::string& what) {
-  return FileStatus{false, std::string(path) + ": " + what, 0};
+Result<std::int64_t> Failure(std::string_view path, const std::string& what) {
+  return Failed<std::int64_t>(WidenText(std::string(path) + ": " + what));
 }
 
 }  // namespace
 
-FileStatus ReadDrawing(Database& db, std::string_view requested) {
+Result<std::int64_t> ReadDrawing(Database& db, std::string_view requested) {
   std::string path = DrawingFilePath(requested);
   DxfCheck check = CheckDxfFile(path);
   if (!check.ok) return Failure(path, check.error);
@@ -515,10 +516,10 @@ FileStatus ReadDrawing(Database& db, std::string_view requested) {
   if (!opened) return Failure(path, "cannot open the file");
   if (!builder.Finish()) return Failure(path, builder.Error());
   db.SwapContents(read);
-  return FileStatus{true, "", builder.Skipped()};
+  return Success(builder.Skipped());
 }
 
-FileStatus ReadDrawing(Database& db, std::wstring_view path) {
+Result<std::int64_t> ReadDrawing(Database& db, std::wstring_view path) {
   std::string narrow;
   for (wchar_t c : path) {
     if (c <= 0 || c > 255) return Failure("?", "the path has characters no file name can hold");

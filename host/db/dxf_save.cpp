@@ -28,6 +28,7 @@
 #include "host/system/replace_file.h"
 #include "host/db/entity_groups.h"
 #include "host/system/fault.h"
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
@@ -341,8 +342,8 @@ class DrawingWriter {
   std::vector<std::uint64_t> blockBegin_, blockEnd_;
 };
 
-FileStatus Failure(std::string_view path, const std::string& what) {
-  return FileStatus{false, std::string(path) + ": " + what, 0};
+Result<std::int64_t> Failure(std::string_view path, const std::string& what) {
+  return Failed<std::int64_t>(WidenText(std::string(path) + ": " + what));
 }
 
 bool ToNarrowPath(std::wstring_view wide, std::string* narrow) {
@@ -381,7 +382,7 @@ std::basic_string<Char> SwapDrawingExtension(std::basic_string_view<Char> path) 
 std::string DrawingFilePath(std::string_view path) { return SwapDrawingExtension(path); }
 std::wstring DrawingFilePath(std::wstring_view path) { return SwapDrawingExtension(path); }
 
-FileStatus SaveDrawing(const Database& db, std::string_view requested) {
+Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested) {
   std::string path = DrawingFilePath(requested);
   if (path.empty()) return Failure(path, "no file name");
   const std::size_t slash = path.find_last_of('/');
@@ -403,10 +404,10 @@ FileStatus SaveDrawing(const Database& db, std::string_view requested) {
     return Failure(path, problem);
   }
   if (!file.Commit()) return Failure(path, "cannot replace the file (write, flush or rename failed)");
-  return FileStatus{};
+  return Success<std::int64_t>(0);
 }
 
-FileStatus SaveDrawing(const Database& db, std::wstring_view path) {
+Result<std::int64_t> SaveDrawing(const Database& db, std::wstring_view path) {
   std::string narrow;
   if (!ToNarrowPath(path, &narrow)) return Failure("?", "the path has characters no file name can hold");
   return SaveDrawing(db, std::string_view(narrow));

@@ -69,6 +69,10 @@ void EchoInput(std::wstring_view answer) {
   Render(answer);
 }
 
+void NoteInputRanOut(std::wstring_view what) {
+  Print(L"\n*Cancel* (no more input for the " + std::wstring(what) + L")\n");
+}
+
 const std::vector<std::wstring>& CommandLineLines() { return State().lines; }
 
 std::wstring CommandLineText() {

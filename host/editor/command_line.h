@@ -29,6 +29,11 @@ void VPrintf(const wchar_t* format, std::va_list args);
 void ShowPrompt(std::wstring_view prompt);
 void EchoInput(std::wstring_view answer);
 
+// Says on the command line that `what` ("prompt", "dialog", ...) was
+// cancelled because no input was left to answer it (TakeNextAction found
+// none).
+void NoteInputRanOut(std::wstring_view what);
+
 // The command-line lines as shown so far (the last one may be unfinished).
 const std::vector<std::wstring>& CommandLineLines();
 // The whole command line as one text, lines joined with '\n'.

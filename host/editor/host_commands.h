@@ -23,7 +23,7 @@
 
 #include "host/db/values.h"
 #include "host/editor/selection.h"
-#include "host/editor/status.h"
+#include "host/system/status.h"
 
 namespace host {
 

@@ -8,7 +8,7 @@
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
 #include "host/editor/command_line.h"
-#include "host/editor/input.h"
+#include "host/system/user_actions.h"
 #include "host/editor/system_variables.h"
 
 namespace host {
@@ -192,14 +192,14 @@ enum class Answer { kTyped, kPicked, kDone };
 // argument in *text). kDone with *status for Esc, errors and running out.
 Answer TakePointAnswer(std::wstring_view prompt, std::wstring* text, Status* status) {
   ShowPrompt(prompt);
-  const UserAction* head = PeekAction();
-  if (head != nullptr && head->verb == "pick") {
-    *text = Actions().Take()->Arg(0);
+  const NextAction next = TakeNextAction({"pick", "type", "esc", "error"});
+  if (next.taken() && next.action.verb == "pick") {
+    *text = next.action.Arg(0);
     EchoInput(*text);
     return Answer::kPicked;
   }
   // Everything else as the text prompts take it.
-  *status = detail::TakeAnswer(text);
+  *status = detail::TakeAnswer(next, text);
   return *status == Status::kNormal ? Answer::kTyped : Answer::kDone;
 }
 

@@ -6,7 +6,7 @@
 #include <cwctype>
 
 #include "host/editor/command_line.h"
-#include "host/editor/input.h"
+#include "host/system/user_actions.h"
 #include "host/editor/system_variables.h"
 
 namespace host {
@@ -18,23 +18,26 @@ Status TakeTypedAnswer(std::wstring_view prompt, std::wstring* answer) {
 }
 
 Status TakeAnswer(std::wstring* answer) {
-  const UserAction* head = PeekAction();
-  if (head == nullptr) {
+  return TakeAnswer(TakeNextAction({"type", "esc", "error"}), answer);
+}
+
+Status TakeAnswer(const NextAction& next, std::wstring* answer) {
+  if (next.found == ActionFound::kNone) {
     NoteInputRanOut(L"prompt");
     return Status::kCancel;
   }
-  if (head->verb == "type") {
-    *answer = Actions().Take()->Arg(0);
+  const UserAction& action = next.action;
+  if (next.taken() && action.verb == "type") {
+    *answer = action.Arg(0);
     EchoInput(*answer);
     return Status::kNormal;
   }
-  if (head->verb == "esc") {
-    (void)Actions().Take();
+  if (next.taken() && action.verb == "esc") {
     Print(L"*Cancel*\n");
     return Status::kCancel;
   }
-  if (head->verb == "error") {
-    UserAction error = *Actions().Take();
+  if (next.taken() && action.verb == "error") {
+    const UserAction& error = action;
     double errno_value = 0;
     // ERRNO is a 16-bit number: anything else stands for no number at all.
     if (!ParseReal(error.Arg(0), &errno_value) || errno_value < -32768 || errno_value > 32767) errno_value = 0;

@@ -21,7 +21,8 @@
 #include <string>
 #include <string_view>
 
-#include "host/editor/status.h"
+#include "host/system/status.h"
+#include "host/system/user_actions.h"
 
 namespace host {
 
@@ -49,6 +50,11 @@ namespace detail {
 Status TakeTypedAnswer(std::wstring_view prompt, std::wstring* answer);
 // The same for a prompt already shown.
 Status TakeAnswer(std::wstring* answer);
+// The same for an action already asked for (by a prompt that also takes
+// verbs of its own, such as "pick", and asks for "type", "esc" and "error"
+// with them): ends as a cancel for the run-out case and for an action left
+// for someone else.
+Status TakeAnswer(const NextAction& next, std::wstring* answer);
 // Parses a real number the way the host reads one ("12", "-1.5", "1e3").
 bool ParseReal(std::wstring_view text, double* value);
 }  // namespace detail

@@ -6,7 +6,7 @@
 #include "host/db/database.h"
 #include "host/db/filter.h"
 #include "host/editor/command_line.h"
-#include "host/editor/input.h"
+#include "host/system/user_actions.h"
 #include "host/editor/point_prompts.h"
 #include "host/editor/system_variables.h"
 
@@ -56,9 +56,9 @@ Input<SelectionSetId> SelectEntities(const db::EntityList& filter) {
   const db::Database* db = db::WorkingDatabase();
   for (;;) {
     ShowPrompt(L"\nSelect objects: ");
-    const UserAction* head = PeekAction();
-    if (head != nullptr && head->verb == "select") {
-      UserAction action = *Actions().Take();
+    const NextAction next = TakeNextAction({"select", "type", "esc", "error"});
+    if (next.taken() && next.action.verb == "select") {
+      const UserAction& action = next.action;
       std::wstring echo;
       std::vector<EntityName> chosen;
       for (const std::wstring& arg : action.args) {
@@ -71,7 +71,7 @@ Input<SelectionSetId> SelectEntities(const db::EntityList& filter) {
       return Finish(chosen, filter);
     }
     std::wstring text;
-    Status status = detail::TakeAnswer(&text);
+    Status status = detail::TakeAnswer(next, &text);
     if (status != Status::kNormal) return {status, 0};
     std::wstring trimmed = text;
     trimmed.erase(0, trimmed.find_first_not_of(L" \t"));

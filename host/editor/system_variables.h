@@ -32,7 +32,7 @@
 #include <variant>
 #include <vector>
 
-#include "host/editor/status.h"
+#include "host/system/status.h"
 
 namespace host {
 

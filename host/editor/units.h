@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "host/editor/prompts.h"
-#include "host/editor/status.h"
+#include "host/system/status.h"
 
 namespace host {
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/lisp/value.h"
+#include "host/system/status.h"
 
 namespace host::lisp {
 
@@ -21,8 +22,6 @@ namespace host::lisp {
 // host hands to its entry point. Null for functions defined outside any
 // add-in (tests).
 using AppId = const void*;
-
-enum class Status { kNormal, kError };
 
 struct FunctionDef {
   std::wstring name;  // as defined

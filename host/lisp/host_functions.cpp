@@ -26,9 +26,9 @@ CallResult ColourDialog(const std::vector<Value>& args) {
   const int highest = by_choices ? 256 : 255;
 
   Shown().Add("dialog", L"Select Color (" + std::to_wstring(args[0].integer()) + L")");
-  const UserAction* next = Actions().Peek();
-  if (next != nullptr && next->verb == "color") {
-    UserAction answer = *Actions().Take();
+  const NextAction next = TakeNextAction({"color", "esc"});
+  if (next.taken() && next.action.verb == "color") {
+    const UserAction& answer = next.action;
     long index = 0;
     if (ParseIndex(answer.Arg(0), &index) && index >= lowest && index <= highest) {
       Shown().Add("dialog", L"Select Color: " + std::to_wstring(index));
@@ -38,8 +38,7 @@ CallResult ColourDialog(const std::vector<Value>& args) {
                               L"\": cancelled");
     return Succeed(Value());
   }
-  if (next != nullptr && next->verb == "esc") {
-    Actions().Take();
+  if (next.taken()) {  // Esc
     Shown().Add("dialog", L"Select Color: cancelled");
     return Succeed(Value());
   }

@@ -83,25 +83,25 @@ std::optional<std::wstring> FindPathIgnoringCase(std::wstring_view path);
 // Copies a file's contents, permissions and times; with `overwrite` false an
 // existing target makes it fail. The copy is made through a ReplacementFile
 // (replace_file.h), so a failed copy leaves no partial target behind.
-bool CopyFile(std::wstring_view from, std::wstring_view to, bool overwrite);
-bool RemoveFile(std::wstring_view path);
+[[nodiscard]] bool CopyFile(std::wstring_view from, std::wstring_view to, bool overwrite);
+[[nodiscard]] bool RemoveFile(std::wstring_view path);
 // Renames a file or folder; fails when `to` exists (as on Windows).
-bool RenameFile(std::wstring_view from, std::wstring_view to);
+[[nodiscard]] bool RenameFile(std::wstring_view from, std::wstring_view to);
 // Renames a file over an existing one in one step.
-bool ReplaceFile(std::wstring_view from, std::wstring_view to);
+[[nodiscard]] bool ReplaceFile(std::wstring_view from, std::wstring_view to);
 // Sets or clears the read-only attribute.
-bool SetReadOnly(std::wstring_view path, bool read_only);
+[[nodiscard]] bool SetReadOnly(std::wstring_view path, bool read_only);
 
 enum class CreateFolderResult { kCreated, kExists, kFailed };
 // Creates one folder; its parent must exist.
-CreateFolderResult CreateFolder(std::wstring_view path);
+[[nodiscard]] CreateFolderResult CreateFolder(std::wstring_view path);
 // Creates a folder and every missing folder above it.
-bool CreateFolders(std::wstring_view path);
-bool RemoveFolder(std::wstring_view path);  // an empty one
+[[nodiscard]] bool CreateFolders(std::wstring_view path);
+[[nodiscard]] bool RemoveFolder(std::wstring_view path);  // an empty one
 
 // The process's current folder (without a trailing separator).
 std::optional<std::wstring> CurrentFolder();
-bool SetCurrentFolder(std::wstring_view path);
+[[nodiscard]] bool SetCurrentFolder(std::wstring_view path);
 
 // ---- volumes --------------------------------------------------------------
 

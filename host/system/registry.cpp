@@ -121,7 +121,7 @@ bool Save() {
   text << "; cadhost registry\n";
   WriteKey(text, store.root, L"");
   const std::size_t cut = store.file.find_last_of(L"/\\");
-  if (cut != std::wstring::npos && cut > 0) CreateFolders(store.file.substr(0, cut));
+  if (cut != std::wstring::npos && cut > 0) (void)CreateFolders(store.file.substr(0, cut));
   ReplacementFile out;
   if (!out.Begin(store.file, store.file + L".new")) return false;
   out.Write(text.str());

@@ -1,6 +1,9 @@
 #include "host/system/user_actions.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "host/system/events.h"
 
 namespace host {
 
@@ -17,11 +20,6 @@ void UserActionQueue::Push(std::string verb, std::vector<std::wstring> args) {
 
 const UserAction* UserActionQueue::Peek() const {
   return queue_.empty() ? nullptr : &queue_.front();
-}
-
-std::optional<UserAction> UserActionQueue::TakeIf(const std::string& verb) {
-  if (queue_.empty() || queue_.front().verb != verb) return std::nullopt;
-  return Take();
 }
 
 std::optional<UserAction> UserActionQueue::Take() {
@@ -56,6 +54,42 @@ UserActionQueue& Actions() {
 Transcript& Shown() {
   static Transcript transcript;
   return transcript;
+}
+
+namespace {
+
+ActionSupplier& Supplier() {
+  static ActionSupplier supplier;
+  return supplier;
+}
+
+}  // namespace
+
+void SetActionSupplier(ActionSupplier supplier) { Supplier() = std::move(supplier); }
+
+NextAction TakeNextAction(const ActionFilter& takes) {
+  UserActionQueue& queue = Actions();
+  for (;;) {
+    const UserAction* head = queue.Peek();
+    if (head == nullptr) {
+      // The supplier may itself push timed actions, so look again after it.
+      if (!Supplier() || !Supplier()()) return {};
+      continue;
+    }
+    if (head->verb == "at") {
+      std::optional<UserAction> at = queue.Take();
+      if (!ArmTimedEvent(*at)) Shown().Add("ignored_event", L"malformed timed event");
+      continue;
+    }
+    if (!takes(*head)) return {ActionFound::kOther, *head};
+    return {ActionFound::kTaken, *queue.Take()};
+  }
+}
+
+NextAction TakeNextAction(std::initializer_list<std::string_view> verbs) {
+  return TakeNextAction([verbs](const UserAction& action) {
+    return std::find(verbs.begin(), verbs.end(), action.verb) != verbs.end();
+  });
 }
 
 }  // namespace host

@@ -1,11 +1,20 @@
 // The queue of user actions and the record of what the user was shown.
 //
 // Every interaction with the user (typed input, picks, selections, dialog
-// actions, answers to message boxes and pickers, Esc) is taken from one
-// queue. Tests push actions in-process; the cadhost program fills the queue
-// from a script or the terminal. Each consumer takes the actions of its own
-// verbs and treats anything else at the head of the queue, or an empty queue,
-// as the user cancelling (it says so in the transcript: a script never hangs).
+// actions, answers to message boxes and pickers, the LISP dialogs, Esc) is
+// taken from one queue. Tests push actions in-process; the cadhost program
+// fills the queue from a script, or from the terminal through the supplier.
+//
+// Every consumer takes its next action through TakeNextAction, which adds
+// two things to the queue:
+//  - the supplier: when the queue is empty, the supplier (the cadhost
+//    terminal reader) is asked for more before the queue counts as run out;
+//  - timed actions: an action of verb "at" at the head of the queue is not an
+//    answer to anything; it is taken off and armed (see events.h).
+// A consumer takes the actions it understands. An empty queue, or an action
+// it does not understand, ends what it waits for as a cancel; anything not
+// taken is left for whoever understands it. Consumers say so (on the command
+// line or in the transcript), so that a script never hangs without saying why.
 //
 // Everything the user would see is appended to the transcript, so tests can
 // assert on it.
@@ -14,8 +23,11 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace host {
@@ -36,9 +48,8 @@ class UserActionQueue {
   std::size_t Size() const { return queue_.size(); }
   // The next action, or null when the queue is empty.
   const UserAction* Peek() const;
-  // Removes and returns the next action when its verb is `verb`.
-  std::optional<UserAction> TakeIf(const std::string& verb);
-  // Removes and returns the next action, whatever its verb.
+  // Removes and returns the next action, whatever its verb. Consumers take
+  // theirs through TakeNextAction instead.
   std::optional<UserAction> Take();
   void Clear() { queue_.clear(); }
 
@@ -67,5 +78,34 @@ class Transcript {
 
 UserActionQueue& Actions();
 Transcript& Shown();
+
+// ---- taking the next action: the one way for every consumer ---------------
+
+// Answers true when it pushed at least one action onto Actions().
+using ActionSupplier = std::function<bool()>;
+void SetActionSupplier(ActionSupplier supplier);  // an empty one removes it
+
+// What a consumer found at the head of the queue.
+enum class ActionFound {
+  kTaken,  // an action it takes: removed from the queue
+  kOther,  // an action it does not take: left at the head of the queue
+  kNone,   // no action at all (the queue and the supplier ran out)
+};
+
+struct NextAction {
+  ActionFound found = ActionFound::kNone;
+  UserAction action;  // kTaken: the action; kOther: a copy of the head
+
+  bool taken() const { return found == ActionFound::kTaken; }
+};
+
+// True for the actions a consumer takes.
+using ActionFilter = std::function<bool(const UserAction&)>;
+
+// Arms the timed actions at the head of the queue, asks the supplier when
+// the queue is empty, and takes the head when `takes` accepts it.
+NextAction TakeNextAction(const ActionFilter& takes);
+// The same for a consumer that takes the actions of these verbs.
+NextAction TakeNextAction(std::initializer_list<std::string_view> verbs);
 
 }  // namespace host

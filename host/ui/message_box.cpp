@@ -3,7 +3,7 @@
 #include <cwctype>
 #include <optional>
 
-#include "host/editor/input.h"
+#include "host/editor/command_line.h"
 #include "host/system/user_actions.h"
 #include "host/ui/modal.h"
 #include "host/ui/script_verbs.h"
@@ -60,17 +60,20 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
   MessageBoxRecord record{request, MessageResult::kOk, false};
   if (record.request.caption.empty()) record.request.caption = ApplicationTitle();
 
+  // An answer naming one of the box's buttons, or Esc: it presses Cancel, or
+  // OK on a box with OK alone; a Yes/No box ignores it.
+  const NextAction next = TakeNextAction([&request](const UserAction& action) {
+    if (action.verb == kVerbAnswer) {
+      const std::optional<MessageResult> word = ResultFromWord(action.Arg(0));
+      return word && Offers(request.buttons, *word);
+    }
+    return action.verb == kVerbEsc && request.buttons != MessageButtons::kYesNo;
+  });
   std::optional<MessageResult> answer;
-  const UserAction* next = PeekAction();
-  if (next && next->verb == kVerbAnswer) {
-    answer = ResultFromWord(next->Arg(0));
-    if (answer && !Offers(request.buttons, *answer)) answer.reset();
-    if (answer) TakeAction();
-  } else if (next && next->verb == kVerbEsc && request.buttons != MessageButtons::kYesNo) {
-    // Esc presses Cancel, or OK on a box with OK alone; a Yes/No box ignores it.
+  if (next.taken() && next.action.verb == kVerbAnswer)
+    answer = ResultFromWord(next.action.Arg(0));
+  else if (next.taken())
     answer = request.buttons == MessageButtons::kOk ? MessageResult::kOk : MessageResult::kCancel;
-    TakeAction();
-  }
   record.answered = answer.has_value();
   record.result = answer ? *answer : Unanswered(request.buttons);
 
@@ -80,8 +83,8 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
                                  L"} -> " + ResultName(record.result));
   // An OK box has one outcome: a script need not answer it.
   if (!record.answered && request.buttons != MessageButtons::kOk) {
-    if (next)
-      NoteScript(L"The next action (" + std::wstring(next->verb.begin(), next->verb.end()) +
+    if (next.found == ActionFound::kOther)
+      NoteScript(L"The next action (" + std::wstring(next.action.verb.begin(), next.action.verb.end()) +
                  L") does not answer the message box: took " + ResultName(record.result));
     else
       NoteInputRanOut(std::wstring(L"message box: took ") + ResultName(record.result));

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "host/editor/command_line.h"
 #include "host/system/wide_text.h"
-#include "host/editor/events.h"
-#include "host/editor/input.h"
+#include "host/system/events.h"
+#include "host/system/user_actions.h"
 #include "host/system/clock.h"
 #include "host/ui/script_verbs.h"
 
@@ -115,9 +116,10 @@ void RunModal(ModalSurface& surface) {
   int idle_timer_runs = 0;
   while (!surface.Ended()) {
     if (FireDue(surface)) continue;
-    const UserAction* next = PeekAction();
-    if (next && IsDialogVerb(next->verb)) {
-      const UserAction action = *TakeAction();
+    const NextAction next =
+        TakeNextAction([](const UserAction& action) { return IsDialogVerb(action.verb); });
+    if (next.taken()) {
+      const UserAction& action = next.action;
       idle_timer_runs = 0;
       if (action.verb == kVerbWait) {
         const std::optional<long long> ms = ParseWholeNumber(action.Arg(0));
@@ -142,8 +144,8 @@ void RunModal(ModalSurface& surface) {
     const std::wstring title = L"dialog \"" + surface.Title() + L"\"";
     if (due)
       NoteInputRanOut(title + L", whose timers kept firing");
-    else if (next)
-      NoteScript(L"The next action (" + host::WidenText(next->verb) + L") is not for the " + title +
+    else if (next.found == ActionFound::kOther)
+      NoteScript(L"The next action (" + host::WidenText(next.action.verb) + L") is not for the " + title +
                  L": cancelled");
     else
       NoteInputRanOut(title);

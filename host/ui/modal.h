@@ -13,7 +13,7 @@
 //      queue says so on the command line ("*Cancel* (no more input for the
 //      dialog ...)"); an action for something else is left in the queue and
 //      noted in the transcript ("script"). A script never hangs.
-// The queue is read through host/editor/input.h, so a terminal is asked for
+// The queue is read through TakeNextAction (host/system/user_actions.h), so a terminal is asked for
 // more input before the queue counts as empty, and timed events ("at") at
 // its head are armed.
 // Timers belong to one dialog and fire only while that dialog is the one
@@ -101,7 +101,7 @@ int FireDueTimersOfActiveDialog();
 // Applies one dialog action to the active dialog at once (an event a script
 // timed to a pump). False when no dialog runs or the verb is not a dialog
 // verb (wait included). RunModal installs this as the editor's dialog-event
-// handler (host/editor/events.h), so "dlg_timer 1" timed to a pump is a
+// handler (host/system/events.h), so "dlg_timer 1" timed to a pump is a
 // timer tick arriving during a long run.
 bool DeliverToActiveDialog(const UserAction& action);
 

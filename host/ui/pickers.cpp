@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/editor/command_line.h"
 #include "host/system/wide_text.h"
-#include "host/editor/input.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
 #include "host/ui/modal.h"
@@ -118,21 +118,20 @@ std::vector<std::wstring> AcceptFiles(const FileDialogRequest& r, const UserActi
 // cancelled (Esc or a cancel answer: `answered` is set) or the script has no
 // answer for it (said in the transcript).
 std::optional<UserAction> NextAnswer(const wchar_t* what, bool* answered) {
-  const UserAction* next = PeekAction();
-  if (next && next->verb == kVerbEsc) {
-    TakeAction();
-    *answered = true;
-    return std::nullopt;
-  }
-  if (!next) {
+  const NextAction next = TakeNextAction({kVerbEsc, kVerbAnswer});
+  if (next.found == ActionFound::kNone) {
     NoteInputRanOut(what);
     return std::nullopt;
   }
-  if (next->verb != kVerbAnswer) {
+  if (next.found == ActionFound::kOther) {
     NoteScript(std::wstring(L"The next action does not answer the ") + what + L": cancelled");
     return std::nullopt;
   }
-  UserAction answer = *TakeAction();
+  if (next.action.verb == kVerbEsc) {
+    *answered = true;
+    return std::nullopt;
+  }
+  const UserAction& answer = next.action;
   if (IsCancelAnswer(answer)) {
     *answered = true;
     return std::nullopt;
@@ -160,8 +159,8 @@ std::vector<FileFilter> ParseFilterText(const std::wstring& text) {
   return filters;
 }
 
-FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
-  FileDialogRecord record{request, {}, false};
+Result<FileDialogPaths> ShowFileDialog(const FileDialogRequest& request) {
+  FileDialogRecord record{request, Failed<FileDialogPaths>({}, Status::kCancel), false};
   while (true) {
     const std::optional<UserAction> next = NextAnswer(L"file dialog", &record.answered);
     if (!next) break;
@@ -173,13 +172,14 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request) {
     for (const std::wstring& p : paths) needed += p.size() + 1;
     if (needed > request.buffer_chars) {
       NoteScript(L"The chosen names do not fit the file dialog's buffer: failed");
+      record.result = Failed<FileDialogPaths>(L"The chosen names do not fit the file dialog's buffer.");
       break;
     }
-    record.result = FileDialogResult{true, std::move(paths)};
+    record.result = Success(std::move(paths));
     break;
   }
   Shown().Add("file_dialog", DescribeFileRequest(request) + L" -> " +
-                                 (record.result.ok ? JoinPaths(record.result.paths) : L"cancel"));
+                                 (record.result.ok() ? JoinPaths(record.result.value) : L"cancel"));
   FileRecords().push_back(record);
   return record.result;
 }

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "host/system/result.h"
+
 namespace host::ui {
 
 struct FileFilter {
@@ -48,18 +50,17 @@ struct FileDialogRequest {
   std::size_t buffer_chars = 260;
 };
 
-struct FileDialogResult {
-  bool ok = false;  // false: cancelled, or the names did not fit
-  std::vector<std::wstring> paths;
-};
+// The chosen paths (kNormal); kCancel when the user cancelled or the script
+// had no answer, kError when the names did not fit the buffer.
+using FileDialogPaths = std::vector<std::wstring>;
 
 struct FileDialogRecord {
   FileDialogRequest request;
-  FileDialogResult result;
+  Result<FileDialogPaths> result;
   bool answered;  // false when the script gave no answer
 };
 
-[[nodiscard]] FileDialogResult ShowFileDialog(const FileDialogRequest& request);
+Result<FileDialogPaths> ShowFileDialog(const FileDialogRequest& request);
 
 enum class FolderPickerStyle {
   kItemDialog,     // the file dialog in pick-folders mode

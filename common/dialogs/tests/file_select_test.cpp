@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/dialogs/file_select_state.h"
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "dialog_fixture.h"
 #include "host/lisp/call.h"
 

@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
@@ -66,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       window.corner2X = 437400;
       window.corner2Y = 112350;
       if (view.locationFilter.AddArea(window)) {
-        view.useLocationFilter = 1;
-        view.trimLines = (mode & 4) == 0 ? 1 : 0;
-        view.locationMode = (mode & 4) != 0 ? 1 : 0;
+        view.settings.areaFiltering = 1;
+        view.settings.trimLinesToAreaEdges = (mode & 4) == 0 ? 1 : 0;
+        view.settings.locationMode = (mode & 4) != 0 ? 1 : 0;
       }
     }
     view.updateMode = (mode & 8) != 0 ? 1 : 0;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/system/fault.h"
 #include "host/ui/message_box.h"
 #include "reader_fixture.h"

@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "common/text.h"
-#include "host/editor/events.h"
+#include "common/containers/text.h"
+#include "host/system/events.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -155,8 +155,8 @@ TEST(FeatureReading, LocationFilterModesOnAreas) {
       window.corner2X = windowMax;
       window.corner2Y = windowMax;
       ASSERT_TRUE(view.locationFilter.AddArea(window));
-      view.useLocationFilter = 1;
-      view.locationMode = mode;
+      view.settings.areaFiltering = 1;
+      view.settings.locationMode = mode;
       ASSERT_TRUE(AddInputFile(view, f.path));
       ASSERT_EQ(ReadAll(view), 1);
       // Only the outer ring is tested: the inner ring outside the window
@@ -229,8 +229,8 @@ TEST(FeatureReading, NodesOutsideTheFilterAreAddedOnceForKeptLinks) {
   window.corner2X = 100;
   window.corner2Y = 100;
   ASSERT_TRUE(view.locationFilter.AddArea(window));
-  view.useLocationFilter = 1;
-  view.locationMode = 1;
+  view.settings.areaFiltering = 1;
+  view.settings.locationMode = 1;
   ASSERT_TRUE(AddInputFile(view, f.path));
   ASSERT_EQ(ReadAll(view), 1);
   EXPECT_EQ(view.roadLinks.count, 2);
@@ -276,20 +276,20 @@ TEST(FeatureReading, CountAndPreviewModes) {
             "</osgb:point></osgb:TopographicPoint></osgb:topographicMember>\n");
   OSGMLInputView view;
   ASSERT_TRUE(AddInputFile(view, f.path));
-  view.readAreas = 0;
+  view.settings.inputPolygons = 0;
   ASSERT_EQ(view.ProcessGmlFiles(0, L"Stop count", 1), 1);
   EXPECT_EQ(view.CountAllFeatures(), 0);
   EXPECT_EQ(view.keptLines, 2);
   EXPECT_EQ(view.seenPoints, 1);
-  EXPECT_EQ(view.readAreas, 0) << "switches are restored";
-  EXPECT_EQ(view.readPoints, 1);
+  EXPECT_EQ(view.settings.inputPolygons, 0) << "switches are restored";
+  EXPECT_EQ(view.settings.inputTopoPoints, 1);
   EXPECT_EQ(view.busy, 0);
 
   ASSERT_EQ(view.ProcessGmlFiles(1, L"Stop preview", 1), 1);
   EXPECT_EQ(view.CountAllFeatures(), 0);
   // Two lines of 2 and 3 points, each ended by an entry without x.
   EXPECT_EQ(view.GetPointStreamCount(), 7);
-  EXPECT_EQ(view.readPoints, 1);
+  EXPECT_EQ(view.settings.inputTopoPoints, 1);
 }
 
 TEST(FeatureReading, EscDuringTheReadCancels) {
@@ -387,8 +387,8 @@ TEST(ReadingRun, RoadLinksNamedAfterTheirRoadsForSdfOutput) {
   view.createSdfFiles = 1;
   ASSERT_TRUE(AddInputFile(view, f.path));
   ASSERT_EQ(ReadAll(view), 1);
-  EXPECT_EQ(view.readRoads, 0) << "SDF output reads no roads";
-  EXPECT_EQ(view.readTexts, 0);
+  EXPECT_EQ(view.settings.inputRoads, 0) << "SDF output reads no roads";
+  EXPECT_EQ(view.settings.inputCartoText, 0);
   ASSERT_EQ(view.roadLinks.count, 1);
   const RoadLinkRecord link = All<RoadLinkRecord>(view.roadLinks)[0];
   EXPECT_STREQ(link.roadName, "Queen's Avenue");
@@ -413,7 +413,7 @@ TEST(ReadingRun, FilesMarkedByLocationAndSortedByName) {
   window.corner1X = window.corner1Y = 500;
   window.corner2X = window.corner2Y = 600;
   ASSERT_TRUE(view.locationFilter.AddArea(window));
-  view.useLocationFilter = 1;
+  view.settings.areaFiltering = 1;
   view.MarkFilesInLocation();
   EXPECT_EQ(files[0].active, 1) << "the window lies inside the first file's box";
   EXPECT_EQ(files[1].active, 0);
@@ -445,7 +445,7 @@ TEST(FeatureReading, PropertyFilterAppliedWhileReading) {
   for (PropertyFilterMode mode : {kPropertyFilterOnly, kPropertyFilterBut}) {
     SCOPED_TRACE(mode);
     OSGMLInputView view;
-    view.usePropertyFilter = 1;
+    view.settings.filterByProperty = 1;
     view.propertyFilter.themeMode = mode;
     if (view.propertyFilter.themes.marker != kGrowArrayMarker) {
       ASSERT_TRUE(GrowArrayCreate(10, sizeof(CatalogueValue), &view.propertyFilter.themes));
@@ -470,10 +470,10 @@ TEST(ReadingRun, DialogSwitchesAreSavedToTheSettingsAndAreasFiles) {
   OSGMLInputView view;
   view.settings.settingsPath = (folder.Path() / "lwh_gml.ini").wstring();
   view.locationFilter.path = (folder.Path() / "lwh_gml_areafilters.ini").wstring();
-  view.readRoads = 1;
-  view.readTexts = 0;
-  view.trimLines = 1;
-  view.locationMode = 1;
+  view.settings.inputRoads = 1;
+  view.settings.inputCartoText = 0;
+  view.settings.trimLinesToAreaEdges = 1;
+  view.settings.locationMode = 1;
   ASSERT_TRUE(view.SaveDialogSettings());
   OS_GML_ACAD_Definitions reloaded;
   ASSERT_TRUE(reloaded.LoadSettings(view.settings.settingsPath, false));

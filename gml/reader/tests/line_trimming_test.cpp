@@ -183,8 +183,8 @@ TEST(LineTrimming, ReadingRunStoresThePiecesInsideTheWindow) {
     }
     OSGMLInputView view;
     ASSERT_TRUE(view.locationFilter.AddArea(Window(0, 0, 100, 100)));
-    view.useLocationFilter = 1;
-    view.trimLines = 1;
+    view.settings.areaFiltering = 1;
+    view.settings.trimLinesToAreaEdges = 1;
     ASSERT_TRUE(AddInputFile(view, input));
     ASSERT_EQ(ReadAll(view), 1);
 

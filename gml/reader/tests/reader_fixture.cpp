@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 
 namespace reader_test {
 namespace fs = std::filesystem;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/plane_geometry.h"
+#include "common/geometry/plane_geometry.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
 

@@ -18,7 +18,6 @@
 #include "host/app/script.h"
 #include "host/app/session.h"
 #include "host/editor/command_line.h"
-#include "host/editor/input.h"
 #include "host/editor/support_path.h"
 #include "host/system/profiles.h"
 #include "host/system/registry.h"
@@ -273,7 +272,7 @@ int main(int argc, char** argv) {
 
   int status = 0;
   for (const std::string& path : addins) {
-    host::LoadResult r = host::LoadAddin(Decode(path));
+    host::Result<const void*> r = host::LoadAddin(Decode(path));
     if (!r.ok()) {
       host::Print(L"\n" + r.message + L"\n");
       status = 1;
@@ -282,7 +281,7 @@ int main(int argc, char** argv) {
   if (open_path.empty()) {
     (void)host::NewDrawing();
   } else {
-    host::DrawingFileResult opened = host::OpenDrawing(Decode(open_path));
+    host::Result<> opened = host::OpenDrawing(Decode(open_path));
     if (!opened.ok()) {
       screen.Flush();
       std::fprintf(stderr, "cadhost: cannot open %s: %s\n", open_path.c_str(), Encode(opened.message).c_str());
@@ -296,15 +295,15 @@ int main(int argc, char** argv) {
   options.interactive = interactive;
   options.current_line = interactive ? std::function<int()>([&] { return terminal_line; })
                                      : std::function<int()>(current_line);
-  host::SessionResult result = host::RunSession(options);
-  if (!result.ok) {
+  host::Result<int> result = host::RunSession(options);
+  if (!result.ok()) {
     screen.Flush();
-    std::fprintf(stderr, "%s:%d: %s\n", interactive ? "(terminal)" : script_path.c_str(), result.error_line,
-                 Encode(result.error).c_str());
+    std::fprintf(stderr, "%s:%d: %s\n", interactive ? "(terminal)" : script_path.c_str(), result.value,
+                 Encode(result.message).c_str());
     status = 2;
   }
   if (!save_path.empty() && status != 2) {
-    host::DrawingFileResult saved = host::SaveDrawing(Decode(save_path));
+    host::Result<> saved = host::SaveDrawing(Decode(save_path));
     if (!saved.ok()) {
       screen.Flush();
       std::fprintf(stderr, "cadhost: cannot save %s: %s\n", save_path.c_str(), Encode(saved.message).c_str());

@@ -9,7 +9,7 @@
 #include "host/app/command_stack.h"
 #include "host/app/dynamic_linker.h"
 #include "host/editor/command_line.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/editor/host_commands.h"
 #include "host/editor/point_prompts.h"
 #include "host/editor/prompts.h"
@@ -183,13 +183,13 @@ VARNEL_ADDIN_EXPORT host::AppResult acrxEntryPoint(host::AppMessage message, voi
       host::Print(L"\n[TestAddin] load drawing");
       (void)host::lisp::PutSymbol(L"testaddin_loaded", host::lisp::Value::Short(1));
       for (int code = 0; code < 4; ++code)
-        if (host::lisp::DefineFunction(kFunctions[code], code) != host::lisp::Status::kNormal)
+        if (host::lisp::DefineFunction(kFunctions[code], code) != host::Status::kNormal)
           host::Printf(L"\n***Error defining function '%ls'\n", kFunctions[code]);
       break;
     case host::AppMessage::kUnloadDrawing:
       host::Print(L"\n[TestAddin] unload drawing");
       for (int code = 0; code < 4; ++code)
-        if (host::lisp::UndefineFunction(kFunctions[code], code) != host::lisp::Status::kNormal)
+        if (host::lisp::UndefineFunction(kFunctions[code], code) != host::Status::kNormal)
           host::Printf(L"\n***Error undefining function '%ls'\n", kFunctions[code]);
       break;
     case host::AppMessage::kInvokeLisp:

@@ -18,13 +18,13 @@ std::vector<std::wstring> Messages() { return host::Shown().TextsOf("app_message
 
 TEST_F(AddinsTest, LoadingSendsInitThenLoadDrawingAndUnloadingReverses) {
   (void)host::NewDrawing();
-  host::LoadResult r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
+  host::Result<const void*> r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
   ASSERT_TRUE(r.ok()) << testing::PrintToString(r.message);
   EXPECT_EQ(Messages(), (std::vector<std::wstring>{L"TestAddin init", L"TestAddin load drawing"}));
-  EXPECT_FALSE(host::IsApplicationLocked(r.id));
-  EXPECT_TRUE(host::IsApplicationMdiAware(r.id));
+  EXPECT_FALSE(host::IsApplicationLocked(r.value));
+  EXPECT_TRUE(host::IsApplicationMdiAware(r.value));
   ASSERT_NE(host::FindCommand(L"tahello"), nullptr);
-  EXPECT_EQ(host::FindCommand(L"tahello")->owner, r.id);
+  EXPECT_EQ(host::FindCommand(L"tahello")->owner, r.value);
   EXPECT_EQ(host::FindCommand(L"tazaehle"), host::FindCommand(L"_tacount"));
 
   // A second drawing: unload drawing for the old one, load drawing for the new.
@@ -45,47 +45,47 @@ TEST_F(AddinsTest, LispCallsReachTheAddinAsInvokeMessages) {
   ASSERT_TRUE(host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH)).ok());
   struct Case {
     const wchar_t* line;
-    host::lisp::Status status;
+    host::Status status;
     std::wstring text;  // the value, or the failure message
   };
   const Case cases[] = {
-      {L"(ta_add 1 2 39)", host::lisp::Status::kNormal, L"42"},
-      {L"(TA_ADD)", host::lisp::Status::kNormal, L"0"},
-      {L"(ta_nothing \"x\")", host::lisp::Status::kNormal, L"nil"},
-      {L"(ta_last 1 \"two\")", host::lisp::Status::kNormal, L"\"two\""},
-      {L"(ta_fail)", host::lisp::Status::kError, L"Received nonexistent function code."},
-      {L"testaddin_loaded", host::lisp::Status::kNormal, L"1"},
+      {L"(ta_add 1 2 39)", host::Status::kNormal, L"42"},
+      {L"(TA_ADD)", host::Status::kNormal, L"0"},
+      {L"(ta_nothing \"x\")", host::Status::kNormal, L"nil"},
+      {L"(ta_last 1 \"two\")", host::Status::kNormal, L"\"two\""},
+      {L"(ta_fail)", host::Status::kError, L"Received nonexistent function code."},
+      {L"testaddin_loaded", host::Status::kNormal, L"1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.line)));
     host::lisp::CallResult r = host::lisp::RunLispLine(c.line);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.status == host::lisp::Status::kNormal ? host::lisp::ToLispText(r.value) : r.error, c.text);
+    EXPECT_EQ(r.status == host::Status::kNormal ? host::lisp::ToLispText(r.value) : r.error, c.text);
   }
   EXPECT_EQ(host::Shown().TextsOf("app_message").back(), L"TestAddin invoke");
 }
 
 TEST_F(AddinsTest, ALockedAddinStaysUnlessForced) {
-  host::LoadResult r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
+  host::Result<const void*> r = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
   ASSERT_TRUE(r.ok());
-  ASSERT_TRUE(host::LockApplication(r.id));
+  ASSERT_TRUE(host::LockApplication(r.value));
   EXPECT_EQ(host::UnloadAddin(L"TestAddin"), host::Status::kError);
   EXPECT_EQ(host::LoadedAddins().size(), 1u);
   EXPECT_EQ(host::UnloadAddin(L"TestAddin", true), host::Status::kNormal);
   // Without a drawing there is no drawing message to send.
   EXPECT_EQ(Messages(), (std::vector<std::wstring>{L"TestAddin init", L"TestAddin unload app"}));
-  EXPECT_FALSE(host::UnlockApplication(r.id));  // gone
+  EXPECT_FALSE(host::UnlockApplication(r.value));  // gone
 }
 
 TEST_F(AddinsTest, LoadFailuresSayWhy) {
   EXPECT_FALSE(host::LoadAddin(L"/no/such/addin.so").ok());
   ASSERT_TRUE(host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH)).ok());
-  host::LoadResult twice = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
+  host::Result<const void*> twice = host::LoadAddin(NarrowToWideForTest(TEST_ADDIN_PATH));
   EXPECT_FALSE(twice.ok());
   EXPECT_NE(twice.message.find(L"loaded already"), std::wstring::npos);
   for (const char* lib : {"/lib/x86_64-linux-gnu/libm.so.6", "/usr/lib/x86_64-linux-gnu/libm.so.6"}) {
     if (!std::filesystem::exists(lib)) continue;
-    host::LoadResult plain = host::LoadAddin(NarrowToWideForTest(lib));
+    host::Result<const void*> plain = host::LoadAddin(NarrowToWideForTest(lib));
     EXPECT_FALSE(plain.ok());
     EXPECT_NE(plain.message.find(L"not an add-in"), std::wstring::npos);
     break;

@@ -1,7 +1,11 @@
 // cadhost end to end: the program, the test add-in and a script.
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +56,45 @@ class CadhostTest : public ::testing::Test {
     run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = Read(dir_ / "out.txt");
     run.err = Read(dir_ / "err.txt");
+    run.transcript = Read(dir_ / "transcript.txt");
+    return run;
+  }
+
+  // Runs cadhost on a pseudo-terminal (so it reads the terminal line by
+  // line, as a user types), typing `lines` and then end-of-file. Gives up
+  // after 30 seconds.
+  CadhostRun CadhostOnTerminal(const std::string& lines) {
+    CadhostRun run;
+    int master = -1;
+    const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
+    if (child < 0) return run;
+    if (child == 0) {
+      if (::chdir(dir_.c_str()) != 0) ::_exit(127);
+      ::execl(CADHOST_PATH, CADHOST_PATH, "--addin", TEST_ADDIN_PATH, "--registry", "registry.txt",
+              "--transcript", "transcript.txt", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    // Typed ahead: the terminal keeps the lines until cadhost reads them.
+    const std::string typed = lines + "\x04";  // Ctrl-D at the start of a line: end of input
+    if (::write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) ADD_FAILURE();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    char buffer[4096];
+    for (;;) {
+      pollfd p{master, POLLIN, 0};
+      if (std::chrono::steady_clock::now() > deadline) {
+        ADD_FAILURE() << "cadhost did not finish on the terminal";
+        ::kill(child, SIGKILL);
+        break;
+      }
+      if (::poll(&p, 1, 100) <= 0) continue;
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n <= 0) break;  // EIO once cadhost has closed the terminal
+      run.out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(master);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.transcript = Read(dir_ / "transcript.txt");
     return run;
   }
@@ -145,6 +188,17 @@ TEST_F(CadhostTest, EscAtAPromptCancelsIt) {
   CadhostRun run = Cadhost("tahello\n!esc\n!esc\n");
   EXPECT_EQ(run.exit_code, 0) << run.err;
   ExpectInOrder(run.out, {"Your name <World>: *Cancel*", "Hello cancelled.", "Command: *Cancel*"});
+}
+
+// The colour dialog of LISP reads its answer from the terminal as prompts
+// and dialogs do: the line after the call answers it.
+TEST_F(CadhostTest, TheColourDialogTakesItsAnswerFromTheTerminal) {
+  CadhostRun run = CadhostOnTerminal("(acad_colordlg 1)\n!color 3\n(acad_colordlg 1)\n!esc\n");
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  ExpectInOrder(run.transcript, {"dialog\tSelect Color (1)", "dialog\tSelect Color: 3", "print\t\\n3",
+                                 "dialog\tSelect Color (1)", "dialog\tSelect Color: cancelled",
+                                 "print\t\\nnil"});
+  EXPECT_EQ(run.transcript.find("No answer for the colour dialog"), std::string::npos) << run.transcript;
 }
 
 TEST_F(CadhostTest, TheProfilesSupportPathSurvivesARestart) {

@@ -81,11 +81,11 @@ int main(int argc, char** argv) {
   double buildPeak = PeakMegabytes();
 
   start = std::chrono::steady_clock::now();
-  FileStatus saved = SaveDrawing(db, path);
+  host::Result<std::int64_t> saved = SaveDrawing(db, path);
   double saveSeconds = Seconds(start);
   double savePeak = PeakMegabytes();
-  if (!saved.ok) {
-    std::fprintf(stderr, "%s\n", saved.message.c_str());
+  if (!saved.ok()) {
+    std::fprintf(stderr, "%ls\n", saved.message.c_str());
     return 1;
   }
   double megabytes = std::filesystem::file_size(path) / 1e6;

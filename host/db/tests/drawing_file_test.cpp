@@ -11,6 +11,7 @@
 
 #include "host/db/entity_list.h"
 #include "host/db/tests/sample_drawing.h"
+#include "host/system/wide_text.h"
 #include "host/db/xdata.h"
 #include "host/system/fault.h"
 
@@ -114,13 +115,13 @@ TEST_F(DrawingFileTest, EveryKindWithXdataOfTwoApplicationsSurvivesSaveAndRead) 
   Database db;
   testing::FillSample(db);
   std::string path = PathOf("sample.dxf");
-  FileStatus saved = SaveDrawing(db, path);
-  ASSERT_TRUE(saved.ok) << saved.message;
+  Result<std::int64_t> saved = SaveDrawing(db, path);
+  ASSERT_TRUE(saved.ok()) << saved.message;
 
   Database back(Database::Content::kEmpty);
-  FileStatus read = ReadDrawing(back, path);
-  ASSERT_TRUE(read.ok) << read.message;
-  EXPECT_EQ(read.skipped, 0);
+  Result<std::int64_t> read = ReadDrawing(back, path);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_EQ(read.value, 0);
   ExpectSameDrawing(db, back);
 
   EXPECT_EQ(back.LayerRecordOf(back.CurrentLayer())->name, L"Frozen");
@@ -143,7 +144,7 @@ TEST_F(DrawingFileTest, EzdxfAuditsTheFileAndReadsTheSameEntitiesLayersAndXdata)
   Database db;
   testing::FillSample(db);
   std::string path = PathOf("sample.dxf");
-  ASSERT_TRUE(SaveDrawing(db, path).ok);
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
 
   // What ezdxf should see: units above 255 stay "\U+XXXX" in its xdata.
   std::string expected = "AUDIT errors=0 fixes=0\n";
@@ -204,9 +205,9 @@ TEST_F(DrawingFileTest, ReadsWhatEzdxfWrites) {
     std::string path = PathOf(std::string("ezdxf_") + version + ".dxf");
     ASSERT_EQ(Tool("make " + path + " " + version), "");
     Database db;
-    FileStatus read = ReadDrawing(db, path);
-    ASSERT_TRUE(read.ok) << read.message;
-    EXPECT_EQ(read.skipped, 3);  // the ATTRIB, the MTEXT and the ELLIPSE
+    Result<std::int64_t> read = ReadDrawing(db, path);
+    ASSERT_TRUE(read.ok()) << read.message;
+    EXPECT_EQ(read.value, 3);  // the ATTRIB, the MTEXT and the ELLIPSE
 
     std::vector<EntityType> kinds;
     for (ObjectId id : db.EntitiesIn(db.ModelSpace())) kinds.push_back(db.EntityOf(id)->Type());
@@ -265,7 +266,7 @@ TEST_F(DrawingFileTest, ForeignNamesAreKeptAndAnonymousBlockReferencesSkipped) {
   Database db;
   testing::FillSample(db);
   std::string path = PathOf("names.dxf");
-  ASSERT_TRUE(SaveDrawing(db, path).ok);
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
   std::string text = ReadAll(path);
   for (std::size_t at; (at = text.find("\nFrozen\n")) != std::string::npos;) text.replace(at + 1, 6, "Fro/zen");
   const std::string objects = "  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS";
@@ -275,9 +276,9 @@ TEST_F(DrawingFileTest, ForeignNamesAreKeptAndAnonymousBlockReferencesSkipped) {
   WriteAll(path, text);
 
   Database back(Database::Content::kEmpty);
-  FileStatus read = ReadDrawing(back, path);
-  ASSERT_TRUE(read.ok) << read.message;
-  EXPECT_EQ(read.skipped, 1);
+  Result<std::int64_t> read = ReadDrawing(back, path);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_EQ(read.value, 1);
   EXPECT_EQ(back.LayerRecordOf(back.CurrentLayer())->name, L"Fro/zen");
   EXPECT_FALSE(back.Layer(L"Not In Table").IsNull());
   EXPECT_EQ(back.EntityOf(back.LastEntity())->layer, back.Layer(L"Not In Table").handle);
@@ -294,13 +295,13 @@ TEST_F(DrawingFileTest, NarrowBytesRoundTripAndTextKeepsItsSpacesAndLineBreaks) 
   ASSERT_TRUE(db.EntityOf(id)->xdata.Apply({{1001, L"APP"}, {1000, all.substr(0, 128)}, {1000, all.substr(128)},
                                             {1000, L"\U0001F600 \u4e2d"}}));
   std::string path = PathOf("bytes.dxf");
-  ASSERT_TRUE(SaveDrawing(db, path).ok);
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
   std::string bytes = ReadAll(path);
   EXPECT_NE(bytes.find("ANSI_1252"), std::string::npos);
   EXPECT_NE(bytes.find("\xe9\xea\xeb"), std::string::npos);  // one byte per unit
 
   Database back(Database::Content::kEmpty);
-  ASSERT_TRUE(ReadDrawing(back, path).ok);
+  ASSERT_TRUE(ReadDrawing(back, path).ok());
   ObjectId readId = back.LastEntity();
   EXPECT_EQ(std::get<TextData>(back.EntityOf(readId)->data).text, text.text);
   EntityList expected = *GetEntityList(id, {L"APP"});
@@ -313,15 +314,15 @@ TEST_F(DrawingFileTest, FailedSaveLeavesTheEarlierFileWholeAndNoTemporaryFile) {
   Database db;
   testing::FillSample(db);
   std::string path = PathOf("keep.dxf");
-  ASSERT_TRUE(SaveDrawing(db, path).ok);
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
   std::string before = ReadAll(path);
 
   db.Append(LineData{{0, 0, 0}, {1, 1, 1}});
   {
     ScopedFault fault(FaultPoint::SaveFile, 0);
-    FileStatus failed = SaveDrawing(db, path);
-    EXPECT_FALSE(failed.ok);
-    EXPECT_NE(failed.message.find(path), std::string::npos) << failed.message;
+    Result<std::int64_t> failed = SaveDrawing(db, path);
+    EXPECT_FALSE(failed.ok());
+    EXPECT_NE(failed.message.find(WidenText(path)), std::string::npos) << failed.message;
   }
   EXPECT_EQ(ReadAll(path), before);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
@@ -330,17 +331,17 @@ TEST_F(DrawingFileTest, FailedSaveLeavesTheEarlierFileWholeAndNoTemporaryFile) {
   TextData longText;
   longText.text = std::wstring(1100, L'x');
   ObjectId tooLong = db.Append(longText);
-  FileStatus refused = SaveDrawing(db, path);
-  EXPECT_FALSE(refused.ok);
-  EXPECT_NE(refused.message.find("too long for a DXF line"), std::string::npos) << refused.message;
+  Result<std::int64_t> refused = SaveDrawing(db, path);
+  EXPECT_FALSE(refused.ok());
+  EXPECT_NE(refused.message.find(L"too long for a DXF line"), std::string::npos) << refused.message;
   EXPECT_EQ(ReadAll(path), before);
   db.Erase(tooLong);
 
-  FileStatus nowhere = SaveDrawing(db, PathOf("missing/folder.dxf"));
-  EXPECT_FALSE(nowhere.ok);
-  EXPECT_NE(nowhere.message.find("missing/folder.dxf"), std::string::npos);
+  Result<std::int64_t> nowhere = SaveDrawing(db, PathOf("missing/folder.dxf"));
+  EXPECT_FALSE(nowhere.ok());
+  EXPECT_NE(nowhere.message.find(L"missing/folder.dxf"), std::string::npos);
 
-  ASSERT_TRUE(SaveDrawing(db, path).ok);
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
   EXPECT_NE(ReadAll(path), before);
 }
 
@@ -353,10 +354,10 @@ TEST_F(DrawingFileTest, DwgNamesMeanDxfFiles) {
 
   Database db;
   db.Append(PointData{{1, 2, 3}});
-  ASSERT_TRUE(SaveDrawing(db, std::wstring_view((dir_ / "block.dwg").wstring())).ok);
+  ASSERT_TRUE(SaveDrawing(db, std::wstring_view((dir_ / "block.dwg").wstring())).ok());
   EXPECT_TRUE(fs::exists(dir_ / "block.dxf"));
   Database back(Database::Content::kEmpty);
-  EXPECT_TRUE(ReadDrawing(back, std::string_view(PathOf("block.dwg"))).ok);
+  EXPECT_TRUE(ReadDrawing(back, std::string_view(PathOf("block.dwg"))).ok());
   EXPECT_EQ(back.EntitiesIn(back.ModelSpace()).size(), 1u);
 }
 
@@ -364,7 +365,7 @@ TEST_F(DrawingFileTest, MalformedFilesGiveTheFileWhatAndWhereAndLeaveTheDatabase
   Database db;
   testing::FillSample(db);
   std::string good = PathOf("good.dxf");
-  ASSERT_TRUE(SaveDrawing(db, good).ok);
+  ASSERT_TRUE(SaveDrawing(db, good).ok());
   std::string text = ReadAll(good);
   auto replaced = [&](const std::string& from, const std::string& to) {
     std::string copy = text;
@@ -403,24 +404,24 @@ TEST_F(DrawingFileTest, MalformedFilesGiveTheFileWhatAndWhereAndLeaveTheDatabase
     WriteAll(path, c.content);
     Database target;
     ObjectId kept = target.Append(CircleData{{0, 0, 0}, 7});
-    FileStatus read = ReadDrawing(target, path);
-    EXPECT_FALSE(read.ok) << c.name;
-    EXPECT_EQ(read.message.find(path + ": "), 0u) << c.name << ": " << read.message;
-    EXPECT_NE(read.message.find(c.what), std::string::npos) << c.name << ": " << read.message;
-    EXPECT_NE(read.message.find("line "), std::string::npos) << c.name << ": " << read.message;
+    Result<std::int64_t> read = ReadDrawing(target, path);
+    EXPECT_FALSE(read.ok()) << c.name;
+    EXPECT_EQ(read.message.find(WidenText(path + ": ")), 0u) << c.name << ": " << read.message;
+    EXPECT_NE(read.message.find(WidenText(c.what)), std::string::npos) << c.name << ": " << read.message;
+    EXPECT_NE(read.message.find(L"line "), std::string::npos) << c.name << ": " << read.message;
     EXPECT_EQ(target.EntitiesIn(target.ModelSpace()), std::vector<ObjectId>{kept}) << c.name;
   }
   Database target;
-  FileStatus missing = ReadDrawing(target, std::string_view(PathOf("none.dxf")));
-  EXPECT_FALSE(missing.ok);
-  EXPECT_NE(missing.message.find("none.dxf: cannot open the file"), std::string::npos) << missing.message;
+  Result<std::int64_t> missing = ReadDrawing(target, std::string_view(PathOf("none.dxf")));
+  EXPECT_FALSE(missing.ok());
+  EXPECT_NE(missing.message.find(L"none.dxf: cannot open the file"), std::string::npos) << missing.message;
 }
 
 TEST_F(DrawingFileTest, DamagedFilesNeverCrashTheReader) {
   Database db;
   testing::FillSample(db);
   std::string good = PathOf("good.dxf");
-  ASSERT_TRUE(SaveDrawing(db, good).ok);
+  ASSERT_TRUE(SaveDrawing(db, good).ok());
   const std::string text = ReadAll(good);
   std::mt19937 random(12345);
   std::string path = PathOf("damaged.dxf");
@@ -437,8 +438,8 @@ TEST_F(DrawingFileTest, DamagedFilesNeverCrashTheReader) {
     }
     WriteAll(path, damaged);
     Database target(Database::Content::kEmpty);
-    FileStatus read = ReadDrawing(target, path);
-    if (!read.ok) {
+    Result<std::int64_t> read = ReadDrawing(target, path);
+    if (!read.ok()) {
       EXPECT_FALSE(read.message.empty());
     }
   }

@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "host/editor/command_line.h"
-#include "host/editor/events.h"
-#include "host/editor/input.h"
+#include "host/system/events.h"
 #include "host/editor/system_variables.h"
 #include "host/system/fault.h"
 #include "host/system/user_actions.h"

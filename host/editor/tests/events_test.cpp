@@ -1,4 +1,4 @@
-#include "host/editor/events.h"
+#include "host/system/events.h"
 
 #include "editor_fixture.h"
 #include "host/editor/prompts.h"

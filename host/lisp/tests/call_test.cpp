@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/lisp/reader.h"
+#include "host/system/events.h"
 #include "host/system/fault.h"
 #include "host/system/user_actions.h"
 
@@ -37,6 +38,7 @@ class LispCallTest : public ::testing::Test {
     DisarmAllFaults();
     Actions().Clear();
     Shown().Clear();
+    SetActionSupplier({});
   }
 
   Status DefineAs(const wchar_t* name, int code) {
@@ -201,6 +203,32 @@ TEST_F(LispCallTest, ColourDialogIsAnsweredFromTheScript) {
   Actions().Push("type", {L"LINE"});
   Invoke({Value::String(L"acad_colordlg"), Value::Short(1)});
   EXPECT_EQ(Actions().Size(), 1u);
+}
+
+// On a terminal the queue is empty when the dialog opens: the terminal
+// supplier reads the answer then, as it does for prompts and dialogs.
+TEST_F(LispCallTest, ColourDialogIsAnsweredFromTheTerminal) {
+  std::vector<std::vector<UserAction>> lines = {{{"color", {L"3"}}},
+                                                {{"at", {L"poll", L"1", L"esc"}}, {"color", {L"5"}}},
+                                                {{"esc", {}}}};
+  std::size_t asked = 0;
+  SetActionSupplier([&] {
+    if (asked == lines.size()) return false;
+    for (const UserAction& a : lines[asked]) Actions().Push(a);
+    ++asked;
+    return true;
+  });
+  EXPECT_EQ(Invoke({Value::String(L"acad_colordlg"), Value::Short(1)}).value, Value::Short(3));
+  // A timed action typed before the answer is armed, not taken as one.
+  EXPECT_EQ(Invoke({Value::String(L"acad_colordlg"), Value::Short(1)}).value, Value::Short(5));
+  EXPECT_EQ(Invoke({Value::String(L"acad_colordlg"), Value::Short(1)}).value, Value());
+  EXPECT_EQ(Shown().TextsOf("dialog").back(), L"Select Color: cancelled");
+  // The terminal closed: nothing left to answer with.
+  EXPECT_EQ(Invoke({Value::String(L"acad_colordlg"), Value::Short(1)}).value, Value());
+  EXPECT_EQ(Shown().Items().back().kind, "script");
+  EXPECT_EQ(asked, lines.size());
+  EXPECT_EQ(PendingTimedEvents(), 1);
+  ResetEvents();
 }
 
 TEST_F(LispCallTest, HelpDialogIsRecorded) {

@@ -37,7 +37,7 @@ TEST_F(ReplaceFileTest, CommitPutsTheNewFileInPlaceWithNoTemporaryLeft) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    RemoveFile(Path("t.ini"));
+    (void)RemoveFile(Path("t.ini"));
     if (c.old_file) Write("t.ini", "old contents that are longer\n");
     // A fixed temporary file that exists is emptied first.
     if (c.fixed_temporary) Write("t.in&", "left from before");

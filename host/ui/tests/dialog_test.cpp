@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/editor/command_line.h"
-#include "host/editor/input.h"
+#include "host/system/user_actions.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/message_box.h"
 #include "host/ui/tests/ui_test_support.h"

@@ -56,10 +56,10 @@ TEST_F(PickersTest, OpenDialogTakesRelativeAnswerFromInitialFolderAndRecordsRequ
   r.no_change_dir = true;
   r.buffer_chars = 10239;
   Push("answer", {L"a.pfd"});
-  const FileDialogResult result = ShowFileDialog(r);
-  ASSERT_TRUE(result.ok);
-  ASSERT_EQ(result.paths.size(), 1u);
-  EXPECT_EQ(result.paths[0], At("a.pfd"));
+  const Result<FileDialogPaths> result = ShowFileDialog(r);
+  ASSERT_TRUE(result.ok());
+  ASSERT_EQ(result.value.size(), 1u);
+  EXPECT_EQ(result.value[0], At("a.pfd"));
   ASSERT_EQ(FileDialogs().size(), 1u);
   EXPECT_EQ(FileDialogs()[0].request.title, r.title);
   EXPECT_TRUE(FileDialogs()[0].request.must_exist);
@@ -74,9 +74,9 @@ TEST_F(PickersTest, RefusedAnswersWaitForTheNextOne) {
   Push("answer", {L"missing.pfd"});         // does not exist: the platform's message
   Push("answer", {L"a.pfd", L"b.pfd"});     // two where one is allowed
   Push("answer", {L"b.pfd"});
-  const FileDialogResult result = ShowFileDialog(r);
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(result.paths, std::vector<std::wstring>{At("b.pfd")});
+  const Result<FileDialogPaths> result = ShowFileDialog(r);
+  ASSERT_TRUE(result.ok());
+  EXPECT_EQ(result.value, std::vector<std::wstring>{At("b.pfd")});
   ASSERT_EQ(MessageBoxes().size(), 1u);
   EXPECT_NE(MessageBoxes()[0].request.text.find(L"File not found."), std::wstring::npos);
   EXPECT_TRUE(Shown().Contains("script", L"takes one file"));
@@ -91,9 +91,9 @@ TEST_F(PickersTest, SaveAddsDefaultExtensionAndAsksBeforeReplacing) {
   Push("answer", {L"a"});        // a.pfd exists: the prompt comes
   Push("answer", {L"no"});       // ... and No goes back to the dialog
   Push("answer", {L"new"});
-  const FileDialogResult result = ShowFileDialog(r);
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(result.paths, std::vector<std::wstring>{At("new.pfd")});
+  const Result<FileDialogPaths> result = ShowFileDialog(r);
+  ASSERT_TRUE(result.ok());
+  EXPECT_EQ(result.value, std::vector<std::wstring>{At("new.pfd")});
   ASSERT_EQ(MessageBoxes().size(), 1u);
   EXPECT_NE(MessageBoxes()[0].request.text.find(L"already exists"), std::wstring::npos);
 }
@@ -103,27 +103,27 @@ TEST_F(PickersTest, SeveralFilesAndTheBufferLimit) {
   r.initial_folder = Root();
   r.multiple = true;
   Push("answer", {L"a.pfd", L"b.pfd"});
-  FileDialogResult result = ShowFileDialog(r);
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(result.paths.size(), 2u);
+  Result<FileDialogPaths> result = ShowFileDialog(r);
+  ASSERT_TRUE(result.ok());
+  EXPECT_EQ(result.value.size(), 2u);
 
   r.buffer_chars = At("a.pfd").size() + At("b.pfd").size() + 2;  // one short
   Push("answer", {L"a.pfd", L"b.pfd"});
   result = ShowFileDialog(r);
-  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.ok());
   EXPECT_TRUE(Shown().Contains("script", L"do not fit"));
 }
 
 TEST_F(PickersTest, CancelAndNoAnswer) {
   FileDialogRequest r;
   Push("answer", {L"cancel"});
-  EXPECT_FALSE(ShowFileDialog(r).ok);
+  EXPECT_FALSE(ShowFileDialog(r).ok());
   EXPECT_TRUE(FileDialogs().back().answered);
   Push("esc");
-  EXPECT_FALSE(ShowFileDialog(r).ok);
+  EXPECT_FALSE(ShowFileDialog(r).ok());
   EXPECT_TRUE(Actions().Empty());
   Push("dlg_click", {L"1"});
-  EXPECT_FALSE(ShowFileDialog(r).ok);
+  EXPECT_FALSE(ShowFileDialog(r).ok());
   EXPECT_FALSE(FileDialogs().back().answered);
   EXPECT_EQ(Actions().Size(), 1u);
 }

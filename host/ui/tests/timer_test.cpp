@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/system/clock.h"
 #include "host/ui/dialog.h"
 #include "host/ui/modal.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/editor/command_line.h"
-#include "host/editor/events.h"
+#include "host/system/events.h"
 #include "host/system/clock.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"

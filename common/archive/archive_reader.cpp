@@ -1,0 +1,151 @@
+#include "common/archive/archive_reader.h"
+
+#include "common/archive/zip_layer.h"
+
+#include <cstdio>
+#include <new>
+
+namespace {
+
+constexpr char kOpenFailed[] = "Could not open GZ archive!";
+constexpr char kReadFailed[] = "Could not read GZ archive!";
+
+// The gzip trailer ends with the uncompressed length modulo 2^32,
+// little-endian. True and the length when the file's last 4 bytes could be
+// read.
+bool ReadTrailerSize(std::FILE* file, double& size) {
+  unsigned char trailer[4];
+  if (fseeko(file, -4, SEEK_END) != 0) return false;
+  if (std::fread(trailer, 1, sizeof trailer, file) != sizeof trailer) return false;
+  size = trailer[0] + 256.0 * trailer[1] + 65536.0 * trailer[2] + 16777216.0 * trailer[3];
+  return true;
+}
+
+}  // namespace
+
+ArchiveReader::~ArchiveReader() { Close(); }
+
+int ArchiveReader::OpenGz(const char* path) {
+  // A reader that is still open keeps its stream untouched.
+  if (path == nullptr || gzip_.IsOpen() || kind_ != kNone) {
+    lastError_ = kOpenFailed;
+    return 0;
+  }
+  fill_ = 0;
+  position_ = 0;
+  readError_ = false;
+  uncompressedSize_ = -1.0;
+  if (!gzip_.Open(path, zlib::CZipper::kModeRead)) {
+    lastError_ = kOpenFailed;
+    return 0;
+  }
+  buffer_.reset(new (std::nothrow) char[kStreamBufferSize]);
+  if (!buffer_) {
+    ReleaseStream();
+    lastError_ = kOpenFailed;
+    return 0;
+  }
+  kind_ = kGzip;
+  FillBuffer(kStreamBufferSize);
+  // A gzip file whose very first read fails (a damaged header, a stream cut
+  // off before its first block) is no stream to read.
+  if (readError_) {
+    ReleaseStream();
+    lastError_ = kOpenFailed;
+    return 0;
+  }
+  if (IsCompressed() == 0) return 1;
+
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    uncompressedSize_ = 0.0;
+    return 1;
+  }
+  double size = 0.0;
+  if (ReadTrailerSize(file, size)) uncompressedSize_ = size;
+  std::fclose(file);
+  return 1;
+}
+
+int32_t ArchiveReader::FillBuffer(std::size_t maximum) {
+  fill_ = 0;
+  position_ = 0;
+  if (!gzip_.IsOpen() || !buffer_) return 0;
+  if (maximum > static_cast<std::size_t>(kStreamBufferSize)) maximum = kStreamBufferSize;
+  int count = gzip_.ReadBufferSize(buffer_.get(), maximum);
+  // zlib ends a damaged or cut-off gzip stream with a count of 0 (or -1)
+  // and notes the error; either way no byte of that read is handed out.
+  if (count < 0 || (count == 0 && gzip_.HasReadError())) {
+    readError_ = true;
+    lastError_ = kReadFailed;
+    count = 0;
+  }
+  fill_ = count;
+  return count;
+}
+
+void ArchiveReader::AtEndOfBuffer() {
+  // At the end every call tries one more read; a file that grew meanwhile
+  // is read on from the next call.
+  if (gzip_.IsOpen() && position_ == fill_) FillBuffer(kStreamBufferSize);
+}
+
+int64_t ArchiveReader::Tell() const {
+  if (!gzip_.IsOpen()) return -1;
+  int64_t zlibPosition = gzip_.Tell();
+  if (zlibPosition < 0) return -1;
+  // zlib stands at the end of the last read.
+  return zlibPosition + position_ - fill_;
+}
+
+int64_t ArchiveReader::Seek(int64_t offset, int whence) {
+  if (!gzip_.IsOpen()) return -1;
+  int64_t here = Tell();
+  if (here < 0) return -1;
+  if (whence == SEEK_CUR) {
+    // Counted from the reader's position, not from zlib's, which is ahead
+    // by the bytes still in the buffer.
+    if ((offset > 0 && here > INT64_MAX - offset) || here + offset < 0) return -1;
+    offset += here;
+    whence = SEEK_SET;
+  }
+  if (whence == SEEK_SET) {
+    if (offset < 0) return -1;
+    // A place among the bytes in the buffer needs no read at all; backward
+    // seeks in a gzip stream would otherwise decompress from the start.
+    int64_t bufferStart = here - position_;
+    if (offset >= bufferStart && offset < bufferStart + fill_) {
+      position_ = static_cast<int32_t>(offset - bufferStart);
+      return offset;
+    }
+  }
+  int64_t result = gzip_.Seek(offset, whence);
+  if (result < 0) return -1;  // zlib refused and left its stream as it was
+  FillBuffer(kStreamBufferSize);
+  return result;
+}
+
+void ArchiveReader::ReleaseStream() {
+  gzip_.Close();
+  buffer_.reset();
+  content_.reset();
+  contentLength_ = 0;
+  fill_ = 0;
+  position_ = 0;
+  if (kind_ == kGzip || kind_ == kTarGz) kind_ = kNone;
+}
+
+void ArchiveReader::CloseStream() {
+  ReleaseStream();
+  lastError_.clear();
+}
+
+void ArchiveReader::Close() {
+  if (zip_ != nullptr) {
+    CloseZip(zip_);
+    zip_ = nullptr;
+  }
+  ReleaseStream();
+  kind_ = kNone;
+  lastError_.clear();
+}

@@ -1,0 +1,92 @@
+#include "common/containers/grow_array.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "common/containers/grow_array_ops.h"
+#include "host/system/fault.h"
+
+namespace grow_array_detail {
+
+std::int32_t& LiveCounter() {
+  static std::int32_t live = 0;
+  return live;
+}
+
+void* AllocateBlock(std::uint64_t bytes) {
+  if (host::FaultFires(host::FaultPoint::Allocation)) return nullptr;
+  // calloc of zero bytes may return null; a zero-capacity array still needs a
+  // block so that its data pointer marks it as allocated.
+  return std::calloc(bytes == 0 ? 1 : static_cast<std::size_t>(bytes), 1);
+}
+
+void* GrowBlock(void* block, std::uint64_t oldBytes, std::uint64_t newBytes) {
+  if (host::FaultFires(host::FaultPoint::Allocation)) return nullptr;
+  void* grown = std::realloc(block, static_cast<std::size_t>(newBytes == 0 ? 1 : newBytes));
+  if (grown != nullptr && newBytes > oldBytes)
+    std::memset(static_cast<char*>(grown) + oldBytes, 0,
+                static_cast<std::size_t>(newBytes - oldBytes));
+  return grown;
+}
+
+void ReleaseBlock(void* block) { std::free(block); }
+
+}  // namespace grow_array_detail
+
+namespace detail = grow_array_detail;
+
+bool GrowArrayCreate(std::int32_t capacity, std::uint64_t elementSize, GrowArray* header) {
+  if (capacity < 0) return false;
+  if (capacity < kGrowArrayMinCapacity) capacity = kGrowArrayMinCapacity;
+  return detail::CreateArray(header, capacity, elementSize, kGrowArrayMaxBytes,
+                             detail::LiveCounter());
+}
+
+bool GrowArrayCreateExact(std::int32_t capacity, std::uint64_t elementSize, GrowArray* header) {
+  return detail::CreateArray(header, capacity, elementSize, kGrowArrayMaxBytes,
+                             detail::LiveCounter());
+}
+
+bool GrowArrayFree(GrowArray* header) { return detail::FreeArray(header, detail::LiveCounter()); }
+
+bool GrowArraySetGrowBy(GrowArray* header, std::int32_t index, const void* element,
+                        std::int32_t step) {
+  if (step <= 0) step = kGrowArrayDefaultStep;
+  return detail::SetElement(header, index, element, step, kGrowArrayMaxBytes) ==
+         detail::SetOutcome::kStored;
+}
+
+bool GrowArraySet(GrowArray* header, std::int32_t index, const void* element) {
+  return GrowArraySetGrowBy(header, index, element, kGrowArrayDefaultStep);
+}
+
+bool GrowArrayGet(const GrowArray* header, std::int32_t index, void* element) {
+  return detail::GetElement(header, index, element);
+}
+
+bool GrowArrayGetPtr(const GrowArray* header, std::int32_t index, void** element) {
+  void* slot = detail::SlotAddress(header, index);
+  if (slot == nullptr) return false;
+  *element = slot;
+  return true;
+}
+
+std::int32_t GrowArrayGetCount(const GrowArray* header) { return header->count; }
+
+std::int32_t GrowArrayLiveCount() { return detail::LiveCounter(); }
+
+bool PagedGrowArrayCreate(std::int32_t capacity, std::uint64_t elementSize,
+                          PagedGrowArray* header) {
+  return detail::CreatePaged(header, capacity, elementSize);
+}
+
+bool PagedGrowArrayFree(PagedGrowArray* header) { return detail::FreePaged(header); }
+
+bool PagedGrowArraySet(PagedGrowArray* header, std::int32_t index, const void* element,
+                       std::int32_t step) {
+  return detail::SetPaged(header, index, element, step);
+}
+
+bool PagedGrowArrayGet(const PagedGrowArray* header, std::int32_t index, void* element) {
+  return detail::GetPaged(header, index, element);
+}
