@@ -4,7 +4,7 @@
 #include <iterator>
 #include <optional>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "host/editor/support_path.h"
 #include "host/system/files.h"
 

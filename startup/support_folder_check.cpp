@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "common/support_folders.h"
-#include "common/text.h"
+#include "common/cad/support_folders.h"
+#include "common/containers/text.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"
 #include "host/editor/system_variables.h"

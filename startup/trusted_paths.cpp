@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/support_folders.h"
+#include "common/cad/support_folders.h"
 #include "host/editor/command_line.h"
 #include "host/editor/support_path.h"
 #include "host/editor/system_variables.h"
