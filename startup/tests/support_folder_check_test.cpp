@@ -76,6 +76,25 @@ TEST_F(SupportFolderCheckTest, ANewerProgramVersionUpdatesAllButProtectedFiles) 
   host::ClearCommandLine();
   EXPECT_FALSE(RunSupportFolderCheck());
   EXPECT_EQ(CommandLine(), "\nChecking Orvane user support folder... It's OK, checking version... OK too.");
+
+  // An update that fails part-way says so and is tried again at the next load.
+  Put("product/support/lwh_gml.ver", "3.27\n");
+  Put("product/support/file1.txt", "v3\n");
+  fs::remove(Local() + "file4.txt");
+  Dir(Local().substr(Path("").size()) + "file4.txt");
+  host::ClearCommandLine();
+  host::Shown().Clear();
+  RunSupportFolderCheck();
+  ExpectInOrder(CommandLine(), {"update required.", "Warning: 2 Orvane support files could not be updated, the "
+                                                    "update will be tried again.\n"});
+  EXPECT_EQ(CommandLine().find("Support files updated"), std::string::npos);
+  EXPECT_EQ(ReadFile(Local() + "file1.txt"), "v3\n");
+  EXPECT_EQ(ReadFile(Local() + "lwh_gml.ver"), "3.26\n");
+  EXPECT_TRUE(Alerts().empty());
+  fs::remove(Local() + "file4.txt");
+  host::ClearCommandLine();
+  RunSupportFolderCheck();
+  ExpectInOrder(CommandLine(), {"update required.", "Support files updated from v.3.2600 to v.3.2700."});
 }
 
 TEST_F(SupportFolderCheckTest, VersionFiles) {
