@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/tests/temp_folder.h"
+#include "host/app/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/editor/support_path.h"
 #include "host/editor/system_variables.h"
@@ -58,13 +59,7 @@ class ProductTest : public ::testing::Test {
   void TearDown() override { ResetHost(); }
 
   static void ResetHost() {
-    host::DisarmAllFaults();
-    host::ClearEnvironmentOverrides();
-    host::ResetSystemVariables();
-    host::ClearSessionSupportFolders();
-    host::UseMemoryRegistry();
-    host::Shown().Clear();
-    host::ClearCommandLine();
+    host::ResetForTest();
     ResetProtectedFiles();
   }
 
