@@ -135,4 +135,16 @@ std::optional<std::wstring> FindTrustedFile(std::wstring_view name) {
   return std::nullopt;
 }
 
+bool PathListHasFolder(std::wstring_view paths, std::wstring_view folder) {
+  const std::wstring wanted = TrimFolder(std::wstring(folder));
+  std::size_t start = 0;
+  while (start <= paths.size()) {
+    std::size_t end = paths.find(L';', start);
+    if (end == std::wstring_view::npos) end = paths.size();
+    if (SameNameIgnoringCase(TrimFolder(std::wstring(paths.substr(start, end - start))), wanted)) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace host

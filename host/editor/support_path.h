@@ -49,6 +49,11 @@ void ClearSessionSupportFolders();
 [[nodiscard]] std::optional<std::wstring> FindFile(std::wstring_view name);
 [[nodiscard]] std::optional<std::wstring> FindTrustedFile(std::wstring_view name);
 
+// True when the ';'-separated list `paths` (a support path, TRUSTEDPATHS)
+// holds `folder`: trailing separators, '\' against '/' and letter case
+// ignored.
+bool PathListHasFolder(std::wstring_view paths, std::wstring_view folder);
+
 // The entry of `folder` whose name equals `name` with case ignored (the
 // exact one first), as a full path; none when there is no such file.
 std::optional<std::wstring> FindInFolder(std::wstring_view folder, std::wstring_view name);

@@ -5,6 +5,10 @@
 // the real variable, and a hidden name answers "not set" whatever the real
 // environment holds. Values are wide text, one unit per byte.
 //
+// APPDATA, which Windows always sets, answers the user's configuration
+// folder ($XDG_CONFIG_HOME, else $HOME/.config) when neither the overlay nor
+// the real environment sets it; hiding it makes it answer "not set".
+//
 // Process-wide state, used from one thread only.
 #pragma once
 

@@ -16,6 +16,18 @@ std::map<std::wstring, std::optional<std::wstring>>& Overlay() {
   return overlay;
 }
 
+constexpr wchar_t kAppDataName[] = L"APPDATA";
+
+// Where a user's application data lives when the environment does not say:
+// the user's configuration folder, as the registry store's.
+std::optional<std::wstring> DefaultAppData() {
+  std::optional<std::wstring> config = GetEnvironmentVariable(L"XDG_CONFIG_HOME");
+  if (config && !config->empty()) return config;
+  std::optional<std::wstring> home = GetEnvironmentVariable(L"HOME");
+  if (home && !home->empty()) return *home + L"/.config";
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::wstring> GetEnvironmentVariable(std::wstring_view name) {
@@ -33,6 +45,7 @@ std::optional<std::wstring> GetEnvironmentVariable(std::wstring_view name) {
     if (entry_name == name) return text.substr(eq + 1);
     if (!first && UpperAscii(entry_name) == key) first = text.substr(eq + 1);
   }
+  if (!first && key == kAppDataName) return DefaultAppData();
   return first;
 }
 

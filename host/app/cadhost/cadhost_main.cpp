@@ -4,6 +4,7 @@
 // file or the terminal, and can save the drawing. See host/app/README.md.
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "host/app/session.h"
 #include "host/editor/command_line.h"
 #include "host/editor/support_path.h"
+#include "host/system/profiles.h"
 #include "host/system/registry.h"
 #include "host/ui/modal.h"
 #include "host/system/user_actions.h"
@@ -80,6 +82,24 @@ bool WriteTranscript(const std::string& path) {
   return static_cast<bool>(out);
 }
 
+// Puts a folder at the end of the current profile's support path, as the CAD
+// program's options do; a folder the path lists already (trailing
+// separators and letter case ignored) is not added again. A relative folder
+// is taken from the working folder. False when the registry store could not
+// keep the change.
+bool AddProfileSupportFolder(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
+  std::wstring wide = host::WidePath((ec ? std::filesystem::path(folder) : absolute).lexically_normal().string());
+  while (wide.size() > 1 && wide.back() == L'/') wide.pop_back();
+  const std::wstring profile = host::CurrentProfileName();
+  std::wstring path = host::ProfileSupportPath(profile);
+  if (host::PathListHasFolder(path, wide)) return true;
+  if (!path.empty() && path.back() != L';') path += L';';
+  path += wide;
+  return host::SetProfileSupportPath(profile, path);
+}
+
 void Usage() {
   std::fputs(
       "usage: cadhost [options] [script | -]\n"
@@ -87,6 +107,9 @@ void Usage() {
       "  --open DRAWING     open a DXF drawing (default: a new drawing)\n"
       "  --save FILE        save the drawing as DXF at the end (not after a script error)\n"
       "  --support FOLDER   search a folder before the profile's support path\n"
+      "  --profile-support FOLDER\n"
+      "                     add a folder to the end of the current profile's support path\n"
+      "                     (kept in the registry store)\n"
       "  --registry FILE    the registry store (profiles); default ~/.config/cadhost/registry\n"
       "  --transcript FILE  write everything shown, one item a line\n"
       "  --verbose          show every recorded item, not only the command line\n"
@@ -97,7 +120,7 @@ void Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> addins, support;
+  std::vector<std::string> addins, support, profile_support;
   std::string open_path, save_path, transcript, script_path, registry_path;
   bool verbose = false;
   for (int i = 1; i < argc; ++i) {
@@ -110,6 +133,7 @@ int main(int argc, char** argv) {
     std::string v;
     if (arg == "--addin" && value(&v)) addins.push_back(v);
     else if (arg == "--support" && value(&v)) support.push_back(v);
+    else if (arg == "--profile-support" && value(&v)) profile_support.push_back(v);
     else if (arg == "--open" && value(&open_path)) {}
     else if (arg == "--save" && value(&save_path)) {}
     else if (arg == "--transcript" && value(&transcript)) {}
@@ -128,6 +152,10 @@ int main(int argc, char** argv) {
   if (!registry.empty() && !host::UseRegistryFile(registry))
     std::fprintf(stderr, "cadhost: the registry file %s could not be read whole\n", Encode(registry).c_str());
   for (const std::string& s : support) host::AddSessionSupportFolder(host::WidePath(s));
+  for (const std::string& s : profile_support) {
+    if (!AddProfileSupportFolder(s))
+      std::fprintf(stderr, "cadhost: the registry store could not keep %s on the support path\n", s.c_str());
+  }
 
   // The script, when there is one, goes into the queue at once: each consumer
   // takes its actions in order, and the line of the action taken last is

@@ -1,5 +1,6 @@
 #include "host/editor/support_path.h"
 
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 
@@ -122,6 +123,22 @@ TEST_F(SupportPathTest, ThePathIsTheCurrentProfilesAfterTheSessionFolders) {
   host::ClearSessionSupportFolders();
   ASSERT_TRUE(host::FindFile(L"derivavi.dwg").has_value());
   EXPECT_FALSE(host::FindFile(L"corvex2.dcl").has_value());
+}
+
+TEST(PathList, HoldsAFolderWithSeparatorsAndCaseIgnored) {
+  struct Case {
+    const wchar_t* paths;
+    const wchar_t* folder;
+    bool held;
+  } cases[] = {
+      {L"/a;/b/c", L"/b/c", true},     {L"/a;/B/C/;", L"/b/c/", true}, {L"\\b\\c", L"/b/c", true},
+      {L"/a;;/b", L"/b/c", false},     {L"/a/b/c", L"/b/c", false},    {L"", L"/a", false},
+      {L"/a;;", L"", true},            {L"/", L"/", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.paths, c.paths + std::wcslen(c.paths)));
+    EXPECT_EQ(host::PathListHasFolder(c.paths, c.folder), c.held);
+  }
 }
 
 }  // namespace

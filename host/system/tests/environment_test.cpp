@@ -48,6 +48,22 @@ TEST_F(EnvironmentTest, TheOverlayAnswersFirst) {
   EXPECT_EQ(GetEnvironmentVariable(L"empty_one"), L"");  // set, but empty
 }
 
+TEST_F(EnvironmentTest, AppDataFallsBackToTheUsersConfigurationFolder) {
+  if (getenv("APPDATA") != nullptr || getenv("appdata") != nullptr) GTEST_SKIP() << "APPDATA is set";
+  SetEnvironmentOverride(L"XDG_CONFIG_HOME", L"/home/ann/.cfg");
+  EXPECT_EQ(GetEnvironmentVariable(L"appdata"), L"/home/ann/.cfg");
+  HideEnvironmentVariable(L"XDG_CONFIG_HOME");
+  SetEnvironmentOverride(L"HOME", L"/home/ann");
+  EXPECT_EQ(GetEnvironmentVariable(L"AppData"), L"/home/ann/.config");
+  HideEnvironmentVariable(L"HOME");
+  EXPECT_FALSE(GetEnvironmentVariable(L"APPDATA"));
+  SetEnvironmentOverride(L"HOME", L"/home/ann");
+  HideEnvironmentVariable(L"APPDATA");  // hidden stays hidden
+  EXPECT_FALSE(GetEnvironmentVariable(L"APPDATA"));
+  SetEnvironmentOverride(L"APPDATA", L"/data");
+  EXPECT_EQ(GetEnvironmentVariable(L"appdata"), L"/data");
+}
+
 using TempFilesTest = host::testing::TempFolderTest;
 
 TEST_F(TempFilesTest, TempFolderEndsWithASeparator) {
