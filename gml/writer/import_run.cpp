@@ -21,6 +21,7 @@
 #include "gml/ui/varnel_state.h"
 #include "gml/writer/blocks.h"
 #include "gml/writer/entity_writers.h"
+#include "gml/writer/feature_pass.h"
 #include "gml/writer/layers.h"
 #include "gml/writer/os_xdata.h"
 #include "host/db/drawing_file.h"
@@ -254,6 +255,21 @@ void ApplyLayerStates(ImportRun& run) {
 
 }  // namespace
 
+void DrawFeaturePasses(ImportRun& run) {
+  if (!run.passes) return;
+  FeaturePassOptions options;
+  options.updateMode = run.view->updateMode != 0;
+  options.batchMode = run.batch;
+  options.sdfOutput = run.view->settings.attributesToSdf != 0;
+  options.runMode = run.view->runMode;
+  run.passes->ok = run.ok;
+  run.passes->stop = run.stop;
+  (void)run.passes->DrawPass(FeatureListsOf(*run.view), options, *run.target, run.blockScale,
+                             &run.vertices, &run.usedLayers);
+  run.ok = run.passes->ok;
+  run.stop = run.passes->stop;
+}
+
 double ImportSizeFactor(int choice, int manualScale) {
   switch (choice) {
     case 0: return 0.4;
@@ -316,6 +332,9 @@ void RunGmlImport() {
     run.sizeFactor = ImportSizeFactor(s.scalingFactorChoice, s.manualScalingFactor);
     run.blockScale = s.blockScalingFactor * run.sizeFactor;
     run.batch = s.batchSwitch != 0;
+    FeatureDrawingRun featurePasses(s);
+    featurePasses.StartRun();
+    run.passes = &featurePasses;
     const std::int32_t passes = run.batch ? view->locationFilter.GetAreaCount() : 1;
     if (run.batch) view->batchRun = 1;
     std::vector<std::wstring> notDone;

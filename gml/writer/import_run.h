@@ -10,11 +10,13 @@
 #include "host/db/database.h"
 
 class OSGMLInputDialog;
+class FeatureDrawingRun;
 
 // The state of one run that the feature drawing passes work on.
 struct ImportRun {
   OSGMLInputDialog* view = nullptr;
   host::db::Database* target = nullptr;  // the working drawing, or a batch location's
+  FeatureDrawingRun* passes = nullptr;   // the feature passes, one object for the whole run
   GrowArray vertices{};                  // PolylineVertex, reused by every polyline
   GrowArray usedLayers{};                // UsedLayerEntry
   double sizeFactor = 1.0;
@@ -28,7 +30,7 @@ struct ImportRun {
 double ImportSizeFactor(int choice, int manualScale);
 
 // The feature drawing passes (or the preview) of one pass of the run into
-// `run.target`.
+// `run.target`; a failure or Esc there holds for the rest of the run.
 void DrawFeaturePasses(ImportRun& run);
 
 // The file a batch location is saved in: its name made safe for a file name,
