@@ -26,6 +26,10 @@ class ImportRunTest : public DialogTest {
     DialogTest::SetUp();
     ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
   }
+  void TearDown() override {
+    (void)host::CloseDrawing();
+    DialogTest::TearDown();
+  }
   int EntityCount() {
     host::db::Database* db = host::db::WorkingDatabase();
     return static_cast<int>(db->EntitiesIn(db->ModelSpace()).size());
