@@ -1,14 +1,13 @@
 #include "common/archive/gzip_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <climits>
 #include <cstring>
 #include <new>
 #include <vector>
+
+#include "host/system/descriptors.h"
 
 namespace zlib {
 
@@ -49,17 +48,17 @@ bool CGZip::Open(const char* path, int mode) {
       SetParams();
     }
   } else if (mode == kModeRead) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = host::OpenDescriptorForReading(path);
     if (fd < 0) return false;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-      ::close(fd);
+    const std::optional<host::DescriptorInfo> info = host::DescribeDescriptor(fd);
+    if (!info || info->directory) {
+      host::CloseDescriptor(fd);
       return false;
     }
-    chunkSize_ = static_cast<std::size_t>(info.st_size);
+    chunkSize_ = static_cast<std::size_t>(info->size);
     // zlib takes over the descriptor and closes it with the file.
     handle = gzdopen(fd, "rb");
-    if (handle == nullptr) ::close(fd);
+    if (handle == nullptr) host::CloseDescriptor(fd);
     file_ = handle;
   }
   mode_ = handle != nullptr ? mode : kModeClosed;

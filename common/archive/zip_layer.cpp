@@ -2,11 +2,8 @@
 
 #include "common/archive/archive_paths.h"
 #include "common/archive/zip_source.h"
-
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "host/system/descriptors.h"
+#include "host/system/files.h"
 
 #include <unzip.h>
 
@@ -190,9 +187,8 @@ bool CreateFolders(const std::string& base, const std::string& relative, bool la
     const std::string part = relative.substr(start, end - start);
     if (!part.empty() && part != ".") {
       path += part;
-      if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
-      struct stat info;
-      if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+      const std::wstring wide = host::WidePath(path);
+      if (host::CreateFolder(wide) == host::CreateFolderResult::kFailed || !host::IsDirectory(wide)) return false;
       path += '/';
     }
     start = end + 1;
@@ -206,30 +202,6 @@ std::string TargetPath(const std::string& base, const char* target) {
   for (char& c : path)
     if (c == '\\') c = '/';
   return path;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t length) {
-  while (length > 0) {
-    ssize_t written = ::write(fd, data, length);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    length -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-timespec FileTimeToTimespec(uint64_t fileTime) {
-  timespec result{};
-  const int64_t ticksFrom1970 =
-      static_cast<int64_t>(fileTime) - kUnixToFileTimeSeconds * static_cast<int64_t>(kFileTimeTicksPerSecond);
-  if (fileTime == 0 || ticksFrom1970 < 0) {
-    result.tv_nsec = UTIME_OMIT;
-    return result;
-  }
-  result.tv_sec = static_cast<time_t>(ticksFrom1970 / static_cast<int64_t>(kFileTimeTicksPerSecond));
-  result.tv_nsec = static_cast<long>(ticksFrom1970 % static_cast<int64_t>(kFileTimeTicksPerSecond)) * 100;
-  return result;
 }
 
 // Opens the current entry (which is `index`) for reading.
@@ -296,9 +268,8 @@ ZipResult UnzipToFile(ZipHandle* zip, int index, const void* target, int kind) {
   int fd;
   if (name != nullptr) {
     if (!CreateFolders(zip->baseFolder, name, false)) return kZipNoFile;
-    const mode_t mode = (entry.attributes & kZipAttrReadOnly) != 0 ? 0444 : 0666;
-    fd = ::open(TargetPath(zip->baseFolder, name).c_str(),
-                O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode);
+    fd = host::CreateDescriptorForWriting(TargetPath(zip->baseFolder, name),
+                                          (entry.attributes & kZipAttrReadOnly) != 0);
     if (fd < 0) return kZipNoFile;
   } else {
     fd = *static_cast<const int*>(target);
@@ -314,7 +285,7 @@ ZipResult UnzipToFile(ZipHandle* zip, int index, const void* target, int kind) {
     for (;;) {
       int count = unzReadCurrentFile(zip->archive, piece.data(), kUnzipPiece);
       if (count == 0) break;
-      if (count < 0 || !WriteAll(fd, piece.data(), static_cast<std::size_t>(count))) {
+      if (count < 0 || !host::WriteDescriptor(fd, piece.data(), static_cast<std::size_t>(count))) {
         result = kZipWrite;
         break;
       }
@@ -327,14 +298,12 @@ ZipResult UnzipToFile(ZipHandle* zip, int index, const void* target, int kind) {
     }
   }
   if (result == kZipOk) {
-    struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-      const timespec times[2] = {FileTimeToTimespec(entry.accessTime),
-                                 FileTimeToTimespec(entry.modificationTime)};
-      futimens(fd, times);
-    }
+    const std::optional<host::DescriptorInfo> info = host::DescribeDescriptor(fd);
+    if (info && info->regular)
+      (void)host::SetDescriptorTimes(fd, static_cast<host::FileTime>(entry.accessTime),
+                                     static_cast<host::FileTime>(entry.modificationTime));
   }
-  if (name != nullptr) ::close(fd);
+  if (name != nullptr) host::CloseDescriptor(fd);
   return result;
 }
 

@@ -1,13 +1,10 @@
 #include "common/archive/zip_source.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <ioapi.h>
 
 #include <cstring>
+
+#include "host/system/descriptors.h"
 
 namespace {
 
@@ -21,10 +18,7 @@ voidpf ZCALLBACK SourceOpen(voidpf, const void* filename, int) {
 uLong ZCALLBACK SourceRead(voidpf, voidpf stream, void* buffer, uLong size) {
   ZipSource* source = AsSource(stream);
   if (source->isHandle) {
-    ssize_t count;
-    do {
-      count = ::read(source->fd, buffer, size);
-    } while (count < 0 && errno == EINTR);
+    const std::int64_t count = host::ReadDescriptor(source->fd, buffer, size);
     if (count < 0) {
       source->error = true;
       return 0;
@@ -45,7 +39,7 @@ ZPOS64_T ZCALLBACK SourceTell(voidpf, voidpf stream) {
   ZipSource* source = AsSource(stream);
   if (!source->isHandle) return source->memoryPosition;
   if (!source->seekable) return 0;
-  off_t at = lseek(source->fd, 0, SEEK_CUR);
+  const std::int64_t at = host::SeekDescriptor(source->fd, 0, host::SeekOrigin::kCurrent);
   if (at < source->startOffset) return 0;
   return static_cast<ZPOS64_T>(at - source->startOffset);
 }
@@ -54,16 +48,17 @@ long ZCALLBACK SourceSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   ZipSource* source = AsSource(stream);
   if (source->isHandle) {
     if (!source->seekable) return -1;
-    off_t result = -1;
+    std::int64_t result = -1;
     switch (origin) {
       case ZLIB_FILEFUNC_SEEK_SET:
-        result = lseek(source->fd, source->startOffset + static_cast<off_t>(offset), SEEK_SET);
+        result = host::SeekDescriptor(source->fd, source->startOffset + static_cast<std::int64_t>(offset),
+                                      host::SeekOrigin::kStart);
         break;
       case ZLIB_FILEFUNC_SEEK_CUR:
-        result = lseek(source->fd, static_cast<off_t>(offset), SEEK_CUR);
+        result = host::SeekDescriptor(source->fd, static_cast<std::int64_t>(offset), host::SeekOrigin::kCurrent);
         break;
       case ZLIB_FILEFUNC_SEEK_END:
-        result = lseek(source->fd, static_cast<off_t>(offset), SEEK_END);
+        result = host::SeekDescriptor(source->fd, static_cast<std::int64_t>(offset), host::SeekOrigin::kEnd);
         break;
       default:
         return -1;
@@ -100,13 +95,13 @@ ZipResult OpenZipSource(ZipSource& source, const void* from, uint32_t length, in
   int fd = -1;
   if (kind == kZipIoHandle) {
     int given = *static_cast<const int*>(from);
-    struct stat info;
-    if (given < 0 || fstat(given, &info) != 0) return kZipArgs;
-    if (!S_ISREG(info.st_mode)) return kZipSeek;
-    fd = fcntl(given, F_DUPFD_CLOEXEC, 0);
+    const std::optional<host::DescriptorInfo> info = host::DescribeDescriptor(given);
+    if (!info) return kZipArgs;
+    if (!info->regular) return kZipSeek;
+    fd = host::DuplicateDescriptor(given);
     if (fd < 0) return kZipDupHandle;
   } else if (kind == kZipIoFilename) {
-    fd = ::open(static_cast<const char*>(from), O_RDONLY | O_CLOEXEC);
+    fd = host::OpenDescriptorForReading(static_cast<const char*>(from));
     if (fd < 0) return kZipNoFile;
   } else if (kind == kZipIoMemory) {
     source.memory = static_cast<const unsigned char*>(from);
@@ -117,17 +112,17 @@ ZipResult OpenZipSource(ZipSource& source, const void* from, uint32_t length, in
   }
   source.isHandle = true;
   source.fd = fd;
-  struct stat info;
-  source.seekable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  const std::optional<host::DescriptorInfo> info = host::DescribeDescriptor(fd);
+  source.seekable = info && info->regular;
   if (source.seekable) {
-    off_t at = lseek(fd, 0, SEEK_CUR);
+    const std::int64_t at = host::SeekDescriptor(fd, 0, host::SeekOrigin::kCurrent);
     source.startOffset = at < 0 ? 0 : at;
   }
   return kZipOk;
 }
 
 void CloseZipSource(ZipSource& source) {
-  if (source.isHandle && source.fd >= 0) ::close(source.fd);
+  if (source.isHandle) host::CloseDescriptor(source.fd);
   source.fd = -1;
 }
 

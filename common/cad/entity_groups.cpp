@@ -1,4 +1,5 @@
 #include "common/cad/entity_groups.h"
+#include "host/system/wide_text.h"
 
 #include <cwctype>
 
@@ -14,12 +15,7 @@ std::optional<host::db::EntityList> PlainEntityGroups(host::EntityName entity) {
   return list;
 }
 
-bool SameNameNoCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
+bool SameNameNoCase(std::wstring_view a, std::wstring_view b) { return host::SameIgnoringAsciiCase(a, b); }
 
 bool ForEachLwPolylineSegment(
     const host::db::EntityList& list,

@@ -12,7 +12,7 @@
 // none when the entity cannot be read.
 std::optional<host::db::EntityList> PlainEntityGroups(host::EntityName entity);
 
-// Names equal with letter case ignored (towupper), as entity types and
+// Names equal with ASCII letter case ignored, as entity types and
 // application names compare.
 bool SameNameNoCase(std::wstring_view a, std::wstring_view b);
 

@@ -12,6 +12,7 @@
 #include "host/editor/support_path.h"
 #include "host/system/files.h"
 #include "host/system/replace_file.h"
+#include "host/system/wide_text.h"
 
 static_assert(std::endian::native == std::endian::little,
               "geometry files are little-endian and are copied byte for byte");
@@ -188,9 +189,8 @@ void GetFrame(const unsigned char* block, VtProfile& frame) {
 bool SameBytes(const unsigned char* a, const char* b, int n) { return std::memcmp(a, b, n) == 0; }
 
 bool SameBytesNoCase(const unsigned char* a, const char* b, int n) {
-  for (int i = 0; i < n; ++i)
-    if (std::tolower(a[i]) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
+  return host::SameIgnoringAsciiCase(std::string_view(reinterpret_cast<const char*>(a), static_cast<std::size_t>(n)),
+                                     std::string_view(b, static_cast<std::size_t>(n)));
 }
 
 // Reads a 1024-byte header whose signature must equal `signature` exactly.

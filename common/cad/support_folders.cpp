@@ -15,6 +15,7 @@
 #include "host/system/environment.h"
 #include "host/system/files.h"
 #include "host/system/temp_files.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ class LineReader {
 };
 
 bool SameTextIgnoringCase(const std::string& a, const char* b) {
-  return b != nullptr && strcasecmp(a.c_str(), b) == 0;
+  return b != nullptr && host::SameIgnoringAsciiCase(a, b);
 }
 
 bool MakeFolder(const std::wstring& path) {
@@ -210,7 +211,7 @@ bool IsLastFolderNamed(const wchar_t* path, const wchar_t* name) {
   char narrowName[kMaxPath];
   WideToNarrow(narrowLast, kMaxPath, last);
   WideToNarrow(narrowName, kMaxPath, name);
-  return strcasecmp(narrowLast, narrowName) == 0;
+  return host::SameIgnoringAsciiCase(std::string_view(narrowLast), std::string_view(narrowName));
 }
 
 bool IsDirectory(const wchar_t* path) { return path != nullptr && host::IsDirectory(path); }

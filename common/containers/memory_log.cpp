@@ -2,11 +2,11 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "common/containers/grow_array_ops.h"
+#include "host/system/files.h"
+#include "host/system/temp_files.h"
 
 namespace {
 
@@ -21,10 +21,7 @@ std::string& PathOverride() {
 
 std::string MemoryLogPath() {
   if (!PathOverride().empty()) return PathOverride();
-  std::error_code error;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-  if (error) folder = "/tmp";
-  return (folder / kMemoryLogName).string();
+  return host::NativePath(host::TempFolder()).value_or("/tmp/") + kMemoryLogName;
 }
 
 void SetMemoryLogPath(std::string path) {

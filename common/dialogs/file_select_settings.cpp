@@ -15,21 +15,13 @@
 #include "host/editor/system_variables.h"
 #include "host/system/process.h"
 #include "host/ui/pickers.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
 using host::dcl::CallbackPacket;
 
-bool SameIgnoringCase(const std::string& a, const char* b) {
-  const std::size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(a[i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (std::tolower(x) != std::tolower(y)) return false;
-  }
-  return true;
-}
+bool SameIgnoringCase(const std::string& a, const char* b) { return host::SameIgnoringAsciiCase(a, b); }
 
 std::FILE* OpenFile(const std::wstring& path, const char* mode) {
   const std::optional<std::string> native = host::NativePath(path);

@@ -19,19 +19,14 @@
 #include "host/editor/display.h"
 #include "host/ui/message_box.h"
 #include "host/ui/pickers.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
 using host::dcl::CallbackPacket;
 using host::dcl::DialogHandle;
 
-bool SameIgnoringCase(const std::string& a, const char* b) {
-  const std::size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
+bool SameIgnoringCase(const std::string& a, const char* b) { return host::SameIgnoringAsciiCase(a, b); }
 
 const wchar_t* ViewTypeRadio(std::int32_t viewTypes) {
   switch (viewTypes) {

@@ -14,6 +14,7 @@
 #include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/system/files.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
@@ -21,18 +22,10 @@ constexpr std::size_t kLineChars = 510;
 constexpr const char* kRiverSignature = "LarchWOOD-HILL ISIS river section file v1.2";
 
 bool StartsWithIgnoringCase(const std::string& line, const char* word) {
-  const std::size_t n = std::strlen(word);
-  if (line.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(line[i])) != std::tolower(static_cast<unsigned char>(word[i])))
-      return false;
-  }
-  return true;
+  return host::StartsWithIgnoringAsciiCase(line, word);
 }
 
-bool EqualsIgnoringCase(const std::string& line, const char* word) {
-  return line.size() == std::strlen(word) && StartsWithIgnoringCase(line, word);
-}
+bool EqualsIgnoringCase(const std::string& line, const char* word) { return host::SameIgnoringAsciiCase(line, word); }
 
 double Number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 

@@ -14,6 +14,7 @@
 #include "host/system/process.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/message_box.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
@@ -46,14 +47,7 @@ const wchar_t* SourceText(std::int32_t type) {
   }
 }
 
-bool LessIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const int x = std::tolower(static_cast<unsigned char>(*a));
-    const int y = std::tolower(static_cast<unsigned char>(*b));
-    if (x != y) return x < y;
-    if (x == 0) return false;
-  }
-}
+bool LessIgnoringCase(const char* a, const char* b) { return host::CompareIgnoringAsciiCase(a, b) < 0; }
 
 }  // namespace
 

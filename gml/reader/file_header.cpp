@@ -5,6 +5,7 @@
 #include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
+#include "host/system/files.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
   *compressed = 0;
   ArchiveReader archive;
   currentChar = 0;
-  if (!archive.OpenGz(WideToNarrow(std::wstring_view(path)).c_str())) return 0;
+  if (!archive.OpenGz(host::NativePath(path).value_or("").c_str())) return 0;
   *compressed = archive.IsCompressed();
   *uncompressedSize = archive.GetUncompressedSize();
 
@@ -112,7 +113,7 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
   queryTime[0] = 0;
   ArchiveReader archive;
   currentChar = 0;
-  if (!archive.OpenGz(WideToNarrow(std::wstring_view(path)).c_str())) return 0;
+  if (!archive.OpenGz(host::NativePath(path).value_or("").c_str())) return 0;
 
   char tag[kGmlTagBufferSize];
   char text[kGmlTagBufferSize];

@@ -1,6 +1,4 @@
 // Adding a file to the input list, as the file choice does.
-#include <filesystem>
-
 #include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 #include "host/system/files.h"
@@ -8,8 +6,9 @@
 bool OSGMLInputView::AppendInputFile(const char* path) {
   GmlInputFile file{};
   CopyField(file.path, path);
-  CopyField(file.name, std::filesystem::path(path).filename().string().c_str());
-  const std::wstring wide = NarrowToWide(std::string_view(path));
+  char name[kMaxPath];
+  CopyField(file.name, GetFileNameOfPath(path, name));
+  const std::wstring wide = host::WidePath(path);
   double uncompressed = -1;
   int compressed = 0;
   (void)ReadGmlFileHeader(wide.c_str(), &file.minX, &file.minY, &file.maxX, &file.maxY,

@@ -8,6 +8,7 @@
 #include "common/containers/text.h"
 #include "gml/reader/gml_pass.h"
 #include "host/system/events.h"
+#include "host/system/files.h"
 #include "host/system/temp_files.h"
 #include "host/ui/message_box.h"
 
@@ -87,7 +88,7 @@ GmlPass::~GmlPass() {
   ReleaseAreaLists();
   if (roadMembersCreated) GrowArrayFree(&roadMembers);
   if (spill != nullptr) std::fclose(spill);
-  if (!spillPath.empty()) std::remove(WideToNarrow(spillPath).c_str());
+  if (!spillPath.empty()) (void)host::RemoveFile(spillPath);
 }
 
 bool GmlPass::PropertyPasses() const {
@@ -268,7 +269,7 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
     const std::optional<std::wstring> spillPath = host::MakeTempFile(host::TempFolder(), L"Lwh");
     if (spillPath) {
       pass.spillPath = *spillPath;
-      pass.spill = std::fopen(WideToNarrow(*spillPath).c_str(), "w+b");
+      pass.spill = std::fopen(host::NativePath(*spillPath).value_or("").c_str(), "w+b");
     }
     if (pass.spill == nullptr) pass.sound = false;
   }

@@ -4,7 +4,6 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <memory>
 
 #include "host/app/command_stack.h"
@@ -12,7 +11,9 @@
 #include "host/app/dynamic_linker.h"
 #include "host/lisp/call.h"
 #include "host/lisp/environment.h"
+#include "host/system/files.h"
 #include "host/system/user_actions.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -36,31 +37,12 @@ Addin* Find(const void* id) {
   return nullptr;
 }
 
-std::string Narrow(std::wstring_view text) {
-  std::string out;
-  for (wchar_t c : text) out.push_back(c > 0 && c < 256 ? static_cast<char>(c) : '?');
-  return out;
-}
-
-std::wstring Wide(const char* text) {
-  std::wstring out;
-  for (; text && *text; ++text) out.push_back(static_cast<unsigned char>(*text));
-  return out;
-}
-
 std::wstring StemOf(std::wstring_view path) {
   std::size_t slash = path.find_last_of(L"/\\");
   std::wstring_view name = slash == std::wstring_view::npos ? path : path.substr(slash + 1);
   std::size_t dot = name.rfind(L'.');
   if (dot != std::wstring_view::npos && dot > 0) name = name.substr(0, dot);
   return std::wstring(name);
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
 }
 
 AppResult Send(Addin& addin, AppMessage message) {
@@ -89,12 +71,16 @@ Result<const void*> LoadAddin(std::wstring_view path) {
   lisp::SetInvoker(InvokeLisp);
   const std::wstring name = StemOf(path);
   for (auto& a : Loaded())
-    if (SameName(a->info.name, name))
+    if (SameIgnoringAsciiCase(a->info.name, name))
       return {Status::kError, nullptr, L"\"" + name + L"\" is loaded already."};
-  std::string narrow = Narrow(path);
-  if (narrow.find('/') == std::string::npos) narrow = "./" + narrow;  // not a library search
-  void* library = dlopen(narrow.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return {Status::kError, nullptr, L"Cannot load " + std::wstring(path) + L": " + Wide(dlerror())};
+  std::optional<std::string> native = NativePath(path);
+  if (!native) return {Status::kError, nullptr, L"Cannot load " + std::wstring(path) + L": the path has characters no file name can hold"};
+  if (native->find('/') == std::string::npos) *native = "./" + *native;  // not a library search
+  void* library = dlopen(native->c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* why = dlerror();
+    return {Status::kError, nullptr, L"Cannot load " + std::wstring(path) + L": " + DecodeUtf8(why ? why : "")};
+  }
   auto entry = reinterpret_cast<AddinEntryPointFn>(dlsym(library, "acrxEntryPoint"));
   auto version = reinterpret_cast<AddinApiVersionFn>(dlsym(library, "acrxGetApiVersion"));
   if (entry == nullptr || version == nullptr) {
@@ -129,7 +115,7 @@ Result<const void*> LoadAddin(std::wstring_view path) {
 Status UnloadAddin(std::wstring_view name, bool force) {
   auto& loaded = Loaded();
   auto it = std::find_if(loaded.begin(), loaded.end(), [&](auto& a) {
-    return SameName(a->info.name, name) || a->info.path == name;
+    return SameIgnoringAsciiCase(a->info.name, name) || a->info.path == name;
   });
   if (it == loaded.end()) return Status::kError;
   if ((*it)->locked && !force) return Status::kError;

@@ -1,6 +1,5 @@
 #include "host/app/documents.h"
 
-#include <filesystem>
 #include <memory>
 
 #include "host/app/addins.h"
@@ -10,6 +9,8 @@
 #include "host/editor/selection.h"
 #include "host/editor/system_variables.h"
 #include "host/lisp/environment.h"
+#include "host/system/files.h"
+#include "host/system/wide_text.h"
 #include "host/system/user_actions.h"
 
 namespace host {
@@ -27,9 +28,8 @@ std::unique_ptr<Document>& Current() {
 }
 
 std::wstring FolderOf(const std::wstring& path) {
-  std::filesystem::path p(path);
-  std::wstring folder = std::filesystem::absolute(p).parent_path().wstring();
-  if (folder.empty() || folder.back() != L'/') folder += L'/';
+  std::wstring folder = AbsolutePath(path);
+  folder.resize(folder.find_last_of(L'/') + 1);
   return folder;
 }
 
@@ -40,8 +40,7 @@ void MakeCurrent(std::unique_ptr<Document> document) {
   BindSystemVariable(L"DWGPREFIX", {[] {
                                       const std::wstring& path = Current() ? Current()->path : std::wstring();
                                       if (path.empty()) {
-                                        std::error_code ec;
-                                        std::wstring folder = std::filesystem::current_path(ec).wstring();
+                                        std::wstring folder = CurrentFolder().value_or(L"");
                                         if (folder.empty() || folder.back() != L'/') folder += L'/';
                                         return SysVarValue(folder);
                                       }
@@ -74,9 +73,7 @@ Result<> OpenDrawing(std::wstring_view path) {
   const std::wstring file = db::DrawingFilePath(path);
   Result<std::int64_t> read = db::ReadDrawing(document->database, file);
   if (!read) return Failed(read.message);
-  std::error_code ec;
-  document->path = std::filesystem::absolute(std::filesystem::path(file), ec).wstring();
-  if (ec) document->path = file;
+  document->path = AbsolutePath(file);
   (void)CloseDrawing();
   MakeCurrent(std::move(document));
   Shown().Add("drawing", L"open " + Current()->path);
@@ -89,9 +86,7 @@ Result<> SaveDrawing(std::wstring_view path) {
   if (target.empty()) return Failed(L"The drawing has no file name yet.");
   Result<std::int64_t> saved = db::SaveDrawing(Current()->database, target);
   if (!saved) return Failed(saved.message);
-  std::error_code ec;
-  std::wstring absolute = std::filesystem::absolute(std::filesystem::path(target), ec).wstring();
-  Current()->path = ec ? target : absolute;
+  Current()->path = AbsolutePath(target);
   Shown().Add("drawing", L"saved " + Current()->path);
   return {};
 }

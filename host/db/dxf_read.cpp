@@ -20,6 +20,7 @@
 #include "host/db/entity_groups.h"
 #include "host/db/xdata.h"
 #include "host/system/wide_text.h"
+#include "host/system/files.h"
 
 namespace host::db {
 namespace {
@@ -89,7 +90,7 @@ class Builder : public DL_CreationAdapter {
  private:
   // Text of the file's encoding, "\U+XXXX" escapes and caret forms undone.
   std::wstring Decode(const std::string& bytes) const {
-    std::wstring units = utf8_ ? Utf8ToWide(bytes) : std::wstring(bytes.begin(), bytes.end());
+    std::wstring units = utf8_ ? host::DecodeUtf8(bytes) : std::wstring(bytes.begin(), bytes.end());
     if (!utf8_)
       for (wchar_t& u : units) u = static_cast<wchar_t>(static_cast<unsigned char>(u));
     std::wstring out;
@@ -520,12 +521,9 @@ Result<std::int64_t> ReadDrawing(Database& db, std::string_view requested) {
 }
 
 Result<std::int64_t> ReadDrawing(Database& db, std::wstring_view path) {
-  std::string narrow;
-  for (wchar_t c : path) {
-    if (c <= 0 || c > 255) return Failure("?", "the path has characters no file name can hold");
-    narrow.push_back(static_cast<char>(static_cast<unsigned char>(c)));
-  }
-  return ReadDrawing(db, std::string_view(narrow));
+  const std::optional<std::string> native = host::NativePath(path);
+  if (!native) return Failure("?", "the path has characters no file name can hold");
+  return ReadDrawing(db, std::string_view(*native));
 }
 
 }  // namespace host::db

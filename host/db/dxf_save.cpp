@@ -18,9 +18,6 @@
 #include <vector>
 #include <cwctype>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "host/db/drawing_file.h"
 #include "host/db/dxf_writer.h"
@@ -346,15 +343,6 @@ Result<std::int64_t> Failure(std::string_view path, const std::string& what) {
   return Failed<std::int64_t>(WidenText(std::string(path) + ": " + what));
 }
 
-bool ToNarrowPath(std::wstring_view wide, std::string* narrow) {
-  narrow->clear();
-  for (wchar_t c : wide) {
-    if (c <= 0 || c > 255) return false;
-    narrow->push_back(static_cast<char>(static_cast<unsigned char>(c)));
-  }
-  return true;
-}
-
 }  // namespace
 
 namespace {
@@ -408,9 +396,9 @@ Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested)
 }
 
 Result<std::int64_t> SaveDrawing(const Database& db, std::wstring_view path) {
-  std::string narrow;
-  if (!ToNarrowPath(path, &narrow)) return Failure("?", "the path has characters no file name can hold");
-  return SaveDrawing(db, std::string_view(narrow));
+  const std::optional<std::string> native = host::NativePath(path);
+  if (!native) return Failure("?", "the path has characters no file name can hold");
+  return SaveDrawing(db, std::string_view(*native));
 }
 
 }  // namespace host::db

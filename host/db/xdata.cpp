@@ -3,6 +3,8 @@
 #include <cstring>
 #include <cwctype>
 
+#include "host/system/wide_text.h"
+
 namespace host::db {
 namespace {
 
@@ -40,7 +42,7 @@ void PutText(std::string* out, std::wstring_view text) {
     for (wchar_t c : text) out->push_back(static_cast<char>(c));
     return;
   }
-  std::string utf8 = WideToUtf8(text);
+  std::string utf8 = host::EncodeUtf8(text);
   PutLength(out, utf8.size());
   out->append(utf8);
 }
@@ -98,7 +100,7 @@ Group ToGroup(const Xdata::Raw& raw) {
     case ValueKind::kInt32:
       return Group(raw.code, Value(raw.integer));
     default:
-      return Group(raw.code, Utf8ToWide(raw.text));
+      return Group(raw.code, host::DecodeUtf8(raw.text));
   }
 }
 
@@ -148,7 +150,7 @@ std::vector<XdataBlock> Xdata::Blocks() const {
   std::vector<XdataBlock> blocks;
   Visit([&](const Raw& raw) {
     if (raw.code == 1001) {
-      blocks.push_back(XdataBlock{Utf8ToWide(raw.text), {}});
+      blocks.push_back(XdataBlock{host::DecodeUtf8(raw.text), {}});
     } else if (!blocks.empty()) {
       blocks.back().groups.push_back(ToGroup(raw));
     }
@@ -169,7 +171,7 @@ bool Xdata::Find(std::wstring_view app, XdataBlock* out) const {
 bool Xdata::Has(std::wstring_view app) const {
   bool found = false;
   Visit([&](const Raw& raw) {
-    if (raw.code == 1001 && !found) found = SameName(Utf8ToWide(raw.text), app);
+    if (raw.code == 1001 && !found) found = SameName(host::DecodeUtf8(raw.text), app);
   });
   return found;
 }
@@ -242,61 +244,10 @@ void Xdata::Remove(std::wstring_view app) {
 void Xdata::AppendTo(EntityList* list) const {
   Visit([&](const Raw& raw) {
     if (raw.code == 1001)
-      list->emplace_back(1001, Utf8ToWide(raw.text));
+      list->emplace_back(1001, host::DecodeUtf8(raw.text));
     else
       list->push_back(ToGroup(raw));
   });
-}
-
-std::string WideToUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (wchar_t wc : text) {
-    auto c = static_cast<std::uint32_t>(wc);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      c &= 0x1FFFFF;
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
-
-std::wstring Utf8ToWide(std::string_view bytes) {
-  std::wstring out;
-  out.reserve(bytes.size());
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    auto b = static_cast<unsigned char>(bytes[i]);
-    int extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-    if (b >= 0xF8) extra = 0;
-    std::uint32_t c = extra == 3 ? (b & 0x07) : extra == 2 ? (b & 0x0F) : extra == 1 ? (b & 0x1F) : b;
-    bool valid = extra > 0 && i + extra < bytes.size();
-    for (int k = 1; valid && k <= extra; ++k) {
-      auto cont = static_cast<unsigned char>(bytes[i + k]);
-      if ((cont & 0xC0) != 0x80) valid = false;
-      c = (c << 6) | (cont & 0x3F);
-    }
-    if (valid) {
-      out.push_back(static_cast<wchar_t>(c));
-      i += 1 + extra;
-    } else {
-      out.push_back(static_cast<wchar_t>(b));
-      ++i;
-    }
-  }
-  return out;
 }
 
 }  // namespace host::db

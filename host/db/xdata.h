@@ -73,8 +73,5 @@ void Xdata::Visit(Visitor&& f) const {
   while (Next(&pos, &raw)) f(raw);
 }
 
-// UTF-8 of wide text and back (invalid bytes read as themselves).
-std::string WideToUtf8(std::wstring_view text);
-std::wstring Utf8ToWide(std::string_view bytes);
 
 }  // namespace host::db

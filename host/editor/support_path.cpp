@@ -1,13 +1,10 @@
 #include "host/editor/support_path.h"
 
 #include <algorithm>
-#include <cwctype>
-#include <filesystem>
 
 #include "host/editor/system_variables.h"
+#include "host/system/files.h"
 #include "host/system/profiles.h"
-
-namespace fs = std::filesystem;
 
 namespace host {
 namespace {
@@ -23,16 +20,9 @@ std::wstring Slashes(std::wstring_view text) {
   return s;
 }
 
-bool SameNoCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
-}
-
-bool IsRegularFile(const fs::path& path) {
-  std::error_code ec;
-  return fs::is_regular_file(path, ec);
+bool IsRegularFile(std::wstring_view path) {
+  const std::optional<FileInfo> info = GetFileInfo(path);
+  return info && (info->attributes & kAttributeDirectory) == 0;
 }
 
 // A folder text without its trailing separators ("/" stays "/").
@@ -42,38 +32,18 @@ std::wstring TrimFolder(std::wstring folder) {
   return folder;
 }
 
-std::wstring Absolute(const fs::path& path) {
-  std::error_code ec;
-  fs::path abs = fs::absolute(path, ec);
-  if (ec) abs = path;
-  return abs.lexically_normal().wstring();
+std::wstring FolderOf(std::wstring_view path) {
+  const std::size_t slash = path.find_last_of(L'/');
+  if (slash == std::wstring_view::npos) return L".";
+  return slash == 0 ? std::wstring(L"/") : std::wstring(path.substr(0, slash));
 }
 
 // Looks up a path with a folder part: each level of it is matched with case
 // ignored, so "SUPPORT/A.INI" finds "support/a.ini".
 std::optional<std::wstring> FindPath(std::wstring_view name) {
-  fs::path path(Slashes(name));
-  fs::path walked = path.is_absolute() ? path.root_path() : fs::path(".");
-  for (const fs::path& part : path.relative_path()) {
-    const std::wstring text = part.wstring();
-    std::error_code ec;
-    if (text.empty() || text == L"." || text == L".." || fs::exists(walked / part, ec)) {
-      walked /= part;
-      continue;
-    }
-    // Of several names that differ only in case take the smallest, so the
-    // answer does not depend on the order of the listing.
-    std::optional<fs::path> match;
-    for (fs::directory_iterator it(walked, ec), end; !ec && it != end; it.increment(ec)) {
-      const fs::path entry = it->path().filename();
-      if (SameNoCase(entry.wstring(), text) && (!match || entry < match->filename()))
-        match = it->path();
-    }
-    if (!match) return std::nullopt;
-    walked = *match;
-  }
-  if (!IsRegularFile(walked)) return std::nullopt;
-  return Absolute(walked);
+  const std::optional<std::wstring> found = FindPathIgnoringCase(Slashes(name));
+  if (!found || !IsRegularFile(*found)) return std::nullopt;
+  return AbsolutePath(*found);
 }
 
 std::optional<std::wstring> Bounded(std::optional<std::wstring> path) {
@@ -117,18 +87,11 @@ void ClearSessionSupportFolders() { SessionFolders().clear(); }
 
 std::optional<std::wstring> FindInFolder(std::wstring_view folder, std::wstring_view name) {
   if (name.empty() || name.find_first_of(L"/\\") != std::wstring_view::npos) return std::nullopt;
-  fs::path dir(folder.empty() ? std::wstring(L".") : Slashes(folder));
-  if (IsRegularFile(dir / std::wstring(name))) return Absolute(dir / std::wstring(name));
-  std::error_code ec;
-  std::optional<std::wstring> best;
-  // Listing order is not fixed: of several names that differ only in case,
-  // take the smallest, so the answer does not depend on the disk.
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::wstring entry = it->path().filename().wstring();
-    if (!SameNoCase(entry, name) || !IsRegularFile(it->path())) continue;
-    if (!best || entry < fs::path(*best).filename().wstring()) best = Absolute(it->path());
-  }
-  return best;
+  std::wstring dir = folder.empty() ? std::wstring(L".") : Slashes(folder);
+  if (dir.back() != L'/') dir += L'/';
+  const std::optional<std::wstring> found = FindPathIgnoringCase(dir + std::wstring(name));
+  if (!found || !IsRegularFile(*found)) return std::nullopt;
+  return AbsolutePath(*found);
 }
 
 std::optional<std::wstring> FindFile(std::wstring_view name) {
@@ -150,7 +113,7 @@ std::optional<std::wstring> FindTrustedFile(std::wstring_view name) {
   if (!found) return std::nullopt;
   SysVarResult trusted = GetSystemVariable(L"TRUSTEDPATHS");
   if (!trusted.ok()) return std::nullopt;
-  const std::wstring folder = TrimFolder(fs::path(*found).parent_path().wstring());
+  const std::wstring folder = TrimFolder(FolderOf(*found));
   const std::wstring paths = trusted.Text();
   std::size_t start = 0;
   while (start < paths.size()) {
@@ -161,11 +124,11 @@ std::optional<std::wstring> FindTrustedFile(std::wstring_view name) {
     bool below = entry.size() >= 3 && entry.compare(entry.size() - 3, 3, L"...") == 0;
     if (below) entry.resize(entry.size() - 3);
     if (entry.empty()) continue;
-    std::wstring trusted_folder = TrimFolder(Absolute(fs::path(TrimFolder(entry))));
-    if (SameNoCase(folder, trusted_folder)) return found;
+    std::wstring trusted_folder = TrimFolder(AbsolutePath(TrimFolder(entry)));
+    if (SameNameIgnoringCase(folder, trusted_folder)) return found;
     if (below) {
       std::wstring prefix = trusted_folder == L"/" ? trusted_folder : trusted_folder + L"/";
-      if (folder.size() > prefix.size() && SameNoCase(folder.substr(0, prefix.size()), prefix))
+      if (folder.size() > prefix.size() && SameNameIgnoringCase(folder.substr(0, prefix.size()), prefix))
         return found;
     }
   }

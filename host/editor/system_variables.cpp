@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <filesystem>
 #include <map>
 #include <cwchar>
 #include <optional>
 
 #include "host/db/database.h"
 #include "host/system/fault.h"
+#include "host/system/files.h"
 #include "host/system/profiles.h"
 
 namespace host {
@@ -184,9 +184,8 @@ std::optional<bool> SetDrawingValue(const std::wstring& key, const SysVarValue& 
 }
 
 std::wstring WorkingFolder() {
-  std::error_code ec;
-  std::wstring folder = std::filesystem::current_path(ec).wstring();
-  if (ec) return std::wstring();
+  std::wstring folder = CurrentFolder().value_or(L"");
+  if (folder.empty()) return std::wstring();
   if (folder.empty() || folder.back() != L'/') folder += L'/';
   return folder;
 }

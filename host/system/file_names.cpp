@@ -1,8 +1,17 @@
 // The pure half of files.h: path text, wildcards and name order.
 #include "host/system/files.h"
 
+#include <cstdint>
+
+#include "host/system/wide_text.h"
+
 namespace host {
 namespace {
+
+// A byte of a Linux name that is not part of valid UTF-8 is kept as the unit
+// kStrayByteBase + byte (units U+DC80 to U+DCFF, which no valid text holds),
+// so that every name read from a folder names the same file again.
+constexpr wchar_t kStrayByteBase = 0xDC00;
 
 // Folds letters for comparing names as Windows does: ASCII and Latin-1
 // letters compare equal to their capitals.
@@ -40,18 +49,19 @@ std::optional<std::string> NativePath(std::wstring_view path) {
   std::string native;
   native.reserve(path.size());
   for (wchar_t c : path) {
-    if (c == 0 || static_cast<std::uint32_t>(c) > 255) return std::nullopt;
-    native += c == L'\\' ? '/' : static_cast<char>(static_cast<unsigned char>(c));
+    const auto unit = static_cast<std::uint32_t>(c);
+    if (unit == 0 || unit > 0x10FFFF) return std::nullopt;
+    if (unit >= kStrayByteBase + 0x80 && unit <= kStrayByteBase + 0xFF)
+      native += static_cast<char>(static_cast<unsigned char>(unit - kStrayByteBase));
+    else if (c == L'\\')
+      native += '/';
+    else
+      AppendUtf8(native, c);
   }
   return native;
 }
 
-std::wstring WidePath(std::string_view native) {
-  std::wstring wide;
-  wide.reserve(native.size());
-  for (char c : native) wide += static_cast<wchar_t>(static_cast<unsigned char>(c));
-  return wide;
-}
+std::wstring WidePath(std::string_view native) { return DecodeUtf8(native, kStrayByteBase); }
 
 bool MatchesWildcard(std::wstring_view name, std::wstring_view wildcard) {
   if (wildcard == L"*.*" || wildcard == L"*") return true;

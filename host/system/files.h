@@ -1,9 +1,11 @@
 // Files and folders, as the add-ins expect them of Windows.
 //
-// Paths are wide text; every unit of a path is one byte of the Linux path
-// (units 1 to 255, the same rule as the narrow/wide text conversions), so a
-// narrow name and its wide form name the same file. A path with a unit above
-// 255 names no file: every call fails on it. The host composes paths with
+// Paths are wide text; the Linux path is its UTF-8 (EncodeUtf8 in
+// wide_text.h), so "plän.dxf" and "层/a.dxf" name the files a shell shows
+// under those names. A byte of a Linux name that is not valid UTF-8 reads as
+// a unit of its own (U+DC80 to U+DCFF) and goes back to the same byte, so
+// every name a listing gives opens again. A path holding a NUL names no
+// file: every call fails on it. The host composes paths with
 // kPathSeparator; the Windows '\' is accepted too and read as '/'.
 //
 // Attributes come from what Linux has: directory; read-only when the owner
@@ -43,8 +45,8 @@ struct FileInfo {
   FileTime last_write_time = 0;
 };
 
-// The Linux form of a path (separators made '/'); none when a unit is above
-// 255 or is 0.
+// The Linux form of a path (separators made '/'); none when a unit is 0 or
+// no code point.
 std::optional<std::string> NativePath(std::wstring_view path);
 // The wide form of a Linux path.
 std::wstring WidePath(std::string_view native);
@@ -101,6 +103,11 @@ enum class CreateFolderResult { kCreated, kExists, kFailed };
 
 // The process's current folder (without a trailing separator).
 std::optional<std::wstring> CurrentFolder();
+// The path from the root: a relative path is taken from the current folder;
+// separators become '/', and "." and "name/.." parts go, as a shell reads
+// them (without following links). The path itself when there is no current
+// folder.
+std::wstring AbsolutePath(std::wstring_view path);
 [[nodiscard]] bool SetCurrentFolder(std::wstring_view path);
 
 // ---- volumes --------------------------------------------------------------

@@ -278,6 +278,37 @@ std::optional<std::wstring> CurrentFolder() {
   return WidePath(cwd.get());
 }
 
+std::wstring AbsolutePath(std::wstring_view path) {
+  std::wstring text(path);
+  for (wchar_t& c : text)
+    if (c == L'\\') c = L'/';
+  if (text.empty() || text[0] != L'/') {
+    const std::optional<std::wstring> folder = CurrentFolder();
+    if (!folder) return text;
+    text = *folder + L"/" + text;
+  }
+  std::vector<std::wstring_view> parts;
+  const std::wstring_view all(text);
+  std::size_t start = 1;
+  while (start <= all.size()) {
+    std::size_t end = all.find(L'/', start);
+    if (end == std::wstring_view::npos) end = all.size();
+    const std::wstring_view part = all.substr(start, end - start);
+    if (part == L"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != L".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::wstring out;
+  for (std::wstring_view part : parts) {
+    out += L'/';
+    out += part;
+  }
+  return out.empty() ? std::wstring(L"/") : out;
+}
+
 bool SetCurrentFolder(std::wstring_view path) {
   std::optional<std::string> native = NativePath(path);
   return native && !native->empty() && chdir(native->c_str()) == 0;

@@ -1,5 +1,7 @@
 #include "host/system/process.h"
 
+#include <unistd.h>
+
 #include "host/system/files.h"
 #include "host/system/user_actions.h"
 
@@ -24,5 +26,7 @@ bool ShellShowInFolder(std::wstring_view path) {
   Shown().Add("shell_select", std::wstring(path));
   return true;
 }
+
+bool StandardInputIsTerminal() { return isatty(0) == 1; }
 
 }  // namespace host

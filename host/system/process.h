@@ -25,4 +25,7 @@ bool ShellOpen(std::wstring_view path);
 // Recorded as "shell_select"; fails when the path does not exist.
 bool ShellShowInFolder(std::wstring_view path);
 
+// True when this process reads its standard input from a terminal.
+bool StandardInputIsTerminal();
+
 }  // namespace host

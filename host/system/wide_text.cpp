@@ -1,6 +1,38 @@
 #include "host/system/wide_text.h"
 
+#include <cstdint>
+
 namespace host {
+namespace {
+
+void AppendCodePoint(std::string& out, std::uint32_t c) {
+  if (c > 0x10FFFF) c = 0xFFFD;
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+template <typename Char>
+bool SameFolded(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) return false;
+  return true;
+}
+
+}  // namespace
 
 std::wstring WidenText(std::string_view bytes) {
   std::wstring out;
@@ -22,11 +54,68 @@ std::string NarrowText(std::wstring_view text) {
   return out;
 }
 
+std::string EncodeUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (wchar_t unit : text) AppendCodePoint(out, static_cast<std::uint32_t>(unit));
+  return out;
+}
+
+void AppendUtf8(std::string& out, wchar_t unit) { AppendCodePoint(out, static_cast<std::uint32_t>(unit)); }
+
+std::wstring DecodeUtf8(std::string_view bytes, wchar_t stray_base) {
+  std::wstring out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const int extra = (lead >= 0xC2 && lead < 0xE0) ? 1 : (lead >= 0xE0 && lead < 0xF0) ? 2
+                      : (lead >= 0xF0 && lead < 0xF5) ? 3 : 0;
+    std::uint32_t c = extra == 1 ? (lead & 0x1Fu) : extra == 2 ? (lead & 0x0Fu) : (lead & 0x07u);
+    bool valid = extra > 0 && i + static_cast<std::size_t>(extra) < bytes.size();
+    for (int k = 1; valid && k <= extra; ++k) {
+      const auto cont = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+      if ((cont & 0xC0) != 0x80) valid = false;
+      c = (c << 6) | (cont & 0x3Fu);
+    }
+    // Overlong three- and four-byte forms, surrogates and code points past
+    // U+10FFFF are not UTF-8.
+    if (valid && ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+                  (extra == 3 && (c < 0x10000 || c > 0x10FFFF))))
+      valid = false;
+    if (!valid) {
+      out.push_back(static_cast<wchar_t>(lead < 0x80 ? lead : stray_base + lead));
+      ++i;
+      continue;
+    }
+    out.push_back(static_cast<wchar_t>(c));
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
 std::wstring UpperAscii(std::wstring_view text) {
   std::wstring upper(text);
   for (wchar_t& c : upper)
     if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
   return upper;
+}
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) { return SameFolded(a, b); }
+bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) { return SameFolded(a, b); }
+
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameFolded(text.substr(0, prefix.size()), prefix);
+}
+
+int CompareIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const int x = static_cast<unsigned char>(FoldAsciiCase(a[i]));
+    const int y = static_cast<unsigned char>(FoldAsciiCase(b[i]));
+    if (x != y) return x - y;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 }  // namespace host

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <system_error>
 
+#include "host/system/files.h"
 #include "host/system/wide_text.h"
 #include "host/editor/support_path.h"
 #include "host/system/user_actions.h"
@@ -20,7 +20,6 @@
 namespace host::dcl {
 namespace {
 
-namespace fs = std::filesystem;
 
 constexpr int kCellWidthPx = 6;
 constexpr int kCellHeightPx = 13;
@@ -414,7 +413,7 @@ int LoadDialog(const std::wstring& file_name) {
     Note(L"load_dialog " + name + L": not found");
     return -1;
   }
-  std::ifstream in(fs::path(host::NarrowText(*path)), std::ios::binary);
+  std::ifstream in(host::NativePath(*path).value_or(""), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (!in) {

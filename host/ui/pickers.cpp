@@ -1,10 +1,10 @@
 #include "host/ui/pickers.h"
 
 #include <cwctype>
-#include <filesystem>
 #include <system_error>
 
 #include "host/editor/command_line.h"
+#include "host/system/files.h"
 #include "host/system/wide_text.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
@@ -14,7 +14,6 @@
 namespace host::ui {
 namespace {
 
-namespace fs = std::filesystem;
 
 std::vector<FileDialogRecord>& FileRecords() {
   static std::vector<FileDialogRecord> records;
@@ -26,32 +25,15 @@ std::vector<FolderPickerRecord>& FolderRecords() {
   return records;
 }
 
-fs::path ToPath(const std::wstring& text) { return fs::path(host::NarrowText(text)); }
-std::wstring FromPath(const fs::path& path) { return host::WidenText(path.string()); }
+bool IsFolder(const std::wstring& path) { return !path.empty() && host::IsDirectory(path); }
 
-bool IsFolder(const std::wstring& path) {
-  std::error_code ec;
-  return !path.empty() && fs::is_directory(ToPath(path), ec);
-}
-
-bool Exists(const std::wstring& path) {
-  std::error_code ec;
-  return fs::exists(ToPath(path), ec);
-}
+bool Exists(const std::wstring& path) { return host::PathExists(path); }
 
 // `answer` made absolute against `base` (the working folder when empty),
 // without "." and ".." steps and without a trailing separator.
 std::wstring Resolve(const std::wstring& answer, const std::wstring& base) {
-  fs::path path = ToPath(answer);
-  std::error_code ec;
-  if (path.is_relative()) {
-    const fs::path from = base.empty() ? fs::current_path(ec) : fs::absolute(ToPath(base), ec);
-    path = from / path;
-  }
-  path = path.lexically_normal();
-  std::wstring text = FromPath(path);
-  while (text.size() > 1 && text.back() == L'/') text.pop_back();
-  return text;
+  const bool relative = answer.empty() || (answer[0] != L'/' && answer[0] != L'\\');
+  return host::AbsolutePath(relative && !base.empty() ? base + L"/" + answer : answer);
 }
 
 bool IsCancelAnswer(const UserAction& action) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gml/settings/tests/temp_folder.h"
+#include "host/app/test_reset.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
 #include "host/ui/pickers.h"
@@ -16,12 +17,7 @@ class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetHost(); }
   void TearDown() override { ResetHost(); }
-  static void ResetHost() {
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ui::ClearMessageBoxes();
-    host::ui::ClearPickerRecords();
-  }
+  static void ResetHost() { host::ResetForTest(); }
 
   std::string Path(const std::string& file) const { return folder_.Path(file); }
   std::wstring WidePath(const std::string& file) const { return folder_.WidePath(file); }

@@ -2,8 +2,6 @@
 //
 // Loads add-ins, starts or opens a drawing, runs user actions from a script
 // file or the terminal, and can save the drawing. See host/app/README.md.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -21,57 +19,16 @@
 #include "host/system/registry.h"
 #include "host/ui/modal.h"
 #include "host/system/user_actions.h"
+#include "host/system/files.h"
+#include "host/system/process.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
-// Script files are UTF-8; a byte that is not part of valid UTF-8 stands for
-// the unit of the same number.
-std::wstring Decode(const std::string& bytes) {
-  std::wstring out;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    const int extra = (c >= 0xC2 && c < 0xE0) ? 1 : (c >= 0xE0 && c < 0xF0) ? 2 : (c >= 0xF0 && c < 0xF5) ? 3 : 0;
-    std::uint32_t cp = extra == 1 ? (c & 0x1Fu) : extra == 2 ? (c & 0x0Fu) : (c & 0x07u);
-    bool valid = extra > 0 && i + extra < bytes.size();
-    for (int k = 1; valid && k <= extra; ++k) {
-      const unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
-      if ((cc & 0xC0) != 0x80) valid = false;
-      cp = (cp << 6) | (cc & 0x3Fu);
-    }
-    if (!valid || cp > 0x10FFFF) {
-      out.push_back(static_cast<wchar_t>(c));
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<wchar_t>(cp));
-    i += static_cast<std::size_t>(extra) + 1;
-  }
-  return out;
-}
-
-std::string Encode(std::wstring_view text) {
-  std::string out;
-  for (wchar_t wc : text) {
-    std::uint32_t c = static_cast<std::uint32_t>(wc);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | ((c >> 18) & 0x07)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
+// Script files and the terminal are UTF-8; a byte that is not part of valid
+// UTF-8 stands for the unit of the same number.
+std::wstring Decode(std::string_view bytes) { return host::DecodeUtf8(bytes); }
+std::string Encode(std::wstring_view text) { return host::EncodeUtf8(text); }
 
 // Writes what was shown since the last call to stdout: the command line as
 // it stands, alerts and message boxes always, the rest with --verbose.
@@ -164,13 +121,13 @@ int main(int argc, char** argv) {
     else { Usage(); return 1; }
   }
 
-  const bool on_terminal = (script_path.empty() || script_path == "-") && isatty(0);
+  const bool on_terminal = (script_path.empty() || script_path == "-") && host::StandardInputIsTerminal();
   Screen screen(verbose, !on_terminal);
   // The registry store (profiles and their support paths) survives runs.
-  const std::wstring registry = registry_path.empty() ? host::DefaultRegistryFile() : Decode(registry_path);
+  const std::wstring registry = registry_path.empty() ? host::DefaultRegistryFile() : host::WidePath(registry_path);
   if (!registry.empty() && !host::UseRegistryFile(registry))
     std::fprintf(stderr, "cadhost: the registry file %s could not be read whole\n", Encode(registry).c_str());
-  for (const std::string& s : support) host::AddSessionSupportFolder(Decode(s));
+  for (const std::string& s : support) host::AddSessionSupportFolder(host::WidePath(s));
 
   // The script, when there is one, goes into the queue at once: each consumer
   // takes its actions in order, and the line of the action taken last is
@@ -178,7 +135,7 @@ int main(int argc, char** argv) {
   std::vector<int> lines;
   bool interactive = false;
   if (script_path.empty() || script_path == "-") {
-    if (isatty(0)) {
+    if (host::StandardInputIsTerminal()) {
       interactive = true;
     } else {
       std::stringstream all;
@@ -244,7 +201,7 @@ int main(int argc, char** argv) {
 
   int status = 0;
   for (const std::string& path : addins) {
-    host::Result<const void*> r = host::LoadAddin(Decode(path));
+    host::Result<const void*> r = host::LoadAddin(host::WidePath(path));
     if (!r.ok()) {
       host::Print(L"\n" + r.message + L"\n");
       status = 1;
@@ -253,7 +210,7 @@ int main(int argc, char** argv) {
   if (open_path.empty()) {
     (void)host::NewDrawing();
   } else {
-    host::Result<> opened = host::OpenDrawing(Decode(open_path));
+    host::Result<> opened = host::OpenDrawing(host::WidePath(open_path));
     if (!opened.ok()) {
       screen.Flush();
       std::fprintf(stderr, "cadhost: cannot open %s: %s\n", open_path.c_str(), Encode(opened.message).c_str());
@@ -275,7 +232,7 @@ int main(int argc, char** argv) {
     status = 2;
   }
   if (!save_path.empty() && status != 2) {
-    host::Result<> saved = host::SaveDrawing(Decode(save_path));
+    host::Result<> saved = host::SaveDrawing(host::WidePath(save_path));
     if (!saved.ok()) {
       screen.Flush();
       std::fprintf(stderr, "cadhost: cannot save %s: %s\n", save_path.c_str(), Encode(saved.message).c_str());

@@ -1,5 +1,5 @@
-// A clean host for each test: no add-ins, no drawing, empty queue and
-// transcript.
+// A clean host for each test: every process-wide service back as the
+// program starts (host::ResetForTest).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include "host/app/addins.h"
 #include "host/app/command_stack.h"
 #include "host/app/documents.h"
+#include "host/app/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/editor/system_variables.h"
@@ -19,17 +20,5 @@ class AppTest : public ::testing::Test {
   void SetUp() override { Reset(); }
   void TearDown() override { Reset(); }
 
-  static void Reset() {
-    (void)host::CloseDrawing();
-    host::UnloadAllAddins();
-    host::ClearCommands();
-    host::lisp::CurrentEnvironment().Clear();
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-    host::ResetEvents();
-    host::ResetSystemVariables();
-    host::SetActionSupplier({});
-    host::DisarmAllFaults();
-  }
+  static void Reset() { host::ResetForTest(); }
 };

@@ -16,6 +16,7 @@
 
 #include "host/db/database.h"
 #include "host/db/drawing_file.h"
+#include "host/system/files.h"
 
 namespace fs = std::filesystem;
 
@@ -329,3 +330,39 @@ TEST_F(CadhostTest, HostErrorsAtPromptsReachTheAddin) {
 }
 
 }  // namespace
+
+// File names are UTF-8 from the command line and the script to the disk and
+// back: the files a shell shows under those names are written and read, and
+// a name that is not valid UTF-8 names its own bytes.
+TEST_F(CadhostTest, FileNamesAreUtf8EndToEnd) {
+  const std::string addin_folder = "äddin";
+  fs::create_directories(dir_ / addin_folder);
+  fs::create_directories(dir_ / "层");
+  fs::copy_file(TEST_ADDIN_PATH, dir_ / addin_folder / "TestAddin.so");
+  std::ofstream(dir_ / "script.txt", std::ios::binary) << "tahello\nÅsa\n!save 层/a.dxf\n";
+  const std::string run_in = std::string("cd '") + dir_.string() + "' && '" + CADHOST_PATH + "'";
+  const std::string quiet = " > out.txt 2> err.txt < /dev/null";
+
+  int status = std::system((run_in + " --addin äddin/TestAddin.so --registry registry.txt --save sä.dxf" +
+                            " script.txt" + quiet).c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << Read(dir_ / "err.txt");
+  EXPECT_NE(Read(dir_ / "out.txt").find("Hello, Åsa."), std::string::npos) << Read(dir_ / "out.txt");
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "层" / "a.dxf"));
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "sä.dxf"));
+  EXPECT_FALSE(fs::exists(dir_ / "s\xE4.dxf")) << "no Latin-1 name beside it";
+
+  fs::copy_file(dir_ / "sä.dxf", dir_ / "plän.dxf");
+  std::ofstream(dir_ / "empty.txt", std::ios::binary) << "";
+  status = std::system((run_in + " --registry registry.txt --transcript transcript.txt --open plän.dxf" +
+                        " --save '\xE4-latin1.dxf' empty.txt" + quiet).c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << Read(dir_ / "err.txt");
+  EXPECT_NE(Read(dir_ / "transcript.txt").find("/plän.dxf"), std::string::npos) << Read(dir_ / "transcript.txt");
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "\xE4-latin1.dxf")) << "a name that is not UTF-8 keeps its bytes";
+
+  host::db::Database db;
+  const std::wstring saved = host::WidePath((dir_ / "层" / "a.dxf").string());
+  EXPECT_NE(saved.find(L"/层/a.dxf"), std::wstring::npos);
+  EXPECT_TRUE(host::db::ReadDrawing(db, saved).ok());
+}

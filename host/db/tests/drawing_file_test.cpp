@@ -13,6 +13,7 @@
 #include "host/db/tests/sample_drawing.h"
 #include "host/system/wide_text.h"
 #include "host/db/xdata.h"
+#include "host/system/wide_text.h"
 #include "host/system/fault.h"
 
 namespace host::db {
@@ -149,7 +150,7 @@ TEST_F(DrawingFileTest, EzdxfAuditsTheFileAndReadsTheSameEntitiesLayersAndXdata)
   // What ezdxf should see: units above 255 stay "\U+XXXX" in its xdata.
   std::string expected = "AUDIT errors=0 fixes=0\n";
   for (const LayerRecord& layer : db.Layers()) {
-    expected += "LAYER " + WideToUtf8(layer.name) + " color=" + std::to_string(layer.color) +
+    expected += "LAYER " + host::EncodeUtf8(layer.name) + " color=" + std::to_string(layer.color) +
                 " off=" + std::to_string(layer.off) + " frozen=" + std::to_string(layer.frozen) +
                 " locked=" + std::to_string(layer.locked) + "\n";
   }
@@ -158,10 +159,10 @@ TEST_F(DrawingFileTest, EzdxfAuditsTheFileAndReadsTheSameEntitiesLayersAndXdata)
     const Entity* e = db.EntityOf(id);
     char handle[24];
     std::snprintf(handle, sizeof handle, "%llX", static_cast<unsigned long long>(e->handle));
-    expected += WideToUtf8(TypeName(e->Type())) + " " + handle + " " +
-                WideToUtf8(db.LayerRecordOf(db.IdOf(e->layer))->name) + " " + std::to_string(e->color);
+    expected += host::EncodeUtf8(TypeName(e->Type())) + " " + handle + " " +
+                host::EncodeUtf8(db.LayerRecordOf(db.IdOf(e->layer))->name) + " " + std::to_string(e->color);
     for (const XdataBlock& block : e->xdata.Blocks()) {
-      expected += " [" + WideToUtf8(block.app);
+      expected += " [" + host::EncodeUtf8(block.app);
       for (const Group& g : block.groups) {
         expected += " " + std::to_string(g.code) + "=";
         char number[128];
@@ -171,7 +172,7 @@ TEST_F(DrawingFileTest, EzdxfAuditsTheFileAndReadsTheSameEntitiesLayersAndXdata)
               std::snprintf(number, sizeof number, "\\U+%04X", static_cast<unsigned>(c));
               expected += number;
             } else {
-              expected += WideToUtf8(std::wstring(1, c));
+              expected += host::EncodeUtf8(std::wstring(1, c));
             }
           }
         } else if (const Point3* p = g.Point()) {

@@ -1,9 +1,10 @@
-// A clean host for each test: empty queue and transcript, default system
-// variables, no timed events, no faults armed.
+// A clean host for each test: every process-wide service back as the
+// program starts (host::ResetForTest).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include "host/app/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/editor/system_variables.h"
@@ -15,16 +16,7 @@ class EditorTest : public ::testing::Test {
   void SetUp() override { Reset(); }
   void TearDown() override { Reset(); }
 
-  static void Reset() {
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-    host::ResetEvents();
-    host::ResetSystemVariables();
-    host::SetActionSupplier({});
-    host::SetDialogEventHandler({});
-    host::DisarmAllFaults();
-  }
+  static void Reset() { host::ResetForTest(); }
 
   static void Type(const std::wstring& text) { host::Actions().Push("type", {text}); }
 };

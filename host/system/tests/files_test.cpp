@@ -52,11 +52,38 @@ TEST(FileNames, OrderIgnoresCaseAndIsTotal) {
   EXPECT_EQ(names, expected);
 }
 
-TEST(FileNames, NativePathsAreBytes) {
+TEST(FileNames, NativePathsAreUtf8AndEveryLinuxNameComesBack) {
+  using namespace std::string_view_literals;
   EXPECT_EQ(NativePath(L"C:\\data\\a.gml"), std::optional<std::string>("C:/data/a.gml"));
-  EXPECT_EQ(NativePath(L"/x/\xE9"), std::optional<std::string>("/x/\xE9"));
-  EXPECT_FALSE(NativePath(L"/x/\x20AC").has_value());
-  EXPECT_EQ(WidePath("/x/\xE9"), L"/x/\xE9");
+  struct Case {
+    std::wstring_view wide;
+    std::string_view native;
+  };
+  const Case round_trips[] = {
+      {L"/x/pl\xE4n.dxf", "/x/pl\xC3\xA4n.dxf"},
+      {L"\x5C42/a.dxf", "\xE5\xB1\x82/a.dxf"},
+      {L"/x/\x20AC", "/x/\xE2\x82\xAC"},
+      {L"\U0001F600", "\xF0\x9F\x98\x80"},
+      // Bytes that are not UTF-8 keep their own units and go back unchanged.
+      {L"/x/s\xDCE4.dxf", "/x/s\xE4.dxf"},
+      {L"\xDCC3(", "\xC3("},
+      {L"\xDCED\xDCA0\xDC80", "\xED\xA0\x80"},  // an encoded surrogate is no UTF-8
+  };
+  for (const Case& c : round_trips) {
+    SCOPED_TRACE(std::string(c.native));
+    EXPECT_EQ(NativePath(c.wide), std::optional<std::string>(c.native));
+    EXPECT_EQ(WidePath(c.native), c.wide);
+  }
+  EXPECT_FALSE(NativePath(L"/x\0y"sv).has_value());
+}
+
+TEST(FileNames, AbsolutePathsDropDotSteps) {
+  const std::wstring here = CurrentFolder().value_or(L"?");
+  EXPECT_EQ(AbsolutePath(L"/a/./b/../c//d/"), L"/a/c/d");
+  EXPECT_EQ(AbsolutePath(L"/.."), L"/");
+  EXPECT_EQ(AbsolutePath(L"\\a\\b"), L"/a/b");
+  EXPECT_EQ(AbsolutePath(L"x.dxf"), (here == L"/" ? L"" : here) + L"/x.dxf");
+  EXPECT_EQ(AbsolutePath(L"."), here);
 }
 
 TEST_F(FilesTest, ListingIsSortedWithWindowsAttributes) {

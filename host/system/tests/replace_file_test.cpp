@@ -112,7 +112,7 @@ TEST_F(ReplaceFileTest, BeginFailsWhereNoFileCanBeMade) {
   ReplacementFile out;
   EXPECT_FALSE(out.Begin(Path("no/such/t.ini")));
   EXPECT_FALSE(out.Begin(Path("no/such/t.ini"), Path("no/such/t.in&")));
-  EXPECT_FALSE(out.Begin(Path() + L"/t\x20AC.ini"));  // a unit no Linux path holds
+  EXPECT_FALSE(out.Begin(Path() + std::wstring(L"/t\0.ini", 7)));  // a unit no Linux path holds
   EXPECT_FALSE(out.Begin(L""));
   EXPECT_FALSE(out.Begin(Path("t.ini"), Path("t.ini")));  // the target as its own temporary
   EXPECT_FALSE(out.Ok());

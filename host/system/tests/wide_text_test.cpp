@@ -36,5 +36,48 @@ TEST(WideText, UpperAsciiFoldsOnlyAsciiLetters) {
   EXPECT_EQ(UpperAscii(L""), L"");
 }
 
+TEST(WideText, Utf8BothWaysAndStrayBytesReadAsThemselves) {
+  struct Case {
+    std::wstring_view wide;
+    std::string_view utf8;
+  };
+  const Case round_trips[] = {
+      {L"", ""},
+      {L"plain", "plain"},
+      {L"pl\xE4n", "pl\xC3\xA4n"},
+      {L"\x5C42/a", "\xE5\xB1\x82/a"},
+      {L"\U0001F600", "\xF0\x9F\x98\x80"},
+  };
+  for (const Case& c : round_trips) {
+    SCOPED_TRACE(std::string(c.utf8));
+    EXPECT_EQ(EncodeUtf8(c.wide), c.utf8);
+    EXPECT_EQ(DecodeUtf8(c.utf8), c.wide);
+  }
+  // Not UTF-8: a Latin-1 byte, a cut sequence, an overlong form, a lead byte
+  // past U+10FFFF, a surrogate. Each byte stands for itself.
+  EXPECT_EQ(DecodeUtf8("s\xE4"), L"s\xE4");
+  EXPECT_EQ(DecodeUtf8("\xE5\xB1"), L"\xE5\xB1");
+  EXPECT_EQ(DecodeUtf8("\xE0\x80\xAF"), L"\xE0\x80\xAF");
+  EXPECT_EQ(DecodeUtf8("\xF5\x80\x80\x80"), L"\xF5\x80\x80\x80");
+  EXPECT_EQ(DecodeUtf8("\xED\xA0\x80"), L"\xED\xA0\x80");
+  EXPECT_EQ(DecodeUtf8("\xE4", 0xDC00), L"\xDCE4");
+  // A unit that is no code point is written as the replacement character.
+  EXPECT_EQ(EncodeUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
+}
+
+TEST(WideText, AsciiCaseFoldLeavesOtherLetters) {
+  EXPECT_TRUE(SameIgnoringAsciiCase("Sort By", "sORT bY"));
+  EXPECT_FALSE(SameIgnoringAsciiCase("\xE9", "\xC9"));
+  EXPECT_FALSE(SameIgnoringAsciiCase("ab", "abc"));
+  EXPECT_TRUE(SameIgnoringAsciiCase(L"TestAddin", L"TESTADDIN"));
+  EXPECT_FALSE(SameIgnoringAsciiCase(L"\xE9", L"\xC9"));
+  EXPECT_TRUE(StartsWithIgnoringAsciiCase("Cross section 1", "CROSS"));
+  EXPECT_FALSE(StartsWithIgnoringAsciiCase("Cro", "CROSS"));
+  EXPECT_LT(CompareIgnoringAsciiCase("apple", "BANANA"), 0);
+  EXPECT_EQ(CompareIgnoringAsciiCase("Apple", "aPPLE"), 0);
+  EXPECT_LT(CompareIgnoringAsciiCase("ab", "ABC"), 0);
+  EXPECT_LT(CompareIgnoringAsciiCase("[", "a"), 0);  // folded to small letters, as strcasecmp
+}
+
 }  // namespace
 }  // namespace host

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/app/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/system/clock.h"
@@ -21,15 +22,7 @@ class UiTest : public ::testing::Test {
  protected:
   void SetUp() override { Reset(); }
   void TearDown() override { Reset(); }
-  static void Reset() {
-    Actions().Clear();
-    Shown().Clear();
-    ResetVirtualClock();
-    ClearMessageBoxes();
-    ClearPickerRecords();
-    ClearCommandLine();
-    ResetEvents();
-  }
+  static void Reset() { ResetForTest(); }
   static void Push(const std::string& verb, std::vector<std::wstring> args = {}) {
     Actions().Push(verb, std::move(args));
   }
