@@ -173,6 +173,9 @@ TEST_F(JoinSettings, LoadAndSaveUseTheSupportFolderOfVmrini) {
   LoadCorvexSettings();
   EXPECT_EQ(CorvexParameters().arcDivideFactor, 64);
 
+  // The default support folder holds the marker drawing the finder falls back
+  // on, so only the scratch folder stays on the path here.
+  host::SetSupportPath({Support()});
   host::SetEnvironmentOverride(L"VMRINI", Support() + L"/missing");
   EXPECT_FALSE(SaveCorvexSettings());
   LoadCorvexSettings();
