@@ -2,13 +2,17 @@
 # found by globbing, so adding a file needs no edit here: a folder's *.cpp
 # make its library, its tests/*.cpp its test executable.
 
-# project_library(<name> [DEPS ...])
+# project_library(<name> [DEPS ...] [EXCLUDE file.cpp ...])
 # The library of the current folder; its headers are included by their path
 # from the repository root ("common/containers/grow_array.h"). A folder without sources
-# yet gives an interface library.
+# yet gives an interface library. EXCLUDE leaves out files that belong to
+# another target of the folder (an add-in's entry point).
 function(project_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
