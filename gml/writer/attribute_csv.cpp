@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/settings_record.h"
 #include "host/editor/command_line.h"
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/settings_record.h"
 #include "gml/writer/entity_writers.h"
 #include "gml/writer/layers.h"

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <variant>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
 #include "gml/writer/os_xdata.h"
 #include "host/db/database.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 
 using gml_settings::EqualsNoCase;

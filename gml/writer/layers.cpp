@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/lookup_tables.h"
 #include "gml/settings/text_fields.h"
 #include "host/db/entity_list.h"

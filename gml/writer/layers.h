@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "host/db/database.h"
 
 std::wstring HostLayerName(std::string_view name);

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/settings_record.h"
 #include "host/db/entity_list.h"
 

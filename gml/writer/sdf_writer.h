@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "common/grow_array.h"
+#include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
 
 class SdfWriter {

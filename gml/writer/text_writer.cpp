@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 #include "gml/writer/entity_writers.h"
 #include "gml/writer/layers.h"

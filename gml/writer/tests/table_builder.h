@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
+#include "common/containers/text.h"
 #include "gml/settings/settings_record.h"
 
 namespace writer_test {

@@ -16,8 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/grow_array.h"
-#include "common/text.h"
+#include "common/containers/grow_array.h"
+#include "common/containers/text.h"
 #include "gml/reader/feature_records.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "gml/writer/entity_writers.h"

@@ -1,0 +1,879 @@
+#include "gml/writer/feature_pass.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cwchar>
+
+#include "common/cad/sysvar_save.h"
+#include "common/cad/user_break.h"
+#include "common/containers/text.h"
+#include "gml/reader/osgml_input_view.h"
+#include "gml/settings/settings_record.h"
+#include "gml/writer/blocks.h"
+#include "gml/writer/entity_writers.h"
+#include "gml/writer/layer_resolution.h"
+#include "gml/writer/layers.h"
+#include "gml/writer/os_xdata_record.h"
+#include "gml/writer/sdf_writer.h"
+#include "gml/writer/symbol_planting.h"
+#include "host/editor/command_line.h"
+#include "host/editor/display.h"
+#include "host/editor/graphics.h"
+#include "host/editor/system_variables.h"
+#include "host/system/events.h"
+#include "host/ui/message_box.h"
+
+namespace {
+
+constexpr const wchar_t* kRuler =
+    L"-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+\n";
+
+std::int32_t Count(const GrowArray* list) {
+  return list != nullptr && list->marker == kGrowArrayMarker ? list->count : 0;
+}
+std::int32_t Count(const PagedGrowArray* list) {
+  return list != nullptr && list->marker == kGrowArrayMarker ? list->count : 0;
+}
+
+template <typename T>
+bool Get(const GrowArray& list, std::int32_t index, T* out) {
+  return GrowArrayGet(&list, index, out);
+}
+template <typename T>
+bool Get(const PagedGrowArray& list, std::int32_t index, T* out) {
+  return PagedGrowArrayGet(&list, index, out);
+}
+
+host::db::Point3 Position(double x, double y, double z) {
+  return {x, y, z == kNoHeightAboveDatum ? 0.0 : z};
+}
+
+std::wstring Format(const wchar_t* format, ...) {
+  wchar_t buffer[2048];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vswprintf(buffer, sizeof buffer / sizeof buffer[0], format, args);
+  va_end(args);
+  return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<std::size_t>(n));
+}
+
+std::int32_t VersionOf(const std::wstring& text) {
+  wchar_t* end = nullptr;
+  const long value = std::wcstol(text.c_str(), &end, 10);
+  if (end == text.c_str() || value > INT32_MAX || value < INT32_MIN) return INT32_MAX;
+  return static_cast<std::int32_t>(value);
+}
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
+}
+
+bool AppendVertex(GrowArray* vertices, double x, double y) {
+  const PolylineVertex v{x, y, 0, 0, 0};
+  return GrowArraySet(vertices, vertices->count, &v);
+}
+
+}  // namespace
+
+FeatureLists FeatureListsOf(const OSGMLInputView& view) {
+  FeatureLists lists;
+  lists.areas = &view.areas;
+  lists.lines = &view.lines;
+  lists.points = &view.points;
+  lists.symbols = &view.symbols;
+  lists.texts = &view.texts;
+  lists.roadLinks = &view.roadLinks;
+  lists.roads = &view.roads;
+  lists.roadNodes = &view.roadNodes;
+  lists.addressPoints = &view.addressPoints;
+  lists.departedToids = &view.departedToids;
+  lists.previewPoints = &view.previewPoints;
+  return lists;
+}
+
+void FeatureDrawingRun::StartRun() {
+  counters = FeaturePassCounters{};
+  ok = true;
+  stop = false;
+  sdfNoted_ = false;
+  csv_.Start();
+}
+
+// ---- progress ---------------------------------------------------------------
+
+void FeatureDrawingRun::BeginClass(const wchar_t* update, const wchar_t* import) {
+  (void)host::SetProgressMeter(options_.updateMode ? update : import, 0, 100);
+}
+
+bool FeatureDrawingRun::Progress(std::int32_t index, std::int32_t count, int* shown) {
+  const int percent = count > 0 ? static_cast<int>((std::int64_t{index} + 1) * 100 / count) : 100;
+  if (percent > *shown) {
+    *shown = percent;
+    host::SetProgressMeterPos(percent);
+    host::UpdateDisplay();
+    host::PumpMessages();
+    if (UserBreak()) stop = true;
+  }
+  return ok && !stop;
+}
+
+// ---- update index -----------------------------------------------------------
+
+bool FeatureDrawingRun::ScanDrawing(host::db::Database& target) {
+  index_.clear();
+  byKind_.clear();
+  byToid_.clear();
+  host::Print(L"\nSelecting entities to be updated...\n");
+  const std::vector<host::db::ObjectId> entities = target.EntitiesIn(target.ModelSpace());
+  scannedEntities = static_cast<std::int32_t>(entities.size());
+  const std::wstring departedLayer = HostLayerName(WideToNarrow(settings_.departedFeaturesLayer));
+  (void)host::SetProgressMeter(L"Scanning drawing...", 0, 100);
+  ShowOSGmlXdata record;
+  int shown = -1;
+  for (std::size_t i = 0; i < entities.size(); ++i) {
+    const host::db::Entity* entity = target.EntityOf(entities[i]);
+    const host::db::LayerRecord* layer =
+        entity != nullptr ? target.LayerRecordOf(target.IdOf(entity->layer)) : nullptr;
+    if (entity != nullptr && !(layer != nullptr && SameName(layer->name, departedLayer))) {
+      record.entity = entities[i];
+      record.ClearXdata();
+      record.ReadXdata();
+      if (!record.Toid().empty() && !record.Kind().empty()) {
+        const std::string toid = WideToNarrow(record.Toid());
+        const std::size_t at = index_.size();
+        index_.push_back({entities[i], VersionOf(record.Version()), false});
+        byKind_[static_cast<char>(record.Kind()[0]) + toid].push_back(at);
+        byToid_[toid].push_back(at);
+      }
+    }
+    if (!Progress(static_cast<std::int32_t>(i), scannedEntities, &shown)) break;
+  }
+  host::RestoreStatusBar();
+  indexedEntities = static_cast<std::int32_t>(index_.size());
+  indexEmpty_ = index_.empty();
+  return !stop;
+}
+
+void FeatureDrawingRun::RetireEntity(const Indexed& entry) {
+  if (settings_.saveDepartedFeatures != 0) {
+    if (!SetEntityLayer(entry.entity, WideToNarrow(settings_.departedFeaturesLayer).c_str()))
+      ok = false;
+  } else if (!db_->Erase(entry.entity)) {
+    ok = false;
+  }
+}
+
+// The drawing's copies of a feature: under kind `kinds[0]` (and, for areas,
+// the hatch kind too). New when there is none; older when the newest copy
+// is older than the feature: every copy is then retired (hatches always
+// erased) and the feature is drawn.
+FeatureDrawingRun::Decision FeatureDrawingRun::TestFeature(char kind, std::string_view toid,
+                                                           std::int32_t version, bool hatch) {
+  std::vector<std::size_t> copies;
+  for (char k : {kind, hatch ? '6' : '\0'}) {
+    if (k == '\0') continue;
+    const auto found = byKind_.find(std::string(1, k) + std::string(toid));
+    if (found == byKind_.end()) continue;
+    for (std::size_t at : found->second)
+      if (!index_[at].handled) copies.push_back(at);
+  }
+  if (copies.empty()) return Decision::kDraw;
+  std::int32_t newest = INT32_MIN;
+  for (std::size_t at : copies) newest = std::max(newest, index_[at].version);
+  if (newest >= version) return Decision::kUpToDate;
+  for (std::size_t at : copies) {
+    Indexed& entry = index_[at];
+    entry.handled = true;
+    const host::db::Entity* entity = db_->EntityOf(entry.entity);
+    if (hatch && entity != nullptr && std::holds_alternative<host::db::HatchData>(entity->data)) {
+      if (!db_->Erase(entry.entity)) ok = false;
+      ++counters.oldSolidHatches;
+    } else {
+      RetireEntity(entry);
+    }
+  }
+  return Decision::kReplaced;
+}
+
+// ---- system variables of the angle classes ---------------------------------
+
+bool FeatureDrawingRun::SaveAngles() {
+  const host::SysVarResult base = host::GetSystemVariable(L"ANGBASE");
+  const host::SysVarResult dir = host::GetSystemVariable(L"ANGDIR");
+  const host::SysVarResult units = host::GetSystemVariable(L"AUNITS");
+  if (!base.ok() || !dir.ok() || !units.ok()) {
+    ok = false;
+    return false;
+  }
+  angBase_ = base.Number();
+  angDir_ = dir.Short();
+  aUnits_ = units.Short();
+  if (host::SetSystemVariable(L"AUNITS", 3) != host::Status::kNormal ||
+      host::SetSystemVariable(L"ANGDIR", 0) != host::Status::kNormal ||
+      host::SetSystemVariable(L"ANGBASE", host::SysVarValue{0.0}) != host::Status::kNormal) {
+    ok = false;
+  }
+  return true;
+}
+
+// Every variable is given back, also after a failure, so the user's angle
+// settings never stay changed.
+void FeatureDrawingRun::RestoreAngles() {
+  bool restored = host::SetSystemVariable(L"ANGBASE", host::SysVarValue{angBase_}) == host::Status::kNormal;
+  restored = host::SetSystemVariable(L"ANGDIR", angDir_) == host::Status::kNormal && restored;
+  restored = host::SetSystemVariable(L"AUNITS", aUnits_) == host::Status::kNormal && restored;
+  if (!restored) ok = false;
+}
+
+// ---- classes ----------------------------------------------------------------
+
+template <typename Draw>
+void FeatureDrawingRun::DrawPieces(const GrowArray& points, Draw draw) {
+  vertices_->count = 0;
+  for (std::int32_t i = 0; i < points.count && ok; ++i) {
+    LinePoint point{};
+    if (!Get(points, i, &point)) {
+      ok = false;
+      break;
+    }
+    if (point.tag == kLinePointBreak || point.tag == kLinePointEnd) {
+      if (vertices_->count > 1) draw();
+      vertices_->count = 0;
+    } else if (!AppendVertex(vertices_, point.x, point.y)) {
+      ok = false;
+    }
+  }
+  // A list that ends without its end entry still draws its last piece.
+  if (ok && vertices_->count > 1) draw();
+  vertices_->count = 0;
+}
+
+void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale) {
+  const bool planting = settings_.plantBlocksInPolygons != 0;
+  BeginClass(L"Updating Polygons...",
+             planting ? L"Drawing Polygons and Symbology..." : L"Drawing Polygons...");
+  const bool hatches = settings_.drawPolygonsAsHatches != 0 && !options_.sdfOutput;
+  const bool outlines = settings_.drawPolygonsAsPolylines != 0 || options_.sdfOutput;
+  const int level = settings_.attributesToXdata;
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    AreaFeatureRecord area{};
+    if (!Get(list, i, &area)) {
+      ok = false;
+      break;
+    }
+    bool draw = area.kept == 1 && Count(&area.outerRing) > 2;
+    if (draw && options_.updateMode) {
+      const Decision d = TestFeature('5', FieldText(area.attributes.common.toid),
+                                     area.attributes.version, true);
+      draw = d != Decision::kUpToDate;
+      if (d == Decision::kUpToDate) ++counters.polygonsUpToDate;
+      if (d == Decision::kReplaced) ++counters.polygonsUpdated;
+    }
+    LayerChoice choice;
+    if (draw) {
+      choice = ChooseTopoLayer(settings_, &area);
+      draw = choice.draw;
+    }
+    if (draw && !EnsureLayer(choice.colour, choice.layer.c_str(), *db_)) ok = false;
+    if (draw && ok) {
+      if (hatches) (void)DrawSolidHatch(choice.layer.c_str(), 256, area, *db_);
+      if (outlines) {
+        const std::string layer =
+            settings_.drawPolygonsAsHatches != 0 && settings_.drawPolygonsAsPolylines != 0
+                ? "p_" + choice.layer
+                : choice.layer;
+        if (layer != choice.layer && !EnsureLayer(choice.colour, layer.c_str(), *db_)) ok = false;
+        SdfWriter sdf;
+        if (options_.sdfOutput) (void)sdf.BeginPolygon();
+        for (const GrowArray* rings : {&area.outerRing, &area.innerRings}) {
+          if (Count(rings) == 0 || !ok) continue;
+          vertices_->count = 0;
+          for (std::int32_t r = 0; r < rings->count && ok; ++r) {
+            RingPoint point{};
+            if (!Get(*rings, r, &point)) {
+              ok = false;
+              break;
+            }
+            if (point.tag != kRingPointEnd) {
+              if (!AppendVertex(vertices_, point.x, point.y)) ok = false;
+              continue;
+            }
+            // The ring's last point repeats its first.
+            if (vertices_->count > 3) {
+              if (options_.sdfOutput)
+                (void)sdf.AddPolygonRing(*vertices_);
+              else
+                (void)DrawFeaturePolyline(layer.c_str(), 256, 0.0, vertices_->count - 1, *vertices_,
+                                          *db_, level, 0, nullptr, &area, OsFeatureKind::kAreaOutline,
+                                          true, false);
+            }
+            vertices_->count = 0;
+            if (rings == &area.outerRing) break;  // the first outer ring only
+          }
+        }
+        vertices_->count = 0;
+        if (options_.sdfOutput) {
+          (void)sdf.WritePolygon(layer.c_str(), "");
+          NoteSdfOutputUnavailable(&sdfNoted_);
+        }
+      }
+      if (planting && !stop && ok)
+        (void)PlaceSymbolsInArea(area, settings_.symbologySets, blockScale, settings_, *db_);
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  host::RestoreStatusBar();
+}
+
+void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
+  BeginClass(L"Updating Topographical Lines...", L"Drawing Topographical Lines...");
+  const int csvLevel = settings_.attributesToCsv;
+  std::FILE* csv = csvLevel != 0 ? csv_.Open(CsvKind::kTopoLines, settings_) : nullptr;
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    LineFeatureRecord line{};
+    if (!Get(list, i, &line)) {
+      ok = false;
+      break;
+    }
+    bool draw = true;
+    if (options_.updateMode) {
+      const Decision d = TestFeature('1', FieldText(line.common.toid), line.version, false);
+      draw = d != Decision::kUpToDate;
+      if (d == Decision::kUpToDate) ++counters.linesUpToDate;
+      if (d == Decision::kReplaced) ++counters.linesUpdated;
+    }
+    if (draw && Count(&line.points) > 0) {
+      DrawPieces(line.points, [&] {
+        const LayerChoice choice = ChooseTopoLayer(settings_, &line);
+        if (!choice.draw) return;
+        if (options_.sdfOutput) {
+          SdfWriter sdf;
+          (void)sdf.WriteLine(*vertices_, choice.layer.c_str(), "");
+          NoteSdfOutputUnavailable(&sdfNoted_);
+          return;
+        }
+        if (!EnsureLayer(choice.colour, choice.layer.c_str(), *db_)) {
+          ok = false;
+          return;
+        }
+        (void)DrawFeaturePolyline(choice.layer.c_str(), 256, 0.0, vertices_->count, *vertices_, *db_,
+                                  settings_.attributesToXdata, csvLevel, csv, &line,
+                                  OsFeatureKind::kTopoLine, false, false);
+      });
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  CsvRun::Close(csv);
+  host::RestoreStatusBar();
+}
+
+std::string FeatureDrawingRun::ItnLayer(std::wstring_view name) const {
+  std::wstring layer = settings_.useItnLayerPrefix != 0 ? settings_.itnLayerPrefix : L"";
+  layer += name;
+  return WideToNarrow(layer);
+}
+
+void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLayers) {
+  BeginClass(L"Updating ITN Road Links...", L"Drawing ITN Road Links...");
+  const int csvLevel = settings_.attributesToCsv;
+  std::FILE* csv = csvLevel != 0 ? csv_.Open(CsvKind::kRoadLinks, settings_) : nullptr;
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    RoadLinkRecord link{};
+    if (!Get(list, i, &link)) {
+      ok = false;
+      break;
+    }
+    bool draw = true;
+    if (options_.updateMode) {
+      const Decision d = TestFeature('8', FieldText(link.toid), link.version, false);
+      draw = d != Decision::kUpToDate;
+      if (d == Decision::kUpToDate) ++counters.linesUpToDate;
+      if (d == Decision::kReplaced) ++counters.linesUpdated;
+    }
+    if (draw && Count(&link.points) > 0) {
+      std::string value;
+      if (settings_.roadLinkLayerWay == 1) {
+        value = WideToNarrow(settings_.roadLinkFixedLayer);
+      } else if (settings_.roadLinkLayerValue == 0) {
+        value = std::string(FieldText(link.descriptiveTerm));
+      } else if (settings_.roadLinkLayerValue == 1) {
+        value = std::string(FieldText(link.natureOfRoad));
+      } else {
+        value = std::string(FieldText(link.descriptiveTerm)) + "_" + std::string(FieldText(link.natureOfRoad));
+      }
+      const std::string layer = ItnLayer(NarrowToWide(value));
+      DrawPieces(link.points, [&] {
+        if (options_.sdfOutput) {
+          SdfWriter sdf;
+          if (sdf.WriteRoadLink(*vertices_, link) && csv != nullptr)
+            WriteRoadLinkCsvLine(csvLevel == kCsvShort, csv, link);
+          NoteSdfOutputUnavailable(&sdfNoted_);
+          return;
+        }
+        if (!EnsureLayer(settings_.roadLinkFixedLayerColour, layer.c_str(), *db_)) {
+          ok = false;
+          return;
+        }
+        (void)DrawFeaturePolyline(layer.c_str(), 256, 0.0, vertices_->count, *vertices_, *db_,
+                                  settings_.attributesToXdata, csvLevel, csv, &link,
+                                  OsFeatureKind::kRoadLink, false, false);
+        UsedLayerEntry entry{};
+        CopyField(entry.name, layer);
+        entry.itnClass = static_cast<std::int32_t>(ItnLayerClass::kRoadLink);
+        if (!AddNameIfAbsent(entry, usedLayers)) ok = false;
+      });
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  CsvRun::Close(csv);
+  host::RestoreStatusBar();
+}
+
+void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) {
+  BeginClass(L"Updating ITN Roads...", L"Drawing ITN Roads...");
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    RoadRecord road{};
+    if (!Get(list, i, &road)) {
+      ok = false;
+      break;
+    }
+    bool draw = true;
+    if (options_.updateMode) {
+      const Decision d = TestFeature('9', FieldText(road.toid), road.version, false);
+      draw = d != Decision::kUpToDate;
+      if (d == Decision::kUpToDate) ++counters.linesUpToDate;
+      if (d == Decision::kReplaced) ++counters.linesUpdated;
+    }
+    if (draw && Count(&road.geometry) > 0) {
+      const std::string layer = ItnLayer(settings_.roadLayerWay == 1
+                                             ? settings_.roadFixedLayer
+                                             : NarrowToWide(FieldText(road.roadName)));
+      DrawPieces(road.geometry, [&] {
+        if (!EnsureLayer(settings_.roadFixedLayerColour, layer.c_str(), *db_)) {
+          ok = false;
+          return;
+        }
+        (void)DrawFeaturePolyline(layer.c_str(), 256, 0.0, vertices_->count, *vertices_, *db_,
+                                  settings_.attributesToXdata, 0, nullptr, &road, OsFeatureKind::kRoad,
+                                  false, false);
+        UsedLayerEntry entry{};
+        CopyField(entry.name, layer);
+        entry.itnClass = static_cast<std::int32_t>(ItnLayerClass::kRoad);
+        if (!AddNameIfAbsent(entry, usedLayers)) ok = false;
+      });
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  host::RestoreStatusBar();
+}
+
+namespace {
+
+enum class PointForm { kPoint, kBlock, kSkip };
+
+}  // namespace
+
+void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double blockScale) {
+  if (symbols)
+    BeginClass(L"Updating Cartographical Symbols...", L"Drawing Cartographical Symbols...");
+  else
+    BeginClass(L"Updating Topographical Points...", L"Drawing Topographical Points...");
+  if (symbols && !SaveAngles()) {
+    host::RestoreStatusBar();
+    return;
+  }
+  const char kind = symbols ? '3' : '2';
+  const OsFeatureKind osKind = symbols ? OsFeatureKind::kCartoSymbol : OsFeatureKind::kTopoPoint;
+  const bool label = (symbols ? settings_.markTermBesideSymbol : settings_.markTermBesidePoint) != 0;
+  const std::string fixedBlock = WideToNarrow(settings_.fixedBlockName);
+  const int level = settings_.attributesToXdata;
+  auto available = [&](const std::string& block) {
+    return BlockExists(block.c_str(), *db_) || LoadBlockFromFile(block.c_str(), *db_);
+  };
+  // "[If fcode not found then:]": 0 point, 1 skip, 2 the fixed block.
+  auto fallback = [&](std::string* block) {
+    if (settings_.ifCodeNotFound == 1) return PointForm::kSkip;
+    if (settings_.ifCodeNotFound != 2) return PointForm::kPoint;
+    *block = fixedBlock;
+    return PointForm::kBlock;
+  };
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    PointFeatureRecord point{};
+    if (!Get(list, i, &point)) {
+      ok = false;
+      break;
+    }
+    bool draw = true;
+    if (options_.updateMode) {
+      const Decision d = TestFeature(kind, FieldText(point.common.toid), point.version, false);
+      draw = d != Decision::kUpToDate;
+      std::int32_t& upToDate = symbols ? counters.symbolsUpToDate : counters.pointsUpToDate;
+      std::int32_t& updated = symbols ? counters.symbolsUpdated : counters.pointsUpdated;
+      if (d == Decision::kUpToDate) ++upToDate;
+      if (d == Decision::kReplaced) ++updated;
+    }
+    LayerChoice choice;
+    if (draw) {
+      choice = ChooseTopoLayer(settings_, &point);
+      draw = choice.draw;
+    }
+    PointForm form = PointForm::kPoint;
+    std::string block;
+    if (draw && options_.sdfOutput) {
+      SdfWriter sdf;
+      (void)sdf.WritePoint(point);
+      NoteSdfOutputUnavailable(&sdfNoted_);
+      draw = false;
+    }
+    if (draw) {
+      if (settings_.pointsAndSymbolsAs == 1) {
+        form = PointForm::kBlock;
+        block = fixedBlock;
+      } else if (settings_.pointsAndSymbolsAs == 0) {
+        if (FindSymbolForCode(settings_, point.common.featureCode, &block)) {
+          form = PointForm::kBlock;
+        } else {
+          host::Printf(L"Warning: Code %s has no Symbol Block assigned.\n",
+                       NarrowToWide(FieldText(point.common.featureCode)).c_str());
+          ++counters.missingCodes;
+          form = fallback(&block);
+        }
+      }
+      if (form == PointForm::kBlock && !available(block)) {
+        host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+        ++counters.missingBlocks;
+        form = fallback(&block);
+        if (form == PointForm::kBlock && !available(block)) {
+          form = PointForm::kSkip;
+          counters.substituteFound = false;
+        }
+      }
+      draw = form != PointForm::kSkip;
+    }
+    if (draw && !EnsureLayer(choice.colour, choice.layer.c_str(), *db_)) ok = false;
+    if (draw && ok) {
+      const host::db::Point3 at = Position(point.x, point.y, point.z);
+      if (form == PointForm::kBlock)
+        (void)InsertPointBlock(block.c_str(), at, blockScale,
+                               symbols ? ComputeOsTextAngle(point.orientation) : 0.0,
+                               choice.layer.c_str(), *db_, level, point, osKind);
+      else
+        (void)DrawTopoPoint(choice.layer.c_str(), 256, at, *db_, level, point, osKind);
+      if (label)
+        (void)DrawTextFeature(std::string(FieldText(point.common.descriptiveTerm)) + "   ",
+                              choice.layer.c_str(), 256, at, 1.0, 0.0, 5, *db_, level, &point, osKind);
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  if (symbols) RestoreAngles();
+  host::RestoreStatusBar();
+}
+
+void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockScale) {
+  BeginClass(L"Updating Address Points...", L"Drawing Address Points...");
+  const std::string layer = WideToNarrow(settings_.addressLayer);
+  const std::string block = WideToNarrow(settings_.addressBlock);
+  std::FILE* csv =
+      settings_.attributesToCsv != 0 ? csv_.Open(CsvKind::kAddressPoints, settings_) : nullptr;
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    AddressPointRecord address{};
+    if (!Get(list, i, &address)) {
+      ok = false;
+      break;
+    }
+    bool draw = true;
+    if (options_.updateMode) {
+      const Decision d = TestFeature('A', FieldText(address.toid), address.version, false);
+      draw = d != Decision::kUpToDate;
+      if (d == Decision::kUpToDate) ++counters.pointsUpToDate;
+      if (d == Decision::kReplaced) ++counters.pointsUpdated;
+    }
+    if (draw && !EnsureLayer(settings_.addressLayerColour, layer.c_str(), *db_)) ok = false;
+    if (draw && ok) {
+      const host::db::Point3 at = Position(address.x, address.y, address.z);
+      bool asPoint = settings_.addressMarkingWay == 0;
+      if (settings_.addressMarkingWay == 1) {
+        if (BlockExists(block.c_str(), *db_) || LoadBlockFromFile(block.c_str(), *db_)) {
+          (void)InsertAddressPointBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_, csv,
+                                        settings_, address);
+        } else {
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+          ++counters.missingBlocks;
+          asPoint = true;
+        }
+      }
+      if (asPoint) (void)DrawAddressPoint(layer.c_str(), 256, at, *db_, csv, settings_, address);
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  CsvRun::Close(csv);
+  host::RestoreStatusBar();
+}
+
+void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale, GrowArray* usedLayers) {
+  BeginClass(L"Updating ITN Nodes...", L"Drawing ITN Nodes...");
+  if (!SaveAngles()) {
+    host::RestoreStatusBar();
+    return;
+  }
+  const std::string layer = ItnLayer(settings_.roadNodeLayer);
+  const std::string block = WideToNarrow(settings_.roadNodeBlock);
+  UsedLayerEntry entry{};
+  CopyField(entry.name, layer);
+  entry.itnClass = static_cast<std::int32_t>(ItnLayerClass::kRoadNode);
+  if (!AddNameIfAbsent(entry, usedLayers)) ok = false;
+  std::FILE* csv = options_.sdfOutput && settings_.attributesToCsv != 0
+                       ? csv_.Open(CsvKind::kRoadNodes, settings_)
+                       : nullptr;
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count && ok; ++i) {
+    RoadNodeRecord node{};
+    if (!Get(list, i, &node)) {
+      ok = false;
+      break;
+    }
+    bool draw = true;
+    if (options_.updateMode) {
+      const Decision d = TestFeature('7', FieldText(node.toid), node.version, false);
+      draw = d != Decision::kUpToDate;
+      if (d == Decision::kUpToDate) ++counters.symbolsUpToDate;
+      if (d == Decision::kReplaced) ++counters.symbolsUpdated;
+    }
+    if (draw && options_.sdfOutput) {
+      SdfWriter sdf;
+      if (sdf.WriteRoadNode(node) && csv != nullptr)
+        WriteRoadNodeCsvLine(settings_.attributesToCsv == kCsvShort, csv, node);
+      NoteSdfOutputUnavailable(&sdfNoted_);
+      draw = false;
+    }
+    if (draw && !EnsureLayer(settings_.roadNodeLayerColour, layer.c_str(), *db_)) ok = false;
+    if (draw && ok) {
+      const host::db::Point3 at = Position(node.x, node.y, node.z);
+      if (settings_.roadNodeMarkingWay == 1) {
+        if (BlockExists(block.c_str(), *db_) || LoadBlockFromFile(block.c_str(), *db_)) {
+          (void)InsertNodeBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_,
+                                settings_.attributesToXdata, node);
+        } else {
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+          ++counters.missingBlocks;
+        }
+      } else {
+        (void)DrawItnNode(layer.c_str(), 256, at, *db_, settings_.attributesToXdata, node,
+                          OsFeatureKind::kRoadNode);
+      }
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  CsvRun::Close(csv);
+  RestoreAngles();
+  host::RestoreStatusBar();
+}
+
+void FeatureDrawingRun::DrawTexts(const GrowArray& list) {
+  BeginClass(L"Drawing Cartographical Text...", L"Drawing Cartographical Text...");
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    TextFeatureRecord text{};
+    if (!Get(list, i, &text)) {
+      ok = false;
+      break;
+    }
+    bool draw = true;
+    if (options_.updateMode) {
+      const Decision d = TestFeature('4', FieldText(text.common.toid), text.version, false);
+      draw = d != Decision::kUpToDate;
+      if (d == Decision::kUpToDate) ++counters.textsUpToDate;
+      if (d == Decision::kReplaced) ++counters.textsUpdated;
+    }
+    LayerChoice choice;
+    if (draw) {
+      choice = ChooseTopoLayer(settings_, &text);
+      draw = choice.draw;
+    }
+    if (draw && options_.sdfOutput) {
+      SdfWriter sdf;
+      (void)sdf.WriteText(text);
+      NoteSdfOutputUnavailable(&sdfNoted_);
+      draw = false;
+    }
+    if (draw && !EnsureLayer(choice.colour, choice.layer.c_str(), *db_)) ok = false;
+    if (draw && ok)
+      (void)DrawTextFeature(FieldText(text.textString), choice.layer.c_str(), 256,
+                            Position(text.x, text.y, text.z), text.height,
+                            ComputeOsTextAngle(text.orientation), text.anchorPosition, *db_,
+                            settings_.attributesToXdata, &text, OsFeatureKind::kCartoText);
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  host::RestoreStatusBar();
+}
+
+void FeatureDrawingRun::RemoveDeparted(const GrowArray& list) {
+  (void)host::SetProgressMeter(L"Removing departed features...", 0, 100);
+  int shown = -1;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    DepartedFeatureToid departed{};
+    if (!Get(list, i, &departed)) {
+      ok = false;
+      break;
+    }
+    // A TOID the reader could not take is empty and names nothing.
+    const std::string_view toid = FieldText(departed.toid);
+    const auto found = toid.empty() ? byToid_.end() : byToid_.find(std::string(toid));
+    if (found != byToid_.end()) {
+      for (std::size_t at : found->second) {
+        Indexed& entry = index_[at];
+        if (entry.handled) continue;
+        entry.handled = true;
+        ++counters.departedHandled;
+        RetireEntity(entry);
+      }
+    }
+    if (!Progress(i, list.count, &shown)) break;
+  }
+  host::RestoreStatusBar();
+}
+
+void FeatureDrawingRun::Preview(const GrowArray& list) {
+  if (list.count <= 1) return;
+  (void)host::SetProgressMeter(L"Previewing Topographical Lines...", 0, 100);
+  CoordinateTuple previous{};
+  if (!Get(list, 0, &previous)) return;
+  for (std::int32_t j = 1; j < list.count; ++j) {
+    CoordinateTuple tuple{};
+    if (!Get(list, j, &tuple)) break;
+    if (previous.hasX != 0 && tuple.hasX != 0)
+      host::DrawVector({previous.x, previous.y, previous.z}, {tuple.x, tuple.y, tuple.z}, 9, false);
+    previous = tuple;
+  }
+  host::RestoreStatusBar();
+}
+
+// ---- report and warning -----------------------------------------------------
+
+void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t departedCount) {
+  std::wstring text = L"\n-----------------------------------------------\nOrvane MasterMap update report:\n";
+  const std::wstring savedLayer = settings_.departedFeaturesLayer;
+  const bool saving = settings_.saveDepartedFeatures != 0;
+  if (departedCount > 0) {
+    text += Format(L"\nOf %li Departed Features in the file %li was", static_cast<long>(departedCount),
+                   static_cast<long>(counters.departedHandled));
+    text += saving ? Format(L" moved to layer %ls in the drawing.", savedLayer.c_str())
+                   : std::wstring(L" erased from the drawing.");
+  }
+  text += Format(L"\n\n%li entities in the drawing processed.", static_cast<long>(scannedEntities));
+  if (indexEmpty_)
+    text += L"\nNo imported OS MasterMap entities were found in the drawing: every feature was drawn as new.";
+  struct Row {
+    const wchar_t* name;
+    std::int32_t count, updated, upToDate;
+  };
+  const Row rows[] = {
+      {L"polygons", Count(lists.areas), counters.polygonsUpdated, counters.polygonsUpToDate},
+      {L"lines", Count(lists.lines), counters.linesUpdated, counters.linesUpToDate},
+      {L"symbols", Count(lists.symbols), counters.symbolsUpdated, counters.symbolsUpToDate},
+      {L"points", Count(lists.points), counters.pointsUpdated, counters.pointsUpToDate},
+      {L"texts", Count(lists.texts), counters.textsUpdated, counters.textsUpToDate},
+  };
+  for (const Row& row : rows) {
+    if (row.count == 0) continue;
+    text += Format(L"\n%li %ls in the file of which %li in the drawing updated.", static_cast<long>(row.count),
+                   row.name, static_cast<long>(row.updated));
+    if (row.upToDate != 0)
+      text += Format(L"\n   (%li %ls not updated because they were already up to date.)",
+                     static_cast<long>(row.upToDate), row.name);
+  }
+  text += saving ? Format(L"\n\nAll old entites were moved to layer %ls.\n", savedLayer.c_str())
+                 : std::wstring(L"\n\nAll old entites were erased from the drawing.\n");
+  if (counters.oldSolidHatches != 0)
+    text += Format(L"Additionally %li old solid hatches were deleted\n", static_cast<long>(counters.oldSolidHatches));
+  text += L"-----------------------------------------------\n";
+  report = text;
+  host::Print(text);
+  host::ShowTextScreen();
+}
+
+void FeatureDrawingRun::ShowWarning(bool batch) {
+  warning.clear();
+  if (counters.missingCodes == 0 && counters.missingBlocks == 0) return;
+  std::wstring text;
+  if (counters.missingCodes != 0 && counters.missingBlocks != 0)
+    text = Format(L"Warning:\n\n%li feature code(s) not found in the lookup table and\n%li AutoCAD blocks not found.",
+                  static_cast<long>(counters.missingCodes), static_cast<long>(counters.missingBlocks));
+  else if (counters.missingCodes != 0)
+    text = Format(L"Warning:\n\n%li feature code(s) not found in the lookup table.",
+                  static_cast<long>(counters.missingCodes));
+  else
+    text = Format(L"Warning:\n\n%li AutoCAD block(s) not found.", static_cast<long>(counters.missingBlocks));
+  if (settings_.ifCodeNotFound == 0)
+    text += L"\n\nAutoCAD point entities were drawn instead.";
+  else if (settings_.ifCodeNotFound == 1)
+    text += L"\n\nAll those symbols were ignored.";
+  else if (counters.substituteFound)
+    text += Format(L"\n\nBlock %ls was inserted instead.", settings_.fixedBlockName.c_str());
+  else
+    text += Format(L"\n\nAs the substitute block %ls was not found, those symbols were ignored.",
+                   settings_.fixedBlockName.c_str());
+  warning = text;
+  if (batch)
+    host::Print(std::wstring(kRuler) + text + L"\n" + kRuler);
+  else
+    (void)host::ui::ShowMessageBox(text, L"Orvane");
+}
+
+// ---- the pass ---------------------------------------------------------------
+
+bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOptions& options,
+                                 host::db::Database& target, double blockScale, GrowArray* vertices,
+                                 GrowArray* usedLayers) {
+  options_ = options;
+  db_ = &target;
+  vertices_ = vertices;
+  report.clear();
+  warning.clear();
+  if (options.updateMode && options.batchMode) {
+    host::Print(kUpdateBatchRefused);
+    return false;
+  }
+  if (vertices == nullptr || vertices->marker != kGrowArrayMarker || usedLayers == nullptr) {
+    ok = false;
+    return false;
+  }
+  if (options.runMode == 2) {
+    if (lists.previewPoints != nullptr && Count(lists.previewPoints) > 1) Preview(*lists.previewPoints);
+    return true;
+  }
+  index_.clear();
+  byKind_.clear();
+  byToid_.clear();
+  indexEmpty_ = false;
+  scannedEntities = 0;
+  indexedEntities = 0;
+  if (options.updateMode && !ScanDrawing(target)) return false;
+
+  if (!SaveAndSetSysVars()) ok = false;
+  if (ClassRuns(Count(lists.areas))) DrawAreas(*lists.areas, blockScale);
+  if (ClassRuns(Count(lists.lines))) DrawLines(*lists.lines);
+  if (ClassRuns(Count(lists.roadLinks))) DrawRoadLinks(*lists.roadLinks, usedLayers);
+  if (!options.sdfOutput && ClassRuns(Count(lists.roads))) DrawRoads(*lists.roads, usedLayers);
+  if (ClassRuns(Count(lists.points))) DrawPoints(*lists.points, false, blockScale);
+  if (!options.sdfOutput && ClassRuns(Count(lists.addressPoints)))
+    DrawAddressPoints(*lists.addressPoints, blockScale);
+  if (!options.sdfOutput && ClassRuns(Count(lists.symbols))) DrawPoints(*lists.symbols, true, blockScale);
+  if (ClassRuns(Count(lists.roadNodes))) DrawRoadNodes(*lists.roadNodes, blockScale, usedLayers);
+  if (ClassRuns(Count(lists.texts))) DrawTexts(*lists.texts);
+  const std::int32_t departedCount = Count(lists.departedToids);
+  if (options.updateMode && ClassRuns(departedCount)) RemoveDeparted(*lists.departedToids);
+  if (!RestoreSysVars()) ok = false;
+  if (options.updateMode) PrintReport(lists, departedCount);
+  ShowWarning(options.batchMode);
+  return ok && !stop;
+}
