@@ -323,9 +323,9 @@ void LookupTableView::OnChange() {
   request.hide_read_only = true;
   request.no_change_dir = true;
   request.buffer_chars = 10239;
-  const host::ui::FileDialogResult result = host::ui::ShowFileDialog(request);
-  if (!result.ok || result.paths.empty()) return;
-  const std::wstring chosen = result.paths.front();
+  const host::Result<host::ui::FileDialogPaths> result = host::ui::ShowFileDialog(request);
+  if (!result.ok() || result.value.empty()) return;
+  const std::wstring chosen = result.value.front();
   const std::wstring name = NameOf(chosen);
 
   // The edits so far go to the current file before another takes its place;
