@@ -13,7 +13,11 @@ Writes, in OUT_FOLDER:
                        named roads listing their links (one reversed)
   example-address.gml  Address Layer: address points with BS 7666, authority,
                        status and postal groups
-and a gzip copy of each (.gml.gz).
+and a gzip copy of each (.gml.gz). For the Topography and ITN examples it also
+writes a change-only file (example-topo-changes.gml, example-itn-changes.gml:
+some features at a higher version with moved geometry or changed attributes,
+some departed, some new) and the full file of the state after those changes
+(example-topo-final.gml, example-itn-final.gml).
 
 The content is made up, on a 1 km tile of the British National Grid, and the
 same on every run: a seeded random source decides the small variations. The
@@ -22,6 +26,7 @@ scale (default 1) multiplies the number of blocks along each side.
 import gzip
 import os
 import random
+import re
 import sys
 
 TILE_X, TILE_Y = 437000.0, 112000.0  # south-west corner of the tile
@@ -374,6 +379,66 @@ def address(rng, side):
     return members, extent
 
 
+FID = re.compile(r"fid='(osgb\d+)'")
+# References through which one feature's geometry is built from another's.
+HREF = re.compile(r"(?:ringMember|networkMember)[^>]*xlink:href='#(osgb\d+)'")
+
+
+def shift_coordinates(member, dx):
+    def shift(match):
+        out = []
+        for pair in match.group(1).split():
+            x, y = pair.split(",")[:2]
+            out.append("%.3f,%s" % (float(x) + dx, y))
+        return "<gml:coordinates>%s</gml:coordinates>" % " ".join(out)
+    return re.sub(r"<gml:coordinates>([^<]*)</gml:coordinates>", shift, member)
+
+
+def bump_version(member):
+    return re.sub(r"<osgb:version>(\d+)</osgb:version>",
+                  lambda m: "<osgb:version>%d</osgb:version>" % (int(m.group(1)) + 1), member,
+                  count=1)
+
+
+def changes(members, kinds):
+    """Splits a file's members into the change-only members and the members of
+    the state after the change. Only features that neither refer to others nor
+    are referred to change, so each change stands on its own; among them every
+    ninth is revised (alternately moved and given new attributes), every
+    thirteenth departs, and three new ones appear."""
+    referenced = set(t for m in members for t in HREF.findall(m))
+    eligible = [k for k, m in enumerate(members)
+                if FID.search(m) and not HREF.search(m) and "departedMember" not in m
+                and FID.search(m).group(1) not in referenced and any(k2 in m for k2 in kinds)]
+    top = max(int(FID.search(m).group(1)[4:]) for m in members if FID.search(m))
+    changed, final, departed = [], list(members), []
+    for n, k in enumerate(eligible):
+        if n % 13 == 4:
+            departed.append(FID.search(members[k]).group(1))
+            final[k] = None
+        elif n % 9 == 0:
+            revised = bump_version(members[k])
+            if (n // 9) % 2 == 0:
+                revised = shift_coordinates(revised, 0.75)
+            else:
+                revised = revised.replace("<osgb:reasonForChange>New</osgb:reasonForChange>",
+                                          "<osgb:reasonForChange>Attributes</osgb:reasonForChange>")
+                revised = re.sub(r"<osgb:textString>([^<]*)</osgb:textString>",
+                                 r"<osgb:textString>\1 Revised</osgb:textString>", revised)
+            changed.append(revised)
+            final[k] = revised
+    for n in range(3):
+        source = members[eligible[2 + 5 * n]]
+        new = FID.sub("fid='osgb%016d'" % (top + 1000 + n), shift_coordinates(source, 3.0), count=1)
+        changed.append(new)
+        final.append(new)
+    for toid in departed:
+        changed.append("  <osgb:departedMember>\n    <osgb:DepartedFeature fid='%s'>\n"
+                       "      <osgb:reasonForChange>Deleted</osgb:reasonForChange>\n"
+                       "    </osgb:DepartedFeature>\n  </osgb:departedMember>\n" % toid)
+    return changed, [m for m in final if m is not None]
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__)
@@ -391,6 +456,16 @@ def main(argv):
         text = (HEADER.format(fid=fid, date="2009-10-15", x0=x0, y0=y0, x1=x1, y1=y1)
                 + "".join(members) + FOOTER.format(x0=x0, y0=y0, x1=x1, y1=y1))
         write_both(folder, name, text)
+        kinds = {"example-topo.gml": ("TopographicArea", "TopographicLine", "TopographicPoint",
+                                      "CartographicSymbol", "CartographicText"),
+                 "example-itn.gml": ("RoadNode",)}.get(name)
+        if kinds:
+            changed, final = changes(members, kinds)
+            for suffix, part in (("-changes.gml", changed), ("-final.gml", final)):
+                with open(os.path.join(folder, name[:-4] + suffix), "w", encoding="utf-8",
+                          newline="\n") as f:
+                    f.write(HEADER.format(fid=fid, date="2010-04-01", x0=x0, y0=y0, x1=x1, y1=y1)
+                            + "".join(part) + FOOTER.format(x0=x0, y0=y0, x1=x1, y1=y1))
     return 0
 
 

@@ -184,8 +184,8 @@ int main(int argc, char** argv) {
     Sketch sketch{db};
     design.draw(sketch);
     const std::string path = std::string(argv[1]) + "/" + design.name + ".dxf";
-    if (host::db::FileStatus status = host::db::SaveDrawing(db, path); !status) {
-      std::fprintf(stderr, "%s\n", status.message.c_str());
+    if (auto saved = host::db::SaveDrawing(db, path); !saved) {
+      std::fprintf(stderr, "%ls\n", saved.message.c_str());
       ++failures;
     }
   }

@@ -102,23 +102,28 @@ bool InsertTileBlock(const char* block, host::db::Point3 position, double scale,
   return true;
 }
 
-bool CopyHostLayers(Database& side) {
+namespace {
+
+// Clones the records of one host table that `side` lacks (each record is
+// passed over where `side` has its name). False without a host drawing
+// apart from `side`.
+template <typename Records>
+bool CloneHostRecords(Records Database::*table, Database& side) {
   const Database* host = host::db::WorkingDatabase();
   if (host == nullptr || host == &side) return false;
   std::vector<ObjectId> ids;
-  for (const host::db::LayerRecord& layer : host->Layers())
-    if (!layer.erased) ids.push_back(host->IdOf(layer.handle));
+  for (const auto& record : (host->*table)())
+    if (!record.erased) ids.push_back(host->IdOf(record.handle));
   host::db::CloneRecords(*host, ids, side, host::db::DuplicateRecords::kIgnore);
   return true;
 }
 
+}  // namespace
+
+bool CopyHostLayers(Database& side) { return CloneHostRecords(&Database::Layers, side); }
+
 bool CopyHostTextStyles(Database& side, std::wstring_view styleName) {
-  const Database* host = host::db::WorkingDatabase();
-  if (host == nullptr || host == &side) return false;
-  std::vector<ObjectId> ids;
-  for (const host::db::TextStyleRecord& style : host->TextStyles())
-    if (!style.erased) ids.push_back(host->IdOf(style.handle));
-  host::db::CloneRecords(*host, ids, side, host::db::DuplicateRecords::kIgnore);
+  if (!CloneHostRecords(&Database::TextStyles, side)) return false;
   if (ObjectId style = side.TextStyle(styleName); !style.IsNull()) side.SetCurrentTextStyle(style);
   return true;
 }

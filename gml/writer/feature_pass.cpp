@@ -541,14 +541,14 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
         if (FindSymbolForCode(settings_, point.common.featureCode, &block)) {
           form = PointForm::kBlock;
         } else {
-          host::Printf(L"Warning: Code %s has no Symbol Block assigned.\n",
+          host::Printf(L"Warning: Code %ls has no Symbol Block assigned.\n",
                        NarrowToWide(FieldText(point.common.featureCode)).c_str());
           ++counters.missingCodes;
           form = fallback(&block);
         }
       }
       if (form == PointForm::kBlock && !available(block)) {
-        host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+        host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
         ++counters.missingBlocks;
         form = fallback(&block);
         if (form == PointForm::kBlock && !available(block)) {
@@ -606,7 +606,7 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
           (void)InsertAddressPointBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_, csv,
                                         settings_, address);
         } else {
-          host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
           ++counters.missingBlocks;
           asPoint = true;
         }
@@ -663,7 +663,7 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale, 
           (void)InsertNodeBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_,
                                 settings_.attributesToXdata, node);
         } else {
-          host::Printf(L"Warning: AutoCAD can not find Symbol Block %s.\n", NarrowToWide(block).c_str());
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
           ++counters.missingBlocks;
         }
       } else {
@@ -778,9 +778,15 @@ void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t depa
   };
   const Row rows[] = {
       {L"polygons", Count(lists.areas), counters.polygonsUpdated, counters.polygonsUpToDate},
-      {L"lines", Count(lists.lines), counters.linesUpdated, counters.linesUpToDate},
-      {L"symbols", Count(lists.symbols), counters.symbolsUpdated, counters.symbolsUpToDate},
-      {L"points", Count(lists.points), counters.pointsUpdated, counters.pointsUpToDate},
+      // The counters of lines take in road links and roads, those of symbols
+      // road nodes, those of points address points: the file's counts do too,
+      // so that no line says more were updated than the file holds.
+      {L"lines", Count(lists.lines) + Count(lists.roadLinks) + Count(lists.roads), counters.linesUpdated,
+       counters.linesUpToDate},
+      {L"symbols", Count(lists.symbols) + Count(lists.roadNodes), counters.symbolsUpdated,
+       counters.symbolsUpToDate},
+      {L"points", Count(lists.points) + Count(lists.addressPoints), counters.pointsUpdated,
+       counters.pointsUpToDate},
       {L"texts", Count(lists.texts), counters.textsUpdated, counters.textsUpToDate},
   };
   for (const Row& row : rows) {

@@ -1,0 +1,345 @@
+#include "gml/writer/feature_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gml/writer/os_xdata_record.h"
+#include "gml/writer/tests/pass_fixture.h"
+#include "gml/writer/tests/writer_fixture.h"
+#include "host/editor/display.h"
+#include "host/editor/graphics.h"
+
+using namespace pass_test;
+using namespace writer_test;
+
+namespace {
+
+// A paged list of `T`.
+template <typename T>
+struct Paged {
+  explicit Paged(std::initializer_list<T> items) {
+    EXPECT_TRUE(PagedGrowArrayCreate(50, sizeof(T), &list));
+    for (const T& item : items) EXPECT_TRUE(PagedGrowArraySet(&list, list.count, &item, 0));
+  }
+  ~Paged() { PagedGrowArrayFree(&list); }
+  PagedGrowArray list{};
+};
+
+// Kind and TOID of every OS entity of model space, and the layer, sorted.
+std::vector<std::string> KindsAndLayers(host::db::Database& db) {
+  std::vector<std::string> out;
+  ShowOSGmlXdata record;
+  for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
+    record.entity = id;
+    record.ClearXdata();
+    record.ReadXdata();
+    const host::db::Entity* e = db.EntityOf(id);
+    out.push_back(WideToNarrow(record.Kind() + L" " + record.Toid() + L" v" + record.Version() + L" " +
+                               db.LayerRecordOf(db.IdOf(e->layer))->name));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// A line of version `version` in two pieces (cut at a 'b' entry).
+LineFeatureRecord CutLine(Lists* lists, const char* toid, int version, double dy = 0) {
+  LineFeatureRecord line = SampleLine(lists);
+  CopyField(line.common.toid, toid);
+  line.version = version;
+  line.points = ListOf<LinePoint>({{' ', 0, dy, 0}, {' ', 10, dy, 0}, {'b', 10, dy, 0},
+                                   {' ', 20, dy, 0}, {' ', 30, dy, 0}, {'e', 30, dy, 0}});
+  lists->Own(&line.points);
+  return line;
+}
+
+class FeaturePassTest : public ::testing::Test {
+ protected:
+  PassDrawing d;
+  Lists lists;
+  FeatureDrawingRun run{d.settings};
+};
+
+TEST_F(FeaturePassTest, ImportDrawsEveryClassOfOneRecordWithItsKinds) {
+  Paged<AreaFeatureRecord> areas{SampleArea(&lists)};
+  Paged<LineFeatureRecord> lines{CutLine(&lists, "osgbL1", 4)};
+  GrowArray points = ListOf<PointFeatureRecord>({SamplePoint()});
+  PointFeatureRecord symbol = SamplePoint();
+  CopyField(symbol.common.toid, "osgbS1");
+  GrowArray symbols = ListOf<PointFeatureRecord>({symbol});
+  GrowArray texts = ListOf<TextFeatureRecord>({SampleText()});
+  GrowArray links = ListOf<RoadLinkRecord>({SampleLink(&lists)});
+  RoadRecord road = SampleRoad();
+  road.geometry = ListOf<LinePoint>({{' ', 0, 0, 0}, {' ', 5, 5, 0}, {'e', 5, 5, 0}});
+  lists.Own(&road.geometry);
+  GrowArray roads = ListOf<RoadRecord>({road});
+  GrowArray nodes = ListOf<RoadNodeRecord>({SampleNode()});
+  GrowArray addresses = ListOf<AddressPointRecord>({SampleAddress()});
+  for (GrowArray* l : {&points, &symbols, &texts, &links, &roads, &nodes, &addresses}) lists.Own(l);
+  FeatureLists in;
+  in.areas = &areas.list;
+  in.lines = &lines.list;
+  in.points = &points;
+  in.symbols = &symbols;
+  in.texts = &texts;
+  in.roadLinks = &links;
+  in.roads = &roads;
+  in.roadNodes = &nodes;
+  in.addressPoints = &addresses;
+  run.StartRun();
+  ASSERT_TRUE(d.Pass(run, in, false));
+  EXPECT_EQ(KindsAndLayers(d.db),
+            (std::vector<std::string>{
+                "1 osgbL1 v4 10056", "1 osgbL1 v4 10056",           // two pieces
+                "2 osgbP0001 v3 10056", "3 osgbS1 v3 10056", "4 osgbT0001 v5 10056",
+                "5 osgbA0001 v6 p_10056", "5 osgbA0001 v6 p_10056",  // outer and inner ring
+                "6 osgbA0001 v6 10056", "7 osgb4000000010 v9 ITN_Road Nodes",
+                "8 osgb4000000001 v7 ITN_A Road_Single Carriageway With A Very Long Nature Name",
+                "9 osgb4000000100 v8 ITN_Roads", "A osgb1000002345 v10 Addresses"}));
+  // Every entity ByLayer; a height of -999 puts the point at z 0.
+  for (host::db::ObjectId id : d.db.EntitiesIn(d.db.ModelSpace())) EXPECT_EQ(d.db.EntityOf(id)->color, 256);
+  EXPECT_EQ(run.report, L"");  // no report outside updates
+  EXPECT_EQ(run.warning, L"");
+  EXPECT_EQ(GrowArrayGetCount(&d.usedLayers), 3);
+}
+
+TEST_F(FeaturePassTest, UpdateReplacesEveryPieceOfAnOlderLineAndKeepsAnEqualOne) {
+  struct Case {
+    int drawn, file;
+    bool replaced;
+  };
+  for (const Case c : {Case{3, 3, false}, Case{2, 3, true}, Case{4, 3, false}}) {
+    SCOPED_TRACE(c.drawn);
+    PassDrawing drawing;
+    FeatureDrawingRun first{drawing.settings};
+    Paged<LineFeatureRecord> before{CutLine(&lists, "osgbL7", c.drawn)};
+    FeatureLists in;
+    in.lines = &before.list;
+    first.StartRun();
+    ASSERT_TRUE(drawing.Pass(first, in, false));
+    const std::vector<std::string> old = Drawing(drawing.db);
+
+    Paged<LineFeatureRecord> after{CutLine(&lists, "osgbL7", c.file, 1.0)};
+    in.lines = &after.list;
+    FeatureDrawingRun update{drawing.settings};
+    update.StartRun();
+    ASSERT_TRUE(drawing.Pass(update, in, true));
+    EXPECT_EQ(update.counters.linesUpdated, c.replaced ? 1 : 0);
+    EXPECT_EQ(update.counters.linesUpToDate, c.replaced ? 0 : 1);
+    if (c.replaced) {
+      EXPECT_EQ(KindsAndLayers(drawing.db), (std::vector<std::string>{"1 osgbL7 v3 10056", "1 osgbL7 v3 10056"}));
+      EXPECT_NE(update.report.find(L"\n1 lines in the file of which 1 in the drawing updated."),
+                std::wstring::npos)
+          << WideToNarrow(update.report);
+    } else {
+      EXPECT_EQ(Drawing(drawing.db), old);
+      EXPECT_NE(update.report.find(L"\n1 lines in the file of which 0 in the drawing updated."
+                                   L"\n   (1 lines not updated because they were already up to date.)"),
+                std::wstring::npos);
+    }
+    EXPECT_NE(update.report.find(L"\n\n2 entities in the drawing processed."), std::wstring::npos);
+  }
+}
+
+TEST_F(FeaturePassTest, AreaUpToDateIsCountedOnceAndAnOlderOneLosesHatchAndRings) {
+  for (int drawnVersion : {6, 5}) {
+    SCOPED_TRACE(drawnVersion);
+    PassDrawing drawing;
+    AreaFeatureRecord area = SampleArea(&lists);
+    area.attributes.version = drawnVersion;
+    Paged<AreaFeatureRecord> before{area};
+    FeatureLists in;
+    in.areas = &before.list;
+    FeatureDrawingRun first{drawing.settings};
+    first.StartRun();
+    ASSERT_TRUE(drawing.Pass(first, in, false));
+    area.attributes.version = 6;
+    Paged<AreaFeatureRecord> after{area};
+    in.areas = &after.list;
+    FeatureDrawingRun update{drawing.settings};
+    update.StartRun();
+    ASSERT_TRUE(drawing.Pass(update, in, true));
+    EXPECT_EQ(update.counters.polygonsUpToDate, drawnVersion == 6 ? 1 : 0);
+    EXPECT_EQ(update.counters.polygonsUpdated, drawnVersion == 6 ? 0 : 1);
+    EXPECT_EQ(update.counters.oldSolidHatches, drawnVersion == 6 ? 0 : 1);
+    EXPECT_EQ(KindsAndLayers(drawing.db),
+              (std::vector<std::string>{"5 osgbA0001 v6 p_10056", "5 osgbA0001 v6 p_10056",
+                                        "6 osgbA0001 v6 10056"}));
+  }
+}
+
+TEST_F(FeaturePassTest, DepartedFeatureMovesEveryEntityOfItsToidToANewLayer) {
+  d.settings.saveDepartedFeatures = 1;
+  Paged<LineFeatureRecord> lines{CutLine(&lists, "osgbGONE", 2)};
+  PointFeatureRecord point = SamplePoint();
+  CopyField(point.common.toid, "osgbGONE");  // a point of the same TOID
+  GrowArray points = ListOf<PointFeatureRecord>({point});
+  lists.Own(&points);
+  FeatureLists in;
+  in.lines = &lines.list;
+  in.points = &points;
+  run.StartRun();
+  ASSERT_TRUE(d.Pass(run, in, false));
+  ASSERT_EQ(d.db.Layer(L"Departed Features"), host::db::ObjectId{});
+
+  DepartedFeatureToid gone{}, unknown{}, empty{};
+  CopyField(gone.toid, "osgbGONE");
+  CopyField(unknown.toid, "osgbNOTHERE");
+  GrowArray departed = ListOf<DepartedFeatureToid>({gone, unknown, empty});
+  lists.Own(&departed);
+  FeatureLists change;
+  change.departedToids = &departed;
+  FeatureDrawingRun update{d.settings};
+  update.StartRun();
+  ASSERT_TRUE(d.Pass(update, change, true));
+  EXPECT_EQ(update.counters.departedHandled, 3);
+  EXPECT_EQ(KindsAndLayers(d.db),
+            (std::vector<std::string>{"1 osgbGONE v2 Departed Features", "1 osgbGONE v2 Departed Features",
+                                      "2 osgbGONE v3 Departed Features"}));
+  EXPECT_NE(update.report.find(L"\nOf 3 Departed Features in the file 3 was moved to layer Departed "
+                               L"Features in the drawing."),
+            std::wstring::npos)
+      << WideToNarrow(update.report);
+  // The archive is not indexed again: a second update finds nothing to do.
+  FeatureDrawingRun again{d.settings};
+  again.StartRun();
+  ASSERT_TRUE(d.Pass(again, change, true));
+  EXPECT_EQ(again.counters.departedHandled, 0);
+  EXPECT_EQ(again.indexedEntities, 0);
+}
+
+TEST_F(FeaturePassTest, UpdateOfADrawingWithoutImportedEntitiesDrawsAllAndSaysSo) {
+  Paged<LineFeatureRecord> lines{CutLine(&lists, "osgbL1", 1)};
+  FeatureLists in;
+  in.lines = &lines.list;
+  run.StartRun();
+  ASSERT_TRUE(d.Pass(run, in, true));
+  EXPECT_EQ(KindsAndLayers(d.db).size(), 2u);
+  EXPECT_NE(run.report.find(L"every feature was drawn as new"), std::wstring::npos);
+  EXPECT_NE(host::CommandLineText().find(L"Orvane MasterMap update report:"), std::wstring::npos);
+}
+
+TEST_F(FeaturePassTest, RefusalsAndEscDrawNothing) {
+  Paged<LineFeatureRecord> lines{CutLine(&lists, "osgbL1", 1)};
+  FeatureLists in;
+  in.lines = &lines.list;
+  run.StartRun();
+  // Update together with batch mode.
+  FeaturePassOptions options;
+  options.updateMode = true;
+  options.batchMode = true;
+  EXPECT_FALSE(run.DrawPass(in, options, d.db, 1.0, &d.vertices, &d.usedLayers));
+  EXPECT_NE(host::CommandLineText().find(std::wstring(kUpdateBatchRefused)), std::wstring::npos);
+  EXPECT_TRUE(d.db.EntitiesIn(d.db.ModelSpace()).empty());
+  // Esc during the scan of the drawing.
+  ASSERT_TRUE(d.Pass(run, in, false));
+  host::PressEsc();
+  FeatureDrawingRun update{d.settings};
+  update.StartRun();
+  EXPECT_FALSE(d.Pass(update, in, true));
+  EXPECT_TRUE(update.stop);
+  EXPECT_EQ(d.db.EntitiesIn(d.db.ModelSpace()).size(), 2u);
+  EXPECT_EQ(update.report, L"");
+}
+
+TEST_F(FeaturePassTest, EscInAClassLoopStopsAfterAWholeFeature) {
+  std::vector<PointFeatureRecord> many(300, SamplePoint());
+  GrowArray points{};
+  ASSERT_TRUE(GrowArrayCreate(300, sizeof(PointFeatureRecord), &points));
+  for (int i = 0; i < 300; ++i) {
+    CopyField(many[i].common.toid, "osgbP" + std::to_string(i));
+    ASSERT_TRUE(GrowArraySet(&points, i, &many[i]));
+  }
+  lists.Own(&points);
+  d.settings.markTermBesidePoint = 1;  // a point and its label
+  FeatureLists in;
+  in.points = &points;
+  host::PressEsc();
+  run.StartRun();
+  EXPECT_FALSE(d.Pass(run, in, false));
+  const std::size_t drawn = d.db.EntitiesIn(d.db.ModelSpace()).size();
+  EXPECT_GT(drawn, 0u);
+  EXPECT_LT(drawn, 600u);
+  EXPECT_EQ(drawn % 2, 0u);  // never a point without its label
+}
+
+TEST_F(FeaturePassTest, MissingSymbolBlocksFallBackAndAreSummedInTheWarning) {
+  GrowArray points = ListOf<PointFeatureRecord>({SamplePoint(), SamplePoint()});
+  lists.Own(&points);
+  FeatureLists in;
+  in.points = &points;
+  d.settings.pointsAndSymbolsAs = 0;  // the symbol table, which is empty
+  d.settings.ifCodeNotFound = 2;      // the fixed block
+  struct Case {
+    bool fixedExists;
+    bool batch;
+    const wchar_t* ending;
+    std::size_t references;
+  };
+  for (const Case c : {Case{true, true, L"\n\nBlock apoint was inserted instead.", 2},
+                       Case{false, false,
+                            L"\n\nAs the substitute block apoint was not found, those symbols were ignored.", 0}}) {
+    PassDrawing drawing;
+    drawing.settings.pointsAndSymbolsAs = 0;
+    drawing.settings.ifCodeNotFound = 2;
+    if (c.fixedExists) ASSERT_NE(drawing.db.AddBlock(L"apoint"), host::db::ObjectId{});
+    FeatureDrawingRun pass{drawing.settings};
+    pass.StartRun();
+    ASSERT_TRUE(drawing.Pass(pass, in, false, c.batch));
+    EXPECT_EQ(pass.counters.missingCodes, 2);
+    EXPECT_EQ(pass.counters.missingBlocks, c.fixedExists ? 0 : 2);
+    const std::wstring head = c.fixedExists ? L"Warning:\n\n2 feature code(s) not found in the lookup table."
+                                            : L"Warning:\n\n2 feature code(s) not found in the lookup table "
+                                              L"and\n2 AutoCAD blocks not found.";
+    EXPECT_EQ(pass.warning, head + c.ending);
+    EXPECT_EQ(drawing.db.EntitiesIn(drawing.db.ModelSpace()).size(), c.references);
+    const std::wstring printed = host::CommandLineText();
+    EXPECT_NE(printed.find(L"Warning: Code 10056 has no Symbol Block assigned.\n"), std::wstring::npos);
+    if (c.batch) {
+      EXPECT_NE(printed.find(L"-+-+\n" + pass.warning + L"\n-+-+"), std::wstring::npos);
+    } else {
+      ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
+      EXPECT_EQ(host::ui::MessageBoxes()[0].request.text, pass.warning);
+      EXPECT_NE(printed.find(L"Warning: AutoCAD can not find Symbol Block apoint.\n"), std::wstring::npos);
+    }
+  }
+}
+
+TEST_F(FeaturePassTest, AFailedAngleSettingStopsTheRunAndRestoresTheAngles) {
+  ASSERT_EQ(host::SetSystemVariable(L"ANGBASE", host::SysVarValue{0.5}), host::Status::kNormal);
+  ASSERT_EQ(host::SetSystemVariable(L"AUNITS", 1), host::Status::kNormal);
+  PointFeatureRecord symbol = SamplePoint();
+  GrowArray symbols = ListOf<PointFeatureRecord>({symbol});
+  GrowArray texts = ListOf<TextFeatureRecord>({SampleText()});
+  lists.Own(&symbols);
+  lists.Own(&texts);
+  FeatureLists in;
+  in.symbols = &symbols;
+  in.texts = &texts;
+  host::FailSystemVariable(L"ANGDIR", host::SysVarOp::kSet, 0, 1);
+  run.StartRun();
+  EXPECT_FALSE(d.Pass(run, in, false));
+  EXPECT_FALSE(run.ok);
+  EXPECT_TRUE(d.db.EntitiesIn(d.db.ModelSpace()).empty());  // neither symbols nor texts
+  EXPECT_DOUBLE_EQ(host::GetSystemVariable(L"ANGBASE").Number(), 0.5);
+  EXPECT_EQ(host::GetSystemVariable(L"AUNITS").Short(), 1);
+}
+
+TEST_F(FeaturePassTest, PreviewDrawsVectorsBetweenPresentTuples) {
+  GrowArray tuples = ListOf<CoordinateTuple>(
+      {{0, 0, 0, 1, 1, 0}, {1, 0, 0, 1, 1, 0}, {0, 0, 0, 0, 0, 0}, {5, 5, 0, 1, 1, 0}, {6, 5, 0, 1, 1, 0}});
+  lists.Own(&tuples);
+  FeatureLists in;
+  in.previewPoints = &tuples;
+  FeaturePassOptions options;
+  options.runMode = 2;
+  host::ResetGraphics();
+  run.StartRun();
+  ASSERT_TRUE(run.DrawPass(in, options, d.db, 1.0, &d.vertices, &d.usedLayers));
+  ASSERT_EQ(host::TemporaryVectors().size(), 2u);
+  EXPECT_EQ(host::TemporaryVectors()[0].colour, 9);
+  EXPECT_TRUE(d.db.EntitiesIn(d.db.ModelSpace()).empty());
+}
+
+}  // namespace

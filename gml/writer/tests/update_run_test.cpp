@@ -1,0 +1,167 @@
+// The change-only update end to end: the example data read and drawn, then
+// updated with its change-only file, against a fresh import of the state
+// after the change.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gml/reader/osgml_input_view.h"
+#include "gml/writer/feature_pass.h"
+#include "gml/writer/tests/pass_fixture.h"
+#include "gml/writer/tests/writer_fixture.h"
+
+using namespace pass_test;
+
+namespace {
+
+class UpdateRun : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                        ("gml_writer_update_" + std::to_string(getpid())));
+    std::filesystem::create_directories(*folder_);
+    const char* python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    writer_test::RunCommand(std::string(python) + " '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
+                            folder_->string() + "'");
+  }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    std::filesystem::remove_all(*folder_, ignored);
+    delete folder_;
+    folder_ = nullptr;
+  }
+
+  // A reading run of the example files named `suffix` ("", "-changes",
+  // "-final").
+  static std::unique_ptr<OSGMLInputView> Read(const std::string& suffix, bool update) {
+    auto view = std::make_unique<OSGMLInputView>();
+    view->updateMode = update ? 1 : 0;
+    for (const char* name : {"example-topo", "example-itn"}) {
+      const std::string path = (*folder_ / (name + suffix + ".gml")).string();
+      EXPECT_TRUE(view->AppendInputFile(path.c_str())) << path;
+    }
+    EXPECT_EQ(view->ProcessGmlFiles(1, L"Stop draw", 0), 1);
+    return view;
+  }
+
+  static void Configure(OS_GML_ACAD_Definitions& settings, int saveDeparted) {
+    settings.markTermBesidePoint = 1;  // points and their labels share a TOID
+    settings.markTermBesideSymbol = 1;
+    settings.saveDepartedFeatures = saveDeparted;
+  }
+
+  static std::filesystem::path* folder_;
+};
+std::filesystem::path* UpdateRun::folder_ = nullptr;
+
+template <typename Record, typename List>
+std::set<std::string> Toids(const List& list, const char* (*toid)(const Record&)) {
+  std::set<std::string> out;
+  for (std::int32_t i = 0; i < list.count; ++i) {
+    Record r{};
+    if constexpr (std::is_same_v<List, PagedGrowArray>)
+      EXPECT_TRUE(PagedGrowArrayGet(&list, i, &r));
+    else
+      EXPECT_TRUE(GrowArrayGet(&list, i, &r));
+    out.insert(toid(r));
+  }
+  return out;
+}
+
+// How many of `changed` the full file held already.
+std::int32_t Revised(const std::set<std::string>& full, const std::set<std::string>& changed) {
+  std::int32_t n = 0;
+  for (const std::string& t : changed) n += full.count(t) != 0 ? 1 : 0;
+  return n;
+}
+
+std::vector<std::string> Without(std::vector<std::string> entities, const std::string& layer) {
+  std::erase_if(entities, [&](const std::string& e) { return e.find("(8 " + layer + ")") != std::string::npos; });
+  return entities;
+}
+
+TEST_F(UpdateRun, ImportThenUpdateEqualsAFreshImportOfTheFinalState) {
+  const auto full = Read("", false);
+  const auto changes = Read("-changes", true);
+  const auto final = Read("-final", false);
+  ASSERT_GT(changes->departedToids.count, 0);
+  ASSERT_GT(changes->points.count + changes->texts.count + changes->areas.count, 0);
+
+  for (int saveDeparted : {0, 1}) {
+    SCOPED_TRACE(saveDeparted);
+    std::vector<std::string> fresh;
+    {
+      PassDrawing drawing;
+      Configure(drawing.settings, saveDeparted);
+      FeatureDrawingRun run{drawing.settings};
+      run.StartRun();
+      ASSERT_TRUE(drawing.Pass(run, FeatureListsOf(*final), false));
+      fresh = Drawing(drawing.db);
+    }
+    PassDrawing drawing;
+    Configure(drawing.settings, saveDeparted);
+    FeatureDrawingRun import{drawing.settings};
+    import.StartRun();
+    ASSERT_TRUE(drawing.Pass(import, FeatureListsOf(*full), false));
+    const std::size_t imported = drawing.db.EntitiesIn(drawing.db.ModelSpace()).size();
+
+    FeatureDrawingRun update{drawing.settings};
+    update.StartRun();
+    ASSERT_TRUE(drawing.Pass(update, FeatureListsOf(*changes), true));
+    EXPECT_EQ(Without(Drawing(drawing.db), "Departed Features"), fresh);
+    EXPECT_EQ(update.scannedEntities, static_cast<std::int32_t>(imported));
+
+    // Counts: every feature of the change-only file is new or newer.
+    auto areaToid = +[](const AreaFeatureRecord& r) { return static_cast<const char*>(r.attributes.common.toid); };
+    auto lineToid = +[](const LineFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
+    auto pointToid = +[](const PointFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
+    auto textToid = +[](const TextFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
+    auto nodeToid = +[](const RoadNodeRecord& r) { return static_cast<const char*>(r.toid); };
+    const FeaturePassCounters& c = update.counters;
+    EXPECT_EQ(c.polygonsUpdated, Revised(Toids(full->areas, areaToid), Toids(changes->areas, areaToid)));
+    EXPECT_EQ(c.linesUpdated, Revised(Toids(full->lines, lineToid), Toids(changes->lines, lineToid)));
+    EXPECT_EQ(c.pointsUpdated, Revised(Toids(full->points, pointToid), Toids(changes->points, pointToid)));
+    EXPECT_EQ(c.textsUpdated, Revised(Toids(full->texts, textToid), Toids(changes->texts, textToid)));
+    EXPECT_EQ(c.symbolsUpdated, Revised(Toids(full->symbols, pointToid), Toids(changes->symbols, pointToid)) +
+                                    Revised(Toids(full->roadNodes, nodeToid), Toids(changes->roadNodes, nodeToid)));
+    EXPECT_GT(c.pointsUpdated + c.linesUpdated + c.polygonsUpdated, 0);
+    EXPECT_NE(update.report.find(L"\n" + std::to_wstring(changes->symbols.count + changes->roadNodes.count) +
+                                 L" symbols in the file of which " + std::to_wstring(c.symbolsUpdated) +
+                                 L" in the drawing updated."),
+              std::wstring::npos)
+        << WideToNarrow(update.report);
+    EXPECT_EQ(c.polygonsUpToDate + c.linesUpToDate + c.pointsUpToDate + c.textsUpToDate + c.symbolsUpToDate, 0);
+    // Each departed TOID takes all its entities (a point's label too).
+    EXPECT_GE(c.departedHandled, changes->departedToids.count);
+    EXPECT_NE(update.report.find(std::wstring(L"\nOf ") + std::to_wstring(changes->departedToids.count) +
+                                 L" Departed Features in the file " + std::to_wstring(c.departedHandled) + L" was"),
+              std::wstring::npos)
+        << WideToNarrow(update.report);
+
+    // The same file again changes nothing and says so.
+    const std::vector<std::string> updated = Drawing(drawing.db);
+    FeatureDrawingRun again{drawing.settings};
+    again.StartRun();
+    ASSERT_TRUE(drawing.Pass(again, FeatureListsOf(*changes), true));
+    EXPECT_EQ(Drawing(drawing.db), updated);
+    const FeaturePassCounters& a = again.counters;
+    EXPECT_EQ(a.polygonsUpdated + a.linesUpdated + a.pointsUpdated + a.textsUpdated + a.symbolsUpdated +
+                  a.departedHandled,
+              0);
+    EXPECT_EQ(a.pointsUpToDate, changes->points.count);
+    EXPECT_EQ(a.textsUpToDate, changes->texts.count);
+    EXPECT_NE(again.report.find(L" was erased from the drawing.") == std::wstring::npos &&
+                      again.report.find(L" was moved to layer") == std::wstring::npos
+                  ? std::wstring::npos
+                  : again.report.find(L"Departed Features in the file 0 was"),
+              std::wstring::npos);
+    EXPECT_NE(again.report.find(L"texts not updated because they were already up to date.)"), std::wstring::npos);
+  }
+}
+
+}  // namespace
