@@ -5,7 +5,7 @@
 #include <string>
 
 #include "gml/ui/entity_scan.h"
-#include "gml/ui/inspection_commands.h"
+#include "gml/ui/varnel_commands.h"
 #include "host/editor/command_line.h"
 #include "host/ui/message_box.h"
 

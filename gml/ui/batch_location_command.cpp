@@ -1,4 +1,4 @@
-#include "gml/ui/batch_location_command.h"
+#include "gml/ui/varnel_commands.h"
 
 #include <string>
 

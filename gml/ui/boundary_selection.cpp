@@ -1,7 +1,8 @@
 #include "gml/ui/boundary_selection.h"
 
-#include <cwctype>
 #include <sched.h>
+
+#include <cwctype>
 
 #include "common/geometry/plane_geometry.h"
 #include "gml/settings/area_filter.h"
@@ -10,18 +11,8 @@
 #include "host/editor/point_prompts.h"
 #include "host/editor/system_variables.h"
 #include "host/system/events.h"
+#include "host/system/files.h"
 #include "host/ui/message_box.h"
-
-namespace {
-
-bool SameText(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
-
-}  // namespace
 
 void ProcessPendingMessages() {
   host::PumpMessages();
@@ -32,10 +23,10 @@ bool SelectBoundaryEntities(host::SelectionSetId* set, std::int32_t* count) {
   using host::db::Group;
   host::Print(L"\nSelect polylines:");
   const host::db::EntityList filter = {
-      Group(-4, L"<or"),  Group(-4, L"<and"), Group(0, L"CIRCLE"),     Group(-4, L"and>"),
-      Group(-4, L"<and"), Group(-4, L"<or"),  Group(0, L"POLYLINE"),   Group(0, L"LWPOLYLINE"),
-      Group(-4, L"or>"),  Group(-4, L"<or"),  Group(-4, L"="),         Group(70, 0),
-      Group(-4, L"<and"), Group(-4, L"&"),    Group(70, 143),          Group(-4, L"and>"),
+      Group(-4, L"<or"),  Group(-4, L"<and"), Group(0, L"CIRCLE"),   Group(-4, L"and>"),
+      Group(-4, L"<and"), Group(-4, L"<or"),  Group(0, L"POLYLINE"), Group(0, L"LWPOLYLINE"),
+      Group(-4, L"or>"),  Group(-4, L"<or"),  Group(-4, L"="),       Group(70, 0),
+      Group(-4, L"<and"), Group(-4, L"&"),    Group(70, 143),        Group(-4, L"and>"),
       Group(-4, L"or>"),  Group(-4, L"and>"), Group(-4, L"or>")};
   const host::Input<host::SelectionSetId> selected = host::SelectEntities(filter);
   *count = 0;
@@ -46,7 +37,8 @@ bool SelectBoundaryEntities(host::SelectionSetId* set, std::int32_t* count) {
   }
   if (!selected.ok()) {
     const host::SysVarResult errno_ = host::GetSystemVariable(L"ERRNO");
-    if (errno_.ok() && errno_.Short() != 0) host::Printf(L"\nError! (AutoCAD) ERRNO: %i", errno_.Short());
+    if (errno_.ok() && errno_.Short() != 0)
+      host::Printf(L"\nError! (AutoCAD) ERRNO: %i", errno_.Short());
     return false;
   }
   *set = selected.value;
@@ -64,7 +56,7 @@ bool IsBoundaryEntityType(host::EntityName entity, bool* closed) {
     if (group.code == -3) break;
     if (group.code == 0 && group.Text() != nullptr) {
       for (const wchar_t* type : {L"POLYLINE", L"LWPOLYLINE", L"CIRCLE", L"LINE", L"ARC"})
-        accepted = accepted || SameText(*group.Text(), type);
+        accepted = accepted || host::SameNameIgnoringCase(*group.Text(), type);
     }
     if (group.code == 70 && (group.Int() & 1) != 0) *closed = true;
   }
@@ -112,7 +104,8 @@ bool GetEntityPoint(host::EntityName entity, double* x, double* y) {
   return true;
 }
 
-host::Status SelectEntity(std::wstring_view prompt, host::EntityName* entity, host::db::Point3* point) {
+host::Status SelectEntity(std::wstring_view prompt, host::EntityName* entity,
+                          host::db::Point3* point) {
   const host::Input<host::EntityPick> pick = host::PickEntity(prompt);
   if (pick.ok()) {
     *entity = pick.value.entity;

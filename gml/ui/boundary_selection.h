@@ -37,7 +37,8 @@ bool IsBoundaryEntityType(host::EntityName entity, bool* closed);
 bool GetEntityPoint(host::EntityName entity, double* x, double* y);
 
 // One pick; the prompt's status.
-host::Status SelectEntity(std::wstring_view prompt, host::EntityName* entity, host::db::Point3* point);
+host::Status SelectEntity(std::wstring_view prompt, host::EntityName* entity,
+                          host::db::Point3* point);
 
 // Even-odd test of (x, y) against `segments` (OutlineSegment) by a ray down
 // to below `lowestY`; a segment counts from its smaller end x (included) to

@@ -1,4 +1,4 @@
-#include "gml/ui/header_commands.h"
+#include "gml/ui/varnel_commands.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "gml/ui/help_command.h"
+#include "gml/ui/varnel_commands.h"
 
 #include <optional>
 #include <string>

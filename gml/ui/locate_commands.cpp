@@ -7,7 +7,8 @@
 #include "common/containers/text.h"
 #include "gml/ui/boundary_selection.h"
 #include "gml/ui/entity_scan.h"
-#include "gml/ui/inspection_commands.h"
+#include "gml/ui/varnel_commands.h"
+#include "gml/ui/varnel_state.h"
 #include "gml/ui/locate_dialogs.h"
 #include "gml/writer/entity_writers.h"
 #include "host/editor/command_line.h"
@@ -17,22 +18,6 @@
 #include "host/ui/message_box.h"
 
 namespace {
-
-struct LocateValues {
-  double windowSize = 50.0;
-  int zoomWhenFound = 1;
-  int partialMatch = 1;
-  std::wstring text;
-};
-
-LocateValues& ToidValues() {
-  static LocateValues values;
-  return values;
-}
-LocateValues& RoadValues() {
-  static LocateValues values;
-  return values;
-}
 
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
@@ -85,7 +70,7 @@ void Locate(const LocateValues& values, int item, bool alwaysAsk, const wchar_t*
 }  // namespace
 
 void LocateToidCommand() {
-  LocateValues& values = ToidValues();
+  LocateValues& values = Varnel().locateToid;
   LocateTOIDsView dialog;
   dialog.windowSize = values.windowSize;
   dialog.zoomWhenFound = values.zoomWhenFound;
@@ -98,7 +83,7 @@ void LocateToidCommand() {
 }
 
 void LocateRoadNameCommand() {
-  LocateValues& values = RoadValues();
+  LocateValues& values = Varnel().locateRoad;
   CLocateRoadName dialog;
   dialog.windowSize = values.windowSize;
   dialog.zoomWhenFound = values.zoomWhenFound;
@@ -108,9 +93,4 @@ void LocateRoadNameCommand() {
   values = {dialog.windowSize, dialog.zoomWhenFound, dialog.partialMatch, dialog.roadName};
   if (values.text.empty()) return;
   Locate(values, 0x02, true, L"Road name %ls was not found");
-}
-
-void ResetLocateValues() {
-  ToidValues() = LocateValues{};
-  RoadValues() = LocateValues{};
 }

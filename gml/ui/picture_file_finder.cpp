@@ -1,5 +1,7 @@
 #include "gml/ui/picture_file_finder.h"
 
+#include "gml/ui/varnel_commands.h"
+
 #include <vector>
 
 #include "host/lisp/call.h"

@@ -9,6 +9,6 @@
 // the folder when it has none; "nul" when there is none.
 std::wstring FindRightFile(std::wstring folder, const std::wstring& part);
 
-// The LISP function: (LwhFindRightFile FOLDER PART) returns the path or
-// "nul"; "nul" too when either argument is missing or not a string.
-void LwhFindRightFile();
+// The LISP function LwhFindRightFile (declared with Varnel's commands)
+// returns this for (LwhFindRightFile FOLDER PART), and "nul" when either
+// argument is missing or not a string.

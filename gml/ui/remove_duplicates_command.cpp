@@ -8,7 +8,8 @@
 #include "common/cad/sysvar_save.h"
 #include "common/containers/text.h"
 #include "gml/ui/entity_scan.h"
-#include "gml/ui/inspection_commands.h"
+#include "gml/ui/varnel_commands.h"
+#include "gml/ui/varnel_state.h"
 #include "gml/ui/remove_duplicates_view.h"
 #include "gml/writer/layers.h"
 #include "host/db/entity_list.h"
@@ -16,16 +17,6 @@
 #include "host/ui/message_box.h"
 
 namespace {
-
-struct RemoveValues {
-  int action = 0;
-  std::wstring layer = L"__identicals";
-};
-
-RemoveValues& Remembered() {
-  static RemoveValues values;
-  return values;
-}
 
 // The first character of the kind, then the TOID, narrowed. Whole keys are
 // kept: TOIDs of one area often differ only in their last digits.
@@ -39,10 +30,10 @@ std::string DuplicateKey(const ShowOSGmlXdata& record) {
 }  // namespace
 
 void RemoveDuplicatesCommand() {
-  RemoveValues& remembered = Remembered();
+  VarnelState& remembered = Varnel();
   RemoveDuplicatesView dialog;
-  dialog.action = remembered.action;
-  dialog.layer = remembered.layer;
+  dialog.action = remembered.removeAction;
+  dialog.layer = remembered.removeLayer;
   dialog.entityCount = 0;
   dialog.identicalCount = -1;
 
@@ -52,8 +43,8 @@ void RemoveDuplicatesCommand() {
   bool haveSet = false;
   for (;;) {
     const int result = dialog.DoModal();
-    remembered.action = dialog.action;
-    remembered.layer = dialog.layer;
+    remembered.removeAction = dialog.action;
+    remembered.removeLayer = dialog.layer;
     if (result == kRemoveSelect) {
       host::Print(L"\nSelect objects...");
       const host::Input<host::SelectionSetId> chosen = host::SelectEntities();
@@ -112,5 +103,3 @@ void RemoveDuplicatesCommand() {
   }
   if (haveSet) (void)host::FreeSelectionSet(set);
 }
-
-void ResetRemoveDuplicatesValues() { Remembered() = RemoveValues{}; }

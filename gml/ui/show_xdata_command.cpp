@@ -1,7 +1,8 @@
 // lwhgmlsw / lwhgmlsx: the attributes of picked entities, one pick after the
 // other, until the viewer is closed or the user gives up.
 #include "gml/ui/boundary_selection.h"
-#include "gml/ui/inspection_commands.h"
+#include "gml/ui/varnel_commands.h"
+#include "gml/ui/varnel_state.h"
 #include "gml/writer/os_xdata_record.h"
 #include "host/editor/command_line.h"
 
@@ -24,9 +25,9 @@ bool HintAfterMiss(int misses) {
 
 }  // namespace
 
-void ShowXdataCommand(int userCodeFlag) {
+void ShowXdataCommand() {
   ShowOSGmlXdata viewer;
-  viewer.userCodeSwitch = userCodeFlag;
+  viewer.userCodeSwitch = Varnel().showUserCode;
   viewer.readSwitch = 1;
   int misses = 0;
   for (;;) {
@@ -45,5 +46,3 @@ void ShowXdataCommand(int userCodeFlag) {
     if (viewer.result != 2) return;
   }
 }
-
-void ShowXdataUserCodeCommand() { ShowXdataCommand(1); }

@@ -16,6 +16,7 @@
 #include "gml/settings/area_filter.h"
 #include "gml/settings/settings_record.h"
 #include "gml/ui/boundary_selection.h"
+#include "gml/ui/varnel_commands.h"
 #include "gml/writer/blocks.h"
 #include "gml/writer/entity_writers.h"
 #include "host/db/blocks.h"
@@ -316,7 +317,7 @@ void InsertForSelectedBoundaries(InsertRun& run) {
 
 CImportOSTiles& TileDialog() { return State().dialog; }
 
-void ClearInsertedTiles() {
+void ResetTilesForNewDrawing() {
   std::unique_ptr<TileState>& state = StatePointer();
   if (!state) return;
   GrowArray& list = state->dialog.tiles;

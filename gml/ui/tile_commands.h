@@ -9,13 +9,10 @@
 
 #include "gml/settings/os_tiles.h"
 
-// lwhgmlit.
-void ImportTilesCommand();
-// lwhgmldt / lwhgmlot.
-void TileCoverageCommand();
+// The commands (ImportTilesCommand, TileCoverageCommand) and the reset of
+// the inserted flags at each drawing load (ResetTilesForNewDrawing) are
+// declared with Varnel's other commands.
 
-// Forgets which tiles were inserted (a drawing was loaded).
-void ClearInsertedTiles();
 // Frees the tile settings and list (the add-in is unloading).
 void ReleaseTileState();
 

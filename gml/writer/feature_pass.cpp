@@ -22,6 +22,7 @@
 #include "host/editor/graphics.h"
 #include "host/editor/system_variables.h"
 #include "host/system/events.h"
+#include "host/system/files.h"
 #include "host/ui/message_box.h"
 
 namespace {
@@ -63,12 +64,6 @@ std::int32_t VersionOf(const std::wstring& text) {
   const long value = std::wcstol(text.c_str(), &end, 10);
   if (end == text.c_str() || value > INT32_MAX || value < INT32_MIN) return INT32_MAX;
   return static_cast<std::int32_t>(value);
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
 }
 
 bool AppendVertex(GrowArray* vertices, double x, double y) {
@@ -137,7 +132,8 @@ bool FeatureDrawingRun::ScanDrawing(host::db::Database& target) {
     const host::db::Entity* entity = target.EntityOf(entities[i]);
     const host::db::LayerRecord* layer =
         entity != nullptr ? target.LayerRecordOf(target.IdOf(entity->layer)) : nullptr;
-    if (entity != nullptr && !(layer != nullptr && SameName(layer->name, departedLayer))) {
+    if (entity != nullptr &&
+        !(layer != nullptr && host::SameNameIgnoringCase(layer->name, departedLayer))) {
       record.entity = entities[i];
       record.ClearXdata();
       record.ReadXdata();
@@ -198,6 +194,15 @@ FeatureDrawingRun::Decision FeatureDrawingRun::TestFeature(char kind, std::strin
   return Decision::kReplaced;
 }
 
+bool FeatureDrawingRun::Decide(char kind, std::string_view toid, std::int32_t version,
+                               std::int32_t* updated, std::int32_t* upToDate) {
+  if (!options_.updateMode) return true;
+  const Decision d = TestFeature(kind, toid, version, kind == '5');
+  if (d == Decision::kUpToDate) ++*upToDate;
+  if (d == Decision::kReplaced) ++*updated;
+  return d != Decision::kUpToDate;
+}
+
 // ---- system variables of the angle classes ---------------------------------
 
 bool FeatureDrawingRun::SaveAngles() {
@@ -222,7 +227,8 @@ bool FeatureDrawingRun::SaveAngles() {
 // Every variable is given back, also after a failure, so the user's angle
 // settings never stay changed.
 void FeatureDrawingRun::RestoreAngles() {
-  bool restored = host::SetSystemVariable(L"ANGBASE", host::SysVarValue{angBase_}) == host::Status::kNormal;
+  bool restored =
+      host::SetSystemVariable(L"ANGBASE", host::SysVarValue{angBase_}) == host::Status::kNormal;
   restored = host::SetSystemVariable(L"ANGDIR", angDir_) == host::Status::kNormal && restored;
   restored = host::SetSystemVariable(L"AUNITS", aUnits_) == host::Status::kNormal && restored;
   if (!restored) ok = false;
@@ -265,14 +271,9 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
       ok = false;
       break;
     }
-    bool draw = area.kept == 1 && Count(&area.outerRing) > 2;
-    if (draw && options_.updateMode) {
-      const Decision d = TestFeature('5', FieldText(area.attributes.common.toid),
-                                     area.attributes.version, true);
-      draw = d != Decision::kUpToDate;
-      if (d == Decision::kUpToDate) ++counters.polygonsUpToDate;
-      if (d == Decision::kReplaced) ++counters.polygonsUpdated;
-    }
+    bool draw = area.kept == 1 && Count(&area.outerRing) > 2 &&
+                Decide('5', FieldText(area.attributes.common.toid), area.attributes.version,
+                       &counters.polygonsUpdated, &counters.polygonsUpToDate);
     LayerChoice choice;
     if (draw) {
       choice = ChooseTopoLayer(settings_, &area);
@@ -308,8 +309,8 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
                 (void)sdf.AddPolygonRing(*vertices_);
               else
                 (void)DrawFeaturePolyline(layer.c_str(), 256, 0.0, vertices_->count - 1, *vertices_,
-                                          *db_, level, 0, nullptr, &area, OsFeatureKind::kAreaOutline,
-                                          true, false);
+                                          *db_, level, 0, nullptr, &area,
+                                          OsFeatureKind::kAreaOutline, true, false);
             }
             vertices_->count = 0;
             if (rings == &area.outerRing) break;  // the first outer ring only
@@ -340,13 +341,8 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
       ok = false;
       break;
     }
-    bool draw = true;
-    if (options_.updateMode) {
-      const Decision d = TestFeature('1', FieldText(line.common.toid), line.version, false);
-      draw = d != Decision::kUpToDate;
-      if (d == Decision::kUpToDate) ++counters.linesUpToDate;
-      if (d == Decision::kReplaced) ++counters.linesUpdated;
-    }
+    bool draw = Decide('1', FieldText(line.common.toid), line.version, &counters.linesUpdated,
+                       &counters.linesUpToDate);
     if (draw && Count(&line.points) > 0) {
       DrawPieces(line.points, [&] {
         const LayerChoice choice = ChooseTopoLayer(settings_, &line);
@@ -361,8 +357,8 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
           ok = false;
           return;
         }
-        (void)DrawFeaturePolyline(choice.layer.c_str(), 256, 0.0, vertices_->count, *vertices_, *db_,
-                                  settings_.attributesToXdata, csvLevel, csv, &line,
+        (void)DrawFeaturePolyline(choice.layer.c_str(), 256, 0.0, vertices_->count, *vertices_,
+                                  *db_, settings_.attributesToXdata, csvLevel, csv, &line,
                                   OsFeatureKind::kTopoLine, false, false);
       });
     }
@@ -389,13 +385,8 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
       ok = false;
       break;
     }
-    bool draw = true;
-    if (options_.updateMode) {
-      const Decision d = TestFeature('8', FieldText(link.toid), link.version, false);
-      draw = d != Decision::kUpToDate;
-      if (d == Decision::kUpToDate) ++counters.linesUpToDate;
-      if (d == Decision::kReplaced) ++counters.linesUpdated;
-    }
+    bool draw = Decide('8', FieldText(link.toid), link.version, &counters.linesUpdated,
+                       &counters.linesUpToDate);
     if (draw && Count(&link.points) > 0) {
       std::string value;
       if (settings_.roadLinkLayerWay == 1) {
@@ -405,7 +396,8 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
       } else if (settings_.roadLinkLayerValue == 1) {
         value = std::string(FieldText(link.natureOfRoad));
       } else {
-        value = std::string(FieldText(link.descriptiveTerm)) + "_" + std::string(FieldText(link.natureOfRoad));
+        value = std::string(FieldText(link.descriptiveTerm)) + "_" +
+                std::string(FieldText(link.natureOfRoad));
       }
       const std::string layer = ItnLayer(NarrowToWide(value));
       DrawPieces(link.points, [&] {
@@ -444,25 +436,20 @@ void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) 
       ok = false;
       break;
     }
-    bool draw = true;
-    if (options_.updateMode) {
-      const Decision d = TestFeature('9', FieldText(road.toid), road.version, false);
-      draw = d != Decision::kUpToDate;
-      if (d == Decision::kUpToDate) ++counters.linesUpToDate;
-      if (d == Decision::kReplaced) ++counters.linesUpdated;
-    }
+    bool draw = Decide('9', FieldText(road.toid), road.version, &counters.linesUpdated,
+                       &counters.linesUpToDate);
     if (draw && Count(&road.geometry) > 0) {
-      const std::string layer = ItnLayer(settings_.roadLayerWay == 1
-                                             ? settings_.roadFixedLayer
-                                             : NarrowToWide(FieldText(road.roadName)));
+      const std::string layer =
+          ItnLayer(settings_.roadLayerWay == 1 ? settings_.roadFixedLayer
+                                               : NarrowToWide(FieldText(road.roadName)));
       DrawPieces(road.geometry, [&] {
         if (!EnsureLayer(settings_.roadFixedLayerColour, layer.c_str(), *db_)) {
           ok = false;
           return;
         }
         (void)DrawFeaturePolyline(layer.c_str(), 256, 0.0, vertices_->count, *vertices_, *db_,
-                                  settings_.attributesToXdata, 0, nullptr, &road, OsFeatureKind::kRoad,
-                                  false, false);
+                                  settings_.attributesToXdata, 0, nullptr, &road,
+                                  OsFeatureKind::kRoad, false, false);
         UsedLayerEntry entry{};
         CopyField(entry.name, layer);
         entry.itnClass = static_cast<std::int32_t>(ItnLayerClass::kRoad);
@@ -491,7 +478,8 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
   }
   const char kind = symbols ? '3' : '2';
   const OsFeatureKind osKind = symbols ? OsFeatureKind::kCartoSymbol : OsFeatureKind::kTopoPoint;
-  const bool label = (symbols ? settings_.markTermBesideSymbol : settings_.markTermBesidePoint) != 0;
+  const bool label =
+      (symbols ? settings_.markTermBesideSymbol : settings_.markTermBesidePoint) != 0;
   const std::string fixedBlock = WideToNarrow(settings_.fixedBlockName);
   const int level = settings_.attributesToXdata;
   auto available = [&](const std::string& block) {
@@ -511,15 +499,9 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
       ok = false;
       break;
     }
-    bool draw = true;
-    if (options_.updateMode) {
-      const Decision d = TestFeature(kind, FieldText(point.common.toid), point.version, false);
-      draw = d != Decision::kUpToDate;
-      std::int32_t& upToDate = symbols ? counters.symbolsUpToDate : counters.pointsUpToDate;
-      std::int32_t& updated = symbols ? counters.symbolsUpdated : counters.pointsUpdated;
-      if (d == Decision::kUpToDate) ++upToDate;
-      if (d == Decision::kReplaced) ++updated;
-    }
+    bool draw = Decide(kind, FieldText(point.common.toid), point.version,
+                       symbols ? &counters.symbolsUpdated : &counters.pointsUpdated,
+                       symbols ? &counters.symbolsUpToDate : &counters.pointsUpToDate);
     LayerChoice choice;
     if (draw) {
       choice = ChooseTopoLayer(settings_, &point);
@@ -548,7 +530,8 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
         }
       }
       if (form == PointForm::kBlock && !available(block)) {
-        host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
+        host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n",
+                     NarrowToWide(block).c_str());
         ++counters.missingBlocks;
         form = fallback(&block);
         if (form == PointForm::kBlock && !available(block)) {
@@ -569,7 +552,8 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
         (void)DrawTopoPoint(choice.layer.c_str(), 256, at, *db_, level, point, osKind);
       if (label)
         (void)DrawTextFeature(std::string(FieldText(point.common.descriptiveTerm)) + "   ",
-                              choice.layer.c_str(), 256, at, 1.0, 0.0, 5, *db_, level, &point, osKind);
+                              choice.layer.c_str(), 256, at, 1.0, 0.0, 5, *db_, level, &point,
+                              osKind);
     }
     if (!Progress(i, list.count, &shown)) break;
   }
@@ -590,23 +574,19 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
       ok = false;
       break;
     }
-    bool draw = true;
-    if (options_.updateMode) {
-      const Decision d = TestFeature('A', FieldText(address.toid), address.version, false);
-      draw = d != Decision::kUpToDate;
-      if (d == Decision::kUpToDate) ++counters.pointsUpToDate;
-      if (d == Decision::kReplaced) ++counters.pointsUpdated;
-    }
+    bool draw = Decide('A', FieldText(address.toid), address.version, &counters.pointsUpdated,
+                       &counters.pointsUpToDate);
     if (draw && !EnsureLayer(settings_.addressLayerColour, layer.c_str(), *db_)) ok = false;
     if (draw && ok) {
       const host::db::Point3 at = Position(address.x, address.y, address.z);
       bool asPoint = settings_.addressMarkingWay == 0;
       if (settings_.addressMarkingWay == 1) {
         if (BlockExists(block.c_str(), *db_) || LoadBlockFromFile(block.c_str(), *db_)) {
-          (void)InsertAddressPointBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_, csv,
-                                        settings_, address);
+          (void)InsertAddressPointBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_,
+                                        csv, settings_, address);
         } else {
-          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n",
+                       NarrowToWide(block).c_str());
           ++counters.missingBlocks;
           asPoint = true;
         }
@@ -619,7 +599,8 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
   host::RestoreStatusBar();
 }
 
-void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale, GrowArray* usedLayers) {
+void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale,
+                                      GrowArray* usedLayers) {
   BeginClass(L"Updating ITN Nodes...", L"Drawing ITN Nodes...");
   if (!SaveAngles()) {
     host::RestoreStatusBar();
@@ -641,13 +622,8 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale, 
       ok = false;
       break;
     }
-    bool draw = true;
-    if (options_.updateMode) {
-      const Decision d = TestFeature('7', FieldText(node.toid), node.version, false);
-      draw = d != Decision::kUpToDate;
-      if (d == Decision::kUpToDate) ++counters.symbolsUpToDate;
-      if (d == Decision::kReplaced) ++counters.symbolsUpdated;
-    }
+    bool draw = Decide('7', FieldText(node.toid), node.version, &counters.symbolsUpdated,
+                       &counters.symbolsUpToDate);
     if (draw && options_.sdfOutput) {
       SdfWriter sdf;
       if (sdf.WriteRoadNode(node) && csv != nullptr)
@@ -663,7 +639,8 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale, 
           (void)InsertNodeBlock(block.c_str(), at, blockScale, 0.0, layer.c_str(), *db_,
                                 settings_.attributesToXdata, node);
         } else {
-          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n", NarrowToWide(block).c_str());
+          host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n",
+                       NarrowToWide(block).c_str());
           ++counters.missingBlocks;
         }
       } else {
@@ -687,13 +664,8 @@ void FeatureDrawingRun::DrawTexts(const GrowArray& list) {
       ok = false;
       break;
     }
-    bool draw = true;
-    if (options_.updateMode) {
-      const Decision d = TestFeature('4', FieldText(text.common.toid), text.version, false);
-      draw = d != Decision::kUpToDate;
-      if (d == Decision::kUpToDate) ++counters.textsUpToDate;
-      if (d == Decision::kReplaced) ++counters.textsUpdated;
-    }
+    bool draw = Decide('4', FieldText(text.common.toid), text.version, &counters.textsUpdated,
+                       &counters.textsUpToDate);
     LayerChoice choice;
     if (draw) {
       choice = ChooseTopoLayer(settings_, &text);
@@ -760,18 +732,21 @@ void FeatureDrawingRun::Preview(const GrowArray& list) {
 // ---- report and warning -----------------------------------------------------
 
 void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t departedCount) {
-  std::wstring text = L"\n-----------------------------------------------\nOrvane MasterMap update report:\n";
+  std::wstring text =
+      L"\n-----------------------------------------------\nOrvane MasterMap update report:\n";
   const std::wstring savedLayer = settings_.departedFeaturesLayer;
   const bool saving = settings_.saveDepartedFeatures != 0;
   if (departedCount > 0) {
-    text += Format(L"\nOf %li Departed Features in the file %li was", static_cast<long>(departedCount),
-                   static_cast<long>(counters.departedHandled));
+    text += Format(L"\nOf %li Departed Features in the file %li was",
+                   static_cast<long>(departedCount), static_cast<long>(counters.departedHandled));
     text += saving ? Format(L" moved to layer %ls in the drawing.", savedLayer.c_str())
                    : std::wstring(L" erased from the drawing.");
   }
   text += Format(L"\n\n%li entities in the drawing processed.", static_cast<long>(scannedEntities));
   if (indexEmpty_)
-    text += L"\nNo imported OS MasterMap entities were found in the drawing: every feature was drawn as new.";
+    text +=
+        L"\nNo imported OS MasterMap entities were found in the drawing: every feature was drawn "
+        L"as new.";
   struct Row {
     const wchar_t* name;
     std::int32_t count, updated, upToDate;
@@ -781,8 +756,8 @@ void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t depa
       // The counters of lines take in road links and roads, those of symbols
       // road nodes, those of points address points: the file's counts do too,
       // so that no line says more were updated than the file holds.
-      {L"lines", Count(lists.lines) + Count(lists.roadLinks) + Count(lists.roads), counters.linesUpdated,
-       counters.linesUpToDate},
+      {L"lines", Count(lists.lines) + Count(lists.roadLinks) + Count(lists.roads),
+       counters.linesUpdated, counters.linesUpToDate},
       {L"symbols", Count(lists.symbols) + Count(lists.roadNodes), counters.symbolsUpdated,
        counters.symbolsUpToDate},
       {L"points", Count(lists.points) + Count(lists.addressPoints), counters.pointsUpdated,
@@ -791,8 +766,8 @@ void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t depa
   };
   for (const Row& row : rows) {
     if (row.count == 0) continue;
-    text += Format(L"\n%li %ls in the file of which %li in the drawing updated.", static_cast<long>(row.count),
-                   row.name, static_cast<long>(row.updated));
+    text += Format(L"\n%li %ls in the file of which %li in the drawing updated.",
+                   static_cast<long>(row.count), row.name, static_cast<long>(row.updated));
     if (row.upToDate != 0)
       text += Format(L"\n   (%li %ls not updated because they were already up to date.)",
                      static_cast<long>(row.upToDate), row.name);
@@ -800,7 +775,8 @@ void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t depa
   text += saving ? Format(L"\n\nAll old entites were moved to layer %ls.\n", savedLayer.c_str())
                  : std::wstring(L"\n\nAll old entites were erased from the drawing.\n");
   if (counters.oldSolidHatches != 0)
-    text += Format(L"Additionally %li old solid hatches were deleted\n", static_cast<long>(counters.oldSolidHatches));
+    text += Format(L"Additionally %li old solid hatches were deleted\n",
+                   static_cast<long>(counters.oldSolidHatches));
   text += L"-----------------------------------------------\n";
   report = text;
   host::Print(text);
@@ -812,13 +788,16 @@ void FeatureDrawingRun::ShowWarning(bool batch) {
   if (counters.missingCodes == 0 && counters.missingBlocks == 0) return;
   std::wstring text;
   if (counters.missingCodes != 0 && counters.missingBlocks != 0)
-    text = Format(L"Warning:\n\n%li feature code(s) not found in the lookup table and\n%li AutoCAD blocks not found.",
-                  static_cast<long>(counters.missingCodes), static_cast<long>(counters.missingBlocks));
+    text = Format(
+        L"Warning:\n\n%li feature code(s) not found in the lookup table and\n%li AutoCAD blocks "
+        L"not found.",
+        static_cast<long>(counters.missingCodes), static_cast<long>(counters.missingBlocks));
   else if (counters.missingCodes != 0)
     text = Format(L"Warning:\n\n%li feature code(s) not found in the lookup table.",
                   static_cast<long>(counters.missingCodes));
   else
-    text = Format(L"Warning:\n\n%li AutoCAD block(s) not found.", static_cast<long>(counters.missingBlocks));
+    text = Format(L"Warning:\n\n%li AutoCAD block(s) not found.",
+                  static_cast<long>(counters.missingBlocks));
   if (settings_.ifCodeNotFound == 0)
     text += L"\n\nAutoCAD point entities were drawn instead.";
   else if (settings_.ifCodeNotFound == 1)
@@ -854,7 +833,8 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
     return false;
   }
   if (options.runMode == 2) {
-    if (lists.previewPoints != nullptr && Count(lists.previewPoints) > 1) Preview(*lists.previewPoints);
+    if (lists.previewPoints != nullptr && Count(lists.previewPoints) > 1)
+      Preview(*lists.previewPoints);
     return true;
   }
   index_.clear();
@@ -873,7 +853,8 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
   if (ClassRuns(Count(lists.points))) DrawPoints(*lists.points, false, blockScale);
   if (!options.sdfOutput && ClassRuns(Count(lists.addressPoints)))
     DrawAddressPoints(*lists.addressPoints, blockScale);
-  if (!options.sdfOutput && ClassRuns(Count(lists.symbols))) DrawPoints(*lists.symbols, true, blockScale);
+  if (!options.sdfOutput && ClassRuns(Count(lists.symbols)))
+    DrawPoints(*lists.symbols, true, blockScale);
   if (ClassRuns(Count(lists.roadNodes))) DrawRoadNodes(*lists.roadNodes, blockScale, usedLayers);
   if (ClassRuns(Count(lists.texts))) DrawTexts(*lists.texts);
   const std::int32_t departedCount = Count(lists.departedToids);

@@ -40,17 +40,17 @@ class OSGMLInputView;
 // The reader's state a pass reads: its feature lists (any may be null,
 // which counts as empty).
 struct FeatureLists {
-  const PagedGrowArray* areas = nullptr;      // AreaFeatureRecord
-  const PagedGrowArray* lines = nullptr;      // LineFeatureRecord
-  const GrowArray* points = nullptr;          // PointFeatureRecord
-  const GrowArray* symbols = nullptr;         // PointFeatureRecord
-  const GrowArray* texts = nullptr;           // TextFeatureRecord
-  const GrowArray* roadLinks = nullptr;       // RoadLinkRecord
-  const GrowArray* roads = nullptr;           // RoadRecord
-  const GrowArray* roadNodes = nullptr;       // RoadNodeRecord
-  const GrowArray* addressPoints = nullptr;   // AddressPointRecord
-  const GrowArray* departedToids = nullptr;   // DepartedFeatureToid
-  const GrowArray* previewPoints = nullptr;   // CoordinateTuple
+  const PagedGrowArray* areas = nullptr;     // AreaFeatureRecord
+  const PagedGrowArray* lines = nullptr;     // LineFeatureRecord
+  const GrowArray* points = nullptr;         // PointFeatureRecord
+  const GrowArray* symbols = nullptr;        // PointFeatureRecord
+  const GrowArray* texts = nullptr;          // TextFeatureRecord
+  const GrowArray* roadLinks = nullptr;      // RoadLinkRecord
+  const GrowArray* roads = nullptr;          // RoadRecord
+  const GrowArray* roadNodes = nullptr;      // RoadNodeRecord
+  const GrowArray* addressPoints = nullptr;  // AddressPointRecord
+  const GrowArray* departedToids = nullptr;  // DepartedFeatureToid
+  const GrowArray* previewPoints = nullptr;  // CoordinateTuple
 };
 // The lists of a reading run.
 FeatureLists FeatureListsOf(const OSGMLInputView& view);
@@ -65,9 +65,9 @@ struct FeaturePassOptions {
 // Counters of one run, summed over its passes.
 struct FeaturePassCounters {
   std::int32_t polygonsUpdated = 0, polygonsUpToDate = 0;
-  std::int32_t linesUpdated = 0, linesUpToDate = 0;  // lines, road links and roads
+  std::int32_t linesUpdated = 0, linesUpToDate = 0;      // lines, road links and roads
   std::int32_t symbolsUpdated = 0, symbolsUpToDate = 0;  // symbols and road nodes
-  std::int32_t pointsUpdated = 0, pointsUpToDate = 0;  // topo and address points
+  std::int32_t pointsUpdated = 0, pointsUpToDate = 0;    // topo and address points
   std::int32_t textsUpdated = 0, textsUpToDate = 0;
   std::int32_t oldSolidHatches = 0;
   std::int32_t departedHandled = 0;
@@ -97,12 +97,12 @@ class FeatureDrawingRun {
                 GrowArray* usedLayers);
 
   FeaturePassCounters counters;
-  bool ok = true;     // cleared by a failure; later loops do not run
-  bool stop = false;  // set by Esc
+  bool ok = true;                    // cleared by a failure; later loops do not run
+  bool stop = false;                 // set by Esc
   std::int32_t scannedEntities = 0;  // size of the update scan's selection
   std::int32_t indexedEntities = 0;  // OS entities the scan indexed
-  std::wstring report;   // the last update report
-  std::wstring warning;  // the last warning (empty when none)
+  std::wstring report;               // the last update report
+  std::wstring warning;              // the last warning (empty when none)
 
  private:
   struct Indexed {
@@ -115,6 +115,10 @@ class FeatureDrawingRun {
   bool ScanDrawing(host::db::Database& target);
   // The update test of one feature under `kind` + `toid`.
   Decision TestFeature(char kind, std::string_view toid, std::int32_t version, bool hatch);
+  // True when the feature is to be drawn: always outside updates, else when
+  // it is new or replaced an older copy; counts it as updated or up to date.
+  bool Decide(char kind, std::string_view toid, std::int32_t version, std::int32_t* updated,
+              std::int32_t* upToDate);
   void RetireEntity(const Indexed& entry);
   bool Progress(std::int32_t index, std::int32_t count, int* shown);
   void BeginClass(const wchar_t* update, const wchar_t* import);

@@ -9,6 +9,7 @@
 #include "common/containers/text.h"
 #include "gml/settings/area_filter.h"
 #include "gml/settings/settings_record.h"
+#include "gml/settings/text_fields.h"
 #include "gml/writer/blocks.h"
 #include "gml/writer/layers.h"
 #include "host/editor/command_line.h"
@@ -23,24 +24,23 @@ std::function<std::time_t()>& PlantingClock() {
   return clock;
 }
 
-std::time_t Now() { return PlantingClock() ? PlantingClock()() : host::WallClockNow(); }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
+std::time_t Now() {
+  return PlantingClock() ? PlantingClock()() : host::WallClockNow();
 }
 
 // The area's single text field named `item`; false for another name.
 bool AreaField(const AreaFeatureRecord& area, std::string_view item, std::string_view* value) {
   const CommonAttributes& c = area.attributes.common;
-  if (EqualNoCase(item, "theme")) *value = FieldText(c.theme);
-  else if (EqualNoCase(item, "make")) *value = FieldText(c.make);
-  else if (EqualNoCase(item, "descriptiveTerm")) *value = FieldText(c.descriptiveTerm);
-  else if (EqualNoCase(item, "descriptiveGroup")) *value = FieldText(c.descriptiveGroup);
-  else return false;
+  if (gml_settings::EqualsNoCase(item, "theme"))
+    *value = FieldText(c.theme);
+  else if (gml_settings::EqualsNoCase(item, "make"))
+    *value = FieldText(c.make);
+  else if (gml_settings::EqualsNoCase(item, "descriptiveTerm"))
+    *value = FieldText(c.descriptiveTerm);
+  else if (gml_settings::EqualsNoCase(item, "descriptiveGroup"))
+    *value = FieldText(c.descriptiveGroup);
+  else
+    return false;
   return true;
 }
 
@@ -75,7 +75,9 @@ bool BuildOutline(const AreaFeatureRecord& area, GrowArray* outline) {
 
 }  // namespace
 
-void SetPlantingClock(std::function<std::time_t()> clock) { PlantingClock() = std::move(clock); }
+void SetPlantingClock(std::function<std::time_t()> clock) {
+  PlantingClock() = std::move(clock);
+}
 
 bool FindSymbologySet(const AreaFeatureRecord& area, const GrowArray& sets, SymbologySet* set) {
   if (sets.marker != kGrowArrayMarker) return false;
@@ -93,7 +95,7 @@ bool FindSymbologySet(const AreaFeatureRecord& area, const GrowArray& sets, Symb
         all = false;
         break;
       }
-      const bool equal = EqualNoCase(value, FieldText(condition.value));
+      const bool equal = gml_settings::EqualsNoCase(value, FieldText(condition.value));
       all = condition.match == 1 ? equal : !equal;
     }
     if (all) {
@@ -135,7 +137,8 @@ int PlaceSymbolsInArea(const AreaFeatureRecord& area, const GrowArray& sets, dou
       SymbologySymbol symbol{};
       if (!GrowArrayGet(&set.symbols, s, &symbol)) break;
       if (!EnsureLayer(symbol.colour, symbol.layer, db)) continue;
-      const double wanted = std::trunc(symbol.density * area.attributes.calculatedAreaValue / 10000.0);
+      const double wanted =
+          std::trunc(symbol.density * area.attributes.calculatedAreaValue / 10000.0);
       const long target = wanted > 0 && wanted < 1e9 ? static_cast<long>(wanted) : 0;
       const double symbolBuffer = symbol.symbolBuffer * scale;
       const double edgeBuffer = symbol.edgeBuffer * scale;
@@ -143,16 +146,20 @@ int PlaceSymbolsInArea(const AreaFeatureRecord& area, const GrowArray& sets, dou
       const std::time_t persistence =
           settings.placementWaitSeconds[level >= 0 && level <= 4 ? level : 1];
       const int accuracy = symbol.accuracyLevel;
-      const int points = settings.edgeBufferingPoints[accuracy >= 0 && accuracy <= 4 ? accuracy : 2];
+      const int points =
+          settings.edgeBufferingPoints[accuracy >= 0 && accuracy <= 4 ? accuracy : 2];
       std::time_t start = Now();
       bool timedOut = false;
       bool announced = false;
       int dots = 0;
       long count = 0;
       while (!timedOut && count < target) {
-        const double x = outline.minX + (outline.maxX - outline.minX) * RandomFraction10000() / 10000.0;
-        const double y = outline.minY + (outline.maxY - outline.minY) * RandomFraction10000() / 10000.0;
-        bool rejected = !outline.PointInOutline(x, y) || IsTooCloseToPlaced(x, y, symbolBuffer, placed);
+        const double x =
+            outline.minX + (outline.maxX - outline.minX) * RandomFraction10000() / 10000.0;
+        const double y =
+            outline.minY + (outline.maxY - outline.minY) * RandomFraction10000() / 10000.0;
+        bool rejected =
+            !outline.PointInOutline(x, y) || IsTooCloseToPlaced(x, y, symbolBuffer, placed);
         for (int m = 0; m < points && !rejected; ++m) {
           const double angle = static_cast<double>(m) / points * kTwoPi;
           rejected = !outline.PointInOutline(x + edgeBuffer * std::cos(angle),

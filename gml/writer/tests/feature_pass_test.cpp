@@ -36,8 +36,8 @@ std::vector<std::string> KindsAndLayers(host::db::Database& db) {
     record.ClearXdata();
     record.ReadXdata();
     const host::db::Entity* e = db.EntityOf(id);
-    out.push_back(WideToNarrow(record.Kind() + L" " + record.Toid() + L" v" + record.Version() + L" " +
-                               db.LayerRecordOf(db.IdOf(e->layer))->name));
+    out.push_back(WideToNarrow(record.Kind() + L" " + record.Toid() + L" v" + record.Version() +
+                               L" " + db.LayerRecordOf(db.IdOf(e->layer))->name));
   }
   std::sort(out.begin(), out.end());
   return out;
@@ -48,8 +48,12 @@ LineFeatureRecord CutLine(Lists* lists, const char* toid, int version, double dy
   LineFeatureRecord line = SampleLine(lists);
   CopyField(line.common.toid, toid);
   line.version = version;
-  line.points = ListOf<LinePoint>({{' ', 0, dy, 0}, {' ', 10, dy, 0}, {'b', 10, dy, 0},
-                                   {' ', 20, dy, 0}, {' ', 30, dy, 0}, {'e', 30, dy, 0}});
+  line.points = ListOf<LinePoint>({{' ', 0, dy, 0},
+                                   {' ', 10, dy, 0},
+                                   {'b', 10, dy, 0},
+                                   {' ', 20, dy, 0},
+                                   {' ', 30, dy, 0},
+                                   {'e', 30, dy, 0}});
   lists->Own(&line.points);
   return line;
 }
@@ -91,14 +95,15 @@ TEST_F(FeaturePassTest, ImportDrawsEveryClassOfOneRecordWithItsKinds) {
   ASSERT_TRUE(d.Pass(run, in, false));
   EXPECT_EQ(KindsAndLayers(d.db),
             (std::vector<std::string>{
-                "1 osgbL1 v4 10056", "1 osgbL1 v4 10056",           // two pieces
+                "1 osgbL1 v4 10056", "1 osgbL1 v4 10056",  // two pieces
                 "2 osgbP0001 v3 10056", "3 osgbS1 v3 10056", "4 osgbT0001 v5 10056",
                 "5 osgbA0001 v6 p_10056", "5 osgbA0001 v6 p_10056",  // outer and inner ring
                 "6 osgbA0001 v6 10056", "7 osgb4000000010 v9 ITN_Road Nodes",
                 "8 osgb4000000001 v7 ITN_A Road_Single Carriageway With A Very Long Nature Name",
                 "9 osgb4000000100 v8 ITN_Roads", "A osgb1000002345 v10 Addresses"}));
   // Every entity ByLayer; a height of -999 puts the point at z 0.
-  for (host::db::ObjectId id : d.db.EntitiesIn(d.db.ModelSpace())) EXPECT_EQ(d.db.EntityOf(id)->color, 256);
+  for (host::db::ObjectId id : d.db.EntitiesIn(d.db.ModelSpace()))
+    EXPECT_EQ(d.db.EntityOf(id)->color, 256);
   EXPECT_EQ(run.report, L"");  // no report outside updates
   EXPECT_EQ(run.warning, L"");
   EXPECT_EQ(GrowArrayGetCount(&d.usedLayers), 3);
@@ -128,15 +133,17 @@ TEST_F(FeaturePassTest, UpdateReplacesEveryPieceOfAnOlderLineAndKeepsAnEqualOne)
     EXPECT_EQ(update.counters.linesUpdated, c.replaced ? 1 : 0);
     EXPECT_EQ(update.counters.linesUpToDate, c.replaced ? 0 : 1);
     if (c.replaced) {
-      EXPECT_EQ(KindsAndLayers(drawing.db), (std::vector<std::string>{"1 osgbL7 v3 10056", "1 osgbL7 v3 10056"}));
+      EXPECT_EQ(KindsAndLayers(drawing.db),
+                (std::vector<std::string>{"1 osgbL7 v3 10056", "1 osgbL7 v3 10056"}));
       EXPECT_NE(update.report.find(L"\n1 lines in the file of which 1 in the drawing updated."),
                 std::wstring::npos)
           << WideToNarrow(update.report);
     } else {
       EXPECT_EQ(Drawing(drawing.db), old);
-      EXPECT_NE(update.report.find(L"\n1 lines in the file of which 0 in the drawing updated."
-                                   L"\n   (1 lines not updated because they were already up to date.)"),
-                std::wstring::npos);
+      EXPECT_NE(
+          update.report.find(L"\n1 lines in the file of which 0 in the drawing updated."
+                             L"\n   (1 lines not updated because they were already up to date.)"),
+          std::wstring::npos);
     }
     EXPECT_NE(update.report.find(L"\n\n2 entities in the drawing processed."), std::wstring::npos);
   }
@@ -194,12 +201,13 @@ TEST_F(FeaturePassTest, DepartedFeatureMovesEveryEntityOfItsToidToANewLayer) {
   update.StartRun();
   ASSERT_TRUE(d.Pass(update, change, true));
   EXPECT_EQ(update.counters.departedHandled, 3);
-  EXPECT_EQ(KindsAndLayers(d.db),
-            (std::vector<std::string>{"1 osgbGONE v2 Departed Features", "1 osgbGONE v2 Departed Features",
-                                      "2 osgbGONE v3 Departed Features"}));
-  EXPECT_NE(update.report.find(L"\nOf 3 Departed Features in the file 3 was moved to layer Departed "
-                               L"Features in the drawing."),
-            std::wstring::npos)
+  EXPECT_EQ(KindsAndLayers(d.db), (std::vector<std::string>{"1 osgbGONE v2 Departed Features",
+                                                            "1 osgbGONE v2 Departed Features",
+                                                            "2 osgbGONE v3 Departed Features"}));
+  EXPECT_NE(
+      update.report.find(L"\nOf 3 Departed Features in the file 3 was moved to layer Departed "
+                         L"Features in the drawing."),
+      std::wstring::npos)
       << WideToNarrow(update.report);
   // The archive is not indexed again: a second update finds nothing to do.
   FeatureDrawingRun again{d.settings};
@@ -269,39 +277,44 @@ TEST_F(FeaturePassTest, MissingSymbolBlocksFallBackAndAreSummedInTheWarning) {
   lists.Own(&points);
   FeatureLists in;
   in.points = &points;
-  d.settings.pointsAndSymbolsAs = 0;  // the symbol table, which is empty
-  d.settings.ifCodeNotFound = 2;      // the fixed block
   struct Case {
     bool fixedExists;
     bool batch;
     const wchar_t* ending;
     std::size_t references;
   };
-  for (const Case c : {Case{true, true, L"\n\nBlock apoint was inserted instead.", 2},
-                       Case{false, false,
-                            L"\n\nAs the substitute block apoint was not found, those symbols were ignored.", 0}}) {
+  for (const Case c :
+       {Case{true, true, L"\n\nBlock apoint was inserted instead.", 2},
+        Case{false, false,
+             L"\n\nAs the substitute block apoint was not found, those symbols were ignored.",
+             0}}) {
     PassDrawing drawing;
     drawing.settings.pointsAndSymbolsAs = 0;
     drawing.settings.ifCodeNotFound = 2;
-    if (c.fixedExists) ASSERT_NE(drawing.db.AddBlock(L"apoint"), host::db::ObjectId{});
+    if (c.fixedExists) {
+      ASSERT_NE(drawing.db.AddBlock(L"apoint"), host::db::ObjectId{});
+    }
     FeatureDrawingRun pass{drawing.settings};
     pass.StartRun();
     ASSERT_TRUE(drawing.Pass(pass, in, false, c.batch));
     EXPECT_EQ(pass.counters.missingCodes, 2);
     EXPECT_EQ(pass.counters.missingBlocks, c.fixedExists ? 0 : 2);
-    const std::wstring head = c.fixedExists ? L"Warning:\n\n2 feature code(s) not found in the lookup table."
-                                            : L"Warning:\n\n2 feature code(s) not found in the lookup table "
-                                              L"and\n2 AutoCAD blocks not found.";
+    const std::wstring head = c.fixedExists
+                                  ? L"Warning:\n\n2 feature code(s) not found in the lookup table."
+                                  : L"Warning:\n\n2 feature code(s) not found in the lookup table "
+                                    L"and\n2 AutoCAD blocks not found.";
     EXPECT_EQ(pass.warning, head + c.ending);
     EXPECT_EQ(drawing.db.EntitiesIn(drawing.db.ModelSpace()).size(), c.references);
     const std::wstring printed = host::CommandLineText();
-    EXPECT_NE(printed.find(L"Warning: Code 10056 has no Symbol Block assigned.\n"), std::wstring::npos);
+    EXPECT_NE(printed.find(L"Warning: Code 10056 has no Symbol Block assigned.\n"),
+              std::wstring::npos);
     if (c.batch) {
       EXPECT_NE(printed.find(L"-+-+\n" + pass.warning + L"\n-+-+"), std::wstring::npos);
     } else {
       ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
       EXPECT_EQ(host::ui::MessageBoxes()[0].request.text, pass.warning);
-      EXPECT_NE(printed.find(L"Warning: AutoCAD can not find Symbol Block apoint.\n"), std::wstring::npos);
+      EXPECT_NE(printed.find(L"Warning: AutoCAD can not find Symbol Block apoint.\n"),
+                std::wstring::npos);
     }
   }
 }
@@ -327,8 +340,11 @@ TEST_F(FeaturePassTest, AFailedAngleSettingStopsTheRunAndRestoresTheAngles) {
 }
 
 TEST_F(FeaturePassTest, PreviewDrawsVectorsBetweenPresentTuples) {
-  GrowArray tuples = ListOf<CoordinateTuple>(
-      {{0, 0, 0, 1, 1, 0}, {1, 0, 0, 1, 1, 0}, {0, 0, 0, 0, 0, 0}, {5, 5, 0, 1, 1, 0}, {6, 5, 0, 1, 1, 0}});
+  GrowArray tuples = ListOf<CoordinateTuple>({{0, 0, 0, 1, 1, 0},
+                                              {1, 0, 0, 1, 1, 0},
+                                              {0, 0, 0, 0, 0, 0},
+                                              {5, 5, 0, 1, 1, 0},
+                                              {6, 5, 0, 1, 1, 0}});
   lists.Own(&tuples);
   FeatureLists in;
   in.previewPoints = &tuples;

@@ -2,13 +2,13 @@
 // the run's lists, and every entity of a drawing as a line of text.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "common/containers/grow_array.h"
 #include "common/containers/text.h"

@@ -23,8 +23,8 @@ SymbologyCondition Condition(const char* item, const char* value, int match) {
   return c;
 }
 
-SymbologySymbol Symbol(const char* block, double density, double edge, double buffer, int accuracy = 0,
-                       int persistence = 0) {
+SymbologySymbol Symbol(const char* block, double density, double edge, double buffer,
+                       int accuracy = 0, int persistence = 0) {
   SymbologySymbol s{};
   CopyField(s.block, block);
   CopyField(s.layer, "Trees");
@@ -46,9 +46,12 @@ AreaFeatureRecord Square(Lists* lists, double side, double areaValue) {
   CopyField(a.attributes.common.make, "Manmade");
   CopyField(a.attributes.common.descriptiveTerm, "Pond");
   a.attributes.calculatedAreaValue = areaValue;
-  a.outerRing = ListOf<RingPoint>({{0, 0, kRingPointVertex}, {side, 0, kRingPointVertex},
-                                   {side, side, kRingPointVertex}, {0, side, kRingPointVertex},
-                                   {0, 0, kRingPointVertex}, {0, 0, kRingPointEnd}});
+  a.outerRing = ListOf<RingPoint>({{0, 0, kRingPointVertex},
+                                   {side, 0, kRingPointVertex},
+                                   {side, side, kRingPointVertex},
+                                   {0, side, kRingPointVertex},
+                                   {0, 0, kRingPointVertex},
+                                   {0, 0, kRingPointEnd}});
   lists->Own(&a.outerRing);
   return a;
 }
@@ -157,8 +160,9 @@ TEST_F(PlantingTest, ASymbolGivesUpAfterItsPersistenceWithoutANewPlace) {
   AddSet({Symbol("Tree", 10000, 0, 500, 0, 0), Symbol("Tree", 0.001, 0, 0)});
   const AreaFeatureRecord area = Square(&lists, 20, 400);
   EXPECT_EQ(PlaceSymbolsInArea(area, settings.symbologySets, 1.0, settings, db), 1);
-  EXPECT_NE(host::CommandLineText().find(L"Locating insertion points for symbol \"Tree\", please wait."),
-            std::wstring::npos);
+  EXPECT_NE(
+      host::CommandLineText().find(L"Locating insertion points for symbol \"Tree\", please wait."),
+      std::wstring::npos);
   // No set for this area: nothing at all.
   AreaFeatureRecord land = Square(&lists, 20, 400);
   CopyField(land.attributes.common.theme, "Land");

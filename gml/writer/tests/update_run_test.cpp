@@ -25,8 +25,10 @@ class UpdateRun : public ::testing::Test {
     folder_ = new std::filesystem::path(std::filesystem::temp_directory_path() /
                                         ("gml_writer_update_" + std::to_string(getpid())));
     std::filesystem::create_directories(*folder_);
-    const char* python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-    writer_test::RunCommand(std::string(python) + " '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
+    const char* python =
+        std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    writer_test::RunCommand(std::string(python) +
+                            " '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
                             folder_->string() + "'");
   }
   static void TearDownTestSuite() {
@@ -81,7 +83,9 @@ std::int32_t Revised(const std::set<std::string>& full, const std::set<std::stri
 }
 
 std::vector<std::string> Without(std::vector<std::string> entities, const std::string& layer) {
-  std::erase_if(entities, [&](const std::string& e) { return e.find("(8 " + layer + ")") != std::string::npos; });
+  std::erase_if(entities, [&](const std::string& e) {
+    return e.find("(8 " + layer + ")") != std::string::npos;
+  });
   return entities;
 }
 
@@ -117,30 +121,45 @@ TEST_F(UpdateRun, ImportThenUpdateEqualsAFreshImportOfTheFinalState) {
     EXPECT_EQ(update.scannedEntities, static_cast<std::int32_t>(imported));
 
     // Counts: every feature of the change-only file is new or newer.
-    auto areaToid = +[](const AreaFeatureRecord& r) { return static_cast<const char*>(r.attributes.common.toid); };
-    auto lineToid = +[](const LineFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
-    auto pointToid = +[](const PointFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
-    auto textToid = +[](const TextFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
+    auto areaToid = +[](const AreaFeatureRecord& r) {
+      return static_cast<const char*>(r.attributes.common.toid);
+    };
+    auto lineToid =
+        +[](const LineFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
+    auto pointToid =
+        +[](const PointFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
+    auto textToid =
+        +[](const TextFeatureRecord& r) { return static_cast<const char*>(r.common.toid); };
     auto nodeToid = +[](const RoadNodeRecord& r) { return static_cast<const char*>(r.toid); };
     const FeaturePassCounters& c = update.counters;
-    EXPECT_EQ(c.polygonsUpdated, Revised(Toids(full->areas, areaToid), Toids(changes->areas, areaToid)));
-    EXPECT_EQ(c.linesUpdated, Revised(Toids(full->lines, lineToid), Toids(changes->lines, lineToid)));
-    EXPECT_EQ(c.pointsUpdated, Revised(Toids(full->points, pointToid), Toids(changes->points, pointToid)));
-    EXPECT_EQ(c.textsUpdated, Revised(Toids(full->texts, textToid), Toids(changes->texts, textToid)));
-    EXPECT_EQ(c.symbolsUpdated, Revised(Toids(full->symbols, pointToid), Toids(changes->symbols, pointToid)) +
-                                    Revised(Toids(full->roadNodes, nodeToid), Toids(changes->roadNodes, nodeToid)));
+    EXPECT_EQ(c.polygonsUpdated,
+              Revised(Toids(full->areas, areaToid), Toids(changes->areas, areaToid)));
+    EXPECT_EQ(c.linesUpdated,
+              Revised(Toids(full->lines, lineToid), Toids(changes->lines, lineToid)));
+    EXPECT_EQ(c.pointsUpdated,
+              Revised(Toids(full->points, pointToid), Toids(changes->points, pointToid)));
+    EXPECT_EQ(c.textsUpdated,
+              Revised(Toids(full->texts, textToid), Toids(changes->texts, textToid)));
+    EXPECT_EQ(c.symbolsUpdated,
+              Revised(Toids(full->symbols, pointToid), Toids(changes->symbols, pointToid)) +
+                  Revised(Toids(full->roadNodes, nodeToid), Toids(changes->roadNodes, nodeToid)));
     EXPECT_GT(c.pointsUpdated + c.linesUpdated + c.polygonsUpdated, 0);
-    EXPECT_NE(update.report.find(L"\n" + std::to_wstring(changes->symbols.count + changes->roadNodes.count) +
-                                 L" symbols in the file of which " + std::to_wstring(c.symbolsUpdated) +
-                                 L" in the drawing updated."),
+    EXPECT_NE(update.report.find(
+                  L"\n" + std::to_wstring(changes->symbols.count + changes->roadNodes.count) +
+                  L" symbols in the file of which " + std::to_wstring(c.symbolsUpdated) +
+                  L" in the drawing updated."),
               std::wstring::npos)
         << WideToNarrow(update.report);
-    EXPECT_EQ(c.polygonsUpToDate + c.linesUpToDate + c.pointsUpToDate + c.textsUpToDate + c.symbolsUpToDate, 0);
+    EXPECT_EQ(c.polygonsUpToDate + c.linesUpToDate + c.pointsUpToDate + c.textsUpToDate +
+                  c.symbolsUpToDate,
+              0);
     // Each departed TOID takes all its entities (a point's label too).
     EXPECT_GE(c.departedHandled, changes->departedToids.count);
-    EXPECT_NE(update.report.find(std::wstring(L"\nOf ") + std::to_wstring(changes->departedToids.count) +
-                                 L" Departed Features in the file " + std::to_wstring(c.departedHandled) + L" was"),
-              std::wstring::npos)
+    EXPECT_NE(
+        update.report.find(std::wstring(L"\nOf ") + std::to_wstring(changes->departedToids.count) +
+                           L" Departed Features in the file " + std::to_wstring(c.departedHandled) +
+                           L" was"),
+        std::wstring::npos)
         << WideToNarrow(update.report);
 
     // The same file again changes nothing and says so.
@@ -150,8 +169,8 @@ TEST_F(UpdateRun, ImportThenUpdateEqualsAFreshImportOfTheFinalState) {
     ASSERT_TRUE(drawing.Pass(again, FeatureListsOf(*changes), true));
     EXPECT_EQ(Drawing(drawing.db), updated);
     const FeaturePassCounters& a = again.counters;
-    EXPECT_EQ(a.polygonsUpdated + a.linesUpdated + a.pointsUpdated + a.textsUpdated + a.symbolsUpdated +
-                  a.departedHandled,
+    EXPECT_EQ(a.polygonsUpdated + a.linesUpdated + a.pointsUpdated + a.textsUpdated +
+                  a.symbolsUpdated + a.departedHandled,
               0);
     EXPECT_EQ(a.pointsUpToDate, changes->points.count);
     EXPECT_EQ(a.textsUpToDate, changes->texts.count);
@@ -160,7 +179,8 @@ TEST_F(UpdateRun, ImportThenUpdateEqualsAFreshImportOfTheFinalState) {
                   ? std::wstring::npos
                   : again.report.find(L"Departed Features in the file 0 was"),
               std::wstring::npos);
-    EXPECT_NE(again.report.find(L"texts not updated because they were already up to date.)"), std::wstring::npos);
+    EXPECT_NE(again.report.find(L"texts not updated because they were already up to date.)"),
+              std::wstring::npos);
   }
 }
 

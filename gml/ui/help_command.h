@@ -1,4 +1,0 @@
-// lwhgmlhe: opens the help file in the help viewer.
-#pragma once
-
-void HelpCommand();

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Drawing-pass benchmark of the import.
+#
+#   tools/bench_drawing_pass.sh [SHARED_FOLDER]
+#
+# Generates a topography file of about 78,000 features from the shared
+# sample data (SHARED_FOLDER defaults to ../shared beside the checkout) in a
+# temporary folder, reads it, draws its records into a drawing and runs the
+# update pass of the same records over that drawing (every feature up to
+# date). Gives the times against the reading run's and the peak memory of
+# reading plus drawing against the size of the file. Nothing is written into
+# the checkout but the build tree.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+SHARED=$(cd "${1:-$ROOT/../shared}" && pwd)
+PYTHON=/usr/bin/python3
+
+BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
+if [ ! -f "$BUILD/build.ninja" ]; then
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
+fi
+cmake --build "$BUILD" --target bench_drawing_pass >/dev/null
+
+DATA=$(mktemp -d)
+trap 'rm -rf "$DATA"' EXIT
+echo "generating data in $DATA ..."
+"$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" 2000 "$DATA/topo.gml" >/dev/null
+size=$(stat -c %s "$DATA/topo.gml")
+
+read -r r d u p n e k <<<"$("$BUILD/tools/bench_drawing_pass" "$DATA/topo.gml")"
+awk -v r="$r" -v d="$d" -v u="$u" -v p="$p" -v n="$n" -v e="$e" -v k="$k" -v s="$size" 'BEGIN {
+  printf "file %.0f MB, %d features\n", s / 1e6, n
+  printf "reading run   %7.3f s\n", r
+  printf "drawing pass  %7.3f s  %.2f x the reading run (target at most 1)  %d entities\n", d, d / r, e
+  printf "update pass   %7.3f s  %.2f x the reading run (target at most 0.5)  %d features up to date\n", u, u / r, k
+  printf "peak memory   %.0f MB, %.2f x the file (target at most 2)\n", p / 1024, p * 1024 / s
+}'
