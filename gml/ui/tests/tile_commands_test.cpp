@@ -133,6 +133,17 @@ TEST_F(TileCommandsTest, AClosedBoundaryAroundATileInsertsItAnOpenOneDoesNot) {
   GrowArrayFree(&o);
 }
 
+TEST_F(TileCommandsTest, ADamagedTileDrawingEndsTheRunAndChangesNothing) {
+  Write("tiles/SU1434.dxf", "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n10\nnot a number\n");
+  RunDialog(kIdTileBlocksExploded, kIdTileAtPoints);
+  Push("type", {L"414500,134500"});
+  Push("type", {L"412500,134500"});  // not reached: the run has ended
+  ImportTilesCommand();
+  EXPECT_FALSE(HasBlock(L"SU1434"));
+  EXPECT_FALSE(HasBlock(L"SU1234"));
+  EXPECT_EQ(Entities(), 0);
+}
+
 TEST_F(TileCommandsTest, CoverageDrawsFourEdgesPerTileOnTheLayer) {
   Push("answer", {At("tiles")});
   Push("type", {L"File Coverage"});
