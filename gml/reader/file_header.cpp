@@ -26,6 +26,7 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
                                       char* description, char* queryTime,
                                       double* uncompressedSize) {
   *minX = *minY = *maxX = *maxY = 0;
+  headerExtentFound = 0;
   description[0] = 0;
   queryTime[0] = 0;
   *uncompressedSize = -1;
@@ -103,6 +104,7 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
   }
   archive.CloseStream();
   cancelRequested = 0;
+  headerExtentFound = (boxStarted || ringStarted) ? 1 : 0;
   return items > 0 ? 1 : 0;
 }
 

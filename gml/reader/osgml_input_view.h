@@ -109,9 +109,12 @@ class OSGMLInputView : public host::ui::Dialog {
   // --- file header ----------------------------------------------------------
   // Description, query time and extent from the head of a file; 1 when the
   // file opened and at least one of them was found.
+  // headerExtentFound says afterwards whether the four extent values came
+  // from the file (a file may give its description or query time alone).
   int ReadGmlFileHeader(const wchar_t* path, double* minX, double* minY, double* maxX,
                         double* maxY, int* compressed, char* description, char* queryTime,
                         double* uncompressedSize);
+  int headerExtentFound = 0;
   // The query extent of a file as an outline (GrowArray of CoordinateTuple).
   int ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline, char* description,
                          char* queryTime);

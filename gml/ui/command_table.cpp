@@ -2,6 +2,7 @@
 // steps.
 #include <ctime>
 
+#include "gml/ui/tile_commands.h"
 #include "gml/ui/varnel_commands.h"
 #include "gml/ui/varnel_state.h"
 #include "host/app/command_stack.h"
@@ -63,7 +64,10 @@ void InitApplication() {
                            host::kCommandModal, command.handler);
 }
 
-void UnloadApplication() { (void)host::RemoveGroup(kVarnelGroup); }
+void UnloadApplication() {
+  (void)host::RemoveGroup(kVarnelGroup);
+  ReleaseTileState();
+}
 
 void LoadDrawing() {
   host::SeedRandom(static_cast<std::uint32_t>(host::WallClockNow()));

@@ -4,6 +4,14 @@
 
 #include <string>
 
+// What a locate dialog offers again at its next opening.
+struct LocateValues {
+  double windowSize = 50.0;  // metres
+  int zoomWhenFound = 1;
+  int partialMatch = 1;
+  std::wstring text;  // the TOID or road name searched for
+};
+
 struct VarnelState {
   // 1 while lwhgmlud runs the import: the import then reads change-only
   // update files.
@@ -13,6 +21,12 @@ struct VarnelState {
   // The road-name location filter offers the last search again.
   std::wstring roadSearchText;
   double roadFrameSize = 50.0;
+  // lwhgmlrd: the removing action (0 erase, 1 move to layer) and its layer.
+  int removeAction = 0;
+  std::wstring removeLayer = L"__identicals";
+  // lwhgmllo and lwhgmllr.
+  LocateValues locateToid;
+  LocateValues locateRoad;
 };
 
 // The add-in's state.

@@ -1,0 +1,96 @@
+// lwhgmllo / lwhgmllr: entities found by TOID or by road name, zoomed to and
+// highlighted one after the other.
+#include <cwchar>
+#include <cwctype>
+#include <string>
+
+#include "common/containers/text.h"
+#include "gml/ui/boundary_selection.h"
+#include "gml/ui/entity_scan.h"
+#include "gml/ui/varnel_commands.h"
+#include "gml/ui/varnel_state.h"
+#include "gml/ui/locate_dialogs.h"
+#include "gml/writer/entity_writers.h"
+#include "host/editor/command_line.h"
+#include "host/editor/graphics.h"
+#include "host/editor/prompts.h"
+#include "host/ui/dialog_template.h"
+#include "host/ui/message_box.h"
+
+namespace {
+
+bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
+  return true;
+}
+
+// The scan of both commands: `item` is the compared OS item; `alwaysAsk`
+// asks to continue after every hit (else only in partial mode).
+void Locate(const LocateValues& values, int item, bool alwaysAsk, const wchar_t* notFound) {
+  host::Print(L"\nSelect entities...");
+  const host::Input<host::SelectionSetId> set = host::SelectEntities();
+  if (!set.ok()) return;
+  ShowOSGmlXdata viewer;
+  bool found = false;
+  const bool partial = values.partialMatch != 0;
+  (void)ScanSelection(set.value, L"Scanning...", ScanSlot::kToid, viewer,
+                      [&](const ShowOSGmlXdata& record, host::EntityName entity) {
+                        const std::wstring& value = OsItem(record, item);
+                        const bool hit = partial ? value.find(values.text) != std::wstring::npos
+                                                 : SameIgnoringCase(value, values.text);
+                        if (!hit) return ScanStep::kGoOn;
+                        found = true;
+                        double x = 0, y = 0;
+                        // The view moves only when the user asked for it.
+                        if (values.zoomWhenFound && GetEntityPoint(entity, &x, &y)) {
+                          const double half = values.windowSize / 2;
+                          ZoomWindowWithMargin(x + half, y + half, x - half, y - half);
+                        }
+                        (void)host::RedrawEntity(entity, 3);
+                        if (!alwaysAsk && !partial) return ScanStep::kStop;
+                        const host::Input<std::wstring> answer =
+                            host::GetString(false, L"\nContinue search? <Yes> / No: ");
+                        if (!answer.ok() || (!answer.value.empty() && (answer.value[0] == L'N' ||
+                                                                      answer.value[0] == L'n')))
+                          return ScanStep::kStop;
+                        host::Print(L"\n");
+                        (void)host::RedrawEntity(entity, 4);
+                        return ScanStep::kGoOn;
+                      });
+  (void)host::FreeSelectionSet(set.value);
+  if (!found) {
+    wchar_t text[400];
+    std::swprintf(text, 400, notFound, values.text.c_str());
+    (void)host::ui::ShowMessageBox(text, L"");
+  }
+}
+
+}  // namespace
+
+void LocateToidCommand() {
+  LocateValues& values = Varnel().locateToid;
+  LocateTOIDsView dialog;
+  dialog.windowSize = values.windowSize;
+  dialog.zoomWhenFound = values.zoomWhenFound;
+  dialog.partialMatch = values.partialMatch;
+  dialog.toid = values.text;
+  if (dialog.DoModal() != host::ui::kIdOk) return;
+  values = {dialog.windowSize, dialog.zoomWhenFound, dialog.partialMatch, dialog.toid};
+  if (values.text.empty()) return;
+  Locate(values, 0x01, false, L"TOID %ls was not found");
+}
+
+void LocateRoadNameCommand() {
+  LocateValues& values = Varnel().locateRoad;
+  CLocateRoadName dialog;
+  dialog.windowSize = values.windowSize;
+  dialog.zoomWhenFound = values.zoomWhenFound;
+  dialog.partialMatch = values.partialMatch;
+  dialog.roadName = values.text;
+  if (dialog.DoModal() != host::ui::kIdOk) return;
+  values = {dialog.windowSize, dialog.zoomWhenFound, dialog.partialMatch, dialog.roadName};
+  if (values.text.empty()) return;
+  Locate(values, 0x02, true, L"Road name %ls was not found");
+}

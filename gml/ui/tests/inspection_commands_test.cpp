@@ -1,0 +1,205 @@
+// The inspection commands on a drawing whose entities carry OS xdata as the
+// writer sets it: area sums, repeated keys, locating by TOID and road name,
+// the attribute viewer's picks.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "gml/ui/tests/ui_fixture.h"
+#include "gml/ui/locate_dialogs.h"
+#include "gml/ui/remove_duplicates_view.h"
+#include "gml/ui/varnel_commands.h"
+#include "gml/ui/varnel_state.h"
+#include "gml/writer/entity_writers.h"
+#include "gml/writer/os_xdata.h"
+#include "gml/writer/os_xdata_record.h"
+#include "gml/writer/tests/writer_fixture.h"
+#include "host/db/database.h"
+#include "host/db/entity_list.h"
+#include "host/editor/graphics.h"
+#include "host/ui/dialog_template.h"
+
+namespace {
+
+using writer_test::Lists;
+
+class InspectionTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    ResetVarnelState();
+    host::db::SetWorkingDatabase(&db_);
+    ASSERT_TRUE(RegisterOsXdataApp(db_));
+  }
+  void TearDown() override {
+    host::db::SetWorkingDatabase(nullptr);
+    host::ResetGraphics();
+    UiTest::TearDown();
+  }
+
+  // A two-point polyline at (x, 0)-(x + 10, 0) carrying `kind` xdata of a
+  // record with `toid`; its handle in hexadecimal.
+  std::wstring Add(OsFeatureKind kind, const char* toid, double x = 0, double area = 96.0) {
+    EXPECT_TRUE(DrawTwoPointPolyline("0", 256, 0.0, db_, x, 0, x + 10, 0));
+    const host::EntityName entity = host::db::LastEntity();
+    Lists lists;
+    if (kind == OsFeatureKind::kAreaOutline || kind == OsFeatureKind::kAreaHatch) {
+      AreaFeatureRecord a = writer_test::SampleArea(&lists);
+      CopyField(a.attributes.common.toid, toid);
+      a.attributes.calculatedAreaValue = area;
+      EXPECT_TRUE(WriteFeatureXdata(db_, entity, kXdataFull, &a, kind));
+    } else if (kind == OsFeatureKind::kRoadLink) {
+      RoadLinkRecord r = writer_test::SampleLink(&lists);
+      CopyField(r.toid, toid);
+      EXPECT_TRUE(WriteFeatureXdata(db_, entity, kXdataFull, &r, kind));
+    } else if (kind == OsFeatureKind::kRoad) {
+      RoadRecord r = writer_test::SampleRoad();
+      CopyField(r.toid, toid);
+      EXPECT_TRUE(WriteFeatureXdata(db_, entity, kXdataFull, &r, kind));
+    }
+    wchar_t handle[32];
+    std::swprintf(handle, 32, L"%llX", static_cast<unsigned long long>(entity.handle));
+    return handle;
+  }
+  static void SelectHandles(const std::vector<std::wstring>& handles) { Push("select", handles); }
+  int LiveEntities() const {
+    int n = 0;
+    for (host::EntityName e = host::db::NextEntity(); !e.IsNull(); e = host::db::NextEntity(e)) ++n;
+    return n;
+  }
+  std::wstring LastBox() const {
+    const auto boxes = BoxTexts();
+    return boxes.empty() ? L"" : boxes.back();
+  }
+  host::db::Database db_;
+};
+
+TEST_F(InspectionTest, AreaSumsOutlinesOncePerToidAndSaysHowManyItSkipped) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<OsFeatureKind, const char*>> entities;
+    const wchar_t* message;
+  };
+  const Case cases[] = {
+      {"no OS xdata", {{OsFeatureKind::kNone, ""}, {OsFeatureKind::kNone, ""}}, L"No area info found"},
+      {"one area, two plain lines",
+       {{OsFeatureKind::kAreaOutline, "1000000000000001"}, {OsFeatureKind::kNone, ""}, {OsFeatureKind::kNone, ""}},
+       L"Area = 96 sq. metres from 1 entity (but 2 entities did not have OS area info)"},
+      {"one area", {{OsFeatureKind::kAreaOutline, "1000000000000001"}}, L"Area = 96 sq. metres from 1 entity"},
+      {"two areas",
+       {{OsFeatureKind::kAreaOutline, "1000000000000001"}, {OsFeatureKind::kAreaOutline, "1000000000000002"}},
+       L"Area = 192 sq. metres from 2 entities"},
+      {"an inner ring and a road link are not added",
+       {{OsFeatureKind::kAreaOutline, "1000000000000001"},
+        {OsFeatureKind::kAreaOutline, "1000000000000001"},
+        {OsFeatureKind::kRoadLink, "4000000000000001"}},
+       L"Area = 96 sq. metres from 1 entity (but 2 entities did not have OS area info)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::wstring> handles;
+    double x = 0;
+    for (const auto& [kind, toid] : c.entities) handles.push_back(Add(kind, toid, x += 20));
+    SelectHandles(handles);
+    AreaCommand();
+    EXPECT_EQ(LastBox(), c.message);
+    host::ui::ClearMessageBoxes();
+  }
+}
+
+TEST_F(InspectionTest, RemoveDuplicatesCountsKindAndWholeToid) {
+  const std::wstring outline = Add(OsFeatureKind::kAreaOutline, "1000002062339486");
+  const std::wstring hatch = Add(OsFeatureKind::kAreaHatch, "1000002062339486");
+  // Differs only in its last digit: not the same feature.
+  const std::wstring neighbour = Add(OsFeatureKind::kAreaOutline, "1000002062339487");
+  Click(kIdSelectEntities);
+  SelectHandles({outline, hatch, neighbour});
+  Click(kIdCount);
+  Click(host::ui::kIdOk);
+  RemoveDuplicatesCommand();
+  EXPECT_EQ(LastBox(), L"0 identical entities erased");
+  EXPECT_EQ(LiveEntities(), 3);
+
+  const std::wstring copy = Add(OsFeatureKind::kAreaOutline, "1000002062339486");
+  // Count first, then remove: the first of each key stays.
+  Click(kIdSelectEntities);
+  SelectHandles({outline, hatch, neighbour, copy});
+  Click(kIdCount);
+  Click(host::ui::kIdOk);
+  RemoveDuplicatesCommand();
+  EXPECT_EQ(LastBox(), L"1 identical entities erased");
+  EXPECT_EQ(LiveEntities(), 3);
+  EXPECT_TRUE(host::db::GetEntityList(host::db::LastEntity()).has_value());
+}
+
+TEST_F(InspectionTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {
+  const std::wstring a = Add(OsFeatureKind::kAreaOutline, "1000000000000001");
+  const std::wstring b = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 20);
+  Click(kIdActionMove);
+  Click(kIdSelectEntities);
+  SelectHandles({a, b});
+  Click(host::ui::kIdOk);
+  RemoveDuplicatesCommand();
+  EXPECT_EQ(LastBox(), L"1 identical entities moved to layer __identicals");
+  EXPECT_EQ(LiveEntities(), 2);
+  EXPECT_EQ(Varnel().removeAction, 1);
+  EXPECT_TRUE(host::db::TableSearch(db_, L"LAYER", L"__identicals").has_value());
+}
+
+TEST_F(InspectionTest, LocateToidExactIgnoresCaseAndStopsAtTheFirstHit) {
+  const std::wstring first = Add(OsFeatureKind::kAreaOutline, "osgbAB0000000001");
+  const std::wstring second = Add(OsFeatureKind::kAreaHatch, "osgbAB0000000001", 20);
+  Click(kIdPartialMatch);  // off
+  Set(kIdToid, L"OSGBab0000000001");
+  Click(host::ui::kIdOk);
+  SelectHandles({first, second});
+  LocateToidCommand();
+  EXPECT_EQ(host::HighlightedEntities().size(), 1u);
+  EXPECT_TRUE(host::Shown().Contains("command", L"ZOOM"));
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_EQ(Varnel().locateToid.partialMatch, 0);
+}
+
+TEST_F(InspectionTest, LocatePartialAsksAndNoLeavesTheHitHighlighted) {
+  const std::wstring first = Add(OsFeatureKind::kAreaOutline, "1000000000000001");
+  const std::wstring second = Add(OsFeatureKind::kAreaOutline, "1000000000000002", 20);
+  Click(kIdZoomWhenFound);  // off: no zoom, but a highlight
+  Set(kIdToid, L"100000000000000");
+  Click(host::ui::kIdOk);
+  SelectHandles({first, second});
+  Push("type", {L"no"});
+  LocateToidCommand();
+  EXPECT_EQ(host::HighlightedEntities().size(), 1u);
+  EXPECT_FALSE(host::Shown().Contains("command", L"ZOOM"));
+  EXPECT_TRUE(host::CommandLineText().find(L"Continue search? <Yes> / No: ") != std::wstring::npos);
+}
+
+TEST_F(InspectionTest, LocateNamesWhatWasNotFound) {
+  const std::wstring road = Add(OsFeatureKind::kRoad, "4000000000000100");
+  Set(kIdRoadName, L"Mill Lane");
+  Click(host::ui::kIdOk);
+  SelectHandles({road});
+  LocateRoadNameCommand();
+  EXPECT_EQ(LastBox(), L"Road name Mill Lane was not found");
+
+  // Partial matching counts letter case.
+  Set(kIdRoadName, L"extraordinarily");
+  Click(host::ui::kIdOk);
+  SelectHandles({road});
+  LocateRoadNameCommand();
+  EXPECT_EQ(LastBox(), L"Road name extraordinarily was not found");
+}
+
+TEST_F(InspectionTest, SixteenEmptyPicksInARowCancel) {
+  Add(OsFeatureKind::kAreaOutline, "1000000000000001");
+  for (int i = 0; i < 3; ++i) Push("pick", {L"900,900"});
+  Push("pick", {L"5,0"});
+  Click(kIdPickEntity);
+  for (int i = 0; i < 16; ++i) Push("pick", {L"900,900"});
+  ShowXdataCommand();
+  const std::wstring text = host::CommandLineText();
+  EXPECT_NE(text.find(L"Okei, canceling."), std::wstring::npos);
+  EXPECT_NE(text.find(L"TO CANCEL PRESS <ESC>!!"), std::wstring::npos);
+}
+
+}  // namespace
