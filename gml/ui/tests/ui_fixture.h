@@ -23,6 +23,7 @@
 
 class UiTest : public ::testing::Test {
  protected:
+  std::filesystem::path previousFolder_;
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string("gml_ui_") + std::to_string(getpid()) + "_" + info->test_suite_name() +
@@ -36,11 +37,16 @@ class UiTest : public ::testing::Test {
     std::filesystem::create_directories(root_ / "elsewhere");
     ResetHost();
     host::SetSupportPath({(root_ / "support").wstring()});
+    // Settings saved where no support folder is known land in the current
+    // folder: keep that inside the test's own folder.
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(root_);
   }
   void TearDown() override {
     ResetHost();
     host::SetSupportPath({});
     std::error_code ignored;
+    std::filesystem::current_path(previousFolder_, ignored);
     std::filesystem::remove_all(root_, ignored);
   }
   static void ResetHost() {
