@@ -1,4 +1,4 @@
-// The inspection commands on a drawing whose entities carry OS xdata as the
+// The commands that query imported entities, on a drawing whose entities carry OS xdata as the
 // writer sets it: area sums, repeated keys, locating by TOID and road name,
 // the attribute viewer's picks.
 #include <cstdio>
@@ -23,7 +23,7 @@ namespace {
 
 using writer_test::Lists;
 
-class InspectionTest : public UiTest {
+class QueryCommandsTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
@@ -74,7 +74,7 @@ class InspectionTest : public UiTest {
   host::db::Database db_;
 };
 
-TEST_F(InspectionTest, AreaSumsOutlinesOncePerToidAndSaysHowManyItSkipped) {
+TEST_F(QueryCommandsTest, AreaSumsOutlinesOncePerToidAndSaysHowManyItSkipped) {
   struct Case {
     const char* what;
     std::vector<std::pair<OsFeatureKind, const char*>> entities;
@@ -107,7 +107,7 @@ TEST_F(InspectionTest, AreaSumsOutlinesOncePerToidAndSaysHowManyItSkipped) {
   }
 }
 
-TEST_F(InspectionTest, RemoveDuplicatesCountsKindAndWholeToid) {
+TEST_F(QueryCommandsTest, RemoveDuplicatesCountsKindAndWholeToid) {
   const std::wstring outline = Add(OsFeatureKind::kAreaOutline, "1000002062339486");
   const std::wstring hatch = Add(OsFeatureKind::kAreaHatch, "1000002062339486");
   // Differs only in its last digit: not the same feature.
@@ -132,7 +132,7 @@ TEST_F(InspectionTest, RemoveDuplicatesCountsKindAndWholeToid) {
   EXPECT_TRUE(host::db::GetEntityList(host::db::LastEntity()).has_value());
 }
 
-TEST_F(InspectionTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {
+TEST_F(QueryCommandsTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {
   const std::wstring a = Add(OsFeatureKind::kAreaOutline, "1000000000000001");
   const std::wstring b = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 20);
   Click(kIdActionMove);
@@ -146,7 +146,7 @@ TEST_F(InspectionTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {
   EXPECT_TRUE(host::db::TableSearch(db_, L"LAYER", L"__identicals").has_value());
 }
 
-TEST_F(InspectionTest, LocateToidExactIgnoresCaseAndStopsAtTheFirstHit) {
+TEST_F(QueryCommandsTest, LocateToidExactIgnoresCaseAndStopsAtTheFirstHit) {
   const std::wstring first = Add(OsFeatureKind::kAreaOutline, "osgbAB0000000001");
   const std::wstring second = Add(OsFeatureKind::kAreaHatch, "osgbAB0000000001", 20);
   Click(kIdPartialMatch);  // off
@@ -160,7 +160,7 @@ TEST_F(InspectionTest, LocateToidExactIgnoresCaseAndStopsAtTheFirstHit) {
   EXPECT_EQ(Varnel().locateToid.partialMatch, 0);
 }
 
-TEST_F(InspectionTest, LocatePartialAsksAndNoLeavesTheHitHighlighted) {
+TEST_F(QueryCommandsTest, LocatePartialAsksAndNoLeavesTheHitHighlighted) {
   const std::wstring first = Add(OsFeatureKind::kAreaOutline, "1000000000000001");
   const std::wstring second = Add(OsFeatureKind::kAreaOutline, "1000000000000002", 20);
   Click(kIdZoomWhenFound);  // off: no zoom, but a highlight
@@ -174,7 +174,7 @@ TEST_F(InspectionTest, LocatePartialAsksAndNoLeavesTheHitHighlighted) {
   EXPECT_TRUE(host::CommandLineText().find(L"Continue search? <Yes> / No: ") != std::wstring::npos);
 }
 
-TEST_F(InspectionTest, LocateNamesWhatWasNotFound) {
+TEST_F(QueryCommandsTest, LocateNamesWhatWasNotFound) {
   const std::wstring road = Add(OsFeatureKind::kRoad, "4000000000000100");
   Set(kIdRoadName, L"Mill Lane");
   Click(host::ui::kIdOk);
@@ -190,7 +190,7 @@ TEST_F(InspectionTest, LocateNamesWhatWasNotFound) {
   EXPECT_EQ(LastBox(), L"Road name extraordinarily was not found");
 }
 
-TEST_F(InspectionTest, SixteenEmptyPicksInARowCancel) {
+TEST_F(QueryCommandsTest, SixteenEmptyPicksInARowCancel) {
   Add(OsFeatureKind::kAreaOutline, "1000000000000001");
   for (int i = 0; i < 3; ++i) Push("pick", {L"900,900"});
   Push("pick", {L"5,0"});
