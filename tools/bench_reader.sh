@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Reading-run benchmark of the GML reader.
+# Reading-run benchmark of the GML reader, against the zlib floor.
 #
 #   tools/bench_reader.sh [SHARED_FOLDER]
 #
-# Generates a topography file of about 190 MB from the shared sample data
-# (SHARED_FOLDER defaults to ../shared beside the checkout) and its gzip in a
-# temporary folder, then times the reading run in count mode and in import
-# mode on both against `gzip -dc FILE.gz > /dev/null`, best of RUNS rounds
-# (default 5), and gives the peak memory of the import runs against the size
-# of the uncompressed file. Nothing is written into the checkout but the
-# build tree.
+# Generates two topography files from the shared sample data (SHARED_FOLDER
+# defaults to ../shared beside the checkout) in a temporary folder: a large
+# one of about 194 MB (2000 copies of the sample) and a small one of about
+# 19 MB (200 copies), each with its gzip. Each round then runs, one after the
+# other so that a change of load on the machine falls on all of them alike:
+#   zlib_floor FILE.gml.gz      zlib's gzread in 16 KB pieces and nothing else
+#   gzip -dc FILE.gml.gz        to /dev/null
+#   bench_reader count|import FILE.gml and FILE.gml.gz
+# every one a process of its own under /usr/bin/time -v (wall-clock time and
+# peak resident memory of the whole process). A round's ratios are taken
+# within the round; the figures shown are the medians over RUNS rounds
+# (default 5) of the times and of the ratios, and the largest peak memory.
+# Nothing is written into the checkout but the build tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -21,58 +27,90 @@ BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
 fi
-cmake --build "$BUILD" --target bench_reader >/dev/null
+cmake --build "$BUILD" -j "${JOBS:-3}" --target bench_reader zlib_floor >/dev/null
 BENCH="$BUILD/tools/bench_reader"
+FLOOR="$BUILD/tools/zlib_floor"
 
 DATA=$(mktemp -d)
 trap 'rm -rf "$DATA"' EXIT
 echo "generating data in $DATA ..."
-"$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" 2000 "$DATA/topo.gml" >/dev/null
-gzip -k -6 "$DATA/topo.gml"
-size=$(stat -c %s "$DATA/topo.gml")
-ls -l "$DATA"/topo.gml "$DATA"/topo.gml.gz | awk '{print $5, $9}'
+for copies in 2000 200; do
+  "$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" "$copies" \
+    "$DATA/topo$copies.gml" >/dev/null
+  gzip -k -6 "$DATA/topo$copies.gml"
+done
+ls -l "$DATA"/topo*.gml* | awk '{print $5, $9}'
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors"
 
-# Rounds: each times gzip -dc and the four reading runs one after the other,
-# so that a change of load on the machine falls on all of them alike; each
-# item keeps its best wall-clock time and its best processor time.
-declare -A wall cpu peak features
-items=(gzip count:topo.gml count:topo.gml.gz import:topo.gml import:topo.gml.gz)
-
-# keep <item> <wall> <cpu>: remembers the smaller times.
-keep() {
-  if [ -z "${wall[$1]:-}" ] || awk -v a="$2" -v b="${wall[$1]}" 'BEGIN { exit !(a < b) }'; then
-    wall[$1]=$2
-  fi
-  if [ -z "${cpu[$1]:-}" ] || awk -v a="$3" -v b="${cpu[$1]}" 'BEGIN { exit !(a < b) }'; then
-    cpu[$1]=$3
-  fi
+# measure <command...>: "<wall seconds> <peak KiB>" of one process.
+measure() {
+  local log
+  log=$(mktemp)
+  /usr/bin/time -v "$@" >/dev/null 2>"$log" || { cat "$log" >&2; rm -f "$log"; return 1; }
+  awk -F': ' '
+    /Elapsed \(wall clock\)/ {
+      n = split($2, part, ":"); t = 0
+      for (i = 1; i <= n; ++i) t = t * 60 + part[i]
+    }
+    /Maximum resident set size/ { m = $2 }
+    END { printf "%.3f %d\n", t, m }' "$log"
+  rm -f "$log"
 }
 
-for _ in $(seq $RUNS); do
-  read -r t u s <<<"$( { /usr/bin/time -f "%e %U %S" gzip -dc "$DATA/topo.gml.gz" >/dev/null; } 2>&1 )"
-  keep gzip "$t" "$(awk -v u="$u" -v s="$s" 'BEGIN { print u + s }')"
-  for item in "${items[@]:1}"; do
-    mode=${item%%:*}
-    file=${item#*:}
-    read -r t c p n _ <<<"$("$BENCH" "$mode" "$DATA/$file")"
-    keep "$item" "$t" "$c"
-    if [ "$p" -gt "${peak[$item]:-0}" ]; then peak[$item]=$p; fi
-    features[$item]=$n
+# median of the numbers on standard input
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+items=(floor gzip count:gml count:gz import:gml import:gz)
+declare -A times ratios peak
+for copies in 2000 200; do
+  for _ in $(seq "$RUNS"); do
+    declare -A round=()
+    for item in "${items[@]}"; do
+      case $item in
+        floor) cmd=("$FLOOR" "$DATA/topo$copies.gml.gz") ;;
+        gzip) cmd=(gzip -dc "$DATA/topo$copies.gml.gz") ;;
+        *:gml) cmd=("$BENCH" "${item%%:*}" "$DATA/topo$copies.gml") ;;
+        *:gz) cmd=("$BENCH" "${item%%:*}" "$DATA/topo$copies.gml.gz") ;;
+      esac
+      read -r t m <<<"$(measure "${cmd[@]}")"
+      round[$item]=$t
+      key="$copies:$item"
+      times[$key]+="$t "
+      if [ "$m" -gt "${peak[$key]:-0}" ]; then peak[$key]=$m; fi
+    done
+    for item in "${items[@]:1}"; do
+      ratios["$copies:$item"]+="$(awk -v a="${round[$item]}" -v b="${round[floor]}" 'BEGIN { print a / b }') "
+    done
   done
 done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-printf "gzip -dc > /dev/null      %.3f s (processor %.3f s)\n" "${wall[gzip]}" "${cpu[gzip]}"
-for item in "${items[@]:1}"; do
-  mode=${item%%:*}
-  file=${item#*:}
-  target=$([ "$file" = topo.gml ] && echo "below 1.00" || echo "at most 1.50")
-  awk -v m="$mode" -v f="$file" -v t="${wall[$item]}" -v c="${cpu[$item]}" -v g="${wall[gzip]}" \
-      -v gc="${cpu[gzip]}" -v p="${peak[$item]}" -v s="$size" -v n="${features[$item]}" \
-      -v target="$target" 'BEGIN {
-    printf "%-6s %-12s %6.3f s  %.2f x gzip -dc (target %s; processor time %.2f x)", m, f, t,
-           t / g, target, c / gc
-    if (m == "import")
-      printf "  peak %.0f MB, %.2f x file (target at most 2)", p / 1024, p * 1024 / s
-    printf "  %d features\n", n
-  }'
+for copies in 2000 200; do
+  size=$(stat -c %s "$DATA/topo$copies.gml")
+  memoryAim=$([ "$copies" = 2000 ] && echo 0.8 || echo 1.5)
+  printf "\n%s copies: %.1f MB GML, median of %d rounds (ratios taken within each round)\n" \
+    "$copies" "$(awk -v s="$size" 'BEGIN { print s / 1e6 }')" "$RUNS"
+  for item in "${items[@]}"; do
+    key="$copies:$item"
+    t=$(tr ' ' '\n' <<<"${times[$key]}" | grep . | median)
+    case $item in
+      floor) label="zlib floor (gzread)"; aim="" ;;
+      gzip) label="gzip -dc > /dev/null"; aim="" ;;
+      count:gml) label="count  plain"; aim="" ;;
+      count:gz) label="count  gzip"; aim="aim at most 1.10" ;;
+      import:gml) label="import plain"; aim="aim at most 1.00" ;;
+      import:gz) label="import gzip"; aim="aim at most 1.50" ;;
+    esac
+    line=$(printf "  %-22s %7.3f s" "$label" "$t")
+    if [ "$item" != floor ]; then
+      r=$(tr ' ' '\n' <<<"${ratios[$key]}" | grep . | median)
+      line+=$(printf "  %5.2f x floor" "$r")
+      [ -n "$aim" ] && [ "$copies" = 2000 ] && line+=" ($aim)"
+    fi
+    line+=$(awk -v p="${peak[$key]}" -v s="$size" 'BEGIN { printf "  peak %6.1f MB (%.2f x GML)", p * 1024 / 1e6, p * 1024 / s }')
+    [ "${item%%:*}" = import ] && line+=" (aim at most $memoryAim)"
+    echo "$line"
+  done
 done
