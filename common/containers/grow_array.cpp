@@ -1,9 +1,7 @@
 #include "common/containers/grow_array.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "common/containers/grow_array_ops.h"
+#include "common/containers/zeroed_blocks.h"
 #include "host/system/fault.h"
 
 namespace grow_array_detail {
@@ -15,21 +13,15 @@ std::int32_t& LiveCounter() {
 
 void* AllocateBlock(std::uint64_t bytes) {
   if (host::FaultFires(host::FaultPoint::Allocation)) return nullptr;
-  // calloc of zero bytes may return null; a zero-capacity array still needs a
-  // block so that its data pointer marks it as allocated.
-  return std::calloc(bytes == 0 ? 1 : static_cast<std::size_t>(bytes), 1);
+  return zeroed_blocks::Allocate(bytes);
 }
 
 void* GrowBlock(void* block, std::uint64_t oldBytes, std::uint64_t newBytes) {
   if (host::FaultFires(host::FaultPoint::Allocation)) return nullptr;
-  void* grown = std::realloc(block, static_cast<std::size_t>(newBytes == 0 ? 1 : newBytes));
-  if (grown != nullptr && newBytes > oldBytes)
-    std::memset(static_cast<char*>(grown) + oldBytes, 0,
-                static_cast<std::size_t>(newBytes - oldBytes));
-  return grown;
+  return zeroed_blocks::Resize(block, oldBytes, newBytes);
 }
 
-void ReleaseBlock(void* block) { std::free(block); }
+void ReleaseBlock(void* block) { zeroed_blocks::Release(block); }
 
 }  // namespace grow_array_detail
 

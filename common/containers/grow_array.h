@@ -108,11 +108,12 @@ bool PagedGrowArrayFree(PagedGrowArray* header);
 namespace grow_array_detail {
 // The shared live-array counter, for the array variants built on these.
 std::int32_t& LiveCounter();
-// Allocation through the host's fault seam. Blocks are zero-filled so that
-// unwritten slots read as zero bytes.
+// Allocation through the host's fault seam, of zeroed blocks
+// (common/containers/zeroed_blocks.h): unwritten slots read as zero bytes,
+// and a large block takes memory only as its slots are written.
 void* AllocateBlock(std::uint64_t bytes);
-// Grows `block` from `oldBytes` to `newBytes` keeping its contents and
-// zero-filling the rest; null on failure, and `block` is then untouched.
+// Grows `block` from `oldBytes` to `newBytes` keeping its contents, the rest
+// reading as zero; null on failure, and `block` is then untouched.
 void* GrowBlock(void* block, std::uint64_t oldBytes, std::uint64_t newBytes);
 void ReleaseBlock(void* block);
 }  // namespace grow_array_detail
