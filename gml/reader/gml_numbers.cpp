@@ -24,32 +24,31 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 // The common case of a coordinate or value: an optional '-', digits with an
 // optional fraction, no exponent, at most 15 digits in all. Its digits make
 // an integer that a double holds exactly, so one division by an exact power
-// of ten rounds exactly as from_chars does. False for anything else, which
-// is left to the general parser.
-bool ParsePlainDecimal(const char* p, double* value) {
-  const bool negative = *p == '-';
+// of ten rounds exactly as from_chars does. Reads from `p` up to `end`; the
+// place it stopped at, or null for anything else, which is left to the
+// general parser.
+const char* ReadPlainDecimal(const char* p, const char* end, double* value) {
+  const bool negative = p < end && *p == '-';
   if (negative) ++p;
   std::uint64_t mantissa = 0;
   int digits = 0;
   int fractionDigits = 0;
-  while (*p >= '0' && *p <= '9') {
-    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  while (p < end && *p >= '0' && *p <= '9') {
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
     ++digits;
-    ++p;
   }
-  if (*p == '.') {
+  if (p < end && *p == '.') {
     ++p;
-    while (*p >= '0' && *p <= '9') {
-      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    while (p < end && *p >= '0' && *p <= '9') {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
       ++digits;
       ++fractionDigits;
-      ++p;
     }
   }
-  if (digits == 0 || digits > 15 || *p == 'e' || *p == 'E') return false;
+  if (digits == 0 || digits > 15 || (p < end && (*p == 'e' || *p == 'E'))) return nullptr;
   const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
   *value = negative ? -magnitude : magnitude;
-  return true;
+  return p;
 }
 
 }  // namespace
@@ -57,14 +56,30 @@ bool ParsePlainDecimal(const char* p, double* value) {
 double ParseGmlDouble(const char* text) {
   const char* p = SkipBlanks(text);
   if (*p == '+') ++p;
-  double value = 0;
-  if (ParsePlainDecimal(p, &value)) return value;
   const char* end = p + std::strlen(p);
+  double value = 0;
+  if (ReadPlainDecimal(p, end, &value) != nullptr) return value;
   const auto result = std::from_chars(p, end, value);
   // Out of range is rare enough to leave to the C library, which gives the
   // overflowing or underflowing value as atof does.
   if (result.ec == std::errc::result_out_of_range) return std::strtod(p, nullptr);
   return result.ec == std::errc() ? value : 0.0;
+}
+
+double ParseGmlNumber(const char* text, std::size_t length) {
+  // Plain decimals filling the whole span are worked out here as
+  // GmlNumberBuilder would; the rest goes through the builder.
+  double value = 0;
+  if (ReadPlainDecimal(text, text + length, &value) == text + length) return value;
+  char copy[128];
+  if (length >= sizeof copy) length = sizeof copy - 1;
+  GmlNumberBuilder number;
+  for (std::size_t i = 0; i < length; ++i) {
+    copy[i] = text[i];
+    number.Add(text[i]);
+  }
+  copy[length] = 0;
+  return number.Value(copy);
 }
 
 double GmlNumberBuilder::Value(const char* text) const {
@@ -82,6 +97,17 @@ std::int32_t ParseGmlInt(const char* text) {
   if (value > INT32_MAX) return INT32_MAX;
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<std::int32_t>(value);
+}
+
+bool ParseGmlIntInRange(const char* text, std::int32_t* value) {
+  const char* p = SkipBlanks(text);
+  if (*p == '+') ++p;
+  long long wide = 0;
+  const auto result = std::from_chars(p, p + std::strlen(p), wide);
+  if (result.ec == std::errc::result_out_of_range || wide > INT32_MAX || wide < INT32_MIN)
+    return false;
+  *value = result.ec == std::errc() ? static_cast<std::int32_t>(wide) : 0;
+  return true;
 }
 
 std::size_t DecodeXmlText(char* text) {

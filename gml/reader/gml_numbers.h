@@ -10,7 +10,13 @@
 #include <cstdint>
 
 double ParseGmlDouble(const char* text);
+// The value ParseGmlDouble gives for `length` characters (fewer than 128)
+// that need not be terminated, read straight from a buffer.
+double ParseGmlNumber(const char* text, std::size_t length);
 std::int32_t ParseGmlInt(const char* text);
+// As ParseGmlInt, false for a number past the 32-bit range (which
+// ParseGmlInt would clamp).
+bool ParseGmlIntInRange(const char* text, std::int32_t* value);
 
 // Reads a number character by character, for the coordinate reader: the
 // common plain decimals (an optional sign, digits with an optional fraction,

@@ -73,37 +73,6 @@ int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, ch
   return stored;
 }
 
-// Characters of the stream's buffer one at a time, held in locals so that
-// the loop that reads them keeps its place in registers; the reader learns
-// how far it got when a block is used up and when the cursor goes.
-class BufferCursor {
- public:
-  explicit BufferCursor(ArchiveReader& archive) : archive_(archive) {}
-  ~BufferCursor() {
-    if (used_ > 0) archive_.Consume(used_);
-  }
-  BufferCursor(const BufferCursor&) = delete;
-  BufferCursor& operator=(const BufferCursor&) = delete;
-
-  // As ArchiveReader::GetChar.
-  bool Next(char* out) {
-    if (used_ == available_) {
-      if (used_ > 0) archive_.Consume(used_);
-      used_ = 0;
-      block_ = archive_.Buffered(&available_);
-      if (available_ == 0) return archive_.GetChar(out) == 1;
-    }
-    *out = block_[used_++];
-    return true;
-  }
-
- private:
-  ArchiveReader& archive_;
-  const char* block_ = nullptr;
-  std::int32_t available_ = 0;
-  std::int32_t used_ = 0;
-};
-
 }  // namespace
 
 bool OSGMLInputView::ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLength,
@@ -157,9 +126,15 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
   *tuple = CoordinateTuple{};
   if (currentChar == '<') return false;
 
+  // A token is read in one of two ways: whole, straight from the buffer,
+  // when it ends inside it at a separator (the common case); or character by
+  // character into `token` (a token cut by the buffer's end, one with other
+  // characters inside it, one too long).
   char token[kCoordinateTokenSize];
-  GmlNumberBuilder number;  // the value of the token so far
+  GmlNumberBuilder number;  // the value of `token` so far
   int length = 0;
+  bool spanRead = false;  // a whole token was read from the buffer: its value
+  double spanValue = 0;
   int component = 0;
   bool begun = false;  // a character of this tuple has been seen
   std::int64_t count = 0;
@@ -167,10 +142,13 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
 
   // Stores the token as the current component and moves to the next.
   auto store = [&]() {
-    if (length > 0) {
-      token[length] = 0;
-      const double value = number.Value(token);
-      number.Reset();
+    if (spanRead || length > 0) {
+      double value = spanValue;
+      if (!spanRead) {
+        token[length] = 0;
+        value = number.Value(token);
+        number.Reset();
+      }
       if (component == 0) {
         tuple->x = value;
         tuple->hasX = 1;
@@ -182,44 +160,81 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
         tuple->hasZ = 1;
       }
       length = 0;
+      spanRead = false;
     }
     ++component;
   };
 
-  BufferCursor cursor(archive);
-  for (;;) {
-    if (!cursor.Next(&c)) {
-      // The stream ended inside the coordinates: keep what was read.
-      if (length > 0) store();
-      break;
+  // Takes one character; true when the tuple ends with it.
+  auto take = [&](char ch) {
+    switch (kCoordinateChars[static_cast<unsigned char>(ch)]) {
+      case CoordinateChar::kNumber:
+        begun = true;
+        if (length < kCoordinateTokenSize - 1) {
+          token[length++] = ch;
+          number.Add(ch);
+        }
+        return false;
+      case CoordinateChar::kTagOpen:
+        if (begun) store();
+        return true;
+      case CoordinateChar::kComma:
+        begun = true;
+        store();
+        return false;
+      case CoordinateChar::kBlank:
+        // Blanks, tabs and line breaks separate tuples; a run of them counts
+        // as one, and they may stand before the first tuple.
+        if (!begun) return false;
+        store();
+        return true;
+      case CoordinateChar::kOther:
+        break;  // skipped
     }
-    ++count;
-    const CoordinateChar kind = kCoordinateChars[static_cast<unsigned char>(c)];
-    if (kind == CoordinateChar::kNumber) {
-      begun = true;
-      if (length < kCoordinateTokenSize - 1) {
-        token[length++] = c;
-        number.Add(c);
+    return false;
+  };
+
+  for (bool ended = false; !ended;) {
+    std::int32_t available;
+    const char* block = archive.Buffered(&available);
+    if (available == 0) {
+      if (!archive.GetChar(&c)) {
+        // The stream ended inside the coordinates: keep what was read.
+        if (length > 0) store();
+        break;
       }
+      ++count;
+      ended = take(c);
       continue;
     }
-    if (kind == CoordinateChar::kTagOpen) {
-      if (begun) store();
-      break;
+    const char* p = block;
+    const char* const end = block + available;
+    while (p < end) {
+      c = *p;
+      if (length == 0 && !spanRead &&
+          kCoordinateChars[static_cast<unsigned char>(c)] == CoordinateChar::kNumber) {
+        const char* q = p + 1;
+        while (q < end && kCoordinateChars[static_cast<unsigned char>(*q)] == CoordinateChar::kNumber)
+          ++q;
+        // The separator after the token must be in the buffer too, and be
+        // one that ends the token (other characters are skipped inside it).
+        if (q < end && q - p < kCoordinateTokenSize &&
+            kCoordinateChars[static_cast<unsigned char>(*q)] != CoordinateChar::kOther) {
+          spanValue = ParseGmlNumber(p, static_cast<std::size_t>(q - p));
+          spanRead = true;
+          begun = true;
+          p = q;
+          continue;
+        }
+      }
+      ++p;
+      if (take(c)) {
+        ended = true;
+        break;
+      }
     }
-    if (kind == CoordinateChar::kComma) {
-      begun = true;
-      store();
-      continue;
-    }
-    if (kind == CoordinateChar::kBlank) {
-      // Blanks, tabs and line breaks separate tuples; a run of them counts as
-      // one, and they may stand before the first tuple.
-      if (!begun) continue;
-      store();
-      break;
-    }
-    // Anything else is skipped.
+    count += p - block;
+    archive.Consume(static_cast<std::int32_t>(p - block));
   }
   currentChar = c;
   *consumed += count;

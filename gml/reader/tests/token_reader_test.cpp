@@ -1,7 +1,10 @@
 // The tag, text and coordinate readers on small texts.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include <utility>
 
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
@@ -66,6 +69,37 @@ TEST(CoordinateTuples, Table) {
       if (c.tuples[i].size() > 2) {
         EXPECT_DOUBLE_EQ(got[i].z, c.tuples[i][2]);
       }
+    }
+  }
+}
+
+// Tuples read straight from the buffer give the same values, bit for bit,
+// as the characters read one at a time, wherever the buffer's end falls:
+// inside a token, on a separator, between a token and its separator.
+TEST(CoordinateTuples, SameValuesWhereverTheBufferEnds) {
+  // Token as written and the text whose value it has ('x' is skipped).
+  const std::pair<std::string, std::string> tokens[] = {
+      {"437123.45", "437123.45"}, {"-0", "-0"},   {"+3", "+3"},     {"1e2", "1e2"},
+      {".5", ".5"},               {"-.25", "-.25"}, {"1234567890123456", "1234567890123456"},
+      {"12.", "12."},             {"7", "7"},     {"-12.3456789012345", "-12.3456789012345"},
+      {"1.5e-3", "1.5e-3"},       {"4x5", "45"},  {"--1", "--1"},   {"0.1000000000000001", "0.1000000000000001"}};
+  const std::size_t kinds = std::size(tokens);
+  for (int shift = 0; shift < 24; ++shift) {
+    SCOPED_TRACE(shift);
+    std::string text(static_cast<std::size_t>(shift), ' ');
+    std::vector<std::pair<double, double>> expected;
+    for (std::size_t i = 0; text.size() < 3 * ArchiveReader::kStreamBufferSize; ++i) {
+      const auto& x = tokens[i % kinds];
+      const auto& y = tokens[(i * 7 + 3) % kinds];
+      text += x.first + "," + y.first + (i % 5 == 0 ? "\n\t" : " ");
+      expected.emplace_back(ParseGmlDouble(x.second.c_str()), ParseGmlDouble(y.second.c_str()));
+    }
+    text += "</gml:coordinates>";
+    const std::vector<CoordinateTuple> got = Tuples(text);
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      ASSERT_EQ(std::memcmp(&got[i].x, &expected[i].first, sizeof(double)), 0) << "tuple " << i;
+      ASSERT_EQ(std::memcmp(&got[i].y, &expected[i].second, sizeof(double)), 0) << "tuple " << i;
     }
   }
 }
