@@ -46,6 +46,7 @@ int ArchiveReader::OpenGz(const char* path) {
     return 0;
   }
   kind_ = kGzip;
+  compressed_ = gzip_.IsGzip();
   FillBuffer(kStreamBufferSize);
   // A gzip file whose very first read fails (a damaged header, a stream cut
   // off before its first block) is no stream to read.
@@ -71,7 +72,28 @@ int32_t ArchiveReader::FillBuffer(std::size_t maximum) {
   fill_ = 0;
   position_ = 0;
   if (!gzip_.IsOpen() || !buffer_) return 0;
+  if (!aheadActive_) return ReadDirect(maximum);
+  const ReadAhead::Piece piece = ahead_->Next();
+  data_ = piece.data != nullptr ? piece.data : buffer_.get();
+  fill_ = piece.count;
+  bufferStart_ = piece.start;
+  if (piece.failed) {
+    readError_ = true;
+    lastError_ = kReadFailed;
+  }
+  // At the end zlib is this thread's again: every later call reads directly.
+  if (piece.last) {
+    ahead_->Pause();
+    aheadActive_ = false;
+  }
+  return piece.count;
+}
+
+int32_t ArchiveReader::ReadDirect(std::size_t maximum) {
   if (maximum > static_cast<std::size_t>(kStreamBufferSize)) maximum = kStreamBufferSize;
+  data_ = buffer_.get();
+  fill_ = 0;
+  position_ = 0;
   int count = gzip_.ReadBufferSize(buffer_.get(), maximum);
   // zlib ends a damaged or cut-off gzip stream with a count of 0 (or -1)
   // and notes the error; either way no byte of that read is handed out.
@@ -81,6 +103,17 @@ int32_t ArchiveReader::FillBuffer(std::size_t maximum) {
     count = 0;
   }
   fill_ = count;
+  const int64_t after = gzip_.Tell();
+  bufferStart_ = after < 0 ? -1 : after - count;
+  // A full buffer may have more behind it: read on ahead on another thread.
+  // A short one ends the data (zlib reads short only at the end).
+  if (count == kStreamBufferSize && !readError_) {
+    if (!ahead_) ahead_ = std::make_unique<ReadAhead>(gzip_, kStreamBufferSize);
+    if (ahead_->Ready()) {
+      ahead_->Start();
+      aheadActive_ = true;
+    }
+  }
   return count;
 }
 
@@ -91,11 +124,8 @@ void ArchiveReader::AtEndOfBuffer() {
 }
 
 int64_t ArchiveReader::Tell() const {
-  if (!gzip_.IsOpen()) return -1;
-  int64_t zlibPosition = gzip_.Tell();
-  if (zlibPosition < 0) return -1;
-  // zlib stands at the end of the last read.
-  return zlibPosition + position_ - fill_;
+  if (!gzip_.IsOpen() || bufferStart_ < 0) return -1;
+  return bufferStart_ + position_;
 }
 
 int64_t ArchiveReader::Seek(int64_t offset, int whence) {
@@ -119,19 +149,35 @@ int64_t ArchiveReader::Seek(int64_t offset, int whence) {
       return offset;
     }
   }
+  // zlib knows no other origin (SEEK_END is refused for reading).
+  if (whence != SEEK_SET) return -1;
+  // zlib is ahead of the reader: the thread reading ahead stops while it
+  // moves, and the pieces it read are kept in case zlib refuses.
+  if (aheadActive_) ahead_->Pause();
   int64_t result = gzip_.Seek(offset, whence);
-  if (result < 0) return -1;  // zlib refused and left its stream as it was
-  FillBuffer(kStreamBufferSize);
+  if (result < 0) {
+    // zlib refused and left its stream as it was: read on as before.
+    if (aheadActive_) ahead_->Resume();
+    return -1;
+  }
+  aheadActive_ = false;
+  ReadDirect(kStreamBufferSize);
   return result;
 }
 
 void ArchiveReader::ReleaseStream() {
+  // The thread reading ahead uses zlib until it is stopped.
+  ahead_.reset();
+  aheadActive_ = false;
   gzip_.Close();
   buffer_.reset();
   content_.reset();
   contentLength_ = 0;
+  data_ = nullptr;
   fill_ = 0;
   position_ = 0;
+  bufferStart_ = -1;
+  compressed_ = false;
   if (kind_ == kGzip || kind_ == kTarGz) kind_ = kNone;
 }
 

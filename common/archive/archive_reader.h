@@ -3,7 +3,9 @@
 //
 // Streaming: `OpenGz` opens a gzip file, or a plain file (zlib passes it
 // through unchanged), and `GetChar` hands out its uncompressed bytes one by
-// one from a buffer. `Tell` and `Seek` work in uncompressed byte positions,
+// one from a buffer. Once the first buffer is full, zlib fills the next ones
+// on a thread of its own (read_ahead.h) while the caller works through the
+// one it has. `Tell` and `Seek` work in uncompressed byte positions,
 // 64-bit, so a caller can note a place and read again from there. For a gzip
 // file the uncompressed size comes from the gzip trailer (modulo 2^32, as the
 // trailer holds it).
@@ -18,6 +20,7 @@
 #pragma once
 
 #include "common/archive/gzip_file.h"
+#include "common/archive/read_ahead.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +47,7 @@ class ArchiveReader {
   int OpenGz(const char* path);
   // 1 when the open file is a real gzip stream, 0 for a plain file or when
   // nothing is open.
-  int IsCompressed() const { return gzip_.IsGzip() ? 1 : 0; }
+  int IsCompressed() const { return gzip_.IsOpen() && compressed_ ? 1 : 0; }
   // -1.0 until a gzip file was opened; then the trailer's length, or 0.0
   // when the trailer could not be read.
   double GetUncompressedSize() const { return uncompressedSize_; }
@@ -53,7 +56,7 @@ class ArchiveReader {
   // is open (nothing stored).
   int GetChar(char* out) {
     if (position_ < fill_) {
-      const char byte = buffer_[position_];
+      const char byte = data_[position_];
       // The buffer is refilled as soon as its last byte is handed out.
       if (++position_ == fill_) FillBuffer(kStreamBufferSize);
       *out = byte;
@@ -68,7 +71,7 @@ class ArchiveReader {
   // empty (then GetChar tells whether the data goes on).
   const char* Buffered(int32_t* available) const {
     *available = position_ < fill_ ? static_cast<int32_t>(fill_ - position_) : 0;
-    return buffer_.get() + position_;
+    return data_ + position_;
   }
   // Takes `n` of the buffered bytes (1 to available) as n calls of GetChar
   // would.
@@ -107,6 +110,8 @@ class ArchiveReader {
 
  private:
   int32_t FillBuffer(std::size_t maximum);
+  // Reads into `buffer_` on this thread; zlib must not be reading ahead.
+  int32_t ReadDirect(std::size_t maximum);
   void AtEndOfBuffer();
   bool LoadWholeContent();
   void ReleaseStream();
@@ -115,9 +120,15 @@ class ArchiveReader {
   int ReadTarEntry(int32_t index, const char*& data, int32_t& size, int32_t& isRegular,
                    std::string& name);
 
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char[]> buffer_;  // the buffer read on this thread
+  const char* data_ = nullptr;      // the bytes handed out: buffer_ or a piece read ahead
   int64_t fill_ = 0;
   int32_t position_ = 0;
+  int64_t bufferStart_ = -1;  // uncompressed position of data_[0]; -1 when unknown
+  // Set while the buffers come from the thread reading ahead.
+  std::unique_ptr<ReadAhead> ahead_;
+  bool aheadActive_ = false;
+  bool compressed_ = false;
   double uncompressedSize_ = -1.0;
   zlib::CGZip gzip_;
   ZipHandle* zip_ = nullptr;
