@@ -108,6 +108,16 @@ void GmlPass::OnStartTag(char* t) {
   OSGMLInputView& v = view;
   using enum GmlElement;
   const GmlElement e = ClassifyElement(t).element;
+  // A number refused in one feature leaves out that feature alone.
+  switch (e) {
+    case kRoad: case kPath: case kRoadLink: case kPathLink: case kRoadNode: case kPathNode:
+    case kTopographicArea: case kTopographicPoint: case kAddressPoint: case kTopographicLine:
+    case kBoundaryLine: case kCartographicSymbol: case kCartographicText:
+      numberRefused = false;
+      break;
+    default:
+      break;
+  }
   // Every feature starts with an empty tuple list: the coordinates of a
   // feature whose end tag never came are not carried into the next one.
   // A road stands apart: the chain below runs after it on the same tag.
@@ -321,7 +331,7 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
   DecodeXmlText(text);
   AddressPointRecord& a = address;
   if (found->field == nullptr) {
-    a.multipleOccupancyCount = ParseGmlInt(text);
+    (void)ParseIntValue(t, text, &a.multipleOccupancyCount);
     return true;
   }
   const std::span<char> field = found->field(a);
@@ -405,9 +415,9 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
   if (!view.ReadGmlText(archive, text, kGmlMaxTagLength, &fileConsumed)) return false;
   DecodeXmlText(text);
   if (found->real != nullptr) {
-    this->*(found->real) = ParseGmlDouble(text);
+    (void)ParseRealValue(t, text, &(this->*(found->real)));
   } else if (found->integer != nullptr) {
-    this->*(found->integer) = ParseGmlInt(text);
+    (void)ParseIntValue(t, text, &(this->*(found->integer)));
   } else {
     const std::span<char> field = found->text(*this);
     CopyField(field.data(), field.size(), text);

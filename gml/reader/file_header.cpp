@@ -1,5 +1,6 @@
 // The head of a GML file: its description, query time and extent, read
 // before the file is read in full.
+#include <cmath>
 #include <cstring>
 
 #include "common/containers/text.h"
@@ -56,6 +57,8 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
     if (Starts(tag, "gml:coordinates") && inExtent && (inBox || inRing)) {
       CoordinateTuple t;
       while (ReadCoordinateTuple(archive, &t, &consumed)) {
+        // An extent corner that is not a finite number is no extent.
+        if (!std::isfinite(t.x) || !std::isfinite(t.y)) continue;
         if (inBox) {
           if (!boxStarted) {
             *minX = t.x;
@@ -136,6 +139,7 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
       bool first = true, any = false;
       CoordinateTuple t;
       while (ReadCoordinateTuple(archive, &t, &consumed)) {
+        if (!std::isfinite(t.x) || !std::isfinite(t.y)) continue;
         any = true;
         if (first) {
           x0 = t.x;
@@ -154,7 +158,7 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
     } else if (Starts(tag, "gml:coordinates") && inExtent && inRing) {
       CoordinateTuple t;
       while (ok && ReadCoordinateTuple(archive, &t, &consumed))
-        ok = GrowArraySet(outline, outline->count, &t);
+        if (std::isfinite(t.x) && std::isfinite(t.y)) ok = GrowArraySet(outline, outline->count, &t);
     } else if (Starts(tag, "osgb:queryExtent")) {
       // The contexts open whether or not text follows the start tag, so that
       // a file written without line breaks gives its extent too.

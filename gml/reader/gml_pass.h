@@ -111,6 +111,22 @@ struct GmlPass {
   void CompleteRoadNodes();
   void AssembleRoads();
 
+  // --- numbers that cannot be stored ---------------------------------------------
+  // Leaves the current feature out for a number that is not finite or lies
+  // outside its field's range; `reason` says which and where in the feature.
+  // The first such number of the file is reported when the file is done.
+  void RefuseNumber(const std::string& reason);
+  // Parses a real or integer element value; false (and the feature refused)
+  // when it cannot be stored.
+  bool ParseRealValue(const char* element, const char* text, double* value);
+  bool ParseIntValue(const char* element, const char* text, std::int32_t* value);
+  // True when every coordinate of the tuple is finite; else the feature is
+  // refused.
+  bool TupleIsFinite(const CoordinateTuple& tuple);
+  bool numberRefused = false;     // the current feature holds such a number
+  std::int32_t refusedNumbers = 0;
+  std::string firstRefusal;       // the place and the reason of the first
+
   // --- progress ---------------------------------------------------------------------
   void ShowProgress();
   bool PollCancel();

@@ -117,7 +117,8 @@ void GmlPass::EndRoad() {
 void GmlPass::EndAddressPoint() {
   OSGMLInputView& v = view;
   const bool themePasses =
-      !v.settings.filterByProperty || v.propertyFilter.PassesTheme(common.theme) != 0;
+      !numberRefused &&
+      (!v.settings.filterByProperty || v.propertyFilter.PassesTheme(common.theme) != 0);
   if (themePasses && v.settings.inputAddressPoints && tuples.count > 0) {
     CoordinateTuple first;
     (void)GrowArrayGet(&tuples, 0, &first);

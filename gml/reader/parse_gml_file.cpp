@@ -92,6 +92,7 @@ GmlPass::~GmlPass() {
 }
 
 bool GmlPass::PropertyPasses() const {
+  if (numberRefused) return false;
   return !view.settings.filterByProperty ||
          view.propertyFilter.Passes(common.theme, common.descriptiveGroup,
                                     common.descriptiveTerm) != 0;
@@ -104,6 +105,8 @@ bool GmlPass::InsideFilter(double x, double y) const {
 // Coordinates ---------------------------------------------------------------------
 
 bool GmlPass::AppendTuple(const CoordinateTuple& tuple) {
+  // A tuple that cannot be stored is left out, and its feature with it.
+  if (!TupleIsFinite(tuple)) return true;
   if (!GrowArraySetGrowBy(&tuples, tuples.count, &tuple, 2000)) {
     sound = false;
     return false;
@@ -116,6 +119,7 @@ bool GmlPass::ReadAllTuples(bool spillTo) {
   CoordinateTuple last{};
   bool any = false;
   while (view.ReadCoordinateTuple(archive, &tuple, &fileConsumed)) {
+    if (!TupleIsFinite(tuple)) continue;
     if (!AppendTuple(tuple)) return false;
     if (spillTo && !WriteSpillRecord(tuple.x, tuple.y, 1)) return false;
     last = tuple;
@@ -297,6 +301,19 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   // file was not read to its end, so the pass fails rather than pass off
   // part of the file as all of it.
   if (pass.archive.HasReadError()) pass.sound = false;
+  // Areas and roads are put together below from what was stored; the flag
+  // belonged to the last feature read.
+  pass.numberRefused = false;
+  if (pass.refusedNumbers > 0) {
+    wchar_t path[kMaxPath];
+    NarrowToWide(path, kMaxPath, file->path);
+    (void)host::ui::ShowMessageBox(
+        Format(L"Numbers that cannot be stored were refused in \"%ls\" (%li in all); the "
+               L"features holding them were left out.\n\nThe first, ",
+               path, static_cast<long>(pass.refusedNumbers)) +
+            NarrowToWide(pass.firstRefusal) + L".",
+        L"");
+  }
 
   if (pass.sound && !cancelRequested) {
     ShowCounters();

@@ -28,6 +28,7 @@ using namespace reader_test;
 
 const std::wstring kCannotOpen = L"Hey! Can not open file";
 const std::wstring kFailedPass = L"Operation canceled. Could be memory problems?";
+const std::wstring kNumbersRefused = L"Numbers that cannot be stored were refused in \"";
 
 const char* kHead =
     "<?xml version='1.0' encoding='UTF-8'?>\n"
@@ -303,6 +304,18 @@ TEST(BadInput, Table) {
                 RefArea("1000000000000005", {"1000000000000001", "1999999999999999"}) + kTail;
        },
        1, L"", {"line|1000000000000001"}},
+      // Each bad number leaves out its own feature and nothing else.
+      {"numbers that are not finite or out of range", "numbers.gml",
+       [] {
+         return std::string(kHead) + Line("1000000000000001", "0,0 1e999,5 6,6") +
+                Point("1000000000000003", "5,5,-1e400") +
+                Line("1000000000000002", "5,5 6,6", "<osgb:version>99999999999</osgb:version>") +
+                Line("1000000000000006", "1,1 2,2", "<osgb:orientation>NaN</osgb:orientation>") +
+                Line("1000000000000008", "1,1 2,2", "<osgb:height>-inf</osgb:height>") +
+                Line("1000000000000007", "5,5 7,7", "<osgb:version>2147483647</osgb:version>") +
+                kTail;
+       },
+       1, kNumbersRefused, {"line|1000000000000007"}},
       {"NUL bytes in the middle", "nul.gml",
        [] {
          return std::string(kHead) + Line("1000000000000001", "0,0 1,1") +
@@ -330,6 +343,29 @@ TEST(BadInput, Table) {
     for (std::size_t i = 0; i < std::min(reading.stored.size(), c.stored.size()); ++i)
       EXPECT_EQ(reading.stored[i].rfind(c.stored[i], 0), 0u) << reading.stored[i];
   }
+}
+
+TEST(BadInput, RefusedNumberNamesTheFileThePlaceAndTheReason) {
+  TempFolder folder;
+  const std::string head = std::string(kHead) + Line("1000000000000001", "0,0 1,1");
+  const std::string path =
+      Write(folder.Path() / "version.gml",
+            head + Line("1000000000000002", "5,5 6,6", "<osgb:version>-3000000000</osgb:version>") +
+                Line("1000000000000003", "0,0 1,1e309") + kTail);
+  const Reading reading = Read(path);
+  EXPECT_EQ(reading.result, 1);
+  ASSERT_EQ(reading.messages.size(), 1u);
+  const std::string shown = WideToNarrow(reading.messages[0]);
+  EXPECT_NE(shown.find("\"" + path + "\" (2 in all)"), std::string::npos) << shown;
+  // The place is the byte just after the value's element text.
+  const std::size_t at = head.size() + Line("1000000000000002", "", "<osgb:version>-3000000000")
+                                           .find("-3000000000") + 11;
+  EXPECT_NE(shown.find("The first, at byte " + std::to_string(at + 1) +
+                       ": osgb:version '-3000000000' is out of range."),
+            std::string::npos)
+      << shown;
+  ASSERT_EQ(reading.stored.size(), 1u);
+  EXPECT_EQ(reading.stored[0].rfind("line|1000000000000001", 0), 0u);
 }
 
 TEST(BadInput, FileThatVanishesBeforeItIsRead) {
