@@ -41,12 +41,20 @@ std::uint64_t MappingLength(std::uint64_t bytes) {
   return (bytes + sizeof(Prefix) + page - 1) / page * page;
 }
 
+// Blocks of several megabytes are written from end to end as an import
+// fills them: huge pages take one page fault where small ones take 512.
+void Advise(void* mapping, std::uint64_t length) {
+  constexpr std::uint64_t kHugePage = std::uint64_t{2} << 20;
+  if (length >= kHugePage) (void)madvise(mapping, static_cast<std::size_t>(length), MADV_HUGEPAGE);
+}
+
 void* AllocateMapped(std::uint64_t bytes) {
   const std::uint64_t length = MappingLength(bytes);
   if (length == 0) return nullptr;
   void* raw = mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE,
                    MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
+  Advise(raw, length);
   auto* prefix = static_cast<Prefix*>(raw);
   prefix->mappedLength = length;
   return BlockOf(prefix);
@@ -88,6 +96,7 @@ void* Resize(void* block, std::uint64_t oldBytes, std::uint64_t newBytes) {
     void* moved = mremap(prefix, static_cast<std::size_t>(prefix->mappedLength),
                          static_cast<std::size_t>(length), MREMAP_MAYMOVE);
     if (moved == MAP_FAILED) return nullptr;
+    Advise(moved, length);
     auto* grown = static_cast<Prefix*>(moved);
     grown->mappedLength = length;
     return BlockOf(grown);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -163,6 +164,65 @@ TEST_P(StreamTest, SecondOpenIsRefusedAndKeepsTheStream) {
   EXPECT_EQ(reader.GetLastError(), "Could not open GZ archive!");
   EXPECT_EQ(reader.Tell(), 1);
   EXPECT_EQ(ReadAll(reader), text.substr(1));
+}
+
+// Buffers past the first are read ahead on another thread. Seeks of every
+// kind, read by single bytes and by whole blocks at once (so that the reader
+// catches up with the thread and waits for it), land where Tell says and
+// read what the file holds there; near the end too, and at it.
+TEST_P(StreamTest, SeeksAcrossBuffersAndTheThreadReadingAhead) {
+  const std::string text = SampleText(40 * ArchiveReader::kStreamBufferSize + 77, 11);
+  const auto size = static_cast<int64_t>(text.size());
+  ArchiveReader reader;
+  ASSERT_EQ(reader.OpenGz(Make(text).c_str()), 1);
+  uint32_t state = 12345;
+  auto next = [&state](uint32_t range) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int64_t>((state >> 8) % range);
+  };
+  int64_t here = 0;
+  for (int step = 0; step < 300; ++step) {
+    SCOPED_TRACE(testing::Message() << "step " << step << " at " << here);
+    int64_t target = here;
+    switch (next(6)) {
+      case 0: target = next(static_cast<uint32_t>(size)); break;                  // anywhere
+      case 1: target = here + next(ArchiveReader::kStreamBufferSize); break;       // near ahead
+      case 2: target = here - next(ArchiveReader::kStreamBufferSize); break;       // near behind
+      case 3: target = here + 8 * ArchiveReader::kStreamBufferSize + next(64); break;  // the ring's end
+      case 4: target = size - next(3 * ArchiveReader::kStreamBufferSize); break;   // near the end
+      case 5: target = size; break;                                               // the end
+    }
+    target = std::clamp<int64_t>(target, 0, size);
+    if (next(2) == 0) {
+      ASSERT_EQ(reader.Seek(target, SEEK_SET), target);
+    } else {
+      ASSERT_EQ(reader.Seek(target - here, SEEK_CUR), target);
+    }
+    here = target;
+    ASSERT_EQ(reader.Tell(), here);
+    const int64_t length = next(3) == 0 ? next(30) : next(5 * ArchiveReader::kStreamBufferSize);
+    std::string got;
+    char c;
+    while (static_cast<int64_t>(got.size()) < length) {
+      int32_t available = 0;
+      const char* block = reader.Buffered(&available);
+      if (available > 0 && next(2) == 0) {
+        const int32_t n = static_cast<int32_t>(
+            std::min<int64_t>(available, length - static_cast<int64_t>(got.size())));
+        got.append(block, static_cast<std::size_t>(n));
+        reader.Consume(n);
+      } else if (reader.GetChar(&c) == 1) {
+        got += c;
+      } else {
+        break;
+      }
+    }
+    ASSERT_EQ(got, text.substr(static_cast<std::size_t>(here), got.size()));
+    ASSERT_EQ(static_cast<int64_t>(got.size()), std::min(length, size - here));
+    here += static_cast<int64_t>(got.size());
+    ASSERT_EQ(reader.Tell(), here);
+  }
+  EXPECT_FALSE(reader.HasReadError());
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndGzip, StreamTest,
