@@ -1,8 +1,10 @@
 #include "common/containers/zeroed_blocks.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -41,11 +43,34 @@ std::uint64_t MappingLength(std::uint64_t bytes) {
   return (bytes + sizeof(Prefix) + page - 1) / page * page;
 }
 
+constexpr std::uint64_t kHugePage = std::uint64_t{2} << 20;
+
 // Blocks of several megabytes are written from end to end as an import
 // fills them: huge pages take one page fault where small ones take 512.
 void Advise(void* mapping, std::uint64_t length) {
-  constexpr std::uint64_t kHugePage = std::uint64_t{2} << 20;
   if (length >= kHugePage) (void)madvise(mapping, static_cast<std::size_t>(length), MADV_HUGEPAGE);
+}
+
+// An import makes hundreds of thousands of small blocks on the C heap, which
+// grows by moving its break. The heap is asked to grow several huge pages at
+// a time, and each new part is advised for huge pages, so that it too is
+// faulted in 2 MiB at a time (the system otherwise backs it with 4 KiB pages
+// unless advised). Only the main heap grows this way; other arenas and
+// sanitizer allocators leave the break where it is, and nothing happens.
+void AdviseHeapGrowth() {
+  static std::atomic<std::uintptr_t> advisedEnd{0};
+  std::uintptr_t from = advisedEnd.load(std::memory_order_relaxed);
+  if (from == 0) {
+    // The first time only: from here on the heap grows in large steps.
+    (void)mallopt(M_TOP_PAD, static_cast<int>(4 * kHugePage));
+  }
+  const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  if (end == static_cast<std::uintptr_t>(-1) || end <= from) return;
+  if (!advisedEnd.compare_exchange_strong(from, end)) return;
+  if (from == 0) return;  // the heap as it stood before: left as it is
+  const std::uintptr_t page = PageSize();
+  const std::uintptr_t start = from / page * page;
+  (void)madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
 void* AllocateMapped(std::uint64_t bytes) {
@@ -64,6 +89,7 @@ void* AllocateHeap(std::uint64_t bytes) {
   if (bytes > SIZE_MAX - sizeof(Prefix)) return nullptr;
   void* raw = std::calloc(static_cast<std::size_t>(bytes + sizeof(Prefix)), 1);
   if (raw == nullptr) return nullptr;
+  AdviseHeapGrowth();
   auto* prefix = static_cast<Prefix*>(raw);
   prefix->mappedLength = 0;
   return BlockOf(prefix);
@@ -110,6 +136,7 @@ void* Resize(void* block, std::uint64_t oldBytes, std::uint64_t newBytes) {
   }
   void* raw = std::realloc(prefix, static_cast<std::size_t>(newBytes + sizeof(Prefix)));
   if (raw == nullptr) return nullptr;
+  AdviseHeapGrowth();
   void* grown = BlockOf(static_cast<Prefix*>(raw));
   std::memset(static_cast<char*>(grown) + oldBytes, 0,
               static_cast<std::size_t>(newBytes - oldBytes));
