@@ -107,10 +107,10 @@ for copies in 2000 200; do
     if [ "$item" != floor ]; then
       r=$(tr ' ' '\n' <<<"${ratios[$key]}" | grep . | median)
       line+=$(printf "  %5.2f x floor" "$r")
-      [ -n "$aim" ] && [ "$copies" = 2000 ] && line+=" ($aim)"
+      if [ -n "$aim" ] && [ "$copies" = 2000 ]; then line+=" ($aim)"; fi
     fi
     line+=$(awk -v p="${peak[$key]}" -v s="$size" 'BEGIN { printf "  peak %6.1f MB (%.2f x GML)", p * 1024 / 1e6, p * 1024 / s }')
-    [ "${item%%:*}" = import ] && line+=" (aim at most $memoryAim)"
+    if [ "${item%%:*}" = import ]; then line+=" (aim at most $memoryAim)"; fi
     echo "$line"
   done
 done

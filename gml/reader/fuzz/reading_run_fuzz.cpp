@@ -25,10 +25,13 @@
 
 namespace {
 
+// In a temporary folder of the run's own (./dev gives one) the name is always
+// the same, so that a run is repeated exactly; in the shared /tmp it is made
+// unique to the process.
 std::string InputPath() {
   const char* folder = std::getenv("TMPDIR");
-  std::string path = folder != nullptr && *folder ? folder : "/tmp";
-  return path + "/varnel-fuzz-" + std::to_string(getpid()) + ".gml";
+  if (folder != nullptr && *folder) return std::string(folder) + "/varnel-fuzz.gml";
+  return "/tmp/varnel-fuzz-" + std::to_string(getpid()) + ".gml";
 }
 
 bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
