@@ -13,7 +13,9 @@
 # through gzread alone. Prints wall-clock times, the ratios to GDAL and to
 # the zlib floor, and peak memory (/usr/bin/time -v) against the file's
 # size. RUNS (default 1) runs of each; the best is kept. Nothing is written
-# into the checkout but the build tree.
+# into the checkout but the build tree. IMPORT_TREE names another build tree
+# whose cadhost and Varnel are measured (default: the benchmark tree,
+# Release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -34,9 +36,14 @@ BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
 fi
-cmake --build "$BUILD" -j "${JOBS:-3}" --target cadhost Varnel zlib_floor >/dev/null
-CADHOST="$BUILD/host/app/cadhost"
-VARNEL="$BUILD/gml/ui/Varnel.so"
+TREE=$(cd "${IMPORT_TREE:-$BUILD}" && pwd)
+if [ "$TREE" = "$BUILD" ]; then
+  cmake --build "$BUILD" -j "${JOBS:-3}" --target cadhost Varnel zlib_floor >/dev/null
+else
+  cmake --build "$BUILD" --target zlib_floor >/dev/null
+fi
+CADHOST="$TREE/host/app/cadhost"
+VARNEL="$TREE/gml/ui/Varnel.so"
 
 DATA=$(mktemp -d)
 trap 'rm -rf "$DATA"' EXIT
@@ -100,7 +107,7 @@ echo "inflating with zlib alone ..."
 measure zlib "$BUILD/tools/zlib_floor" "$DATA/topo.gml.gz"
 
 echo
-echo "$(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg), best of $RUNS"
+echo "$(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg), best of $RUNS, import by $TREE"
 awk -v p="$SECONDS_plain" -v z="$SECONDS_gzip" -v g="$SECONDS_gdal" -v f="$SECONDS_zlib" \
     -v pk="$KB_plain" -v zk="$KB_gzip" -v gk="$KB_gdal" -v bytes="$GML_BYTES" 'BEGIN {
   mb = bytes / 1048576
