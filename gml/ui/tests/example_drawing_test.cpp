@@ -4,12 +4,14 @@
 // tests here. The values the commands show are compared with the GML text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <regex>
 #include <set>
+#include <variant>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -255,8 +257,10 @@ TEST_F(ImportedExample, HeaderAndExtentCommandsReadTheImportedFiles) {
   double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
   int files = 0;
   std::smatch first;
+  std::multiset<std::vector<double>> boxes;
   for (std::sregex_iterator it(gml_.begin(), gml_.end(), extent), end; it != end; ++it, ++files) {
     if (files == 0) first = *it;
+    boxes.insert({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
     minX = std::min(minX, std::stod((*it)[1]));
     minY = std::min(minY, std::stod((*it)[2]));
     maxX = std::max(maxX, std::stod((*it)[3]));
@@ -288,12 +292,17 @@ TEST_F(ImportedExample, HeaderAndExtentCommandsReadTheImportedFiles) {
   // lwhgmlsq: one outline per file on its layer, round the file's extent.
   host::db::Database db;
   ASSERT_TRUE(host::db::ReadDrawing(db, session_->At("extents.dxf")).ok());
-  int outlines = 0;
+  std::multiset<std::vector<double>> drawn;
   for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
     const host::db::Entity& e = *db.EntityOf(id);
-    if (db.LayerRecordOf(db.IdOf(e.layer))->name == L"Query Extents") ++outlines;
+    const auto* outline = std::get_if<host::db::LwPolylineData>(&e.data);
+    if (db.LayerRecordOf(db.IdOf(e.layer))->name != L"Query Extents" || outline == nullptr) continue;
+    std::vector<double> box{1e300, 1e300, -1e300, -1e300};
+    for (const host::db::LwVertex& v : outline->vertices)
+      box = {std::min(box[0], v.x), std::min(box[1], v.y), std::max(box[2], v.x), std::max(box[3], v.y)};
+    drawn.insert(box);
   }
-  EXPECT_EQ(outlines, 3);
+  EXPECT_EQ(drawn, boxes);
 }
 
 }  // namespace
