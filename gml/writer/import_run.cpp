@@ -23,7 +23,9 @@
 #include "gml/writer/entity_writers.h"
 #include "gml/writer/feature_pass.h"
 #include "gml/writer/layers.h"
+#include "gml/writer/location_areas.h"
 #include "gml/writer/os_xdata.h"
+#include "gml/writer/road_network_buffer.h"
 #include "host/db/drawing_file.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"
@@ -177,10 +179,16 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
       AddTileWindows(filter);
       return;
     case 10:
+      (void)AddPickedBoundaryArea(filter, description);
+      return;
     case 40:
+      (void)AddBufferZoneArea(filter, description);
+      return;
     case 60:
+      (void)AddBatchBoundaryAreas(filter, kindDialog.onlyBatchAreas != 0);
+      return;
     case 80:
-      host::Print(L"\nThis kind of location filter is not available in this build.\n");
+      (void)AddRoadNetworkArea(filter);
       return;
     default:
       return;
