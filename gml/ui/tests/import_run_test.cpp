@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -161,6 +162,47 @@ TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
   ASSERT_TRUE(saved.GetArea(&tile, 4));
   EXPECT_EQ(tile.corner2X - tile.corner1X, 500);
   saved.FreeAreas(1);
+}
+
+TEST_F(ImportRunTest, RoadNetworkBufferKeepsTheFeaturesNearTheRoads) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  Push("answer", {L"no"});
+  Push("answer", {InputFolder("topo-small-v7.gml")});
+  Push("dlg_click", {L"1"});
+  Push("answer", {Folder()});
+  RunGmlImport();
+  const int all = EntityCount();
+  ASSERT_EQ(host::CloseDrawing(), host::Status::kNormal);
+  ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
+
+  // The road network button is there only with the settings' special switch,
+  // set in the settings the first run saved in the current folder.
+  std::ofstream("lwh_gml.ini", std::ios::app) << "[Include Zarn's HA stuff:] Yes\n";
+  Write("roads.txt", "291600 92500 0 a\n291720 92800 0 A\n");
+  Push("answer", {L"no"});
+  Push("answer", {InputFolder("topo-small-v7.gml")});
+  Push("dlg_set", {L"229", L"1"});
+  Push("dlg_click", {L"205"});
+  Push("dlg_click", {L"228"});
+  Push("dlg_click", {L"392"});
+  Push("answer", {L"no"});  // the question: the kind dialog stays
+  Push("dlg_click", {L"392"});
+  Push("answer", {L"yes"});
+  Push("answer", {WidePath("roads.txt")});
+  Push("type", {L"50"});
+  Push("type", {L"50"});
+  Push("dlg_click", {L"1"});
+  Push("answer", {Folder()});
+  host::Shown().Clear();
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_TRUE(host::Shown().Contains("print", L"Road Network Buffer read in."));
+  int accuracyBoxes = 0;
+  for (const auto& box : host::ui::MessageBoxes())
+    accuracyBoxes += box.request.text == L"Accuracy changed to 48";
+  EXPECT_EQ(accuracyBoxes, 1);
+  EXPECT_GT(EntityCount(), 0);
+  EXPECT_LT(EntityCount(), all / 2);
 }
 
 TEST(ImportRunFrame, SizeFactorsAndBatchFileNames) {
