@@ -543,13 +543,12 @@ Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested)
   if (slash != std::string::npos && slash + 1 == path.size()) return Failure(path, "no file name");
 
   host::ReplacementFile file;
-  if (!file.Begin(host::WidePath(path)))
-    return Failure(path, std::string("cannot create a temporary file: ") + std::strerror(errno));
+  if (!file.Begin(host::WidePath(path))) return Failure(path, file.Reason());
   DxfWriter out(file);
   DrawingWriter(db, out).Write();
   std::string problem;
   if (!out.Flush()) {
-    problem = "write failed";
+    problem = file.Reason();
   } else if (!out.Overlong().empty()) {
     problem = "a text is too long for a DXF line: \"" + out.Overlong() + "...\"";
   } else if (out.NotFinite() != 0) {
@@ -559,7 +558,7 @@ Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested)
     file.Abandon();
     return Failure(path, problem);
   }
-  if (!file.Commit()) return Failure(path, "cannot replace the file (write, flush or rename failed)");
+  if (!file.Commit()) return Failure(path, file.Reason());
   return Success<std::int64_t>(0);
 }
 
