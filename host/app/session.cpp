@@ -1,7 +1,5 @@
 #include "host/app/session.h"
 
-#include <cwctype>
-
 #include "host/app/addins.h"
 #include "host/app/command_stack.h"
 #include "host/app/documents.h"
@@ -10,6 +8,7 @@
 #include "host/system/events.h"
 #include "host/lisp/reader.h"
 #include "host/system/user_actions.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -19,11 +18,6 @@ std::wstring Trim(const std::wstring& text) {
   if (first == std::wstring::npos) return std::wstring();
   std::size_t last = text.find_last_not_of(L" \t");
   return text.substr(first, last - first + 1);
-}
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
 }
 
 Result<int> ScriptError(int line, std::wstring message) {
@@ -45,7 +39,7 @@ Result<int> RunTopLevelAction(const UserAction& action, int line) {
       case RunResult::kRan:
         break;
       case RunResult::kUnknown:
-        Print(L"\nUnknown command \"" + Upper(name) + L"\".  Press F1 for help.\n");
+        Print(L"\nUnknown command \"" + UpperAscii(name) + L"\".  Press F1 for help.\n");
         break;
       case RunResult::kRefused:
         Print(L"\n** That command may not be invoked now. **\n");
@@ -59,7 +53,7 @@ Result<int> RunTopLevelAction(const UserAction& action, int line) {
     if (r.status == Status::kNormal)
       Print(L"\n" + lisp::ToLispText(r.value));
     else
-      Print(L"\n; error: " + r.error + L"\n");
+      Print(L"\n; error: " + r.message + L"\n");
     return {};
   }
   if (verb == "esc") {
