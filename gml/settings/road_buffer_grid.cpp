@@ -46,6 +46,26 @@ std::uint16_t Bit(int i, int j) { return static_cast<std::uint16_t>(1u << (i * 4
 
 }  // namespace
 
+bool SizeRoadBufferGrid(double minX, double minY, double maxX, double maxY, std::int32_t width,
+                        std::int32_t cellSize, RoadBufferGrid* grid) {
+  if (cellSize <= 0) return false;
+  grid->width = width;
+  grid->cellSize = cellSize;
+  grid->originX = minX - width;
+  grid->originY = minY - width;
+  grid->maxX = maxX + width;
+  grid->maxY = maxY + width;
+  grid->spanX = grid->maxX - grid->originX;
+  grid->spanY = grid->maxY - grid->originY;
+  const double nx = std::ceil(grid->spanX / cellSize) + 1;
+  const double ny = std::ceil(grid->spanY / cellSize) + 1;
+  if (!(nx >= 1 && ny >= 1 && nx * ny <= std::numeric_limits<std::int32_t>::max())) return false;
+  grid->nx = static_cast<std::int32_t>(nx);
+  grid->ny = static_cast<std::int32_t>(ny);
+  grid->cellCount = grid->nx * grid->ny;
+  return true;
+}
+
 void GridCellOf(const RoadBufferGrid& grid, double x, double y, std::int32_t* col,
                 std::int32_t* row) {
   if (grid.cellSize <= 0) {

@@ -42,6 +42,12 @@ struct RoadBufferGrid {
   GrowArray masks;         // of std::uint16_t, one per cell, index col + row * nx
 };
 
+// Sets the grid's width, cell size, origin, extent and size (nx, ny, cell
+// count) for vertices within minX..maxX, minY..maxY and a buffer `width`
+// around them. False, with the size not set, when the cells would not fit
+// one mask list or the extent is empty.
+bool SizeRoadBufferGrid(double minX, double minY, double maxX, double maxY, std::int32_t width,
+                        std::int32_t cellSize, RoadBufferGrid* grid);
 // The cell holding (x, y): both coordinates less the origin, divided by the
 // cell size, truncated towards zero (so up to one cell left of or below the
 // origin still falls in column or row 0). A position that is no number or

@@ -43,7 +43,7 @@ void RegisterTemplates() {
   kind.caption = L"Orvane - Add Area Filter";
   kind.rect = {0, 0, 240, 200};
   kind.controls = {{kDescription, ControlKind::kEdit, L"", 0, {5, 5, 230, 12}},
-                   {kOnlyBatch, ControlKind::kCheckBox, L"Only Batch processed areas", 0, {5, 20, 230, 10}}};
+                   {kOnlyBatch, ControlKind::kCheckBox, L"Only Batch processed areas", st::kAuto, {5, 20, 230, 10}}};
   int y = 35;
   for (const KindButton& b : kKindButtons) {
     kind.controls.push_back({b.id, ControlKind::kButton, b.caption, 0, {5, y, 230, 14}});

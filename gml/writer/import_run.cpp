@@ -15,6 +15,7 @@
 #include "common/geometry/alignment.h"
 #include "common/geometry/plane_geometry.h"
 #include "gml/settings/os_tiles.h"
+#include "gml/settings/text_file.h"
 #include "gml/ui/location_dialogs.h"
 #include "gml/ui/osgml_input_dialog.h"
 #include "gml/ui/varnel_commands.h"
@@ -23,7 +24,9 @@
 #include "gml/writer/entity_writers.h"
 #include "gml/writer/feature_pass.h"
 #include "gml/writer/layers.h"
+#include "gml/writer/location_areas.h"
 #include "gml/writer/os_xdata.h"
+#include "gml/writer/road_network_buffer.h"
 #include "host/db/drawing_file.h"
 #include "host/editor/command_line.h"
 #include "host/editor/display.h"
@@ -115,17 +118,21 @@ void AddTileWindows(AreaFilter& filter) {
   if (prefix.ok()) request.initial_folder = prefix.Text();
   host::Result<host::ui::FileDialogPaths> chosen = host::ui::ShowFileDialog(request);
   if (!chosen.ok() || chosen.value.empty()) return;
-  const std::optional<std::string> native = host::NativePath(chosen.value.front());
-  std::FILE* file = native ? std::fopen(native->c_str(), "r") : nullptr;
-  if (!file) return;
-  char line[1024];
-  while (std::fgets(line, sizeof line, file)) {
-    std::size_t n = std::strlen(line);
-    while (n && (line[n - 1] == '\n' || line[n - 1] == '\r')) line[--n] = 0;
-    double x = 0, y = 0, size = 0;
-    if (ParseTileName(NarrowToWide(std::string_view(line)).c_str(), &x, &y, &size)) (void)AddWindow(filter, line, x, y, x + size, y + size);
+  gml_settings::LineReader reader(chosen.value.front(), 1023);
+  if (!reader.Ok()) {
+    host::Print(L"\nThe tile name file cannot be read: no area added.\n");
+    return;
   }
-  std::fclose(file);
+  std::string line;
+  bool cut = false, insideLongLine = false;
+  while (reader.Next(&line, &cut)) {
+    // The rest of an overlong line is no name of its own.
+    const bool rest = insideLongLine;
+    insideLongLine = cut;
+    double x = 0, y = 0, size = 0;
+    if (!rest && ParseTileName(NarrowToWide(line).c_str(), &x, &y, &size))
+      (void)AddWindow(filter, line, x, y, x + size, y + size);
+  }
 }
 
 void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadName& roadName,
@@ -177,10 +184,16 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
       AddTileWindows(filter);
       return;
     case 10:
+      (void)AddPickedBoundaryArea(filter, description);
+      return;
     case 40:
+      (void)AddBufferZoneArea(filter, description);
+      return;
     case 60:
+      (void)AddBatchBoundaryAreas(filter, kindDialog.onlyBatchAreas != 0);
+      return;
     case 80:
-      host::Print(L"\nThis kind of location filter is not available in this build.\n");
+      (void)AddRoadNetworkArea(filter);
       return;
     default:
       return;

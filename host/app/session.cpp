@@ -5,6 +5,7 @@
 #include "host/app/documents.h"
 #include "host/app/script.h"
 #include "host/editor/command_line.h"
+#include "host/editor/typed_commands.h"
 #include "host/system/events.h"
 #include "host/lisp/reader.h"
 #include "host/system/user_actions.h"
@@ -20,16 +21,9 @@ std::wstring Trim(const std::wstring& text) {
   return text.substr(first, last - first + 1);
 }
 
-Result<int> ScriptError(int line, std::wstring message) {
-  Result<int> r{Status::kError, line, std::move(message)};
-  std::wstring where = line > 0 ? L"line " + std::to_wstring(line) + L": " : std::wstring();
-  Print(L"\n; script error: " + where + r.message + L"\n");
-  return r;
-}
-
 }  // namespace
 
-Result<int> RunTopLevelAction(const UserAction& action, int line) {
+Result<> RunTopLevelAction(const UserAction& action, SessionReport* report) {
   const std::string& verb = action.verb;
   if (verb == "type") {
     const std::wstring name = Trim(action.Arg(0));
@@ -39,6 +33,8 @@ Result<int> RunTopLevelAction(const UserAction& action, int line) {
       case RunResult::kRan:
         break;
       case RunResult::kUnknown:
+        // The host's own commands, when no add-in command has the name.
+        if (RunTypedHostCommand(name)) break;
         Print(L"\nUnknown command \"" + UpperAscii(name) + L"\".  Press F1 for help.\n");
         break;
       case RunResult::kRefused:
@@ -53,7 +49,7 @@ Result<int> RunTopLevelAction(const UserAction& action, int line) {
     if (r.status == Status::kNormal)
       Print(L"\n" + lisp::ToLispText(r.value));
     else
-      Print(L"\n; error: " + r.message + L"\n");
+      Print(L"\n; error: " + r.error + L"\n");
     return {};
   }
   if (verb == "esc") {
@@ -72,6 +68,8 @@ Result<int> RunTopLevelAction(const UserAction& action, int line) {
   if (verb == "save") {
     Result<> r = SaveDrawing(action.Arg(0));
     if (!r.ok()) Print(L"\nCannot save the drawing: " + r.message + L"\n");
+    report->save_failed = !r.ok();
+    report->save_error = r.message;
     return {};
   }
   if (verb == "load") {
@@ -84,8 +82,7 @@ Result<int> RunTopLevelAction(const UserAction& action, int line) {
       Print(L"\nUnable to unload " + action.Arg(0) + L".\n");
     return {};
   }
-  return ScriptError(line, L"nothing is waiting for \"" + ActionText(action) +
-                               L"\" (no prompt or dialog took it)");
+  return Failed(L"nothing is waiting for \"" + ActionText(action) + L"\" (no prompt or dialog took it)");
 }
 
 // Says so when the run ends with timed events that never came due.
@@ -95,19 +92,31 @@ void ReportUndelivered() {
   if (pending > 1) Print(L"\n; " + std::to_wstring(pending) + L" timed events were never delivered\n");
 }
 
-Result<int> RunSession(const SessionOptions& options) {
+Result<SessionReport> RunSession(const SessionOptions& options) {
+  SessionReport report;
   for (;;) {
     if (options.interactive) ShowPrompt(L"\nCommand: ");
     const NextAction next = TakeNextAction([](const UserAction&) { return true; });
     if (!next.taken()) {
       ReportUndelivered();
-      return {};
+      return Success(report);
     }
     if (!options.interactive) ShowPrompt(L"\nCommand: ");
     const UserAction& action = next.action;
-    const int line = options.current_line ? options.current_line() : 0;
-    Result<int> r = RunTopLevelAction(action, line);
-    if (!r.ok()) return r;
+    // Before the action runs: a command takes more actions as it goes.
+    report.line = options.current_line ? options.current_line() : 0;
+    Result<> r = RunTopLevelAction(action, &report);
+    if (!r.ok() && options.interactive) {
+      Print(L"\n; " + r.message + L"\n");
+      continue;
+    }
+    if (!r.ok()) {
+      const std::wstring where =
+          report.line > 0 ? L"line " + std::to_wstring(report.line) + L": " : std::wstring();
+      Print(L"\n; script error: " + where + r.message + L"\n");
+      return Result<SessionReport>{Status::kError, report, r.message};
+    }
+    if (report.save_failed && !options.interactive) return Success(report);
   }
 }
 

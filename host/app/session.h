@@ -10,8 +10,13 @@
 //                the drawing and add-in actions of the script
 //
 // Any other action reaching the command prompt answers nothing that waits
-// (a dialog click with no dialog open): that is a script error, and the loop
-// stops there, naming the action's line.
+// (a dialog click with no dialog open). In a script that is a script error,
+// and the loop stops there, naming the action's line; at the terminal it is
+// the user's slip: the loop says so and goes on.
+//
+// A save that fails is said on the command line. A script stops there, as
+// what follows may count on the drawing being kept (a new drawing, another
+// one opened); at the terminal the user reads it and goes on.
 #pragma once
 
 #include <functional>
@@ -29,11 +34,19 @@ struct SessionOptions {
   std::function<int()> current_line;
 };
 
-// kNormal, or kError for a script error: its message, and as the value the
-// script line it names (0 when none).
-Result<int> RunSession(const SessionOptions& options);
+struct SessionReport {
+  int line = 0;              // the script line of a script error or failed save
+  bool save_failed = false;  // the last save asked for failed
+  std::wstring save_error;   // why
+};
 
-// Runs one command-prompt action (the step of the loop above).
-Result<int> RunTopLevelAction(const UserAction& action, int line);
+// kNormal, or kError for a script error: its message, and in the value the
+// script line it names (0 when none). A failed save is kNormal with
+// `save_failed` set.
+Result<SessionReport> RunSession(const SessionOptions& options);
+
+// Runs one command-prompt action (the step of the loop above); kError, with
+// the message, for an action nothing takes. A save is recorded in `report`.
+Result<> RunTopLevelAction(const UserAction& action, SessionReport* report);
 
 }  // namespace host

@@ -7,6 +7,7 @@
 #include "host/db/blocks.h"
 #include "host/db/database.h"
 #include "host/db/drawing_file.h"
+#include "host/editor/extents.h"
 #include "host/editor/graphics.h"
 #include "host/system/user_actions.h"
 #include "host/system/wide_text.h"
@@ -62,18 +63,6 @@ const db::Point3* PointAt(const std::vector<CommandArg>& args, std::size_t i) {
 
 const std::wstring* TextAt(const std::vector<CommandArg>& args, std::size_t i) {
   return i < args.size() ? std::get_if<std::wstring>(&args[i]) : nullptr;
-}
-
-void Grow(db::Point3* low, db::Point3* high, bool* any, double x, double y) {
-  if (!*any) {
-    *low = *high = db::Point3{x, y, 0};
-    *any = true;
-    return;
-  }
-  low->x = std::min(low->x, x);
-  low->y = std::min(low->y, y);
-  high->x = std::max(high->x, x);
-  high->y = std::max(high->y, y);
 }
 
 void Translate(db::Point3* p, const db::Point3& d) {
@@ -211,43 +200,6 @@ Status Zoom(const std::vector<CommandArg>& args) {
 
 }  // namespace
 
-bool DrawingExtents(db::Point3* low, db::Point3* high) {
-  const db::Database* db = db::WorkingDatabase();
-  if (db == nullptr) return false;
-  bool any = false;
-  for (EntityName id : db->EntitiesIn(db->ModelSpace())) {
-    const db::Entity* e = db->EntityOf(id);
-    if (e == nullptr) continue;
-    std::visit(
-        [&](const auto& g) {
-          using T = std::decay_t<decltype(g)>;
-          if constexpr (std::is_same_v<T, db::LineData>) {
-            Grow(low, high, &any, g.start.x, g.start.y);
-            Grow(low, high, &any, g.end.x, g.end.y);
-          } else if constexpr (std::is_same_v<T, db::ArcData> || std::is_same_v<T, db::CircleData>) {
-            Grow(low, high, &any, g.center.x - g.radius, g.center.y - g.radius);
-            Grow(low, high, &any, g.center.x + g.radius, g.center.y + g.radius);
-          } else if constexpr (std::is_same_v<T, db::PointData> || std::is_same_v<T, db::InsertData>) {
-            Grow(low, high, &any, g.position.x, g.position.y);
-          } else if constexpr (std::is_same_v<T, db::TextData>) {
-            Grow(low, high, &any, g.position.x, g.position.y);
-          } else if constexpr (std::is_same_v<T, db::LwPolylineData>) {
-            for (const auto& v : g.vertices) Grow(low, high, &any, v.x, v.y);
-          } else if constexpr (std::is_same_v<T, db::PolylineData>) {
-            for (std::uint64_t h : g.vertices)
-              if (const db::Entity* v = db->EntityByHandle(h))
-                if (auto* vd = std::get_if<db::VertexData>(&v->data))
-                  Grow(low, high, &any, vd->position.x, vd->position.y);
-          } else if constexpr (std::is_same_v<T, db::HatchData>) {
-            for (const auto& loop : g.loops)
-              for (const auto& v : loop.points) Grow(low, high, &any, v.x, v.y);
-          }
-        },
-        e->data);
-  }
-  return any;
-}
-
 Status AttachXref(std::wstring_view path, std::wstring_view block_name) {
   db::Database* target = db::WorkingDatabase();
   if (target == nullptr) return Status::kError;
@@ -260,6 +212,10 @@ Status AttachXref(std::wstring_view path, std::wstring_view block_name) {
   if (target->Append(reference).IsNull()) return Status::kError;
   Shown().Add("xref", std::wstring(block_name) + L" " + std::wstring(path));
   return Status::kNormal;
+}
+
+bool IsHostCommand(std::wstring_view name) {
+  return Is(Option(std::wstring(name)), {L"REDRAW", L"LINE", L"LIMITS", L"ZOOM", L"UNDO", L"MOVE", L"COPY"});
 }
 
 Status RunHostCommand(const std::vector<CommandArg>& args) {

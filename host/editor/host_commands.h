@@ -35,6 +35,10 @@ using CommandArg = std::variant<std::wstring, db::Point3, double, int, CommandSe
 
 [[nodiscard]] Status RunHostCommand(const std::vector<CommandArg>& args);
 
+// True when `name` names one of the commands above (with '_' or '.' before
+// it, case ignored).
+bool IsHostCommand(std::wstring_view name);
+
 // Attaches the drawing at `path` (a ".dwg" name reads the ".dxf" beside it)
 // to the working drawing under `block_name`: its model space becomes a block
 // of that name, referenced at the origin on the current layer. The host keeps
@@ -42,8 +46,5 @@ using CommandArg = std::variant<std::wstring, db::Point3, double, int, CommandSe
 // drawing. kError when the file cannot be read, the name is not a valid
 // block name or a block of that name exists. Recorded as "xref".
 [[nodiscard]] Status AttachXref(std::wstring_view path, std::wstring_view block_name);
-
-// The entities' extents in the working drawing (x/y); false when it holds none.
-bool DrawingExtents(db::Point3* low, db::Point3* high);
 
 }  // namespace host

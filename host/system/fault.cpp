@@ -1,6 +1,7 @@
 #include "host/system/fault.h"
 
 #include <array>
+#include <cerrno>
 #include <cstddef>
 
 namespace host {
@@ -11,6 +12,7 @@ struct FaultState {
   int succeed = 0;  // checks still to pass
   int fail = 0;     // checks still to fail; negative: fail for ever
   int fired = 0;
+  int error = EIO;  // errno left by a fired fault
 };
 
 std::array<FaultState, static_cast<std::size_t>(FaultPoint::kCount)> g_faults;
@@ -19,8 +21,8 @@ FaultState& StateOf(FaultPoint point) { return g_faults[static_cast<std::size_t>
 
 }  // namespace
 
-void ArmFault(FaultPoint point, int succeed, int fail) {
-  StateOf(point) = FaultState{true, succeed < 0 ? 0 : succeed, fail, 0};
+void ArmFault(FaultPoint point, int succeed, int fail, int error) {
+  StateOf(point) = FaultState{true, succeed < 0 ? 0 : succeed, fail, 0, error};
 }
 
 void DisarmFault(FaultPoint point) { StateOf(point).armed = false; }
@@ -39,6 +41,7 @@ bool FaultFires(FaultPoint point) {
   if (state.fail == 0) return false;
   if (state.fail > 0) --state.fail;
   ++state.fired;
+  errno = state.error;
   return true;
 }
 

@@ -6,8 +6,15 @@
 // as "succeed N times, then fail R times" and so walks every failure path:
 // raise N from 0 until no fault fires.
 //
+// A fault that fires leaves `errno` set to the error it was armed with (EIO
+// unless said), so that code reporting the system's reason for a failure
+// can be tested with the reason a real failure gives ("No space left on
+// device" for ENOSPC).
+//
 // Process-wide state, used from one thread only.
 #pragma once
+
+#include <cerrno>
 
 namespace host {
 
@@ -20,8 +27,9 @@ enum class FaultPoint {
 };
 
 // Lets the next `succeed` checks of the point pass, then fails `fail` checks
-// (a negative `fail` fails every check from then on).
-void ArmFault(FaultPoint point, int succeed, int fail = 1);
+// (a negative `fail` fails every check from then on); each failed check sets
+// errno to `error`.
+void ArmFault(FaultPoint point, int succeed, int fail = 1, int error = EIO);
 void DisarmFault(FaultPoint point);
 void DisarmAllFaults();
 
@@ -34,8 +42,8 @@ int FaultsFired(FaultPoint point);
 // Arms a point for one scope and disarms it at the end.
 class ScopedFault {
  public:
-  ScopedFault(FaultPoint point, int succeed, int fail = 1) : point_(point) {
-    ArmFault(point, succeed, fail);
+  ScopedFault(FaultPoint point, int succeed, int fail = 1, int error = EIO) : point_(point) {
+    ArmFault(point, succeed, fail, error);
   }
   ~ScopedFault() { DisarmFault(point_); }
   ScopedFault(const ScopedFault&) = delete;

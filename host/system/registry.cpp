@@ -143,7 +143,7 @@ Key* MakeKey(std::wstring_view path) {
 
 bool Load(const std::wstring& file) {
   std::optional<std::string> native = NativePath(file);
-  if (!native) return false;
+  if (!native || IsDirectory(file)) return false;
   std::ifstream in(*native, std::ios::binary);
   if (!in) return !PathExists(file);
   bool whole = true;

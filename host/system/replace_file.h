@@ -14,9 +14,25 @@
 // and the old target is whole, or still absent. Destroying a ReplacementFile
 // that was not committed, or calling Abandon(), gives up the same way.
 //
+// What the user set on the old file stays:
+//  - the new file gets the old file's permission bits (and, where the
+//    system lets this process, its owner and group);
+//  - a target whose owner may not write it (read-only, as files.h reads the
+//    mode) is not replaced: Begin() refuses it, whoever runs the program;
+//  - a target that is a symbolic link (or a chain of them) stays a link: the
+//    file it points to is replaced, with the temporary file beside that file.
+//    A fixed temporary name (the second Begin()) is then not used; a new
+//    name beside the file pointed to is made instead.
+// A target that is a folder is refused.
+//
+// Reason() says why the last Begin() or commit failed, for the user: the
+// system's own words for a failed system call ("No space left on device"),
+// or the host's ("the file is read-only").
+//
 // Test seam: FaultPoint::SaveFile (host/system/fault.h) is asked once for
 // every Write() and once between the close and the rename; Begin() does not
-// ask it. A fault behaves as the failure of that step.
+// ask it. A fault behaves as the failure of that step, with the errno value
+// the fault was armed with.
 //
 // Paths are wide text turned into Linux paths as files.h says
 // (host::NativePath); a path that names no file makes Begin() fail.
@@ -55,7 +71,8 @@ class ReplacementFile {
   void Fail() { ok_ = false; }
 
   // Gives the new file these permission bits and access and write times when
-  // it is committed; setting them is checked like a write.
+  // it is committed, in place of the old file's mode; setting them is checked
+  // like a write.
   void KeepModeAndTimes(unsigned mode, const std::timespec& access,
                         const std::timespec& write);
 
@@ -67,12 +84,24 @@ class ReplacementFile {
   // Gives up: removes the temporary file and leaves the target as it was.
   void Abandon();
 
+  // Why the last Begin(), write or commit failed; empty when nothing failed
+  // or only the caller's own step did (Fail()).
+  const std::string& Reason() const { return reason_; }
+
  private:
+  // Finds the file the target names (following links) and checks that it
+  // may be replaced; false with the reason set when not.
+  bool Prepare(std::wstring_view target);
+  bool CreateUnique();
   bool Open(int fd);
   bool Finish(bool replace);
+  // Records the failure of a step: `errno` as the system's reason.
+  void SystemFailure();
 
   std::string target_;
   std::string temporary_;
+  std::string reason_;
+  int error_ = 0;  // errno of the first failed write or close step
   std::FILE* file_ = nullptr;
   bool ok_ = false;
   struct Attributes {
@@ -80,6 +109,13 @@ class ReplacementFile {
     std::timespec times[2];
   };
   std::optional<Attributes> attributes_;
+  // The old file's mode, owner and group, when there is an old file.
+  struct Owner {
+    unsigned mode;
+    unsigned user;
+    unsigned group;
+  };
+  std::optional<Owner> old_;
 };
 
 }  // namespace host

@@ -63,9 +63,17 @@ ActionSupplier& Supplier() {
   return supplier;
 }
 
+MisplacedActionHandler& Misplaced() {
+  static MisplacedActionHandler misplaced;
+  return misplaced;
+}
+
 }  // namespace
 
-void SetActionSupplier(ActionSupplier supplier) { Supplier() = std::move(supplier); }
+void SetActionSupplier(ActionSupplier supplier, MisplacedActionHandler misplaced) {
+  Supplier() = std::move(supplier);
+  Misplaced() = std::move(misplaced);
+}
 
 NextAction TakeNextAction(const ActionFilter& takes) {
   UserActionQueue& queue = Actions();
@@ -81,7 +89,12 @@ NextAction TakeNextAction(const ActionFilter& takes) {
       if (!ArmTimedEvent(*at)) Shown().Add("ignored_event", L"malformed timed event");
       continue;
     }
-    if (!takes(*head)) return {ActionFound::kOther, *head};
+    if (!takes(*head)) {
+      if (!Misplaced()) return {ActionFound::kOther, *head};
+      const std::optional<UserAction> slip = queue.Take();
+      Misplaced()(*slip);
+      continue;
+    }
     return {ActionFound::kTaken, *queue.Take()};
   }
 }

@@ -83,7 +83,13 @@ Transcript& Shown();
 
 // Answers true when it pushed at least one action onto Actions().
 using ActionSupplier = std::function<bool()>;
-void SetActionSupplier(ActionSupplier supplier);  // an empty one removes it
+// Takes an action that the consumer waiting for input does not take.
+using MisplacedActionHandler = std::function<void(const UserAction&)>;
+// An empty supplier removes it. With a handler (a person at the terminal,
+// who answers what is shown), an action the waiting consumer does not take is
+// a slip: it is taken off the queue and handed to the handler, which says so,
+// and the consumer waits for the next action instead of ending as a cancel.
+void SetActionSupplier(ActionSupplier supplier, MisplacedActionHandler misplaced = {});
 
 // What a consumer found at the head of the queue.
 enum class ActionFound {

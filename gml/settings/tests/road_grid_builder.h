@@ -27,17 +27,8 @@ inline bool BuildRoadBufferGrid(const std::vector<RoadPiece>& pieces, int width,
     maxX = std::max({maxX, p.x1, p.x2});
     maxY = std::max({maxY, p.y1, p.y2});
   }
-  grid->width = width;
-  grid->cellSize = std::max(4, accuracy / 4 * 4);
-  grid->originX = minX - width;
-  grid->originY = minY - width;
-  grid->maxX = maxX + width;
-  grid->maxY = maxY + width;
-  grid->spanX = grid->maxX - grid->originX;
-  grid->spanY = grid->maxY - grid->originY;
-  grid->nx = static_cast<int>(std::ceil(grid->spanX / grid->cellSize)) + 1;
-  grid->ny = static_cast<int>(std::ceil(grid->spanY / grid->cellSize)) + 1;
-  grid->cellCount = grid->nx * grid->ny;
+  if (!SizeRoadBufferGrid(minX, minY, maxX, maxY, width, std::max(4, accuracy / 4 * 4), grid))
+    return false;
   if (!GrowArrayCreate(static_cast<std::int32_t>(pieces.size()), sizeof(GridBox), &grid->boxes)) {
     return false;
   }

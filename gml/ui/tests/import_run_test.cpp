@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <unistd.h>
 
+#include "gml/settings/area_filter.h"
 #include "gml/settings/tests/dialog_fixture.h"
 #include "gml/ui/varnel_commands.h"
 #include "gml/writer/import_run.h"
+#include "gml/writer/os_xdata.h"
 #include "host/app/documents.h"
 #include "host/db/database.h"
 #include "host/editor/system_variables.h"
@@ -84,6 +87,119 @@ TEST_F(ImportRunTest, NothingChosenOrCancelledDrawsNothing) {
     EXPECT_TRUE(host::Actions().Empty());
     host::Actions().Clear();
   }
+}
+
+std::wstring Hex(host::EntityName e) {
+  wchar_t buffer[32];
+  std::swprintf(buffer, 32, L"%llX", static_cast<unsigned long long>(e.handle));
+  return buffer;
+}
+
+TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  host::db::Database& db = *host::db::WorkingDatabase();
+  host::db::LwPolylineData square;
+  square.vertices = {{0, 0}, {300, 0}, {300, 300}, {0, 300}};
+  square.closed = true;
+  const host::EntityName boundary = db.Append(square);
+  square.vertices = {{1000, 0}, {1300, 0}, {1300, 300}};
+  const host::EntityName named = db.Append(square);
+  ASSERT_TRUE(EnsureBatchLocationApp(kBatchLocationApp));
+  ASSERT_TRUE(WriteBatchLocationXdata(db, named, "Church End"));
+  const host::EntityName centre = db.Append(host::db::LineData{{0, 0, 0}, {500, 0, 0}});
+  // Names that are no tile names are passed over, and so is the rest of a
+  // line too long to be one.
+  Write("tiles.txt", "SU7306\nXX99\nSU8677SE" + std::string(1100, ' ') + "TQ0177\nnot a tile\r\nTQ0178NW\r\n");
+
+  Push("answer", {L"no"});
+  Push("answer", {InputFolder("topo-small-v7.gml")});
+  // Location filters on; the dialog takes its switches at the next click on
+  // one of them.
+  Push("dlg_set", {L"229", L"1"});
+  Push("dlg_click", {L"205"});
+  using Step = std::pair<std::string, std::vector<std::wstring>>;
+  for (const std::vector<Step>& steps : std::vector<std::vector<Step>>{
+           {{"dlg_set", {L"263", L"Square"}}, {"dlg_click", {L"259"}}, {"pick", {Hex(boundary)}}},
+           {{"dlg_set", {L"263", L"Zone"}}, {"dlg_click", {L"260"}}, {"pick", {Hex(centre)}},
+            {"type", {L"12.5"}}},
+           {{"dlg_click", {L"330"}}, {"dlg_click", {L"329"}}, {"select", {Hex(named), Hex(boundary)}}},
+           {{"dlg_click", {L"331"}}, {"answer", {L"ok"}}, {"answer", {WidePath("tiles.txt")}}},
+           {{"dlg_click", {L"2"}}, {"dlg_click", {L"2"}}}}) {
+    Push("dlg_click", {L"228"});  // New...: saves the areas so far
+    for (const auto& [verb, args] : steps) Push(verb, args);
+  }
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+
+  AreaFilter saved;
+  ASSERT_TRUE(saved.CreateLists());
+  ASSERT_TRUE(saved.LoadAreas(L"lwh_gml_areafilters.ini"));
+  const struct {
+    std::int32_t kind;
+    std::string description;
+    std::int32_t elements;
+  } expected[] = {{kAreaPolyline, "Square", 4}, {kAreaBufferZone, "Zone", 1},
+                  {kAreaPolyline, "Church End", 3}, {kAreaWindow, "SU7306", 0},
+                  {kAreaWindow, "SU8677SE", 0}, {kAreaWindow, "TQ0178NW", 0}};
+  ASSERT_EQ(saved.GetAreaCount(), 6);
+  for (std::int32_t i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    AreaFilterArea area{};
+    ASSERT_TRUE(saved.GetArea(&area, i));
+    EXPECT_EQ(area.kind, expected[i].kind);
+    EXPECT_EQ(std::string(area.description).substr(0, expected[i].description.size()),
+              expected[i].description);
+    if (area.kind != kAreaWindow) {
+      EXPECT_EQ(area.elements.count, expected[i].elements);
+    }
+  }
+  AreaFilterArea zone{}, tile{};
+  ASSERT_TRUE(saved.GetArea(&zone, 1));
+  EXPECT_EQ(zone.rightOffset, 12.5);
+  ASSERT_TRUE(saved.GetArea(&tile, 4));
+  EXPECT_EQ(tile.corner2X - tile.corner1X, 500);
+  saved.FreeAreas(1);
+}
+
+TEST_F(ImportRunTest, RoadNetworkBufferKeepsTheFeaturesNearTheRoads) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  Push("answer", {L"no"});
+  Push("answer", {InputFolder("topo-small-v7.gml")});
+  Push("dlg_click", {L"1"});
+  Push("answer", {Folder()});
+  RunGmlImport();
+  const int all = EntityCount();
+  ASSERT_EQ(host::CloseDrawing(), host::Status::kNormal);
+  ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
+
+  // The road network button is there only with the settings' special switch,
+  // set in the settings the first run saved in the current folder.
+  std::ofstream("lwh_gml.ini", std::ios::app) << "[Include Zarn's HA stuff:] Yes\n";
+  Write("roads.txt", "291600 92500 0 a\n291720 92800 0 A\n");
+  Push("answer", {L"no"});
+  Push("answer", {InputFolder("topo-small-v7.gml")});
+  Push("dlg_set", {L"229", L"1"});
+  Push("dlg_click", {L"205"});
+  Push("dlg_click", {L"228"});
+  Push("dlg_click", {L"392"});
+  Push("answer", {L"no"});  // the question: the kind dialog stays
+  Push("dlg_click", {L"392"});
+  Push("answer", {L"yes"});
+  Push("answer", {WidePath("roads.txt")});
+  Push("type", {L"50"});
+  Push("type", {L"50"});
+  Push("dlg_click", {L"1"});
+  Push("answer", {Folder()});
+  host::Shown().Clear();
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_TRUE(host::Shown().Contains("print", L"Road Network Buffer read in."));
+  int accuracyBoxes = 0;
+  for (const auto& box : host::ui::MessageBoxes())
+    accuracyBoxes += box.request.text == L"Accuracy changed to 48";
+  EXPECT_EQ(accuracyBoxes, 1);
+  EXPECT_GT(EntityCount(), 0);
+  EXPECT_LT(EntityCount(), all / 2);
 }
 
 TEST(ImportRunFrame, SizeFactorsAndBatchFileNames) {

@@ -149,6 +149,12 @@ int main(int argc, char** argv) {
   Screen screen(verbose, !on_terminal);
   // The registry store (profiles and their support paths) survives runs.
   const std::wstring registry = registry_path.empty() ? host::DefaultRegistryFile() : host::WidePath(registry_path);
+  // A folder of that name would take no store: every change of the run would
+  // be lost without a word.
+  if (!registry.empty() && host::IsDirectory(registry)) {
+    std::fprintf(stderr, "cadhost: the registry file %s is a folder\n", Encode(registry).c_str());
+    return 1;
+  }
   if (!registry.empty() && !host::UseRegistryFile(registry))
     std::fprintf(stderr, "cadhost: the registry file %s could not be read whole\n", Encode(registry).c_str());
   for (const std::string& s : support) host::AddSessionSupportFolder(host::WidePath(s));
@@ -224,6 +230,9 @@ int main(int argc, char** argv) {
         host::Actions().Push(std::move(p.action));
         return true;
       }
+    }, [](const host::UserAction& slip) {
+      // What waits stays: the user reads this and answers again.
+      host::Print(L"\n; \"" + host::ActionText(slip) + L"\" does not answer what waits; ignored\n");
     });
   }
 
@@ -252,13 +261,20 @@ int main(int argc, char** argv) {
   options.interactive = interactive;
   options.current_line = interactive ? std::function<int()>([&] { return terminal_line; })
                                      : std::function<int()>(current_line);
-  host::Result<int> result = host::RunSession(options);
+  host::Result<host::SessionReport> result = host::RunSession(options);
+  const char* source = interactive ? "(terminal)" : script_path.c_str();
   if (!result.ok()) {
     screen.Flush();
-    std::fprintf(stderr, "%s:%d: %s\n", interactive ? "(terminal)" : script_path.c_str(), result.value,
-                 Encode(result.message).c_str());
+    std::fprintf(stderr, "%s:%d: %s\n", source, result.value.line, Encode(result.message).c_str());
     status = 2;
+  } else if (result.value.save_failed) {
+    screen.Flush();
+    std::fprintf(stderr, "%s:%d: cannot save the drawing: %s\n", source, result.value.line,
+                 Encode(result.value.save_error).c_str());
+    status = 3;
   }
+  // After a failed !save the drawing is saved where --save says, if it can
+  // be: the work is kept somewhere.
   if (!save_path.empty() && status != 2) {
     host::Result<> saved = host::SaveDrawing(host::WidePath(save_path));
     if (!saved.ok()) {

@@ -323,6 +323,75 @@ TEST_F(CadhostTest, TimedEventsNeverDeliveredAreReported) {
   ExpectInOrder(run.out, {"Counted to the end.", "1 timed event was never delivered"});
 }
 
+// Lines of a saved drawing, in order.
+std::vector<host::db::LineData> SavedLines(const fs::path& path) {
+  host::db::Database db(host::db::Database::Content::kEmpty);
+  std::vector<host::db::LineData> lines;
+  if (!host::db::ReadDrawing(db, path.string())) return lines;
+  for (host::EntityName id : db.EntitiesIn(db.ModelSpace()))
+    if (auto* l = std::get_if<host::db::LineData>(&db.EntityOf(id)->data)) lines.push_back(*l);
+  return lines;
+}
+
+TEST_F(CadhostTest, AFailedSaveInAScriptEndsAsAFailedSaveOptionDoes) {
+  std::ofstream(dir_ / "locked.dxf") << "old";
+  fs::permissions(dir_ / "locked.dxf", fs::perms::owner_read | fs::perms::group_read);
+  // The script stops at the failed save, naming its line; --save still keeps
+  // the work elsewhere.
+  CadhostRun in_script = Cadhost("taline\n0,0\n1,1\n!save locked.dxf\n!new\ntahello\nX\n", "--save kept.dxf");
+  EXPECT_EQ(in_script.exit_code, 3);
+  EXPECT_NE(in_script.err.find("script.txt:4: cannot save the drawing:"), std::string::npos) << in_script.err;
+  EXPECT_NE(in_script.err.find("the file is read-only"), std::string::npos) << in_script.err;
+  EXPECT_EQ(in_script.out.find("Your name"), std::string::npos) << "the script stopped there";
+  EXPECT_EQ(SavedLines(dir_ / "kept.dxf").size(), 1u);
+
+  CadhostRun by_option = Cadhost("taline\n0,0\n1,1\n", "--save locked.dxf");
+  EXPECT_EQ(by_option.exit_code, 3);
+  EXPECT_NE(by_option.err.find("the file is read-only"), std::string::npos) << by_option.err;
+  EXPECT_EQ(Read(dir_ / "locked.dxf"), "old");
+
+  // A registry store that names a folder is refused before anything runs.
+  fs::create_directories(dir_ / "store");
+  CadhostRun folder = Cadhost("tahello\nX\n", "--registry store");
+  EXPECT_EQ(folder.exit_code, 1);
+  EXPECT_NE(folder.err.find("store is a folder"), std::string::npos) << folder.err;
+  EXPECT_EQ(folder.out.find("Hello"), std::string::npos);
+}
+
+TEST_F(CadhostTest, TheHostsOwnCommandsCanBeTyped) {
+  CadhostRun run = Cadhost("LINE\n0,0\n3,4\n\n_copy\nall\n0,0\n@0,10\nzoom\n\n.Line\n1,1\n!esc\n",
+                           "--save out.dxf");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out.find("Unknown command"), std::string::npos) << run.out;
+  ExpectInOrder(run.transcript, {"command\tLINE (0,0,0) (3,4,0) \"\"",
+                                 "command\t_copy <selection of 1> \"\" (0,0,0) (0,10,0)",
+                                 "command\tzoom \"_E\""});
+  const std::vector<host::db::LineData> lines = SavedLines(dir_ / "out.dxf");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].end, (host::db::Point3{3, 14, 0}));
+}
+
+// At the terminal a slip is said and forgotten: what waits goes on waiting,
+// and the session goes on.
+TEST_F(CadhostTest, ATerminalSessionGoesOnAfterASlip) {
+  CadhostRun run = CadhostOnTerminal(
+      "!dlg_click 239\n"  // nothing waits for a click
+      "(+ 1\n"            // a LISP line that cannot be read
+      "taline\n!dlg_click 1\n0,0\n!answer yes\n@10,0\n"
+      "LINE\n0,5\n10,5\n\n"
+      "!save t.dxf\n");
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  ExpectInOrder(run.transcript, {"nothing is waiting for \"!dlg_click 239\"",
+                                 "\"!dlg_click 1\" does not answer what waits; ignored",
+                                 "\"!answer yes\" does not answer what waits; ignored"});
+  EXPECT_NE(run.out.find("LISP line cannot be read"), std::string::npos) << run.out;
+  EXPECT_EQ(run.transcript.find("script error"), std::string::npos) << run.transcript;
+  const std::vector<host::db::LineData> lines = SavedLines(dir_ / "t.dxf");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].end, (host::db::Point3{10, 0, 0}));
+  EXPECT_EQ(lines[1].start, (host::db::Point3{0, 5, 0}));
+}
+
 TEST_F(CadhostTest, HostErrorsAtPromptsReachTheAddin) {
   CadhostRun run = Cadhost("tahello\n!error 52\n(getvar_missing)\n");
   EXPECT_EQ(run.exit_code, 0) << run.err;

@@ -1,8 +1,14 @@
 #include "host/system/replace_file.h"
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "host/system/fault.h"
@@ -14,12 +20,38 @@ namespace {
 
 class ReplaceFileTest : public host::testing::TempFolderTest {
  protected:
-  // The names in the folder, "." and ".." left out.
-  std::vector<std::wstring> Names() const {
+  // The names in the folder (or a folder inside it), "." and ".." left out.
+  std::vector<std::wstring> Names(const std::string& folder = "") const {
     std::vector<std::wstring> names;
-    for (const FileInfo& info : ListFolder(Path() + L"/*"))
+    for (const FileInfo& info : ListFolder(Path(folder) + L"/*"))
       if (info.name != L"." && info.name != L"..") names.push_back(info.name);
     return names;
+  }
+  // The permission bits of a file in the folder.
+  unsigned Mode(const std::string& name) const {
+    struct stat st {};
+    EXPECT_EQ(lstat((root_ + "/" + name).c_str(), &st), 0) << name;
+    return st.st_mode & 07777;
+  }
+  void SetMode(const std::string& name, unsigned mode) const {
+    ASSERT_EQ(chmod((root_ + "/" + name).c_str(), mode), 0) << name;
+  }
+  void Link(const std::string& name, const std::string& to) const {
+    ASSERT_EQ(symlink(to.c_str(), (root_ + "/" + name).c_str()), 0) << name;
+  }
+  std::string LinkText(const std::string& name) const {
+    char text[512] = {};
+    const ssize_t n = readlink((root_ + "/" + name).c_str(), text, sizeof text - 1);
+    return n < 0 ? std::string() : std::string(text, static_cast<std::size_t>(n));
+  }
+  // Replaces `target` with `text` through either form of Begin().
+  bool Replace(const std::string& target, const std::string& text, bool fixed_temporary,
+               std::string* reason = nullptr) const {
+    ReplacementFile out;
+    const bool begun = fixed_temporary ? out.Begin(Path(target), Path(target) + L"&") : out.Begin(Path(target));
+    bool done = begun && out.Write(text) && out.Commit();
+    if (reason) *reason = out.Reason();
+    return done;
   }
 };
 
@@ -138,6 +170,9 @@ TEST_F(ReplaceFileTest, CommitAsNewNeverReplaces) {
 }
 
 TEST_F(ReplaceFileTest, KeepsTheGivenModeAndTimes) {
+  // They win over the old file's mode.
+  Write("t.ini", "old");
+  SetMode("t.ini", 0600);
   ReplacementFile out;
   ASSERT_TRUE(out.Begin(Path("t.ini")));
   out.Write("text");
@@ -149,6 +184,118 @@ TEST_F(ReplaceFileTest, KeepsTheGivenModeAndTimes) {
   EXPECT_EQ(info->attributes, kAttributeReadOnly);
   EXPECT_EQ(info->last_write_time, UnixTimeToFileTime(1100000000, 0));
   EXPECT_EQ(Read("t.ini"), "text");
+}
+
+TEST_F(ReplaceFileTest, TheNewFileKeepsTheOldFilesMode) {
+  for (const bool fixed : {false, true}) {
+    for (const unsigned mode : {0600u, 0640u, 0755u, 0604u}) {
+      SCOPED_TRACE(std::to_string(mode) + (fixed ? " fixed temporary" : " new temporary"));
+      Write("t.ini", "old");
+      SetMode("t.ini", mode);
+      ASSERT_TRUE(Replace("t.ini", "new", fixed));
+      EXPECT_EQ(Read("t.ini"), "new");
+      EXPECT_EQ(Mode("t.ini"), mode);
+      EXPECT_EQ(Names(), std::vector<std::wstring>{L"t.ini"});
+    }
+  }
+}
+
+TEST_F(ReplaceFileTest, AReadOnlyFileOrAFolderIsRefusedWithAReason) {
+  // Refused by the mode, also where the system would let this process
+  // write (root).
+  Write("t.ini", "old");
+  SetMode("t.ini", 0444);
+  ASSERT_EQ(::mkdir((root_ + "/folder.ini").c_str(), 0755), 0);
+  struct Case {
+    const char* target;
+    const char* reason;
+  };
+  for (const Case& c : {Case{"t.ini", "the file is read-only"}, Case{"folder.ini", "it is a folder"}}) {
+    for (const bool fixed : {false, true}) {
+      SCOPED_TRACE(std::string(c.target) + (fixed ? " fixed temporary" : " new temporary"));
+      std::string reason;
+      EXPECT_FALSE(Replace(c.target, "new", fixed, &reason));
+      EXPECT_EQ(reason, c.reason);
+    }
+  }
+  EXPECT_EQ(Read("t.ini"), "old");
+  EXPECT_EQ(Mode("t.ini"), 0444u);
+  EXPECT_EQ(Names(), (std::vector<std::wstring>{L"folder.ini", L"t.ini"}));
+}
+
+TEST_F(ReplaceFileTest, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
+  ASSERT_EQ(::mkdir((root_ + "/data").c_str(), 0755), 0);
+  Write("data/real.ini", "old");
+  SetMode("data/real.ini", 0640);
+  Link("t.ini", "data/real.ini");          // relative
+  Link("chain.ini", root_ + "/t.ini");     // absolute, to another link
+  Link("dangling.ini", "data/new.ini");    // to a file not made yet
+  for (const bool fixed : {false, true}) {
+    for (const char* link : {"t.ini", "chain.ini"}) {
+      SCOPED_TRACE(std::string(link) + (fixed ? " fixed temporary" : " new temporary"));
+      const std::string text = std::string("through ") + link;
+      ASSERT_TRUE(Replace(link, text, fixed));
+      EXPECT_EQ(Read("data/real.ini"), text);
+      EXPECT_EQ(Mode("data/real.ini"), 0640u);
+    }
+  }
+  ASSERT_TRUE(Replace("dangling.ini", "made", false));
+  EXPECT_EQ(Read("data/new.ini"), "made");
+  EXPECT_EQ(LinkText("t.ini"), "data/real.ini");
+  EXPECT_EQ(LinkText("chain.ini"), root_ + "/t.ini");
+  EXPECT_EQ(LinkText("dangling.ini"), "data/new.ini");
+  EXPECT_EQ(Names(), (std::vector<std::wstring>{L"chain.ini", L"dangling.ini", L"data", L"t.ini"}));
+  EXPECT_EQ(Names("data"), (std::vector<std::wstring>{L"new.ini", L"real.ini"}));
+
+  // A read-only file behind a link is refused too; a loop of links names
+  // no file.
+  SetMode("data/real.ini", 0444);
+  std::string reason;
+  EXPECT_FALSE(Replace("t.ini", "new", false, &reason));
+  EXPECT_EQ(reason, "the file is read-only");
+  Link("loop1.ini", "loop2.ini");
+  Link("loop2.ini", "loop1.ini");
+  EXPECT_FALSE(Replace("loop1.ini", "new", false, &reason));
+  EXPECT_EQ(reason, std::strerror(ELOOP));
+}
+
+TEST_F(ReplaceFileTest, AFullDiskGivesTheSystemsReason) {
+  // Each step that can meet a full disk: the writes, then the step before
+  // the rename.
+  for (int succeed = 0; succeed <= 2; ++succeed) {
+    SCOPED_TRACE(succeed);
+    Write("t.ini", "old");
+    ScopedFault fault(FaultPoint::SaveFile, succeed, 1, ENOSPC);
+    ReplacementFile out;
+    ASSERT_TRUE(out.Begin(Path("t.ini")));
+    out.Write("one\n");
+    out.Write("two\n");
+    EXPECT_FALSE(out.Commit());
+    EXPECT_EQ(out.Reason(), std::strerror(ENOSPC));
+    EXPECT_EQ(Read("t.ini"), "old");
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"t.ini"});
+  }
+}
+
+// A real small file system, where the machine lets the test mount one.
+TEST_F(ReplaceFileTest, AFullFileSystemGivesTheSystemsReason) {
+  const std::string mount_point = root_ + "/small";
+  ASSERT_EQ(::mkdir(mount_point.c_str(), 0755), 0);
+  if (::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=16k") != 0)
+    GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{mount_point};
+  Write("small/t.ini", "old");
+  ReplacementFile out;
+  ASSERT_TRUE(out.Begin(Path("small/t.ini")));
+  const std::string block(4096, 'x');
+  for (int i = 0; i < 16; ++i) out.Write(block);
+  EXPECT_FALSE(out.Commit());
+  EXPECT_EQ(out.Reason(), std::strerror(ENOSPC));
+  EXPECT_EQ(Read("small/t.ini"), "old");
+  EXPECT_EQ(Names("small"), std::vector<std::wstring>{L"t.ini"});
 }
 
 }  // namespace
