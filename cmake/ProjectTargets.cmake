@@ -30,7 +30,8 @@ endfunction()
 
 # project_tests(<name> [DEPS ...])
 # One GoogleTest executable from the folder's tests/*.cpp; its cases are
-# listed to CTest when CTest runs.
+# listed to CTest when CTest runs. Every test executable links host_testing,
+# whose host::ResetForTest the fixtures call.
 function(project_tests name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
@@ -38,7 +39,7 @@ function(project_tests name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} host_testing GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     VARNEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     VARNEL_SHARED_DIR="${VARNEL_SHARED_DIR}"

@@ -13,22 +13,21 @@
 
 namespace {
 
-constexpr int kLineLimit = 511;
-constexpr int kLongLineLimit = 1023;
+constexpr std::size_t kLineLimit = 511;
+constexpr std::size_t kLongLineLimit = 1023;
 
 // The file's lines in order; once one is missing every later read fails.
 class SectionLines {
  public:
-  explicit SectionLines(const std::optional<std::string>& path)
-      : reader_(path, kLineLimit) {}
+  explicit SectionLines(const std::wstring& path) : reader_(path, kLineLimit) {}
 
-  bool IsOpen() const { return reader_.IsOpen(); }
+  bool IsOpen() const { return reader_.Ok(); }
   bool ok() const { return ok_; }
   void Fail() { ok_ = false; }
 
-  bool Line(std::string& line, int limit = kLineLimit) {
+  bool Line(std::string& line, std::size_t limit = kLineLimit) {
     if (!ok_) return false;
-    ok_ = reader_.Next(line, limit);
+    ok_ = reader_.Next(&line, limit);
     return ok_;
   }
   void Int(std::int32_t& value) {
@@ -40,7 +39,7 @@ class SectionLines {
     if (Line(line)) value = SectionReal(line);
   }
   template <std::size_t N>
-  void Text(wchar_t (&field)[N], std::size_t maxChars, int limit = kLineLimit) {
+  void Text(wchar_t (&field)[N], std::size_t maxChars, std::size_t limit = kLineLimit) {
     std::string line;
     if (!Line(line, limit)) return;
     CopyField(field, NarrowToWide(std::string_view(line).substr(0, maxChars)));
@@ -51,11 +50,11 @@ class SectionLines {
   bool ok_ = true;
 };
 
-std::optional<std::string> SectionFilePath() {
+std::wstring SectionFilePath() {
   wchar_t folder[kFinderFolderSize];
   std::wstring path = FindVmrSupportFolder(folder) != nullptr ? std::wstring(folder) : L"./";
   path += L"section.$$$";
-  return host::NativePath(path);
+  return path;
 }
 
 void ReadSubRecord(SectionLines& lines, SectionSubRecord& node) {

@@ -4,7 +4,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cwchar>
-#include <cwctype>
+
+#include "host/system/wide_text.h"
 
 namespace {
 
@@ -13,8 +14,6 @@ std::int32_t Clamp(long long value) {
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<std::int32_t>(value);
 }
-
-wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 }  // namespace
 
@@ -39,10 +38,7 @@ double SectionReal(std::string_view text) {
 }
 
 bool SameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
+  return host::SameIgnoringAsciiCase(a, b);
 }
 
 std::wstring FormatSectionValue(const wchar_t* format, double value) {

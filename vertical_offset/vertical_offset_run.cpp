@@ -1,7 +1,5 @@
 #include "vertical_offset/vertical_offset_run.h"
 
-#include <strings.h>
-
 #include <cmath>
 #include <optional>
 #include <string>
@@ -22,6 +20,7 @@
 #include "host/editor/units.h"
 #include "host/lisp/call.h"
 #include "host/system/files.h"
+#include "host/system/wide_text.h"
 #include "vertical_offset/section_file.h"
 #include "vertical_offset/section_xdata.h"
 
@@ -183,20 +182,18 @@ bool MoveOrCopyVertically(bool move, double offset) {
 void LoadVmrSettings() {
   Module& m = State();
   m.settings = VmrSettings{};
-  const std::optional<std::string> path =
-      host::NativePath(std::wstring(FieldText(m.supportFolder)) + L"vmr.ini");
-  LineReader reader(path, 511);
+  LineReader reader(std::wstring(FieldText(m.supportFolder)) + L"vmr.ini", 511);
   bool inBlock = false;
   std::string line;
-  while (reader.Next(line)) {
-    if (strcasecmp(line.c_str(), "*VMRGEN general parameters start") == 0) {
+  while (reader.Next(&line)) {
+    if (host::SameIgnoringAsciiCase(line, "*VMRGEN general parameters start")) {
       inBlock = true;
-    } else if (strcasecmp(line.c_str(), "*VMRGEN general parameters end") == 0) {
+    } else if (host::SameIgnoringAsciiCase(line, "*VMRGEN general parameters end")) {
       inBlock = false;
-    } else if (inBlock && strcasecmp(line.c_str(), "**VMRGEN Default working directory") == 0) {
-      if (reader.Next(line)) m.settings.workingDirectory = NarrowToWide(line);
-    } else if (inBlock && strcasecmp(line.c_str(), "**VMRGEN Application name") == 0) {
-      if (reader.Next(line)) m.settings.applicationName = NarrowToWide(line);
+    } else if (inBlock && host::SameIgnoringAsciiCase(line, "**VMRGEN Default working directory")) {
+      if (reader.Next(&line)) m.settings.workingDirectory = NarrowToWide(line);
+    } else if (inBlock && host::SameIgnoringAsciiCase(line, "**VMRGEN Application name")) {
+      if (reader.Next(&line)) m.settings.applicationName = NarrowToWide(line);
     }
   }
 }

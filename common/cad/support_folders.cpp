@@ -82,11 +82,11 @@ char* AnswerNarrow(char* buffer, const std::optional<std::wstring>& folder) {
 }
 
 // A file of the support folder, its name matched with case ignored.
-std::optional<std::string> SupportFile(const wchar_t* name) {
+std::optional<std::wstring> SupportFile(const wchar_t* name) {
   std::optional<std::wstring> folder = FindSupportFolder(L"LARINI");
   if (!folder) return std::nullopt;
   std::optional<std::wstring> found = host::FindInFolder(*folder, name);
-  return Native(found ? *found : *folder + name);
+  return found ? *found : *folder + name;
 }
 
 bool SameTextIgnoringCase(const std::string& a, const char* b) {
@@ -133,17 +133,17 @@ wchar_t* FindProgramFolder(wchar_t* folder) {
 
 bool ReadSubfolderSetting(const char* keyLine, wchar_t* name) {
   name[0] = L'\0';
-  LineReader reader(SupportFile(L"use_subfolders.ini"), 1023);
-  if (!reader.IsOpen()) return false;
+  LineReader reader(SupportFile(L"use_subfolders.ini").value_or(L""), 1023);
+  if (!reader.Ok()) return false;
   bool on = false;
   std::string line;
-  while (reader.Next(line)) {
+  while (reader.Next(&line)) {
     if (SameTextIgnoringCase(line, "*Use subfolders for lwh files")) {
       std::string value;
-      if (reader.Next(value)) on = !value.empty() && value[0] == '1';
+      if (reader.Next(&value)) on = !value.empty() && value[0] == '1';
     } else if (SameTextIgnoringCase(line, keyLine)) {
       std::string value;
-      if (!reader.Next(value)) continue;
+      if (!reader.Next(&value)) continue;
       if (value.size() > 1 && (value.back() == '/' || value.back() == '\\')) value.pop_back();
       NarrowToWide(name, kMaxPath, value.c_str());
     }
@@ -206,7 +206,8 @@ bool TempFolderWriteTest(const char* name, char* path) {
   } else {
     fileName = name;
   }
-  std::optional<std::string> file = Native(folder + NarrowToWide(fileName));
+  const std::wstring widePath = folder + NarrowToWide(fileName);
+  std::optional<std::string> file = Native(widePath);
   if (!file) return false;
   std::FILE* out = std::fopen(file->c_str(), "w");
   if (out == nullptr) return false;
@@ -214,9 +215,9 @@ bool TempFolderWriteTest(const char* name, char* path) {
   const bool closed = std::fclose(out) == 0;
   bool ok = false;
   if (written > 0 && closed) {
-    LineReader reader(file, 126);
+    LineReader reader(widePath, 126);
     std::string line;
-    ok = reader.Next(line) && line.find(kWriteTestText) != std::string::npos;
+    ok = reader.Next(&line) && line.find(kWriteTestText) != std::string::npos;
   }
   std::remove(file->c_str());
   return ok;
@@ -234,17 +235,17 @@ bool TempFolderWriteTest(const wchar_t* name, wchar_t* path) {
 
 bool GetDefaultWorkingDir(wchar_t* folder) {
   CopyPath(folder, L"./");
-  LineReader reader(SupportFile(L"orvan.ini"), 510);
+  LineReader reader(SupportFile(L"orvan.ini").value_or(L""), 510);
   bool inGeneral = false;
   std::string line;
-  while (reader.Next(line)) {
+  while (reader.Next(&line)) {
     if (SameTextIgnoringCase(line, "*GEN general parameters start")) {
       inGeneral = true;
     } else if (SameTextIgnoringCase(line, "*GEN general parameters end")) {
       inGeneral = false;
     } else if (inGeneral && line == "**GEN Default working directory") {
       std::string value;
-      if (reader.Next(value)) NarrowToWide(folder, kMaxPath, value.c_str());
+      if (reader.Next(&value)) NarrowToWide(folder, kMaxPath, value.c_str());
     }
   }
   return UseDrawingFolderUnlessSetPath(folder);
@@ -253,8 +254,9 @@ bool GetDefaultWorkingDir(wchar_t* folder) {
 bool UseDrawingFolderUnlessSetPath(wchar_t* folder) {
   std::optional<std::wstring> support = FindSupportFolder(L"LARINI");
   if (!support) return false;
-  std::optional<std::string> setPath = SupportFile(L"setpath.ini");
-  if (std::FILE* marker = setPath ? std::fopen(setPath->c_str(), "r") : nullptr) {
+  const std::optional<std::wstring> setPath = SupportFile(L"setpath.ini");
+  const std::optional<std::string> native = setPath ? Native(*setPath) : std::nullopt;
+  if (std::FILE* marker = native ? std::fopen(native->c_str(), "r") : nullptr) {
     std::fclose(marker);
     return false;
   }

@@ -1,24 +1,62 @@
 #include "common/containers/line_reader.h"
 
-#include <cstring>
+#include <optional>
 
-LineReader::LineReader(const std::optional<std::string>& path, int limit) : limit_(limit) {
-  if (path) file_ = std::fopen(path->c_str(), "r");
+#include "host/system/files.h"
+
+LineReader::LineReader(const std::wstring& path, std::size_t maxChars) : maxChars_(maxChars) {
+  const std::optional<std::string> native = host::NativePath(path);
+  if (native && !native->empty()) file_ = std::fopen(native->c_str(), "rb");
 }
 
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
-bool LineReader::Next(std::string& line, int limit) {
-  if (file_ == nullptr) return false;
-  std::string buffer(static_cast<std::size_t>(limit) + 1, '\0');
-  if (std::fgets(buffer.data(), limit + 1, file_) == nullptr) return false;
-  buffer.resize(std::strlen(buffer.c_str()));
-  if (!buffer.empty() && buffer.back() == '\n') {
-    buffer.pop_back();
-    if (!buffer.empty() && buffer.back() == '\r') buffer.pop_back();
+int LineReader::Get() {
+  if (!pushed_.empty()) {
+    int c = static_cast<unsigned char>(pushed_.back());
+    pushed_.pop_back();
+    return c;
   }
-  line = std::move(buffer);
-  return true;
+  return std::getc(file_);
+}
+
+void LineReader::Unget(int c) {
+  if (c != EOF) pushed_.push_back(static_cast<char>(c));
+}
+
+bool LineReader::Next(std::string* line, std::size_t maxChars, bool* cut) {
+  line->clear();
+  if (cut != nullptr) *cut = false;
+  if (file_ == nullptr) return false;
+  if (maxChars == 0) maxChars = 1;
+  bool any = false;
+  for (;;) {
+    int c = Get();
+    if (c == EOF) return any;
+    any = true;
+    if (c == '\n') {
+      if (!line->empty() && line->back() == '\r') line->pop_back();
+      return true;
+    }
+    line->push_back(static_cast<char>(c));
+    if (line->size() < maxChars) continue;
+    // A full piece. A line end that follows at once belongs to it rather than
+    // giving an empty line of its own.
+    int next = Get();
+    if (next == '\n') {
+      if (line->back() == '\r') line->pop_back();
+      return true;
+    }
+    if (next == '\r') {
+      int after = Get();
+      if (after == '\n') return true;
+      Unget(after);
+    }
+    if (next == EOF) return true;
+    Unget(next);
+    if (cut != nullptr) *cut = true;
+    return true;
+  }
 }

@@ -2,7 +2,6 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <utility>
 
 #include "common/containers/grow_array_ops.h"
 #include "host/system/files.h"
@@ -12,20 +11,10 @@ namespace {
 
 constexpr const char* kMemoryLogName = "orvanelog.txt";
 
-std::string& PathOverride() {
-  static std::string path;
-  return path;
-}
-
 }  // namespace
 
 std::string MemoryLogPath() {
-  if (!PathOverride().empty()) return PathOverride();
   return host::NativePath(host::TempFolder()).value_or("/tmp/") + kMemoryLogName;
-}
-
-void SetMemoryLogPath(std::string path) {
-  PathOverride() = std::move(path);
 }
 
 void WriteMemoryLog(const char* text) {

@@ -2,8 +2,9 @@
 //
 // Each line is appended on its own (the file is opened and closed for each),
 // so the log survives whatever happens to the process afterwards. The log
-// lives in the user's temporary folder unless SetMemoryLogPath says
-// otherwise. Writing is best effort: a log that cannot be opened is skipped.
+// lives in the host's temporary folder (host::TempFolder, which a test moves
+// with the TMPDIR override). Writing is best effort: a log that cannot be
+// opened is skipped.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +12,8 @@
 
 #include "common/containers/grow_array.h"
 
-// The log's path: the one set, else "orvanelog.txt" in the temporary folder.
+// The log's path: "orvanelog.txt" in the temporary folder.
 std::string MemoryLogPath();
-// Sets the log's path; an empty path restores the default.
-void SetMemoryLogPath(std::string path);
 
 // Appends "(vm) <text>\n" to the log.
 void WriteMemoryLog(const char* text);

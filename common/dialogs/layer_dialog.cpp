@@ -15,6 +15,7 @@
 #include "host/system/status.h"
 #include "host/editor/support_path.h"
 #include "host/system/files.h"
+#include "host/system/wide_text.h"
 #include "host/lisp/call.h"
 #include "host/ui/dcl_runtime.h"
 
@@ -48,10 +49,7 @@ void CopyCut(wchar_t* dest, std::size_t chars, std::wstring_view text) {
 LayerRow* Rows() { return static_cast<LayerRow*>(g_run->rows.data); }
 
 bool SameLayerName(const wchar_t* a, const wchar_t* b) {
-  for (;; ++a, ++b) {
-    if (std::towlower(*a) != std::towlower(*b)) return false;
-    if (*a == 0) return true;
-  }
+  return host::SameIgnoringAsciiCase(std::wstring_view(a), std::wstring_view(b));
 }
 
 std::int32_t FindLayerRow(const wchar_t* name) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/containers/line_reader.h"
 #include "common/geometry/densify.h"
 #include "common/geometry/plane_geometry.h"
 #include "common/containers/text.h"
@@ -12,7 +13,6 @@
 using gml_settings::CopyField;
 using gml_settings::FieldText;
 using gml_settings::Format;
-using gml_settings::LineReader;
 using gml_settings::ReadInt;
 using gml_settings::ReadReal;
 using gml_settings::SafeFileWriter;

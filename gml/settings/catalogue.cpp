@@ -3,13 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/containers/line_reader.h"
 #include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 
 using gml_settings::CopyField;
 using gml_settings::CutTo;
-using gml_settings::LineReader;
 using gml_settings::TokenUpToBlank;
 
 namespace {

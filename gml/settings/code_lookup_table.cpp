@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/containers/line_reader.h"
 #include "common/containers/text.h"
 #include "gml/settings/settings_messages.h"
 #include "gml/settings/settings_record.h"
@@ -21,7 +22,6 @@ using gml_settings::CutTo;
 using gml_settings::FieldText;
 using gml_settings::FindLabel;
 using gml_settings::Format;
-using gml_settings::LineReader;
 using gml_settings::ReadInt;
 using gml_settings::SafeFileWriter;
 using gml_settings::TokenUpToBlank;

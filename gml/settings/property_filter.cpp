@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/containers/line_reader.h"
 #include "common/containers/text.h"
 #include "gml/settings/settings_messages.h"
 #include "gml/settings/text_fields.h"
@@ -13,7 +14,6 @@ using gml_settings::CopyField;
 using gml_settings::CutTo;
 using gml_settings::EqualsNoCase;
 using gml_settings::FieldText;
-using gml_settings::LineReader;
 using gml_settings::SafeFileWriter;
 
 namespace {

@@ -4,13 +4,13 @@
 #include <string_view>
 #include <variant>
 
+#include "common/containers/line_reader.h"
 #include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 
 using gml_settings::FindLabel;
 using gml_settings::Format;
-using gml_settings::LineReader;
 using gml_settings::ReadInt;
 using gml_settings::ReadReal;
 using gml_settings::SafeFileWriter;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/containers/line_reader.h"
 #include "common/containers/text.h"
 #include "gml/settings/settings_messages.h"
 #include "gml/settings/settings_record.h"
@@ -23,7 +24,6 @@ using gml_settings::CopyField;
 using gml_settings::FieldText;
 using gml_settings::FindLabel;
 using gml_settings::Format;
-using gml_settings::LineReader;
 using gml_settings::ReadInt;
 using gml_settings::ReadReal;
 using gml_settings::SafeFileWriter;

@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <limits>
 
+#include "host/system/wide_text.h"
+
 namespace gml_settings {
 namespace {
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -60,12 +60,6 @@ std::string_view CutTo(std::string_view text, std::size_t maxChars) {
   return text.substr(0, maxChars < text.size() ? maxChars : text.size());
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
+bool EqualsNoCase(std::string_view a, std::string_view b) { return host::SameIgnoringAsciiCase(a, b); }
 
 }  // namespace gml_settings

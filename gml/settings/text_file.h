@@ -1,12 +1,8 @@
-// Line-based reading and safe replacement of the support folder's text files.
+// Safe replacement of the support folder's text files.
 //
 // Every settings file, lookup table and filter file of the import is narrow
-// text read line by line and written back through a temporary file. The two
-// helpers here hold the rules they share:
-//
-// LineReader hands out lines of at most `maxChars` characters; a longer line
-// comes out as several pieces. A real line end ("\n" or "\r\n") is removed and
-// nothing else, so a last line without a line end keeps all its characters.
+// text read line by line (LineReader, common/containers/line_reader.h) and
+// written back through a temporary file:
 //
 // SafeFileWriter writes a new version of a file next to it through a
 // host::ReplacementFile (host/system/replace_file.h), whose temporary file is
@@ -25,33 +21,6 @@
 #include "host/system/replace_file.h"
 
 namespace gml_settings {
-
-// The narrow form of a path for the C library, by the host's rule
-// (host::NativePath: '\' read as '/'); empty when a unit has no narrow form.
-std::string NarrowPath(const std::wstring& path);
-
-class LineReader {
- public:
-  // Opens `path` for reading; Ok() tells whether it opened.
-  LineReader(const std::wstring& path, std::size_t maxChars);
-  ~LineReader();
-  LineReader(const LineReader&) = delete;
-  LineReader& operator=(const LineReader&) = delete;
-
-  bool Ok() const { return file_ != nullptr; }
-  // The next line or piece of a line, without its line end; false at the end
-  // of the file. `cut` (optional) tells whether the piece was cut at
-  // `maxChars` with more of the same line to follow.
-  bool Next(std::string* line, bool* cut = nullptr);
-
- private:
-  int Get();
-  void Unget(int c);
-
-  std::FILE* file_ = nullptr;
-  std::size_t maxChars_;
-  std::string pushed_;  // characters read ahead, last one first
-};
 
 class SafeFileWriter {
  public:

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/containers/line_reader.h"
 #include "common/containers/text.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
@@ -101,7 +102,7 @@ void CItemValueSelection::FreeCatalogue() {
 
 bool CItemValueSelection::ReadCatalogue(const std::wstring& path) {
   FreeCatalogue();
-  gml_settings::LineReader reader(path, 510);
+  LineReader reader(path, 510);
   if (!reader.Ok() || catalogue.marker != kGrowArrayMarker) return false;
   std::string line;
   while (reader.Next(&line)) {

@@ -1,7 +1,6 @@
 // lwhgmllo / lwhgmllr: entities found by TOID or by road name, zoomed to and
 // highlighted one after the other.
 #include <cwchar>
-#include <cwctype>
 #include <string>
 
 #include "common/containers/text.h"
@@ -14,17 +13,11 @@
 #include "host/editor/command_line.h"
 #include "host/editor/graphics.h"
 #include "host/editor/prompts.h"
+#include "host/system/wide_text.h"
 #include "host/ui/dialog_template.h"
 #include "host/ui/message_box.h"
 
 namespace {
-
-bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
 
 // The scan of both commands: `item` is the compared OS item; `alwaysAsk`
 // asks to continue after every hit (else only in partial mode).
@@ -39,7 +32,7 @@ void Locate(const LocateValues& values, int item, bool alwaysAsk, const wchar_t*
                       [&](const ShowOSGmlXdata& record, host::EntityName entity) {
                         const std::wstring& value = OsItem(record, item);
                         const bool hit = partial ? value.find(values.text) != std::wstring::npos
-                                                 : SameIgnoringCase(value, values.text);
+                                                 : host::SameIgnoringAsciiCase(value, values.text);
                         if (!hit) return ScanStep::kGoOn;
                         found = true;
                         double x = 0, y = 0;

@@ -1,10 +1,10 @@
 #include "host/app/command_stack.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "host/lisp/call.h"
 #include "host/system/user_actions.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -16,13 +16,6 @@ std::vector<CommandInfo>& Table() {
 
 int g_active = 0;
 
-bool Same(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
-}
-
 }  // namespace
 
 Status AddCommand(std::wstring_view group, std::wstring_view global_name,
@@ -30,8 +23,10 @@ Status AddCommand(std::wstring_view group, std::wstring_view global_name,
   if (group.empty() || global_name.empty() || local_name.empty() || handler == nullptr)
     return Status::kError;
   for (const CommandInfo& c : Table()) {
-    if (!Same(c.group, group)) continue;
-    if (Same(c.global_name, global_name) || Same(c.local_name, local_name)) return Status::kError;
+    if (!SameIgnoringAsciiCase(c.group, group)) continue;
+    if (SameIgnoringAsciiCase(c.global_name, global_name) ||
+        SameIgnoringAsciiCase(c.local_name, local_name))
+      return Status::kError;
   }
   Table().push_back(CommandInfo{std::wstring(group), std::wstring(global_name),
                                 std::wstring(local_name), flags, handler, lisp::CurrentApp()});
@@ -41,7 +36,7 @@ Status AddCommand(std::wstring_view group, std::wstring_view global_name,
 Status RemoveGroup(std::wstring_view group) {
   auto& table = Table();
   auto end = std::remove_if(table.begin(), table.end(),
-                            [&](const CommandInfo& c) { return Same(c.group, group); });
+                            [&](const CommandInfo& c) { return SameIgnoringAsciiCase(c.group, group); });
   if (end == table.end()) return Status::kError;
   table.erase(end, table.end());
   return Status::kNormal;
@@ -59,13 +54,13 @@ const CommandInfo* FindCommand(std::wstring_view name) {
   if (!name.empty() && name.front() == L'_') {
     name.remove_prefix(1);
     for (auto it = table.rbegin(); it != table.rend(); ++it)
-      if (Same(it->global_name, name)) return &*it;
+      if (SameIgnoringAsciiCase(it->global_name, name)) return &*it;
     return nullptr;
   }
   for (auto it = table.rbegin(); it != table.rend(); ++it)
-    if (Same(it->local_name, name)) return &*it;
+    if (SameIgnoringAsciiCase(it->local_name, name)) return &*it;
   for (auto it = table.rbegin(); it != table.rend(); ++it)
-    if (Same(it->global_name, name)) return &*it;
+    if (SameIgnoringAsciiCase(it->global_name, name)) return &*it;
   return nullptr;
 }
 

@@ -1,7 +1,5 @@
 #include "host/app/session.h"
 
-#include <cwctype>
-
 #include "host/app/addins.h"
 #include "host/app/command_stack.h"
 #include "host/app/documents.h"
@@ -11,6 +9,7 @@
 #include "host/system/events.h"
 #include "host/lisp/reader.h"
 #include "host/system/user_actions.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -20,11 +19,6 @@ std::wstring Trim(const std::wstring& text) {
   if (first == std::wstring::npos) return std::wstring();
   std::size_t last = text.find_last_not_of(L" \t");
   return text.substr(first, last - first + 1);
-}
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
 }
 
 }  // namespace
@@ -41,7 +35,7 @@ Result<> RunTopLevelAction(const UserAction& action, SessionReport* report) {
       case RunResult::kUnknown:
         // The host's own commands, when no add-in command has the name.
         if (RunTypedHostCommand(name)) break;
-        Print(L"\nUnknown command \"" + Upper(name) + L"\".  Press F1 for help.\n");
+        Print(L"\nUnknown command \"" + UpperAscii(name) + L"\".  Press F1 for help.\n");
         break;
       case RunResult::kRefused:
         Print(L"\n** That command may not be invoked now. **\n");

@@ -2,8 +2,9 @@
 
 #include "host/db/kept.h"
 
-#include <cwctype>
 #include <map>
+
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
@@ -32,12 +33,7 @@ auto* FindByHandle(Records& records, std::uint64_t handle) {
 
 }  // namespace
 
-bool SameTableName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
+bool SameTableName(std::wstring_view a, std::wstring_view b) { return SameIgnoringAsciiCase(a, b); }
 
 bool IsValidTableName(std::wstring_view name) {
   if (name.empty() || name.size() > 255) return false;

@@ -1,7 +1,8 @@
 #include "host/db/entity.h"
 
 #include <array>
-#include <cwctype>
+
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
@@ -16,12 +17,7 @@ const wchar_t* TypeName(EntityType type) { return kTypeNames[static_cast<std::si
 
 std::optional<EntityType> TypeFromName(std::wstring_view name) {
   for (std::size_t i = 0; i < kTypeNames.size(); ++i) {
-    std::wstring_view known = kTypeNames[i];
-    if (known.size() != name.size()) continue;
-    bool same = true;
-    for (std::size_t k = 0; k < name.size() && same; ++k)
-      same = static_cast<wchar_t>(std::towupper(name[k])) == known[k];
-    if (same) return static_cast<EntityType>(i);
+    if (SameIgnoringAsciiCase(name, kTypeNames[i])) return static_cast<EntityType>(i);
   }
   return std::nullopt;
 }

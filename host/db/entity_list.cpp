@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/db/entity_groups.h"
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
@@ -45,8 +46,6 @@ bool AppWanted(std::wstring_view app, const std::vector<std::wstring>& apps) {
   return false;
 }
 
-wchar_t Upper(wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); }
-
 // One alternative of a pattern, without commas.
 bool MatchOne(std::wstring_view text, std::wstring_view pattern) {
   std::size_t t = 0, p = 0;
@@ -63,7 +62,7 @@ bool MatchOne(std::wstring_view text, std::wstring_view pattern) {
         continue;
       }
       if (pc == L'`' && p + 1 < pattern.size()) {
-        matched = Upper(pattern[p + 1]) == Upper(tc);
+        matched = FoldAsciiCase(pattern[p + 1]) == FoldAsciiCase(tc);
         step = 2;
       } else if (pc == L'?') {
         matched = true;
@@ -74,7 +73,7 @@ bool MatchOne(std::wstring_view text, std::wstring_view pattern) {
       } else if (pc == L'.') {
         matched = !std::iswalnum(tc);
       } else {
-        matched = Upper(pc) == Upper(tc);
+        matched = FoldAsciiCase(pc) == FoldAsciiCase(tc);
       }
     }
     if (matched) {
@@ -96,16 +95,10 @@ std::map<std::pair<std::uint64_t, std::wstring>, std::size_t>& TableCursors() {
   return cursors;
 }
 
-std::wstring UpperText(std::wstring_view text) {
-  std::wstring out(text);
-  for (wchar_t& c : out) c = Upper(c);
-  return out;
-}
-
 // The records of a table as entity lists, erased records left out.
 std::vector<EntityList> TableRecords(const Database& db, std::wstring_view table) {
   std::vector<EntityList> records;
-  std::wstring name = UpperText(table);
+  std::wstring name = UpperAscii(table);
   auto start = [&](std::uint64_t handle, const wchar_t* type, const std::wstring& recordName) {
     records.push_back(EntityList{{-1, db.IdOf(handle)}, {0, type}, {2, recordName}});
     return &records.back();
@@ -277,7 +270,7 @@ std::optional<EntityList> TableSearch(const Database& db, std::wstring_view tabl
 
 std::optional<EntityList> TableNext(const Database& db, std::wstring_view table, bool rewind) {
   std::vector<EntityList> records = TableRecords(db, table);
-  std::size_t& cursor = TableCursors()[{db.Serial(), UpperText(table)}];
+  std::size_t& cursor = TableCursors()[{db.Serial(), UpperAscii(table)}];
   if (rewind) cursor = 0;
   if (cursor >= records.size()) {
     cursor = 0;

@@ -1,18 +1,12 @@
 #include "host/db/filter.h"
 
-#include <cwctype>
 #include <string>
 
 #include "host/db/entity_list.h"
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
-
-std::wstring Lower(std::wstring_view text) {
-  std::wstring out(text);
-  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towlower(c));
-  return out;
-}
 
 enum class Op { kEq, kNe, kLt, kLe, kGt, kGe, kBitAny, kBitAll, kAny, kBad };
 
@@ -70,7 +64,7 @@ class Matcher {
       return Compare(Op::kEq, group);
     }
     if (group.Text() == nullptr) return Fail();
-    std::wstring op = Lower(*group.Text());
+    std::wstring op = LowerAscii(*group.Text());
     ++pos_;
     if (op == L"<and" || op == L"<or" || op == L"<not" || op == L"<xor") {
       std::wstring name = op.substr(1);
@@ -79,7 +73,7 @@ class Matcher {
       while (true) {
         if (pos_ >= filter_.size()) return Fail();
         const Group& next = filter_[pos_];
-        if (next.code == -4 && next.Text() && Lower(*next.Text()) == closer) {
+        if (next.code == -4 && next.Text() && LowerAscii(*next.Text()) == closer) {
           ++pos_;
           break;
         }
@@ -110,7 +104,7 @@ class Matcher {
       if (text == nullptr) return false;
       if (op == Op::kEq) return MatchWildcard(*text, *pattern);
       if (op == Op::kNe) return !MatchWildcard(*text, *pattern);
-      return Relate(op, Lower(*text), Lower(*pattern));
+      return Relate(op, LowerAscii(*text), LowerAscii(*pattern));
     }
     if (const Point3* want = test.Point()) {
       const Point3* have = found->Point();

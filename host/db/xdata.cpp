@@ -1,19 +1,11 @@
 #include "host/db/xdata.h"
 
 #include <cstring>
-#include <cwctype>
 
 #include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
 
 bool IsXdataCode(int code) { return code >= 1000 && code <= 1071; }
 
@@ -160,7 +152,7 @@ std::vector<XdataBlock> Xdata::Blocks() const {
 
 bool Xdata::Find(std::wstring_view app, XdataBlock* out) const {
   for (XdataBlock& block : Blocks()) {
-    if (SameName(block.app, app)) {
+    if (SameIgnoringAsciiCase(block.app, app)) {
       *out = std::move(block);
       return true;
     }
@@ -171,7 +163,7 @@ bool Xdata::Find(std::wstring_view app, XdataBlock* out) const {
 bool Xdata::Has(std::wstring_view app) const {
   bool found = false;
   Visit([&](const Raw& raw) {
-    if (raw.code == 1001 && !found) found = SameName(host::DecodeUtf8(raw.text), app);
+    if (raw.code == 1001 && !found) found = SameIgnoringAsciiCase(host::DecodeUtf8(raw.text), app);
   });
   return found;
 }
@@ -209,7 +201,7 @@ bool Xdata::Apply(const EntityList& chain) {
   bool simple = packed_.empty();
   for (std::size_t i = 0; simple && i < incoming.size(); ++i) {
     simple = incoming[i].last > incoming[i].first;
-    for (std::size_t k = 0; simple && k < i; ++k) simple = !SameName(incoming[i].app, incoming[k].app);
+    for (std::size_t k = 0; simple && k < i; ++k) simple = !SameIgnoringAsciiCase(incoming[i].app, incoming[k].app);
   }
   if (simple) {
     packed_ = std::move(packed);
@@ -221,7 +213,7 @@ bool Xdata::Apply(const EntityList& chain) {
                       chain.begin() + static_cast<std::ptrdiff_t>(in.last));
     bool replaced = false;
     for (XdataBlock& old : blocks) {
-      if (SameName(old.app, in.app)) {
+      if (SameIgnoringAsciiCase(old.app, in.app)) {
         old.groups = groups;
         replaced = true;
       }
@@ -238,7 +230,7 @@ void Xdata::Remove(std::wstring_view app) {
   std::vector<XdataBlock> blocks = Blocks();
   packed_.clear();
   for (const XdataBlock& block : blocks)
-    if (!SameName(block.app, app)) AppendBlock(block);
+    if (!SameIgnoringAsciiCase(block.app, app)) AppendBlock(block);
 }
 
 void Xdata::AppendTo(EntityList* list) const {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
-#include <cwctype>
 
 #include "host/db/blocks.h"
 #include "host/db/database.h"
@@ -11,6 +10,7 @@
 #include "host/editor/extents.h"
 #include "host/editor/graphics.h"
 #include "host/system/user_actions.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -18,9 +18,7 @@ namespace {
 std::wstring Option(const std::wstring& text) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == L'_' || text[i] == L'.')) ++i;
-  std::wstring out = text.substr(i);
-  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towupper(c));
-  return out;
+  return UpperAscii(std::wstring_view(text).substr(i));
 }
 
 bool Is(const std::wstring& option, std::initializer_list<const wchar_t*> names) {

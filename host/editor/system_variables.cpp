@@ -1,7 +1,6 @@
 #include "host/editor/system_variables.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 #include <cwchar>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "host/system/fault.h"
 #include "host/system/files.h"
 #include "host/system/profiles.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -66,11 +66,7 @@ State& Vars() {
   return state;
 }
 
-std::wstring Key(std::wstring_view name) {
-  std::wstring key(name);
-  for (wchar_t& c : key) c = static_cast<wchar_t>(std::towupper(c));
-  return key;
-}
+std::wstring Key(std::wstring_view name) { return UpperAscii(name); }
 
 bool Fires(const std::wstring& key, SysVarOp op) {
   auto& faults = Vars().faults;

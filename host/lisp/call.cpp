@@ -80,12 +80,6 @@ Status PutSymbol(std::wstring_view name, Value value) {
 
 Value GetSymbol(std::wstring_view name) { return CurrentEnvironment().GetSymbol(name); }
 
-CallResult Succeed(Value value) { return CallResult{Status::kNormal, std::move(value), {}}; }
-
-CallResult Failure(std::wstring message) {
-  return CallResult{Status::kError, Value(), std::move(message)};
-}
-
 CallResult CallFunction(std::wstring_view name, std::vector<Value> args) {
   if (const FunctionDef* def = CurrentEnvironment().FindFunction(name)) {
     // Copy what is needed: the add-in may undefine the function while it runs.
@@ -99,9 +93,9 @@ CallResult CallFunction(std::wstring_view name, std::vector<Value> args) {
     }
     CallContext done = std::move(g_calls.back());
     g_calls.pop_back();
-    if (!reached) return Failure(NoDefinition(name));
-    if (done.failed) return Failure(std::move(done.message));
-    return Succeed(std::move(done.result));
+    if (!reached) return Failed<Value>(NoDefinition(name));
+    if (done.failed) return Failed<Value>(std::move(done.message));
+    return Success(std::move(done.result));
   }
   auto& functions = HostFunctions();
   auto it = functions.find(LispNameKey(name));
@@ -110,12 +104,12 @@ CallResult CallFunction(std::wstring_view name, std::vector<Value> args) {
     HostFunction function = it->second;
     return function(args);
   }
-  return Failure(NoDefinition(name));
+  return Failed<Value>(NoDefinition(name));
 }
 
 CallResult Invoke(const std::vector<Value>& list) {
   if (list.empty() || (!list[0].IsString() && list[0].type() != ValueType::kSymbol))
-    return Failure(L"bad function: " + (list.empty() ? std::wstring(L"nil") : ToLispText(list[0])));
+    return Failed<Value>(L"bad function: " + (list.empty() ? std::wstring(L"nil") : ToLispText(list[0])));
   return CallFunction(list[0].text(), std::vector<Value>(list.begin() + 1, list.end()));
 }
 

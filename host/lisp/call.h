@@ -22,6 +22,7 @@
 
 #include "host/lisp/environment.h"
 #include "host/lisp/value.h"
+#include "host/system/result.h"
 
 namespace host::lisp {
 
@@ -62,11 +63,9 @@ void Fail(std::wstring_view message);
 [[nodiscard]] Status PutSymbol(std::wstring_view name, Value value);
 Value GetSymbol(std::wstring_view name);
 
-struct CallResult {
-  Status status = Status::kNormal;
-  Value value;          // the result; nil on failure
-  std::wstring error;   // the failure message
-};
+// The result of a LISP call: kNormal and the value, or kError, nil and the
+// failure message.
+using CallResult = Result<Value>;
 
 // Calls a LISP function: `list` holds the function's name (a string or a
 // symbol) and then its arguments.
@@ -91,9 +90,5 @@ void RegisterHostFunction(std::wstring_view name, HostFunction function);
 bool IsHostFunction(std::wstring_view name);
 // Returns to the host's standard functions only.
 void ResetHostFunctions();
-
-// Results for host functions.
-CallResult Succeed(Value value);
-CallResult Failure(std::wstring message);
 
 }  // namespace host::lisp

@@ -18,9 +18,9 @@ bool ParseIndex(const std::wstring& text, long* out) {
 }
 
 CallResult ColourDialog(const std::vector<Value>& args) {
-  if (args.empty()) return Failure(L"too few arguments");
-  if (args.size() > 2) return Failure(L"too many arguments");
-  if (!args[0].IsInteger()) return Failure(L"bad argument type: fixnump: " + ToLispText(args[0]));
+  if (args.empty()) return Failed<Value>(L"too few arguments");
+  if (args.size() > 2) return Failed<Value>(L"too many arguments");
+  if (!args[0].IsInteger()) return Failed<Value>(L"bad argument type: fixnump: " + ToLispText(args[0]));
   const bool by_choices = args.size() < 2 || !args[1].IsNil();
   const int lowest = by_choices ? 0 : 1;
   const int highest = by_choices ? 256 : 255;
@@ -32,29 +32,29 @@ CallResult ColourDialog(const std::vector<Value>& args) {
     long index = 0;
     if (ParseIndex(answer.Arg(0), &index) && index >= lowest && index <= highest) {
       Shown().Add("dialog", L"Select Color: " + std::to_wstring(index));
-      return Succeed(Value::Short(static_cast<std::int16_t>(index)));
+      return Success(Value::Short(static_cast<std::int16_t>(index)));
     }
     Shown().Add("script", L"The colour dialog does not offer the colour \"" + answer.Arg(0) +
                               L"\": cancelled");
-    return Succeed(Value());
+    return Success(Value());
   }
   if (next.taken()) {  // Esc
     Shown().Add("dialog", L"Select Color: cancelled");
-    return Succeed(Value());
+    return Success(Value());
   }
   Shown().Add("script", L"No answer for the colour dialog in the script: cancelled");
-  return Succeed(Value());
+  return Success(Value());
 }
 
 CallResult HelpDialog(const std::vector<Value>& args) {
-  if (args.empty()) return Failure(L"too few arguments");
-  if (args.size() > 2) return Failure(L"too many arguments");
+  if (args.empty()) return Failed<Value>(L"too few arguments");
+  if (args.size() > 2) return Failed<Value>(L"too many arguments");
   for (const Value& arg : args)
-    if (!arg.IsString()) return Failure(L"bad argument type: stringp: " + ToLispText(arg));
+    if (!arg.IsString()) return Failed<Value>(L"bad argument type: stringp: " + ToLispText(arg));
   std::wstring text = args[0].text();
   if (args.size() > 1) text += L" " + args[1].text();
   Shown().Add("help", text);
-  return Succeed(Value());
+  return Success(Value());
 }
 
 }  // namespace

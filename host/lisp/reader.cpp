@@ -182,31 +182,31 @@ class Reader {
 CallResult EvaluateAt(const Value& form, int depth);
 
 CallResult SetSymbols(const std::vector<Value>& items, int depth) {
-  if (items.size() < 3 || items.size() % 2 == 0) return Failure(L"too few arguments");
+  if (items.size() < 3 || items.size() % 2 == 0) return Failed<Value>(L"too few arguments");
   Value last;
   for (std::size_t i = 1; i + 1 < items.size(); i += 2) {
     if (items[i].type() != ValueType::kSymbol)
-      return Failure(L"bad argument type: symbolp " + ToLispText(items[i]));
+      return Failed<Value>(L"bad argument type: symbolp " + ToLispText(items[i]));
     CallResult value = EvaluateAt(items[i + 1], depth + 1);
     if (value.status != Status::kNormal) return value;
     if (PutSymbol(items[i].text(), value.value) != Status::kNormal)
-      return Failure(L"bad argument type: symbolp " + ToLispText(items[i]));
+      return Failed<Value>(L"bad argument type: symbolp " + ToLispText(items[i]));
     last = std::move(value.value);
   }
-  return Succeed(std::move(last));
+  return Success(std::move(last));
 }
 
 CallResult EvaluateAt(const Value& form, int depth) {
-  if (depth > kMaxDepth) return Failure(L"expression nested too deeply");
-  if (form.type() == ValueType::kSymbol) return Succeed(GetSymbol(form.text()));
-  if (form.type() != ValueType::kList) return Succeed(form);
+  if (depth > kMaxDepth) return Failed<Value>(L"expression nested too deeply");
+  if (form.type() == ValueType::kSymbol) return Success(GetSymbol(form.text()));
+  if (form.type() != ValueType::kList) return Success(form);
 
   const std::vector<Value>& items = form.items();
-  if (items[0].type() != ValueType::kSymbol) return Failure(L"bad function: " + ToLispText(items[0]));
+  if (items[0].type() != ValueType::kSymbol) return Failed<Value>(L"bad function: " + ToLispText(items[0]));
   const std::wstring& name = items[0].text();
   if (SameLispName(name, L"quote")) {
-    if (items.size() != 2) return Failure(items.size() < 2 ? L"too few arguments" : L"too many arguments");
-    return Succeed(items[1]);
+    if (items.size() != 2) return Failed<Value>(items.size() < 2 ? L"too few arguments" : L"too many arguments");
+    return Success(items[1]);
   }
   if (SameLispName(name, L"setq")) return SetSymbols(items, depth);
 
@@ -227,7 +227,7 @@ CallResult Evaluate(const Value& form) { return EvaluateAt(form, 0); }
 
 CallResult RunLispLine(std::wstring_view line) {
   ReadResult read = ReadExpression(line);
-  if (!read.ok) return Failure(std::move(read.error));
+  if (!read.ok) return Failed<Value>(std::move(read.error));
   return Evaluate(read.form);
 }
 

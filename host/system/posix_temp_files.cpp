@@ -46,4 +46,6 @@ std::optional<std::wstring> MakeTempFile(std::wstring_view folder, std::wstring_
   return std::nullopt;
 }
 
+void RestartTempFileNumbers() { g_next_unique = 1; }
+
 }  // namespace host

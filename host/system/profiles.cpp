@@ -107,4 +107,6 @@ int AddProfileListener(std::function<void(const std::wstring& name)> listener) {
 
 void RemoveProfileListener(int id) { Listeners().erase(id); }
 
+void RemoveAllProfileListeners() { Listeners().clear(); }
+
 }  // namespace host

@@ -52,5 +52,7 @@ bool SetProfileSupportPath(std::wstring_view name, std::wstring_view path);
 // path and CPROFILE follow it). Answers an id for RemoveProfileListener.
 int AddProfileListener(std::function<void(const std::wstring& name)> listener);
 void RemoveProfileListener(int id);
+// Drops every listener (tests).
+void RemoveAllProfileListeners();
 
 }  // namespace host

@@ -17,5 +17,8 @@ std::wstring TempFolder();
 // number per process, so a run is repeatable; a name that exists is
 // skipped. None when the folder cannot take a new file.
 std::optional<std::wstring> MakeTempFile(std::wstring_view folder, std::wstring_view prefix);
+// Numbers the next temporary file from the first number again, as in a new
+// process (tests).
+void RestartTempFileNumbers();
 
 }  // namespace host

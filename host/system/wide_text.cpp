@@ -101,6 +101,12 @@ std::wstring UpperAscii(std::wstring_view text) {
   return upper;
 }
 
+std::wstring LowerAscii(std::wstring_view text) {
+  std::wstring lower(text);
+  for (wchar_t& c : lower) c = FoldAsciiCase(c);
+  return lower;
+}
+
 bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) { return SameFolded(a, b); }
 bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) { return SameFolded(a, b); }
 

@@ -42,6 +42,9 @@ constexpr wchar_t FoldAsciiCase(wchar_t c) {
 // that compare with letter case ignored (environment variables, registry
 // keys and values) are kept.
 std::wstring UpperAscii(std::wstring_view text);
+// The text with its ASCII letters made small (FoldAsciiCase): keywords and
+// names compared or ordered with letter case ignored.
+std::wstring LowerAscii(std::wstring_view text);
 
 // Equal, ASCII letter case ignored.
 bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -66,11 +65,6 @@ void Note(const std::wstring& text) { Shown().Add("dcl", text); }
 // The support path search of the editor.
 std::optional<std::wstring> DefaultFinder(const std::wstring& name) { return host::FindFile(name); }
 
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
 bool HasExtension(const std::wstring& name) {
   const std::size_t slash = name.find_last_of(L"/\\");
   const std::size_t dot = name.find_last_of(L'.');
@@ -84,7 +78,7 @@ DialogState* Live(DialogHandle handle) {
   return it->second.get();
 }
 
-bool IsTrue(const std::wstring* value) { return value && Lower(*value) == L"true"; }
+bool IsTrue(const std::wstring* value) { return value && SameIgnoringAsciiCase(*value, L"true"); }
 
 std::vector<std::wstring> SplitRows(const std::wstring& text) {
   std::vector<std::wstring> rows;
@@ -111,7 +105,7 @@ void Flatten(const ResolvedTile& tile, int parent, int depth, std::vector<TileSt
   if (const std::wstring* v = tile.Attribute(L"label")) state.label = *v;
   if (const std::wstring* v = tile.Attribute(L"value")) state.value = *v;
   if (const std::wstring* v = tile.Attribute(L"list")) state.list = SplitRows(*v);
-  if (const std::wstring* v = tile.Attribute(L"is_enabled")) state.enabled = Lower(*v) != L"false";
+  if (const std::wstring* v = tile.Attribute(L"is_enabled")) state.enabled = !SameIgnoringAsciiCase(*v, L"false");
   if (state.kind == TileKind::kText || state.kind == TileKind::kTextPart) state.value = state.label;
   if ((state.kind == TileKind::kToggle || state.kind == TileKind::kRadioButton) && state.value.empty())
     state.value = L"0";

@@ -1,10 +1,10 @@
 #include "host/ui/message_box.h"
 
-#include <cwctype>
 #include <optional>
 
 #include "host/editor/command_line.h"
 #include "host/system/user_actions.h"
+#include "host/system/wide_text.h"
 #include "host/ui/modal.h"
 #include "host/ui/script_verbs.h"
 
@@ -21,11 +21,6 @@ std::wstring& TitleStore() {
   return title;
 }
 
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
 bool Offers(MessageButtons buttons, MessageResult result) {
   switch (buttons) {
     case MessageButtons::kOk: return result == MessageResult::kOk;
@@ -40,7 +35,7 @@ bool Offers(MessageButtons buttons, MessageResult result) {
 }
 
 std::optional<MessageResult> ResultFromWord(const std::wstring& word) {
-  const std::wstring w = Lower(word);
+  const std::wstring w = LowerAscii(word);
   if (w == L"ok") return MessageResult::kOk;
   if (w == L"cancel") return MessageResult::kCancel;
   if (w == L"yes") return MessageResult::kYes;

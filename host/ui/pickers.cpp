@@ -1,6 +1,5 @@
 #include "host/ui/pickers.h"
 
-#include <cwctype>
 #include <system_error>
 
 #include "host/editor/command_line.h"
@@ -39,9 +38,7 @@ std::wstring Resolve(const std::wstring& answer, const std::wstring& base) {
 bool IsCancelAnswer(const UserAction& action) {
   if (action.args.empty()) return true;
   if (action.args.size() != 1) return false;
-  std::wstring word = action.args[0];
-  for (wchar_t& c : word) c = static_cast<wchar_t>(std::towlower(c));
-  return word == L"cancel";
+  return SameIgnoringAsciiCase(action.args[0], L"cancel");
 }
 
 bool HasExtension(const std::wstring& path) {

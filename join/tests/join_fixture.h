@@ -33,7 +33,6 @@ class JoinTest : public entity_fixtures::DrawingTest {
  protected:
   void SetUp() override {
     DrawingTest::SetUp();
-    ResetHost();
     host::SetSupportPath({Support(), std::filesystem::path(VARNEL_SOURCE_DIR).wstring() + L"/support"});
     host::dcl::SetDclFileFinder([](const std::wstring& file) { return host::FindFile(file); });
     host::SetEnvironmentOverride(L"VMRINI", Support());
@@ -44,16 +43,7 @@ class JoinTest : public entity_fixtures::DrawingTest {
   }
   void TearDown() override {
     FreeJoinSelections();
-    ResetHost();
-    host::ClearEnvironmentOverrides();
     DrawingTest::TearDown();
-  }
-  static void ResetHost() {
-    host::dcl::ResetDclRuntime();
-    host::ResetSystemVariables();
-    host::ResetGraphics();
-    host::ResetDisplay();
-    host::DisarmAllFaults();
   }
 
   std::wstring Support() const { return dir_.wstring(); }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/tests/temp_folder.h"
-#include "host/app/test_reset.h"
+#include "host/testing/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/editor/support_path.h"
 #include "host/editor/system_variables.h"
@@ -39,7 +39,6 @@ class ProductTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetHost();
-    host::UseMemoryRegistry();
     host::HideEnvironmentVariable(L"VMRINI");
     host::HideEnvironmentVariable(L"LARINI");
     host::SetEnvironmentOverride(L"APPDATA", Wide(Dir("appdata")));

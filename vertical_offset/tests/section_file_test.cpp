@@ -42,10 +42,6 @@ class SectionFile : public SectionDrawing {
     host::HideEnvironmentVariable(L"LARINI");
     host::SetEnvironmentOverride(L"VMRINI", std::wstring(folder_.Path().begin(), folder_.Path().end()));
   }
-  void TearDown() override {
-    host::ClearEnvironmentOverrides();
-    SectionDrawing::TearDown();
-  }
   void Write(const std::string& text) { common_test::WriteFile(folder_.File("section.$$$"), text); }
   bool Read() { return ReadSectionFile(record_, identity_, x_, y_); }
 

@@ -13,6 +13,7 @@
 #include "host/db/entity_list.h"
 #include "host/editor/command_line.h"
 #include "host/system/user_actions.h"
+#include "host/testing/test_reset.h"
 #include "vertical_offset/section_record.h"
 
 namespace section_fixture {
@@ -23,12 +24,8 @@ class SectionDrawing : public testing::Test {
  protected:
   SectionDrawing() : working_(&db_) {}
 
-  void SetUp() override {
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-  }
-  void TearDown() override { host::Actions().Clear(); }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
 
   host::EntityName Line(Point3 a, Point3 b) { return db_.Append(host::db::LineData{a, b}); }
 

@@ -36,8 +36,6 @@ class VerticalOffsetRun : public SectionDrawing {
  protected:
   void SetUp() override {
     SectionDrawing::SetUp();
-    host::ResetSystemVariables();
-    host::FreeAllSelectionSets();
     host::HideEnvironmentVariable(L"LARINI");
     host::SetEnvironmentOverride(L"VMRINI", Wide(folder_.Path()));
     host::SetSupportPath({});
@@ -47,12 +45,6 @@ class VerticalOffsetRun : public SectionDrawing {
     host::db::LwPolylineData polyline;
     polyline.vertices = {{0, 5}, {10, 6}};
     polyline_ = db_.Append(polyline);
-  }
-  void TearDown() override {
-    host::ClearEnvironmentOverrides();
-    host::ResetSystemVariables();
-    host::FreeAllSelectionSets();
-    SectionDrawing::TearDown();
   }
 
   void WriteSection(double horizontal, double vertical, int kind = 1) {

@@ -15,6 +15,7 @@
 #include "host/editor/support_path.h"
 #include "host/system/clock.h"
 #include "host/system/user_actions.h"
+#include "host/testing/test_reset.h"
 #include "host/ui/message_box.h"
 
 namespace entity_fixtures {
@@ -30,17 +31,10 @@ class DrawingTest : public testing::Test {
   DrawingTest() : working_(&db_) {}
 
   void SetUp() override {
+    host::ResetForTest();
     host::SetSupportPath({dir_.wstring()});
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-    host::ui::ClearMessageBoxes();
   }
-  void TearDown() override {
-    host::SetSupportPath({});
-    host::Actions().Clear();
-    host::UseRealWallClock();
-  }
+  void TearDown() override { host::ResetForTest(); }
 
   host::EntityName Line(Point3 a, Point3 b) { return db_.Append(host::db::LineData{a, b}); }
   host::EntityName Arc(Point3 c, double r, double a0, double a1) {

@@ -12,6 +12,7 @@
 #include "common/tests/temp_folder.h"
 #include "host/editor/support_path.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -22,10 +23,8 @@ using Bytes = std::vector<unsigned char>;
 
 class GeometryFileTest : public testing::Test {
  protected:
-  void TearDown() override {
-    host::DisarmAllFaults();
-    host::SetSupportPath({});
-  }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
 
   std::wstring PathOf(const std::string& name) const { return (dir_ / name).wstring(); }
 

@@ -12,13 +12,14 @@
 #include "host/system/events.h"
 #include "host/editor/system_variables.h"
 #include "host/system/registry.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
 class SysVarSave : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ResetSystemVariables();
+    host::ResetForTest();
     RestoreSysVars();  // drops a set left by an earlier test
     // The user's own state.
     ASSERT_EQ(host::SetSystemVariable(L"EXPERT", 1), host::Status::kNormal);
@@ -28,7 +29,7 @@ class SysVarSave : public ::testing::Test {
     ASSERT_EQ(host::SetSystemVariable(L"CLAYER", L"Survey"), host::Status::kNormal);
     ASSERT_EQ(host::SetSystemVariable(L"CECOLOR", L"3"), host::Status::kNormal);
   }
-  void TearDown() override { host::ResetSystemVariables(); }
+  void TearDown() override { host::ResetForTest(); }
 
   static int Short(const wchar_t* name) { return host::GetSystemVariable(name).Short(); }
   static std::wstring Text(const wchar_t* name) { return host::GetSystemVariable(name).Text(); }
@@ -112,8 +113,8 @@ TEST_F(SysVarSave, RestoreStopsAtTheFirstFailedWrite) {
 
 class CurrentLayer : public ::testing::Test {
  protected:
-  void SetUp() override { host::ResetSystemVariables(); }
-  void TearDown() override { host::ResetSystemVariables(); }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
 
   host::db::Database db_;
   host::db::ScopedWorkingDatabase working_{&db_};
@@ -157,8 +158,7 @@ TEST_F(CurrentLayer, Failures) {
 }
 
 TEST(UserBreakPoll, EscIsSeenOnceAndThePumpPrintsUnlessQuiet) {
-  host::ResetEvents();
-  host::ClearCommandLine();
+  host::ResetForTest();
   EXPECT_FALSE(UserBreak());
   host::PressEsc();
   EXPECT_TRUE(UserBreak());
@@ -171,12 +171,11 @@ TEST(UserBreakPoll, EscIsSeenOnceAndThePumpPrintsUnlessQuiet) {
   host::PressEsc();
   EXPECT_TRUE(PumpMessagesCheckEsc(false));
   EXPECT_NE(host::CommandLineText().find(L"* Stop *"), std::wstring::npos);
-  host::ResetEvents();
-  host::ClearCommandLine();
+  host::ResetForTest();
 }
 
 TEST(RegistryKeyName, FullNameOfAnOpenKey) {
-  host::UseMemoryRegistry();
+  host::ResetForTest();
   ASSERT_TRUE(host::CreateRegistryKey(L"Software\\Larch\\Varnel"));
   std::wstring name = L"stale";
   EXPECT_TRUE(GetRegistryKeyName(L"Software\\Larch\\Varnel", name));
@@ -184,7 +183,7 @@ TEST(RegistryKeyName, FullNameOfAnOpenKey) {
   EXPECT_FALSE(GetRegistryKeyName(L"Software\\Missing", name));
   EXPECT_EQ(name, L"");
   EXPECT_FALSE(GetRegistryKeyName(L"", name));
-  host::UseMemoryRegistry();
+  host::ResetForTest();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "host/editor/support_path.h"
 #include "host/editor/system_variables.h"
 #include "host/system/environment.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -22,18 +23,14 @@ std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), t
 class SupportFolders : public ::testing::Test {
  protected:
   void SetUp() override {
+    host::ResetForTest();
     host::HideEnvironmentVariable(L"LARINI");
     host::HideEnvironmentVariable(L"VMRINI");
-    host::ResetSystemVariables();
     const std::wstring drawing = Wide(Folder("drawing") + "/");
     host::BindSystemVariable(L"DWGPREFIX", {[drawing] { return host::SysVarValue(drawing); }, {}});
     host::SetSupportPath({Wide(Folder("support-a")), Wide(Folder("support-b"))});
   }
-  void TearDown() override {
-    host::ClearEnvironmentOverrides();
-    host::ResetSystemVariables();
-    host::SetSupportPath({});
-  }
+  void TearDown() override { host::ResetForTest(); }
 
   // A folder below the test's temporary folder, made when missing.
   std::string Folder(const std::string& name) {

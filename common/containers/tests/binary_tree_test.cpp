@@ -15,6 +15,7 @@
 
 #include "common/containers/grow_array.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -54,7 +55,8 @@ std::vector<std::int64_t> Consume(BinaryTree& tree, const char* key) {
 
 class BinaryTreeTest : public ::testing::Test {
  protected:
-  void TearDown() override { host::DisarmAllFaults(); }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
 };
 
 TEST_F(BinaryTreeTest, InsertFormsSetPayloadsAndTreatDuplicatesApart) {

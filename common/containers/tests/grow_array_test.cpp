@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ Record MakeRecord(std::int32_t id) {
 
 class GrowArrayTest : public ::testing::Test {
  protected:
-  void TearDown() override { host::DisarmAllFaults(); }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
 };
 
 TEST_F(GrowArrayTest, CreateCapacities) {

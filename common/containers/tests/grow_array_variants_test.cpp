@@ -7,6 +7,7 @@
 
 #include "common/containers/grow_array.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ struct U64 {
 template <class V>
 class GrowArrayVariantTest : public ::testing::Test {
  protected:
-  void TearDown() override { host::DisarmAllFaults(); }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
 };
 
 using Variants = ::testing::Types<U32, U64>;

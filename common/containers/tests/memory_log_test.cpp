@@ -3,49 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "common/containers/grow_array.h"
 #include "common/tests/temp_folder.h"
+#include "host/system/environment.h"
 #include "host/system/fault.h"
+#include "host/system/files.h"
+#include "host/system/temp_files.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// The log goes to the test's own folder: the host's temporary folder there.
 class MemoryLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    log_ = (folder_ / "log.txt").string();
-    SetMemoryLogPath(log_);
+    host::ResetForTest();
+    host::SetEnvironmentOverride(L"TMPDIR", host::WidePath(folder_.string()));
   }
-  void TearDown() override {
-    host::DisarmAllFaults();
-    SetMemoryLogPath("");
-  }
+  void TearDown() override { host::ResetForTest(); }
 
   std::string LogText() const { return common_test::ReadFile(log_); }
 
   common_test::TempFolder temp_{"memory_log"};
   const fs::path folder_ = temp_.Path();
-  std::string log_;
+  const std::string log_ = (folder_ / "orvanelog.txt").string();
 };
 
-TEST_F(MemoryLogTest, DefaultsToTheTemporaryFolder) {
-  const char* old = std::getenv("TMPDIR");
-  const std::string saved = old != nullptr ? old : "";
-  ::setenv("TMPDIR", folder_.c_str(), 1);
-  SetMemoryLogPath("");
-  EXPECT_EQ(MemoryLogPath(), (folder_ / "orvanelog.txt").string());
-  if (old != nullptr)
-    ::setenv("TMPDIR", saved.c_str(), 1);
-  else
-    ::unsetenv("TMPDIR");
-  SetMemoryLogPath(log_);
+TEST_F(MemoryLogTest, LivesInTheTemporaryFolder) {
   EXPECT_EQ(MemoryLogPath(), log_);
+  host::ResetForTest();
+  EXPECT_EQ(MemoryLogPath(), host::NativePath(host::TempFolder()).value() + "orvanelog.txt");
 }
 
 TEST_F(MemoryLogTest, AppendsOneLinePerCall) {
@@ -53,10 +46,11 @@ TEST_F(MemoryLogTest, AppendsOneLinePerCall) {
   WriteMemoryLog("second");
   EXPECT_EQ(LogText(), "(vm) first\n(vm) second\n");
 
-  // A log that cannot be opened is skipped quietly.
-  SetMemoryLogPath((folder_ / "missing" / "log.txt").string());
+  // A log that cannot be opened (a folder of that name here) is skipped quietly.
+  fs::remove(log_);
+  fs::create_directory(log_);
   WriteMemoryLog("lost");
-  EXPECT_FALSE(fs::exists(folder_ / "missing"));
+  EXPECT_TRUE(fs::is_directory(log_));
 }
 
 TEST_F(MemoryLogTest, FailedGrowthIsLoggedAndLeavesTheArrayUnchanged) {

@@ -9,6 +9,7 @@
 
 #include "common/containers/grow_array.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -16,8 +17,11 @@ namespace {
 // test starts with no array alive and frees all it made.
 class TrackedArrayTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(GrowArrayLiveCount(), 0) << "an earlier test leaked"; }
-  void TearDown() override { host::DisarmAllFaults(); }
+  void SetUp() override {
+    host::ResetForTest();
+    ASSERT_EQ(GrowArrayLiveCount(), 0) << "an earlier test leaked";
+  }
+  void TearDown() override { host::ResetForTest(); }
 
   // Every (caller id, entry index) that the live listing reports.
   static std::vector<std::pair<std::int32_t, std::int32_t>> LiveList() {

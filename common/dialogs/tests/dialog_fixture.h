@@ -1,6 +1,7 @@
 // The host as the dialogs meet it in a test: the project's support folder
 // on the support path behind a scratch support folder of the test's own, a
-// scratch data folder, and a clean queue, transcript and command line.
+// scratch data folder, and the host as the program starts
+// (host::ResetForTest) before and after each test.
 #pragma once
 
 #include <unistd.h>
@@ -20,6 +21,7 @@
 #include "host/system/fault.h"
 #include "host/system/files.h"
 #include "host/system/user_actions.h"
+#include "host/testing/test_reset.h"
 #include "host/ui/dcl_runtime.h"
 #include "host/ui/message_box.h"
 #include "host/ui/pickers.h"
@@ -37,29 +39,15 @@ class DialogTest : public ::testing::Test {
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "support");
     std::filesystem::create_directories(root_ / "data");
-    old_cwd_ = std::filesystem::current_path();
-    ResetHost();
+    host::ResetForTest();
     host::SetSupportPath({Wide(root_ / "support"), Wide(std::filesystem::path(VARNEL_SOURCE_DIR) / "support")});
     host::dcl::SetDclFileFinder([](const std::wstring& file) { return host::FindFile(file); });
     host::SetEnvironmentOverride(L"LARINI", Wide(root_ / "support"));
   }
   void TearDown() override {
-    std::filesystem::current_path(old_cwd_);
-    ResetHost();
-    host::SetSupportPath({});
-    host::ClearEnvironmentOverrides();
+    host::ResetForTest();  // back to the folder the tests started in, too
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
-  }
-  static void ResetHost() {
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-    host::ui::ClearMessageBoxes();
-    host::ui::ClearPickerRecords();
-    host::dcl::ResetDclRuntime();
-    host::ResetSystemVariables();
-    host::DisarmAllFaults();
   }
   static std::wstring Wide(const std::filesystem::path& p) { return p.wstring(); }
 
@@ -86,5 +74,4 @@ class DialogTest : public ::testing::Test {
   static std::wstring Printed() { return host::CommandLineText(); }
 
   std::filesystem::path root_;
-  std::filesystem::path old_cwd_;
 };

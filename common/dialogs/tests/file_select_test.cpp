@@ -30,7 +30,6 @@ class FileSelectTest : public DialogTest {
   }
   void TearDown() override {
     GrowArrayFree(&files_);
-    host::lisp::ResetHostFunctions();
     DialogTest::TearDown();
   }
   // Rows of the list in the data folder: <(old)> <..> <sub> a.gml b.GML.
@@ -282,7 +281,7 @@ TEST_F(FileSelectTest, AFileThatVanishedBeforeOkIsLeftOut) {
   // to take a file away between the listing and OK.
   host::lisp::RegisterHostFunction(L"acad_helpdlg", [this](const std::vector<host::lisp::Value>&) {
     std::filesystem::remove(root_ / "data" / "a.gml");
-    return host::lisp::Succeed(host::lisp::Value::Nil());
+    return host::Success(host::lisp::Value::Nil());
   });
   Write("support/folders_lwh.ini", "/x\n");
   Push("dlg_select", {L"sekfiles", L"3", L"4"});

@@ -9,6 +9,7 @@
 #include "common/tests/temp_folder.h"
 #include "host/editor/support_path.h"
 #include "host/system/environment.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -20,14 +21,12 @@ std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), t
 class SupportFinders : public ::testing::Test {
  protected:
   void SetUp() override {
+    host::ResetForTest();
     host::HideEnvironmentVariable(L"LARINI");
     host::HideEnvironmentVariable(L"VMRINI");
     host::SetSupportPath({Wide(Folder("support-a")), Wide(Folder("support-b"))});
   }
-  void TearDown() override {
-    host::ClearEnvironmentOverrides();
-    host::SetSupportPath({});
-  }
+  void TearDown() override { host::ResetForTest(); }
 
   std::string Folder(const std::string& name) {
     const std::string path = temp_.File(name);

@@ -6,6 +6,7 @@
 
 #include "common/containers/text.h"
 #include "host/system/events.h"
+#include "host/testing/test_reset.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -298,12 +299,12 @@ TEST(FeatureReading, EscDuringTheReadCancels) {
   Fixture f(members);
   OSGMLInputView view;
   ASSERT_TRUE(AddInputFile(view, f.path));
-  host::ResetEvents();
+  host::ResetForTest();
   host::PressEsc();
   EXPECT_EQ(ReadAll(view), 0);
   EXPECT_LT(view.keptLines, 300);
   EXPECT_EQ(view.cancelRequested, 0);
-  host::ResetEvents();
+  host::ResetForTest();
 }
 
 TEST(FeatureReading, TwoFilesSkipFeaturesThatCrossedFromTheFirst) {

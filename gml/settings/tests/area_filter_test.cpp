@@ -9,6 +9,7 @@
 #include "common/geometry/plane_geometry.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -116,10 +117,13 @@ void ExpectSegment(const OutlineSegment& s, double x1, double y1, double x2, dou
 
 class AreaFilterTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(filter_.CreateLists()); }
+  void SetUp() override {
+    host::ResetForTest();
+    ASSERT_TRUE(filter_.CreateLists());
+  }
   void TearDown() override {
     filter_.FreeAreas(1);
-    host::DisarmAllFaults();
+    host::ResetForTest();
   }
   AreaFilter filter_;
 };

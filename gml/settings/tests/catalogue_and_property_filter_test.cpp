@@ -7,6 +7,7 @@
 #include "gml/settings/tests/temp_folder.h"
 #include "host/editor/support_path.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 #include "gml/settings/tests/box_texts.h"
 
 namespace {
@@ -77,10 +78,10 @@ TEST_F(CatalogueTest, LabelsValuesAndPrecedence) {
 class PropertyFilterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ui::ClearMessageBoxes();
+    host::ResetForTest();
     folder_.Write("lwh_gml.dat", "[osgb:theme:] Buildings\n");
   }
-  void TearDown() override { host::DisarmAllFaults(); }
+  void TearDown() override { host::ResetForTest(); }
   TempFolder folder_;
 };
 
@@ -134,7 +135,6 @@ TEST_F(PropertyFilterTest, WithoutCatalogueItIsUnusableAndPassesEverything) {
 }
 
 TEST_F(PropertyFilterTest, CatalogueFoundOnTheSupportPath) {
-  host::ClearSessionSupportFolders();
   host::AddSessionSupportFolder(folder_.WideFolder());
   {
     PropertyFilter filter;
@@ -143,7 +143,6 @@ TEST_F(PropertyFilterTest, CatalogueFoundOnTheSupportPath) {
     EXPECT_EQ(filter.catalogue.themes.count, 1);
   }
   EXPECT_TRUE(folder_.Exists("lwh_gml_propfil.pfd"));
-  host::ClearSessionSupportFolders();
   EXPECT_TRUE(BoxTexts().empty());
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gml/settings/tests/temp_folder.h"
-#include "host/app/test_reset.h"
+#include "host/testing/test_reset.h"
 #include "host/system/user_actions.h"
 #include "host/ui/message_box.h"
 #include "host/ui/pickers.h"

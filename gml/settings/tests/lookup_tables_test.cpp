@@ -5,6 +5,7 @@
 #include "gml/settings/settings_record.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 #include "gml/settings/tests/box_texts.h"
 
 namespace {
@@ -12,10 +13,10 @@ namespace {
 class LookupTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ui::ClearMessageBoxes();
+    host::ResetForTest();
     record_.supportFolder = folder_.WideFolder();
   }
-  void TearDown() override { host::DisarmAllFaults(); }
+  void TearDown() override { host::ResetForTest(); }
 
   CodeLookupEntry Row(int i) {
     CodeLookupEntry entry;

@@ -8,12 +8,14 @@
 
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
 class SettingsRecordTest : public ::testing::Test {
  protected:
-  void TearDown() override { host::DisarmAllFaults(); }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
 
   // Loads `text` as the settings file into `record`.
   void Load(OS_GML_ACAD_Definitions* record, const std::string& text) {

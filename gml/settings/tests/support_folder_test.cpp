@@ -13,6 +13,7 @@
 #include "gml/settings/settings_record.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "gml/settings/tests/box_texts.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ std::string ReadAll(const std::string& path) {
 
 class SupportFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override { host::ui::ClearMessageBoxes(); }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
   TempFolder folder_;
 };
 

@@ -11,6 +11,7 @@
 #include "host/editor/selection.h"
 #include "host/system/events.h"
 #include "host/system/user_actions.h"
+#include "host/testing/test_reset.h"
 #include "host/ui/message_box.h"
 
 namespace {
@@ -25,18 +26,8 @@ std::wstring Hex(host::EntityName e) {
 
 class BoundarySelectionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-    host::ui::ClearMessageBoxes();
-    host::FreeAllSelectionSets();
-    host::ResetEvents();
-  }
-  void TearDown() override {
-    host::Actions().Clear();
-    host::FreeAllSelectionSets();
-  }
+  void SetUp() override { host::ResetForTest(); }
+  void TearDown() override { host::ResetForTest(); }
   host::EntityName Polyline(bool closed, std::initializer_list<host::db::LwVertex> vertices) {
     host::db::LwPolylineData data;
     data.vertices = vertices;

@@ -13,19 +13,21 @@
 #include "host/lisp/call.h"
 #include "host/lisp/environment.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace {
 
 class VarnelLoaded : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ClearCommands();
+    host::ResetForTest();
     InitApplication();
     LoadDrawing();
   }
   void TearDown() override {
     UnloadDrawing();
     UnloadApplication();
+    host::ResetForTest();
   }
 };
 

@@ -31,7 +31,6 @@ class ImportRunTest : public DialogTest {
     DialogTest::SetUp();
     // Settings saved where no support folder is known land in the current
     // folder: keep that inside a folder of the test's own.
-    previousFolder_ = std::filesystem::current_path();
     scratch_ = std::filesystem::temp_directory_path() /
                ("gml_ui_import_cwd_" + std::to_string(::getpid()));
     std::filesystem::create_directories(scratch_);
@@ -39,13 +38,11 @@ class ImportRunTest : public DialogTest {
     ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
   }
   void TearDown() override {
-    (void)host::CloseDrawing();
+    DialogTest::TearDown();  // closes the drawing and leaves the scratch folder
     std::error_code ignored;
-    std::filesystem::current_path(previousFolder_, ignored);
     std::filesystem::remove_all(scratch_, ignored);
-    DialogTest::TearDown();
   }
-  std::filesystem::path previousFolder_, scratch_;
+  std::filesystem::path scratch_;
   int EntityCount() {
     host::db::Database* db = host::db::WorkingDatabase();
     return static_cast<int>(db->EntitiesIn(db->ModelSpace()).size());

@@ -34,7 +34,6 @@ class LispFunctionsTest : public UiTest {
       host::lisp::ScopedApp app(&kApp);
       UnloadDrawing();
     }
-    host::lisp::SetInvoker({});
     host::db::SetWorkingDatabase(nullptr);
     UiTest::TearDown();
   }

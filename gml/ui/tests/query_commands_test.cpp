@@ -33,7 +33,6 @@ class QueryCommandsTest : public UiTest {
   }
   void TearDown() override {
     host::db::SetWorkingDatabase(nullptr);
-    host::ResetGraphics();
     UiTest::TearDown();
   }
 

@@ -1,7 +1,7 @@
 // The host as the import's dialogs meet it in a test: a scratch support
 // folder, first on the support path, holding a copy of the project's default
-// support files; a clean queue, transcript, message boxes, pickers and fault
-// points before and after each test.
+// support files, as the current folder; the host as the program starts
+// (host::ResetForTest) before and after each test.
 #pragma once
 
 #include <unistd.h>
@@ -17,13 +17,13 @@
 #include "host/editor/support_path.h"
 #include "host/system/fault.h"
 #include "host/system/user_actions.h"
+#include "host/testing/test_reset.h"
 #include "host/ui/message_box.h"
 #include "host/ui/modal.h"
 #include "host/ui/pickers.h"
 
 class UiTest : public ::testing::Test {
  protected:
-  std::filesystem::path previousFolder_;
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string("gml_ui_") + std::to_string(getpid()) + "_" + info->test_suite_name() +
@@ -35,27 +35,16 @@ class UiTest : public ::testing::Test {
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "support");
     std::filesystem::create_directories(root_ / "elsewhere");
-    ResetHost();
+    host::ResetForTest();
     host::SetSupportPath({(root_ / "support").wstring()});
     // Settings saved where no support folder is known land in the current
     // folder: keep that inside the test's own folder.
-    previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(root_);
   }
   void TearDown() override {
-    ResetHost();
-    host::SetSupportPath({});
+    host::ResetForTest();  // back to the folder the tests started in, too
     std::error_code ignored;
-    std::filesystem::current_path(previousFolder_, ignored);
     std::filesystem::remove_all(root_, ignored);
-  }
-  static void ResetHost() {
-    host::Actions().Clear();
-    host::Shown().Clear();
-    host::ClearCommandLine();
-    host::ui::ClearMessageBoxes();
-    host::ui::ClearPickerRecords();
-    host::DisarmAllFaults();
   }
 
   // Copies the project's default support files into the scratch support

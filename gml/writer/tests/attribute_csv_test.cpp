@@ -6,6 +6,7 @@
 
 #include "gml/settings/settings_record.h"
 #include "host/editor/command_line.h"
+#include "host/testing/test_reset.h"
 #include "writer_fixture.h"
 
 using namespace writer_test;
@@ -21,10 +22,11 @@ int Count(const std::string& text, const std::string& part) {
 class AttributeCsvTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    host::ResetForTest();
     settings.csvDirectory = folder.WideFolder();
     settings.csvFileId = L"Run1_";
-    host::ClearCommandLine();
   }
+  void TearDown() override { host::ResetForTest(); }
   std::string Rows(CsvKind kind) { return folder.Read(std::string("Run1_") + CsvFileName(kind)); }
   std::string Info(CsvKind kind) { return folder.Read(std::string("Run1_") + CsvInfoFileName(kind)); }
 

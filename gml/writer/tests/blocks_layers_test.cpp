@@ -11,6 +11,7 @@
 #include "host/db/drawing_file.h"
 #include "host/db/entity_list.h"
 #include "host/editor/support_path.h"
+#include "host/testing/test_reset.h"
 #include "table_builder.h"
 #include "writer_fixture.h"
 
@@ -107,7 +108,7 @@ TEST(LayersTest, SetEntityLayerMovesTheEntityAndKeepsItsXdata) {
 class BlocksTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::ClearSessionSupportFolders();
+    host::ResetForTest();
     host::AddSessionSupportFolder(folder.WideFolder());
     ASSERT_TRUE(RegisterOsXdataApp(db));
     // A tree block drawing on the support path.
@@ -116,7 +117,7 @@ class BlocksTest : public ::testing::Test {
     tree.Append(host::db::LineData{{0, -0.1, 0}, {0, -0.5, 0}});
     ASSERT_TRUE(host::db::SaveDrawing(tree, folder.Path("TREE.dxf")));
   }
-  void TearDown() override { host::ClearSessionSupportFolders(); }
+  void TearDown() override { host::ResetForTest(); }
 
   const host::db::Entity& Last() { return *db.EntityOf(db.LastEntity()); }
   std::wstring KindOf(const host::db::Entity& e) {
@@ -253,7 +254,7 @@ TEST(SupportBlocksTest, EveryNamedBlockExistsAndLoads) {
     }
   }
   EXPECT_GE(names.size(), 20u);
-  host::ClearSessionSupportFolders();
+  host::ResetForTest();
   host::AddSessionSupportFolder(NarrowToWide(support));
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
@@ -261,7 +262,7 @@ TEST(SupportBlocksTest, EveryNamedBlockExistsAndLoads) {
     ASSERT_TRUE(LoadBlockFromFile(name.c_str(), db));
     EXPECT_FALSE(db.EntitiesIn(db.Block(NarrowToWide(name))).empty());
   }
-  host::ClearSessionSupportFolders();
+  host::ResetForTest();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "gml/writer/layers.h"
 #include "host/db/drawing_file.h"
 #include "host/editor/support_path.h"
+#include "host/testing/test_reset.h"
 #include "writer_fixture.h"
 
 using host::db::Database;
@@ -58,7 +59,7 @@ std::vector<std::string> XdataLines(const Database& db) {
 
 TEST(DrawingCheckTest, EzdxfAuditsReadsEveryXdataStringAndRendersTheDrawing) {
   TempFolder folder;
-  host::ClearSessionSupportFolders();
+  host::ResetForTest();
   host::AddSessionSupportFolder(NarrowToWide(VARNEL_SOURCE_DIR "/support/"));
   Database db;
   ASSERT_TRUE(RegisterOsXdataApp(db));
@@ -136,7 +137,7 @@ TEST(DrawingCheckTest, EzdxfAuditsReadsEveryXdataStringAndRendersTheDrawing) {
       RunCommand("/usr/bin/python3 -m ezdxf draw '" + path + "' -o '" + png + "' --dpi 50");
   ASSERT_TRUE(std::filesystem::exists(png)) << drawn;
   EXPECT_GT(std::filesystem::file_size(png), 1000u);
-  host::ClearSessionSupportFolders();
+  host::ResetForTest();
 }
 
 }  // namespace

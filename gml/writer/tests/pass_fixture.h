@@ -23,6 +23,7 @@
 #include "host/editor/system_variables.h"
 #include "host/system/events.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 #include "host/ui/message_box.h"
 
 namespace pass_test {
@@ -32,11 +33,7 @@ namespace pass_test {
 // full xdata, old entities erased.
 struct PassDrawing {
   PassDrawing() : scope(&db) {
-    host::ClearCommandLine();
-    host::ResetSystemVariables();
-    host::ResetEvents();
-    host::DisarmAllFaults();
-    host::ui::ClearMessageBoxes();
+    host::ResetForTest();
     EXPECT_TRUE(RegisterOsXdataApp(db));
     settings.useCodeLookupTable = 0;
     settings.pointsAndSymbolsAs = 2;
@@ -52,8 +49,7 @@ struct PassDrawing {
   ~PassDrawing() {
     GrowArrayFree(&vertices);
     GrowArrayFree(&usedLayers);
-    host::DisarmAllFaults();
-    host::ResetEvents();
+    host::ResetForTest();
   }
 
   bool Pass(FeatureDrawingRun& run, const FeatureLists& lists, bool update, bool batch = false) {

@@ -10,6 +10,7 @@
 #include "gml/writer/tests/writer_fixture.h"
 #include "host/editor/command_line.h"
 #include "host/system/clock.h"
+#include "host/testing/test_reset.h"
 
 using namespace writer_test;
 
@@ -59,8 +60,8 @@ AreaFeatureRecord Square(Lists* lists, double side, double areaValue) {
 class PlantingTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    host::ResetForTest();
     host::SeedRandom(7);
-    host::ClearCommandLine();
     // Every reading of the clock is a second later: a symbol with no place
     // left gives up after its persistence in readings.
     SetPlantingClock([this] { return ++seconds; });
@@ -69,6 +70,7 @@ class PlantingTest : public ::testing::Test {
   void TearDown() override {
     SetPlantingClock({});
     settings.ClearSymbologySets();
+    host::ResetForTest();
   }
   // One set for water that is not natural, holding `symbols`.
   void AddSet(std::initializer_list<SymbologySymbol> symbols,

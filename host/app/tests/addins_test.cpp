@@ -60,7 +60,7 @@ TEST_F(AddinsTest, LispCallsReachTheAddinAsInvokeMessages) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.line)));
     host::lisp::CallResult r = host::lisp::RunLispLine(c.line);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.status == host::Status::kNormal ? host::lisp::ToLispText(r.value) : r.error, c.text);
+    EXPECT_EQ(r.status == host::Status::kNormal ? host::lisp::ToLispText(r.value) : r.message, c.text);
   }
   EXPECT_EQ(host::Shown().TextsOf("app_message").back(), L"TestAddin invoke");
 }

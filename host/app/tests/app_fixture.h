@@ -7,7 +7,7 @@
 #include "host/app/addins.h"
 #include "host/app/command_stack.h"
 #include "host/app/documents.h"
-#include "host/app/test_reset.h"
+#include "host/testing/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/editor/system_variables.h"

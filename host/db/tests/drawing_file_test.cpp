@@ -18,6 +18,7 @@
 #include "host/db/xdata.h"
 #include "host/system/wide_text.h"
 #include "host/system/fault.h"
+#include "host/testing/test_reset.h"
 
 namespace host::db {
 namespace {
@@ -27,12 +28,13 @@ namespace fs = std::filesystem;
 class DrawingFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ResetForTest();
     std::string pattern = (fs::temp_directory_path() / "hostdb_XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
   }
   void TearDown() override {
-    DisarmAllFaults();
+    ResetForTest();
     fs::remove_all(dir_);
   }
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }

@@ -14,9 +14,8 @@ class DrawingTest : public EditorTest {
     host::db::SetWorkingDatabase(&db_);
   }
   void TearDown() override {
-    host::FreeAllSelectionSets();
-    host::db::SetWorkingDatabase(nullptr);
     EditorTest::TearDown();
+    host::db::SetWorkingDatabase(nullptr);
   }
 
   static std::wstring Hex(host::EntityName e) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/app/test_reset.h"
+#include "host/testing/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/editor/system_variables.h"

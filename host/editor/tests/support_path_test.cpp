@@ -33,8 +33,6 @@ class SupportPathTest : public EditorTest {
     host::SetSupportPath({Dir("first"), Dir("Second") + L"/", Dir("Second/Deep")});
   }
   void TearDown() override {
-    host::SetSupportPath({});
-    host::ClearSessionSupportFolders();
     fs::remove_all(root_);
     EditorTest::TearDown();
   }

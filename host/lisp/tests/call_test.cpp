@@ -6,6 +6,7 @@
 #include "host/system/events.h"
 #include "host/system/fault.h"
 #include "host/system/user_actions.h"
+#include "host/testing/test_reset.h"
 
 namespace host::lisp {
 namespace {
@@ -21,6 +22,7 @@ struct FakeAddin {
 class LispCallTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ResetForTest();
     SetInvoker([this](AppId owner, int code) {
       if (owner != &addin_) return false;
       EXPECT_EQ(CurrentApp(), &addin_);
@@ -30,16 +32,7 @@ class LispCallTest : public ::testing::Test {
       return true;
     });
   }
-  void TearDown() override {
-    SetInvoker(nullptr);
-    SetCurrentEnvironment(nullptr);
-    CurrentEnvironment().Clear();
-    ResetHostFunctions();
-    DisarmAllFaults();
-    Actions().Clear();
-    Shown().Clear();
-    SetActionSupplier({});
-  }
+  void TearDown() override { ResetForTest(); }
 
   Status DefineAs(const wchar_t* name, int code) {
     ScopedApp running(&addin_);
@@ -79,7 +72,7 @@ TEST_F(LispCallTest, FailureDropsTheResultAndCarriesTheMessage) {
   };
   CallResult result = CallFunction(L"larcorvex", {});
   EXPECT_EQ(result.status, Status::kError);
-  EXPECT_EQ(result.error, L"Received nonexistent function code.");
+  EXPECT_EQ(result.message, L"Received nonexistent function code.");
   EXPECT_TRUE(result.value.IsNil());
 }
 
@@ -95,7 +88,7 @@ TEST_F(LispCallTest, DefineAndUndefineRules) {
     EXPECT_EQ(UndefineFunction(L"F", 0), Status::kNormal);
     EXPECT_EQ(UndefineFunction(L"F", 0), Status::kError);
   }
-  EXPECT_EQ(CallFunction(L"f", {}).error, L"no function definition: F");
+  EXPECT_EQ(CallFunction(L"f", {}).message, L"no function definition: F");
   EXPECT_EQ(addin_.calls, 0);
 }
 
@@ -133,7 +126,7 @@ TEST_F(LispCallTest, AnAddinThatCannotBeReachedFails) {
   }
   CallResult result = CallFunction(L"orphan", {});
   EXPECT_EQ(result.status, Status::kError);
-  EXPECT_EQ(result.error, L"no function definition: ORPHAN");
+  EXPECT_EQ(result.message, L"no function definition: ORPHAN");
 }
 
 TEST_F(LispCallTest, CallsNestAndKeepTheirOwnContext) {
@@ -158,7 +151,7 @@ TEST_F(LispCallTest, CallsNestAndKeepTheirOwnContext) {
 
 TEST_F(LispCallTest, InvokeNeedsAFunctionName) {
   EXPECT_EQ(Invoke({}).status, Status::kError);
-  EXPECT_EQ(Invoke({Value::Short(3)}).error, L"bad function: 3");
+  EXPECT_EQ(Invoke({Value::Short(3)}).message, L"bad function: 3");
   EXPECT_EQ(Invoke({Value::Symbol(L"acad_helpdlg"), Value::String(L"a.hlp")}).status,
             Status::kNormal);
 }
@@ -201,7 +194,7 @@ TEST_F(LispCallTest, ColourDialogIsAnsweredFromTheScript) {
   // An action that is not the dialog's stays for whoever wants it.
   EXPECT_TRUE(Actions().Empty());
   Actions().Push("type", {L"LINE"});
-  Invoke({Value::String(L"acad_colordlg"), Value::Short(1)});
+  EXPECT_EQ(Invoke({Value::String(L"acad_colordlg"), Value::Short(1)}).value, Value());
   EXPECT_EQ(Actions().Size(), 1u);
 }
 
@@ -228,7 +221,6 @@ TEST_F(LispCallTest, ColourDialogIsAnsweredFromTheTerminal) {
   EXPECT_EQ(Shown().Items().back().kind, "script");
   EXPECT_EQ(asked, lines.size());
   EXPECT_EQ(PendingTimedEvents(), 1);
-  ResetEvents();
 }
 
 TEST_F(LispCallTest, HelpDialogIsRecorded) {
@@ -241,7 +233,7 @@ TEST_F(LispCallTest, HelpDialogIsRecorded) {
 
 TEST_F(LispCallTest, AnAddinFunctionShadowsAHostFunction) {
   ASSERT_EQ(DefineAs(L"acad_helpdlg", 0), Status::kNormal);
-  CallFunction(L"acad_helpdlg", {Value::String(L"x")});
+  EXPECT_EQ(CallFunction(L"acad_helpdlg", {Value::String(L"x")}).status, Status::kNormal);
   EXPECT_EQ(addin_.calls, 1);
   EXPECT_TRUE(Shown().TextsOf("help").empty());
 }

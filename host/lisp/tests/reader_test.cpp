@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/lisp/environment.h"
+#include "host/testing/test_reset.h"
 
 namespace host::lisp {
 namespace {
@@ -82,15 +83,13 @@ TEST(LispReader, IsLispLine) {
 
 class LispRunTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    CurrentEnvironment().Clear();
-    ResetHostFunctions();
-  }
+  void SetUp() override { ResetForTest(); }
+  void TearDown() override { ResetForTest(); }
 };
 
 TEST_F(LispRunTest, SetqAndSymbolsAndNestedCalls) {
   RegisterHostFunction(L"twice", [](const std::vector<Value>& args) {
-    return Succeed(Value::Integer(args.at(0).integer() * 2));
+    return Success(Value::Integer(args.at(0).integer() * 2));
   });
   CallResult set = RunLispLine(L"(setq a 5 B \"text\")");
   ASSERT_EQ(set.status, Status::kNormal);
@@ -115,7 +114,7 @@ TEST_F(LispRunTest, FailuresCarryTheirMessage) {
     SCOPED_TRACE(line);
     CallResult result = RunLispLine(line);
     EXPECT_EQ(result.status, Status::kError);
-    EXPECT_EQ(result.error, error);
+    EXPECT_EQ(result.message, error);
     EXPECT_TRUE(result.value.IsNil());
   }
 }

@@ -9,6 +9,7 @@
 
 #include "host/system/temp_files.h"
 #include "host/system/tests/temp_folder_fixture.h"
+#include "host/testing/test_reset.h"
 
 namespace host {
 namespace {
@@ -16,7 +17,7 @@ namespace {
 class EnvironmentTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    ClearEnvironmentOverrides();
+    ResetForTest();
     unsetenv("HOSTSYS_TEST_VAR");
     unsetenv("hostsys_test_var");
   }
@@ -75,7 +76,6 @@ TEST_F(TempFilesTest, TempFolderEndsWithASeparator) {
   EXPECT_EQ(TempFolder(), L"/tmp/");
   HideEnvironmentVariable(L"TMPDIR");
   EXPECT_EQ(TempFolder(), L"/tmp/");
-  ClearEnvironmentOverrides();
 }
 
 TEST_F(TempFilesTest, NamesAreNewFilesWithThePrefix) {

@@ -11,7 +11,6 @@ namespace {
 using ProcessTest = host::testing::TempFolderTest;
 
 TEST_F(ProcessTest, StartsAndShellOpensAreRecorded) {
-  Shown().Clear();
   Write("help.chm", "");
   EXPECT_TRUE(StartProcess(L"hh", {L"-mapid 1040600 " + Path("help.chm")}));
   EXPECT_FALSE(StartProcess(L"", {}));
@@ -21,7 +20,6 @@ TEST_F(ProcessTest, StartsAndShellOpensAreRecorded) {
   EXPECT_EQ(Shown().TextsOf("process"), std::vector<std::wstring>{L"hh -mapid 1040600 " + Path("help.chm")});
   EXPECT_EQ(Shown().TextsOf("shell_open"), std::vector<std::wstring>{Path("help.chm")});
   EXPECT_EQ(Shown().TextsOf("shell_select"), std::vector<std::wstring>{Path("help.chm")});
-  Shown().Clear();
 }
 
 }  // namespace

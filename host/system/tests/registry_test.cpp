@@ -17,10 +17,6 @@ class RegistryTest : public host::testing::TempFolderTest {
     TempFolderTest::SetUp();
     ASSERT_TRUE(UseRegistryFile(File()));
   }
-  void TearDown() override {
-    UseMemoryRegistry();
-    TempFolderTest::TearDown();
-  }
   std::wstring File() const { return Path("conf/registry"); }
   // Forgets the store and reads it back, as a new run of the program does.
   void Restart() {

@@ -1,4 +1,5 @@
-// A fresh folder per test, removed with everything in it afterwards.
+// A fresh folder per test, removed with everything in it afterwards, and the
+// host as the program starts (host::ResetForTest) before and after.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,17 +9,20 @@
 #include <string>
 
 #include "host/system/files.h"
+#include "host/testing/test_reset.h"
 
 namespace host::testing {
 
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ResetForTest();
     std::string pattern = (std::filesystem::temp_directory_path() / "hostsys-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
   }
   void TearDown() override {
+    ResetForTest();
     std::error_code ec;
     // Read-only files and folders must not stop the clean-up.
     for (auto& entry : std::filesystem::recursive_directory_iterator(root_, ec))

@@ -20,13 +20,7 @@ class DclRuntimeTest : public host::ui::testing::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    ResetDclRuntime();
     SetSupportPath({DataFolder()});
-  }
-  void TearDown() override {
-    ResetDclRuntime();
-    SetSupportPath({});
-    UiTest::TearDown();
   }
   static std::wstring DataFolder() {
     const std::string folder = std::string(VARNEL_SOURCE_DIR) + "/host/ui/tests/data";

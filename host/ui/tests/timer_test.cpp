@@ -145,7 +145,6 @@ TEST_F(TimerTest, PumpFiresDueTimersOfTheActiveDialogOnly) {
 // started from a button: the tick arrives during the run (the re-entry the
 // batch step guards against) and the click ends the dialog afterwards.
 TEST_F(TimerTest, EventsTimedToThePumpReachTheRunningDialog) {
-  ResetEvents();
   TickingDialog dialog;
   int pumps_done = 0;
   dialog.On(300, Notify::kClick, [&] {
@@ -159,7 +158,6 @@ TEST_F(TimerTest, EventsTimedToThePumpReachTheRunningDialog) {
   EXPECT_EQ(pumps_done, 5);
   EXPECT_EQ(dialog.ticks, (std::vector<std::pair<int, std::int64_t>>{{1, 0}}));
   EXPECT_EQ(PendingTimedEvents(), 0);
-  ResetEvents();
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/app/test_reset.h"
+#include "host/testing/test_reset.h"
 #include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/system/clock.h"
