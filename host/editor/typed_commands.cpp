@@ -1,6 +1,5 @@
 #include "host/editor/typed_commands.h"
 
-#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "host/editor/point_prompts.h"
 #include "host/editor/prompts.h"
 #include "host/editor/selection.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -17,9 +17,7 @@ namespace {
 std::wstring Bare(std::wstring_view name) {
   std::size_t i = 0;
   while (i < name.size() && (name[i] == L'_' || name[i] == L'.')) ++i;
-  std::wstring out(name.substr(i));
-  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towupper(c));
-  return out;
+  return UpperAscii(name.substr(i));
 }
 
 // An option keyword as the user types it: any leading part of the keyword
@@ -28,10 +26,10 @@ bool Keyword(const std::wstring& answer, std::wstring_view keyword) {
   std::wstring typed = Bare(answer);
   while (!typed.empty() && typed.back() == L' ') typed.pop_back();
   std::size_t capitals = 0;
-  while (capitals < keyword.size() && std::iswupper(keyword[capitals])) ++capitals;
+  while (capitals < keyword.size() && keyword[capitals] >= L'A' && keyword[capitals] <= L'Z') ++capitals;
   if (typed.size() < capitals || typed.size() > keyword.size()) return false;
   for (std::size_t i = 0; i < typed.size(); ++i)
-    if (typed[i] != static_cast<wchar_t>(std::towupper(keyword[i]))) return false;
+    if (FoldAsciiCase(typed[i]) != FoldAsciiCase(keyword[i])) return false;
   return true;
 }
 
