@@ -105,6 +105,14 @@ struct VertexData {
 
 struct SeqEndData {};
 
+// A point of a hatch boundary and the bulge of the edge that leaves it.
+// Boundaries take no widths, and drawings hold millions of these points.
+struct LoopVertex {
+  double x = 0;
+  double y = 0;
+  double bulge = 0;
+};
+
 // A boundary path of a hatch: a polyline loop of points with bulges.
 // Flags as DXF numbers them (group 92): 1 external, 16 outermost; the
 // polyline bit (2) is always set on output.
@@ -113,7 +121,7 @@ inline constexpr int kLoopPolyline = 2;
 struct HatchLoop {
   int flags = 0;
   bool closed = true;
-  std::vector<LwVertex> points;  // x, y, bulge (widths unused)
+  std::vector<LoopVertex> points;
 };
 
 struct HatchData {
