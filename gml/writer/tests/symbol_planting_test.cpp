@@ -145,14 +145,14 @@ TEST_F(PlantingTest, TheTargetIsTruncatedAndEveryBlockLiesInsideWithItsBuffers) 
   // 5 a hectare on just under 2 hectares: 9, not 10.
   AddSet({Symbol("Tree", 5, 10, 8, -1, 4)});
   AreaFeatureRecord area = Square(&lists, 141.4, 19999);
-  CopyField(area.attributes.common.toid, "osgb1000000000000042");
+  CopyField(area.attributes.common.toid, "osgb1000000042");
   area.attributes.version = 3;
   EXPECT_EQ(PlaceSymbolsInArea(area, settings.symbologySets, 1.0, settings, db), 9);
   // Each symbol is filed under its area for later updates.
   for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
     OsKey key;
     ReadOsKey(db.EntityOf(id)->xdata, &key);
-    EXPECT_EQ(key.toid, "osgb1000000000000042");
+    EXPECT_EQ(key.toid, "osgb1000000042");
     EXPECT_EQ(key.version, "3");
     EXPECT_EQ(key.kind, kAreaSymbolKind);
   }
