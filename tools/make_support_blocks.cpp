@@ -48,7 +48,7 @@ struct Sketch {
     host::db::HatchData h;
     host::db::HatchLoop loop;
     loop.flags = host::db::kLoopExternal | host::db::kLoopPolyline;
-    for (const auto& [x, y] : points) loop.points.push_back({x, y, 0, 0, 0});
+    for (const auto& [x, y] : points) loop.points.push_back({x, y, 0});
     h.loops.push_back(std::move(loop));
     Add(std::move(h));
   }

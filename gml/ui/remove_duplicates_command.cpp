@@ -27,6 +27,12 @@ std::string DuplicateKey(const ShowOSGmlXdata& record) {
   return WideToNarrow(key);
 }
 
+// Symbols planted in an area share its TOID and are many by design: they are
+// never repeats of each other or of the area.
+bool IsAreaSymbol(const ShowOSGmlXdata& record) {
+  return OsItem(record, 0x0B) == NarrowToWide(kAreaSymbolKind);
+}
+
 }  // namespace
 
 void RemoveDuplicatesCommand() {
@@ -65,6 +71,7 @@ void RemoveDuplicatesCommand() {
       if (haveSet)
         (void)ScanSelection(set, L"Counting...", ScanSlot::kToid, viewer,
                             [&](const ShowOSGmlXdata& record, host::EntityName) {
+                              if (IsAreaSymbol(record)) return ScanStep::kGoOn;
                               if (!keys.insert(DuplicateKey(record)).second) ++dialog.identicalCount;
                               return ScanStep::kGoOn;
                             });
@@ -86,7 +93,8 @@ void RemoveDuplicatesCommand() {
     if (ready && haveSet)
       (void)ScanSelection(set, L"Removing...", ScanSlot::kToid, viewer,
                           [&](const ShowOSGmlXdata& record, host::EntityName entity) {
-                            if (keys.insert(DuplicateKey(record)).second) return ScanStep::kGoOn;
+                            if (IsAreaSymbol(record) || keys.insert(DuplicateKey(record)).second)
+                              return ScanStep::kGoOn;
                             const bool done =
                                 move ? SetEntityLayer(entity, layer.c_str()) : host::db::DeleteEntity(entity);
                             if (done) ++removed;

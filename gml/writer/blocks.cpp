@@ -62,8 +62,10 @@ bool LoadBlockFromFile(const char* block, Database& db) {
 }
 
 bool InsertSymbolBlock(const char* block, host::db::Point3 position, double scale, double rotation,
-                       const char* layer, Database& db) {
-  return !InsertReference(block, position, scale, rotation, layer, db).IsNull();
+                       const char* layer, Database& db, const AreaFeatureRecord* area) {
+  ObjectId id = InsertReference(block, position, scale, rotation, layer, db);
+  if (id.IsNull()) return false;
+  return area == nullptr || KeepIf(db, id, WriteAreaSymbolXdata(db, id, *area));
 }
 
 bool InsertPointBlock(const char* block, host::db::Point3 position, double scale, double rotation,

@@ -26,8 +26,11 @@ bool LoadBlockFromFile(const char* block, host::db::Database& db);
 
 // A reference to `block` (loaded when missing); false when the block is
 // neither in `db` nor loadable.
+// With `area`, a symbol planted in it: the reference carries the area's
+// link (WriteAreaSymbolXdata), and is taken out again when that fails.
 bool InsertSymbolBlock(const char* block, host::db::Point3 position, double scale, double rotation,
-                       const char* layer, host::db::Database& db);
+                       const char* layer, host::db::Database& db,
+                       const AreaFeatureRecord* area = nullptr);
 // As InsertSymbolBlock; kinds 2 and 3 carry the point's xdata at `level`.
 bool InsertPointBlock(const char* block, host::db::Point3 position, double scale, double rotation,
                       const char* layer, host::db::Database& db, int level,

@@ -32,43 +32,59 @@ bool IsPointKind(OsFeatureKind kind) {
 }
 
 // Appends (x, y) unless it repeats the last point.
-void AddDistinct(std::vector<host::db::LwVertex>* points, double x, double y) {
+template <typename Vertex>
+void AddDistinct(std::vector<Vertex>* points, double x, double y) {
   if (!points->empty() && points->back().x == x && points->back().y == y) return;
-  host::db::LwVertex v;
+  Vertex v;
   v.x = x;
   v.y = y;
   points->push_back(v);
 }
 
-// A ring's loop points without repeats and without the closing repeat of
-// the first point.
-std::vector<host::db::LwVertex> LoopPoints(const std::vector<RingPoint>& ring) {
-  std::vector<host::db::LwVertex> points;
-  for (const RingPoint& p : ring) AddDistinct(&points, p.x, p.y);
-  if (points.size() > 1 && points.front().x == points.back().x && points.front().y == points.back().y)
-    points.pop_back();
-  return points;
+// Closes a ring's loop points: the closing repeat of the first point goes.
+template <typename Vertex>
+void DropClosingRepeat(std::vector<Vertex>* points) {
+  if (points->size() > 1 && points->front().x == points->back().x &&
+      points->front().y == points->back().y)
+    points->pop_back();
 }
 
-// The rings of a ring list, each up to and including its end entry; points
-// after the last end entry form no ring unless `openLast`.
-std::vector<std::vector<RingPoint>> RingsOf(const GrowArray& list, bool firstOnly) {
-  std::vector<std::vector<RingPoint>> rings;
-  if (list.marker != kGrowArrayMarker) return rings;
-  std::vector<RingPoint> ring;
-  for (std::int32_t i = 0; i < list.count; ++i) {
+// Visits the loop points (without repeats and without the closing repeat)
+// of each ring of a ring list, each ring up to and including its end entry:
+// `f(std::vector<LoopVertex>&&)`. Points after the last end entry form no
+// ring unless `firstOnly`, which visits the first ring only. The points are
+// read in place and each loop is sized once.
+template <typename Visit>
+void ForEachLoop(const GrowArray& list, bool firstOnly, Visit f) {
+  if (list.marker != kGrowArrayMarker) return;
+  auto at = [&](std::int32_t i) -> const RingPoint* {
     void* slot = nullptr;
-    if (!GrowArrayGetPtr(&list, i, &slot)) break;
-    const auto* p = static_cast<const RingPoint*>(slot);
-    ring.push_back(*p);
-    if (p->tag == kRingPointEnd) {
-      rings.push_back(std::move(ring));
-      ring.clear();
-      if (firstOnly) return rings;
+    return GrowArrayGetPtr(&list, i, &slot) ? static_cast<const RingPoint*>(slot) : nullptr;
+  };
+  std::int32_t start = 0;
+  while (start < list.count) {
+    std::int32_t end = start;  // one past the ring's last entry
+    bool ended = false;
+    while (end < list.count) {
+      const RingPoint* p = at(end++);
+      if (p == nullptr) return;
+      if (p->tag == kRingPointEnd) {
+        ended = true;
+        break;
+      }
     }
+    if (!ended && !firstOnly) return;
+    std::vector<host::db::LoopVertex> points;
+    points.reserve(static_cast<std::size_t>(end - start));
+    for (std::int32_t i = start; i < end; ++i) {
+      const RingPoint* p = at(i);
+      AddDistinct(&points, p->x, p->y);
+    }
+    DropClosingRepeat(&points);
+    f(std::move(points));
+    if (firstOnly) return;
+    start = end;
   }
-  if (firstOnly && !ring.empty()) rings.push_back(std::move(ring));
-  return rings;
 }
 
 }  // namespace
@@ -115,19 +131,19 @@ bool DrawSolidHatch(const char* layer, std::int32_t colour, const AreaFeatureRec
   hatch.solid = true;
   hatch.associative = false;
   hatch.style = 0;
-  const auto outer = RingsOf(area.outerRing, true);
-  if (outer.empty()) return false;
   host::db::HatchLoop external;
   external.flags = host::db::kLoopExternal | host::db::kLoopPolyline;
-  external.points = LoopPoints(outer.front());
+  ForEachLoop(area.outerRing, true,
+              [&](std::vector<host::db::LoopVertex>&& points) { external.points = std::move(points); });
   if (external.points.size() < 3) return false;
   hatch.loops.push_back(std::move(external));
-  for (const auto& ring : RingsOf(area.innerRings, false)) {
+  ForEachLoop(area.innerRings, false, [&](std::vector<host::db::LoopVertex>&& points) {
+    if (points.size() < 3) return;
     host::db::HatchLoop inner;
     inner.flags = host::db::kLoopPolyline;
-    inner.points = LoopPoints(ring);
-    if (inner.points.size() >= 3) hatch.loops.push_back(std::move(inner));
-  }
+    inner.points = std::move(points);
+    hatch.loops.push_back(std::move(inner));
+  });
   ObjectId id = AppendStyled(db, std::move(hatch), layer, colour);
   if (id.IsNull()) return false;
   return KeepIf(db, id, WriteSolidHatchXdata(db, id, area));
@@ -188,15 +204,14 @@ bool DrawFeaturePolyline(const char* layer, std::int32_t colour, double width, s
                          bool plinegen) {
   if (vertices.marker != kGrowArrayMarker || count < 0 || count > vertices.count) return false;
   std::vector<host::db::LwVertex> points;
+  points.reserve(static_cast<std::size_t>(count));
   for (std::int32_t i = 0; i < count; ++i) {
     void* slot = nullptr;
     if (!GrowArrayGetPtr(&vertices, i, &slot)) return false;
     const auto* v = static_cast<const PolylineVertex*>(slot);
     AddDistinct(&points, v->x, v->y);
   }
-  if (closed && points.size() > 1 && points.front().x == points.back().x &&
-      points.front().y == points.back().y)
-    points.pop_back();
+  if (closed) DropClosingRepeat(&points);
   if (points.size() < (closed ? 3u : 2u)) return false;
   for (host::db::LwVertex& v : points) v.startWidth = v.endWidth = -1;
   host::db::LwPolylineData polyline;

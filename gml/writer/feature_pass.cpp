@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
+#include <type_traits>
 
 #include "common/cad/sysvar_save.h"
 #include "common/cad/user_break.h"
@@ -59,9 +61,9 @@ std::wstring Format(const wchar_t* format, ...) {
   return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<std::size_t>(n));
 }
 
-std::int32_t VersionOf(const std::wstring& text) {
-  wchar_t* end = nullptr;
-  const long value = std::wcstol(text.c_str(), &end, 10);
+std::int32_t VersionOf(const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
   if (end == text.c_str() || value > INT32_MAX || value < INT32_MIN) return INT32_MAX;
   return static_cast<std::int32_t>(value);
 }
@@ -119,45 +121,75 @@ bool FeatureDrawingRun::Progress(std::int32_t index, std::int32_t count, int* sh
 
 bool FeatureDrawingRun::ScanDrawing(host::db::Database& target) {
   index_.clear();
-  byKind_.clear();
+  toids_.clear();
   byToid_.clear();
   host::Print(L"\nSelecting entities to be updated...\n");
-  const std::vector<host::db::ObjectId> entities = target.EntitiesIn(target.ModelSpace());
-  scannedEntities = static_cast<std::int32_t>(entities.size());
-  const std::wstring departedLayer = HostLayerName(WideToNarrow(settings_.departedFeaturesLayer));
+  // Model space's list is walked in place (a drawing may hold millions).
+  const host::db::BlockRecord* space = target.BlockRecordOf(target.ModelSpace());
+  const std::vector<std::uint64_t> none;
+  const std::vector<std::uint64_t>& entities = space != nullptr ? space->entities : none;
+  auto live = [&](std::uint64_t handle) -> const host::db::Entity* {
+    const host::db::Entity* entity = target.EntityByHandle(handle);
+    return entity != nullptr && !entity->erased ? entity : nullptr;
+  };
+  scannedEntities = static_cast<std::int32_t>(
+      std::count_if(entities.begin(), entities.end(), [&](std::uint64_t h) { return live(h) != nullptr; }));
+  const std::uint64_t departedLayer = target.HandleOf(
+      target.Layer(HostLayerName(WideToNarrow(settings_.departedFeaturesLayer))));
   (void)host::SetProgressMeter(L"Scanning drawing...", 0, 100);
-  ShowOSGmlXdata record;
+  index_.reserve(static_cast<std::size_t>(scannedEntities));
+  toids_.reserve(static_cast<std::size_t>(scannedEntities) * 20);  // a TOID's usual length
+  OsKey key;
   int shown = -1;
-  for (std::size_t i = 0; i < entities.size(); ++i) {
-    const host::db::Entity* entity = target.EntityOf(entities[i]);
-    const host::db::LayerRecord* layer =
-        entity != nullptr ? target.LayerRecordOf(target.IdOf(entity->layer)) : nullptr;
-    if (entity != nullptr &&
-        !(layer != nullptr && host::SameNameIgnoringCase(layer->name, departedLayer))) {
-      record.entity = entities[i];
-      record.ClearXdata();
-      record.ReadXdata();
-      if (!record.Toid().empty() && !record.Kind().empty()) {
-        const std::string toid = WideToNarrow(record.Toid());
-        const std::size_t at = index_.size();
-        index_.push_back({entities[i], VersionOf(record.Version()), false});
-        byKind_[static_cast<char>(record.Kind()[0]) + toid].push_back(at);
-        byToid_[toid].push_back(at);
+  std::int32_t scanned = 0;
+  // By index: the list is read afresh at each step.
+  for (std::size_t i = 0; i < entities.size() && scanned < scannedEntities; ++i) {
+    const std::uint64_t handle = entities[i];
+    const host::db::Entity* entity = live(handle);
+    if (entity == nullptr) continue;
+    if (departedLayer == 0 || entity->layer != departedLayer) {
+      ReadOsKey(entity->xdata, &key);
+      if (!key.toid.empty() && !key.kind.empty() && toids_.size() + key.toid.size() < UINT32_MAX) {
+        // Symbols planted in an area are filed under the area's outline kind,
+        // so they are retired with it.
+        const char kind = key.kind == kAreaSymbolKind ? '5' : key.kind[0];
+        index_.push_back({handle, VersionOf(key.version),
+                          static_cast<std::uint32_t>(toids_.size()),
+                          static_cast<std::uint32_t>(key.toid.size()), kind, false});
+        toids_ += key.toid;
       }
     }
-    if (!Progress(static_cast<std::int32_t>(i), scannedEntities, &shown)) break;
+    if (!Progress(scanned++, scannedEntities, &shown)) break;
   }
+  byToid_.resize(index_.size());
+  for (std::size_t i = 0; i < byToid_.size(); ++i) byToid_[i] = static_cast<std::uint32_t>(i);
+  std::stable_sort(byToid_.begin(), byToid_.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return ToidOf(index_[a]) < ToidOf(index_[b]);
+  });
   host::RestoreStatusBar();
   indexedEntities = static_cast<std::int32_t>(index_.size());
   indexEmpty_ = index_.empty();
   return !stop;
 }
 
+std::pair<std::size_t, std::size_t> FeatureDrawingRun::EntriesOf(std::string_view toid) const {
+  const auto range = std::equal_range(
+      byToid_.begin(), byToid_.end(), toid,
+      [&](const auto& a, const auto& b) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(a)>, std::string_view>)
+          return a < ToidOf(index_[b]);
+        else
+          return ToidOf(index_[a]) < b;
+      });
+  return {static_cast<std::size_t>(range.first - byToid_.begin()),
+          static_cast<std::size_t>(range.second - byToid_.begin())};
+}
+
 void FeatureDrawingRun::RetireEntity(const Indexed& entry) {
   if (settings_.saveDepartedFeatures != 0) {
-    if (!SetEntityLayer(entry.entity, WideToNarrow(settings_.departedFeaturesLayer).c_str()))
+    if (!SetEntityLayer(db_->IdOf(entry.handle), WideToNarrow(settings_.departedFeaturesLayer).c_str()))
       ok = false;
-  } else if (!db_->Erase(entry.entity)) {
+  } else if (!db_->Erase(db_->IdOf(entry.handle))) {
     ok = false;
   }
 }
@@ -169,12 +201,13 @@ void FeatureDrawingRun::RetireEntity(const Indexed& entry) {
 FeatureDrawingRun::Decision FeatureDrawingRun::TestFeature(char kind, std::string_view toid,
                                                            std::int32_t version, bool hatch) {
   std::vector<std::size_t> copies;
+  const auto [first, last] = EntriesOf(toid);
   for (char k : {kind, hatch ? '6' : '\0'}) {
     if (k == '\0') continue;
-    const auto found = byKind_.find(std::string(1, k) + std::string(toid));
-    if (found == byKind_.end()) continue;
-    for (std::size_t at : found->second)
-      if (!index_[at].handled) copies.push_back(at);
+    for (std::size_t i = first; i < last; ++i) {
+      const std::size_t at = byToid_[i];
+      if (index_[at].kind == k && !index_[at].handled) copies.push_back(at);
+    }
   }
   if (copies.empty()) return Decision::kDraw;
   std::int32_t newest = INT32_MIN;
@@ -183,9 +216,9 @@ FeatureDrawingRun::Decision FeatureDrawingRun::TestFeature(char kind, std::strin
   for (std::size_t at : copies) {
     Indexed& entry = index_[at];
     entry.handled = true;
-    const host::db::Entity* entity = db_->EntityOf(entry.entity);
+    const host::db::Entity* entity = db_->EntityByHandle(entry.handle);
     if (hatch && entity != nullptr && std::holds_alternative<host::db::HatchData>(entity->data)) {
-      if (!db_->Erase(entry.entity)) ok = false;
+      if (!db_->Erase(db_->IdOf(entry.handle))) ok = false;
       ++counters.oldSolidHatches;
     } else {
       RetireEntity(entry);
@@ -699,15 +732,13 @@ void FeatureDrawingRun::RemoveDeparted(const GrowArray& list) {
     }
     // A TOID the reader could not take is empty and names nothing.
     const std::string_view toid = FieldText(departed.toid);
-    const auto found = toid.empty() ? byToid_.end() : byToid_.find(std::string(toid));
-    if (found != byToid_.end()) {
-      for (std::size_t at : found->second) {
-        Indexed& entry = index_[at];
-        if (entry.handled) continue;
-        entry.handled = true;
-        ++counters.departedHandled;
-        RetireEntity(entry);
-      }
+    const auto [first, last] = toid.empty() ? std::pair<std::size_t, std::size_t>{} : EntriesOf(toid);
+    for (std::size_t i = first; i < last; ++i) {
+      Indexed& entry = index_[byToid_[i]];
+      if (entry.handled) continue;
+      entry.handled = true;
+      ++counters.departedHandled;
+      RetireEntity(entry);
     }
     if (!Progress(i, list.count, &shown)) break;
   }
@@ -838,7 +869,7 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
     return true;
   }
   index_.clear();
-  byKind_.clear();
+  toids_.clear();
   byToid_.clear();
   indexEmpty_ = false;
   scannedEntities = 0;

@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/containers/grow_array.h"
@@ -105,9 +105,13 @@ class FeatureDrawingRun {
   std::wstring warning;              // the last warning (empty when none)
 
  private:
+  // One OS entity of the drawing; its TOID is toids_[toidAt, +toidLength).
   struct Indexed {
-    host::EntityName entity;
+    std::uint64_t handle;
     std::int32_t version;
+    std::uint32_t toidAt;
+    std::uint32_t toidLength;
+    char kind;
     bool handled;
   };
   enum class Decision { kDraw, kUpToDate, kReplaced };
@@ -120,6 +124,11 @@ class FeatureDrawingRun {
   bool Decide(char kind, std::string_view toid, std::int32_t version, std::int32_t* updated,
               std::int32_t* upToDate);
   void RetireEntity(const Indexed& entry);
+  std::string_view ToidOf(const Indexed& entry) const {
+    return std::string_view(toids_).substr(entry.toidAt, entry.toidLength);
+  }
+  // The entries of one TOID, in the order the scan met them: byToid_[first, last).
+  std::pair<std::size_t, std::size_t> EntriesOf(std::string_view toid) const;
   bool Progress(std::int32_t index, std::int32_t count, int* shown);
   void BeginClass(const wchar_t* update, const wchar_t* import);
   bool ClassRuns(std::int32_t count) const { return count >= 1 && ok && !stop; }
@@ -150,9 +159,12 @@ class FeatureDrawingRun {
   CsvRun csv_;
   bool sdfNoted_ = false;
   bool indexEmpty_ = false;
+  // The update index: every OS entity of the drawing, its TOIDs kept in one
+  // string, and the entries sorted by TOID (kind + TOID lookups walk the
+  // few entries of one TOID).
   std::vector<Indexed> index_;
-  std::unordered_map<std::string, std::vector<std::size_t>> byKind_;
-  std::unordered_map<std::string, std::vector<std::size_t>> byToid_;
+  std::string toids_;
+  std::vector<std::uint32_t> byToid_;
   double angBase_ = 0;
   std::int16_t angDir_ = 0, aUnits_ = 0;
 };

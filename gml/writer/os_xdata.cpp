@@ -16,50 +16,145 @@ constexpr std::string_view kTagIndexChars = "0123456789ABCDEFGH";
 // The writers build each string in a buffer of 1024 wide characters.
 constexpr std::size_t kTagStringChars = 1023;
 
-// The values of the 15 tags of group 0, narrow, in tag order.
-using Group0Values = std::array<std::string, 15>;
-
 std::string Int(std::int32_t value) { return std::to_string(value); }
 
-std::string Measure(double measure) {
-  if (!(measure >= 0)) return {};
-  char text[64];
-  std::snprintf(text, sizeof text, "%.3f", measure);
-  return text;
+// The values of the 15 tags of group 0, narrow, in tag order. The numbers
+// (tags 09 to 0C) are formatted into the object's own buffers, so the
+// values are views and nothing is copied on the way to the chain.
+class Group0Values {
+ public:
+  Group0Values(const CommonAttributes& c, std::string_view accuracy, std::string_view presence) {
+    values[0] = FieldText(c.featureCode);
+    values[1] = FieldText(c.toid);
+    values[2] = FieldText(c.make);
+    values[3] = FieldText(c.changeDate);
+    values[4] = FieldText(c.reasonForChange);
+    values[5] = FieldText(c.descriptiveTerm);
+    values[6] = FieldText(c.descriptiveGroup);
+    values[7] = FieldText(c.theme);
+    values[8] = FieldText(c.versionDate);
+    values[13] = accuracy;
+    values[14] = presence;
+  }
+  // Tags 09 (physical level), 0A (version), 0B (kind).
+  void SetInt(int tag, std::int32_t value) { Format(tag, "%d", value); }
+  // Tag 0C: "%.3f" when 0 or more, empty when negative.
+  void SetMeasure(double measure) {
+    if (measure >= 0) Format(12, "%.3f", measure);
+  }
+
+  std::array<std::string_view, 15> values{};
+
+ private:
+  template <typename T>
+  void Format(int tag, const char* format, T value) {
+    char* buffer = numbers_[tag - 9];
+    const int n = std::snprintf(buffer, sizeof numbers_[0], format, value);
+    values[static_cast<std::size_t>(tag)] =
+        std::string_view(buffer, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof numbers_[0] - 1));
+  }
+  char numbers_[4][64] = {};
+};
+
+Group0Values PointValues(const PointFeatureRecord& r, OsFeatureKind kind, double measure) {
+  Group0Values v(r.common, FieldText(r.accuracyOfPosition), FieldText(r.physicalPresence));
+  v.SetInt(9, r.physicalLevel);
+  v.SetInt(10, r.version);
+  v.SetInt(11, static_cast<std::int32_t>(kind));
+  v.SetMeasure(measure);
+  return v;
 }
 
-void OpenBlock(EntityList* chain, bool braces) {
-  chain->emplace_back(1001, host::db::Value(OsXdataAppName()));
-  if (braces) chain->emplace_back(1002, L"{");
+Group0Values NodeValues(const RoadNodeRecord& n, OsFeatureKind kind, double measure) {
+  CommonAttributes c{};
+  Group0Values v(c, {}, {});
+  v.values[1] = FieldText(n.toid);
+  v.values[3] = FieldText(n.changeDate);
+  v.values[4] = FieldText(n.reasonForChange);
+  v.values[5] = FieldText(n.descriptiveTerm);
+  v.values[6] = FieldText(n.descriptiveGroup);
+  v.values[7] = FieldText(n.theme);
+  v.values[8] = FieldText(n.versionDate);
+  v.SetInt(10, n.version);
+  v.SetInt(11, static_cast<std::int32_t>(kind));
+  v.SetMeasure(measure);
+  return v;
 }
 
-void CloseBlock(EntityList* chain) { chain->emplace_back(1002, L"}"); }
-
-void AppendTag(EntityList* chain, int group, int index, std::string_view value) {
-  std::wstring text;
-  text += static_cast<wchar_t>(L'0' + group);
-  text += static_cast<wchar_t>(TagIndexChar(index));
-  text += NarrowToWide(value);
-  if (text.size() > kTagStringChars) text.resize(kTagStringChars);
-  chain->emplace_back(1000, host::db::Value(std::move(text)));
-}
-
-EntityList Group0Block(const Group0Values& values) {
+// Where a block's groups go: a list of groups for the fill steps, whose
+// callers read them, or a packed chain for the writers.
+class ListSink {
+ public:
+  void Open(bool braces) {
+    chain.emplace_back(1001, host::db::Value(OsXdataAppName()));
+    if (braces) chain.emplace_back(1002, L"{");
+  }
+  void Close() { chain.emplace_back(1002, L"}"); }
+  void Tag(int group, int index, std::string_view value) {
+    std::wstring text;
+    text += static_cast<wchar_t>(L'0' + group);
+    text += static_cast<wchar_t>(TagIndexChar(index));
+    text += NarrowToWide(value);
+    if (text.size() > kTagStringChars) text.resize(kTagStringChars);
+    chain.emplace_back(1000, host::db::Value(std::move(text)));
+  }
   EntityList chain;
-  OpenBlock(&chain, true);
-  for (int i = 0; i < static_cast<int>(values.size()); ++i) AppendTag(&chain, 0, i, values[i]);
-  CloseBlock(&chain);
-  return chain;
+};
+
+class PackedSink {
+ public:
+  void Open(bool braces) {
+    chain.App(OsXdataAppName());
+    if (braces) chain.Text(1002, "{");
+  }
+  void Close() { chain.Text(1002, "}"); }
+  void Tag(int group, int index, std::string_view value) {
+    const char head[2] = {static_cast<char>('0' + group), TagIndexChar(index)};
+    chain.Text(1000, std::string_view(head, 2), value, kTagStringChars);
+  }
+  host::db::XdataChain chain;
+};
+
+template <typename Sink>
+void Group0Block(Sink* sink, const Group0Values& v) {
+  sink->Open(true);
+  for (int i = 0; i < static_cast<int>(v.values.size()); ++i)
+    sink->Tag(0, i, v.values[static_cast<std::size_t>(i)]);
+  sink->Close();
 }
 
-EntityList MinimalBlock(std::string_view toid, std::int32_t version, OsFeatureKind kind) {
-  EntityList chain;
-  OpenBlock(&chain, true);
-  AppendTag(&chain, 0, 1, toid);
-  AppendTag(&chain, 0, 10, Int(version));
-  AppendTag(&chain, 0, 11, Int(static_cast<std::int32_t>(kind)));
-  CloseBlock(&chain);
-  return chain;
+template <typename Sink>
+void MinimalBlock(Sink* sink, std::string_view toid, std::int32_t version, std::string_view kind) {
+  sink->Open(true);
+  sink->Tag(0, 1, toid);
+  sink->Tag(0, 10, Int(version));
+  sink->Tag(0, 11, kind);
+  sink->Close();
+}
+
+template <typename Sink>
+void MinimalBlock(Sink* sink, std::string_view toid, std::int32_t version, OsFeatureKind kind) {
+  MinimalBlock(sink, toid, version, Int(static_cast<std::int32_t>(kind)));
+}
+
+template <typename Sink>
+void AreaSymbolBlock(Sink* sink, const AreaFeatureRecord& area) {
+  MinimalBlock(sink, FieldText(area.attributes.common.toid), area.attributes.version, kAreaSymbolKind);
+}
+
+template <typename Sink>
+void HatchBlock(Sink* sink, std::string_view toid, std::int32_t version) {
+  sink->Open(false);
+  sink->Tag(0, 1, toid);
+  sink->Tag(0, 10, Int(version));
+  sink->Tag(0, 11, Int(static_cast<std::int32_t>(OsFeatureKind::kAreaHatch)));
+}
+
+template <typename Sink>
+EntityList ListOf(Sink&& fill) {
+  ListSink sink;
+  fill(&sink);
+  return std::move(sink.chain);
 }
 
 // One tag of the address groups: its group (1..5), the switch of the
@@ -168,37 +263,26 @@ bool EnsureBatchLocationApp(std::wstring_view name) {
 // ---- Chains -------------------------------------------------------------------
 
 EntityList FillOsXdataFields(const PointFeatureRecord& r, OsFeatureKind kind, double measure) {
-  const CommonAttributes& c = r.common;
-  return Group0Block({std::string(FieldText(c.featureCode)), std::string(FieldText(c.toid)),
-                      std::string(FieldText(c.make)), std::string(FieldText(c.changeDate)),
-                      std::string(FieldText(c.reasonForChange)), std::string(FieldText(c.descriptiveTerm)),
-                      std::string(FieldText(c.descriptiveGroup)), std::string(FieldText(c.theme)),
-                      std::string(FieldText(c.versionDate)), Int(r.physicalLevel), Int(r.version),
-                      Int(static_cast<std::int32_t>(kind)), Measure(measure),
-                      std::string(FieldText(r.accuracyOfPosition)),
-                      std::string(FieldText(r.physicalPresence))});
+  return ListOf([&](auto* sink) { Group0Block(sink, PointValues(r, kind, measure)); });
 }
 
 EntityList FillOsXdataMinimal(const PointFeatureRecord& r, OsFeatureKind kind) {
-  return MinimalBlock(FieldText(r.common.toid), r.version, kind);
+  return ListOf([&](auto* sink) { MinimalBlock(sink, FieldText(r.common.toid), r.version, kind); });
 }
 
 EntityList FillItnNodeXdataFields(const RoadNodeRecord& n, OsFeatureKind kind, double measure) {
-  return Group0Block({"", std::string(FieldText(n.toid)), "", std::string(FieldText(n.changeDate)),
-                      std::string(FieldText(n.reasonForChange)), std::string(FieldText(n.descriptiveTerm)),
-                      std::string(FieldText(n.descriptiveGroup)), std::string(FieldText(n.theme)),
-                      std::string(FieldText(n.versionDate)), "", Int(n.version),
-                      Int(static_cast<std::int32_t>(kind)), Measure(measure), "", ""});
+  return ListOf([&](auto* sink) { Group0Block(sink, NodeValues(n, kind, measure)); });
 }
 
 EntityList FillItnNodeXdataMinimal(const RoadNodeRecord& n, OsFeatureKind kind) {
-  return MinimalBlock(FieldText(n.toid), n.version, kind);
+  return ListOf([&](auto* sink) { MinimalBlock(sink, FieldText(n.toid), n.version, kind); });
 }
 
-EntityList FillAddressXdataFields(const AddressPointRecord& address,
-                                  const OS_GML_ACAD_Definitions& settings) {
-  EntityList chain;
-  OpenBlock(&chain, true);
+namespace {
+
+template <typename Sink>
+void AddressBlock(Sink* sink, const AddressPointRecord& address, const OS_GML_ACAD_Definitions& settings) {
+  sink->Open(true);
   int group = 0;
   int index = 0;
   for (const AddressTag& tag : kAddressTags) {
@@ -207,29 +291,37 @@ EntityList FillAddressXdataFields(const AddressPointRecord& address,
       index = 0;
     }
     const bool read = tag.readSwitch == nullptr || settings.*tag.readSwitch != 0;
-    AppendTag(&chain, tag.group, index++, read ? tag.value(address) : std::string());
+    sink->Tag(tag.group, index++, read ? tag.value(address) : std::string());
   }
-  CloseBlock(&chain);
-  return chain;
+  sink->Close();
+}
+
+template <typename Sink>
+void AddressMinimalBlock(Sink* sink, const AddressPointRecord& address) {
+  sink->Open(true);
+  sink->Tag(1, 0, FieldText(address.toid));
+  sink->Tag(1, 2, FieldText(address.versionDate));
+  sink->Tag(1, 3, Int(address.version));
+  sink->Close();
+}
+
+}  // namespace
+
+EntityList FillAddressXdataFields(const AddressPointRecord& address,
+                                  const OS_GML_ACAD_Definitions& settings) {
+  return ListOf([&](auto* sink) { AddressBlock(sink, address, settings); });
 }
 
 EntityList FillAddressXdataMinimal(const AddressPointRecord& address) {
-  EntityList chain;
-  OpenBlock(&chain, true);
-  AppendTag(&chain, 1, 0, FieldText(address.toid));
-  AppendTag(&chain, 1, 2, FieldText(address.versionDate));
-  AppendTag(&chain, 1, 3, Int(address.version));
-  CloseBlock(&chain);
-  return chain;
+  return ListOf([&](auto* sink) { AddressMinimalBlock(sink, address); });
 }
 
 EntityList FillSolidHatchXdata(const char* toid, std::int32_t version) {
-  EntityList chain;
-  OpenBlock(&chain, false);
-  AppendTag(&chain, 0, 1, toid);
-  AppendTag(&chain, 0, 10, Int(version));
-  AppendTag(&chain, 0, 11, Int(static_cast<std::int32_t>(OsFeatureKind::kAreaHatch)));
-  return chain;
+  return ListOf([&](auto* sink) { HatchBlock(sink, toid, version); });
+}
+
+EntityList FillAreaSymbolXdata(const AreaFeatureRecord& area) {
+  return ListOf([&](auto* sink) { AreaSymbolBlock(sink, area); });
 }
 
 // ---- Adapters -------------------------------------------------------------------
@@ -297,37 +389,76 @@ bool SetOsXdata(host::db::Database& db, host::db::ObjectId entity, const EntityL
   return target->xdata.Apply(chain);
 }
 
+namespace {
+
+// Packs a block straight into the entity's xdata.
+template <typename Fill>
+bool SetPacked(host::db::Database& db, host::db::ObjectId entity, Fill&& fill) {
+  host::db::Entity* target = db.EntityOf(entity);
+  if (target == nullptr || db.AppId(OsXdataAppName()).IsNull()) return false;
+  PackedSink sink;
+  fill(&sink);
+  return target->xdata.Apply(sink.chain);
+}
+
+bool SetGroup0(host::db::Database& db, host::db::ObjectId entity, const Group0Values& values) {
+  return SetPacked(db, entity, [&](PackedSink* sink) { Group0Block(sink, values); });
+}
+
+bool SetMinimal(host::db::Database& db, host::db::ObjectId entity, std::string_view toid,
+                std::int32_t version, OsFeatureKind kind) {
+  return SetPacked(db, entity, [&](PackedSink* sink) { MinimalBlock(sink, toid, version, kind); });
+}
+
+// Group 0 of a record that carries the common attributes itself.
+template <typename Record>
+Group0Values CommonValues(const CommonAttributes& common, const Record& r, std::string_view accuracy,
+                          std::string_view presence, OsFeatureKind kind, double measure) {
+  Group0Values v(common, accuracy, presence);
+  v.SetInt(9, r.physicalLevel);
+  v.SetInt(10, r.version);
+  v.SetInt(11, static_cast<std::int32_t>(kind));
+  v.SetMeasure(measure);
+  return v;
+}
+
+}  // namespace
+
 bool WriteOsXdata(host::db::Database& db, host::db::ObjectId entity, const PointFeatureRecord& record,
                   OsFeatureKind kind, double measure) {
-  return SetOsXdata(db, entity, FillOsXdataFields(record, kind, measure));
+  return SetGroup0(db, entity, PointValues(record, kind, measure));
 }
 bool WriteOsXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                          const PointFeatureRecord& record, OsFeatureKind kind) {
-  return SetOsXdata(db, entity, FillOsXdataMinimal(record, kind));
+  return SetMinimal(db, entity, FieldText(record.common.toid), record.version, kind);
 }
 bool WriteLineOsXdata(host::db::Database& db, host::db::ObjectId entity, const LineFeatureRecord& line,
                       OsFeatureKind kind) {
-  return WriteOsXdata(db, entity, PointLayoutOf(line), kind, -1.0);
+  return SetGroup0(db, entity,
+                   CommonValues(line.common, line, FieldText(line.accuracyOfPosition),
+                                FieldText(line.physicalPresence), kind, -1.0));
 }
 bool WriteLineOsXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                              const LineFeatureRecord& line, OsFeatureKind kind) {
-  return WriteOsXdataMinimal(db, entity, PointLayoutOf(line), kind);
+  return SetMinimal(db, entity, FieldText(line.common.toid), line.version, kind);
 }
 bool WriteTextOsXdata(host::db::Database& db, host::db::ObjectId entity, const TextFeatureRecord& text,
                       OsFeatureKind kind) {
-  return WriteOsXdata(db, entity, PointLayoutOf(text), kind, -1.0);
+  return SetGroup0(db, entity, CommonValues(text.common, text, {}, {}, kind, -1.0));
 }
 bool WriteTextOsXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                              const TextFeatureRecord& text, OsFeatureKind kind) {
-  return WriteOsXdataMinimal(db, entity, PointLayoutOf(text), kind);
+  return SetMinimal(db, entity, FieldText(text.common.toid), text.version, kind);
 }
 bool WriteAreaOsXdata(host::db::Database& db, host::db::ObjectId entity, const AreaFeatureRecord& area,
                       OsFeatureKind kind) {
-  return WriteOsXdata(db, entity, PointLayoutOf(area), kind, area.attributes.calculatedAreaValue);
+  return SetGroup0(db, entity,
+                   CommonValues(area.attributes.common, area.attributes, {}, {}, kind,
+                                area.attributes.calculatedAreaValue));
 }
 bool WriteAreaOsXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                              const AreaFeatureRecord& area, OsFeatureKind kind) {
-  return WriteOsXdataMinimal(db, entity, PointLayoutOf(area), kind);
+  return SetMinimal(db, entity, FieldText(area.attributes.common.toid), area.attributes.version, kind);
 }
 bool WriteRoadLinkOsXdata(host::db::Database& db, host::db::ObjectId entity, const RoadLinkRecord& link,
                           OsFeatureKind kind) {
@@ -335,7 +466,7 @@ bool WriteRoadLinkOsXdata(host::db::Database& db, host::db::ObjectId entity, con
 }
 bool WriteRoadLinkOsXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                                  const RoadLinkRecord& link, OsFeatureKind kind) {
-  return WriteOsXdataMinimal(db, entity, PointLayoutOf(link), kind);
+  return SetMinimal(db, entity, FieldText(link.toid), link.version, kind);
 }
 bool WriteRoadOsXdata(host::db::Database& db, host::db::ObjectId entity, const RoadRecord& road,
                       OsFeatureKind kind) {
@@ -343,27 +474,33 @@ bool WriteRoadOsXdata(host::db::Database& db, host::db::ObjectId entity, const R
 }
 bool WriteRoadOsXdataMinimal(host::db::Database& db, host::db::ObjectId entity, const RoadRecord& road,
                              OsFeatureKind kind) {
-  return WriteOsXdataMinimal(db, entity, PointLayoutOf(road), kind);
+  return SetMinimal(db, entity, FieldText(road.toid), road.version, kind);
 }
 bool WriteItnNodeXdata(host::db::Database& db, host::db::ObjectId entity, const RoadNodeRecord& node,
                        OsFeatureKind kind, double measure) {
-  return SetOsXdata(db, entity, FillItnNodeXdataFields(node, kind, measure));
+  return SetGroup0(db, entity, NodeValues(node, kind, measure));
 }
 bool WriteItnNodeXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                               const RoadNodeRecord& node, OsFeatureKind kind) {
-  return SetOsXdata(db, entity, FillItnNodeXdataMinimal(node, kind));
+  return SetMinimal(db, entity, FieldText(node.toid), node.version, kind);
 }
 bool WriteAddressXdata(host::db::Database& db, host::db::ObjectId entity,
                        const AddressPointRecord& address, const OS_GML_ACAD_Definitions& settings) {
-  return SetOsXdata(db, entity, FillAddressXdataFields(address, settings));
+  return SetPacked(db, entity, [&](PackedSink* sink) { AddressBlock(sink, address, settings); });
 }
 bool WriteAddressXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                               const AddressPointRecord& address) {
-  return SetOsXdata(db, entity, FillAddressXdataMinimal(address));
+  return SetPacked(db, entity, [&](PackedSink* sink) { AddressMinimalBlock(sink, address); });
 }
 bool WriteSolidHatchXdata(host::db::Database& db, host::db::ObjectId entity, const AreaFeatureRecord& area) {
-  return SetOsXdata(db, entity,
-                    FillSolidHatchXdata(area.attributes.common.toid, area.attributes.version));
+  return SetPacked(db, entity, [&](PackedSink* sink) {
+    HatchBlock(sink, FieldText(area.attributes.common.toid), area.attributes.version);
+  });
+}
+
+bool WriteAreaSymbolXdata(host::db::Database& db, host::db::ObjectId entity,
+                          const AreaFeatureRecord& area) {
+  return SetPacked(db, entity, [&](PackedSink* sink) { AreaSymbolBlock(sink, area); });
 }
 
 // ---- Batch-location mark --------------------------------------------------------

@@ -63,6 +63,11 @@ enum class OsFeatureKind : std::int32_t {
   kRoad = 9,
 };
 
+// Tag 0B of a symbol planted in an area: no feature of its own, it carries
+// its area's TOID (01) and version (0A), so an update retires it with its
+// area. A letter, so that no feature kind's first digit takes it.
+inline constexpr std::string_view kAreaSymbolKind = "S";
+
 // Attribute levels of "[Attributions to xdata:]".
 inline constexpr int kXdataNone = 0;
 inline constexpr int kXdataMinimal = 1;
@@ -111,6 +116,7 @@ host::db::EntityList FillAddressXdataFields(const AddressPointRecord& address,
 host::db::EntityList FillAddressXdataMinimal(const AddressPointRecord& address);
 // The solid hatch's block: 01 TOID, 0A version, 0B 6, no braces.
 host::db::EntityList FillSolidHatchXdata(const char* toid, std::int32_t version);
+host::db::EntityList FillAreaSymbolXdata(const AreaFeatureRecord& area);
 
 // The adapters into the point layout, as group 0 lists their values.
 PointFeatureRecord PointLayoutOf(const LineFeatureRecord& line);
@@ -157,6 +163,10 @@ PointFeatureRecord PointLayoutOf(const RoadRecord& road);
 [[nodiscard]] bool WriteAddressXdataMinimal(host::db::Database& db, host::db::ObjectId entity,
                                             const AddressPointRecord& address);
 [[nodiscard]] bool WriteSolidHatchXdata(host::db::Database& db, host::db::ObjectId entity, const AreaFeatureRecord& area);
+// A planted symbol's block, written whatever the attribute level (as the
+// hatch's): "{", 01 its area's TOID, 0A its area's version, 0B "S", "}".
+[[nodiscard]] bool WriteAreaSymbolXdata(host::db::Database& db, host::db::ObjectId entity,
+                                        const AreaFeatureRecord& area);
 
 // ---- Batch-location mark ----------------------------------------------------
 // 1001 application, 1002 "{", 1000 "00"+name (cut to 1021 characters),

@@ -4,6 +4,7 @@
 
 #include "gml/writer/os_xdata.h"
 #include "host/db/entity_list.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
@@ -49,31 +50,58 @@ std::wstring* ShowOSGmlXdata::Slot(int group, int index) {
 bool ShowOSGmlXdata::ReadXdata() {
   if (readSwitch == 0) return true;
   userCode.clear();
-  const std::optional<host::db::EntityList> list = host::db::GetEntityList(entity, {L"*"});
-  if (!list) return true;
-  bool inBlock = false;
-  for (const host::db::Group& group : *list) {
-    const std::wstring* text = group.Text();
-    if (group.code == 1001) {
-      inBlock = text != nullptr && text->find(kOsXdataPrefix) != std::wstring::npos;
-      if (inBlock) {
-        const std::size_t at = text->find(kOsXdataPrefix) + kOsXdataPrefixLength;
-        userCode = text->substr(at, 8);
-      }
-      continue;
-    }
-    if (!inBlock || group.code != 1000 || text == nullptr || text->size() < 2) continue;
-    const int tagGroup = (*text)[0] - L'0';
-    const int index = TagIndexOf((*text)[1]);
-    std::wstring value = text->substr(2, kOsXdataValueChars);
-    if (tagGroup == 1) {
-      slots[11] = L"A";
-      groupEmpty[0] = false;
-    }
-    std::wstring* slot = Slot(tagGroup, index);
-    if (slot == nullptr) continue;
-    if (tagGroup >= 2 && !value.empty()) groupEmpty[static_cast<std::size_t>(tagGroup - 1)] = false;
-    *slot = std::move(value);
-  }
+  const host::db::Xdata* xdata = host::db::XdataOf(entity);
+  if (xdata == nullptr) return true;
+  VisitOsTags(
+      *xdata,
+      [&](std::string_view app) {
+        const std::wstring name = host::DecodeUtf8(app);
+        userCode = name.substr(name.find(kOsXdataPrefix) + kOsXdataPrefixLength, 8);
+      },
+      [&](int tagGroup, int index, std::string_view text) {
+        std::wstring value = host::DecodeUtf8(text);
+        if (value.size() > kOsXdataValueChars) value.resize(kOsXdataValueChars);
+        if (tagGroup == 1) {
+          slots[11] = L"A";
+          groupEmpty[0] = false;
+        }
+        std::wstring* slot = Slot(tagGroup, index);
+        if (slot == nullptr) return;
+        if (tagGroup >= 2 && !value.empty()) groupEmpty[static_cast<std::size_t>(tagGroup - 1)] = false;
+        *slot = std::move(value);
+      });
   return true;
+}
+
+namespace {
+
+// A value in the records' 8-bit form: ASCII as it is, other text through
+// its wide form (as the decoded record would give it).
+void AssignNarrow(std::string* out, std::string_view utf8) {
+  bool ascii = true;
+  for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii)
+    out->assign(utf8.substr(0, kOsXdataValueChars));
+  else
+    *out = host::NarrowText(host::DecodeUtf8(utf8).substr(0, kOsXdataValueChars));
+}
+
+}  // namespace
+
+void ReadOsKey(const host::db::Xdata& xdata, OsKey* key) {
+  key->toid.clear();
+  key->version.clear();
+  key->kind.clear();
+  VisitOsTags(
+      xdata, [](std::string_view) {},
+      [&](int group, int index, std::string_view value) {
+        if (group == 1) key->kind.assign(1, 'A');
+        const int slot = SlotIndex(group, index);
+        if (slot == 1)
+          AssignNarrow(&key->toid, value);
+        else if (slot == 10)
+          AssignNarrow(&key->version, value);
+        else if (slot == 11)
+          AssignNarrow(&key->kind, value);
+      });
 }

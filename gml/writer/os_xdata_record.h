@@ -25,6 +25,8 @@
 #include <utility>
 #include <vector>
 
+#include "gml/writer/os_xdata.h"
+#include "host/db/xdata.h"
 #include "host/system/entity_name.h"
 #include "host/ui/dialog.h"
 
@@ -39,6 +41,38 @@ struct OsXdataView {
   std::wstring caption;
   std::vector<std::pair<std::wstring, std::wstring>> rows;
 };
+
+// Walks the OS blocks of an entity's xdata (every application whose name
+// holds the OS prefix) in place: `onApp(name)` for each such block, then
+// `onTag(group, index, value)` for each of its tag strings (1000 groups of
+// two characters or more; index as TagIndexOf reads it, -1 when it is no
+// index character). Names and values are UTF-8.
+template <typename OnApp, typename OnTag>
+void VisitOsTags(const host::db::Xdata& xdata, OnApp&& onApp, OnTag&& onTag) {
+  constexpr std::string_view kPrefix = "LARCHWORKS_XGML_OSGB_";
+  xdata.VisitTexts(
+      [&](std::string_view app) {
+        if (app.find(kPrefix) == std::string_view::npos) return false;
+        onApp(app);
+        return true;
+      },
+      [&](int code, std::string_view text) {
+        if (code != 1000 || text.size() < 2) return;
+        const int index = TagIndexOf(static_cast<wchar_t>(static_cast<unsigned char>(text[1])));
+        onTag(static_cast<unsigned char>(text[0]) - '0', index, text.substr(2));
+      });
+}
+
+// What the update index needs of an entity's OS block, read without
+// decoding the rest: the TOID (tag 01 or 10), the version text (0A or 13)
+// and the kind (0B, or "A" once any address tag is seen), each the last
+// one read and in the records' 8-bit form. All empty without a block.
+struct OsKey {
+  std::string toid;
+  std::string version;
+  std::string kind;
+};
+void ReadOsKey(const host::db::Xdata& xdata, OsKey* key);
 
 class ShowOSGmlXdata : public host::ui::Dialog {
  public:

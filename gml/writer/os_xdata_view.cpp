@@ -144,6 +144,13 @@ OsXdataView ShowOSGmlXdata::BuildView() const {
     }
     return view;
   }
+  if (kind == L"S") {  // a symbol planted in an area: its area's TOID and version
+    view.caption = L"Polygon Symbol";
+    row(L"TOID", value(0, 1));
+    row(L"Version", value(0, 10));
+    if (userCodeSwitch != 0 && !userCode.empty()) row(L"User code", userCode);
+    return view;
+  }
   view.caption = kind.empty() ? L"MasterMap Data View - (No Data Found)"
                               : L"MasterMap Data View - (No supported Data Found)";
   return view;

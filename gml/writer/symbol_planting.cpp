@@ -179,7 +179,7 @@ int PlaceSymbolsInArea(const AreaFeatureRecord& area, const GrowArray& sets, dou
           }
         }
         if (!rejected) {
-          (void)InsertSymbolBlock(symbol.block, {x, y, 0.0}, scale, 0.0, symbol.layer, db);
+          (void)InsertSymbolBlock(symbol.block, {x, y, 0.0}, scale, 0.0, symbol.layer, db, &area);
           const PlacedSymbol entry{x, y, symbolBuffer};
           if (!GrowArraySet(&placed, placed.count, &entry)) break;
           ++count;

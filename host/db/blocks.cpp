@@ -1,5 +1,7 @@
 #include "host/db/blocks.h"
 
+#include <type_traits>
+
 #include <cmath>
 
 namespace host::db {
@@ -159,7 +161,7 @@ bool HasCurves(const EntityData& data) {
   }
   if (const auto* hatch = std::get_if<HatchData>(&data)) {
     for (const HatchLoop& loop : hatch->loops)
-      for (const LwVertex& v : loop.points)
+      for (const LoopVertex& v : loop.points)
         if (v.bulge != 0) return true;
   }
   return false;
@@ -190,14 +192,17 @@ struct Transformer {
     d.height = at.Length(d.height);
     d.rotation = at.Angle(d.rotation);
   }
-  void Points(std::vector<LwVertex>& points, double z) const {
-    for (LwVertex& v : points) {
+  template <typename Vertex>
+  void Points(std::vector<Vertex>& points, double z) const {
+    for (Vertex& v : points) {
       Point3 p = at.Apply(Point3{v.x, v.y, z});
       v.x = p.x;
       v.y = p.y;
       if (at.Mirrored()) v.bulge = -v.bulge;
-      v.startWidth = at.Length(v.startWidth);
-      v.endWidth = at.Length(v.endWidth);
+      if constexpr (std::is_same_v<Vertex, LwVertex>) {
+        v.startWidth = at.Length(v.startWidth);
+        v.endWidth = at.Length(v.endWidth);
+      }
     }
   }
   void operator()(LwPolylineData& d) const {

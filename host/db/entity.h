@@ -117,6 +117,15 @@ struct SeqEndData {
   friend bool operator==(const SeqEndData&, const SeqEndData&) = default;
 };
 
+// A point of a hatch boundary and the bulge of the edge that leaves it.
+// Boundaries take no widths, and drawings hold millions of these points.
+struct LoopVertex {
+  double x = 0;
+  double y = 0;
+  double bulge = 0;
+  friend bool operator==(const LoopVertex&, const LoopVertex&) = default;
+};
+
 // A boundary path of a hatch: a polyline loop of points with bulges.
 // Flags as DXF numbers them (group 92): 1 external, 16 outermost; the
 // polyline bit (2) is always set on output.
@@ -125,7 +134,7 @@ inline constexpr int kLoopPolyline = 2;
 struct HatchLoop {
   int flags = 0;
   bool closed = true;
-  std::vector<LwVertex> points;  // x, y, bulge (widths unused)
+  std::vector<LoopVertex> points;
   friend bool operator==(const HatchLoop&, const HatchLoop&) = default;
 };
 

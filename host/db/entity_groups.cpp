@@ -134,12 +134,12 @@ struct Emitter {
     sink.Int(91, static_cast<std::int32_t>(d.loops.size()));
     for (const HatchLoop& loop : d.loops) {
       bool bulges = false;
-      for (const LwVertex& p : loop.points) bulges = bulges || p.bulge != 0;
+      for (const LoopVertex& p : loop.points) bulges = bulges || p.bulge != 0;
       sink.Int(92, loop.flags | kLoopPolyline);
       sink.Int(72, bulges ? 1 : 0);
       sink.Int(73, loop.closed ? 1 : 0);
       sink.Int(93, static_cast<std::int32_t>(loop.points.size()));
-      for (const LwVertex& p : loop.points) {
+      for (const LoopVertex& p : loop.points) {
         sink.Point2(10, p.x, p.y);
         if (bulges) sink.Real(42, p.bulge);
       }
@@ -374,7 +374,7 @@ struct Applier {
           return true;
         case 10:
           if (!NeedPoint(g, &p)) return false;
-          loop.points.push_back(LwVertex{p.x, p.y, 0, 0, 0});
+          loop.points.push_back(LoopVertex{p.x, p.y, 0});
           return true;
         case 42:
           if (loop.points.empty()) return Fail(g, "a bulge before the first boundary point");
@@ -404,15 +404,15 @@ struct Applier {
     if (hatchState != HatchState::kEdge || d.loops.empty()) return;
     HatchLoop& loop = d.loops.back();
     if (edgeType == 1) {
-      loop.points.push_back(LwVertex{edgeA.x, edgeA.y, 0, 0, 0});
+      loop.points.push_back(LoopVertex{edgeA.x, edgeA.y, 0});
     } else if (edgeType == 2) {
       double start = edgeStart * kPi / 180, end = edgeEnd * kPi / 180;
       double sweep = end - start;
       while (sweep < 0) sweep += 2 * kPi;
       double angle = edgeCcw ? start : -start;
       double bulge = std::tan(sweep / 4) * (edgeCcw ? 1 : -1);
-      loop.points.push_back(LwVertex{edgeA.x + edgeRadius * std::cos(angle),
-                                     edgeA.y + edgeRadius * std::sin(angle), bulge, 0, 0});
+      loop.points.push_back(LoopVertex{edgeA.x + edgeRadius * std::cos(angle),
+                                       edgeA.y + edgeRadius * std::sin(angle), bulge});
     }
     hatchState = HatchState::kLoop;
   }

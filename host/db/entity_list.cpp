@@ -177,6 +177,12 @@ std::optional<EntityList> GetEntityList(EntityName name) {
   return list;
 }
 
+const Xdata* XdataOf(EntityName name) {
+  const Database* db = DatabaseOf(name);
+  const Entity* entity = db ? db->EntityOf(name) : nullptr;
+  return entity != nullptr ? &entity->xdata : nullptr;
+}
+
 std::optional<EntityList> GetEntityList(EntityName name, const std::vector<std::wstring>& apps) {
   std::optional<EntityList> list = GetEntityList(name);
   if (!list) return list;

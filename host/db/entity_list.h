@@ -25,6 +25,10 @@ std::optional<EntityList> GetEntityList(EntityName name);
 // '*' and '?' wildcards. With no xdata of those applications, no -3 group.
 std::optional<EntityList> GetEntityList(EntityName name, const std::vector<std::wstring>& apps);
 
+// The xdata of the entity a name names, read in place without building its
+// list (see Xdata::VisitTexts); null when the name names no entity.
+const Xdata* XdataOf(EntityName name);
+
 enum class ModifyResult { kOk, kNoEntity, kBadList };
 
 // Sets the entity named by the list's -1 group from the list's groups. A

@@ -1,6 +1,8 @@
 #include "host/db/xdata.h"
 
 #include <cstring>
+#include <deque>
+#include <unordered_map>
 
 #include "host/system/wide_text.h"
 
@@ -9,10 +11,8 @@ namespace {
 
 bool IsXdataCode(int code) { return code >= 1000 && code <= 1071; }
 
-void PutCode(std::string* out, int code) {
-  out->push_back(static_cast<char>(code & 0xFF));
-  out->push_back(static_cast<char>((code >> 8) & 0xFF));
-}
+// Codes are xdata codes (1000 to 1071): one byte each.
+void PutCode(std::string* out, int code) { out->push_back(static_cast<char>(code - 1000)); }
 
 void PutLength(std::string* out, std::size_t n) {
   while (n >= 0x80) {
@@ -20,6 +20,17 @@ void PutLength(std::string* out, std::size_t n) {
     n >>= 7;
   }
   out->push_back(static_cast<char>(n));
+}
+
+// Application names are kept once for the process and a block names its
+// application by number: a drawing's entities mostly share one or two.
+struct AppNames {
+  std::deque<std::string> names;  // UTF-8; a deque keeps them in place
+  std::unordered_map<std::string_view, std::size_t> numbers;
+};
+AppNames& Apps() {
+  static AppNames* apps = new AppNames;  // never freed: databases may outlive static objects
+  return *apps;
 }
 
 void PutBytes(std::string* out, const void* p, std::size_t n) {
@@ -37,6 +48,22 @@ void PutText(std::string* out, std::wstring_view text) {
   std::string utf8 = host::EncodeUtf8(text);
   PutLength(out, utf8.size());
   out->append(utf8);
+}
+
+void PutApp(std::string* out, std::wstring_view name) {
+  std::string utf8;
+  PutText(&utf8, name);  // length, then the UTF-8
+  std::size_t at = 0;
+  while (static_cast<unsigned char>(utf8[at]) & 0x80) ++at;
+  const std::string_view text = std::string_view(utf8).substr(at + 1);
+  AppNames& apps = Apps();
+  auto found = apps.numbers.find(text);
+  if (found == apps.numbers.end()) {
+    apps.names.emplace_back(text);
+    found = apps.numbers.emplace(apps.names.back(), apps.names.size() - 1).first;
+  }
+  PutCode(out, 1001);
+  PutLength(out, found->second);
 }
 
 // Appends one group; false when its value does not suit its code.
@@ -101,12 +128,27 @@ Group ToGroup(const Xdata::Raw& raw) {
 bool Xdata::Next(std::size_t* pos, Raw* raw) const {
   std::size_t p = *pos;
   if (p + 2 > packed_.size()) return false;
-  raw->code = static_cast<unsigned char>(packed_[p]) | (static_cast<unsigned char>(packed_[p + 1]) << 8);
-  p += 2;
+  auto length = [&] {
+    std::size_t n = 0;
+    int shift = 0;
+    while (true) {
+      const auto b = static_cast<unsigned char>(packed_[p++]);
+      n |= static_cast<std::size_t>(b & 0x7F) << shift;
+      if ((b & 0x80) == 0) return n;
+      shift += 7;
+    }
+  };
+  if (p >= packed_.size()) return false;
+  raw->code = 1000 + static_cast<unsigned char>(packed_[p++]);
   raw->text = {};
   raw->integer = 0;
   raw->real[0] = raw->real[1] = raw->real[2] = 0;
-  switch (raw->code == 1001 ? ValueKind::kText : KindOfCode(raw->code)) {
+  if (raw->code == 1001) {
+    raw->text = Apps().names[length()];
+    *pos = p;
+    return true;
+  }
+  switch (KindOfCode(raw->code)) {
     case ValueKind::kPoint:
       std::memcpy(raw->real, packed_.data() + p, 3 * sizeof(double));
       p += 3 * sizeof(double);
@@ -121,14 +163,7 @@ bool Xdata::Next(std::size_t* pos, Raw* raw) const {
       p += sizeof(std::int32_t);
       break;
     default: {
-      std::size_t n = 0;
-      int shift = 0;
-      while (true) {
-        unsigned char b = static_cast<unsigned char>(packed_[p++]);
-        n |= static_cast<std::size_t>(b & 0x7F) << shift;
-        if ((b & 0x80) == 0) break;
-        shift += 7;
-      }
+      const std::size_t n = length();
       raw->text = std::string_view(packed_.data() + p, n);
       p += n;
       break;
@@ -169,8 +204,7 @@ bool Xdata::Has(std::wstring_view app) const {
 }
 
 void Xdata::AppendBlock(const XdataBlock& block) {
-  PutCode(&packed_, 1001);
-  PutText(&packed_, block.app);
+  PutApp(&packed_, block.app);
   for (const Group& group : block.groups) PutGroup(&packed_, group);
 }
 
@@ -190,8 +224,7 @@ bool Xdata::Apply(const EntityList& chain) {
       const std::wstring* name = group.Text();
       if (name == nullptr || name->empty()) return false;
       incoming.push_back(Incoming{*name, i + 1, i + 1});
-      PutCode(&packed, 1001);
-      PutText(&packed, *name);
+      PutApp(&packed, *name);
       continue;
     }
     if (incoming.empty() || !PutGroup(&packed, group)) return false;
@@ -204,7 +237,7 @@ bool Xdata::Apply(const EntityList& chain) {
     for (std::size_t k = 0; simple && k < i; ++k) simple = !SameIgnoringAsciiCase(incoming[i].app, incoming[k].app);
   }
   if (simple) {
-    packed_ = std::move(packed);
+    packed_.assign(packed);  // sized to fit: drawings hold a great many of these
     return true;
   }
   std::vector<XdataBlock> blocks = Blocks();
@@ -224,6 +257,47 @@ bool Xdata::Apply(const EntityList& chain) {
   for (const XdataBlock& block : blocks)
     if (!block.groups.empty()) AppendBlock(block);
   return true;
+}
+
+void XdataChain::App(std::wstring_view name) {
+  if (name.empty()) valid_ = false;
+  PutApp(&packed_, name);
+  ++blocks_;
+}
+
+void XdataChain::Text(int code, std::string_view head, std::string_view bytes, std::size_t maxUnits) {
+  if (blocks_ == 0 || code < 1000 || code > 1003 || code == 1001) valid_ = false;
+  head = head.substr(0, maxUnits);
+  bytes = bytes.substr(0, maxUnits - head.size());
+  std::size_t size = head.size();
+  for (char c : bytes) size += static_cast<unsigned char>(c) < 0x80 ? 1 : 2;
+  PutCode(&packed_, code);
+  PutLength(&packed_, size);
+  packed_.append(head);
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      packed_.push_back(c);
+    } else {  // units 0x80 to 0xFF: two UTF-8 bytes
+      packed_.push_back(static_cast<char>(0xC0 | (b >> 6)));
+      packed_.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+    }
+  }
+}
+
+bool Xdata::Apply(const XdataChain& chain) {
+  if (!chain.Valid()) return false;
+  if (packed_.empty() && chain.blocks_ == 1) {
+    packed_.assign(chain.packed_);
+    return true;
+  }
+  // Replacing blocks, or several of them: through the list form, which
+  // keeps the blocks of the other applications.
+  Xdata incoming;
+  incoming.packed_ = chain.packed_;
+  EntityList list;
+  incoming.AppendTo(&list);
+  return Apply(list);
 }
 
 void Xdata::Remove(std::wstring_view app) {

@@ -3,7 +3,7 @@
 //
 // Drawings with a million entities carry tens of xdata strings each, so the
 // blocks are kept packed in one byte string per entity rather than as lists
-// of groups.
+// of groups, text as UTF-8 and application names by number.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +22,8 @@ struct XdataBlock {
   friend bool operator==(const XdataBlock&, const XdataBlock&) = default;
 };
 
+class XdataChain;
+
 class Xdata {
  public:
   bool Empty() const { return packed_.empty(); }
@@ -38,6 +40,8 @@ class Xdata {
   // with nothing changed, when the chain is malformed: a group before the
   // first 1001, a code outside the xdata range, or a value of the wrong type.
   [[nodiscard]] bool Apply(const EntityList& chain);
+  // The same for a chain packed as it was built.
+  [[nodiscard]] bool Apply(const XdataChain& chain);
   void Remove(std::wstring_view app);
   void Clear() { packed_.clear(); }
 
@@ -48,6 +52,12 @@ class Xdata {
   template <typename Visitor>
   void Visit(Visitor&& f) const;
 
+  // Visits the text groups (1000 to 1003, UTF-8) of the blocks whose
+  // application name (UTF-8) `match(name)` accepts, in order, without
+  // decoding anything else: `f(int code, std::string_view text)`.
+  template <typename Match, typename Visitor>
+  void VisitTexts(Match&& match, Visitor&& f) const;
+
   friend bool operator==(const Xdata&, const Xdata&) = default;
 
  private:
@@ -55,7 +65,9 @@ class Xdata {
   std::string packed_;
 
  public:
-  // Packed layout, for Visit: per group a 2-byte code, then the value.
+  // Packed layout, for Visit: per group its code less 1000 in one byte, then
+  // the value; a 1001 group holds the number of its application's name,
+  // which is kept once for the whole process.
   struct Raw {
     int code;
     std::string_view text;  // text codes and 1001 (UTF-8)
@@ -72,6 +84,39 @@ void Xdata::Visit(Visitor&& f) const {
   Raw raw;
   while (Next(&pos, &raw)) f(raw);
 }
+
+template <typename Match, typename Visitor>
+void Xdata::VisitTexts(Match&& match, Visitor&& f) const {
+  bool matched = false;
+  Visit([&](const Raw& raw) {
+    if (raw.code == 1001)
+      matched = match(raw.text);
+    else if (matched && raw.code >= 1000 && raw.code <= 1003)
+      f(raw.code, raw.text);
+  });
+}
+
+// A chain of xdata text groups packed as it is built: writers that give
+// hundreds of thousands of entities their blocks build no list of groups
+// and no wide strings on the way. Text is given in the 8-bit form of the
+// add-ins' records (byte n is unit n) and kept as UTF-8.
+class XdataChain {
+ public:
+  // Starts an application's block (group 1001).
+  void App(std::wstring_view name);
+  // A text group (1000, 1002, 1003) of `head` (ASCII) followed by `bytes`,
+  // cut to `maxUnits` units in all.
+  void Text(int code, std::string_view head, std::string_view bytes, std::size_t maxUnits);
+  void Text(int code, std::string_view head) { Text(code, head, {}, head.size()); }
+  // False after a group before the first 1001 or an empty application name.
+  bool Valid() const { return valid_ && blocks_ > 0; }
+
+ private:
+  friend class Xdata;
+  std::string packed_;
+  int blocks_ = 0;
+  bool valid_ = true;
+};
 
 
 }  // namespace host::db

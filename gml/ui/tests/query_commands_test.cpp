@@ -60,6 +60,18 @@ class QueryCommandsTest : public UiTest {
     std::swprintf(handle, 32, L"%llX", static_cast<unsigned long long>(entity.handle));
     return handle;
   }
+  // The same polyline as a symbol planted in an area of `toid`.
+  std::wstring AddAreaSymbol(const char* toid, double x) {
+    EXPECT_TRUE(DrawTwoPointPolyline("0", 256, 0.0, db_, x, 0, x + 1, 0));
+    const host::EntityName entity = host::db::LastEntity();
+    Lists lists;
+    AreaFeatureRecord a = writer_test::SampleArea(&lists);
+    CopyField(a.attributes.common.toid, toid);
+    EXPECT_TRUE(WriteAreaSymbolXdata(db_, entity, a));
+    wchar_t handle[32];
+    std::swprintf(handle, 32, L"%llX", static_cast<unsigned long long>(entity.handle));
+    return handle;
+  }
   static void SelectHandles(const std::vector<std::wstring>& handles) { Push("select", handles); }
   int LiveEntities() const {
     int n = 0;
@@ -129,6 +141,38 @@ TEST_F(QueryCommandsTest, RemoveDuplicatesCountsKindAndWholeToid) {
   EXPECT_EQ(LastBox(), L"1 identical entities erased");
   EXPECT_EQ(LiveEntities(), 3);
   EXPECT_TRUE(host::db::GetEntityList(host::db::LastEntity()).has_value());
+}
+
+// Symbols planted in an area carry its TOID and version but no area value:
+// they are neither summed as areas nor repeats of their area or each other,
+// and the viewer names them as what they are.
+TEST_F(QueryCommandsTest, AnAreasPlantedSymbolsAreNotAreasNorRepeats) {
+  const std::wstring outline = Add(OsFeatureKind::kAreaOutline, "1000002062339486");
+  std::vector<std::wstring> handles{outline};
+  for (double x : {30.0, 40.0, 50.0}) handles.push_back(AddAreaSymbol("1000002062339486", x));
+
+  SelectHandles(handles);
+  AreaCommand();
+  EXPECT_EQ(LastBox(), L"Area = 96 sq. metres from 1 entity (but 3 entities did not have OS area info)");
+
+  Click(kIdSelectEntities);
+  SelectHandles(handles);
+  Click(kIdCount);
+  Click(host::ui::kIdOk);
+  RemoveDuplicatesCommand();
+  EXPECT_EQ(LastBox(), L"0 identical entities erased");
+  EXPECT_EQ(LiveEntities(), 4);
+
+  ShowOSGmlXdata viewer;
+  viewer.entity = host::db::LastEntity();
+  viewer.ClearXdata();
+  viewer.ReadXdata();
+  const OsXdataView view = viewer.BuildView();
+  EXPECT_EQ(view.caption, L"Polygon Symbol");
+  ASSERT_EQ(view.rows.size(), 2u);
+  EXPECT_EQ(view.rows[0], std::make_pair(std::wstring(L"TOID"), std::wstring(L"1000002062339486")));
+  EXPECT_EQ(view.rows[1].first, L"Version");
+  EXPECT_FALSE(view.rows[1].second.empty());
 }
 
 TEST_F(QueryCommandsTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "gml/settings/settings_record.h"
+#include "gml/writer/os_xdata.h"
+#include "gml/writer/os_xdata_record.h"
 #include "gml/writer/tests/writer_fixture.h"
 #include "host/editor/command_line.h"
 #include "host/system/clock.h"
@@ -66,6 +68,9 @@ class PlantingTest : public ::testing::Test {
     // left gives up after its persistence in readings.
     SetPlantingClock([this] { return ++seconds; });
     ASSERT_NE(db.AddBlock(L"Tree"), host::db::ObjectId{});
+    // As in every drawing a pass plants into: planted symbols carry their
+    // area's link under the OS application.
+    ASSERT_TRUE(RegisterOsXdataApp(db));
   }
   void TearDown() override {
     SetPlantingClock({});
@@ -141,8 +146,18 @@ TEST_F(PlantingTest, BuffersAreStrictAndSumOverBothSymbols) {
 TEST_F(PlantingTest, TheTargetIsTruncatedAndEveryBlockLiesInsideWithItsBuffers) {
   // 5 a hectare on just under 2 hectares: 9, not 10.
   AddSet({Symbol("Tree", 5, 10, 8, -1, 4)});
-  const AreaFeatureRecord area = Square(&lists, 141.4, 19999);
+  AreaFeatureRecord area = Square(&lists, 141.4, 19999);
+  CopyField(area.attributes.common.toid, "osgb1000000042");
+  area.attributes.version = 3;
   EXPECT_EQ(PlaceSymbolsInArea(area, settings.symbologySets, 1.0, settings, db), 9);
+  // Each symbol is filed under its area for later updates.
+  for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
+    OsKey key;
+    ReadOsKey(db.EntityOf(id)->xdata, &key);
+    EXPECT_EQ(key.toid, "osgb1000000042");
+    EXPECT_EQ(key.version, "3");
+    EXPECT_EQ(key.kind, kAreaSymbolKind);
+  }
   const std::vector<host::db::Point3> planted = Planted();
   ASSERT_EQ(planted.size(), 9u);
   for (std::size_t i = 0; i < planted.size(); ++i) {

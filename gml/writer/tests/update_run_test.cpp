@@ -6,12 +6,15 @@
 
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "gml/reader/osgml_input_view.h"
 #include "gml/writer/feature_pass.h"
+#include "gml/writer/symbol_planting.h"
+#include "host/system/clock.h"
 #include "gml/writer/tests/pass_fixture.h"
 #include "gml/writer/tests/writer_fixture.h"
 
@@ -55,6 +58,15 @@ class UpdateRun : public ::testing::Test {
     settings.markTermBesidePoint = 1;  // points and their labels share a TOID
     settings.markTermBesideSymbol = 1;
     settings.saveDepartedFeatures = saveDeparted;
+  }
+
+  // One pass of a run of its own over `view`'s lists.
+  static std::unique_ptr<FeatureDrawingRun> PassOver(PassDrawing& drawing, const OSGMLInputView& view,
+                                                     bool update) {
+    auto run = std::make_unique<FeatureDrawingRun>(drawing.settings);
+    run->StartRun();
+    EXPECT_TRUE(drawing.Pass(*run, FeatureListsOf(view), update));
+    return run;
   }
 
   static std::filesystem::path* folder_;
@@ -181,6 +193,94 @@ TEST_F(UpdateRun, ImportThenUpdateEqualsAFreshImportOfTheFinalState) {
               std::wstring::npos);
     EXPECT_NE(again.report.find(L"texts not updated because they were already up to date.)"),
               std::wstring::npos);
+  }
+}
+
+// Symbols planted in every area: 100 a hectare (3 to 7 in an example area),
+// no buffers, so each area gets exactly its target whatever the random
+// source gives. The clock moves a second every 1000 readings: no symbol
+// times out, and none could loop for ever.
+struct Planting {
+  explicit Planting(OS_GML_ACAD_Definitions& s) : settings(s) {
+    settings.plantBlocksInPolygons = 1;
+    settings.ClearSymbologySets();
+    SymbologySet set{};
+    EXPECT_TRUE(GrowArrayCreate(1, sizeof(SymbologySymbol), &set.symbols));
+    EXPECT_TRUE(GrowArrayCreate(1, sizeof(SymbologyCondition), &set.conditions));
+    SymbologySymbol symbol{};
+    CopyField(symbol.block, "Tree");
+    CopyField(symbol.layer, "Planted");
+    symbol.colour = 3;
+    symbol.persistenceLevel = 4;
+    symbol.density = 100;
+    SymbologyCondition any{};
+    CopyField(any.item, "theme");
+    CopyField(any.value, "no such theme");
+    any.match = 0;
+    EXPECT_TRUE(GrowArraySet(&set.symbols, 0, &symbol));
+    EXPECT_TRUE(GrowArraySet(&set.conditions, 0, &any));
+    EXPECT_TRUE(GrowArraySet(&settings.symbologySets, 0, &set));
+    SetPlantingClock([this] { return static_cast<std::time_t>(1000 + readings++ / 1000); });
+  }
+  ~Planting() {
+    SetPlantingClock({});
+    settings.ClearSymbologySets();
+  }
+  OS_GML_ACAD_Definitions& settings;
+  long readings = 0;
+};
+
+// The drawing with the places of planted symbols left out: which symbols
+// each area has (block, layer, its TOID and version) must match, where they
+// stand is random.
+std::vector<std::string> WithoutSymbolPlaces(std::vector<std::string> entities) {
+  static const std::regex place(R"(\(10 [^)]*\))");
+  for (std::string& e : entities)
+    if (e.find("(1000 0BS)") != std::string::npos) e = std::regex_replace(e, place, "");
+  std::sort(entities.begin(), entities.end());
+  return entities;
+}
+
+TEST_F(UpdateRun, PlantedSymbolsAreRetiredWithTheirArea) {
+  const auto full = Read("", false);
+  const auto changes = Read("-changes", true);
+  const auto final = Read("-final", false);
+  ASSERT_GT(changes->areas.count, 0);
+  host::SeedRandom(11);
+
+  for (int saveDeparted : {0, 1}) {
+    SCOPED_TRACE(saveDeparted);
+    std::vector<std::string> fresh;
+    {
+      PassDrawing drawing;
+      Configure(drawing.settings, saveDeparted);
+      Planting planting(drawing.settings);
+      ASSERT_FALSE(drawing.db.AddBlock(L"Tree").IsNull());
+      PassOver(drawing, *final, false);
+      fresh = WithoutSymbolPlaces(Drawing(drawing.db));
+    }
+    const auto symbols = std::count_if(fresh.begin(), fresh.end(), [](const std::string& e) {
+      return e.find("(1000 0BS)") != std::string::npos;
+    });
+    ASSERT_GT(symbols, final->areas.count);
+
+    PassDrawing drawing;
+    Configure(drawing.settings, saveDeparted);
+    Planting planting(drawing.settings);
+    ASSERT_FALSE(drawing.db.AddBlock(L"Tree").IsNull());
+    PassOver(drawing, *full, false);
+    EXPECT_GT(PassOver(drawing, *changes, true)->counters.polygonsUpdated, 0);
+    // No symbol of a revised or departed area is left behind, and the
+    // revised areas have theirs afresh.
+    EXPECT_EQ(WithoutSymbolPlaces(Without(Drawing(drawing.db), "Departed Features")), fresh);
+
+    // Symbols are not features: the same file again finds every area up to
+    // date and plants nothing.
+    const std::vector<std::string> updated = Drawing(drawing.db);
+    const auto again = PassOver(drawing, *changes, true);
+    EXPECT_EQ(Drawing(drawing.db), updated);
+    EXPECT_EQ(again->counters.polygonsUpdated, 0);
+    EXPECT_EQ(again->counters.polygonsUpToDate, changes->areas.count);
   }
 }
 

@@ -29,7 +29,7 @@ TEST_F(EntityListTest, GroupsOfEachKindComeInDxfOrder) {
   text.horizontal = TextHorizontal::kCenter;
   PolylineData poly2d;
   HatchData hatch;
-  hatch.loops.push_back(HatchLoop{kLoopExternal, true, {{0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {1, 1, 0, 0, 0}}});
+  hatch.loops.push_back(HatchLoop{kLoopExternal, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}});
   ObjectId block = db.AddBlock(L"SYM");
   struct Case {
     EntityData data;
@@ -104,7 +104,7 @@ TEST_F(EntityListTest, ModifyWritesBackTheGroupsOfEachKind) {
   os.name = L"OS";
   db.AddTextStyle(os);
   HatchData hatch;
-  hatch.loops.push_back(HatchLoop{kLoopExternal, true, {{0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {1, 1, 0, 0, 0}}});
+  hatch.loops.push_back(HatchLoop{kLoopExternal, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}});
   struct Case {
     const char* what;
     EntityData data;

@@ -69,8 +69,8 @@ inline void FillSample(Database& db) {
   ids.push_back(db.AppendPolyline(poly3d, {VertexData{{0, 0, 1}}, VertexData{{1, 1, 2}}, VertexData{{2, 0, 3}}}));
   HatchData hatch;
   hatch.elevation = 2;
-  hatch.loops.push_back(HatchLoop{kLoopExternal, true, {{0, 0, 0, 0, 0}, {20, 0, 0, 0, 0}, {20, 20, 0.25, 0, 0}, {0, 20, 0, 0, 0}}});
-  hatch.loops.push_back(HatchLoop{0, true, {{5, 5, 0, 0, 0}, {6, 5, 0, 0, 0}, {6, 6, 0, 0, 0}}});
+  hatch.loops.push_back(HatchLoop{kLoopExternal, true, {{0, 0, 0}, {20, 0, 0}, {20, 20, 0.25}, {0, 20, 0}}});
+  hatch.loops.push_back(HatchLoop{0, true, {{5, 5, 0}, {6, 5, 0}, {6, 6, 0}}});
   ids.push_back(db.Append(hatch));
   ids.push_back(db.Append(InsertData{symbol.handle, {100, 200, 0}, {2, 2, 2}, 0.75, {0, 0, 1}}));
 
