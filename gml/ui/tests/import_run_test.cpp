@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 #include "gml/settings/tests/dialog_fixture.h"
 #include "gml/ui/varnel_commands.h"
 #include "gml/writer/import_run.h"
@@ -26,23 +24,12 @@ class ImportRunTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    // Settings saved where no support folder is known land in the current
-    // folder: keep that inside a folder of the test's own.
-    previousFolder_ = std::filesystem::current_path();
-    scratch_ = std::filesystem::temp_directory_path() /
-               ("gml_ui_import_cwd_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch_);
-    std::filesystem::current_path(scratch_);
     ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
   }
   void TearDown() override {
     (void)host::CloseDrawing();
-    std::error_code ignored;
-    std::filesystem::current_path(previousFolder_, ignored);
-    std::filesystem::remove_all(scratch_, ignored);
     DialogTest::TearDown();
   }
-  std::filesystem::path previousFolder_, scratch_;
   int EntityCount() {
     host::db::Database* db = host::db::WorkingDatabase();
     return static_cast<int>(db->EntitiesIn(db->ModelSpace()).size());
