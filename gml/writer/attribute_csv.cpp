@@ -68,7 +68,9 @@ const char* CsvFileName(CsvKind kind) { return kCsvNames[static_cast<int>(kind)]
 const char* CsvInfoFileName(CsvKind kind) { return kInfoNames[static_cast<int>(kind)]; }
 
 std::string CsvFilePath(const OS_GML_ACAD_Definitions& settings, const char* fileName) {
-  return WideToNarrow(settings.csvDirectory) + WideToNarrow(settings.csvFileId) + fileName;
+  std::string folder = WideToNarrow(settings.csvDirectory);
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+  return folder + WideToNarrow(settings.csvFileId) + fileName;
 }
 
 std::string CsvHeader(CsvKind kind, int csvLevel, const OS_GML_ACAD_Definitions& settings) {

@@ -38,7 +38,9 @@ inline constexpr int kCsvFull = 2;
 // "topo_lines.csv" and so on; the info file's name ends "_info.txt".
 const char* CsvFileName(CsvKind kind);
 const char* CsvInfoFileName(CsvKind kind);
-// Directory + file ID + name, narrow.
+// Directory + file ID + name, narrow. A directory that does not end in a
+// separator (as the folder picker gives it) gets one: the files go into
+// the chosen folder, not beside it under its name.
 std::string CsvFilePath(const OS_GML_ACAD_Definitions& settings, const char* fileName);
 
 // The header line of a kind's columns, line end included; level 1 gives

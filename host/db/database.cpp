@@ -1,5 +1,7 @@
 #include "host/db/database.h"
 
+#include "host/db/kept.h"
+
 #include <cwctype>
 #include <map>
 
@@ -108,6 +110,22 @@ void Database::SwapContents(Database& other) {
   entities_.swap(other.entities_);
   byHandle_.swap(other.byHandle_);
   recordHandles_.swap(other.recordHandles_);
+  kept_.swap(other.kept_);
+}
+
+KeptDrawing& Database::EnsureKept() {
+  if (!kept_) kept_ = std::make_unique<KeptDrawing>();
+  return *kept_;
+}
+
+void Database::ListKeptEntity(std::uint64_t owner, std::uint64_t handle) {
+  if (BlockRecord* record = FindByHandle(blocks_, owner)) record->entities.push_back(handle);
+}
+
+std::uint64_t Database::ClaimKeptHandle(std::uint64_t handle) {
+  handle = ClaimHandle(handle);
+  recordHandles_.insert(handle);
+  return handle;
 }
 
 std::uint64_t Database::ClaimHandle(std::uint64_t handle) {
@@ -261,6 +279,13 @@ void Database::AdoptAppId(AppIdRecord record) {
   record.handle = ClaimHandle(record.handle);
   recordHandles_.insert(record.handle);
   appIds_.push_back(std::move(record));
+}
+
+ViewportRecord& Database::AdoptActiveViewport(std::uint64_t handle) {
+  viewport_ = std::make_unique<ViewportRecord>();
+  viewport_->handle = ClaimHandle(handle);
+  recordHandles_.insert(viewport_->handle);
+  return *viewport_;
 }
 
 ViewportRecord& Database::EnsureActiveViewport() {

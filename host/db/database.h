@@ -33,6 +33,7 @@ struct LayerRecord {
   bool locked = false;
   bool frozenInNewViewports = false;
   bool erased = false;
+  friend bool operator==(const LayerRecord&, const LayerRecord&) = default;
 };
 
 struct LinetypeRecord {
@@ -40,6 +41,7 @@ struct LinetypeRecord {
   std::wstring name;
   std::wstring description;
   bool erased = false;
+  friend bool operator==(const LinetypeRecord&, const LinetypeRecord&) = default;
 };
 
 struct TextStyleRecord {
@@ -49,11 +51,13 @@ struct TextStyleRecord {
   double height = 0;             // fixed height; 0 when not fixed
   double widthFactor = 1;
   bool erased = false;
+  friend bool operator==(const TextStyleRecord&, const TextStyleRecord&) = default;
 };
 
 struct AppIdRecord {
   std::uint64_t handle = 0;
   std::wstring name;
+  friend bool operator==(const AppIdRecord&, const AppIdRecord&) = default;
 };
 
 struct BlockRecord {
@@ -72,7 +76,14 @@ struct ViewportRecord {
   double centerY = 0;
   double height = 1;
   double width = 1;
+  friend bool operator==(const ViewportRecord&, const ViewportRecord&) = default;
 };
+
+struct KeptDrawing;
+
+// Handles above this are refused in files, so that a drawing always has
+// room for new objects and a handle never wraps to 0.
+inline constexpr std::uint64_t kLargestHandle = 0x0FFFFFFFFFFFFFFFull;
 
 enum class RegisterResult { kAdded, kExists, kInvalidName };
 
@@ -152,6 +163,8 @@ class Database {
   ViewportRecord* ActiveViewport() { return viewport_.get(); }
   const ViewportRecord* ActiveViewport() const { return viewport_.get(); }
   ViewportRecord& EnsureActiveViewport();
+  // Reading support: the active viewport with a handle from a file.
+  ViewportRecord& AdoptActiveViewport(std::uint64_t handle);
 
   DatabaseSettings& Settings() { return settings_; }
   const DatabaseSettings& Settings() const { return settings_; }
@@ -204,6 +217,20 @@ class Database {
   void AdoptLinetype(LinetypeRecord record);
   void AdoptTextStyle(TextStyleRecord record);
   void AdoptAppId(AppIdRecord record);
+  // Reading support: claims a handle for an object the database keeps as
+  // read (kept.h); as ClaimHandle.
+  std::uint64_t ClaimKeptHandle(std::uint64_t handle);
+  bool IsHandleTaken(std::uint64_t handle) const {
+    return byHandle_.count(handle) != 0 || recordHandles_.count(handle) != 0;
+  }
+  // What a drawing read from a file holds beyond the model (null for a
+  // drawing made here).
+  KeptDrawing* Kept() { return kept_.get(); }
+  const KeptDrawing* Kept() const { return kept_.get(); }
+  KeptDrawing& EnsureKept();
+  // Lists a kept entity (one of a kind the database does not model) in its
+  // block record, after the entities listed so far.
+  void ListKeptEntity(std::uint64_t owner, std::uint64_t handle);
   void SetCurrentLayerHandle(std::uint64_t handle) { currentLayer_ = handle; }
   void SetCurrentTextStyleHandle(std::uint64_t handle) { currentTextStyle_ = handle; }
   // Exchanges everything the two databases hold; each keeps its serial
@@ -235,7 +262,8 @@ class Database {
 
   std::deque<Entity> entities_;
   std::unordered_map<std::uint64_t, Entity*> byHandle_;
-  std::unordered_set<std::uint64_t> recordHandles_;  // handles taken by table records
+  std::unordered_set<std::uint64_t> recordHandles_;  // handles taken by table records and kept objects
+  std::unique_ptr<KeptDrawing> kept_;
 };
 
 // True when `name` may name a table record: 1 to 255 characters, none of

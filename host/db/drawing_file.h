@@ -1,14 +1,16 @@
-// Drawing files: a database saved as DXF (R2000) and read back, through
-// dxflib.
+// Drawing files: a database saved as DXF (R2000, or the version and code
+// page of the file it was read from) and read back. What a file holds that
+// the database does not model is kept and written back (kept.h).
 //
 // Where the add-ins name a ".dwg" drawing, the host stores DXF: every path
 // given to these calls passes through DrawingFilePath first, which puts
 // ".dxf" in place of a ".dwg" extension.
 //
-// Text: units 1 to 255 are written as the bytes of the drawing's code page
-// (ANSI_1252: byte n is unit n), a unit above 255 as "\U+XXXX", and
-// control characters in caret form ("^J"); reading undoes all three, and
-// reads the UTF-8 of newer files.
+// Text: units are written as the bytes of the drawing's code page
+// (ANSI_1252: byte n is unit n; others, such as ANSI_1251, by their table),
+// a unit the code page lacks as "\U+XXXX", and control characters in caret
+// form ("^J"); reading undoes all three, and reads the UTF-8 of newer files
+// and of files that start with a byte order mark.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +24,7 @@ namespace host::db {
 
 // Saving and reading answer kNormal, or kError with a message naming the
 // file, what was wrong and where. The value: the number of entities of kinds
-// the database does not hold that reading skipped (0 for a save).
+// the database does not model that reading kept (0 for a save).
 
 // The path with ".dxf" in place of a ".dwg" extension (case ignored).
 std::string DrawingFilePath(std::string_view path);
@@ -36,7 +38,7 @@ Result<std::int64_t> SaveDrawing(const Database& db, std::wstring_view path);
 
 // Reads a DXF drawing into `db`, replacing what it held. On failure `db` is
 // left as it was. Drawings of other programs are read too: entities of kinds
-// the database does not hold are skipped and counted.
+// the database does not model are kept as read and counted.
 Result<std::int64_t> ReadDrawing(Database& db, std::string_view path);
 Result<std::int64_t> ReadDrawing(Database& db, std::wstring_view path);
 

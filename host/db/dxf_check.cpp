@@ -1,6 +1,7 @@
 #include "host/db/dxf_check.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,69 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "host/db/database.h"
+#include "host/db/dxf_lines.h"
 #include "host/db/dxf_writer.h"
 #include "host/db/values.h"
 
 namespace host::db {
 namespace {
 
-// Reads a file line by line through a large buffer; line ends "\n" or
-// "\r\n" are removed.
-class LineReader {
- public:
-  explicit LineReader(std::FILE* file) : file_(file), buffer_(1 << 20) {}
-
-  // False at the end of the file. `overlong` is set when the line (with its
-  // line end) is longer than dxflib reads whole.
-  bool Next(std::string_view* line, bool* overlong) {
-    while (true) {
-      const char* start = buffer_.data() + pos_;
-      const char* nl = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
-      if (nl != nullptr) {
-        std::size_t length = static_cast<std::size_t>(nl - start);
-        pos_ += length + 1;
-        return Deliver(start, length, true, line, overlong);
-      }
-      if (eof_) {
-        if (pos_ == end_) return false;
-        std::size_t length = end_ - pos_;
-        pos_ = end_;
-        return Deliver(start, length, false, line, overlong);
-      }
-      // Move the partial line to the front and read more.
-      std::size_t rest = end_ - pos_;
-      if (rest == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-      std::memmove(buffer_.data(), buffer_.data() + pos_, rest);
-      pos_ = 0;
-      end_ = rest;
-      std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-      end_ += got;
-      if (got == 0) eof_ = true;
-    }
-  }
-
-  bool Error() const { return std::ferror(file_) != 0; }
-
- private:
-  bool Deliver(const char* start, std::size_t length, bool hadEnd, std::string_view* line, bool* overlong) {
-    *overlong = length + (hadEnd ? 1 : 0) > kMaxDxfLine + 1;
-    if (length > 0 && start[length - 1] == '\r') --length;
-    *line = std::string_view(start, length);
-    return true;
-  }
-
-  std::FILE* file_;
-  std::vector<char> buffer_;
-  std::size_t pos_ = 0;
-  std::size_t end_ = 0;
-  bool eof_ = false;
-};
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
+std::string_view Trim(std::string_view s) { return TrimDxf(s); }
 
 bool ParseInt(std::string_view text, long long* out) {
   text = Trim(text);
@@ -82,13 +29,18 @@ bool ParseInt(std::string_view text, long long* out) {
   return errno == 0 && end == copy.c_str() + copy.size();
 }
 
-bool ParseReal(std::string_view text) {
+// Why a real value is refused; "" when it is a finite number.
+std::string RealProblem(std::string_view text) {
   text = Trim(text);
-  if (text.empty() || text.size() > 64) return false;
+  if (text.empty() || text.size() > 64) return "is not a number";
   std::string copy(text);
   char* end = nullptr;
-  std::strtod(copy.c_str(), &end);
-  return end == copy.c_str() + copy.size();
+  errno = 0;
+  double v = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size()) return "is not a number";
+  if (std::isnan(v)) return "is not a number (NaN)";
+  if (std::isinf(v)) return errno == ERANGE ? "is out of range" : "is infinite";
+  return "";
 }
 
 std::string Quote(std::string_view text) {
@@ -115,12 +67,13 @@ DxfCheck CheckDxfFile(const std::string& path) {
     check.error = std::string("cannot open the file: ") + std::strerror(errno);
     return check;
   }
-  LineReader reader(file.get());
+  DxfLineReader reader(file.get());
   std::string_view codeLine, valueLine;
   bool overlong = false;
   std::uint64_t line = 0;
   bool inSection = false, sawEof = false, expectSectionName = false;
   std::string entityType;
+  std::string sectionName;
   std::vector<Counted> counts;  // of the current entity
 
   auto fail = [&](std::uint64_t at, const std::string& what) {
@@ -151,42 +104,50 @@ DxfCheck CheckDxfFile(const std::string& path) {
     if (line == 1 && codeLine.substr(0, 18) == "AutoCAD Binary DXF")
       return fail(1, "binary DXF is not read, only ASCII DXF");
     if (overlong) return fail(line, "line longer than a DXF line may be");
-    long long code = 0;
-    if (!ParseInt(codeLine, &code)) return fail(line, "group code " + Quote(codeLine) + " is not a number");
+    int code = 0;
+    if (!ParseGroupCode(codeLine, &code)) return fail(line, "group code " + Quote(codeLine) + " is not a number");
     if (code < 0 || code > 1071) return fail(line, "group code " + std::to_string(code) + " is out of range");
     if (!reader.Next(&valueLine, &overlong)) return fail(line, "the file ends inside a group (no value line)");
     ++line;
     if (overlong) return fail(line, "line longer than a DXF line may be");
     ++check.groups;
 
-    int c = static_cast<int>(code);
+    int c = code;
+    bool real = false;
     switch (KindOfCode(c)) {
       case ValueKind::kPoint:
-      case ValueKind::kReal:
-        if (!ParseReal(valueLine))
-          return fail(line, "value " + Quote(valueLine) + " of group " + std::to_string(c) + " is not a number");
-        break;
+      case ValueKind::kReal: real = true; break;
       case ValueKind::kInt16:
       case ValueKind::kInt32: {
         long long v = 0;
-        if (!ParseInt(valueLine, &v) || v < INT32_MIN || v > INT32_MAX)
+        if (!ParseInt(valueLine, &v))
           return fail(line, "value " + Quote(valueLine) + " of group " + std::to_string(c) + " is not an integer");
+        bool narrow = KindOfCode(c) == ValueKind::kInt16;
+        if (v < (narrow ? INT16_MIN : INT32_MIN) || v > (narrow ? INT16_MAX : INT32_MAX))
+          return fail(line, "value " + Quote(valueLine) + " of group " + std::to_string(c) + " is out of range");
         break;
       }
       default:
-        if ((c >= 20 && c <= 37) || (c >= 110 && c <= 139) || (c >= 1020 && c <= 1039)) {
-          if (!ParseReal(valueLine))
-            return fail(line, "value " + Quote(valueLine) + " of group " + std::to_string(c) + " is not a number");
-        }
+        real = (c >= 20 && c <= 37) || (c >= 110 && c <= 139) || (c >= 1020 && c <= 1039) ||
+               (c >= 460 && c <= 469);
         break;
     }
-    if (c == 5 || c == 105) {
+    if (real) {
+      std::string problem = RealProblem(valueLine);
+      if (!problem.empty())
+        return fail(line, "value " + Quote(valueLine) + " of group " + std::to_string(c) + " " + problem);
+    }
+    // In a DIMSTYLE record of an R12 file group 5 names the arrow block;
+    // the record's handle is group 105. The seed in the header
+    // ($HANDSEED) is checked but is no handle in use.
+    if ((c == 5 && entityType != "DIMSTYLE") || c == 105) {
       std::string hex(Trim(valueLine));
       char* end = nullptr;
       unsigned long long h = std::strtoull(hex.c_str(), &end, 16);
-      if (hex.empty() || *end != '\0' || hex.size() > 16)
+      if (hex.empty() || *end != '\0' || hex.size() > 16 || hex[0] == '-' || hex[0] == '+')
         return fail(line, "handle " + Quote(valueLine) + " is not a hexadecimal number");
-      if (h > check.maxHandle) check.maxHandle = h;
+      if (h > kLargestHandle) return fail(line, "handle " + Quote(valueLine) + " is out of range");
+      if (h > check.maxHandle && sectionName != "HEADER") check.maxHandle = h;
     }
 
     if (c == 0) {
@@ -220,6 +181,7 @@ DxfCheck CheckDxfFile(const std::string& path) {
     if (expectSectionName) {
       if (c != 2) return fail(line, "a section without a name");
       expectSectionName = false;
+      sectionName = std::string(Trim(valueLine));
     }
     for (Counted& counted : counts) {
       if (c == counted.countCode) {

@@ -1,6 +1,6 @@
-// The first pass over a DXF file, before dxflib reads it: checks that the
-// file is a well-formed ASCII DXF that dxflib can read safely (numeric group
-// codes, a value for every code, numbers where the code wants one, lines
+// The first pass over a DXF file, before it is read: checks that the file
+// is a well-formed ASCII DXF that can be read safely (numeric group
+// codes, a value for every code, finite numbers in range where the code wants one, handles with room above them, lines
 // dxflib reads whole, sections opened and closed, the EOF marker, vertex
 // counts that match their vertices), and says where it is not.
 #pragma once

@@ -1,12 +1,14 @@
-// Saving a drawing as DXF R2000.
+// Saving a drawing as DXF: R2000 for a drawing made here; a drawing read
+// from a file keeps its version (R2000 at least) and code page.
 //
 // dxflib's entity writers give every entity a handle of their own and leave
 // out what the drawing needs (lightweight polyline widths, polyline-path
 // hatch loops, block reference normals, xdata, 64-bit handles), so every
 // group is written through dxflib's writer interface from the database's
-// own description of its entities (entity_groups.h). Handles are the
-// database's; the objects a file needs that the database does not keep
-// (table heads, BLOCK/ENDBLK, dictionaries) take handles from the seed up.
+// own description of its entities (entity_groups.h), or as it was read
+// (kept.h, dxf_entity_out.h). Handles are the database's and those kept
+// from the file; the objects a file needs that neither holds (table heads,
+// BLOCK/ENDBLK, dictionaries) take handles from the seed up.
 
 #include <cctype>
 #include <cerrno>
@@ -20,7 +22,9 @@
 
 
 #include "host/db/drawing_file.h"
+#include "host/db/dxf_entity_out.h"
 #include "host/db/dxf_writer.h"
+#include "host/db/kept.h"
 #include "host/system/files.h"
 #include "host/system/replace_file.h"
 #include "host/db/entity_groups.h"
@@ -30,36 +34,6 @@
 namespace host::db {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-class FileSink : public GroupSink {
- public:
-  explicit FileSink(const DxfWriter& out) : out_(out) {}
-  bool IsList() const override { return false; }
-  void Text(int code, std::wstring_view text) override { out_.Text(code, text); }
-  void Handle(int code, std::uint64_t handle) override {
-    if (code >= 0) out_.Handle(code, handle);
-  }
-  void Real(int code, double value) override { out_.dxfReal(code, value); }
-  void Angle(int code, double radians) override { out_.dxfReal(code, radians * 180 / kPi); }
-  void Int(int code, std::int32_t value) override { out_.dxfInt(code, value); }
-  void Point(int code, const Point3& p) override { out_.Point(code, p.x, p.y, p.z); }
-  void Point2(int code, double x, double y) override { out_.Point2(code, x, y); }
-  void Extended(const Xdata& xdata) override {
-    xdata.Visit([&](const Xdata::Raw& raw) {
-      switch (KindOfCode(raw.code)) {
-        case ValueKind::kPoint: out_.Point(raw.code, raw.real[0], raw.real[1], raw.real[2]); break;
-        case ValueKind::kReal: out_.dxfReal(raw.code, raw.real[0]); break;
-        case ValueKind::kInt16:
-        case ValueKind::kInt32: out_.dxfInt(raw.code, raw.integer); break;
-        default: out_.Utf8Text(raw.code, raw.text); break;
-      }
-    });
-  }
-
- private:
-  const DxfWriter& out_;
-};
 
 // Handles of the objects the file needs besides the database's own.
 struct FileHandles {
@@ -67,38 +41,108 @@ struct FileHandles {
   std::uint64_t Take() { return next++; }
 };
 
+// Groups of a kept record that the writer writes itself, by table.
+bool WrittenRecordGroup(const std::string& table, int code) {
+  if (code == 0 || code == 2 || code == 5 || code == 100 || code == 330 || code == 105) return true;
+  if (table == "LAYER") return code == 70 || code == 62 || code == 6;
+  if (table == "STYLE") return code == 70 || code == 40 || code == 41 || code == 50 || code == 71 || code == 42 ||
+                               code == 3 || code == 4;
+  if (table == "LTYPE") return code == 70 || code == 3 || code == 72 || code == 73 || code == 40 || code == 49 ||
+                               code == 74 || code == 75 || code == 340 || code == 46 || code == 50 || code == 44 ||
+                               code == 45 || code == 9;
+  if (table == "APPID") return code == 70;
+  return false;
+}
+
 class DrawingWriter {
  public:
-  DrawingWriter(const Database& db, const DxfWriter& out) : db_(db), out_(out), handles_{db.HandleSeed()} {
-    for (auto* h : {&vportTable_, &ltypeTable_, &layerTable_, &styleTable_, &viewTable_, &ucsTable_,
-                    &appidTable_, &dimstyleTable_, &blockTable_, &dimstyleStandard_, &rootDictionary_,
-                    &groupDictionary_, &defaultViewport_})
-      *h = handles_.Take();
+  // Handles are taken only for what the file needs and neither the
+  // database nor the file read holds, so that saving a drawing read
+  // changes no handle and not the seed.
+  DrawingWriter(const Database& db, DxfWriter& out) : db_(db), kept_(db.Kept()), out_(out), handles_{db.HandleSeed()} {
+    auto table = [&](const char* name) {
+      const KeptTable* kept = KeptTableOf(name);
+      return kept && kept->handle != 0 && !kept->head.empty() ? kept->handle : handles_.Take();
+    };
+    vportTable_ = table("VPORT");
+    ltypeTable_ = table("LTYPE");
+    layerTable_ = table("LAYER");
+    styleTable_ = table("STYLE");
+    viewTable_ = table("VIEW");
+    ucsTable_ = table("UCS");
+    appidTable_ = table("APPID");
+    dimstyleTable_ = table("DIMSTYLE");
+    blockTable_ = table("BLOCK_RECORD");
+    if (KeptCount("DIMSTYLE") == 0) dimstyleStandard_ = handles_.Take();
+    if (!(kept_ && kept_->hasObjects && !kept_->objects.empty())) {
+      rootDictionary_ = handles_.Take();
+      groupDictionary_ = handles_.Take();
+    }
+    if (db_.ActiveViewport() == nullptr) defaultViewport_ = handles_.Take();
     for (const BlockRecord& block : db_.Blocks()) {
       if (block.erased) continue;
-      blockBegin_.push_back(handles_.Take());
-      blockEnd_.push_back(handles_.Take());
+      blockBegin_.push_back(KeptBlockEnd(block, true) ? 0 : handles_.Take());
+      blockEnd_.push_back(KeptBlockEnd(block, false) ? 0 : handles_.Take());
     }
+    ChooseFormat();
   }
 
   void Write() {
     Header();
     out_.section("CLASSES");
+    if (kept_)
+      for (const KeptGroup& g : kept_->classes) out_.Kept(g.code, g.value);
     out_.sectionEnd();
     Tables();
     Blocks();
     Entities();
     Objects();
+    if (kept_) {
+      for (const auto& [name, body] : kept_->sections) {
+        out_.dxfString(0, "SECTION");
+        out_.Kept(2, name);
+        for (const KeptGroup& g : body) out_.Kept(g.code, g.value);
+        out_.sectionEnd();
+      }
+    }
     out_.dxfEOF();
   }
 
  private:
+  // The version and encoding: a drawing read keeps its own (R2000 at
+  // least); names its code page cannot hold make it R2007, in UTF-8, since
+  // an escaped name is no valid name.
+  void ChooseFormat() {
+    version_ = "AC1015";
+    page_ = CodePage::Default();
+    if (kept_) {
+      if (kept_->version > version_) version_ = kept_->version;
+      if (!kept_->codePage.empty()) page_ = CodePage::Named(kept_->codePage);
+    }
+    bool utf8 = version_ >= "AC1021";
+    out_.SetEncoding(utf8, page_);
+    if (utf8) return;
+    bool fits = true;
+    auto check = [&](const auto& records) {
+      for (const auto& r : records) fits = fits && (r.erased || out_.CanHold(r.name));
+    };
+    check(db_.Layers());
+    check(db_.Linetypes());
+    check(db_.TextStyles());
+    check(db_.Blocks());
+    for (const AppIdRecord& r : db_.AppIds()) fits = fits && out_.CanHold(r.name);
+    if (!fits) {
+      version_ = "AC1021";
+      out_.SetEncoding(true, page_);
+    }
+  }
+
   void Header() {
     out_.sectionHeader();
     out_.dxfString(9, "$ACADVER");
-    out_.dxfString(1, "AC1015");
+    out_.dxfString(1, version_);
     out_.dxfString(9, "$DWGCODEPAGE");
-    out_.dxfString(3, "ANSI_1252");
+    out_.dxfString(3, page_->Name());
     out_.dxfString(9, "$HANDSEED");
     out_.Handle(5, handles_.next);
     const LayerRecord* layer = db_.LayerRecordOf(db_.CurrentLayer());
@@ -115,15 +159,37 @@ class DrawingWriter {
     out_.dxfString(9, "$PLINEGEN");
     out_.dxfInt(70, s.plinegen ? 1 : 0);
     out_.dxfString(9, "$ANGBASE");
-    out_.dxfReal(50, s.angleBase * 180 / kPi);
+    out_.Angle(50, s.angleBase);
     out_.dxfString(9, "$ANGDIR");
     out_.dxfInt(70, s.angleClockwise ? 1 : 0);
     out_.dxfString(9, "$AUNITS");
     out_.dxfInt(70, s.angleUnits);
+    if (kept_) {
+      for (const auto& [name, groups] : kept_->header) {
+        out_.Kept(9, name);
+        for (const KeptGroup& g : groups) out_.Kept(g.code, g.value);
+      }
+    }
     out_.sectionEnd();
   }
 
+  const KeptTable* KeptTableOf(const char* name) const {
+    if (!kept_) return nullptr;
+    auto it = kept_->tables.find(name);
+    return it == kept_->tables.end() ? nullptr : &it->second;
+  }
+
+  // The table's head: as read (its count set) or a new one.
   void TableHead(const char* name, std::uint64_t handle, int count, const char* subclass = nullptr) {
+    if (const KeptTable* kept = KeptTableOf(name); kept && !kept->head.empty() && kept->handle == handle) {
+      out_.dxfString(0, "TABLE");
+      for (const KeptGroup& g : kept->head) {
+        if (g.code == 5 && kept->handle != 0) out_.Handle(5, kept->handle);
+        else if (g.code == 70) out_.dxfInt(70, count);
+        else out_.Kept(g.code, g.value);
+      }
+      return;
+    }
     out_.dxfString(0, "TABLE");
     out_.dxfString(2, name);
     out_.Handle(5, handle);
@@ -131,6 +197,44 @@ class DrawingWriter {
     out_.dxfString(100, "AcDbSymbolTable");
     out_.dxfInt(70, count);
     if (subclass) out_.dxfString(100, subclass);
+  }
+
+  std::uint64_t TableHandle(const char*, std::uint64_t handle) const { return handle; }
+
+  int KeptCount(const char* name) const {
+    const KeptTable* kept = KeptTableOf(name);
+    return kept ? static_cast<int>(kept->records.size()) : 0;
+  }
+
+  void KeptRecords(const char* name) {
+    if (const KeptTable* kept = KeptTableOf(name))
+      for (const KeptObject& record : kept->records) WriteKeptObject(record, out_);
+  }
+
+  // A modelled record as read, when it has not changed since; true when
+  // written so.
+  template <typename Record>
+  bool RecordAsRead(const char* table, const Record& record, std::uint64_t handle, const KeptRecord** keptOut) {
+    *keptOut = nullptr;
+    if (!kept_) return false;
+    auto it = kept_->records.find(handle);
+    if (it == kept_->records.end()) return false;
+    *keptOut = &it->second;
+    const auto* then = std::get_if<Record>(&it->second.asRead);
+    if (then == nullptr || !(*then == record)) return false;
+    out_.dxfString(0, table);
+    for (const KeptGroup& g : it->second.groups) {
+      if (g.code == 5) out_.Handle(5, handle);
+      else out_.Kept(g.code, g.value);
+    }
+    return true;
+  }
+
+  // The groups of a changed record that the writer does not write itself.
+  void RecordExtras(const char* table, const KeptRecord* kept) {
+    if (kept == nullptr) return;
+    for (const KeptGroup& g : kept->groups)
+      if (!WrittenRecordGroup(table, g.code)) out_.Kept(g.code, g.value);
   }
 
   void RecordHead(const char* type, std::uint64_t handle, std::uint64_t table, const char* subclass,
@@ -144,15 +248,17 @@ class DrawingWriter {
 
   void Tables() {
     out_.sectionTables();
+    const KeptRecord* kept = nullptr;
 
     // A drawing always has an active viewport; one that has none yet gets
     // the default view.
     ViewportRecord defaultView;
     defaultView.handle = defaultViewport_;
     const ViewportRecord* vp = db_.ActiveViewport() ? db_.ActiveViewport() : &defaultView;
-    TableHead("VPORT", vportTable_, 1);
-    {
-      RecordHead("VPORT", vp->handle, vportTable_, "AcDbViewportTableRecord");
+    std::uint64_t vportTable = TableHandle("VPORT", vportTable_);
+    TableHead("VPORT", vportTable, 1 + KeptCount("VPORT"));
+    if (!RecordAsRead("VPORT", *vp, vp->handle, &kept)) {
+      RecordHead("VPORT", vp->handle, vportTable, "AcDbViewportTableRecord");
       out_.Text(2, vp->name);
       out_.dxfInt(70, 0);
       out_.Point2(10, 0, 0);
@@ -179,38 +285,46 @@ class DrawingWriter {
       out_.dxfInt(77, 0);
       out_.dxfInt(78, 0);
     }
+    KeptRecords("VPORT");
     out_.tableEnd();
 
-    TableHead("LTYPE", ltypeTable_, Count(db_.Linetypes()));
+    std::uint64_t ltypeTable = TableHandle("LTYPE", ltypeTable_);
+    TableHead("LTYPE", ltypeTable, Count(db_.Linetypes()) + KeptCount("LTYPE"));
     for (const LinetypeRecord& r : db_.Linetypes()) {
-      if (r.erased) continue;
-      RecordHead("LTYPE", r.handle, ltypeTable_, "AcDbLinetypeTableRecord");
+      if (r.erased || RecordAsRead("LTYPE", r, r.handle, &kept)) continue;
+      RecordHead("LTYPE", r.handle, ltypeTable, "AcDbLinetypeTableRecord");
       out_.Text(2, r.name);
       out_.dxfInt(70, 0);
       out_.Text(3, r.description);
       out_.dxfInt(72, 65);
       out_.dxfInt(73, 0);
       out_.dxfReal(40, 0);
+      RecordExtras("LTYPE", kept);
     }
+    KeptRecords("LTYPE");
     out_.tableEnd();
 
-    TableHead("LAYER", layerTable_, Count(db_.Layers()));
+    std::uint64_t layerTable = TableHandle("LAYER", layerTable_);
+    TableHead("LAYER", layerTable, Count(db_.Layers()) + KeptCount("LAYER"));
     for (const LayerRecord& r : db_.Layers()) {
-      if (r.erased) continue;
-      RecordHead("LAYER", r.handle, layerTable_, "AcDbLayerTableRecord");
+      if (r.erased || RecordAsRead("LAYER", r, r.handle, &kept)) continue;
+      RecordHead("LAYER", r.handle, layerTable, "AcDbLayerTableRecord");
       out_.Text(2, r.name);
       out_.dxfInt(70, (r.frozen ? 1 : 0) | (r.frozenInNewViewports ? 2 : 0) | (r.locked ? 4 : 0));
       int color = r.color >= 1 && r.color <= 255 ? r.color : 7;
       out_.dxfInt(62, r.off ? -color : color);
       const LinetypeRecord* linetype = db_.LinetypeRecordOf(db_.IdOf(r.linetype));
       out_.Text(6, linetype ? linetype->name : L"CONTINUOUS");
+      RecordExtras("LAYER", kept);
     }
+    KeptRecords("LAYER");
     out_.tableEnd();
 
-    TableHead("STYLE", styleTable_, Count(db_.TextStyles()));
+    std::uint64_t styleTable = TableHandle("STYLE", styleTable_);
+    TableHead("STYLE", styleTable, Count(db_.TextStyles()) + KeptCount("STYLE"));
     for (const TextStyleRecord& r : db_.TextStyles()) {
-      if (r.erased) continue;
-      RecordHead("STYLE", r.handle, styleTable_, "AcDbTextStyleTableRecord");
+      if (r.erased || RecordAsRead("STYLE", r, r.handle, &kept)) continue;
+      RecordHead("STYLE", r.handle, styleTable, "AcDbTextStyleTableRecord");
       out_.Text(2, r.name);
       out_.dxfInt(70, 0);
       out_.dxfReal(40, r.height);
@@ -220,35 +334,52 @@ class DrawingWriter {
       out_.dxfReal(42, r.height > 0 ? r.height : 2.5);
       out_.Text(3, r.font);
       out_.dxfString(4, "");
+      RecordExtras("STYLE", kept);
     }
+    KeptRecords("STYLE");
     out_.tableEnd();
 
-    TableHead("VIEW", viewTable_, 0);
+    TableHead("VIEW", TableHandle("VIEW", viewTable_), KeptCount("VIEW"));
+    KeptRecords("VIEW");
     out_.tableEnd();
-    TableHead("UCS", ucsTable_, 0);
+    TableHead("UCS", TableHandle("UCS", ucsTable_), KeptCount("UCS"));
+    KeptRecords("UCS");
     out_.tableEnd();
 
-    TableHead("APPID", appidTable_, static_cast<int>(db_.AppIds().size()));
+    std::uint64_t appidTable = TableHandle("APPID", appidTable_);
+    TableHead("APPID", appidTable, static_cast<int>(db_.AppIds().size()) + KeptCount("APPID"));
     for (const AppIdRecord& r : db_.AppIds()) {
-      RecordHead("APPID", r.handle, appidTable_, "AcDbRegAppTableRecord");
+      if (RecordAsRead("APPID", r, r.handle, &kept)) continue;
+      RecordHead("APPID", r.handle, appidTable, "AcDbRegAppTableRecord");
       out_.Text(2, r.name);
+      out_.dxfInt(70, 0);
+      RecordExtras("APPID", kept);
+    }
+    KeptRecords("APPID");
+    out_.tableEnd();
+
+    if (KeptCount("DIMSTYLE") > 0) {
+      TableHead("DIMSTYLE", TableHandle("DIMSTYLE", dimstyleTable_), KeptCount("DIMSTYLE"), "AcDbDimStyleTable");
+      KeptRecords("DIMSTYLE");
+    } else {
+      std::uint64_t dimstyleTable = TableHandle("DIMSTYLE", dimstyleTable_);
+      TableHead("DIMSTYLE", dimstyleTable, 1, "AcDbDimStyleTable");
+      if (!KeptTableOf("DIMSTYLE")) out_.dxfInt(71, 0);
+      RecordHead("DIMSTYLE", dimstyleStandard_, dimstyleTable, "AcDbDimStyleTableRecord", 105);
+      out_.dxfString(2, "Standard");
       out_.dxfInt(70, 0);
     }
     out_.tableEnd();
 
-    TableHead("DIMSTYLE", dimstyleTable_, 1, "AcDbDimStyleTable");
-    out_.dxfInt(71, 0);
-    RecordHead("DIMSTYLE", dimstyleStandard_, dimstyleTable_, "AcDbDimStyleTableRecord", 105);
-    out_.dxfString(2, "Standard");
-    out_.dxfInt(70, 0);
-    out_.tableEnd();
-
-    TableHead("BLOCK_RECORD", blockTable_, Count(db_.Blocks()));
+    std::uint64_t blockTable = TableHandle("BLOCK_RECORD", blockTable_);
+    TableHead("BLOCK_RECORD", blockTable, Count(db_.Blocks()) + KeptCount("BLOCK_RECORD"));
     for (const BlockRecord& r : db_.Blocks()) {
-      if (r.erased) continue;
-      RecordHead("BLOCK_RECORD", r.handle, blockTable_, "AcDbBlockTableRecord");
+      if (r.erased || RecordAsRead("BLOCK_RECORD", r.name, r.handle, &kept)) continue;
+      RecordHead("BLOCK_RECORD", r.handle, blockTable, "AcDbBlockTableRecord");
       out_.Text(2, r.name);
+      RecordExtras("BLOCK_RECORD", kept);
     }
+    KeptRecords("BLOCK_RECORD");
     out_.tableEnd();
     out_.sectionEnd();
   }
@@ -260,49 +391,75 @@ class DrawingWriter {
     return n;
   }
 
+  // A block's BLOCK or ENDBLK as read, while its name and base point are
+  // unchanged; true when written so.
+  const KeptObject* KeptBlockEnd(const BlockRecord& r, bool begin) const {
+    if (!kept_) return nullptr;
+    auto it = kept_->blocks.find(r.handle);
+    if (it == kept_->blocks.end()) return nullptr;
+    const KeptBlock& kept = it->second;
+    const KeptObject& object = begin ? kept.begin : kept.end;
+    if (object.type.empty() || kept.name != r.name || !(kept.base == r.base)) return nullptr;
+    return &object;
+  }
+  bool BlockEndAsRead(const BlockRecord& r, bool begin) {
+    const KeptObject* object = KeptBlockEnd(r, begin);
+    if (object == nullptr) return false;
+    WriteKeptObject(*object, out_, r.handle);
+    return true;
+  }
+
   void Blocks() {
     out_.sectionBlocks();
     std::size_t i = 0;
     for (const BlockRecord& r : db_.Blocks()) {
       if (r.erased) continue;
       bool paper = r.handle == db_.HandleOf(db_.PaperSpace());
-      out_.dxfString(0, "BLOCK");
-      out_.Handle(5, blockBegin_[i]);
-      out_.Handle(330, r.handle);
-      out_.dxfString(100, "AcDbEntity");
-      if (paper) out_.dxfInt(67, 1);
-      out_.dxfString(8, "0");
-      out_.dxfString(100, "AcDbBlockBegin");
-      out_.Text(2, r.name);
-      out_.dxfInt(70, 0);
-      out_.Point(10, r.base.x, r.base.y, r.base.z);
-      out_.Text(3, r.name);
-      out_.dxfString(1, "");
+      if (!BlockEndAsRead(r, true)) {
+        out_.dxfString(0, "BLOCK");
+        out_.Handle(5, blockBegin_[i]);
+        out_.Handle(330, r.handle);
+        out_.dxfString(100, "AcDbEntity");
+        if (paper) out_.dxfInt(67, 1);
+        out_.dxfString(8, "0");
+        out_.dxfString(100, "AcDbBlockBegin");
+        out_.Text(2, r.name);
+        out_.dxfInt(70, 0);
+        out_.Point(10, r.base.x, r.base.y, r.base.z);
+        out_.Text(3, r.name);
+        out_.dxfString(1, "");
+      }
       bool space = r.handle == db_.HandleOf(db_.ModelSpace()) || paper;
       if (!space) EntitiesOf(r);
-      out_.dxfString(0, "ENDBLK");
-      out_.Handle(5, blockEnd_[i]);
-      out_.Handle(330, r.handle);
-      out_.dxfString(100, "AcDbEntity");
-      if (paper) out_.dxfInt(67, 1);
-      out_.dxfString(8, "0");
-      out_.dxfString(100, "AcDbBlockEnd");
+      if (!BlockEndAsRead(r, false)) {
+        out_.dxfString(0, "ENDBLK");
+        out_.Handle(5, blockEnd_[i]);
+        out_.Handle(330, r.handle);
+        out_.dxfString(100, "AcDbEntity");
+        if (paper) out_.dxfInt(67, 1);
+        out_.dxfString(8, "0");
+        out_.dxfString(100, "AcDbBlockEnd");
+      }
       ++i;
     }
     out_.sectionEnd();
   }
 
   void EntitiesOf(const BlockRecord& space) {
-    FileSink sink(out_);
     for (std::uint64_t handle : space.entities) {
       const Entity* entity = db_.EntityByHandle(handle);
-      if (entity == nullptr || entity->erased) continue;
-      EmitEntity(db_, *entity, sink, true);
+      if (entity == nullptr) {
+        if (kept_)
+          if (auto it = kept_->entities.find(handle); it != kept_->entities.end())
+            WriteKeptObject(it->second, out_);
+        continue;
+      }
+      if (entity->erased) continue;
+      WriteEntity(db_, *entity, out_);
       if (const auto* polyline = std::get_if<PolylineData>(&entity->data)) {
         for (std::uint64_t vertex : polyline->vertices)
-          if (const Entity* part = db_.EntityByHandle(vertex); part && !part->erased)
-            EmitEntity(db_, *part, sink, true);
-        if (const Entity* end = db_.EntityByHandle(polyline->seqEnd)) EmitEntity(db_, *end, sink, true);
+          if (const Entity* part = db_.EntityByHandle(vertex); part && !part->erased) WriteEntity(db_, *part, out_);
+        if (const Entity* end = db_.EntityByHandle(polyline->seqEnd)) WriteEntity(db_, *end, out_);
       }
     }
   }
@@ -316,6 +473,11 @@ class DrawingWriter {
 
   void Objects() {
     out_.sectionObjects();
+    if (kept_ && kept_->hasObjects && !kept_->objects.empty()) {
+      for (const KeptObject& object : kept_->objects) WriteKeptObject(object, out_);
+      out_.sectionEnd();
+      return;
+    }
     out_.dxfString(0, "DICTIONARY");
     out_.Handle(5, rootDictionary_);
     out_.Handle(330, 0);
@@ -332,10 +494,14 @@ class DrawingWriter {
   }
 
   const Database& db_;
-  const DxfWriter& out_;
+  const KeptDrawing* kept_;
+  DxfWriter& out_;
   FileHandles handles_;
-  std::uint64_t vportTable_, ltypeTable_, layerTable_, styleTable_, viewTable_, ucsTable_, appidTable_,
-      dimstyleTable_, blockTable_, dimstyleStandard_, rootDictionary_, groupDictionary_, defaultViewport_;
+  std::string version_;
+  std::shared_ptr<const CodePage> page_;
+  std::uint64_t vportTable_ = 0, ltypeTable_ = 0, layerTable_ = 0, styleTable_ = 0, viewTable_ = 0, ucsTable_ = 0,
+                appidTable_ = 0, dimstyleTable_ = 0, blockTable_ = 0, dimstyleStandard_ = 0, rootDictionary_ = 0,
+                groupDictionary_ = 0, defaultViewport_ = 0;
   std::vector<std::uint64_t> blockBegin_, blockEnd_;
 };
 
@@ -386,6 +552,8 @@ Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested)
     problem = "write failed";
   } else if (!out.Overlong().empty()) {
     problem = "a text is too long for a DXF line: \"" + out.Overlong() + "...\"";
+  } else if (out.NotFinite() != 0) {
+    problem = "a number that is not finite (group " + std::to_string(out.NotFinite()) + ") cannot be written";
   }
   if (!problem.empty()) {
     file.Abandon();

@@ -1,7 +1,11 @@
 #include "host/db/dxf_writer.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+
+#include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
@@ -62,7 +66,36 @@ void DxfWriter::EndValue(std::size_t valueStart) const {
   buffer_[used_++] = '\n';
 }
 
+void DxfWriter::SetEncoding(bool utf8, std::shared_ptr<const CodePage> page) {
+  utf8_ = utf8;
+  page_ = page && !page->Identity() ? std::move(page) : nullptr;
+}
+
+bool DxfWriter::CanHold(std::wstring_view text) const {
+  if (utf8_) return true;
+  std::string bytes;
+  for (wchar_t unit : text) {
+    if (unit < 0x80) continue;
+    if (page_ == nullptr ? unit > 0xFF : !page_->EncodeUnit(unit, &bytes)) return false;
+  }
+  return true;
+}
+
+void DxfWriter::Angle(int gc, double radians) const {
+  constexpr double kPi = 3.14159265358979323846;
+  double degrees = radians * 180 / kPi;
+  if (!std::isfinite(degrees)) return dxfReal(gc, degrees);
+  char text[40];
+  for (int precision = 1; precision <= 17; ++precision) {
+    auto result = std::to_chars(text, text + sizeof text - 1, degrees, std::chars_format::general, precision);
+    *result.ptr = '\0';
+    double back = std::strtod(text, nullptr);
+    if (back * kPi / 180 == radians || precision == 17) return dxfReal(gc, back);
+  }
+}
+
 void DxfWriter::dxfReal(int gc, double value) const {
+  if (!std::isfinite(value) && notFinite_ == 0) notFinite_ = gc == 0 ? -1 : gc;
   Code(gc);
   Reserve(40);
   auto result = std::to_chars(buffer_.data() + used_, buffer_.data() + used_ + 32, value);
@@ -112,17 +145,8 @@ void DxfWriter::dxfString(int gc, const std::string& value) const {
 }
 
 namespace {
-// Appends one unit in the file's form.
-inline std::size_t EncodeUnit(char* out, std::uint32_t c) {
-  if (c >= 32 && c < 256 && c != '^') {
-    out[0] = static_cast<char>(c);
-    return 1;
-  }
-  if (c < 32 || c == '^') {
-    out[0] = '^';
-    out[1] = c == '^' ? ' ' : static_cast<char>(c + 64);
-    return 2;
-  }
+// "\U+XXXX" (two of them for a unit above U+FFFF).
+inline std::size_t EscapeUnit(char* out, std::uint32_t c) {
   static const char kHex[] = "0123456789ABCDEF";
   std::size_t n = 0;
   auto unit = [&](std::uint32_t u) {
@@ -140,13 +164,65 @@ inline std::size_t EncodeUnit(char* out, std::uint32_t c) {
   }
   return n;
 }
+
+// Appends one unit in the file's form (ANSI_1252: units below 256 are
+// bytes).
+inline std::size_t EncodeUnit(char* out, std::uint32_t c) {
+  if (c >= 32 && c < 256 && c != '^') {
+    out[0] = static_cast<char>(c);
+    return 1;
+  }
+  if (c < 32 || c == '^') {
+    out[0] = '^';
+    out[1] = c == '^' ? ' ' : static_cast<char>(c + 64);
+    return 2;
+  }
+  return EscapeUnit(out, c);
+}
 }  // namespace
+
+// One unit in the file's form: caret forms for control characters, then
+// UTF-8, a byte of the code page, or "\U+XXXX".
+std::size_t DxfWriter::Encode(char* out, std::uint32_t c) const {
+  if (c < 0x80 || (page_ == nullptr && !utf8_)) return EncodeUnit(out, c);
+  if (utf8_) {
+    std::string bytes;
+    host::AppendUtf8(bytes, static_cast<wchar_t>(c));
+    std::memcpy(out, bytes.data(), bytes.size());
+    return bytes.size();
+  }
+  std::string bytes;
+  if (page_->EncodeUnit(static_cast<wchar_t>(c), &bytes)) {
+    std::memcpy(out, bytes.data(), bytes.size());
+    return bytes.size();
+  }
+  return EscapeUnit(out, c);
+}
 
 void DxfWriter::Text(int gc, std::wstring_view text) const {
   Code(gc);
   Reserve(14 * text.size() + 2);
   std::size_t start = used_;
-  for (wchar_t wc : text) used_ += EncodeUnit(buffer_.data() + used_, static_cast<std::uint32_t>(wc));
+  for (wchar_t wc : text) used_ += Encode(buffer_.data() + used_, static_cast<std::uint32_t>(wc));
+  EndValue(start);
+}
+
+void DxfWriter::Kept(int gc, std::string_view value) const {
+  Code(gc);
+  bool ascii = true;
+  for (char c : value) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii || utf8_) {
+    Reserve(value.size() + 2);
+    std::size_t start = used_;
+    std::memcpy(buffer_.data() + used_, value.data(), value.size());
+    used_ += value.size();
+    EndValue(start);
+    return;
+  }
+  std::wstring units = host::DecodeUtf8(value);
+  Reserve(14 * units.size() + 2);
+  std::size_t start = used_;
+  for (wchar_t wc : units) used_ += Encode(buffer_.data() + used_, static_cast<std::uint32_t>(wc));
   EndValue(start);
 }
 
@@ -167,7 +243,7 @@ void DxfWriter::Utf8Text(int gc, std::string_view text) const {
     for (int k = 1; k <= extra && i + k < text.size(); ++k)
       c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     i += 1 + extra;
-    used_ += EncodeUnit(buffer_.data() + used_, c);
+    used_ += Encode(buffer_.data() + used_, c);
   }
   EndValue(start);
 }

@@ -13,6 +13,8 @@
 
 #include <dxflib/dl_writer.h>
 
+#include "host/db/code_page.h"
+
 namespace host::db {
 
 class DxfWriter : public DL_Writer {
@@ -28,7 +30,20 @@ class DxfWriter : public DL_Writer {
   void dxfString(int gc, const char* value) const override;
   void dxfString(int gc, const std::string& value) const override;
 
+  // Text from here on is written in UTF-8 (R2007 and later) or in the code
+  // page (before R2007; the default, ANSI_1252).
+  void SetEncoding(bool utf8, std::shared_ptr<const CodePage> page);
+  bool Utf8() const { return utf8_; }
+  // True when the encoding holds every unit of `text`.
+  bool CanHold(std::wstring_view text) const;
+
   void Handle(int gc, std::uint64_t handle) const;
+  // An angle in radians, written in degrees: the shortest decimal that
+  // reads back as the same radians (30 degrees read stay 30).
+  void Angle(int gc, double radians) const;
+  // A value line kept as read (UTF-8): written in the file's encoding, with
+  // nothing else changed.
+  void Kept(int gc, std::string_view value) const;
   void Text(int gc, std::wstring_view text) const;
   // UTF-8 text (as xdata holds it).
   void Utf8Text(int gc, std::string_view text) const;
@@ -40,6 +55,9 @@ class DxfWriter : public DL_Writer {
   bool Failed() const { return failed_; }
   // The first value too long for a DXF line, if any ("" when none).
   const std::string& Overlong() const { return overlong_; }
+  // The group code of the first real that was not a finite number; 0 when
+  // none.
+  int NotFinite() const { return notFinite_; }
   std::uint64_t BytesWritten() const { return written_; }
 
  private:
@@ -47,6 +65,7 @@ class DxfWriter : public DL_Writer {
   void Raw(const char* data, std::size_t n) const;
   void EndValue(std::size_t valueStart) const;
   void Reserve(std::size_t n) const;
+  std::size_t Encode(char* out, std::uint32_t unit) const;
 
   host::ReplacementFile& file_;
   mutable std::vector<char> buffer_;
@@ -54,6 +73,9 @@ class DxfWriter : public DL_Writer {
   mutable bool failed_ = false;
   mutable std::string overlong_;
   mutable std::uint64_t written_ = 0;
+  mutable int notFinite_ = 0;
+  bool utf8_ = false;
+  std::shared_ptr<const CodePage> page_;
 };
 
 // The longest value line that dxflib reads back whole.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,11 +21,13 @@ inline constexpr int kColorByLayer = 256;
 struct LineData {
   Point3 start;
   Point3 end;
+  friend bool operator==(const LineData&, const LineData&) = default;
 };
 
 struct CircleData {
   Point3 center;
   double radius = 0;
+  friend bool operator==(const CircleData&, const CircleData&) = default;
 };
 
 // Angles in radians, counter-clockwise from the x axis.
@@ -33,10 +36,12 @@ struct ArcData {
   double radius = 0;
   double startAngle = 0;
   double endAngle = 0;
+  friend bool operator==(const ArcData&, const ArcData&) = default;
 };
 
 struct PointData {
   Point3 position;
+  friend bool operator==(const PointData&, const PointData&) = default;
 };
 
 // Justification as DXF numbers it (groups 72 and 73).
@@ -53,6 +58,7 @@ struct TextData {
   std::uint64_t style = 0;   // text style handle; 0 takes the database's current style
   TextHorizontal horizontal = TextHorizontal::kLeft;
   TextVertical vertical = TextVertical::kBase;
+  friend bool operator==(const TextData&, const TextData&) = default;
 };
 
 // A vertex of a lightweight polyline. A negative width takes the polyline's
@@ -63,6 +69,7 @@ struct LwVertex {
   double bulge = 0;
   double startWidth = 0;
   double endWidth = 0;
+  friend bool operator==(const LwVertex&, const LwVertex&) = default;
 };
 
 struct LwPolylineData {
@@ -72,6 +79,7 @@ struct LwPolylineData {
   double constantWidth = 0;
   double elevation = 0;
   Point3 normal{0, 0, 1};
+  friend bool operator==(const LwPolylineData&, const LwPolylineData&) = default;
 };
 
 // Polyline header flags (group 70).
@@ -93,6 +101,7 @@ struct PolylineData {
   Point3 normal{0, 0, 1};
   std::vector<std::uint64_t> vertices;
   std::uint64_t seqEnd = 0;
+  friend bool operator==(const PolylineData&, const PolylineData&) = default;
 };
 
 struct VertexData {
@@ -101,9 +110,12 @@ struct VertexData {
   double startWidth = 0;
   double endWidth = 0;
   int flags = 0;
+  friend bool operator==(const VertexData&, const VertexData&) = default;
 };
 
-struct SeqEndData {};
+struct SeqEndData {
+  friend bool operator==(const SeqEndData&, const SeqEndData&) = default;
+};
 
 // A boundary path of a hatch: a polyline loop of points with bulges.
 // Flags as DXF numbers them (group 92): 1 external, 16 outermost; the
@@ -114,6 +126,7 @@ struct HatchLoop {
   int flags = 0;
   bool closed = true;
   std::vector<LwVertex> points;  // x, y, bulge (widths unused)
+  friend bool operator==(const HatchLoop&, const HatchLoop&) = default;
 };
 
 struct HatchData {
@@ -124,6 +137,7 @@ struct HatchData {
   bool associative = false;
   int style = 0;  // 0 normal, 1 outer, 2 ignore
   std::vector<HatchLoop> loops;
+  friend bool operator==(const HatchData&, const HatchData&) = default;
 };
 
 struct InsertData {
@@ -132,6 +146,7 @@ struct InsertData {
   Point3 scale{1, 1, 1};
   double rotation = 0;  // radians
   Point3 normal{0, 0, 1};
+  friend bool operator==(const InsertData&, const InsertData&) = default;
 };
 
 using EntityData = std::variant<LineData, ArcData, CircleData, PointData, TextData, LwPolylineData,
@@ -144,6 +159,8 @@ const wchar_t* TypeName(EntityType type);
 std::optional<EntityType> TypeFromName(std::wstring_view name);  // case ignored
 EntityType TypeOf(const EntityData& data);
 
+struct KeptEntity;
+
 struct Entity {
   std::uint64_t handle = 0;
   std::uint64_t owner = 0;   // block record; the polyline for vertices and end markers
@@ -153,6 +170,9 @@ struct Entity {
   std::size_t order = 0;     // place in the owner block record's list
   EntityData data;
   Xdata xdata;
+  // The entity's groups as a file gave them, for a drawing that was read
+  // (kept.h); null for an entity made here.
+  std::shared_ptr<const KeptEntity> kept;
 
   EntityType Type() const { return TypeOf(data); }
 };

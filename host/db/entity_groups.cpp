@@ -184,12 +184,15 @@ struct Applier {
   bool NeedPoint(const Group& g, Point3* out) {
     const Point3* p = g.Point();
     if (p == nullptr) return Fail(g, "a point was expected");
+    if (!std::isfinite(p->x) || !std::isfinite(p->y) || !std::isfinite(p->z))
+      return Fail(g, "a coordinate is not a finite number");
     *out = *p;
     return true;
   }
   bool NeedReal(const Group& g, double* out) {
     if (!std::holds_alternative<double>(g.value) && !std::holds_alternative<std::int32_t>(g.value))
       return Fail(g, "a number was expected");
+    if (!std::isfinite(g.Number())) return Fail(g, "not a finite number");
     *out = g.Number();
     return true;
   }

@@ -2,6 +2,7 @@
 """An independent reading of an OS MasterMap GML file, for the reader's tests.
 
 usage: gml_reference.py FILE(.gml or .gz)
+(or, from Python: reading(FILE), the same features with their geometry)
 
 Parses the file with Python's own XML parser and prints, one line per
 feature, what the import reader must store for it when it reads the file on
@@ -103,12 +104,34 @@ def coordinates_in(element, path):
     return tuples(found.text if found is not None else "")
 
 
-def main(path):
+class Feature:
+    """One feature as the reader stores it: its kind (the first word of its
+    line), TOID, line, and geometry: the pieces of a line, link or road, the
+    outer rings of an area (inner holds its inner rings), or the one position
+    of a point-like feature (z: a point's height above datum, -999 when it
+    has none; text: a text's string)."""
+
+    def __init__(self, kind, toid, line, pieces, inner=(), z=None, text=None):
+        self.kind = kind
+        self.toid = toid
+        self.line = line
+        self.pieces = pieces
+        self.inner = list(inner)
+        self.z = z
+        self.text = text
+
+
+def reading(path):
+    """Every feature the reader must store for the file, in file order
+    (areas and roads given by references after the others)."""
     opener = gzip.open if path.endswith(".gz") else open
     with opener(path, "rb") as f:
         root = ET.parse(f).getroot()
     state = State()
     out = []
+
+    def add(kind, toid, line, pieces, inner=(), z=None, text=None):
+        out.append(Feature(kind, toid, line, pieces, inner, z, text))
     lines = {}  # TOID -> points, for rings and roads given by references
     links = {}
     areas_by_reference = []
@@ -125,24 +148,26 @@ def main(path):
                 had = leaf_text(feature, "heightAboveDatum")
                 z = float(had) if had is not None else -999.0
                 orientation = leaf_text(feature, "orientation")
-                out.append("%s|%s|%s|%s|z=%.3f|o=%s" % (
-                    "point" if kind == "TopographicPoint" else "symbol", toid, attrs, fmt(pts[:1]),
-                    z, "%.1f" % float(orientation) if orientation else "0.0"))
+                shape = "point" if kind == "TopographicPoint" else "symbol"
+                add(shape, toid, "%s|%s|%s|%s|z=%.3f|o=%s" % (
+                    shape, toid, attrs, fmt(pts[:1]),
+                    z, "%.1f" % float(orientation) if orientation else "0.0"), [pts[:1]], z=z)
         elif kind == "CartographicText":
             attrs = common(feature, state)
             pts = coordinates_in(feature, OSGB + "anchorPoint/" + GML + "Point/" + GML + "coordinates")
             if pts:
                 orientation = leaf_text(feature, "orientation")
-                out.append("text|%s|%s|%s|%s|h=%.2f|a=%d|o=%s" % (
+                add("text", toid, "text|%s|%s|%s|%s|h=%.2f|a=%d|o=%s" % (
                     toid, attrs, fmt(pts[:1]), cut(last_text(feature, "textString"), 129),
                     state.height, state.anchor,
-                    "%.1f" % float(orientation) if orientation else "0.0"))
+                    "%.1f" % float(orientation) if orientation else "0.0"), [pts[:1]],
+                    text=cut(last_text(feature, "textString"), 129))
         elif kind in ("TopographicLine", "BoundaryLine"):
             attrs = common(feature, state)
             pts = coordinates_in(feature, OSGB + "polyline/" + GML + "LineString/" + GML + "coordinates")
             lines[toid] = pts
             if len(pts) > 1:
-                out.append("line|%s|%s|%s" % (toid, attrs, fmt(pts)))
+                add("line", toid, "line|%s|%s|%s" % (toid, attrs, fmt(pts)), [pts])
         elif kind == "TopographicArea":
             attrs = common(feature, state)
             polygon = feature.find(OSGB + "polygon")
@@ -155,8 +180,8 @@ def main(path):
                     inners = [tuples(c.text) for c in gml_polygon.iterfind(
                         GML + "innerBoundaryIs/" + GML + "LinearRing/" + GML + "coordinates")]
                     inners = [r for r in inners if len(r) > 1]
-                    out.append("area|%s|%s|outer=%s|inner=%s" % (
-                        toid, attrs, fmt(outer), "/".join(fmt(r) for r in inners)))
+                    add("area", toid, "area|%s|%s|outer=%s|inner=%s" % (
+                        toid, attrs, fmt(outer), "/".join(fmt(r) for r in inners)), [outer], inner=inners)
             else:
                 rings = []
                 for boundary in polygon:
@@ -180,13 +205,13 @@ def main(path):
                     end = ref
             links[toid] = pts
             if len(pts) > 1:
-                out.append("link|%s|%s|%s|%s|%s|%s" % (
-                    toid, attrs, cut(last_text(feature, "natureOfRoad"), 65), start, end, fmt(pts)))
+                add("link", toid, "link|%s|%s|%s|%s|%s|%s" % (
+                    toid, attrs, cut(last_text(feature, "natureOfRoad"), 65), start, end, fmt(pts)), [pts])
         elif kind in ("RoadNode", "PathNode"):
             attrs = common(feature, state, False)
             pts = coordinates_in(feature, OSGB + "point/" + GML + "Point/" + GML + "coordinates")
             if pts:
-                out.append("node|%s|%s|%s" % (toid, attrs, fmt(pts[:1])))
+                add("node", toid, "node|%s|%s|%s" % (toid, attrs, fmt(pts[:1])), [pts[:1]])
         elif kind in ("Road", "Path") and fid:
             attrs = common(feature, state, False)
             box = []
@@ -210,11 +235,12 @@ def main(path):
                 return cut(value, width)
 
             if pts:
-                out.append("address|%s|%s|%s|%s|%s|%s|%s|%s" % (
+                add("address", toid, "address|%s|%s|%s|%s|%s|%s|%s|%s" % (
                     toid, fmt(pts[:1]), group_text("bs7666Attributes", "postCode", 13),
                     group_text("bs7666Attributes", "street", 33), group_text("bs7666Attributes", "paon", 129),
                     group_text("addressAuthority", "UDPRN", 33),
-                    group_text("postalAddress", "postCode", 13), cut(last_text(feature, "OSAPR"), 33)))
+                    group_text("postalAddress", "postCode", 13), cut(last_text(feature, "OSAPR"), 33)),
+                    [pts[:1]])
 
     # Areas given by references: every member must be a line of this file.
     for toid, attrs, rings in areas_by_reference:
@@ -235,9 +261,9 @@ def main(path):
                 (outer_rings if outer else inner_rings).append(ring)
         flat = sum(len(r) + 1 for r in outer_rings)
         if not dropped and flat > 2:
-            out.append("area|%s|%s|outer=%s|inner=%s" % (
+            add("area", toid, "area|%s|%s|outer=%s|inner=%s" % (
                 toid, attrs, "/".join(fmt(r) for r in outer_rings),
-                "/".join(fmt(r) for r in inner_rings)))
+                "/".join(fmt(r) for r in inner_rings)), outer_rings, inner=inner_rings)
 
     # Roads: the links of this file joined in member order.
     for toid, attrs, name, box, members in roads:
@@ -256,9 +282,13 @@ def main(path):
             previous = pts[-1]
         if sum(len(r) + 1 for r in runs) <= 2:
             runs = []
-        out.append("road|%s|%s|%s|box=%s|%s" % (toid, attrs, name, fmt(box),
-                                                "/".join(fmt(r) for r in runs)))
-    for line in sorted(out):
+        add("road", toid, "road|%s|%s|%s|box=%s|%s" % (toid, attrs, name, fmt(box),
+                                                       "/".join(fmt(r) for r in runs)), runs)
+    return out
+
+
+def main(path):
+    for line in sorted(feature.line for feature in reading(path)):
         sys.stdout.buffer.write(line.encode("utf-8") + b"\n")
 
 

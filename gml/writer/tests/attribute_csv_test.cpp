@@ -108,6 +108,34 @@ TEST_F(AttributeCsvTest, AFileThatCannotBeOpenedIsReportedOnce) {
   EXPECT_EQ(Count(shown, "ITN_road_links_info.txt"), 1);
 }
 
+// The folder picker gives folders without a final separator: the files go
+// into the folder all the same, not beside it with its name before theirs.
+TEST_F(AttributeCsvTest, FilesGoIntoAFolderGivenWithoutFinalSeparator) {
+  struct Case {
+    std::wstring directory;
+    std::string path;
+  };
+  const Case cases[] = {
+      {folder.WideFolder(), folder.Path("Run1_topo_lines.csv")},
+      {folder.WidePath("csv"), folder.Path("csv/Run1_topo_lines.csv")},
+      {folder.WidePath("csv") + L"\\", folder.Path("csv\\Run1_topo_lines.csv")},
+      {L"", "Run1_topo_lines.csv"},
+  };
+  for (const Case& c : cases) {
+    settings.csvDirectory = c.directory;
+    EXPECT_EQ(CsvFilePath(settings, "topo_lines.csv"), c.path);
+  }
+  std::filesystem::create_directories(folder.Path("csv"));
+  settings.csvDirectory = folder.WidePath("csv");
+  CsvRun run;
+  run.Start();
+  std::FILE* file = run.Open(CsvKind::kTopoLines, settings);
+  ASSERT_NE(file, nullptr);
+  CsvRun::Close(file);
+  EXPECT_TRUE(folder.Exists("csv/Run1_topo_lines.csv"));
+  EXPECT_FALSE(folder.Exists("csvRun1_topo_lines.csv"));
+}
+
 // Python's csv module reads the rows back value for value, commas and
 // quotes inside values included, and every row has its header's columns.
 TEST_F(AttributeCsvTest, PythonsCsvModuleReadsTheRecordsValues) {

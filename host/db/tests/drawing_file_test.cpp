@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
+#include <sys/resource.h>
 #include <sstream>
 
 #include "host/db/entity_list.h"
@@ -263,7 +266,7 @@ TEST_F(DrawingFileTest, ReadsWhatEzdxfWrites) {
   }
 }
 
-TEST_F(DrawingFileTest, ForeignNamesAreKeptAndAnonymousBlockReferencesSkipped) {
+TEST_F(DrawingFileTest, ForeignNamesAndAnonymousBlockReferencesAreKept) {
   Database db;
   testing::FillSample(db);
   std::string path = PathOf("names.dxf");
@@ -279,10 +282,174 @@ TEST_F(DrawingFileTest, ForeignNamesAreKeptAndAnonymousBlockReferencesSkipped) {
   Database back(Database::Content::kEmpty);
   Result<std::int64_t> read = ReadDrawing(back, path);
   ASSERT_TRUE(read.ok()) << read.message;
-  EXPECT_EQ(read.value, 1);
+  EXPECT_EQ(read.value, 0);
+  std::vector<ObjectId> ids = back.EntitiesIn(back.ModelSpace());
+  ASSERT_GE(ids.size(), 2u);
+  const auto* anonymous = std::get_if<InsertData>(&back.EntityOf(ids[ids.size() - 2])->data);
+  ASSERT_NE(anonymous, nullptr);
+  EXPECT_EQ(back.BlockRecordOf(back.IdOf(anonymous->block))->name, L"*U1");
   EXPECT_EQ(back.LayerRecordOf(back.CurrentLayer())->name, L"Fro/zen");
   EXPECT_FALSE(back.Layer(L"Not In Table").IsNull());
   EXPECT_EQ(back.EntityOf(back.LastEntity())->layer, back.Layer(L"Not In Table").handle);
+}
+
+// Drawings of every kind ezdxf writes, read and saved unchanged, are the
+// same drawing to ezdxf: every table entry, block, entity and object by
+// handle, and the same picture.
+TEST_F(DrawingFileTest, OtherProgramsDrawingsSaveWithoutLoss) {
+  for (const char* version : {"R2000", "R2018"}) {
+    SCOPED_TRACE(version);
+    std::string made = PathOf(std::string("all_") + version + ".dxf");
+    std::string saved = PathOf(std::string("saved_") + version + ".dxf");
+    ASSERT_EQ(Tool("make-all " + made + " " + version), "");
+    Database db;
+    Result<std::int64_t> read = ReadDrawing(db, made);
+    ASSERT_TRUE(read.ok()) << read.message;
+    Result<std::int64_t> save = SaveDrawing(db, saved);
+    ASSERT_TRUE(save.ok()) << save.message;
+    EXPECT_EQ(Tool("compare " + made + " " + saved), "");
+    std::string share = Tool("render " + made + " " + saved);
+    EXPECT_LT(std::atof(share.c_str()), 0.002) << share;
+  }
+}
+
+// The first entity of a kind in model space.
+Entity* FirstOf(Database& db, EntityType type, int skip = 0) {
+  for (ObjectId id : db.EntitiesIn(db.ModelSpace()))
+    if (Entity* e = db.EntityOf(id); e->Type() == type && skip-- == 0) return e;
+  return nullptr;
+}
+
+std::string HandleText(std::uint64_t handle) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(handle));
+  return text;
+}
+
+// Entities the host edits keep what it does not model; angles keep their
+// degrees.
+TEST_F(DrawingFileTest, EditedEntitiesKeepTheGroupsTheDatabaseDoesNotModel) {
+  std::string made = PathOf("all.dxf");
+  std::string saved = PathOf("edited.dxf");
+  ASSERT_EQ(Tool("make-all " + made + " R2000"), "");
+  Database db;
+  ASSERT_TRUE(ReadDrawing(db, made).ok());
+
+  Entity* line = FirstOf(db, EntityType::kLine);
+  Entity* circle = FirstOf(db, EntityType::kCircle);
+  Entity* arc = FirstOf(db, EntityType::kArc);
+  Entity* pattern = FirstOf(db, EntityType::kHatch, 1);
+  Entity* curved = FirstOf(db, EntityType::kHatch, 2);
+  Entity* insert = FirstOf(db, EntityType::kInsert);
+  ASSERT_TRUE(line && circle && arc && pattern && curved && insert);
+  std::get<LineData>(line->data).end = Point3{20, 10, 0};
+  std::get<CircleData>(circle->data).radius = 5;
+  std::get<ArcData>(arc->data).center = Point3{2, 2, 0};
+  auto& hatch = std::get<HatchData>(pattern->data);
+  for (HatchLoop& loop : hatch.loops)
+    for (LwVertex& p : loop.points) p.x += 100;
+  curved->color = 1;
+  std::get<InsertData>(insert->data).position.x += 10;
+  ASSERT_TRUE(SaveDrawing(db, saved).ok());
+
+  std::string text = ReadAll(saved);
+  EXPECT_NE(text.find(" 50\n30\n 51\n120\n"), std::string::npos);  // not 29.999999999999996
+
+  std::string shown = Tool("show " + saved + " " + HandleText(line->handle));
+  for (const char* kept : {"linetype DASHDOT", "lineweight 50", "thickness 2", "ltscale 0.5",
+                           "end 20,10,0"})
+    EXPECT_NE(shown.find(kept), std::string::npos) << kept << " in\n" << shown;
+  shown = Tool("show " + saved + " " + HandleText(circle->handle));
+  for (const char* kept : {"extrusion 0,0,-1", "thickness 1.5", "radius 5"})
+    EXPECT_NE(shown.find(kept), std::string::npos) << kept << " in\n" << shown;
+  shown = Tool("show " + saved + " " + HandleText(pattern->handle));
+  for (const char* kept : {"pattern_name ANSI31", "pattern_scale 2", "pattern_angle 30", "layer Dashed"})
+    EXPECT_NE(shown.find(kept), std::string::npos) << kept << " in\n" << shown;
+  shown = Tool("show " + saved + " " + HandleText(curved->handle));
+  for (const char* kept : {"pattern_name ANSI32", "color 1"})
+    EXPECT_NE(shown.find(kept), std::string::npos) << kept << " in\n" << shown;
+  // The compare names every entity that differs: exactly the edited ones,
+  // the attribute moving with its block reference.
+  std::string differences = Tool("compare " + made + " " + saved);
+  for (const Entity* e : {line, circle, arc, pattern, curved, insert})
+    EXPECT_NE(differences.find(" " + HandleText(e->handle) + " "), std::string::npos) << differences;
+  EXPECT_EQ(std::count(differences.begin(), differences.end(), '\n'), 7) << differences;
+  EXPECT_EQ(differences.find("AUDIT"), std::string::npos) << differences;
+  EXPECT_EQ(differences.find("MISSING"), std::string::npos) << differences;
+}
+
+// R12 files open (group 5 of a DIMSTYLE record names a block there, it is
+// no handle) and save whole.
+TEST_F(DrawingFileTest, R12FilesOpenAndSaveWhole) {
+  std::string made = PathOf("r12.dxf");
+  std::string saved = PathOf("r12_saved.dxf");
+  ASSERT_EQ(Tool("make-r12 " + made), "");
+  Database db;
+  Result<std::int64_t> read = ReadDrawing(db, made);
+  ASSERT_TRUE(read.ok()) << read.message;
+  const Entity* line = FirstOf(db, EntityType::kLine);
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(db.LayerRecordOf(db.IdOf(line->layer))->name, L"Walls");
+  ASSERT_NE(FirstOf(db, EntityType::kInsert), nullptr);
+  ASSERT_TRUE(SaveDrawing(db, saved).ok());
+  std::string described = Tool("describe " + saved);
+  EXPECT_EQ(described.find("AUDIT errors=0"), 0u) << described;
+  for (const char* kind : {"LINE", "CIRCLE", "ARC", "TEXT", "POLYLINE", "SOLID", "3DFACE", "INSERT"})
+    EXPECT_NE(described.find(std::string("\n") + kind + " "), std::string::npos) << kind << " in\n" << described;
+  std::string shown = Tool("show " + saved + " " + HandleText(line->handle));
+  EXPECT_NE(shown.find("thickness 2"), std::string::npos) << shown;
+}
+
+// A drawing in another code page keeps its text and names, and its code
+// page; a UTF-8 byte order mark is read past; names no code page holds are
+// written so that they read back as they were.
+TEST_F(DrawingFileTest, CodePagesAreHonouredAndKept) {
+  std::string made = PathOf("cyrillic.dxf");
+  std::string saved = PathOf("cyrillic_saved.dxf");
+  ASSERT_EQ(Tool("make-1251 " + made), "");
+  Database db;
+  Result<std::int64_t> read = ReadDrawing(db, made);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_FALSE(db.Layer(L"\u0421\u043b\u043e\u0439").IsNull());
+  const Entity* text = FirstOf(db, EntityType::kText);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::get<TextData>(text->data).text, L"\u041f\u0440\u0438\u0432\u0435\u0442");
+  db.Append(TextData{{0, 0, 0}, {}, 1, 0, 1, L"\u043d\u043e\u0432\u044b\u0439"});
+  ASSERT_TRUE(SaveDrawing(db, saved).ok());
+  const std::string expected =
+      "AUDIT errors=0\nCODEPAGE ANSI_1251\nLAYER 0\nLAYER Defpoints\nLAYER \u0421\u043b\u043e\u0439\n"
+      "TEXT \u0421\u043b\u043e\u0439 \u041f\u0440\u0438\u0432\u0435\u0442\n"
+      "MTEXT \u0421\u043b\u043e\u0439 \u041c\u0438\u0440\n"
+      "TEXT 0 \u043d\u043e\u0432\u044b\u0439\n";
+  EXPECT_EQ(DecodeUtf8(Tool("texts " + saved)), DecodeUtf8(expected));
+  EXPECT_NE(ReadAll(saved).find("\xcf\xf0\xe8\xe2\xe5\xf2"), std::string::npos);  // one byte a letter
+
+  // Names outside ANSI_1252 in a drawing made here.
+  Database fresh;
+  fresh.AddLayer(LayerRecord{0, L"\u0141\u00f3d\u017a \u4e2d", 3});
+  fresh.RegisterApp(L"APP\u0416");
+  ObjectId id = fresh.Append(LineData{{0, 0, 0}, {1, 1, 0}});
+  fresh.SetLayer(id, L"\u0141\u00f3d\u017a \u4e2d");
+  std::string wide = PathOf("wide_names.dxf");
+  ASSERT_TRUE(SaveDrawing(fresh, wide).ok());
+  std::string described = Tool("describe " + wide);
+  EXPECT_EQ(described.find("AUDIT errors=0 fixes=0"), 0u) << described;
+  EXPECT_NE(DecodeUtf8(described).find(L"LINE " + WidenText(HandleText(id.handle)) + L" \u0141\u00f3d\u017a \u4e2d"),
+            std::wstring::npos)
+      << described;
+  Database back(Database::Content::kEmpty);
+  ASSERT_TRUE(ReadDrawing(back, wide).ok());
+  EXPECT_FALSE(back.Layer(L"\u0141\u00f3d\u017a \u4e2d").IsNull());
+  EXPECT_FALSE(back.AppId(L"APP\u0416").IsNull());
+
+  // A byte order mark before the first group.
+  std::string marked = PathOf("marked.dxf");
+  WriteAll(marked, "\xEF\xBB\xBF" + ReadAll(wide));
+  Database again(Database::Content::kEmpty);
+  Result<std::int64_t> withMark = ReadDrawing(again, marked);
+  ASSERT_TRUE(withMark.ok()) << withMark.message;
+  EXPECT_FALSE(again.Layer(L"\u0141\u00f3d\u017a \u4e2d").IsNull());
+
 }
 
 TEST_F(DrawingFileTest, NarrowBytesRoundTripAndTextKeepsItsSpacesAndLineBreaks) {
@@ -399,6 +566,13 @@ TEST_F(DrawingFileTest, MalformedFilesGiveTheFileWhatAndWhereAndLeaveTheDatabase
       {"bad_colour", replaced("  8\n0\n 62\n1\n", "  8\n0\n 62\n999\n"), "colour out of range"},
       {"binary", "AutoCAD Binary DXF\r\n\x1a", "binary DXF"},
       {"handle", replaced("  5\n12\n", "  5\nQQ\n"), "handle \"QQ\" is not a hexadecimal number"},
+      {"nan", replaced(" 40\n0.5\n", " 40\nnan\n"), "value \"nan\" of group 40 is not a number (NaN)"},
+      {"nan_y", replaced(" 20\n180000.5\n", " 20\n-NAN\n"), "of group 20 is not a number (NaN)"},
+      {"infinite", replaced(" 40\n0.5\n", " 40\n-inf\n"), "value \"-inf\" of group 40 is infinite"},
+      {"overflow", replaced(" 40\n0.5\n", " 40\n1e999\n"), "value \"1e999\" of group 40 is out of range"},
+      {"xdata_nan", replaced("1040\n", "1040\nInfinity\n1040\n"), "of group 1040 is infinite"},
+      {"int16", replaced(" 70\n", " 70\n40000\n 70\n"), "value \"40000\" of group 70 is out of range"},
+      {"handle_top", replaced("  5\n12\n", "  5\nFFFFFFFFFFFFFFFF\n"), "handle \"FFFFFFFFFFFFFFFF\" is out of range"},
   };
   for (const Case& c : cases) {
     std::string path = PathOf(std::string(c.name) + ".dxf");
@@ -416,6 +590,109 @@ TEST_F(DrawingFileTest, MalformedFilesGiveTheFileWhatAndWhereAndLeaveTheDatabase
   Result<std::int64_t> missing = ReadDrawing(target, std::string_view(PathOf("none.dxf")));
   EXPECT_FALSE(missing.ok());
   EXPECT_NE(missing.message.find(L"none.dxf: cannot open the file"), std::string::npos) << missing.message;
+}
+
+// A number that is not finite is neither stored from an entity list nor
+// written to a file.
+TEST_F(DrawingFileTest, NumbersThatAreNotFiniteAreNeitherStoredNorWritten) {
+  Database db;
+  ObjectId id = db.Append(CircleData{{1, 2, 0}, 3});
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    EntityList list = *GetEntityList(id, {});
+    *FindGroup(list, 40) = Group(40, bad);
+    EXPECT_EQ(ModifyEntity(list), ModifyResult::kBadList);
+    list = *GetEntityList(id, {});
+    *FindGroup(list, 10) = Group(10, Point3{1, bad, 0});
+    EXPECT_EQ(ModifyEntity(list), ModifyResult::kBadList);
+  }
+  EXPECT_EQ(std::get<CircleData>(db.EntityOf(id)->data).radius, 3);
+
+  std::string path = PathOf("finite.dxf");
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
+  std::string before = ReadAll(path);
+  std::get<CircleData>(db.EntityOf(id)->data).radius = std::nan("");
+  Result<std::int64_t> refused = SaveDrawing(db, path);
+  EXPECT_FALSE(refused.ok());
+  EXPECT_NE(refused.message.find(L"not finite (group 40)"), std::wstring::npos) << refused.message;
+  EXPECT_EQ(ReadAll(path), before);
+}
+
+// Handles near the top of their range, repeated, or 0 never make a save
+// write two objects with one handle, or handle 0.
+TEST_F(DrawingFileTest, HandlesNeverWrapOrRepeat) {
+  Database db;
+  testing::FillSample(db);
+  std::string path = PathOf("handles.dxf");
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
+  std::string text = ReadAll(path);
+  const std::string ellipse = "  0\nELLIPSE\n  5\n0FFFFFFFFFFFFFFE\n100\nAcDbEntity\n  8\n0\n100\nAcDbEllipse\n"
+                              " 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n0\n 31\n0\n 40\n0.5\n";
+  const std::string twice = "  0\nPOINT\n  5\n0FFFFFFFFFFFFFFE\n  8\n0\n 10\n1\n 20\n1\n"
+                            "  0\nMTEXT\n  5\n0\n  8\n0\n 10\n1\n 20\n1\n  1\nx\n";
+  std::size_t at = text.find("  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS");
+  ASSERT_NE(at, std::string::npos);
+  text.insert(at, ellipse + twice);
+  WriteAll(path, text);
+  Database back(Database::Content::kEmpty);
+  Result<std::int64_t> read = ReadDrawing(back, path);
+  ASSERT_TRUE(read.ok()) << read.message;
+  back.Append(LineData{{0, 0, 0}, {1, 1, 0}});
+  back.AddLayer(LayerRecord{0, L"New", 2});
+  std::string saved = PathOf("saved.dxf");
+  ASSERT_TRUE(SaveDrawing(back, saved).ok());
+  std::istringstream lines(ReadAll(saved));
+  std::string code, value;
+  std::set<std::string> handles;
+  bool header = true;
+  while (std::getline(lines, code) && std::getline(lines, value)) {
+    if (value == "ENTITIES" || value == "CLASSES") header = false;
+    if (header || (code != "  5" && code != "105")) continue;
+    EXPECT_NE(value, "0");
+    EXPECT_TRUE(handles.insert(value).second) << "handle " << value << " written twice";
+  }
+  EXPECT_GT(handles.size(), 30u);
+  EXPECT_TRUE(handles.count("FFFFFFFFFFFFFFE")) << "the ellipse keeps its handle";
+}
+
+// A count in a file is believed only as far as the items that follow: a
+// small file cannot make the reader ask for gigabytes.
+TEST_F(DrawingFileTest, CountsAreBelievedOnlyAsFarAsTheItemsThatFollow) {
+  Database db;
+  testing::FillSample(db);
+  std::string path = PathOf("counts.dxf");
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
+  std::string text = ReadAll(path);
+  std::size_t count = text.find(" 90\n4\n");
+  ASSERT_NE(count, std::string::npos);
+  text.replace(count, 7, " 90\n99999999\n");
+  std::size_t loops = text.find(" 91\n2\n");
+  ASSERT_NE(loops, std::string::npos);
+  text.replace(loops, 7, " 91\n99999999\n");
+  std::size_t points = text.find(" 93\n4\n");
+  ASSERT_NE(points, std::string::npos);
+  text.replace(points, 7, " 93\n99999999\n");
+  text.insert(text.find("  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS"),
+              "  0\nSPLINE\n  8\n0\n100\nAcDbSpline\n 70\n8\n 71\n3\n 72\n32000\n 73\n32000\n"
+              " 74\n0\n 40\n0\n 10\n0\n 20\n0\n 30\n0\n"
+              "  0\nLEADER\n  8\n0\n100\nAcDbLeader\n 76\n32000\n 10\n0\n 20\n0\n 30\n0\n");
+  ASSERT_LT(text.size(), 20000u);
+  WriteAll(path, text);
+
+  struct rusage before {};
+  getrusage(RUSAGE_SELF, &before);
+  Database back(Database::Content::kEmpty);
+  Result<std::int64_t> read = ReadDrawing(back, path);
+  struct rusage after {};
+  getrusage(RUSAGE_SELF, &after);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "kilobytes more at the peak";
+  const Entity* lw = FirstOf(back, EntityType::kLwPolyline);
+  ASSERT_NE(lw, nullptr);
+  EXPECT_EQ(std::get<LwPolylineData>(lw->data).vertices.size(), 4u);
+  const Entity* hatch = FirstOf(back, EntityType::kHatch);
+  ASSERT_NE(hatch, nullptr);
+  EXPECT_EQ(std::get<HatchData>(hatch->data).loops.size(), 2u);
+  EXPECT_EQ(read.value, 2);  // the spline and the leader, kept as read
 }
 
 TEST_F(DrawingFileTest, DamagedFilesNeverCrashTheReader) {

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Benchmark of the whole import, as a user runs it.
+#
+#   tools/bench_import.sh [SHARED_FOLDER]
+#
+# Generates a topography file of about 190 MB (78,000 features) from the
+# shared sample data (SHARED_FOLDER defaults to ../shared beside the
+# checkout) and its gzip in a temporary folder. Each is imported through
+# cadhost with the default support folder, from loading Varnel to the saved
+# DXF (a script answers the main dialog: the folder of the file, Draw, the
+# CSV folder). In the same run, GDAL converts the plain file to DXF
+# (ogr2ogr, all its layers into one DXF) and zlib_floor inflates the gzip
+# through gzread alone. Prints wall-clock times, the ratios to GDAL and to
+# the zlib floor, and peak memory (/usr/bin/time -v) against the file's
+# size. RUNS (default 1) runs of each; the best is kept. Nothing is written
+# into the checkout but the build tree. IMPORT_TREE names another build tree
+# whose cadhost and Varnel are measured (default: the benchmark tree,
+# Release).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+SHARED=$(cd "${1:-$ROOT/../shared}" && pwd)
+PYTHON=/usr/bin/python3
+RUNS=${RUNS:-1}
+
+missing=()
+command -v ogr2ogr >/dev/null || missing+=(gdal-bin)
+[ -x /usr/bin/time ] || missing+=(time)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Missing packages. Run as root:"
+  echo "  apt-get install -y ${missing[*]}"
+  exit 1
+fi
+
+BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
+if [ ! -f "$BUILD/build.ninja" ]; then
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
+fi
+TREE=$(cd "${IMPORT_TREE:-$BUILD}" && pwd)
+if [ "$TREE" = "$BUILD" ]; then
+  cmake --build "$BUILD" -j "${JOBS:-3}" --target cadhost Varnel zlib_floor >/dev/null
+else
+  cmake --build "$BUILD" --target zlib_floor >/dev/null
+fi
+CADHOST="$TREE/host/app/cadhost"
+VARNEL="$TREE/gml/ui/Varnel.so"
+
+DATA=$(mktemp -d)
+trap 'rm -rf "$DATA"' EXIT
+echo "generating data in $DATA ..."
+"$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" 2000 "$DATA/topo.gml" >/dev/null
+gzip -k -6 "$DATA/topo.gml"
+ls -l "$DATA"/topo.gml "$DATA"/topo.gml.gz | awk '{print $5, $9}'
+GML_BYTES=$(stat -c %s "$DATA/topo.gml")
+
+# measure LABEL COMMAND...: runs the command RUNS times under /usr/bin/time
+# and sets SECONDS_<LABEL> and KB_<LABEL> to the best time and its peak
+# resident memory. A failed command stops the benchmark.
+measure() {
+  local label=$1 best="" kb="" log t m
+  shift
+  log=$DATA/time.log
+  for _ in $(seq "$RUNS"); do
+    if ! /usr/bin/time -v -o "$log" "$@" >"$DATA/out.log" 2>&1; then
+      tail -n 20 "$DATA/out.log"
+      echo "$label: failed"
+      exit 1
+    fi
+    t=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0;
+          for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$log")
+    m=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$log")
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then
+      best=$t
+      kb=$m
+    fi
+  done
+  printf -v "SECONDS_$label" '%s' "$best"
+  printf -v "KB_$label" '%s' "$kb"
+}
+
+# import LABEL FILE: the import of FILE alone through cadhost.
+import() {
+  local label=$1 file=$2 dir=$DATA/$1
+  rm -rf "$dir" && mkdir -p "$dir/input" "$dir/csv"
+  cp -r "$ROOT/support" "$dir/support"
+  ln -s "$file" "$dir/input/"
+  cat >"$dir/import.script" <<EOS
+lwhgmlin
+!answer no
+!answer $dir/input
+!dlg_click 1
+!answer $dir/csv/
+!save $dir/drawing.dxf
+EOS
+  measure "$label" bash -c "cd '$dir' && rm -f drawing.dxf && '$CADHOST' --addin '$VARNEL' \
+    --support '$dir/support' --registry '$dir/registry' import.script && test -s drawing.dxf"
+  ls -l "$dir/drawing.dxf" | awk -v l="$label" '{ print l ": drawing of " $5 " bytes" }'
+}
+
+echo "importing the plain file ..."
+import plain "$DATA/topo.gml"
+echo "importing the gzip file ..."
+import gzip "$DATA/topo.gml.gz"
+echo "converting with GDAL ..."
+measure gdal bash -c "rm -f '$DATA/gdal.dxf' && ogr2ogr -f DXF '$DATA/gdal.dxf' '$DATA/topo.gml' -nln entities -append"
+echo "inflating with zlib alone ..."
+measure zlib "$BUILD/tools/zlib_floor" "$DATA/topo.gml.gz"
+
+echo
+echo "$(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg), best of $RUNS, import by $TREE"
+awk -v p="$SECONDS_plain" -v z="$SECONDS_gzip" -v g="$SECONDS_gdal" -v f="$SECONDS_zlib" \
+    -v pk="$KB_plain" -v zk="$KB_gzip" -v gk="$KB_gdal" -v bytes="$GML_BYTES" 'BEGIN {
+  mb = bytes / 1048576
+  printf "GDAL ogr2ogr to DXF, plain   %7.2f s  %6.0f MB peak\n", g, gk / 1024
+  printf "zlib floor, gzip             %7.2f s\n", f
+  printf "import, plain file           %7.2f s  %6.0f MB peak (%.2f x the GML)  1/%.1f of GDAL (aim at most 1/20)\n",
+         p, pk / 1024, pk * 1024 / bytes, g / p
+  printf "import, gzip file            %7.2f s  %6.0f MB peak (%.2f x the GML)  %.1f x the zlib floor (aim at most 4)\n",
+         z, zk / 1024, zk * 1024 / bytes, z / f
+  printf "GML file                     %7.0f MB\n", mb
+}'
