@@ -24,8 +24,6 @@ constexpr std::int32_t kOutlineStep = 1000;
 constexpr double kShortestOutlineSegment = 0.001;
 // Chord headings closer than this need no mitre point.
 constexpr double kMitreAngle = 0.02;
-// Where the areas file lies when the filter has no path of its own.
-constexpr wchar_t kDefaultAreasFile[] = L"lwh_gml_areafilters.ini";
 
 // Where the crossing search goes on; one position for every filter.
 std::int32_t g_crossingResume = 0;
@@ -475,8 +473,9 @@ bool AreaFilter::RectInRoadBufferGrid(double x0, double y0, double x1, double y1
 // --- the areas file --------------------------------------------------------------
 
 bool AreaFilter::SaveAreas() {
-  if (path.size() < 5) path = kDefaultAreasFile;
-  if (!Valid(areas)) return false;
+  // Without a path the areas have no file of their own: they are never
+  // written into whatever folder the process works in.
+  if (path.size() < 5 || !Valid(areas)) return false;
   SafeFileWriter out(path);
   if (!out.Ok()) return false;
   for (std::int32_t i = 0; i < areas.count; ++i) {

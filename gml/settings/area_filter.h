@@ -34,6 +34,9 @@
 #include "common/geometry/hz_geometry.h"
 #include "gml/settings/road_buffer_grid.h"
 
+// The name of the areas file in the support folder.
+inline constexpr wchar_t kAreaFiltersFileName[] = L"lwh_gml_areafilters.ini";
+
 inline constexpr std::int32_t kAreaPolyline = 10;
 inline constexpr std::int32_t kAreaWindow = 20;
 inline constexpr std::int32_t kAreaPolygon = 30;
@@ -126,10 +129,9 @@ class AreaFilter {
   // (cell grain); true when there are no zones.
   bool RectInRoadBufferGrid(double minX, double minY, double maxX, double maxY) const;
 
-  // Writes every stored area to the areas file at `path` ("lwh_gml_areafilters.ini"
-  // in the current folder when the path is shorter than 5 characters),
-  // through a temporary file. False when any step failed; the old file is
-  // then whole.
+  // Writes every stored area to the areas file at `path`, through a
+  // temporary file. False when any step failed, the old file then whole, and
+  // false without writing when `path` is shorter than 5 characters.
   bool SaveAreas();
   // Reads an areas file (the path is remembered first), appending its areas,
   // and rebuilds the outline from every area the filter then holds. False

@@ -197,7 +197,8 @@ bool OS_GML_ACAD_Definitions::LoadCodeLookupTable() {
 
 bool OS_GML_ACAD_Definitions::SaveCodeLookupTable() {
   if (codeTableFileName.size() < 5) codeTableFileName = L"lwh_gml_codelookup.ovc";
-  if (codeTable.marker != kGrowArrayMarker) return false;
+  // Without a support folder the table has no file of its own to go to.
+  if (codeTable.marker != kGrowArrayMarker || supportFolder.empty()) return false;
   std::wstring path = TablePath(codeTableFileName);
   SafeFileWriter out(path);
   if (!out.Ok()) return false;

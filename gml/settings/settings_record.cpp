@@ -349,8 +349,15 @@ bool OS_GML_ACAD_Definitions::LoadSettings(const std::wstring& path, bool setFol
   return true;
 }
 
+bool OS_GML_ACAD_Definitions::HasSettingsFile() const {
+  return settingsPath.size() >= 5 || !supportFolder.empty();
+}
+
 bool OS_GML_ACAD_Definitions::SaveSettings() {
-  if (settingsPath.size() < 5) settingsPath = L"lwh_gml.ini";
+  // Without a file or a support folder there is nowhere the settings belong:
+  // they are not scattered into whatever folder the process works in.
+  if (!HasSettingsFile()) return false;
+  if (settingsPath.size() < 5) settingsPath = supportFolder + L"lwh_gml.ini";
   SafeFileWriter out(settingsPath);
   if (!out.Ok()) return false;
 

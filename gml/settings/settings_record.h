@@ -30,10 +30,16 @@ class OS_GML_ACAD_Definitions {
   // support folder. A file that cannot be opened is no error: the result is
   // always true.
   bool LoadSettings(const std::wstring& path, bool setFolder);
-  // Writes every key to the settings path ("lwh_gml.ini" in the current
+  // Writes every key to the settings path ("lwh_gml.ini" in the support
   // folder when the path is shorter than 5 characters). False when any step
-  // of the save failed; the old file is then as it was.
+  // of the save failed, the old file then as it was, and false without
+  // writing anything when there is neither a path nor a support folder.
   [[nodiscard]] bool SaveSettings();
+  // True when SaveSettings has a place to write to.
+  bool HasSettingsFile() const;
+
+  // The three tables below are saved only into a known support folder: a
+  // save without one writes nothing and answers false.
 
   // Feature-code table (support folder + codeTableFileName).
   bool LoadCodeLookupTable();

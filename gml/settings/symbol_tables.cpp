@@ -133,7 +133,8 @@ bool OS_GML_ACAD_Definitions::LoadSymbolLookupTable() {
 
 bool OS_GML_ACAD_Definitions::SaveSymbolLookupTable() {
   if (symbolTableFileName.size() < 5) symbolTableFileName = L"lwh_gml_symbollookup.dat";
-  if (symbolTable.marker != kGrowArrayMarker) return false;
+  // Without a support folder the table has no file of its own to go to.
+  if (symbolTable.marker != kGrowArrayMarker || supportFolder.empty()) return false;
   std::wstring path = TablePath(symbolTableFileName);
   SafeFileWriter out(path);
   if (!out.Ok()) return false;
@@ -209,7 +210,8 @@ bool OS_GML_ACAD_Definitions::LoadSymbologyTable() {
 
 bool OS_GML_ACAD_Definitions::SaveSymbologyTable() {
   if (symbologyTableFileName.size() < 5) symbologyTableFileName = L"lwh_gml_symbologylookup.ovl";
-  if (symbologySets.marker != kGrowArrayMarker) return false;
+  // Without a support folder the table has no file of its own to go to.
+  if (symbologySets.marker != kGrowArrayMarker || supportFolder.empty()) return false;
   std::wstring path = TablePath(symbologyTableFileName);
   SafeFileWriter out(path);
   if (!out.Ok()) return false;

@@ -1,12 +1,11 @@
 #include "gml/ui/address_settings_dialog.h"
 
-#include "gml/ui/itn_settings_dialog.h"
+#include "gml/ui/layer_state_controls.h"
 #include "gml/ui/name_validation.h"
 #include "host/ui/data_exchange.h"
 
 namespace {
 using host::ui::ControlKind;
-using host::ui::Notify;
 namespace st = host::ui::style;
 }  // namespace
 
@@ -38,16 +37,9 @@ host::ui::DialogTemplate AddressSettingsTemplate() {
 }
 
 CAddressPointSettings::CAddressPointSettings(host::ui::Dialog* parent) : Dialog(AddressSettingsTemplate(), parent) {
-  On(kIdAddressPoint, Notify::kClick, [this] {
-    (void)UpdateData(true);
-    markingWay = 0;
-    Refresh();
-  });
-  On(kIdAddressBlock, Notify::kClick, [this] {
-    (void)UpdateData(true);
-    markingWay = 1;
-    Refresh();
-  });
+  const auto refresh = [this] { Refresh(); };
+  OnChoice(*this, kIdAddressPoint, &markingWay, 0, refresh);
+  OnChoice(*this, kIdAddressBlock, &markingWay, 1, refresh);
 }
 
 void CAddressPointSettings::FromRecord(const OS_GML_ACAD_Definitions& r) {
@@ -65,7 +57,7 @@ void CAddressPointSettings::FromRecord(const OS_GML_ACAD_Definitions& r) {
 }
 
 void CAddressPointSettings::ToRecord(OS_GML_ACAD_Definitions& r) const {
-  auto flag = [](int v) -> std::uint8_t { return v != 0 ? 1 : 0; };
+  const auto flag = ByteSwitch;
   r.addressMarkingWay = markingWay;
   r.addressBlock = block;
   r.addressLayer = layer;
@@ -94,13 +86,8 @@ void CAddressPointSettings::DoDataExchange(host::ui::DataExchange& dx) {
   using namespace host::ui;
   DdxText(dx, kIdAddressBlockName, block);
   DdvTableName(dx, kIdAddressBlockName, block, NameKind::kBlock);
-  DdxText(dx, kIdAddressLayer, layer);
-  DdvTableName(dx, kIdAddressLayer, layer, NameKind::kLayer);
-  DdxText(dx, kIdAddressColour, colour);
-  DdvMinMax(dx, colour, kMinColour, kMaxColour);
-  DdxCheck(dx, kIdAddressOn, on);
-  DdxCheck(dx, kIdAddressFrozen, frozen);
-  DdxCheck(dx, kIdAddressLocked, locked);
+  DdxLayerState(dx, {kIdAddressLayer, kIdAddressColour, kIdAddressOn, kIdAddressFrozen, kIdAddressLocked}, layer,
+                colour, on, frozen, locked);
   DdxCheck(dx, kIdReadPostal, readPostal);
   DdxCheck(dx, kIdReadBs7666, readBs7666);
   DdxCheck(dx, kIdReadAuthority, readAuthority);

@@ -59,17 +59,13 @@ host::ui::DialogTemplate ItnSettingsTemplate() {
 CITNSettingsDialog::CITNSettingsDialog(host::ui::Dialog* parent) : Dialog(ItnSettingsTemplate(), parent) {
   // Every click first takes what the controls hold, so that the refresh
   // works from the user's values.
-  auto take_then = [this](int* member, int value) {
-    (void)UpdateData(true);
-    *member = value;
-    Refresh();
-  };
-  On(kIdRoadByName, Notify::kClick, [this, take_then] { take_then(&roadLayerWay, 0); });
-  On(kIdRoadFixed, Notify::kClick, [this, take_then] { take_then(&roadLayerWay, 1); });
-  On(kIdLinkByValue, Notify::kClick, [this, take_then] { take_then(&linkLayerWay, 0); });
-  On(kIdLinkFixed, Notify::kClick, [this, take_then] { take_then(&linkLayerWay, 1); });
-  On(kIdNodePoint, Notify::kClick, [this, take_then] { take_then(&nodeMarkingWay, 0); });
-  On(kIdNodeBlock, Notify::kClick, [this, take_then] { take_then(&nodeMarkingWay, 1); });
+  const auto refresh = [this] { Refresh(); };
+  OnChoice(*this, kIdRoadByName, &roadLayerWay, 0, refresh);
+  OnChoice(*this, kIdRoadFixed, &roadLayerWay, 1, refresh);
+  OnChoice(*this, kIdLinkByValue, &linkLayerWay, 0, refresh);
+  OnChoice(*this, kIdLinkFixed, &linkLayerWay, 1, refresh);
+  OnChoice(*this, kIdNodePoint, &nodeMarkingWay, 0, refresh);
+  OnChoice(*this, kIdNodeBlock, &nodeMarkingWay, 1, refresh);
   On(kIdUsePrefix, Notify::kClick, [this] {
     (void)UpdateData(true);
     Refresh();
@@ -106,7 +102,7 @@ void CITNSettingsDialog::FromRecord(const OS_GML_ACAD_Definitions& r) {
 }
 
 void CITNSettingsDialog::ToRecord(OS_GML_ACAD_Definitions& r) const {
-  auto flag = [](int v) -> std::uint8_t { return v != 0 ? 1 : 0; };
+  const auto flag = ByteSwitch;
   r.roadLayerWay = roadLayerWay;
   r.roadFixedLayer = roadLayer;
   r.roadFixedLayerColour = roadColour;
@@ -156,30 +152,15 @@ void CITNSettingsDialog::Refresh() {
 
 void CITNSettingsDialog::DoDataExchange(host::ui::DataExchange& dx) {
   using namespace host::ui;
-  DdxText(dx, kIdRoadLayer, roadLayer);
-  DdvTableName(dx, kIdRoadLayer, roadLayer, NameKind::kLayer);
-  DdxText(dx, kIdRoadColour, roadColour);
-  DdvMinMax(dx, roadColour, kMinColour, kMaxColour);
-  DdxCheck(dx, kIdRoadOn, roadOn);
-  DdxCheck(dx, kIdRoadFrozen, roadFrozen);
-  DdxCheck(dx, kIdRoadLocked, roadLocked);
+  DdxLayerState(dx, {kIdRoadLayer, kIdRoadColour, kIdRoadOn, kIdRoadFrozen, kIdRoadLocked}, roadLayer, roadColour,
+                roadOn, roadFrozen, roadLocked);
   DdxListIndex(dx, kIdLinkValue, linkLayerValue);
-  DdxText(dx, kIdLinkLayer, linkLayer);
-  DdvTableName(dx, kIdLinkLayer, linkLayer, NameKind::kLayer);
-  DdxText(dx, kIdLinkColour, linkColour);
-  DdvMinMax(dx, linkColour, kMinColour, kMaxColour);
-  DdxCheck(dx, kIdLinkOn, linkOn);
-  DdxCheck(dx, kIdLinkFrozen, linkFrozen);
-  DdxCheck(dx, kIdLinkLocked, linkLocked);
+  DdxLayerState(dx, {kIdLinkLayer, kIdLinkColour, kIdLinkOn, kIdLinkFrozen, kIdLinkLocked}, linkLayer, linkColour,
+                linkOn, linkFrozen, linkLocked);
   DdxText(dx, kIdNodeBlockName, nodeBlock);
   DdvTableName(dx, kIdNodeBlockName, nodeBlock, NameKind::kBlock);
-  DdxText(dx, kIdNodeLayer, nodeLayer);
-  DdvTableName(dx, kIdNodeLayer, nodeLayer, NameKind::kLayer);
-  DdxText(dx, kIdNodeColour, nodeColour);
-  DdvMinMax(dx, nodeColour, kMinColour, kMaxColour);
-  DdxCheck(dx, kIdNodeOn, nodeOn);
-  DdxCheck(dx, kIdNodeFrozen, nodeFrozen);
-  DdxCheck(dx, kIdNodeLocked, nodeLocked);
+  DdxLayerState(dx, {kIdNodeLayer, kIdNodeColour, kIdNodeOn, kIdNodeFrozen, kIdNodeLocked}, nodeLayer, nodeColour,
+                nodeOn, nodeFrozen, nodeLocked);
   DdxCheck(dx, kIdUsePrefix, usePrefix);
   DdxText(dx, kIdPrefix, prefix);
   // The prefix starts every ITN layer name, so it may hold only what a layer

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "gml/settings/settings_record.h"
+#include "gml/ui/layer_state_controls.h"
 #include "host/ui/dialog.h"
 
 inline constexpr int kItnSettingsTemplate = 243;
@@ -41,9 +42,6 @@ inline constexpr int kIdNodeFrozen = 357;
 inline constexpr int kIdNodeLocked = 358;
 inline constexpr int kIdUsePrefix = 391;
 inline constexpr int kIdPrefix = 360;
-
-inline constexpr int kMinColour = 1;
-inline constexpr int kMaxColour = 255;
 
 host::ui::DialogTemplate ItnSettingsTemplate();
 

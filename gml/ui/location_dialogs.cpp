@@ -11,6 +11,7 @@
 #include "common/archive/archive_reader.h"
 #include "common/containers/text.h"
 #include "gml/reader/feature_records.h"
+#include "gml/ui/postcode_file.h"
 #include "host/system/events.h"
 #include "host/system/files.h"
 #include "host/ui/data_exchange.h"
@@ -84,33 +85,6 @@ void RegisterTemplates() {
   host::ui::RegisterDialogTemplate(std::move(search));
 }
 
-// Splits a postcode file line at commas; the fields 4, 7, 9, 12 and 13 are
-// quoted and may hold commas. Each field keeps at most 127 characters.
-std::vector<std::string> PostcodeFields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t i = 0;
-  while (i <= line.size() && fields.size() < 16) {
-    const std::size_t n = fields.size();
-    std::string value;
-    if (n == 4 || n == 7 || n == 9 || n == 12 || n == 13) {
-      ++i;  // the opening quote
-      const std::size_t close = line.find('"', i);
-      const std::size_t end = close == std::string::npos ? line.size() : close;
-      value = line.substr(i, end - i);
-      i = line.find(',', end);
-    } else {
-      const std::size_t comma = line.find(',', i);
-      const std::size_t end = comma == std::string::npos ? line.size() : comma;
-      value = line.substr(i, end - i);
-      i = comma;
-    }
-    fields.push_back(value.substr(0, 127));
-    if (i == std::string::npos) break;
-    ++i;
-  }
-  return fields;
-}
-
 }  // namespace
 
 AskAreaFilterTypeView::AskAreaFilterTypeView(host::ui::Dialog* parent)
@@ -155,28 +129,8 @@ AskPostcode::AskPostcode(host::ui::Dialog* parent) : Dialog(kTemplateId, parent)
   RegisterTemplates();
 }
 
-void AskPostcode::LoadPostcodes() {
-  const std::optional<std::string> native = host::NativePath(postcodeFile);
-  if (!native) return;
-  std::FILE* file = std::fopen(native->c_str(), "r");
-  if (!file) return;
-  char line[1024];
-  while (std::fgets(line, sizeof line, file)) {
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    const std::vector<std::string> fields = PostcodeFields(text);
-    if (fields.size() < 16 || fields[13].empty()) continue;
-    if (postcodes_.Find(fields[13].c_str())) continue;
-    const long east = std::strtol(fields[14].c_str(), nullptr, 10);
-    const long north = std::strtol(fields[15].c_str(), nullptr, 10);
-    (void)postcodes_.InsertPair(fields[13].c_str(), static_cast<std::int32_t>(east),
-                                static_cast<std::int32_t>(north));
-  }
-  std::fclose(file);
-}
-
 int AskPostcode::DoModal() {
-  LoadPostcodes();
+  (void)LoadPostcodeFile(postcodeFile, &postcodes_);
   if (postcodes_.NodeCount() == 0) {
     (void)host::ui::ShowMessageBox(L"Postcode database file 'postcodedb.txt' not found.", L"");
     return host::ui::kIdCancel;
@@ -191,9 +145,7 @@ void AskPostcode::DoDataExchange(host::ui::DataExchange& dx) {
 
 void AskPostcode::OnOK() {
   if (!UpdateData(true)) return;
-  std::string key;
-  for (wchar_t c : postcode)
-    if (c != L' ' && c != L'\t') key += static_cast<char>(c < 256 ? c : '?');
+  const std::string key = PostcodeKey(WideToNarrow(postcode));
   // Keys longer than the tree holds would match a different postcode.
   const BinaryTreeNode* node =
       key.size() <= static_cast<std::size_t>(kBinaryTreeKeyLength) ? postcodes_.Find(key.c_str()) : nullptr;

@@ -40,9 +40,7 @@ class AskPostcode : public host::ui::Dialog {
   double easting = 0, northing = 0;
 
  private:
-  // Adds the postcodes of the file that the tree does not hold yet.
-  void LoadPostcodes();
-  BinaryTree postcodes_;
+  BinaryTree postcodes_;  // read again at every opening; the first line of a postcode wins
 };
 
 // "Road name / text search": the text and the frame size round each hit.

@@ -2,13 +2,16 @@
 // batch step.
 #include "gml/ui/osgml_input_dialog.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "common/containers/text.h"
 #include "common/dialogs/file_select.h"
+#include "common/dialogs/support_lookup.h"
 #include "gml/ui/location_dialogs.h"
+#include "gml/ui/settings_view.h"
 #include "host/editor/command_line.h"
 #include "host/editor/support_path.h"
 #include "host/system/files.h"
@@ -44,12 +47,12 @@ void RegisterImportTemplate() {
       {gc::kDepartedCount, ControlKind::kStatic, L"Dep. features: n/a", 0, {265, 82, 150, 10}},
       {id::kCount, ControlKind::kButton, L"Count...", 0, {5, 96, 60, 14}},
       {gc::kStopButton, ControlKind::kButton, L"<Stop action>", 0, {70, 96, 60, 14}},
-      {id::kPropertySwitch, ControlKind::kCheckBox, L"Filter by feature Property", 0, {5, 115, 150, 10}},
+      {id::kPropertySwitch, ControlKind::kCheckBox, L"Filter by feature Property", st::kAuto, {5, 115, 150, 10}},
       {id::kPropertyOptions, ControlKind::kButton, L"Property filtering Options...", 0, {160, 113, 120, 14}},
-      {id::kLocationSwitch, ControlKind::kCheckBox, L"Filter by feature Location", 0, {5, 130, 150, 10}},
-      {id::kTrimSwitch, ControlKind::kCheckBox, L"Trim Lines to edge(s)", 0, {160, 130, 120, 10}},
-      {id::kFullyWithin, ControlKind::kRadioButton, L"Fully within", st::kGroup, {285, 130, 60, 10}},
-      {id::kPartiallyIn, ControlKind::kRadioButton, L"Partially in", 0, {350, 130, 60, 10}},
+      {id::kLocationSwitch, ControlKind::kCheckBox, L"Filter by feature Location", st::kAuto, {5, 130, 150, 10}},
+      {id::kTrimSwitch, ControlKind::kCheckBox, L"Trim Lines to edge(s)", st::kAuto, {160, 130, 120, 10}},
+      {id::kFullyWithin, ControlKind::kRadioButton, L"Fully within", st::kAuto | st::kGroup, {285, 130, 60, 10}},
+      {id::kPartiallyIn, ControlKind::kRadioButton, L"Partially in", st::kAuto, {350, 130, 60, 10}},
       {gc::kLocationList, ControlKind::kListBox, L"", st::kMultiSelect | st::kNotify, {5, 145, 330, 60}},
       {id::kNewArea, ControlKind::kButton, L"New...", 0, {340, 145, 75, 14}},
       {id::kDeleteAreas, ControlKind::kButton, L"Delete", 0, {340, 160, 75, 14}},
@@ -66,6 +69,16 @@ void RegisterImportTemplate() {
       {host::ui::kIdOk, ControlKind::kButton, L"Draw", 0, {370, 280, 45, 14}},
   };
   host::ui::RegisterDialogTemplate(std::move(t));
+}
+
+// The folder picker's folder with a final separator: the attribute files
+// are named by joining folder and name as they stand, and the picker gives
+// its folder without one.
+std::optional<std::wstring> PickFolder(const wchar_t* title) {
+  std::optional<std::wstring> folder = host::ui::BrowseForFolder(title);
+  if (folder && (folder->empty() || (folder->back() != L'/' && folder->back() != L'\\')))
+    *folder += host::kPathSeparator;
+  return folder;
 }
 
 bool AskYesNo(const std::wstring& text) {
@@ -150,20 +163,43 @@ OSGMLInputDialog::OSGMLInputDialog(host::ui::Dialog* parent) : OSGMLInputView(pa
     stopPressed = 1;
     return;
   }
-  if (std::optional<std::wstring> ini = host::FindFile(L"lwh_gml.ini")) {
+  // The settings file on the support path; else the one of the local
+  // support folder, which is also where new settings go when there is none
+  // yet. Without either the settings and areas live in this dialog only.
+  std::optional<std::wstring> ini = host::FindFile(L"lwh_gml.ini");
+  const std::wstring localFolder = ini ? std::wstring() : FindDialogSupportFolder();
+  if (!ini && !localFolder.empty()) ini = host::FindInFolder(localFolder, L"lwh_gml.ini");
+  if (ini) {
     (void)settings.LoadSettings(*ini, true);
     (void)settings.LoadCodeLookupTable();
     (void)settings.LoadSymbolLookupTable();
     (void)settings.LoadSymbologyTable();
+  } else {
+    settings.supportFolder = localFolder;
   }
-  if (std::optional<std::wstring> areas = host::FindFile(L"lwh_gml_areafilters.ini"))
+  if (std::optional<std::wstring> areas = host::FindFile(kAreaFiltersFileName))
     (void)locationFilter.LoadAreas(*areas);
+  else if (!settings.supportFolder.empty())
+    locationFilter.path = settings.supportFolder + kAreaFiltersFileName;
   if (std::optional<std::wstring> postcodes = host::FindFile(L"postcodedb.txt"))
     settings.postcodePath = *postcodes;
 }
 
 OSGMLInputDialog::~OSGMLInputDialog() {
   if (batchRun && timerArmed) (void)KillTimer(id::kBatchTimer);
+}
+
+void OSGMLInputDialog::SaveSettingsFiles() {
+  if (SaveDialogSettings()) return;
+  if (!settings.HasSettingsFile()) {
+    if (!toldSettingsKept_)
+      host::Print(L"\nNo support folder found: the import settings and location filters are "
+                  L"kept for this import only.\n");
+    toldSettingsKept_ = true;
+    return;
+  }
+  host::Printf(L"\nThe import settings or location filters could not be saved in %ls.\n",
+               settings.supportFolder.c_str());
 }
 
 void OSGMLInputDialog::DoDataExchange(host::ui::DataExchange& dx) {
@@ -211,9 +247,8 @@ bool OSGMLInputDialog::ChooseInputFiles() {
   } else {
     // A cancelled picker ends the choice: listing some other folder would
     // import files the user never pointed at.
-    std::optional<std::wstring> folder = host::ui::BrowseForFolder(L"Select MasterMap files folder.");
+    std::optional<std::wstring> folder = PickFolder(L"Select MasterMap files folder.");
     if (!folder) return false;
-    if (folder->empty() || folder->back() != L'/') *folder += L'/';
     long seen = 1, taken = 0;
     host::Printf(L"\nBrowsing directory... %li, %li found\r", seen, taken);
     seen = 0;
@@ -349,14 +384,12 @@ void OSGMLInputDialog::OnOK() {
     if (!AskYesNo(L"Selecting SDF file creation supresses\nall drawing relates tasks.\n\n"
                   L"Is this acceptable?"))
       return;
-    std::optional<std::wstring> folder =
-        host::ui::BrowseForFolder(L"Select destination folder for SDF files.");
+    std::optional<std::wstring> folder = PickFolder(L"Select destination folder for SDF files.");
     if (!folder) return;
     settings.sdfDirectory = *folder;
   }
   if (settings.attributesToCsv) {
-    std::optional<std::wstring> folder =
-        host::ui::BrowseForFolder(L"Select destination folder for CSV files.");
+    std::optional<std::wstring> folder = PickFolder(L"Select destination folder for CSV files.");
     if (!folder) return;
     settings.csvDirectory = *folder;
   }
@@ -367,7 +400,7 @@ void OSGMLInputDialog::OnOK() {
     }
   }
   if (!stopPressed) runMode = 1;
-  (void)SaveDialogSettings();
+  SaveSettingsFiles();
   EndDialog(host::ui::kIdOk);
 }
 
@@ -382,7 +415,7 @@ void OSGMLInputDialog::OnPreview() {
   TakeSwitches();
   if (ProcessGmlFiles(1, L"Stop preview", 1) != 1) return;
   runMode = 2;
-  (void)SaveDialogSettings();
+  SaveSettingsFiles();
   EndDialog(host::ui::kIdOk);
 }
 
@@ -390,7 +423,7 @@ void OSGMLInputDialog::OnStopAction() { cancelRequested = 1; }
 
 void OSGMLInputDialog::OnNewArea() {
   TakeSwitches();
-  (void)SaveDialogSettings();
+  SaveSettingsFiles();
   EndDialog(id::kResultNewArea);
 }
 
@@ -400,7 +433,7 @@ void OSGMLInputDialog::OnViewAreas() {
     return;
   }
   SyncActiveLocationFilters();
-  (void)SaveDialogSettings();
+  SaveSettingsFiles();
   EndDialog(id::kResultViewAreas);
 }
 
@@ -424,19 +457,38 @@ void OSGMLInputDialog::OnClearAreas() {
   OnInitDialog();
 }
 
-// The settings, layer and property-filter dialogs come with the other
-// import dialogs; until they are part of this build their buttons say so.
 void OSGMLInputDialog::OnOptions() {
   if (busy) return;
-  Tell(L"The settings dialog is not available in this build.");
+  // The object-data switch is always off here: there is no object data to
+  // write to in this host.
+  (void)EditImportSettings(settings, updateMode != 0, false, this);
+  OnInitDialog();
 }
 
+// The nine read switches of the record in the layer dialog's order.
+std::array<std::int32_t*, kLayerSwitchCount> OSGMLInputDialog::ReadSwitches() {
+  return {&settings.inputCartoSymbols, &settings.inputCartoText,     &settings.inputTopoLines,
+          &settings.inputTopoPoints,   &settings.inputAddressPoints, &settings.inputPolygons,
+          &settings.inputRoads,        &settings.inputRoadLinks,     &settings.inputRoadNodes};
+}
+
+// Both of the next two change what a reading run reads: they wait while one
+// is under way, as the other handlers that change state do.
 void OSGMLInputDialog::OnLayersToImport() {
-  Tell(L"The layer choice is not available in this build.");
+  if (busy) return;
+  CLayerSelection layers(this);
+  const std::array<std::int32_t*, kLayerSwitchCount> switches = ReadSwitches();
+  for (int i = 0; i < kLayerSwitchCount; ++i) layers.switches[i] = *switches[i];
+  if (layers.DoModal() != host::ui::kIdOk) return;
+  for (int i = 0; i < kLayerSwitchCount; ++i) *switches[i] = layers.switches[i] != 0 ? 1 : 0;
+  TakeSwitches();
+  OnInitDialog();
 }
 
 void OSGMLInputDialog::OnPropertyOptions() {
-  Tell(L"The property filter options are not available in this build.");
+  if (busy) return;
+  propertyFilter.folder = settings.supportFolder;
+  (void)propertyFilter.DoModal();
 }
 
 void OSGMLInputDialog::OnCancel() {

@@ -8,9 +8,12 @@
 //   2 Cancel; 5 add a location filter; 6 show the selected filters.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "gml/reader/osgml_input_view.h"
+#include "gml/ui/layer_selection.h"
 
 namespace import_dialog {
 inline constexpr int kPicture = 268;
@@ -74,10 +77,16 @@ class OSGMLInputDialog : public OSGMLInputView {
   void OnPropertyOptions();
 
  private:
+  // Writes the settings and areas files, saying so on the command line when
+  // they cannot be written.
+  void SaveSettingsFiles();
+  std::array<std::int32_t*, kLayerSwitchCount> ReadSwitches();
   bool ChooseInputFiles();
   bool TakeInputFile(const std::wstring& path);
   void TakeSwitches();
   bool LocationRowsSelected();
+
+  bool toldSettingsKept_ = false;
 };
 
 // The rows of the file list: one per file, ">" marking the active ones.

@@ -106,20 +106,8 @@ ACAD_SettingsView::ACAD_SettingsView(host::ui::Dialog* parent) : Dialog(Settings
   On(kIdLayerTable, Notify::kClick, [this] { (void)EditCodeLayerTable(*settings, this); });
   On(kIdBlockTable, Notify::kClick, [this] { (void)EditCodeSymbolTable(*settings, this); });
   On(kIdSymbologySettings, Notify::kClick, [this] { (void)EditPolygonSymbology(*settings, this); });
-  On(kIdItnSettings, Notify::kClick, [this] {
-    const bool taken = TakeControls();
-    CITNSettingsDialog itn(this);
-    itn.FromRecord(*settings);
-    if (itn.DoModal() == host::ui::kIdOk) itn.ToRecord(*settings);
-    Refresh(taken);
-  });
-  On(kIdAddressSettings, Notify::kClick, [this] {
-    const bool taken = TakeControls();
-    CAddressPointSettings address(this);
-    address.FromRecord(*settings);
-    if (address.DoModal() == host::ui::kIdOk) address.ToRecord(*settings);
-    Refresh(taken);
-  });
+  On(kIdItnSettings, Notify::kClick, [this] { EditInSubDialog<CITNSettingsDialog>(); });
+  On(kIdAddressSettings, Notify::kClick, [this] { EditInSubDialog<CAddressPointSettings>(); });
 }
 
 void ACAD_SettingsView::CopyFromRecord() {
@@ -263,6 +251,17 @@ void ACAD_SettingsView::Refresh(bool rewrite) {
   for (int id : {kIdWriteSdf, kIdSdfPrefixLabel, kIdSdfPrefix}) ShowItem(id, sdf);
 }
 
+// The ITN and address point dialogs edit their part of the record: their
+// OK puts it into the record, whatever this dialog's own outcome.
+template <typename SubDialog>
+void ACAD_SettingsView::EditInSubDialog() {
+  const bool taken = TakeControls();
+  SubDialog dialog(this);
+  dialog.FromRecord(*settings);
+  if (dialog.DoModal() == host::ui::kIdOk) dialog.ToRecord(*settings);
+  Refresh(taken);
+}
+
 void ACAD_SettingsView::OnSwitch(int* member, int value) {
   const bool taken = TakeControls();
   *member = value;
@@ -305,7 +304,11 @@ void ACAD_SettingsView::OnOK() {
   r.drawOsGridLines = drawOsGridLines;
   r.saveDepartedFeatures = saveDepartedFeatures;
   r.departedFeaturesLayer = departedFeaturesLayer;
-  if (!r.SaveSettings()) {
+  if (!r.HasSettingsFile()) {
+    (void)host::ui::ShowMessageBox(
+        L"No support folder was found: the settings are kept for this import only.", L"",
+        host::ui::MessageButtons::kOk, host::ui::MessageIcon::kExclamation);
+  } else if (!r.SaveSettings()) {
     (void)host::ui::ShowMessageBox(L"Could not save the settings to '" + r.settingsPath + L"'.", L"",
                                    host::ui::MessageButtons::kOk, host::ui::MessageIcon::kExclamation);
   }

@@ -3,8 +3,9 @@
 // symbology dialogs.
 //
 // The dialog edits a working copy of the record's keys; OK validates it,
-// copies it back and writes lwh_gml.ini (a failed write is reported; the
-// dialog closes all the same). Cancel leaves the record's keys as they
+// copies it back and writes lwh_gml.ini (a failed write is reported, and so
+// is a record without a support folder, which is not written; the dialog
+// closes all the same). Cancel leaves the record's keys as they
 // were. The sub-dialogs change the record directly, whatever this dialog's
 // own outcome: the table editors write their table when they changed it,
 // the ITN and address dialogs put their values into the record on their OK,
@@ -122,6 +123,8 @@ class ACAD_SettingsView : public host::ui::Dialog {
   // states.
   void Refresh(bool rewrite);
   void OnSwitch(int* member, int value);
+  template <typename SubDialog>
+  void EditInSubDialog();
   void OnList(int id, int* member);
 };
 

@@ -266,18 +266,35 @@ TEST_F(SettingsRecordTest, UserNotesAtTheTopSurviveNotesBetweenKeysDoNot) {
   EXPECT_EQ(again, "top note\n" + saved);
 }
 
-TEST_F(SettingsRecordTest, ShortPathSavesInTheCurrentFolder) {
+TEST_F(SettingsRecordTest, ShortPathSavesInTheSupportFolderAndNeverInTheCurrentOne) {
   char previous[4096];
   ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(chdir(folder_.Path("").c_str()), 0);
+  OS_GML_ACAD_Definitions homeless;
+  homeless.settingsPath = L"a.i";
+  const bool homelessSaved = homeless.SaveSettings();
+  const int filesHere = folder_.Count();
+  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_FALSE(homeless.HasSettingsFile());
+  EXPECT_FALSE(homelessSaved);
+  EXPECT_EQ(filesHere, 0);
+
+  OS_GML_ACAD_Definitions noTables;
+  ASSERT_EQ(chdir(folder_.Path("").c_str()), 0);
+  const bool tableSaved = noTables.SaveCodeLookupTable() || noTables.SaveSymbolLookupTable() ||
+                          noTables.SaveSymbologyTable();
+  const int tablesHere = folder_.Count();
+  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_FALSE(tableSaved);
+  EXPECT_EQ(tablesHere, 0);
+
   OS_GML_ACAD_Definitions record;
   record.settingsPath = L"a.i";
-  bool saved = record.SaveSettings();
-  bool exists = folder_.Exists("lwh_gml.ini");
-  ASSERT_EQ(chdir(previous), 0);
-  EXPECT_TRUE(saved);
-  EXPECT_TRUE(exists);
-  EXPECT_EQ(record.settingsPath, L"lwh_gml.ini");
+  record.supportFolder = folder_.WidePath("");
+  EXPECT_TRUE(record.HasSettingsFile());
+  EXPECT_TRUE(record.SaveSettings());
+  EXPECT_TRUE(folder_.Exists("lwh_gml.ini"));
+  EXPECT_EQ(record.settingsPath, folder_.WidePath("lwh_gml.ini"));
 }
 
 TEST_F(SettingsRecordTest, FailedSaveAtAnyStepKeepsTheOldFile) {

@@ -6,12 +6,11 @@
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
 #include "gml/settings/area_filter.h"
 #include "gml/settings/tests/dialog_fixture.h"
 #include "gml/ui/varnel_commands.h"
 #include "gml/writer/import_run.h"
+#include "host/editor/support_path.h"
 #include "gml/writer/os_xdata.h"
 #include "host/app/documents.h"
 #include "host/db/database.h"
@@ -29,20 +28,12 @@ class ImportRunTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    // Settings saved where no support folder is known land in the current
-    // folder: keep that inside a folder of the test's own.
-    scratch_ = std::filesystem::temp_directory_path() /
-               ("gml_ui_import_cwd_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch_);
-    std::filesystem::current_path(scratch_);
     ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
   }
   void TearDown() override {
-    DialogTest::TearDown();  // closes the drawing and leaves the scratch folder
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch_, ignored);
+    (void)host::CloseDrawing();
+    DialogTest::TearDown();
   }
-  std::filesystem::path scratch_;
   int EntityCount() {
     host::db::Database* db = host::db::WorkingDatabase();
     return static_cast<int>(db->EntitiesIn(db->ModelSpace()).size());
@@ -173,8 +164,9 @@ TEST_F(ImportRunTest, RoadNetworkBufferKeepsTheFeaturesNearTheRoads) {
   ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
 
   // The road network button is there only with the settings' special switch,
-  // set in the settings the first run saved in the current folder.
-  std::ofstream("lwh_gml.ini", std::ios::app) << "[Include Zarn's HA stuff:] Yes\n";
+  // set in a settings file the support path finds.
+  Write("lwh_gml.ini", "[Include Zarn's HA stuff:] Yes\n");
+  host::SetSupportPath({Folder()});
   Write("roads.txt", "291600 92500 0 a\n291720 92800 0 A\n");
   Push("answer", {L"no"});
   Push("answer", {InputFolder("topo-small-v7.gml")});

@@ -333,10 +333,7 @@ TEST_F(LookupTableDialogsTest, ChangeThatCannotSaveTheOldTableChangesNothing) {
   Click(kIdChangeTable);
   Push("answer", {Support() + L"lwh_gml_codelookup.ovc"});
   Click(kIdOk);
-  {
-    host::ScopedFault fault(host::FaultPoint::SaveFile, 0, 1000);
-    view.DoModal();
-  }
+  (void)DoModalWhileSavesFail(view, 0);
   EXPECT_EQ(Read("support/small.ovc"), before);  // whole, no half-written file
   EXPECT_EQ(FileCount("support"), files);
   EXPECT_EQ(record_.codeTableFileName, L"small.ovc");

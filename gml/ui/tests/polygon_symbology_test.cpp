@@ -16,8 +16,7 @@ class PolygonSymbologyTest : public UiTest {
   void SetUp() override {
     UiTest::SetUp();
     CopyDefaultSupport();
-    ASSERT_TRUE(record_.LoadSettings(Support() + L"lwh_gml.ini", true));
-    ASSERT_TRUE(record_.LoadSymbologyTable());
+    LoadSupportRecord(record_);
     ASSERT_GT(record_.symbologySets.count, 2);
   }
   static const SymbologySet& SetOf(const OS_GML_ACAD_Definitions& r, int i) {
@@ -192,12 +191,7 @@ TEST_F(PolygonSymbologyTest, AFailedSaveIsReportedAndLeavesTheFileWhole) {
   dlg.settings = &record_;
   Click(kIdDeleteSet);
   Click(kIdOk);
-  int code = 0;
-  {
-    host::ScopedFault fault(host::FaultPoint::SaveFile, 3, 1000);
-    code = dlg.DoModal();
-  }
-  EXPECT_EQ(code, kIdOk);
+  EXPECT_EQ(DoModalWhileSavesFail(dlg, 3), kIdOk);
   EXPECT_EQ(Read("support/lwh_gml_symbologylookup.ovl"), file);
   ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
   EXPECT_EQ(BoxTexts()[0].rfind(L"Could not save the symbology settings to '", 0), 0u);

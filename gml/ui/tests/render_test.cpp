@@ -29,9 +29,7 @@ class RenderTest : public UiTest {};
 TEST_F(RenderTest, EveryDialogShowsItsCaptionAndLabelledControls) {
   CopyDefaultSupport();
   OS_GML_ACAD_Definitions record;
-  ASSERT_TRUE(record.LoadSettings(Support() + L"lwh_gml.ini", true));
-  ASSERT_TRUE(record.LoadCodeLookupTable());
-  ASSERT_TRUE(record.LoadSymbologyTable());
+  LoadSupportRecord(record);
   GrowArray variants{};
   ASSERT_TRUE(GrowArrayCreate(50, sizeof(ConditionVariant), &variants));
 

@@ -19,12 +19,7 @@ class SettingsViewTest : public UiTest {
     CopyDefaultSupport();
     Load(record_);
   }
-  void Load(OS_GML_ACAD_Definitions& r) const {
-    ASSERT_TRUE(r.LoadSettings(Support() + L"lwh_gml.ini", true));
-    ASSERT_TRUE(r.LoadCodeLookupTable());
-    ASSERT_TRUE(r.LoadSymbolLookupTable());
-    ASSERT_TRUE(r.LoadSymbologyTable());
-  }
+  void Load(OS_GML_ACAD_Definitions& r) const { LoadSupportRecord(r); }
   OS_GML_ACAD_Definitions record_;
 };
 
@@ -227,12 +222,7 @@ TEST_F(SettingsViewTest, AFailedSaveIsReportedAndLeavesTheSettingsFileWhole) {
   view.settings = &record_;
   Click(kIdGridLines);
   Click(kIdOk);
-  int code = 0;
-  {
-    host::ScopedFault fault(host::FaultPoint::SaveFile, 5, 1000);
-    code = view.DoModal();
-  }
-  EXPECT_EQ(code, kIdOk);
+  EXPECT_EQ(DoModalWhileSavesFail(view, 5), kIdOk);
   EXPECT_EQ(Read("support/lwh_gml.ini"), before);
   ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
   EXPECT_EQ(BoxTexts()[0], L"Could not save the settings to '" + Support() + L"lwh_gml.ini'.");

@@ -13,11 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include "gml/settings/settings_record.h"
 #include "host/editor/command_line.h"
 #include "host/editor/support_path.h"
 #include "host/system/fault.h"
 #include "host/system/user_actions.h"
 #include "host/testing/test_reset.h"
+#include "host/ui/dialog.h"
 #include "host/ui/message_box.h"
 #include "host/ui/modal.h"
 #include "host/ui/pickers.h"
@@ -37,9 +39,6 @@ class UiTest : public ::testing::Test {
     std::filesystem::create_directories(root_ / "elsewhere");
     host::ResetForTest();
     host::SetSupportPath({(root_ / "support").wstring()});
-    // Settings saved where no support folder is known land in the current
-    // folder: keep that inside the test's own folder.
-    std::filesystem::current_path(root_);
   }
   void TearDown() override {
     host::ResetForTest();  // back to the folder the tests started in, too
@@ -54,6 +53,15 @@ class UiTest : public ::testing::Test {
     for (const auto& entry : std::filesystem::directory_iterator(from))
       std::filesystem::copy_file(entry.path(), root_ / "support" / entry.path().filename(),
                                  std::filesystem::copy_options::overwrite_existing);
+  }
+
+  // The settings record as the scratch support folder gives it: the
+  // settings file and its three tables.
+  void LoadSupportRecord(OS_GML_ACAD_Definitions& record) const {
+    ASSERT_TRUE(record.LoadSettings(Support() + L"lwh_gml.ini", true));
+    ASSERT_TRUE(record.LoadCodeLookupTable());
+    ASSERT_TRUE(record.LoadSymbolLookupTable());
+    ASSERT_TRUE(record.LoadSymbologyTable());
   }
 
   // The support folder, with a final separator.
@@ -88,6 +96,11 @@ class UiTest : public ::testing::Test {
     std::vector<std::wstring> args{std::to_wstring(id)};
     for (int row : rows) args.push_back(std::to_wstring(row));
     Push("dlg_select", std::move(args));
+  }
+  // Runs `dialog` with every save after the first `succeed` failing.
+  static int DoModalWhileSavesFail(host::ui::Dialog& dialog, int succeed) {
+    host::ScopedFault fault(host::FaultPoint::SaveFile, succeed, 1000);
+    return dialog.DoModal();
   }
   static std::vector<std::wstring> BoxTexts() {
     std::vector<std::wstring> texts;
