@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "gml/settings/text_file.h"
+#include "common/containers/line_reader.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ std::string PostcodeKey(std::string_view postcode) {
 }
 
 bool LoadPostcodeFile(const std::wstring& path, BinaryTree* tree) {
-  gml_settings::LineReader reader(path, kLineLength);
+  LineReader reader(path, kLineLength);
   if (!reader.Ok()) return false;
   std::string line;
   bool cut = false;

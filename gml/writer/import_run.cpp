@@ -15,7 +15,7 @@
 #include "common/geometry/alignment.h"
 #include "common/geometry/plane_geometry.h"
 #include "gml/settings/os_tiles.h"
-#include "gml/settings/text_file.h"
+#include "common/containers/line_reader.h"
 #include "gml/ui/location_dialogs.h"
 #include "gml/ui/osgml_input_dialog.h"
 #include "gml/ui/varnel_commands.h"
@@ -118,7 +118,7 @@ void AddTileWindows(AreaFilter& filter) {
   if (prefix.ok()) request.initial_folder = prefix.Text();
   host::Result<host::ui::FileDialogPaths> chosen = host::ui::ShowFileDialog(request);
   if (!chosen.ok() || chosen.value.empty()) return;
-  gml_settings::LineReader reader(chosen.value.front(), 1023);
+  LineReader reader(chosen.value.front(), 1023);
   if (!reader.Ok()) {
     host::Print(L"\nThe tile name file cannot be read: no area added.\n");
     return;

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "common/containers/text.h"
-#include "gml/settings/text_file.h"
+#include "common/containers/line_reader.h"
 #include "host/editor/command_line.h"
 #include "host/editor/prompts.h"
 #include "host/editor/system_variables.h"
@@ -98,7 +98,7 @@ RoadNetworkOutcome BuildRoadNetworkBuffer(const std::wstring& path, std::int32_t
   area->tag = width;
   area->grid = RoadBufferGrid{};
   RoadBufferGrid& grid = area->grid;
-  gml_settings::LineReader reader(path, kLineChars);
+  LineReader reader(path, kLineChars);
   if (!reader.Ok()) return RoadNetworkOutcome::kNotOpened;
   if (!GrowArrayCreate(kBoxCapacity, sizeof(GridBox), &grid.boxes)) return RoadNetworkOutcome::kTooLarge;
 

@@ -49,7 +49,7 @@ Result<> RunTopLevelAction(const UserAction& action, SessionReport* report) {
     if (r.status == Status::kNormal)
       Print(L"\n" + lisp::ToLispText(r.value));
     else
-      Print(L"\n; error: " + r.error + L"\n");
+      Print(L"\n; error: " + r.message + L"\n");
     return {};
   }
   if (verb == "esc") {

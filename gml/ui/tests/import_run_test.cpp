@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "gml/settings/area_filter.h"
@@ -88,6 +87,9 @@ std::wstring Hex(host::EntityName e) {
 
 TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
   if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  // The areas are saved beside the settings file the support path finds.
+  Write("lwh_gml.ini", "");
+  host::SetSupportPath({Folder()});
   host::db::Database& db = *host::db::WorkingDatabase();
   host::db::LwPolylineData square;
   square.vertices = {{0, 0}, {300, 0}, {300, 300}, {0, 300}};
@@ -124,7 +126,7 @@ TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
 
   AreaFilter saved;
   ASSERT_TRUE(saved.CreateLists());
-  ASSERT_TRUE(saved.LoadAreas(L"lwh_gml_areafilters.ini"));
+  ASSERT_TRUE(saved.LoadAreas(WidePath("lwh_gml_areafilters.ini")));
   const struct {
     std::int32_t kind;
     std::string description;

@@ -349,7 +349,7 @@ TEST_F(DrawingFileTest, EditedEntitiesKeepTheGroupsTheDatabaseDoesNotModel) {
   std::get<ArcData>(arc->data).center = Point3{2, 2, 0};
   auto& hatch = std::get<HatchData>(pattern->data);
   for (HatchLoop& loop : hatch.loops)
-    for (LwVertex& p : loop.points) p.x += 100;
+    for (LoopVertex& p : loop.points) p.x += 100;
   curved->color = 1;
   std::get<InsertData>(insert->data).position.x += 10;
   ASSERT_TRUE(SaveDrawing(db, saved).ok());
