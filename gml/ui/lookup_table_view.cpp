@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "common/containers/text.h"
@@ -68,11 +67,7 @@ std::wstring NameOf(const std::wstring& path) {
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {
-  const std::optional<std::string> x = host::NativePath(a);
-  const std::optional<std::string> y = host::NativePath(b);
-  if (!x || !y) return false;
-  std::error_code error;
-  return std::filesystem::equivalent(*x, *y, error) && !error;
+  return host::SameFile(a, b);
 }
 
 }  // namespace

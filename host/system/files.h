@@ -56,6 +56,9 @@ std::wstring WidePath(std::string_view native);
 std::optional<FileInfo> GetFileInfo(std::wstring_view path);
 bool PathExists(std::wstring_view path);
 bool IsDirectory(std::wstring_view path);
+// Both paths name one file or folder (through links too); false when either
+// does not exist.
+bool SameFile(std::wstring_view a, std::wstring_view b);
 // True when the file exists and this process may read it.
 bool CanRead(std::wstring_view path);
 

@@ -104,6 +104,14 @@ bool IsDirectory(std::wstring_view path) {
   return info && (info->attributes & kAttributeDirectory) != 0;
 }
 
+bool SameFile(std::wstring_view a, std::wstring_view b) {
+  const std::optional<std::string> x = NativePath(a);
+  const std::optional<std::string> y = NativePath(b);
+  struct stat first {}, second {};
+  if (!x || !y || stat(x->c_str(), &first) != 0 || stat(y->c_str(), &second) != 0) return false;
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool CanRead(std::wstring_view path) {
   std::optional<std::string> native = NativePath(path);
   return native && !native->empty() && access(native->c_str(), R_OK) == 0;

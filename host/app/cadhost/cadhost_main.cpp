@@ -4,7 +4,6 @@
 // file or the terminal, and can save the drawing. See host/app/README.md.
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -88,9 +87,7 @@ bool WriteTranscript(const std::string& path) {
 // is taken from the working folder. False when the registry store could not
 // keep the change.
 bool AddProfileSupportFolder(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
-  std::wstring wide = host::WidePath((ec ? std::filesystem::path(folder) : absolute).lexically_normal().string());
+  std::wstring wide = host::AbsolutePath(host::WidePath(folder));
   while (wide.size() > 1 && wide.back() == L'/') wide.pop_back();
   const std::wstring profile = host::CurrentProfileName();
   std::wstring path = host::ProfileSupportPath(profile);

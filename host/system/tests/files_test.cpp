@@ -86,6 +86,19 @@ TEST(FileNames, AbsolutePathsDropDotSteps) {
   EXPECT_EQ(AbsolutePath(L"."), here);
 }
 
+TEST_F(FilesTest, SameFileFollowsLinksAndOtherSpellings) {
+  Write("a.txt", "x");
+  Write("b.txt", "x");
+  std::filesystem::create_directory(root_ + "/Sub");
+  std::filesystem::create_symlink(root_ + "/a.txt", root_ + "/link.txt");
+  EXPECT_TRUE(SameFile(Path("a.txt"), Path("a.txt")));
+  EXPECT_TRUE(SameFile(Path("a.txt"), Path("link.txt")));
+  EXPECT_TRUE(SameFile(Path("Sub/"), Path("Sub/../Sub")));
+  EXPECT_FALSE(SameFile(Path("a.txt"), Path("b.txt")));  // equal contents, two files
+  EXPECT_FALSE(SameFile(Path("a.txt"), Path("missing.txt")));
+  EXPECT_FALSE(SameFile(Path("missing.txt"), Path("missing.txt")));
+}
+
 TEST_F(FilesTest, ListingIsSortedWithWindowsAttributes) {
   Write("b.gml", "12345");
   Write("A.gml", "");
