@@ -98,7 +98,7 @@ AskAreaFilterTypeView::AskAreaFilterTypeView(host::ui::Dialog* parent)
 
 bool AskAreaFilterTypeView::OnInitDialog() {
   Dialog::OnInitDialog();
-  EnableItem(kRoadBuffer, specialBuffer != 0);
+  EnableItem(kRoadBuffer, roadBufferAllowed != 0);
   SetFocus(kDescription);
   return false;
 }

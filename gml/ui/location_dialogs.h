@@ -19,7 +19,7 @@ class AskAreaFilterTypeView : public host::ui::Dialog {
 
   std::wstring description;    // at most 127 characters
   int onlyBatchAreas = 0;      // "Only Batch processed areas"
-  int specialBuffer = 0;       // enables the road-network buffer button
+  int roadBufferAllowed = 0;  // enables the road-network buffer button
 
  private:
   void EndWith(int kind);

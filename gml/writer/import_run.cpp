@@ -137,7 +137,7 @@ void AddTileWindows(AreaFilter& filter) {
 
 void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadName& roadName,
                        AskAreaFilterTypeView& kindDialog) {
-  kindDialog.specialBuffer = view.settings.includeZarnsHaStuff;
+  kindDialog.roadBufferAllowed = view.settings.includeZarnsHaStuff;
   const int kind = kindDialog.DoModal();
   std::string description = WideToNarrow(kindDialog.description);
   AreaFilter& filter = view.locationFilter;

@@ -165,7 +165,7 @@ TEST_F(ImportRunTest, RoadNetworkBufferKeepsTheFeaturesNearTheRoads) {
   ASSERT_EQ(host::CloseDrawing(), host::Status::kNormal);
   ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
 
-  // The road network button is there only with the settings' special switch,
+  // The road network button is there only with the settings' road-buffer switch,
   // set in a settings file the support path finds.
   Write("lwh_gml.ini", "[Include Zarn's HA stuff:] Yes\n");
   host::SetSupportPath({Folder()});
