@@ -409,6 +409,19 @@ class DrawingWriter {
     return true;
   }
 
+  // The groups a BLOCK or ENDBLK written by us starts with, up to its own
+  // subclass marker.
+  void BlockMarker(const char* kind, std::uint64_t handle, std::uint64_t owner, bool paper,
+                   const char* subclass) {
+    out_.dxfString(0, kind);
+    out_.Handle(5, handle);
+    out_.Handle(330, owner);
+    out_.dxfString(100, "AcDbEntity");
+    if (paper) out_.dxfInt(67, 1);
+    out_.dxfString(8, "0");
+    out_.dxfString(100, subclass);
+  }
+
   void Blocks() {
     out_.sectionBlocks();
     std::size_t i = 0;
@@ -416,13 +429,7 @@ class DrawingWriter {
       if (r.erased) continue;
       bool paper = r.handle == db_.HandleOf(db_.PaperSpace());
       if (!BlockEndAsRead(r, true)) {
-        out_.dxfString(0, "BLOCK");
-        out_.Handle(5, blockBegin_[i]);
-        out_.Handle(330, r.handle);
-        out_.dxfString(100, "AcDbEntity");
-        if (paper) out_.dxfInt(67, 1);
-        out_.dxfString(8, "0");
-        out_.dxfString(100, "AcDbBlockBegin");
+        BlockMarker("BLOCK", blockBegin_[i], r.handle, paper, "AcDbBlockBegin");
         out_.Text(2, r.name);
         out_.dxfInt(70, 0);
         out_.Point(10, r.base.x, r.base.y, r.base.z);
@@ -432,13 +439,7 @@ class DrawingWriter {
       bool space = r.handle == db_.HandleOf(db_.ModelSpace()) || paper;
       if (!space) EntitiesOf(r);
       if (!BlockEndAsRead(r, false)) {
-        out_.dxfString(0, "ENDBLK");
-        out_.Handle(5, blockEnd_[i]);
-        out_.Handle(330, r.handle);
-        out_.dxfString(100, "AcDbEntity");
-        if (paper) out_.dxfInt(67, 1);
-        out_.dxfString(8, "0");
-        out_.dxfString(100, "AcDbBlockEnd");
+        BlockMarker("ENDBLK", blockEnd_[i], r.handle, paper, "AcDbBlockEnd");
       }
       ++i;
     }
