@@ -82,3 +82,10 @@ bool PagedGrowArraySet(PagedGrowArray* header, std::int32_t index, const void* e
 bool PagedGrowArrayGet(const PagedGrowArray* header, std::int32_t index, void* element) {
   return detail::GetPaged(header, index, element);
 }
+
+bool PagedGrowArrayGetPtr(const PagedGrowArray* header, std::int32_t index, void** element) {
+  void* slot = detail::PagedSlotAddress(header, index);
+  if (slot == nullptr) return false;
+  *element = slot;
+  return true;
+}

@@ -104,6 +104,10 @@ bool PagedGrowArrayFree(PagedGrowArray* header);
                                      const void* element, std::int32_t step);
 [[nodiscard]] bool PagedGrowArrayGet(const PagedGrowArray* header, std::int32_t index,
                                      void* element);
+// The address of slot `index` (0 <= index < capacity); good until the array
+// is freed (pages never move).
+[[nodiscard]] bool PagedGrowArrayGetPtr(const PagedGrowArray* header, std::int32_t index,
+                                        void** element);
 
 namespace grow_array_detail {
 // The shared live-array counter, for the array variants built on these.

@@ -214,15 +214,20 @@ bool SetPaged(Header* header, std::int32_t index, const void* element, std::int3
 }
 
 template <class Header>
-bool GetPaged(const Header* header, std::int32_t index, void* element) {
-  if (index < 0 || index >= header->capacity || header->marker != kGrowArrayMarker) return false;
+void* PagedSlotAddress(const Header* header, std::int32_t index) {
+  if (index < 0 || index >= header->capacity || header->marker != kGrowArrayMarker) return nullptr;
   const std::int32_t page = index / header->perPage;
-  if (page >= kPagedGrowArrayMaxPages) return false;
+  if (page >= kPagedGrowArrayMaxPages) return nullptr;
   const std::int32_t slot = index - page * header->perPage;
-  std::memcpy(element,
-              static_cast<const char*>(header->pages[page]) +
-                  static_cast<std::uint64_t>(slot) * header->elementSize,
-              header->elementSize);
+  return static_cast<char*>(header->pages[page]) +
+         static_cast<std::uint64_t>(slot) * header->elementSize;
+}
+
+template <class Header>
+bool GetPaged(const Header* header, std::int32_t index, void* element) {
+  const void* slot = PagedSlotAddress(header, index);
+  if (slot == nullptr) return false;
+  std::memcpy(element, slot, header->elementSize);
   return true;
 }
 

@@ -1,7 +1,11 @@
 // Construction and ownership of the import dialog's reading state.
 #include "gml/reader/osgml_input_view.h"
 
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <type_traits>
+#include <vector>
 
 OSGMLInputView::OSGMLInputView(host::ui::Dialog* parent) : host::ui::Dialog(kTemplateId, parent) {
   // Every feature kind is read until settings say otherwise.
@@ -88,6 +92,83 @@ void OSGMLInputView::FreeNestedArrays(std::int32_t first, std::int32_t last) {
     if (!GrowArrayGet(&nestedArrays, i, &entry)) continue;
     if (entry.marker == kGrowArrayMarker && GrowArrayFree(&entry))
       (void)GrowArraySet(&nestedArrays, i, &entry);
+  }
+}
+
+namespace {
+
+template <typename Array>
+void* SlotOf(const Array& list, std::int32_t i) {
+  void* slot = nullptr;
+  if constexpr (std::is_same_v<Array, PagedGrowArray>)
+    return PagedGrowArrayGetPtr(&list, i, &slot) ? slot : nullptr;
+  else
+    return GrowArrayGetPtr(&list, i, &slot) ? slot : nullptr;
+}
+
+// Empties the lists nested in records [first, last) of `list` and gives
+// their blocks, sorted; `nested(record)` names a record's nested lists.
+template <typename Record, typename Array, typename Nested>
+std::vector<const void*> TakeNested(Array& list, std::int32_t first, std::int32_t last,
+                                    Nested nested) {
+  std::vector<const void*> blocks;
+  for (std::int32_t i = std::max(first, 0); i < std::min(last, list.count); ++i) {
+    void* slot = SlotOf(list, i);
+    if (slot == nullptr) break;
+    for (GrowArray* array : nested(*static_cast<Record*>(slot))) {
+      if (array->marker == kGrowArrayMarker) blocks.push_back(array->data);
+      *array = GrowArray{};  // the register frees the block
+    }
+  }
+  std::sort(blocks.begin(), blocks.end());
+  return blocks;
+}
+
+}  // namespace
+
+void OSGMLInputView::ReleaseNested(const std::vector<const void*>& blocks) {
+  if (blocks.empty() || nestedArrays.marker != kGrowArrayMarker) return;
+  for (std::int32_t i = 0; i < nestedArrays.count; ++i) {
+    auto* entry = static_cast<GrowArray*>(SlotOf(nestedArrays, i));
+    if (entry == nullptr) break;
+    if (entry->marker == kGrowArrayMarker &&
+        std::binary_search(blocks.begin(), blocks.end(), static_cast<const void*>(entry->data)))
+      GrowArrayFree(entry);
+  }
+}
+
+void OSGMLInputView::ReleaseFeatureRecords(const void* list, std::int32_t first,
+                                           std::int32_t last) {
+  if (list == &areas && areas.marker == kGrowArrayMarker) {
+    ReleaseNested(TakeNested<AreaFeatureRecord>(areas, first, last, [](AreaFeatureRecord& r) {
+      return std::array{&r.outerRing, &r.innerRings, &r.attributes.groups, &r.attributes.terms,
+                        &r.attributes.themes};
+    }));
+  } else if (list == &lines && lines.marker == kGrowArrayMarker) {
+    ReleaseNested(TakeNested<LineFeatureRecord>(
+        lines, first, last, [](LineFeatureRecord& r) { return std::array{&r.points}; }));
+  } else if (list == &roadLinks && roadLinks.marker == kGrowArrayMarker) {
+    ReleaseNested(TakeNested<RoadLinkRecord>(
+        roadLinks, first, last, [](RoadLinkRecord& r) { return std::array{&r.points}; }));
+  } else if (list == &roads && roads.marker == kGrowArrayMarker) {
+    ReleaseNested(TakeNested<RoadRecord>(roads, first, last, [](RoadRecord& r) {
+      return std::array{&r.members, &r.geometry};
+    }));
+  }
+}
+
+void OSGMLInputView::ReleaseFeatureList(const void* list) {
+  ReleaseFeatureRecords(list, 0, INT32_MAX);
+  for (PagedGrowArray* own : {&areas, &lines}) {
+    if (list != own) continue;
+    FreeIfValid(own);
+    own->count = own->capacity = 0;
+  }
+  for (GrowArray* own : {&roadLinks, &roads, &points, &symbols, &texts, &roadNodes, &addressPoints,
+                         &departedToids}) {
+    if (list != own) continue;
+    FreeIfValid(own);
+    own->count = own->capacity = 0;
   }
 }
 

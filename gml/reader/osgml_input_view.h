@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/archive/archive_reader.h"
 #include "common/containers/binary_tree.h"
@@ -102,6 +103,15 @@ class OSGMLInputView : public host::ui::Dialog {
   void FreeNestedArrays(std::int32_t first, std::int32_t last);
   // Registers a nested array for freeing; false when the register is full.
   bool RegisterNestedArray(const GrowArray& array);
+  // Once the drawing is done with them: frees the lists nested in records
+  // [first, last) of one of the feature lists below (the records then hold
+  // empty ones and the register forgets them), or a whole feature list with
+  // its nested lists, which reads as empty until a reading run makes it
+  // afresh. An import then never holds all the records and the whole
+  // drawing at once. `list` names the view's list (&areas, &lines, ...);
+  // any other address is left alone.
+  void ReleaseFeatureRecords(const void* list, std::int32_t first, std::int32_t last);
+  void ReleaseFeatureList(const void* list);
   std::int32_t CountAllFeatures() const;
   std::int32_t GetNestedArrayCount() const { return nestedArrays.count; }
   std::int32_t GetPointStreamCount() const { return previewPoints.count; }
@@ -176,6 +186,9 @@ class OSGMLInputView : public host::ui::Dialog {
 
   bool CreateFeatureArrays();
   void FreeFeatureArrays();
+  // Frees the registered nested lists whose blocks are among `blocks`
+  // (sorted).
+  void ReleaseNested(const std::vector<const void*>& blocks);
   // Shows the counters and area values of the run so far.
   void ShowCounters();
   void ShowCountersUnavailable();

@@ -31,19 +31,16 @@ bool IsPointKind(OsFeatureKind kind) {
   return kind == OsFeatureKind::kTopoPoint || kind == OsFeatureKind::kCartoSymbol;
 }
 
-// Appends (x, y) unless it repeats the last point.
-template <typename Vertex>
-void AddDistinct(std::vector<Vertex>* points, double x, double y) {
-  if (!points->empty() && points->back().x == x && points->back().y == y) return;
-  Vertex v;
-  v.x = x;
-  v.y = y;
+// Appends `v` unless it repeats the last point.
+template <typename Points, typename Vertex>
+void AddDistinct(Points* points, const Vertex& v) {
+  if (!points->empty() && points->back().x == v.x && points->back().y == v.y) return;
   points->push_back(v);
 }
 
 // Closes a ring's loop points: the closing repeat of the first point goes.
-template <typename Vertex>
-void DropClosingRepeat(std::vector<Vertex>* points) {
+template <typename Points>
+void DropClosingRepeat(Points* points) {
   if (points->size() > 1 && points->front().x == points->back().x &&
       points->front().y == points->back().y)
     points->pop_back();
@@ -78,7 +75,7 @@ void ForEachLoop(const GrowArray& list, bool firstOnly, Visit f) {
     points.reserve(static_cast<std::size_t>(end - start));
     for (std::int32_t i = start; i < end; ++i) {
       const RingPoint* p = at(i);
-      AddDistinct(&points, p->x, p->y);
+      AddDistinct(&points, host::db::LoopVertex{p->x, p->y, 0});
     }
     DropClosingRepeat(&points);
     f(std::move(points));
@@ -203,19 +200,18 @@ bool DrawFeaturePolyline(const char* layer, std::int32_t colour, double width, s
                          std::FILE* csv, FeatureRecordRef record, OsFeatureKind kind, bool closed,
                          bool plinegen) {
   if (vertices.marker != kGrowArrayMarker || count < 0 || count > vertices.count) return false;
-  std::vector<host::db::LwVertex> points;
+  host::db::LwPolylineData polyline;
+  host::db::LwVertexList& points = polyline.vertices;
   points.reserve(static_cast<std::size_t>(count));
   for (std::int32_t i = 0; i < count; ++i) {
     void* slot = nullptr;
     if (!GrowArrayGetPtr(&vertices, i, &slot)) return false;
     const auto* v = static_cast<const PolylineVertex*>(slot);
-    AddDistinct(&points, v->x, v->y);
+    // Widths of -1: every vertex takes the constant width.
+    AddDistinct(&points, host::db::LwVertex{v->x, v->y, 0, -1, -1});
   }
   if (closed) DropClosingRepeat(&points);
   if (points.size() < (closed ? 3u : 2u)) return false;
-  for (host::db::LwVertex& v : points) v.startWidth = v.endWidth = -1;
-  host::db::LwPolylineData polyline;
-  polyline.vertices = std::move(points);
   polyline.constantWidth = width;
   polyline.plinegen = plinegen;
   polyline.closed = closed;

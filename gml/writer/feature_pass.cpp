@@ -47,6 +47,17 @@ template <typename T>
 bool Get(const PagedGrowArray& list, std::int32_t index, T* out) {
   return PagedGrowArrayGet(&list, index, out);
 }
+// A record read in place; null past the list's capacity.
+template <typename T>
+const T* At(const GrowArray& list, std::int32_t index) {
+  void* slot = nullptr;
+  return GrowArrayGetPtr(&list, index, &slot) ? static_cast<const T*>(slot) : nullptr;
+}
+template <typename T>
+const T* At(const PagedGrowArray& list, std::int32_t index) {
+  void* slot = nullptr;
+  return PagedGrowArrayGetPtr(&list, index, &slot) ? static_cast<const T*>(slot) : nullptr;
+}
 
 host::db::Point3 Position(double x, double y, double z) {
   return {x, y, z == kNoHeightAboveDatum ? 0.0 : z};
@@ -89,6 +100,24 @@ FeatureLists FeatureListsOf(const OSGMLInputView& view) {
   lists.departedToids = &view.departedToids;
   lists.previewPoints = &view.previewPoints;
   return lists;
+}
+
+FeatureLists ReleasingFeatureListsOf(OSGMLInputView& view) {
+  FeatureLists lists = FeatureListsOf(view);
+  lists.releaseTo = &view;
+  return lists;
+}
+
+void FeatureDrawingRun::ReleaseList(const void* list) {
+  if (releaseTo_ != nullptr) releaseTo_->ReleaseFeatureList(list);
+}
+
+void FeatureDrawingRun::ReleaseDrawnRecords(const void* list, std::int32_t drawn,
+                                            std::int32_t count, std::int32_t* released) {
+  if (releaseTo_ == nullptr) return;
+  if (drawn - *released < std::max(count / 20, 1) && drawn < count) return;
+  releaseTo_->ReleaseFeatureRecords(list, *released, drawn);
+  *released = drawn;
 }
 
 void FeatureDrawingRun::StartRun() {
@@ -298,12 +327,14 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
   const bool outlines = settings_.drawPolygonsAsPolylines != 0 || options_.sdfOutput;
   const int level = settings_.attributesToXdata;
   int shown = -1;
+  std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
-    AreaFeatureRecord area{};
-    if (!Get(list, i, &area)) {
+    const AreaFeatureRecord* areaAt = At<AreaFeatureRecord>(list, i);
+    if (areaAt == nullptr) {
       ok = false;
       break;
     }
+    const AreaFeatureRecord& area = *areaAt;
     bool draw = area.kept == 1 && Count(&area.outerRing) > 2 &&
                 Decide('5', FieldText(area.attributes.common.toid), area.attributes.version,
                        &counters.polygonsUpdated, &counters.polygonsUpToDate);
@@ -358,6 +389,7 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
       if (planting && !stop && ok)
         (void)PlaceSymbolsInArea(area, settings_.symbologySets, blockScale, settings_, *db_);
     }
+    ReleaseDrawnRecords(&list, i + 1, list.count, &released);
     if (!Progress(i, list.count, &shown)) break;
   }
   host::RestoreStatusBar();
@@ -368,12 +400,14 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
   const int csvLevel = settings_.attributesToCsv;
   std::FILE* csv = csvLevel != 0 ? csv_.Open(CsvKind::kTopoLines, settings_) : nullptr;
   int shown = -1;
+  std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
-    LineFeatureRecord line{};
-    if (!Get(list, i, &line)) {
+    const LineFeatureRecord* lineAt = At<LineFeatureRecord>(list, i);
+    if (lineAt == nullptr) {
       ok = false;
       break;
     }
+    const LineFeatureRecord& line = *lineAt;
     bool draw = Decide('1', FieldText(line.common.toid), line.version, &counters.linesUpdated,
                        &counters.linesUpToDate);
     if (draw && Count(&line.points) > 0) {
@@ -395,6 +429,7 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
                                   OsFeatureKind::kTopoLine, false, false);
       });
     }
+    ReleaseDrawnRecords(&list, i + 1, list.count, &released);
     if (!Progress(i, list.count, &shown)) break;
   }
   CsvRun::Close(csv);
@@ -412,12 +447,14 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
   const int csvLevel = settings_.attributesToCsv;
   std::FILE* csv = csvLevel != 0 ? csv_.Open(CsvKind::kRoadLinks, settings_) : nullptr;
   int shown = -1;
+  std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
-    RoadLinkRecord link{};
-    if (!Get(list, i, &link)) {
+    const RoadLinkRecord* linkAt = At<RoadLinkRecord>(list, i);
+    if (linkAt == nullptr) {
       ok = false;
       break;
     }
+    const RoadLinkRecord& link = *linkAt;
     bool draw = Decide('8', FieldText(link.toid), link.version, &counters.linesUpdated,
                        &counters.linesUpToDate);
     if (draw && Count(&link.points) > 0) {
@@ -454,6 +491,7 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
         if (!AddNameIfAbsent(entry, usedLayers)) ok = false;
       });
     }
+    ReleaseDrawnRecords(&list, i + 1, list.count, &released);
     if (!Progress(i, list.count, &shown)) break;
   }
   CsvRun::Close(csv);
@@ -463,12 +501,14 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
 void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) {
   BeginClass(L"Updating ITN Roads...", L"Drawing ITN Roads...");
   int shown = -1;
+  std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
-    RoadRecord road{};
-    if (!Get(list, i, &road)) {
+    const RoadRecord* roadAt = At<RoadRecord>(list, i);
+    if (roadAt == nullptr) {
       ok = false;
       break;
     }
+    const RoadRecord& road = *roadAt;
     bool draw = Decide('9', FieldText(road.toid), road.version, &counters.linesUpdated,
                        &counters.linesUpToDate);
     if (draw && Count(&road.geometry) > 0) {
@@ -489,6 +529,7 @@ void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) 
         if (!AddNameIfAbsent(entry, usedLayers)) ok = false;
       });
     }
+    ReleaseDrawnRecords(&list, i + 1, list.count, &released);
     if (!Progress(i, list.count, &shown)) break;
   }
   host::RestoreStatusBar();
@@ -527,11 +568,12 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
   };
   int shown = -1;
   for (std::int32_t i = 0; i < list.count; ++i) {
-    PointFeatureRecord point{};
-    if (!Get(list, i, &point)) {
+    const PointFeatureRecord* pointAt = At<PointFeatureRecord>(list, i);
+    if (pointAt == nullptr) {
       ok = false;
       break;
     }
+    const PointFeatureRecord& point = *pointAt;
     bool draw = Decide(kind, FieldText(point.common.toid), point.version,
                        symbols ? &counters.symbolsUpdated : &counters.pointsUpdated,
                        symbols ? &counters.symbolsUpToDate : &counters.pointsUpToDate);
@@ -602,11 +644,12 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
       settings_.attributesToCsv != 0 ? csv_.Open(CsvKind::kAddressPoints, settings_) : nullptr;
   int shown = -1;
   for (std::int32_t i = 0; i < list.count; ++i) {
-    AddressPointRecord address{};
-    if (!Get(list, i, &address)) {
+    const AddressPointRecord* addressAt = At<AddressPointRecord>(list, i);
+    if (addressAt == nullptr) {
       ok = false;
       break;
     }
+    const AddressPointRecord& address = *addressAt;
     bool draw = Decide('A', FieldText(address.toid), address.version, &counters.pointsUpdated,
                        &counters.pointsUpToDate);
     if (draw && !EnsureLayer(settings_.addressLayerColour, layer.c_str(), *db_)) ok = false;
@@ -650,11 +693,12 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale,
                        : nullptr;
   int shown = -1;
   for (std::int32_t i = 0; i < list.count && ok; ++i) {
-    RoadNodeRecord node{};
-    if (!Get(list, i, &node)) {
+    const RoadNodeRecord* nodeAt = At<RoadNodeRecord>(list, i);
+    if (nodeAt == nullptr) {
       ok = false;
       break;
     }
+    const RoadNodeRecord& node = *nodeAt;
     bool draw = Decide('7', FieldText(node.toid), node.version, &counters.symbolsUpdated,
                        &counters.symbolsUpToDate);
     if (draw && options_.sdfOutput) {
@@ -692,11 +736,12 @@ void FeatureDrawingRun::DrawTexts(const GrowArray& list) {
   BeginClass(L"Drawing Cartographical Text...", L"Drawing Cartographical Text...");
   int shown = -1;
   for (std::int32_t i = 0; i < list.count; ++i) {
-    TextFeatureRecord text{};
-    if (!Get(list, i, &text)) {
+    const TextFeatureRecord* textAt = At<TextFeatureRecord>(list, i);
+    if (textAt == nullptr) {
       ok = false;
       break;
     }
+    const TextFeatureRecord& text = *textAt;
     bool draw = Decide('4', FieldText(text.common.toid), text.version, &counters.textsUpdated,
                        &counters.textsUpToDate);
     LayerChoice choice;
@@ -762,7 +807,8 @@ void FeatureDrawingRun::Preview(const GrowArray& list) {
 
 // ---- report and warning -----------------------------------------------------
 
-void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t departedCount) {
+void FeatureDrawingRun::PrintReport(const ListCounts& counts) {
+  const std::int32_t departedCount = counts.departed;
   std::wstring text =
       L"\n-----------------------------------------------\nOrvane MasterMap update report:\n";
   const std::wstring savedLayer = settings_.departedFeaturesLayer;
@@ -783,17 +829,17 @@ void FeatureDrawingRun::PrintReport(const FeatureLists& lists, std::int32_t depa
     std::int32_t count, updated, upToDate;
   };
   const Row rows[] = {
-      {L"polygons", Count(lists.areas), counters.polygonsUpdated, counters.polygonsUpToDate},
+      {L"polygons", counts.areas, counters.polygonsUpdated, counters.polygonsUpToDate},
       // The counters of lines take in road links and roads, those of symbols
       // road nodes, those of points address points: the file's counts do too,
       // so that no line says more were updated than the file holds.
-      {L"lines", Count(lists.lines) + Count(lists.roadLinks) + Count(lists.roads),
-       counters.linesUpdated, counters.linesUpToDate},
-      {L"symbols", Count(lists.symbols) + Count(lists.roadNodes), counters.symbolsUpdated,
+      {L"lines", counts.lines + counts.roadLinks + counts.roads, counters.linesUpdated,
+       counters.linesUpToDate},
+      {L"symbols", counts.symbols + counts.roadNodes, counters.symbolsUpdated,
        counters.symbolsUpToDate},
-      {L"points", Count(lists.points) + Count(lists.addressPoints), counters.pointsUpdated,
+      {L"points", counts.points + counts.addressPoints, counters.pointsUpdated,
        counters.pointsUpToDate},
-      {L"texts", Count(lists.texts), counters.textsUpdated, counters.textsUpToDate},
+      {L"texts", counts.texts, counters.textsUpdated, counters.textsUpToDate},
   };
   for (const Row& row : rows) {
     if (row.count == 0) continue;
@@ -852,6 +898,7 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
                                  GrowArray* usedLayers) {
   options_ = options;
   db_ = &target;
+  releaseTo_ = lists.releaseTo;
   vertices_ = vertices;
   report.clear();
   warning.clear();
@@ -876,22 +923,36 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
   indexedEntities = 0;
   if (options.updateMode && !ScanDrawing(target)) return false;
 
+  const ListCounts counts{Count(lists.areas),     Count(lists.lines),
+                          Count(lists.roadLinks), Count(lists.roads),
+                          Count(lists.points),    Count(lists.addressPoints),
+                          Count(lists.symbols),   Count(lists.roadNodes),
+                          Count(lists.texts),     Count(lists.departedToids)};
   if (!SaveAndSetSysVars()) ok = false;
-  if (ClassRuns(Count(lists.areas))) DrawAreas(*lists.areas, blockScale);
-  if (ClassRuns(Count(lists.lines))) DrawLines(*lists.lines);
-  if (ClassRuns(Count(lists.roadLinks))) DrawRoadLinks(*lists.roadLinks, usedLayers);
-  if (!options.sdfOutput && ClassRuns(Count(lists.roads))) DrawRoads(*lists.roads, usedLayers);
-  if (ClassRuns(Count(lists.points))) DrawPoints(*lists.points, false, blockScale);
-  if (!options.sdfOutput && ClassRuns(Count(lists.addressPoints)))
+  // Each list is let go as soon as its class is done (when the caller asks).
+  if (ClassRuns(counts.areas)) DrawAreas(*lists.areas, blockScale);
+  ReleaseList(lists.areas);
+  if (ClassRuns(counts.lines)) DrawLines(*lists.lines);
+  ReleaseList(lists.lines);
+  if (ClassRuns(counts.roadLinks)) DrawRoadLinks(*lists.roadLinks, usedLayers);
+  ReleaseList(lists.roadLinks);
+  if (!options.sdfOutput && ClassRuns(counts.roads)) DrawRoads(*lists.roads, usedLayers);
+  ReleaseList(lists.roads);
+  if (ClassRuns(counts.points)) DrawPoints(*lists.points, false, blockScale);
+  ReleaseList(lists.points);
+  if (!options.sdfOutput && ClassRuns(counts.addressPoints))
     DrawAddressPoints(*lists.addressPoints, blockScale);
-  if (!options.sdfOutput && ClassRuns(Count(lists.symbols)))
-    DrawPoints(*lists.symbols, true, blockScale);
-  if (ClassRuns(Count(lists.roadNodes))) DrawRoadNodes(*lists.roadNodes, blockScale, usedLayers);
-  if (ClassRuns(Count(lists.texts))) DrawTexts(*lists.texts);
-  const std::int32_t departedCount = Count(lists.departedToids);
-  if (options.updateMode && ClassRuns(departedCount)) RemoveDeparted(*lists.departedToids);
+  ReleaseList(lists.addressPoints);
+  if (!options.sdfOutput && ClassRuns(counts.symbols)) DrawPoints(*lists.symbols, true, blockScale);
+  ReleaseList(lists.symbols);
+  if (ClassRuns(counts.roadNodes)) DrawRoadNodes(*lists.roadNodes, blockScale, usedLayers);
+  ReleaseList(lists.roadNodes);
+  if (ClassRuns(counts.texts)) DrawTexts(*lists.texts);
+  ReleaseList(lists.texts);
+  if (options.updateMode && ClassRuns(counts.departed)) RemoveDeparted(*lists.departedToids);
+  ReleaseList(lists.departedToids);
   if (!RestoreSysVars()) ok = false;
-  if (options.updateMode) PrintReport(lists, departedCount);
+  if (options.updateMode) PrintReport(counts);
   ShowWarning(options.batchMode);
   return ok && !stop;
 }

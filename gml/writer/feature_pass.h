@@ -51,9 +51,16 @@ struct FeatureLists {
   const GrowArray* addressPoints = nullptr;  // AddressPointRecord
   const GrowArray* departedToids = nullptr;  // DepartedFeatureToid
   const GrowArray* previewPoints = nullptr;  // CoordinateTuple
+  // When set, the view that owns the lists: each list is released through
+  // it as soon as its class has been drawn (ReleaseFeatureList), so that a
+  // pass never holds all the records and the whole drawing at once. Only
+  // for a pass that is the last to read them.
+  OSGMLInputView* releaseTo = nullptr;
 };
 // The lists of a reading run.
 FeatureLists FeatureListsOf(const OSGMLInputView& view);
+// The same, each list released once drawn.
+FeatureLists ReleasingFeatureListsOf(OSGMLInputView& view);
 
 struct FeaturePassOptions {
   bool updateMode = false;  // the change-only update of the working drawing
@@ -148,13 +155,26 @@ class FeatureDrawingRun {
   void DrawPieces(const GrowArray& points, Draw draw);
   bool SaveAngles();
   void RestoreAngles();
-  void PrintReport(const FeatureLists& lists, std::int32_t departedCount);
+  // The number of records in each list as the pass began.
+  struct ListCounts {
+    std::int32_t areas, lines, roadLinks, roads, points, addressPoints, symbols, roadNodes;
+    std::int32_t texts, departed;
+  };
+  void PrintReport(const ListCounts& counts);
+  // With a view to release to (else nothing): frees a list the pass is done
+  // with; frees the nested lists of the records of `list` drawn so far
+  // (`drawn` of `count`), a twentieth of the list at a time, `released`
+  // counting the records already let go.
+  void ReleaseList(const void* list);
+  void ReleaseDrawnRecords(const void* list, std::int32_t drawn, std::int32_t count,
+                           std::int32_t* released);
   void ShowWarning(bool batch);
   std::string ItnLayer(std::wstring_view name) const;
 
   const OS_GML_ACAD_Definitions& settings_;
   FeaturePassOptions options_;
   host::db::Database* db_ = nullptr;
+  OSGMLInputView* releaseTo_ = nullptr;  // FeatureLists::releaseTo of the pass
   GrowArray* vertices_ = nullptr;
   CsvRun csv_;
   bool sdfNoted_ = false;

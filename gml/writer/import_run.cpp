@@ -277,8 +277,9 @@ void DrawFeaturePasses(ImportRun& run) {
   options.runMode = run.view->runMode;
   run.passes->ok = run.ok;
   run.passes->stop = run.stop;
-  (void)run.passes->DrawPass(FeatureListsOf(*run.view), options, *run.target, run.blockScale,
-                             &run.vertices, &run.usedLayers);
+  // Each pass draws from a reading of its own: the records go as they are drawn.
+  (void)run.passes->DrawPass(ReleasingFeatureListsOf(*run.view), options, *run.target,
+                             run.blockScale, &run.vertices, &run.usedLayers);
   run.ok = run.passes->ok;
   run.stop = run.passes->stop;
 }

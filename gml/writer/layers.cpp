@@ -76,8 +76,11 @@ bool SetEntityLayer(host::EntityName entity, const char* layer) {
 
 bool PutOnLayer(host::db::Database& db, host::db::ObjectId entity, const char* layer) {
   const std::wstring name = HostLayerName(layer == nullptr ? "" : layer);
-  if (db.Layer(name).IsNull()) db.EnsureLayer(name);
-  return db.SetLayer(entity, name);
+  host::db::Entity* target = db.EntityOf(entity);
+  const host::db::ObjectId id = db.EnsureLayer(name);
+  if (target == nullptr || id.IsNull()) return false;
+  target->layer = db.HandleOf(id);
+  return true;
 }
 
 bool AddNameIfAbsent(const UsedLayerEntry& entry, GrowArray* list) {

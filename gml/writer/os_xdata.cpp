@@ -396,7 +396,10 @@ template <typename Fill>
 bool SetPacked(host::db::Database& db, host::db::ObjectId entity, Fill&& fill) {
   host::db::Entity* target = db.EntityOf(entity);
   if (target == nullptr || db.AppId(OsXdataAppName()).IsNull()) return false;
-  PackedSink sink;
+  // One buffer for every block, so that building one allocates nothing; the
+  // entity keeps a copy sized to fit.
+  thread_local PackedSink sink;
+  sink.chain.Clear();
   fill(&sink);
   return target->xdata.Apply(sink.chain);
 }

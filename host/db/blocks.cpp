@@ -193,17 +193,22 @@ struct Transformer {
     d.rotation = at.Angle(d.rotation);
   }
   template <typename Vertex>
-  void Points(std::vector<Vertex>& points, double z) const {
-    for (Vertex& v : points) {
-      Point3 p = at.Apply(Point3{v.x, v.y, z});
-      v.x = p.x;
-      v.y = p.y;
-      if (at.Mirrored()) v.bulge = -v.bulge;
-      if constexpr (std::is_same_v<Vertex, LwVertex>) {
-        v.startWidth = at.Length(v.startWidth);
-        v.endWidth = at.Length(v.endWidth);
-      }
+  Vertex Moved(Vertex v, double z) const {
+    Point3 p = at.Apply(Point3{v.x, v.y, z});
+    v.x = p.x;
+    v.y = p.y;
+    if (at.Mirrored()) v.bulge = -v.bulge;
+    if constexpr (std::is_same_v<Vertex, LwVertex>) {
+      v.startWidth = at.Length(v.startWidth);
+      v.endWidth = at.Length(v.endWidth);
     }
+    return v;
+  }
+  void Points(std::vector<LoopVertex>& points, double z) const {
+    for (LoopVertex& v : points) v = Moved(v, z);
+  }
+  void Points(LwVertexList& points, double z) const {
+    for (std::size_t i = 0; i < points.size(); ++i) points.Set(i, Moved(points[i], z));
   }
   void operator()(LwPolylineData& d) const {
     Points(d.vertices, d.elevation);

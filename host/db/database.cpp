@@ -1,9 +1,9 @@
 #include "host/db/database.h"
 
-#include "host/db/kept.h"
-
 #include <map>
 
+#include "host/db/kept.h"
+#include "host/system/memory_pages.h"
 #include "host/system/wide_text.h"
 
 namespace host::db {
@@ -94,6 +94,7 @@ void Database::SwapContents(Database& other) {
   std::swap(nextHandle_, other.nextHandle_);
   blocks_.swap(other.blocks_);
   layers_.swap(other.layers_);
+  lastLayer_ = other.lastLayer_ = kNoLayer;
   linetypes_.swap(other.linetypes_);
   textStyles_.swap(other.textStyles_);
   appIds_.swap(other.appIds_);
@@ -104,7 +105,7 @@ void Database::SwapContents(Database& other) {
   std::swap(currentTextStyle_, other.currentTextStyle_);
   std::swap(settings_, other.settings_);
   entities_.swap(other.entities_);
-  byHandle_.swap(other.byHandle_);
+  byHandle_.Swap(other.byHandle_);
   recordHandles_.swap(other.recordHandles_);
   kept_.swap(other.kept_);
 }
@@ -125,7 +126,7 @@ std::uint64_t Database::ClaimKeptHandle(std::uint64_t handle) {
 }
 
 std::uint64_t Database::ClaimHandle(std::uint64_t handle) {
-  if (handle == 0 || byHandle_.count(handle) || recordHandles_.count(handle)) handle = NewHandle();
+  if (handle == 0 || byHandle_.Has(handle) || recordHandles_.count(handle)) handle = NewHandle();
   if (handle >= nextHandle_) nextHandle_ = handle + 1;
   return handle;
 }
@@ -164,8 +165,19 @@ bool Database::EraseBlock(ObjectId id) {
 // Layers -------------------------------------------------------------------------
 
 ObjectId Database::Layer(std::wstring_view name) const {
-  const LayerRecord* record = FindByName(layers_, name);
-  return record ? IdOf(record->handle) : ObjectId{};
+  // Writers ask for the same layer entity after entity: the last one found
+  // is tried first.
+  if (lastLayer_ < layers_.size()) {
+    const LayerRecord& last = layers_[lastLayer_];
+    if (!last.erased && SameTableName(last.name, name)) return IdOf(last.handle);
+  }
+  for (std::size_t i = 0; i < layers_.size(); ++i) {
+    if (!layers_[i].erased && SameTableName(layers_[i].name, name)) {
+      lastLayer_ = i;
+      return IdOf(layers_[i].handle);
+    }
+  }
+  return {};
 }
 
 ObjectId Database::AddLayer(LayerRecord record) {
@@ -296,9 +308,11 @@ ViewportRecord& Database::EnsureActiveViewport() {
 // Entities ---------------------------------------------------------------------------------
 
 Entity& Database::Store(Entity entity) {
+  // Drawings are made and read in bulk: the heap grows in huge pages.
+  host::AdviseHeapGrowth();
   entities_.push_back(std::move(entity));
   Entity& stored = entities_.back();
-  byHandle_[stored.handle] = &stored;
+  byHandle_.Add(stored.handle, &stored);
   return stored;
 }
 
@@ -349,7 +363,8 @@ ObjectId Database::AppendPolyline(PolylineData header, const std::vector<VertexD
 }
 
 ObjectId Database::AdoptEntity(Entity entity) {
-  if (entity.handle == 0 || byHandle_.count(entity.handle) || recordHandles_.count(entity.handle)) return {};
+  if (entity.handle == 0 || byHandle_.Has(entity.handle) || recordHandles_.count(entity.handle))
+    return {};
   if (entity.handle >= nextHandle_) nextHandle_ = entity.handle + 1;
   if (BlockRecord* owner = FindByHandle(blocks_, entity.owner)) {
     entity.order = owner->entities.size();
@@ -359,13 +374,11 @@ ObjectId Database::AdoptEntity(Entity entity) {
 }
 
 Entity* Database::EntityByHandle(std::uint64_t handle) {
-  auto it = byHandle_.find(handle);
-  return it == byHandle_.end() ? nullptr : it->second;
+  return byHandle_.Find(handle);
 }
 
 const Entity* Database::EntityByHandle(std::uint64_t handle) const {
-  auto it = byHandle_.find(handle);
-  return it == byHandle_.end() ? nullptr : it->second;
+  return byHandle_.Find(handle);
 }
 
 Entity* Database::EntityOf(ObjectId id) { return id.database == serial_ ? EntityByHandle(id.handle) : nullptr; }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/db/entity.h"
+#include "host/db/entity_index.h"
 #include "host/db/values.h"
 
 namespace host::db {
@@ -221,7 +222,7 @@ class Database {
   // read (kept.h); as ClaimHandle.
   std::uint64_t ClaimKeptHandle(std::uint64_t handle);
   bool IsHandleTaken(std::uint64_t handle) const {
-    return byHandle_.count(handle) != 0 || recordHandles_.count(handle) != 0;
+    return byHandle_.Has(handle) || recordHandles_.count(handle) != 0;
   }
   // What a drawing read from a file holds beyond the model (null for a
   // drawing made here).
@@ -250,6 +251,8 @@ class Database {
   std::uint64_t nextHandle_ = 1;
   std::deque<BlockRecord> blocks_;
   std::deque<LayerRecord> layers_;
+  static constexpr std::size_t kNoLayer = ~std::size_t{0};
+  mutable std::size_t lastLayer_ = kNoLayer;  // place of the layer Layer() found last
   std::deque<LinetypeRecord> linetypes_;
   std::deque<TextStyleRecord> textStyles_;
   std::deque<AppIdRecord> appIds_;
@@ -261,7 +264,7 @@ class Database {
   DatabaseSettings settings_;
 
   std::deque<Entity> entities_;
-  std::unordered_map<std::uint64_t, Entity*> byHandle_;
+  EntityIndex byHandle_;
   std::unordered_set<std::uint64_t> recordHandles_;  // handles taken by table records and kept objects
   std::unique_ptr<KeptDrawing> kept_;
 };

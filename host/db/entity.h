@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "host/db/lw_vertex_list.h"
 #include "host/db/values.h"
 #include "host/db/xdata.h"
 
@@ -61,19 +62,8 @@ struct TextData {
   friend bool operator==(const TextData&, const TextData&) = default;
 };
 
-// A vertex of a lightweight polyline. A negative width takes the polyline's
-// constant width.
-struct LwVertex {
-  double x = 0;
-  double y = 0;
-  double bulge = 0;
-  double startWidth = 0;
-  double endWidth = 0;
-  friend bool operator==(const LwVertex&, const LwVertex&) = default;
-};
-
 struct LwPolylineData {
-  std::vector<LwVertex> vertices;
+  LwVertexList vertices;
   bool closed = false;
   bool plinegen = false;      // linetype generated along the whole polyline
   double constantWidth = 0;

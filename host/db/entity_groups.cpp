@@ -1,6 +1,7 @@
 #include "host/db/entity_groups.h"
 
 #include <cmath>
+#include <optional>
 
 namespace host::db {
 namespace {
@@ -260,6 +261,13 @@ struct Applier {
     }
   }
   bool lwStarted = false;
+  // The vertex whose groups are being read: it joins the list whole, so
+  // that the list keeps shared widths shared.
+  std::optional<LwVertex> pendingVertex;
+  void FinishVertex(LwPolylineData& d) {
+    if (pendingVertex) d.vertices.push_back(*pendingVertex);
+    pendingVertex.reset();
+  }
   bool Apply(LwPolylineData& d, const Group& g) {
     int n = 0;
     switch (g.code) {
@@ -275,15 +283,16 @@ struct Applier {
         Point3 p;
         if (!NeedPoint(g, &p)) return false;
         if (!lwStarted) d.vertices.clear();
+        FinishVertex(d);
         lwStarted = true;
-        d.vertices.push_back(LwVertex{p.x, p.y, 0, 0, 0});
+        pendingVertex = LwVertex{p.x, p.y, 0, 0, 0};
         return true;
       }
       case 40:
       case 41:
       case 42: {
         if (!lwStarted) return Fail(g, "a vertex value before the first vertex");
-        LwVertex& v = d.vertices.back();
+        LwVertex& v = *pendingVertex;
         return NeedReal(g, g.code == 40 ? &v.startWidth : g.code == 41 ? &v.endWidth : &v.bulge);
       }
       default: return true;
@@ -478,6 +487,7 @@ bool ApplyGroups(Database& db, Entity& entity, const EntityList& groups, bool ad
     if (!ok) return false;
   }
   if (auto* hatch = std::get_if<HatchData>(&entity.data)) applier.FinishEdge(*hatch);
+  if (auto* polyline = std::get_if<LwPolylineData>(&entity.data)) applier.FinishVertex(*polyline);
   return true;
 }
 

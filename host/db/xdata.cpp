@@ -50,7 +50,12 @@ void PutText(std::string* out, std::wstring_view text) {
   out->append(utf8);
 }
 
-void PutApp(std::string* out, std::wstring_view name) {
+// The number of an application name, kept for the process.
+std::size_t AppNumber(std::wstring_view name) {
+  // Writers name the same application entity after entity.
+  thread_local std::wstring lastName;
+  thread_local std::size_t lastNumber = 0;
+  if (!lastName.empty() && name == lastName) return lastNumber;
   std::string utf8;
   PutText(&utf8, name);  // length, then the UTF-8
   std::size_t at = 0;
@@ -62,8 +67,14 @@ void PutApp(std::string* out, std::wstring_view name) {
     apps.names.emplace_back(text);
     found = apps.numbers.emplace(apps.names.back(), apps.names.size() - 1).first;
   }
+  lastName.assign(name);
+  lastNumber = found->second;
+  return lastNumber;
+}
+
+void PutApp(std::string* out, std::wstring_view name) {
   PutCode(out, 1001);
-  PutLength(out, found->second);
+  PutLength(out, AppNumber(name));
 }
 
 // Appends one group; false when its value does not suit its code.
@@ -269,20 +280,30 @@ void XdataChain::Text(int code, std::string_view head, std::string_view bytes, s
   if (blocks_ == 0 || code < 1000 || code > 1003 || code == 1001) valid_ = false;
   head = head.substr(0, maxUnits);
   bytes = bytes.substr(0, maxUnits - head.size());
-  std::size_t size = head.size();
-  for (char c : bytes) size += static_cast<unsigned char>(c) < 0x80 ? 1 : 2;
+  std::size_t high = 0;  // units 0x80 to 0xFF: two UTF-8 bytes each
+  for (char c : bytes) high += static_cast<unsigned char>(c) >> 7;
   PutCode(&packed_, code);
-  PutLength(&packed_, size);
+  PutLength(&packed_, head.size() + bytes.size() + high);
   packed_.append(head);
+  if (high == 0) {
+    packed_.append(bytes);
+    return;
+  }
   for (char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
     if (b < 0x80) {
       packed_.push_back(c);
-    } else {  // units 0x80 to 0xFF: two UTF-8 bytes
+    } else {
       packed_.push_back(static_cast<char>(0xC0 | (b >> 6)));
       packed_.push_back(static_cast<char>(0x80 | (b & 0x3F)));
     }
   }
+}
+
+void XdataChain::Clear() {
+  packed_.clear();
+  blocks_ = 0;
+  valid_ = true;
 }
 
 bool Xdata::Apply(const XdataChain& chain) {

@@ -110,6 +110,8 @@ class XdataChain {
   void Text(int code, std::string_view head) { Text(code, head, {}, head.size()); }
   // False after a group before the first 1001 or an empty application name.
   bool Valid() const { return valid_ && blocks_ > 0; }
+  // Empties the chain and keeps its buffer, for the next entity's block.
+  void Clear();
 
  private:
   friend class Xdata;

@@ -89,10 +89,10 @@ void TranslateData(db::EntityData* data, const db::Point3& d) {
           Translate(&e.position, d);
           Translate(&e.alignment, d);
         } else if constexpr (std::is_same_v<T, db::LwPolylineData>) {
-          for (auto& v : e.vertices) {
+          e.vertices.Modify([&](db::LwVertex& v) {
             v.x += d.x;
             v.y += d.y;
-          }
+          });
           e.elevation += d.z;
         } else if constexpr (std::is_same_v<T, db::PolylineData>) {
           e.elevation += d.z;

@@ -37,7 +37,7 @@ class LocationAreasTest : public DialogTest {
   host::EntityName Polyline(bool closed, std::initializer_list<host::db::LwVertex> vertices) {
     host::db::LwPolylineData data;
     data.closed = closed;
-    data.vertices.assign(vertices);
+    data.vertices = vertices;
     return db.Append(data);
   }
   AreaFilterArea Area(std::int32_t i) const {
