@@ -241,6 +241,46 @@ std::vector<std::string> WithoutSymbolPlaces(std::vector<std::string> entities) 
   return entities;
 }
 
+// The import run lets each list go as its class is drawn: the drawing and
+// the update report come out as when the lists are kept, the lists are empty
+// afterwards, and the view reads the files again as before.
+TEST_F(UpdateRun, ListsReleasedAsTheyAreDrawnLeaveTheSameDrawingAndReport) {
+  std::vector<std::string> keptDrawing;
+  std::wstring keptReport;
+  {
+    const auto full = Read("", false);
+    const auto changes = Read("-changes", true);
+    PassDrawing drawing;
+    Configure(drawing.settings, 1);
+    PassOver(drawing, *full, false);
+    keptReport = PassOver(drawing, *changes, true)->report;
+    keptDrawing = Drawing(drawing.db);
+  }
+  const auto full = Read("", false);
+  const auto changes = Read("-changes", true);
+  const std::int32_t features = full->CountAllFeatures();
+  ASSERT_GT(full->areas.count, 0);
+  ASSERT_GT(full->lines.count, 0);
+  PassDrawing drawing;
+  Configure(drawing.settings, 1);
+  const std::int32_t liveArrays = GrowArrayLiveCount();
+  FeatureDrawingRun import{drawing.settings};
+  import.StartRun();
+  ASSERT_TRUE(drawing.Pass(import, ReleasingFeatureListsOf(*full), false));
+  EXPECT_EQ(full->CountAllFeatures(), 0);
+  EXPECT_LT(GrowArrayLiveCount(), liveArrays);  // the records' point lists went too
+  FeatureDrawingRun update{drawing.settings};
+  update.StartRun();
+  ASSERT_TRUE(drawing.Pass(update, ReleasingFeatureListsOf(*changes), true));
+  EXPECT_EQ(changes->CountAllFeatures() + changes->departedToids.count, 0);
+  EXPECT_EQ(update.report, keptReport);
+  EXPECT_EQ(Drawing(drawing.db), keptDrawing);
+
+  full->crossFileToids.Clear();  // as between the locations of a batch
+  EXPECT_EQ(full->ProcessGmlFiles(1, L"Stop draw", 0), 1);
+  EXPECT_EQ(full->CountAllFeatures(), features);
+}
+
 TEST_F(UpdateRun, PlantedSymbolsAreRetiredWithTheirArea) {
   const auto full = Read("", false);
   const auto changes = Read("-changes", true);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace host::db {
 namespace {
 
@@ -63,9 +65,11 @@ TEST(Database, WalkGoesThroughPolylineVerticesToTheEndMarker) {
   ObjectId circle = db.Append(CircleData{{0, 0, 0}, 2});
 
   std::vector<EntityType> walk;
-  for (ObjectId at = db.NextEntity(); !at.IsNull(); at = db.NextEntity(at)) walk.push_back(db.EntityOf(at)->Type());
-  EXPECT_EQ(walk, (std::vector<EntityType>{EntityType::kLine, EntityType::kPolyline, EntityType::kVertex,
-                                           EntityType::kVertex, EntityType::kSeqEnd, EntityType::kCircle}));
+  for (ObjectId at = db.NextEntity(); !at.IsNull(); at = db.NextEntity(at))
+    walk.push_back(db.EntityOf(at)->Type());
+  EXPECT_EQ(walk, (std::vector<EntityType>{EntityType::kLine, EntityType::kPolyline,
+                                           EntityType::kVertex, EntityType::kVertex,
+                                           EntityType::kSeqEnd, EntityType::kCircle}));
   EXPECT_EQ(db.EntityOf(db.NextEntity(poly))->Type(), EntityType::kVertex);
   EXPECT_TRUE(std::get<VertexData>(db.EntityOf(db.NextEntity(poly))->data).flags & kVertex3d);
 
@@ -106,4 +110,59 @@ TEST(Database, ErasingABlockErasesItsEntitiesButNotTheSpaces) {
 }
 
 }  // namespace
+// Entities are found by handle whether their handles follow one another or
+// lie far apart, as a file may give them, and in either order.
+TEST(Database, EntitiesAreFoundByNearAndFarHandles) {
+  Database db;
+  const std::uint64_t model = db.ModelSpace().handle;
+  auto adopt = [&](std::uint64_t handle) {
+    Entity entity;
+    entity.handle = handle;
+    entity.owner = model;
+    entity.data = PointData{{static_cast<double>(handle), 0, 0}};
+    return db.AdoptEntity(entity);
+  };
+  // Two handles read from a file, then entities made after them, then two
+  // handles far past everything.
+  EXPECT_FALSE(adopt(0x40).IsNull());
+  EXPECT_FALSE(adopt(0x3000).IsNull());
+  std::vector<ObjectId> made;
+  for (int i = 0; i < 20000; ++i) made.push_back(db.Append(PointData{{1.0 * i, 1, 0}}));
+  EXPECT_FALSE(adopt(0x7FFFFFFF).IsNull());
+  EXPECT_FALSE(adopt(kLargestHandle).IsNull());
+  const std::uint64_t handles[] = {0x40, 0x3000, 0x7FFFFFFF, kLargestHandle};
+  for (std::uint64_t handle : handles) {
+    SCOPED_TRACE(handle);
+    ASSERT_NE(db.EntityByHandle(handle), nullptr);
+    EXPECT_EQ(std::get<PointData>(db.EntityByHandle(handle)->data).position.x,
+              static_cast<double>(handle));
+    EXPECT_TRUE(db.IsHandleTaken(handle));
+    EXPECT_TRUE(adopt(handle).IsNull());  // taken
+  }
+  for (std::size_t i = 0; i < made.size(); ++i)
+    ASSERT_EQ(std::get<PointData>(db.EntityOf(made[i])->data).position.x, 1.0 * i);
+  EXPECT_EQ(db.EntityByHandle(0x100), nullptr);
+  EXPECT_EQ(db.EntityByHandle(kLargestHandle - 1), nullptr);
+  EXPECT_EQ(db.EntitiesIn(db.ModelSpace()).size(), made.size() + 4);
+}
+
+// The layer found last is tried first; renaming, erasing and swapping
+// contents never leave it answering for a name it no longer has.
+TEST(Database, LayerLookupFollowsRenamesErasuresAndSwaps) {
+  Database db;
+  const ObjectId a = db.AddLayer(LayerRecord{0, L"Roads"});
+  const ObjectId b = db.AddLayer(LayerRecord{0, L"Rivers"});
+  EXPECT_EQ(db.Layer(L"ROADS"), a);
+  db.LayerRecordOf(a)->name = L"Lanes";
+  EXPECT_TRUE(db.Layer(L"Roads").IsNull());
+  EXPECT_EQ(db.Layer(L"lanes"), a);
+  db.LayerRecordOf(a)->erased = true;
+  EXPECT_TRUE(db.Layer(L"Lanes").IsNull());
+  EXPECT_EQ(db.Layer(L"Rivers"), b);
+  Database other;
+  db.SwapContents(other);
+  EXPECT_TRUE(db.Layer(L"Rivers").IsNull());
+  EXPECT_EQ(other.HandleOf(other.Layer(L"Rivers")), b.handle);
+}
+
 }  // namespace host::db
