@@ -1,5 +1,7 @@
 #include "host/system/ordered_work.h"
 
+#include "host/system/helper_threads.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -38,7 +40,7 @@ bool MakeInOrder(std::size_t count, int threads, int lanes, const std::function<
   };
 
   std::vector<std::thread> helpers;
-  const int wanted = count > 1 ? static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(threads, 0)), count)) : 0;
+  const int wanted = count > 1 && HelperThreadsAllowed() ? static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(threads, 0)), count)) : 0;
   for (int i = 0; i < wanted; ++i) {
     try {
       helpers.emplace_back(helper);

@@ -10,8 +10,9 @@
 //
 // take answers false to stop: no piece is started after that, those being
 // made are finished but not taken, and MakeInOrder answers false. Where no
-// thread can be started (or `threads` is 0) every piece is made and taken on
-// the calling thread, one after the other.
+// thread can be started (or `threads` is 0, or the process allows no helper
+// threads: helper_threads.h) every piece is made and taken on the calling
+// thread, one after the other.
 //
 // make must not throw; what it shares with other pieces it only reads.
 #pragma once

@@ -2,6 +2,8 @@
 // them in hand than there are lanes, and a refused piece stops the rest.
 #include "host/system/ordered_work.h"
 
+#include "host/system/helper_threads.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -49,6 +51,22 @@ TEST(OrderedWorkTest, PiecesArriveInOrderWithNoMoreInHandThanLanes) {
     for (std::size_t i = 0; i < taken.size(); ++i) EXPECT_EQ(taken[i], i);
     EXPECT_LE(mostInHand.load(), c.lanes);
   }
+}
+
+TEST(OrderedWorkTest, AProcessWithoutHelperThreadsMakesEveryPieceOnTheCallersThread) {
+  AllowHelperThreads(false);
+  std::vector<std::size_t> taken;
+  bool elsewhere = false;
+  const std::thread::id caller = std::this_thread::get_id();
+  EXPECT_TRUE(MakeInOrder(
+      20, 4, 3, [&](std::size_t, int) { elsewhere = elsewhere || std::this_thread::get_id() != caller; },
+      [&](std::size_t piece, int) {
+        taken.push_back(piece);
+        return true;
+      }));
+  AllowHelperThreads(true);
+  EXPECT_FALSE(elsewhere);
+  EXPECT_EQ(taken.size(), 20u);
 }
 
 TEST(OrderedWorkTest, ARefusedPieceStopsTheWork) {
