@@ -8,25 +8,14 @@
 # a temporary folder, then times reading every character of both through
 # the reader against `gzip -dc FILE.gz > /dev/null`, best of three runs
 # each. Nothing is written into the checkout but the build tree.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-ROOT=$PWD
-SHARED=$(cd "${1:-$ROOT/../shared}" && pwd)
-PYTHON=/usr/bin/python3
+source "$(dirname "$0")/bench_common.sh"
+shared_folder "${1:-}"
 RUNS=3
+build_bench bench_archive
 
-BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
-if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
-fi
-cmake --build "$BUILD" --target bench_archive >/dev/null
-
-DATA=$(mktemp -d)
-trap 'rm -rf "$DATA"' EXIT
-echo "generating data in $DATA ..."
-"$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" 2000 "$DATA/topo.gml" >/dev/null
-gzip -k -6 "$DATA/topo.gml"
-ls -l "$DATA"/topo.gml "$DATA"/topo.gml.gz | awk '{print $5, $9}'
+data_folder
+generate_topo 2000 "$DATA/topo.gml" --gzip
+list_sizes "$DATA"/topo.gml "$DATA"/topo.gml.gz
 
 best_gzip=""
 for _ in $(seq $RUNS); do

@@ -10,22 +10,12 @@
 # date). Gives the times against the reading run's and the peak memory of
 # reading plus drawing against the size of the file. Nothing is written into
 # the checkout but the build tree.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-ROOT=$PWD
-SHARED=$(cd "${1:-$ROOT/../shared}" && pwd)
-PYTHON=/usr/bin/python3
+source "$(dirname "$0")/bench_common.sh"
+shared_folder "${1:-}"
+build_bench bench_drawing_pass
 
-BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
-if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
-fi
-cmake --build "$BUILD" --target bench_drawing_pass >/dev/null
-
-DATA=$(mktemp -d)
-trap 'rm -rf "$DATA"' EXIT
-echo "generating data in $DATA ..."
-"$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" 2000 "$DATA/topo.gml" >/dev/null
+data_folder
+generate_topo 2000 "$DATA/topo.gml"
 size=$(stat -c %s "$DATA/topo.gml")
 
 # Each run reads, draws and updates afresh; the ratios are taken within one

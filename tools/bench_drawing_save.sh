@@ -7,15 +7,8 @@
 # of 5 vertices, each with a block of 60 attribute strings as xdata, saves
 # it as DXF in a temporary folder and reports seconds and peak memory for
 # both steps. Nothing is written into the checkout but the build tree.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-ROOT=$PWD
-
-BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
-if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
-fi
-cmake --build "$BUILD" --target host_db_bench >/dev/null
+source "$(dirname "$0")/bench_common.sh"
+build_bench host_db_bench
 
 DATA=$(mktemp -d)
 trap 'rm -rf "$DATA"' EXIT

@@ -16,11 +16,8 @@
 # into the checkout but the build tree. IMPORT_TREE names another build tree
 # whose cadhost and Varnel are measured (default: the benchmark tree,
 # Release).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-ROOT=$PWD
-SHARED=$(cd "${1:-$ROOT/../shared}" && pwd)
-PYTHON=/usr/bin/python3
+source "$(dirname "$0")/bench_common.sh"
+shared_folder "${1:-}"
 RUNS=${RUNS:-1}
 
 missing=()
@@ -32,25 +29,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   exit 1
 fi
 
-BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
-if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
+if [ -n "${IMPORT_TREE:-}" ] && [ "$(cd "$IMPORT_TREE" && pwd)" != "$BUILD" ]; then
+  build_bench zlib_floor
+else
+  build_bench cadhost Varnel zlib_floor
 fi
 TREE=$(cd "${IMPORT_TREE:-$BUILD}" && pwd)
-if [ "$TREE" = "$BUILD" ]; then
-  cmake --build "$BUILD" -j "${JOBS:-3}" --target cadhost Varnel zlib_floor >/dev/null
-else
-  cmake --build "$BUILD" --target zlib_floor >/dev/null
-fi
 CADHOST="$TREE/host/app/cadhost"
 VARNEL="$TREE/gml/ui/Varnel.so"
 
-DATA=$(mktemp -d)
-trap 'rm -rf "$DATA"' EXIT
-echo "generating data in $DATA ..."
-"$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" 2000 "$DATA/topo.gml" >/dev/null
-gzip -k -6 "$DATA/topo.gml"
-ls -l "$DATA"/topo.gml "$DATA"/topo.gml.gz | awk '{print $5, $9}'
+data_folder
+generate_topo 2000 "$DATA/topo.gml" --gzip
+list_sizes "$DATA"/topo.gml "$DATA"/topo.gml.gz
 GML_BYTES=$(stat -c %s "$DATA/topo.gml")
 
 # measure LABEL COMMAND...: runs the command RUNS times under /usr/bin/time
@@ -66,9 +56,7 @@ measure() {
       echo "$label: failed"
       exit 1
     fi
-    t=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0;
-          for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$log")
-    m=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$log")
+    read -r t m <<<"$(elapsed_and_peak "$log")"
     if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then
       best=$t
       kb=$m

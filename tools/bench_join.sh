@@ -7,14 +7,8 @@
 # Builds the benchmark (Release, -DVARNEL_BENCHMARKS=ON) and runs it; it makes
 # its drawing in memory. Nothing is written into the checkout but the build
 # tree.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-ROOT=$PWD
-BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
-if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
-fi
-cmake --build "$BUILD" --target bench_join >/dev/null
+source "$(dirname "$0")/bench_common.sh"
+build_bench bench_join
 PIECES=${1:-100000}
 "$BUILD/tools/bench_join" $((PIECES / 4))
 "$BUILD/tools/bench_join" "$PIECES"

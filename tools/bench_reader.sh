@@ -16,30 +16,17 @@
 # within the round; the figures shown are the medians over RUNS rounds
 # (default 5) of the times and of the ratios, and the largest peak memory.
 # Nothing is written into the checkout but the build tree.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-ROOT=$PWD
-SHARED=$(cd "${1:-$ROOT/../shared}" && pwd)
-PYTHON=/usr/bin/python3
+source "$(dirname "$0")/bench_common.sh"
+shared_folder "${1:-}"
 RUNS=${RUNS:-5}
 
-BUILD="$ROOT/${BUILD_ROOT:-build}/bench"
-if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_BENCHMARKS=ON >/dev/null
-fi
-cmake --build "$BUILD" -j "${JOBS:-3}" --target bench_reader zlib_floor >/dev/null
+build_bench bench_reader zlib_floor
 BENCH="$BUILD/tools/bench_reader"
 FLOOR="$BUILD/tools/zlib_floor"
 
-DATA=$(mktemp -d)
-trap 'rm -rf "$DATA"' EXIT
-echo "generating data in $DATA ..."
-for copies in 2000 200; do
-  "$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" "$copies" \
-    "$DATA/topo$copies.gml" >/dev/null
-  gzip -k -6 "$DATA/topo$copies.gml"
-done
-ls -l "$DATA"/topo*.gml* | awk '{print $5, $9}'
+data_folder
+for copies in 2000 200; do generate_topo "$copies" "$DATA/topo$copies.gml" --gzip; done
+list_sizes "$DATA"/topo*.gml*
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors"
 
 # measure <command...>: "<wall seconds> <peak KiB>" of one process.
@@ -47,13 +34,7 @@ measure() {
   local log
   log=$(mktemp)
   /usr/bin/time -v "$@" >/dev/null 2>"$log" || { cat "$log" >&2; rm -f "$log"; return 1; }
-  awk -F': ' '
-    /Elapsed \(wall clock\)/ {
-      n = split($2, part, ":"); t = 0
-      for (i = 1; i <= n; ++i) t = t * 60 + part[i]
-    }
-    /Maximum resident set size/ { m = $2 }
-    END { printf "%.3f %d\n", t, m }' "$log"
+  elapsed_and_peak "$log" | awk '{ printf "%.3f %d\n", $1, $2 }'
   rm -f "$log"
 }
 

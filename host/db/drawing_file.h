@@ -13,6 +13,7 @@
 // and of files that start with a byte order mark.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,18 @@ std::wstring DrawingFilePath(std::wstring_view path);
 // removes the temporary file and leaves an earlier file whole.
 Result<std::int64_t> SaveDrawing(const Database& db, std::string_view path);
 Result<std::int64_t> SaveDrawing(const Database& db, std::wstring_view path);
+
+// How a save shares out the entities of a space: pieces of about
+// `pieceBytes` of the file are written on up to `threads` helper threads
+// (-1: as many as the machine's processors make worth it, 0: none) while the
+// saving thread puts the finished ones into the file in order. A space of
+// fewer than two pieces is written on the saving thread alone. The file is
+// the same whatever the division.
+struct SaveDivision {
+  std::size_t pieceBytes = 256 << 10;
+  int threads = -1;
+};
+Result<std::int64_t> SaveDrawing(const Database& db, std::string_view path, const SaveDivision& division);
 
 // Reads a DXF drawing into `db`, replacing what it held. On failure `db` is
 // left as it was. Drawings of other programs are read too: entities of kinds

@@ -10,6 +10,7 @@
 // from the file; the objects a file needs that neither holds (table heads,
 // BLOCK/ENDBLK, dictionaries) take handles from the seed up.
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -29,11 +30,15 @@
 #include "host/system/replace_file.h"
 #include "host/db/entity_groups.h"
 #include "host/system/fault.h"
+#include "host/system/ordered_work.h"
 #include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
 
+// Threads that help write a large space; more gain little, as the file
+// takes the pieces one at a time.
+constexpr int kMostSaveThreads = 4;
 
 // Handles of the objects the file needs besides the database's own.
 struct FileHandles {
@@ -59,7 +64,8 @@ class DrawingWriter {
   // Handles are taken only for what the file needs and neither the
   // database nor the file read holds, so that saving a drawing read
   // changes no handle and not the seed.
-  DrawingWriter(const Database& db, DxfWriter& out) : db_(db), kept_(db.Kept()), out_(out), handles_{db.HandleSeed()} {
+  DrawingWriter(const Database& db, DxfWriter& out, const SaveDivision& division)
+      : db_(db), kept_(db.Kept()), out_(out), division_(division), handles_{db.HandleSeed()} {
     auto table = [&](const char* name) {
       const KeptTable* kept = KeptTableOf(name);
       return kept && kept->handle != 0 && !kept->head.empty() ? kept->handle : handles_.Take();
@@ -446,22 +452,78 @@ class DrawingWriter {
     out_.sectionEnd();
   }
 
+  // The entities of a space in their order. Those of a large space are
+  // written in pieces made on helper threads (they only read the database)
+  // and appended to the file in order, so the bytes are the same.
   void EntitiesOf(const BlockRecord& space) {
-    for (std::uint64_t handle : space.entities) {
-      const Entity* entity = db_.EntityByHandle(handle);
-      if (entity == nullptr) {
-        if (kept_)
-          if (auto it = kept_->entities.find(handle); it != kept_->entities.end())
-            WriteKeptObject(it->second, out_);
-        continue;
+    const std::vector<std::uint64_t>& handles = space.entities;
+    const int threads = division_.threads < 0 ? host::HelperThreads(kMostSaveThreads) : division_.threads;
+    std::vector<std::size_t> starts;
+    if (threads > 0) starts = PieceStarts(handles);
+    if (starts.size() < 3) {
+      for (std::uint64_t handle : handles) WriteOne(handle, out_);
+      return;
+    }
+    // Pieces in hand for each thread, so that none waits for the file.
+    const int lanes = 3 * threads + 1;
+    std::vector<DxfWriter> rooms(static_cast<std::size_t>(lanes));
+    for (DxfWriter& room : rooms) room.SetEncoding(out_.Utf8(), page_);
+    (void)host::MakeInOrder(
+        starts.size() - 1, threads, lanes,
+        [&](std::size_t piece, int lane) {
+          for (std::size_t i = starts[piece]; i < starts[piece + 1]; ++i)
+            WriteOne(handles[i], rooms[static_cast<std::size_t>(lane)]);
+        },
+        [&](std::size_t, int lane) {
+          out_.Append(rooms[static_cast<std::size_t>(lane)]);
+          return !out_.Failed();
+        });
+  }
+
+  // Where the pieces of a space start, each about division_.pieceBytes of
+  // the file, and the end.
+  std::vector<std::size_t> PieceStarts(const std::vector<std::uint64_t>& handles) const {
+    std::vector<std::size_t> starts{0};
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+      if (const Entity* entity = db_.EntityByHandle(handles[i])) bytes += BytesAbout(*entity);
+      if (bytes >= division_.pieceBytes) {
+        starts.push_back(i + 1);
+        bytes = 0;
       }
-      if (entity->erased) continue;
-      WriteEntity(db_, *entity, out_);
-      if (const auto* polyline = std::get_if<PolylineData>(&entity->data)) {
-        for (std::uint64_t vertex : polyline->vertices)
-          if (const Entity* part = db_.EntityByHandle(vertex); part && !part->erased) WriteEntity(db_, *part, out_);
-        if (const Entity* end = db_.EntityByHandle(polyline->seqEnd)) WriteEntity(db_, *end, out_);
-      }
+    }
+    if (starts.back() != handles.size()) starts.push_back(handles.size());
+    return starts;
+  }
+
+  // Roughly the bytes an entity takes in the file: enough to share out the
+  // work in pieces of alike size.
+  static std::size_t BytesAbout(const Entity& entity) {
+    std::size_t bytes = 200 + 2 * entity.xdata.PackedSize();
+    if (const auto* lw = std::get_if<LwPolylineData>(&entity.data)) {
+      bytes += 30 * lw->vertices.size();
+    } else if (const auto* hatch = std::get_if<HatchData>(&entity.data)) {
+      for (const HatchLoop& loop : hatch->loops) bytes += 30 * loop.points.size();
+    } else if (const auto* polyline = std::get_if<PolylineData>(&entity.data)) {
+      bytes += 150 * polyline->vertices.size();
+    }
+    return bytes;
+  }
+
+  // An entity with its vertices and end, or an object kept as read.
+  void WriteOne(std::uint64_t handle, const DxfWriter& out) const {
+    const Entity* entity = db_.EntityByHandle(handle);
+    if (entity == nullptr) {
+      if (kept_)
+        if (auto it = kept_->entities.find(handle); it != kept_->entities.end()) WriteKeptObject(it->second, out);
+      return;
+    }
+    if (entity->erased) return;
+    WriteEntity(db_, *entity, out);
+    if (const auto* polyline = std::get_if<PolylineData>(&entity->data)) {
+      for (std::uint64_t vertex : polyline->vertices)
+        if (const Entity* part = db_.EntityByHandle(vertex); part && !part->erased) WriteEntity(db_, *part, out);
+      if (const Entity* end = db_.EntityByHandle(polyline->seqEnd)) WriteEntity(db_, *end, out);
     }
   }
 
@@ -497,6 +559,7 @@ class DrawingWriter {
   const Database& db_;
   const KeptDrawing* kept_;
   DxfWriter& out_;
+  const SaveDivision division_;
   FileHandles handles_;
   std::string version_;
   std::shared_ptr<const CodePage> page_;
@@ -538,6 +601,10 @@ std::string DrawingFilePath(std::string_view path) { return SwapDrawingExtension
 std::wstring DrawingFilePath(std::wstring_view path) { return SwapDrawingExtension(path); }
 
 Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested) {
+  return SaveDrawing(db, requested, SaveDivision{});
+}
+
+Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested, const SaveDivision& division) {
   std::string path = DrawingFilePath(requested);
   if (path.empty()) return Failure(path, "no file name");
   const std::size_t slash = path.find_last_of('/');
@@ -546,7 +613,7 @@ Result<std::int64_t> SaveDrawing(const Database& db, std::string_view requested)
   host::ReplacementFile file;
   if (!file.Begin(host::WidePath(path))) return Failure(path, file.Reason());
   DxfWriter out(file);
-  DrawingWriter(db, out).Write();
+  DrawingWriter(db, out, division).Write();
   std::string problem;
   if (!out.Flush()) {
     problem = file.Reason();

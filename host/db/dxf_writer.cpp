@@ -1,35 +1,61 @@
 #include "host/db/dxf_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
+#include "host/db/shortest_real.h"
 #include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
-}
+constexpr std::size_t kFirstMemorySize = 1 << 19;
+}  // namespace
 
 DxfWriter::DxfWriter(host::ReplacementFile& file)
-    : DL_Writer(DL_VERSION_2000), file_(file), buffer_(kBufferSize) {}
+    : DL_Writer(DL_VERSION_2000), file_(&file), buffer_(kBufferSize) {}
+
+DxfWriter::DxfWriter() : DL_Writer(DL_VERSION_2000), file_(nullptr), buffer_(kFirstMemorySize) {}
 
 DxfWriter::~DxfWriter() = default;
 
 void DxfWriter::Reserve(std::size_t n) const {
   if (used_ + n <= buffer_.size()) return;
+  if (file_ == nullptr) {
+    buffer_.resize(std::max(2 * buffer_.size(), used_ + n));
+    return;
+  }
   Flush();
   if (n > buffer_.size()) buffer_.resize(n);
 }
 
 bool DxfWriter::Flush() const {
+  if (file_ == nullptr) return !failed_;
   if (used_ > 0 && !failed_) {
-    if (!file_.Write(buffer_.data(), used_)) failed_ = true;
+    if (!file_->Write(buffer_.data(), used_)) failed_ = true;
     written_ += used_;
   }
   used_ = 0;
   return !failed_;
+}
+
+void DxfWriter::Append(DxfWriter& piece) {
+  if (overlong_.empty()) overlong_ = piece.overlong_;
+  if (notFinite_ == 0) notFinite_ = piece.notFinite_;
+  // A large piece goes to the file as it is; a small one joins the buffer.
+  if (file_ != nullptr && piece.used_ >= buffer_.size() / 4) {
+    Flush();
+    if (!failed_ && !file_->Write(piece.buffer_.data(), piece.used_)) failed_ = true;
+    written_ += piece.used_;
+  } else {
+    Raw(piece.buffer_.data(), piece.used_);
+  }
+  piece.used_ = 0;
+  piece.overlong_.clear();
+  piece.notFinite_ = 0;
 }
 
 void DxfWriter::Raw(const char* data, std::size_t n) const {
@@ -42,22 +68,44 @@ void DxfWriter::Raw(const char* data, std::size_t n) const {
 void DxfWriter::Code(int gc) const {
   Reserve(16);
   char* out = buffer_.data() + used_;
-  if (gc >= 0 && gc < 10) {
-    out[0] = ' ';
-    out[1] = ' ';
-    out[2] = static_cast<char>('0' + gc);
-    out[3] = '\n';
-    used_ += 4;
+  if (gc < 0 || gc >= 10000) {
+    char digits[12];
+    auto result = std::to_chars(digits, digits + sizeof digits, gc);
+    std::size_t n = static_cast<std::size_t>(result.ptr - digits);
+    std::size_t pad = n < 3 ? 3 - n : 0;
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, digits, n);
+    out[pad + n] = '\n';
+    used_ += pad + n + 1;
     return;
   }
-  char digits[12];
-  auto result = std::to_chars(digits, digits + sizeof digits, gc);
-  std::size_t n = static_cast<std::size_t>(result.ptr - digits);
-  std::size_t pad = n < 3 ? 3 - n : 0;
-  for (std::size_t i = 0; i < pad; ++i) *out++ = ' ';
-  std::memcpy(out, digits, n);
-  out[n] = '\n';
-  used_ += pad + n + 1;
+  const auto digit = [](int d) { return static_cast<char>('0' + d); };
+  if (gc < 10) {
+    out[0] = ' ';
+    out[1] = ' ';
+    out[2] = digit(gc);
+    out[3] = '\n';
+    used_ += 4;
+  } else if (gc < 100) {
+    out[0] = ' ';
+    out[1] = digit(gc / 10);
+    out[2] = digit(gc % 10);
+    out[3] = '\n';
+    used_ += 4;
+  } else if (gc < 1000) {
+    out[0] = digit(gc / 100);
+    out[1] = digit(gc / 10 % 10);
+    out[2] = digit(gc % 10);
+    out[3] = '\n';
+    used_ += 4;
+  } else {
+    out[0] = digit(gc / 1000);
+    out[1] = digit(gc / 100 % 10);
+    out[2] = digit(gc / 10 % 10);
+    out[3] = digit(gc % 10);
+    out[4] = '\n';
+    used_ += 5;
+  }
 }
 
 void DxfWriter::EndValue(std::size_t valueStart) const {
@@ -97,9 +145,8 @@ void DxfWriter::Angle(int gc, double radians) const {
 void DxfWriter::dxfReal(int gc, double value) const {
   if (!std::isfinite(value) && notFinite_ == 0) notFinite_ = gc == 0 ? -1 : gc;
   Code(gc);
-  Reserve(40);
-  auto result = std::to_chars(buffer_.data() + used_, buffer_.data() + used_ + 32, value);
-  used_ = static_cast<std::size_t>(result.ptr - buffer_.data());
+  Reserve(kShortestRealRoom + 1);
+  used_ = static_cast<std::size_t>(WriteShortestReal(buffer_.data() + used_, value) - buffer_.data());
   buffer_[used_++] = '\n';
 }
 
@@ -123,12 +170,12 @@ void DxfWriter::Handle(int gc, std::uint64_t handle) const {
   buffer_[used_++] = '\n';
 }
 
-void DxfWriter::dxfString(int gc, const char* value) const {
-  dxfString(gc, std::string(value));
-}
+void DxfWriter::dxfString(int gc, const char* value) const { Narrow(gc, value); }
 
-void DxfWriter::dxfString(int gc, const std::string& value) const {
-  // Narrow text is already in the drawing's code page.
+void DxfWriter::dxfString(int gc, const std::string& value) const { Narrow(gc, value); }
+
+// Narrow text is already in the drawing's code page.
+void DxfWriter::Narrow(int gc, std::string_view value) const {
   Code(gc);
   Reserve(2 * value.size() + 2);
   std::size_t start = used_;
@@ -203,7 +250,12 @@ void DxfWriter::Text(int gc, std::wstring_view text) const {
   Code(gc);
   Reserve(14 * text.size() + 2);
   std::size_t start = used_;
-  for (wchar_t wc : text) used_ += Encode(buffer_.data() + used_, static_cast<std::uint32_t>(wc));
+  char* out = buffer_.data();
+  for (wchar_t wc : text) {
+    const auto c = static_cast<std::uint32_t>(wc);
+    if (c >= 32 && c < 0x80 && c != '^') out[used_++] = static_cast<char>(c);
+    else used_ += Encode(out + used_, c);
+  }
   EndValue(start);
 }
 

@@ -1,6 +1,10 @@
 // The DXF output stream: dxflib's writer interface over a large buffer, with
 // exact shortest real numbers, 64-bit handles and the drawing's narrow text
 // encoding. Every write is checked; the first failure sticks.
+//
+// A writer made without a file keeps its text in memory, for a piece of the
+// file made apart (on another thread): Append writes it into the file's
+// writer in its place.
 #pragma once
 
 #include "host/system/replace_file.h"
@@ -21,7 +25,16 @@ class DxfWriter : public DL_Writer {
  public:
   // Writes into `file`, a new version being written beside its target.
   explicit DxfWriter(host::ReplacementFile& file);
+  // A writer into memory.
+  DxfWriter();
   ~DxfWriter() override;
+  DxfWriter(const DxfWriter&) = delete;
+  DxfWriter& operator=(const DxfWriter&) = delete;
+
+  // Writes the text of `piece`, a writer into memory in the same encoding,
+  // as if written here, and empties it. Its first overlong value and its
+  // first real that is not finite count as met here, after any met before.
+  void Append(DxfWriter& piece);
 
   // dxflib's writer interface.
   void dxfReal(int gc, double value) const override;
@@ -62,12 +75,13 @@ class DxfWriter : public DL_Writer {
 
  private:
   void Code(int gc) const;
+  void Narrow(int gc, std::string_view value) const;
   void Raw(const char* data, std::size_t n) const;
   void EndValue(std::size_t valueStart) const;
   void Reserve(std::size_t n) const;
   std::size_t Encode(char* out, std::uint32_t unit) const;
 
-  host::ReplacementFile& file_;
+  host::ReplacementFile* file_;  // null for a writer into memory
   mutable std::vector<char> buffer_;
   mutable std::size_t used_ = 0;
   mutable bool failed_ = false;

@@ -38,6 +38,7 @@
 // (host::NativePath); a path that names no file makes Begin() fail.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -97,6 +98,8 @@ class ReplacementFile {
   bool Finish(bool replace);
   // Records the failure of a step: `errno` as the system's reason.
   void SystemFailure();
+  // Has the system start writing to the disk what was written so far.
+  void StartWriteback();
 
   std::string target_;
   std::string temporary_;
@@ -104,6 +107,11 @@ class ReplacementFile {
   int error_ = 0;  // errno of the first failed write or close step
   std::FILE* file_ = nullptr;
   bool ok_ = false;
+  // Bytes written, and how many of them the disk was asked to take; it is
+  // asked again after every kWritebackStep bytes.
+  static constexpr std::uint64_t kWritebackStep = 16u << 20;
+  std::uint64_t written_ = 0;
+  std::uint64_t handedOver_ = 0;
   struct Attributes {
     unsigned mode;
     std::timespec times[2];

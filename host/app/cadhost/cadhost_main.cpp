@@ -280,7 +280,7 @@ int main(int argc, char** argv) {
       status = 3;
     }
   }
-  (void)host::CloseDrawing();
+  (void)host::CloseDrawingAtExit();
   host::UnloadAllAddins();
   host::SetActionSupplier({});
   screen.Flush();
