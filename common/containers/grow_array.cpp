@@ -6,8 +6,8 @@
 
 namespace grow_array_detail {
 
-std::int32_t& LiveCounter() {
-  static std::int32_t live = 0;
+std::atomic<std::int32_t>& LiveCounter() {
+  static std::atomic<std::int32_t> live{0};
   return live;
 }
 

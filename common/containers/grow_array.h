@@ -26,6 +26,7 @@
 // positive.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -106,8 +107,9 @@ bool PagedGrowArrayFree(PagedGrowArray* header);
                                      void* element);
 
 namespace grow_array_detail {
-// The shared live-array counter, for the array variants built on these.
-std::int32_t& LiveCounter();
+// The shared live-array counter, for the array variants built on these;
+// arrays are made and freed on the reading run's worker threads too.
+std::atomic<std::int32_t>& LiveCounter();
 // Allocation through the host's fault seam, of zeroed blocks
 // (common/containers/zeroed_blocks.h): unwritten slots read as zero bytes,
 // and a large block takes memory only as its slots are written.
