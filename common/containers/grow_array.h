@@ -87,6 +87,11 @@ bool GrowArrayFree(GrowArray* header);
 // As GrowArraySet, growing by `step` slots (0 or less: 50).
 [[nodiscard]] bool GrowArraySetGrowBy(GrowArray* header, std::int32_t index, const void* element,
                                       std::int32_t step);
+// Appends `n` elements after the count, as n calls of GrowArraySetGrowBy
+// at the count would, to the same capacity, but growing the block at most
+// once.
+[[nodiscard]] bool GrowArrayAppend(GrowArray* header, const void* elements, std::int32_t n,
+                                   std::int32_t step);
 // Copies slot `index` (0 <= index < capacity) into `element`.
 [[nodiscard]] bool GrowArrayGet(const GrowArray* header, std::int32_t index, void* element);
 // The address of slot `index`; good until the block next grows.

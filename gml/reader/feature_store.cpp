@@ -6,8 +6,12 @@ void GmlFeatureStore::UpdateReadExtent(double x, double y, double z) {
   UpdateBox(x, y, z, &readMinX, &readMinY, &readMinZ, &readMaxX, &readMaxY, &readMaxZ);
 }
 
+namespace {
+constexpr std::int32_t kRegisterStep = 500;
+}  // namespace
+
 bool GmlFeatureStore::RegisterNestedArray(const GrowArray& array) {
-  return GrowArraySetGrowBy(&nestedArrays, nestedArrays.count, &array, 500);
+  return GrowArraySetGrowBy(&nestedArrays, nestedArrays.count, &array, kRegisterStep);
 }
 
 bool GmlFeatureStore::AddAreaValue(double value, bool kept) {
@@ -108,18 +112,15 @@ void GmlFeatureStore::Empty() {
 
 bool GmlFeatureStore::AppendTo(GmlFeatureStore& whole) {
   // The register first: a record appended always has its lists owned.
-  for (std::int32_t i = nestedHandedOver; i < nestedArrays.count; ++i) {
-    const auto* entry = static_cast<const GrowArray*>(nestedArrays.data) + i;
-    if (!whole.RegisterNestedArray(*entry)) return false;
-    nestedHandedOver = i + 1;
-  }
+  const std::int32_t handing = nestedArrays.count - nestedHandedOver;
+  if (!GrowArrayAppend(&whole.nestedArrays,
+                       static_cast<const GrowArray*>(nestedArrays.data) + nestedHandedOver, handing,
+                       kRegisterStep))
+    return false;
+  nestedHandedOver = nestedArrays.count;
   for (const ArrayRow& row : kArrays) {
     const GrowArray& from = this->*row.array;
-    GrowArray& to = whole.*row.array;
-    for (std::int32_t i = 0; i < from.count; ++i) {
-      const char* element = static_cast<const char*>(from.data) + row.elementSize * static_cast<std::uint64_t>(i);
-      if (!GrowArraySetGrowBy(&to, to.count, element, row.step)) return false;
-    }
+    if (!GrowArrayAppend(&(whole.*row.array), from.data, from.count, row.step)) return false;
   }
   for (const PagedRow& row : kPagedArrays) {
     const PagedGrowArray& from = this->*row.array;

@@ -63,7 +63,7 @@ int PieceWorkers(int setting) {
   if (setting > 0) return std::min(setting, kMaxPieceWorkers);
   const unsigned hardware = std::thread::hardware_concurrency();
   const int workers = hardware > 1 ? static_cast<int>(hardware) - 1 : 1;
-  return std::min(workers, kMaxPieceWorkers);
+  return std::min(workers, kDefaultPieceWorkers);
 }
 
 namespace {
@@ -133,16 +133,22 @@ class PieceRun {
  public:
   PieceRun(GmlPass& pass, int workers, std::int64_t pieceBytes)
       : main_(pass), workers_(workers), pieceBytes_(pieceBytes), ring_(workers + 2) {}
-  ~PieceRun() { StopWorkers(); }
+  ~PieceRun() {
+    StopWorkers();
+    if (plain_ != nullptr) std::fclose(plain_);
+  }
   PieceRun(const PieceRun&) = delete;
   PieceRun& operator=(const PieceRun&) = delete;
 
   void Run();
 
  private:
+  void RunPieces();
   // Fills the next piece from the stream after `previous`; false when
   // memory ran out.
   bool MakePiece(Piece& piece, const Piece* previous);
+  // Takes up to `want` bytes of the file into `to`; the number taken.
+  std::int64_t Take(char* to, std::int64_t want);
   void StartWorkers();
   void StopWorkers();
   void Work();
@@ -158,6 +164,10 @@ class PieceRun {
   const int ring_;
   Piece pieces_[kMaxPieceWorkers + 2];
   bool streamEnded_ = false;
+  // A plain file is read straight into the pieces in large reads; a gzip
+  // file comes from its ArchiveReader, inflated on the reader's own thread.
+  std::FILE* plain_ = nullptr;
+  bool readFailed_ = false;
 
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -167,6 +177,13 @@ class PieceRun {
   std::thread threads_[kMaxPieceWorkers];
   int started_ = 0;
 };
+
+std::int64_t PieceRun::Take(char* to, std::int64_t want) {
+  if (plain_ == nullptr) return Pull(main_.archive, to, want);
+  const std::size_t got = std::fread(to, 1, static_cast<std::size_t>(want), plain_);
+  if (got < static_cast<std::size_t>(want) && std::ferror(plain_)) readFailed_ = true;
+  return static_cast<std::int64_t>(got);
+}
 
 bool PieceRun::MakePiece(Piece& piece, const Piece* previous) {
   piece.leadIn = 0;
@@ -197,7 +214,7 @@ bool PieceRun::MakePiece(Piece& piece, const Piece* previous) {
   for (;;) {
     if (!streamEnded_ && piece.held < target) {
       if (!piece.Reserve(target)) return false;
-      const std::int64_t got = Pull(main_.archive, piece.bytes.get() + piece.held, target - piece.held);
+      const std::int64_t got = Take(piece.bytes.get() + piece.held, target - piece.held);
       piece.held += got;
       if (piece.held < target) streamEnded_ = true;
     }
@@ -217,7 +234,7 @@ bool PieceRun::MakePiece(Piece& piece, const Piece* previous) {
     searchFrom = std::max(searchFrom, piece.held);
     const std::int64_t more = std::max<std::int64_t>(pieceBytes_ / 4, 65536);
     if (!piece.Reserve(piece.held + more)) return false;
-    const std::int64_t got = Pull(main_.archive, piece.bytes.get() + piece.held, more);
+    const std::int64_t got = Take(piece.bytes.get() + piece.held, more);
     piece.held += got;
     if (got < more) streamEnded_ = true;
   }
@@ -424,6 +441,14 @@ void PieceRun::Join(Piece& piece) {
 }
 
 void PieceRun::Run() {
+  if (main_.archive.IsCompressed() == 0) plain_ = std::fopen(main_.file->path, "rb");
+  RunPieces();
+  // A plain file that could not be read to its end fails the pass as a
+  // damaged gzip stream does.
+  if (readFailed_) main_.sound = false;
+}
+
+void PieceRun::RunPieces() {
   if (!MakePiece(pieces_[0], nullptr)) {
     main_.sound = false;
     return;

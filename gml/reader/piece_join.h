@@ -31,8 +31,11 @@ struct GmlPass;
 // Piece size when the dialog sets none, and the lead-in read for the guess.
 inline constexpr std::int64_t kDefaultPieceBytes = std::int64_t{1} << 20;
 inline constexpr std::int64_t kLeadInBytes = std::int64_t{64} << 10;
-// Worker threads at most.
+// Worker threads at most, and at most when the dialog sets none: the owning
+// thread reads the file and joins every piece, and beyond four workers it
+// is that thread, not the parsing, that sets the pace (README, GML reader).
 inline constexpr int kMaxPieceWorkers = 8;
+inline constexpr int kDefaultPieceWorkers = 4;
 
 // Reads the tags of the pass's open file to its end, or until a store fails
 // or the run is cancelled, as the pass's own tag loop would.
@@ -45,6 +48,7 @@ void ReadFileTags(GmlPass& pass);
 std::int64_t FindPieceCut(const char* data, std::int64_t begin, std::int64_t from,
                           std::int64_t end);
 
-// Worker threads for a run: `setting` when positive, else one less than the
-// machine's hardware threads, at least 1 and at most kMaxPieceWorkers.
+// Worker threads for a run: `setting` when positive (at most
+// kMaxPieceWorkers), else one less than the machine's hardware threads, at
+// least 1 and at most kDefaultPieceWorkers.
 int PieceWorkers(int setting);
