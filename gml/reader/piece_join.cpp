@@ -132,7 +132,7 @@ std::int64_t Pull(ArchiveReader& archive, char* to, std::int64_t want) {
 class PieceRun {
  public:
   PieceRun(GmlPass& pass, int workers, std::int64_t pieceBytes)
-      : main_(pass), workers_(workers), pieceBytes_(pieceBytes), ring_(workers + 2) {}
+      : main_(pass), workers_(workers), pieceBytes_(pieceBytes), ring_(workers + 1) {}
   ~PieceRun() {
     StopWorkers();
     if (plain_ != nullptr) std::fclose(plain_);
@@ -162,7 +162,7 @@ class PieceRun {
   const int workers_;
   const std::int64_t pieceBytes_;
   const int ring_;
-  Piece pieces_[kMaxPieceWorkers + 2];
+  Piece pieces_[kMaxPieceWorkers + 1];
   bool streamEnded_ = false;
   // A plain file is read straight into the pieces in large reads; a gzip
   // file comes from its ArchiveReader, inflated on the reader's own thread.

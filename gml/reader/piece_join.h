@@ -32,10 +32,10 @@ struct GmlPass;
 inline constexpr std::int64_t kDefaultPieceBytes = std::int64_t{1} << 20;
 inline constexpr std::int64_t kLeadInBytes = std::int64_t{64} << 10;
 // Worker threads at most, and at most when the dialog sets none: the owning
-// thread reads the file and joins every piece, and beyond four workers it
+// thread reads the file and joins every piece, and beyond three workers it
 // is that thread, not the parsing, that sets the pace (README, GML reader).
 inline constexpr int kMaxPieceWorkers = 8;
-inline constexpr int kDefaultPieceWorkers = 4;
+inline constexpr int kDefaultPieceWorkers = 3;
 
 // Reads the tags of the pass's open file to its end, or until a store fails
 // or the run is cancelled, as the pass's own tag loop would.
