@@ -505,9 +505,12 @@ void ReadFileTags(GmlPass& pass) {
   view.piecesJoined = 0;
   view.piecesReread = 0;
   // Runs whose reading depends on what earlier files left, and runs that
-  // walk allocation failures, are read as one pass on this thread.
+  // walk allocation failures, are read as one pass on this thread. So is a
+  // gzip file in count mode: there parsing keeps up with inflating, and
+  // handing the bytes on to pieces would only add a copy.
   const bool alone = view.activeFileCount > 1 || view.createSdfFiles != 0 ||
-                     host::FaultArmed(host::FaultPoint::Allocation);
+                     host::FaultArmed(host::FaultPoint::Allocation) ||
+                     (pass.CountMode() && pass.archive.IsCompressed() != 0);
   if (alone) {
     pass.ReadTagsWithProgress();
     return;

@@ -20,8 +20,9 @@
 // pass over the file gives.
 //
 // A file that fits one piece, a run over several files (their TOIDs meet
-// across files as they are read), a run that names ITN roads, and a run
-// with an allocation failure armed are read by the owning thread alone.
+// across files as they are read), a run that names ITN roads, a run with an
+// allocation failure armed, and a gzip file in count mode are read by the
+// owning thread alone.
 #pragma once
 
 #include <cstdint>
