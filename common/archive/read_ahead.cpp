@@ -3,6 +3,8 @@
 #include <new>
 #include <system_error>
 
+#include "host/system/helper_threads.h"
+
 ReadAhead::ReadAhead(zlib::CGZip& gzip, std::int32_t pieceSize)
     : gzip_(gzip),
       pieceSize_(pieceSize),
@@ -20,6 +22,8 @@ void ReadAhead::Start() {
 
 void ReadAhead::Launch() {
   if (finished_ || !Ready() || thread_.joinable()) return;
+  // Where the process runs on one thread, Next reads each piece itself.
+  if (!host::HelperThreadsAllowed()) return;
   stop_ = false;
   try {
     thread_ = std::thread([this] { Run(); });

@@ -5,7 +5,8 @@
 // The reader takes the pieces in file order with `Next`. While the thread
 // runs, zlib belongs to it; `Pause` stops the thread (the pieces read so far
 // are kept) so that the owner may use zlib itself, for a seek, and `Resume`
-// goes on from where zlib stands. Where no thread can be started the pieces
+// goes on from where zlib stands. Where no thread can be started, or the
+// process allows no helper threads (host/system/helper_threads.h), the pieces
 // are read on the reader's own thread, one at a time as `Next` asks.
 #pragma once
 

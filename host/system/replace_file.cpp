@@ -17,6 +17,8 @@ namespace {
 
 // Numbers the temporary names of this process; a name that exists is skipped.
 unsigned g_next_temporary = 0;
+// Stands in for the process id in temporary names when set.
+std::optional<unsigned> g_name_process;
 constexpr int kNameAttempts = 1000;
 // As the kernel: a longer chain of links is taken for a loop.
 constexpr int kMaxLinks = 40;
@@ -107,7 +109,8 @@ bool ReplacementFile::Prepare(std::wstring_view target) {
 }
 
 bool ReplacementFile::CreateUnique() {
-  const std::string pid = std::to_string(getpid());
+  const std::string pid =
+      g_name_process ? std::to_string(*g_name_process) : std::to_string(getpid());
   // Private until the old file's mode is given to it at the commit.
   const mode_t mode = old_ ? 0600 : 0666;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -223,6 +226,11 @@ void ReplacementFile::Abandon() {
   if (!temporary_.empty()) unlink(temporary_.c_str());
   temporary_.clear();
   ok_ = false;
+}
+
+void RestartReplacementNames(std::optional<unsigned> process) {
+  g_next_temporary = 0;
+  g_name_process = process;
 }
 
 }  // namespace host

@@ -118,4 +118,11 @@ class ReplacementFile {
   std::optional<Owner> old_;
 };
 
+// Numbers temporary names from the first number again, as in a new process.
+// With `process` the names carry that number in place of this process's id
+// from now on, so that a run that must repeat itself exactly (a fuzz target)
+// makes the same names every time; a name another process took meanwhile
+// only makes Begin() go on to the next. Without it the real id is used again.
+void RestartReplacementNames(std::optional<unsigned> process = std::nullopt);
+
 }  // namespace host

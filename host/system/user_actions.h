@@ -70,7 +70,9 @@ class Transcript {
   std::vector<std::wstring> TextsOf(const std::string& kind) const;
   // True when an item of `kind` contains `fragment`.
   bool Contains(const std::string& kind, const std::wstring& fragment) const;
-  void Clear() { items_.clear(); }
+  // Forgets every item and gives back their memory, so that what comes next
+  // runs as in a new process.
+  void Clear() { std::vector<ShownItem>().swap(items_); }
 
  private:
   std::vector<ShownItem> items_;

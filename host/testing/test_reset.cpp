@@ -21,6 +21,7 @@
 #include "host/system/files.h"
 #include "host/system/profiles.h"
 #include "host/system/registry.h"
+#include "host/system/replace_file.h"
 #include "host/system/temp_files.h"
 #include "host/system/user_actions.h"
 #include "host/ui/dcl_runtime.h"
@@ -60,6 +61,7 @@ void ResetForTest() {
   UseRealWallClock();
   SeedRandom(1);
   RestartTempFileNumbers();
+  RestartReplacementNames();
   ResetSystemVariables();
   if (start_folder) (void)SetCurrentFolder(*start_folder);
 }

@@ -12,7 +12,7 @@ namespace host {
 // support folders; puts back an empty registry in memory (so the default
 // profile and its support path) without profile listeners, the virtual
 // clock at 0, the real wall clock, the random seed, the numbering of
-// temporary files, the default system variables, the host's own LISP
+// temporary files and of replacement files' temporary names, the default system variables, the host's own LISP
 // functions, no LISP invoker and an empty default LISP table, the selection
 // sets, the graphics, the progress meter, the DCL runtime's loaded files and
 // file finder, and the current folder the program started in.

@@ -94,7 +94,7 @@ MessageResult ShowMessageBox(const std::wstring& text, const std::wstring& capti
 }
 
 const std::vector<MessageBoxRecord>& MessageBoxes() { return Records(); }
-void ClearMessageBoxes() { Records().clear(); }
+void ClearMessageBoxes() { std::vector<MessageBoxRecord>().swap(Records()); }
 
 void SetApplicationTitle(const std::wstring& title) { TitleStore() = title; }
 const std::wstring& ApplicationTitle() { return TitleStore(); }

@@ -47,6 +47,8 @@ struct MessageBoxRecord {
 
 // Every box shown since the last ClearMessageBoxes(), oldest first.
 const std::vector<MessageBoxRecord>& MessageBoxes();
+// Forgets them, their memory too, so that what comes next runs as in a new
+// process.
 void ClearMessageBoxes();
 
 // The title the platform puts on its own boxes and on boxes without a

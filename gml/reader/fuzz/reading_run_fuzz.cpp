@@ -10,36 +10,16 @@
 //          test instead of cutting
 //   bit 3  update mode (departed features listed)
 //   bit 4  SDF output (road links named after their roads once all is read)
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
-#include "host/system/user_actions.h"
-#include "host/ui/message_box.h"
+#include "host/testing/fuzz_process.h"
 
 namespace {
-
-// In a temporary folder of the run's own (./dev gives one) the name is always
-// the same, so that a run is repeated exactly; in the shared /tmp it is made
-// unique to the process.
-std::string InputPath() {
-  const char* folder = std::getenv("TMPDIR");
-  if (folder != nullptr && *folder) return std::string(folder) + "/varnel-fuzz.gml";
-  return "/tmp/varnel-fuzz-" + std::to_string(getpid()) + ".gml";
-}
-
-bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool ok = std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && ok;
-}
 
 // Adds the file as the import dialog's file choice does; `spill` also
 // sends a plain file's coordinates through the spill file.
@@ -52,9 +32,14 @@ bool AddInputFile(OSGMLInputView& view, const std::string& path, bool spill) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  host::StartFuzzProcess();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = InputPath();
-  if (!WriteInput(path, data, size)) return 0;
+  static const std::string path = host::FuzzFilePath("varnel-fuzz.gml");
+  if (!host::WriteFuzzInput(path, data, size)) return 0;
   const std::uint8_t mode = size > 0 ? data[size - 1] : 0;
   {
     OSGMLInputView view;
@@ -90,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       GrowArrayFree(&outline);
     }
   }
-  // What the run showed is of no interest here; keep it from piling up.
-  host::ui::ClearMessageBoxes();
-  host::Shown().Clear();
+  // What the run showed and left behind is of no interest here: the next
+  // input starts from a host as new.
+  host::EndFuzzInput();
   std::remove(path.c_str());
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "host/system/fault.h"
@@ -138,6 +139,33 @@ TEST_F(ReplaceFileTest, GivingUpKeepsTheOldFile) {
   }
   EXPECT_EQ(Read("t.ini"), "old");
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"t.ini"});
+}
+
+// Temporary names carry the process id and a number counted from 0 in each
+// process. A run that must repeat itself restarts the count and puts a
+// number of its own in place of the id; a name already taken is passed over.
+TEST_F(ReplaceFileTest, TemporaryNamesRestartWithTheGivenProcessNumber) {
+  // The temporary file of a new ReplacementFile, given up at once.
+  auto next_temporary = [this]() {
+    const std::vector<std::wstring> before = Names();
+    ReplacementFile out;
+    EXPECT_TRUE(out.Begin(Path("t.ini")));
+    for (const std::wstring& name : Names())
+      if (std::find(before.begin(), before.end(), name) == before.end()) return name;
+    return std::wstring();
+  };
+  const std::wstring pid = std::to_wstring(getpid());
+  EXPECT_EQ(next_temporary(), L"t.ini.~" + pid + L"-0.tmp");
+  EXPECT_EQ(next_temporary(), L"t.ini.~" + pid + L"-1.tmp");
+  RestartReplacementNames(7);
+  EXPECT_EQ(next_temporary(), L"t.ini.~7-0.tmp");
+  EXPECT_EQ(next_temporary(), L"t.ini.~7-1.tmp");
+  RestartReplacementNames(7);
+  Write("t.ini.~7-0.tmp", "another process's");
+  EXPECT_EQ(next_temporary(), L"t.ini.~7-1.tmp");
+  EXPECT_EQ(Read("t.ini.~7-0.tmp"), "another process's");
+  RestartReplacementNames();
+  EXPECT_EQ(next_temporary(), L"t.ini.~" + pid + L"-0.tmp");
 }
 
 TEST_F(ReplaceFileTest, BeginFailsWhereNoFileCanBeMade) {

@@ -28,6 +28,20 @@ TEST_F(MessageBoxTest, AnswersFromTheQueueAndRecordsEverything) {
   EXPECT_TRUE(Shown().Contains("message_box", L"[Orvane] OK to start the Batch Processing Mode?"));
 }
 
+// Clearing the records and the transcript gives back their memory too, so
+// that what runs next (the next fuzz input) finds them as a new process does.
+TEST_F(MessageBoxTest, ClearingForgetsTheRecordsAndTheirMemory) {
+  for (int i = 0; i < 40; ++i) (void)ShowMessageBox(L"Note " + std::to_wstring(i), L"Orvane");
+  ASSERT_EQ(MessageBoxes().size(), 40u);
+  ASSERT_GE(Shown().Items().size(), 40u);
+  ClearMessageBoxes();
+  Shown().Clear();
+  EXPECT_TRUE(MessageBoxes().empty());
+  EXPECT_EQ(MessageBoxes().capacity(), 0u);
+  EXPECT_TRUE(Shown().Items().empty());
+  EXPECT_EQ(Shown().Items().capacity(), 0u);
+}
+
 // With no fitting answer a box takes its safest button and leaves the queue
 // alone, so the action still reaches whatever it was meant for.
 TEST_F(MessageBoxTest, UnansweredBoxTakesCancelThenNoThenOk) {
