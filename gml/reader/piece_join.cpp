@@ -15,6 +15,7 @@
 
 #include "gml/reader/gml_pass.h"
 #include "host/system/fault.h"
+#include "host/system/helper_threads.h"
 #include "host/ui/message_box.h"
 
 namespace {
@@ -504,11 +505,13 @@ void ReadFileTags(GmlPass& pass) {
   OSGMLInputView& view = pass.view;
   view.piecesJoined = 0;
   view.piecesReread = 0;
-  // Runs whose reading depends on what earlier files left, and runs that
-  // walk allocation failures, are read as one pass on this thread. So is a
+  // A process that allows no helper threads, runs whose reading depends on
+  // what earlier files left, and runs that walk allocation failures are
+  // read as one pass on this thread. So is a
   // gzip file in count mode: there parsing keeps up with inflating, and
   // handing the bytes on to pieces would only add a copy.
-  const bool alone = view.activeFileCount > 1 || view.createSdfFiles != 0 ||
+  const bool alone = !host::HelperThreadsAllowed() || view.activeFileCount > 1 ||
+                     view.createSdfFiles != 0 ||
                      host::FaultArmed(host::FaultPoint::Allocation) ||
                      (pass.CountMode() && pass.archive.IsCompressed() != 0);
   if (alone) {

@@ -19,7 +19,8 @@
 // their order, the counters, messages and refusals are the ones a single
 // pass over the file gives.
 //
-// A file that fits one piece, a run over several files (their TOIDs meet
+// A process that allows no helper threads (host/system/helper_threads.h), a
+// file that fits one piece, a run over several files (their TOIDs meet
 // across files as they are read), a run that names ITN roads, a run with an
 // allocation failure armed, and a gzip file in count mode are read by the
 // owning thread alone.
