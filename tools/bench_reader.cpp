@@ -3,14 +3,19 @@
 //
 //   bench_reader count|import FILE
 //
+// READER_THREADS and READER_PIECE_BYTES, when set, give the reading run's
+// worker threads and piece size (piece_join.h).
+//
 // Output: one line, "<seconds> <cpu seconds> <peak KiB> <features> <mode>
-// <path>": wall-clock and processor time (user and system) of the run,
-// features seen (count mode) or stored (import mode). Each measurement runs in a process of its
+// <path> <pieces joined> <pieces read again>": wall-clock and processor time
+// (user and system) of the run, features seen (count mode) or stored
+// (import mode), and how the file's pieces were read (piece_join.h). Each measurement runs in a process of its
 // own, so that the peak memory belongs to that one run.
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -43,6 +48,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot add %s\n", argv[2]);
     return 1;
   }
+  if (const char* threads = std::getenv("READER_THREADS")) view.readerThreads = std::atoi(threads);
+  if (const char* bytes = std::getenv("READER_PIECE_BYTES")) view.readerPieceBytes = std::atoll(bytes);
   const double cpuBefore = CpuSeconds(Usage());
   const auto start = std::chrono::steady_clock::now();
   const int result =
@@ -58,7 +65,8 @@ int main(int argc, char** argv) {
                             : static_cast<long>(view.seenLines) + view.seenAreas + view.seenPoints +
                                   view.seenSymbols + view.seenTexts + view.seenRoads +
                                   view.seenRoadLinks + view.seenRoadNodes + view.seenAddressPoints;
-  std::printf("%.3f %.3f %ld %ld %s %s\n", took.count(), CpuSeconds(after) - cpuBefore,
-              static_cast<long>(after.ru_maxrss), features, argv[1], argv[2]);
+  std::printf("%.3f %.3f %ld %ld %s %s %d %d\n", took.count(), CpuSeconds(after) - cpuBefore,
+              static_cast<long>(after.ru_maxrss), features, argv[1], argv[2],
+              static_cast<int>(view.piecesJoined), static_cast<int>(view.piecesReread));
   return 0;
 }

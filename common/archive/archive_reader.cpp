@@ -68,7 +68,29 @@ int ArchiveReader::OpenGz(const char* path) {
   return 1;
 }
 
+int ArchiveReader::OpenMemory(const char* data, int64_t size, int64_t start) {
+  if (data == nullptr || size < 0 || start < 0 || gzip_.IsOpen() || kind_ != kNone || memory_) {
+    lastError_ = kOpenFailed;
+    return 0;
+  }
+  memory_ = true;
+  data_ = data;
+  fill_ = size;
+  position_ = 0;
+  bufferStart_ = start;
+  readError_ = false;
+  return 1;
+}
+
 int32_t ArchiveReader::FillBuffer(std::size_t maximum) {
+  if (memory_) {
+    // The caller's bytes are all there is: the position stays at their end.
+    bufferStart_ += fill_;
+    data_ += fill_;
+    fill_ = 0;
+    position_ = 0;
+    return 0;
+  }
   fill_ = 0;
   position_ = 0;
   if (!gzip_.IsOpen() || !buffer_) return 0;
@@ -120,11 +142,11 @@ int32_t ArchiveReader::ReadDirect(std::size_t maximum) {
 void ArchiveReader::AtEndOfBuffer() {
   // At the end every call tries one more read; a file that grew meanwhile
   // is read on from the next call.
-  if (gzip_.IsOpen() && position_ == fill_) FillBuffer(kStreamBufferSize);
+  if ((gzip_.IsOpen() || memory_) && position_ == fill_) FillBuffer(kStreamBufferSize);
 }
 
 int64_t ArchiveReader::Tell() const {
-  if (!gzip_.IsOpen() || bufferStart_ < 0) return -1;
+  if ((!gzip_.IsOpen() && !memory_) || bufferStart_ < 0) return -1;
   return bufferStart_ + position_;
 }
 
@@ -145,7 +167,7 @@ int64_t ArchiveReader::Seek(int64_t offset, int whence) {
     // seeks in a gzip stream would otherwise decompress from the start.
     int64_t bufferStart = here - position_;
     if (offset >= bufferStart && offset < bufferStart + fill_) {
-      position_ = static_cast<int32_t>(offset - bufferStart);
+      position_ = offset - bufferStart;
       return offset;
     }
   }
@@ -169,6 +191,7 @@ void ArchiveReader::ReleaseStream() {
   // The thread reading ahead uses zlib until it is stopped.
   ahead_.reset();
   aheadActive_ = false;
+  memory_ = false;
   gzip_.Close();
   buffer_.reset();
   content_.reset();

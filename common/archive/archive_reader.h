@@ -22,6 +22,7 @@
 #include "common/archive/gzip_file.h"
 #include "common/archive/read_ahead.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -45,6 +46,11 @@ class ArchiveReader {
   // (missing or unreadable file, a folder, a reader already open, a gzip
   // stream that fails at its first read).
   int OpenGz(const char* path);
+  // Streams `size` bytes held by the caller (who keeps them alive while the
+  // reader uses them) as if they stood at uncompressed position `start` of a
+  // file: `Tell` counts from there, and the data ends after them. Nothing
+  // else may be open. `Seek` is refused; `Close` forgets the bytes.
+  int OpenMemory(const char* data, int64_t size, int64_t start);
   // 1 when the open file is a real gzip stream, 0 for a plain file or when
   // nothing is open.
   int IsCompressed() const { return gzip_.IsOpen() && compressed_ ? 1 : 0; }
@@ -70,7 +76,8 @@ class ArchiveReader {
   // GetChar would deliver next; `*available` of them, 0 when the buffer is
   // empty (then GetChar tells whether the data goes on).
   const char* Buffered(int32_t* available) const {
-    *available = position_ < fill_ ? static_cast<int32_t>(fill_ - position_) : 0;
+    const int64_t left = position_ < fill_ ? fill_ - position_ : 0;
+    *available = left < INT32_MAX ? static_cast<int32_t>(left) : INT32_MAX;
     return data_ + position_;
   }
   // Takes `n` of the buffered bytes (1 to available) as n calls of GetChar
@@ -123,7 +130,8 @@ class ArchiveReader {
   std::unique_ptr<char[]> buffer_;  // the buffer read on this thread
   const char* data_ = nullptr;      // the bytes handed out: buffer_ or a piece read ahead
   int64_t fill_ = 0;
-  int32_t position_ = 0;
+  int64_t position_ = 0;
+  bool memory_ = false;  // data_ is the caller's (OpenMemory)
   int64_t bufferStart_ = -1;  // uncompressed position of data_[0]; -1 when unknown
   // Set while the buffers come from the thread reading ahead.
   std::unique_ptr<ReadAhead> ahead_;

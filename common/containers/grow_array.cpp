@@ -1,13 +1,16 @@
 #include "common/containers/grow_array.h"
 
+#include <climits>
+#include <cstring>
+
 #include "common/containers/grow_array_ops.h"
 #include "common/containers/zeroed_blocks.h"
 #include "host/system/fault.h"
 
 namespace grow_array_detail {
 
-std::int32_t& LiveCounter() {
-  static std::int32_t live = 0;
+std::atomic<std::int32_t>& LiveCounter() {
+  static std::atomic<std::int32_t> live{0};
   return live;
 }
 
@@ -46,6 +49,32 @@ bool GrowArraySetGrowBy(GrowArray* header, std::int32_t index, const void* eleme
   if (step <= 0) step = kGrowArrayDefaultStep;
   return detail::SetElement(header, index, element, step, kGrowArrayMaxBytes) ==
          detail::SetOutcome::kStored;
+}
+
+bool GrowArrayAppend(GrowArray* header, const void* elements, std::int32_t n, std::int32_t step) {
+  if (n < 0 || header->marker != kGrowArrayMarker) return false;
+  if (n == 0) return true;
+  if (step <= 0) step = kGrowArrayDefaultStep;
+  const std::int64_t needed = std::int64_t{header->count} + n;
+  if (needed > header->capacity) {
+    // The capacity single sets would reach: whole steps past the old one.
+    const std::int64_t steps = (needed - header->capacity + step - 1) / step;
+    const std::int64_t capacity = header->capacity + steps * step;
+    if (capacity > INT32_MAX ||
+        static_cast<std::uint64_t>(capacity) > kGrowArrayMaxBytes / header->elementSize)
+      return false;
+    void* grown = detail::GrowBlock(
+        header->data, static_cast<std::uint64_t>(header->capacity) * header->elementSize,
+        static_cast<std::uint64_t>(capacity) * header->elementSize);
+    if (grown == nullptr) return false;
+    header->data = grown;
+    header->capacity = static_cast<std::int32_t>(capacity);
+  }
+  std::memcpy(static_cast<char*>(header->data) +
+                  static_cast<std::uint64_t>(header->count) * header->elementSize,
+              elements, static_cast<std::size_t>(static_cast<std::uint64_t>(n) * header->elementSize));
+  header->count += n;
+  return true;
 }
 
 bool GrowArraySet(GrowArray* header, std::int32_t index, const void* element) {

@@ -26,6 +26,7 @@
 // positive.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -86,6 +87,11 @@ bool GrowArrayFree(GrowArray* header);
 // As GrowArraySet, growing by `step` slots (0 or less: 50).
 [[nodiscard]] bool GrowArraySetGrowBy(GrowArray* header, std::int32_t index, const void* element,
                                       std::int32_t step);
+// Appends `n` elements after the count, as n calls of GrowArraySetGrowBy
+// at the count would, to the same capacity, but growing the block at most
+// once.
+[[nodiscard]] bool GrowArrayAppend(GrowArray* header, const void* elements, std::int32_t n,
+                                   std::int32_t step);
 // Copies slot `index` (0 <= index < capacity) into `element`.
 [[nodiscard]] bool GrowArrayGet(const GrowArray* header, std::int32_t index, void* element);
 // The address of slot `index`; good until the block next grows.
@@ -110,8 +116,9 @@ bool PagedGrowArrayFree(PagedGrowArray* header);
                                         void** element);
 
 namespace grow_array_detail {
-// The shared live-array counter, for the array variants built on these.
-std::int32_t& LiveCounter();
+// The shared live-array counter, for the array variants built on these;
+// arrays are made and freed on the reading run's worker threads too.
+std::atomic<std::int32_t>& LiveCounter();
 // Allocation through the host's fault seam, of zeroed blocks
 // (common/containers/zeroed_blocks.h): unwritten slots read as zero bytes,
 // and a large block takes memory only as its slots are written.

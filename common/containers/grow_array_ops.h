@@ -40,9 +40,9 @@ bool IsNegative(Index value) {
 // `live` is the counter that the array joins. Refuses a zero element size
 // and a block past the bound without touching the header; a failed
 // allocation leaves the header not valid.
-template <class Header>
+template <class Header, class Counter>
 bool CreateArray(Header* header, IndexOf<Header> capacity, std::uint64_t elementSize,
-                 std::uint64_t maxBytes, std::int32_t& live) {
+                 std::uint64_t maxBytes, Counter& live) {
   if (IsNegative(capacity) || elementSize == 0) return false;
   if (static_cast<std::uint64_t>(capacity) > maxBytes / elementSize) return false;
   header->capacity = capacity;
@@ -58,8 +58,8 @@ bool CreateArray(Header* header, IndexOf<Header> capacity, std::uint64_t element
   return true;
 }
 
-template <class Header>
-bool FreeArray(Header* header, std::int32_t& live) {
+template <class Header, class Counter>
+bool FreeArray(Header* header, Counter& live) {
   if (header->data == nullptr || header->marker != kGrowArrayMarker || live <= 0) return false;
   ReleaseBlock(header->data);
   header->data = nullptr;

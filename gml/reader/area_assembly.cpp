@@ -32,9 +32,9 @@ void FreeIfValid(GrowArray* list) {
 // Registers `list`, or brings its register entry up to date after it grew
 // (its block may have moved).
 bool GmlPass::KeepRegistered(const GrowArray& list, std::int32_t* registerIndex) {
-  if (*registerIndex >= 0) return GrowArraySet(&view.nestedArrays, *registerIndex, &list);
-  *registerIndex = view.nestedArrays.count;
-  if (view.RegisterNestedArray(list)) return true;
+  if (*registerIndex >= 0) return GrowArraySet(&out->nestedArrays, *registerIndex, &list);
+  *registerIndex = out->nestedArrays.count;
+  if (out->RegisterNestedArray(list)) return true;
   *registerIndex = -1;
   return false;
 }
@@ -59,7 +59,7 @@ void GmlPass::ReleaseAreaLists() {
 }
 
 void GmlPass::StartArea() {
-  ++view.seenAreas;
+  ++out->seenAreas;
   inArea = true;
   ReleaseAreaLists();
   outerBuilt = false;
@@ -188,14 +188,14 @@ void GmlPass::EndReferenceBoundary() {
 
 void GmlPass::EndArea() {
   OSGMLInputView& v = view;
-  v.totalAreaValue += calculatedAreaValue;
+  if (!out->AddAreaValue(calculatedAreaValue, false)) sound = false;
   inArea = false;
   if (v.settings.inputPolygons && outerBuilt) {
     if (PropertyPasses()) {
-      ++v.keptAreas;
-      v.keptAreaValue += calculatedAreaValue;
-      v.UpdateReadExtent(areaMinX, areaMinY, areaMinZ);
-      v.UpdateReadExtent(areaMaxX, areaMaxY, areaMaxZ);
+      ++out->keptAreas;
+      if (!out->AddAreaValue(calculatedAreaValue, true)) sound = false;
+      out->UpdateReadExtent(areaMinX, areaMinY, areaMinZ);
+      out->UpdateReadExtent(areaMaxX, areaMaxY, areaMaxZ);
       if (keepRecords && outerCreated) {
         AreaFeatureRecord r{};
         r.kept = 1;
@@ -207,7 +207,7 @@ void GmlPass::EndArea() {
                   MakeValueList(terms, termCount, &r.attributes.terms) &&
                   MakeValueList(themes, themeCount, &r.attributes.themes);
         for (GrowArray* list : {&r.attributes.groups, &r.attributes.terms, &r.attributes.themes})
-          if (Valid(*list) && !v.RegisterNestedArray(*list)) {
+          if (Valid(*list) && !out->RegisterNestedArray(*list)) {
             GrowArrayFree(list);
             ok = false;
           }
@@ -215,7 +215,7 @@ void GmlPass::EndArea() {
         ok = ok && (!innerCreated || KeepRegistered(innerList, &innerRegisterIndex));
         r.outerRing = outerList;
         r.innerRings = innerCreated ? innerList : GrowArray{};
-        if (!ok || !PagedGrowArraySet(&v.areas, v.areas.count, &r, 50000)) sound = false;
+        if (!ok || !PagedGrowArraySet(&out->areas, out->areas.count, &r, 50000)) sound = false;
       }
     }
   } else if (v.settings.inputPolygons && byReference && ringEntriesCreated && !outerBuilt) {
@@ -229,21 +229,21 @@ void GmlPass::EndArea() {
                 MakeValueList(terms, termCount, &r.attributes.terms) &&
                 MakeValueList(themes, themeCount, &r.attributes.themes);
       for (GrowArray* list : {&r.attributes.groups, &r.attributes.terms, &r.attributes.themes})
-        if (Valid(*list) && !v.RegisterNestedArray(*list)) {
+        if (Valid(*list) && !out->RegisterNestedArray(*list)) {
           GrowArrayFree(list);
           ok = false;
         }
       // The ring list and its member lists go to the register with the record.
       for (std::int32_t i = 0; ok && i < ringEntries.count; ++i) {
         const auto* entry = static_cast<const RingEntry*>(ringEntries.data) + i;
-        if (!v.RegisterNestedArray(entry->members)) ok = false;
+        if (!out->RegisterNestedArray(entry->members)) ok = false;
       }
-      if (ok && !v.RegisterNestedArray(ringEntries)) ok = false;
+      if (ok && !out->RegisterNestedArray(ringEntries)) ok = false;
       if (ok) {
         r.rings = ringEntries;
         ringEntriesCreated = false;
         ringEntries = GrowArray{};
-        if (!GrowArraySetGrowBy(&v.areaReferences, v.areaReferences.count, &r, 500))
+        if (!GrowArraySetGrowBy(&out->areaReferences, out->areaReferences.count, &r, 500))
           sound = false;
       } else {
         sound = false;

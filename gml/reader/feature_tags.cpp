@@ -9,6 +9,7 @@
 #include "gml/reader/gml_elements.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/gml_pass.h"
+#include "gml/reader/gml_tokens.h"
 #include "gml/reader/line_trimming.h"
 #include "host/ui/message_box.h"
 
@@ -65,6 +66,9 @@ void AttributeValue(const char* tag, const char* pattern, std::size_t offset,
 
 void AppendValue(DescriptiveValue* list, int* count, int max, const char* value) {
   if (*count >= max) return;
+  // The entry is cleared first: records take entries whole, and what an
+  // earlier value left behind its end has no place in them.
+  list[*count] = DescriptiveValue{};
   CopyField(list[*count].text, value);
   ++*count;
 }
@@ -105,7 +109,6 @@ void GmlPass::SetBackHeightAndOrientation() {
 // Start tags ---------------------------------------------------------------------
 
 void GmlPass::OnStartTag(char* t) {
-  OSGMLInputView& v = view;
   using enum GmlElement;
   const GmlElement e = ClassifyElement(t).element;
   // A number refused in one feature leaves out that feature alone.
@@ -123,7 +126,7 @@ void GmlPass::OnStartTag(char* t) {
   // A road stands apart: the chain below runs after it on the same tag.
   if ((e == kRoad || e == kPath) && t[9] == ' ') {
     inRoad = true;
-    ++v.seenRoads;
+    ++out->seenRoads;
     EmptyTuples();
     if (DrawMode()) {
       roadName[0] = 0;
@@ -141,9 +144,10 @@ void GmlPass::OnStartTag(char* t) {
 
   if (e == kRoadLink || e == kPathLink) {
     inRoadLink = true;
-    ++v.seenRoadLinks;
+    ++out->seenRoadLinks;
     EmptyTuples();
     coordinatePosition = -1;  // until its coordinates come
+    positionKnown = true;
     if (DrawMode()) {
       length = 0;
       natureOfRoad[0] = 0;
@@ -153,7 +157,7 @@ void GmlPass::OnStartTag(char* t) {
     }
   } else if (e == kRoadNode || e == kPathNode) {
     inRoadNode = true;
-    ++v.seenRoadNodes;
+    ++out->seenRoadNodes;
     EmptyTuples();
     ClearTexts();
   } else if (e == kTopographicArea) {
@@ -161,11 +165,11 @@ void GmlPass::OnStartTag(char* t) {
     StartArea();
   } else if (e == kTopographicPoint) {
     inPoint = true;
-    ++v.seenPoints;
+    ++out->seenPoints;
     StartPointLike();
   } else if (e == kAddressPoint) {
     inAddress = true;
-    ++v.seenAddressPoints;
+    ++out->seenAddressPoints;
     EmptyTuples();
     address = AddressPointRecord{};
     address.bs7666Empty = 1;
@@ -176,9 +180,10 @@ void GmlPass::OnStartTag(char* t) {
     address.multipleOccupancyCount = 0;
   } else if (e == kTopographicLine || e == kBoundaryLine) {
     inLine = true;
-    ++v.seenLines;
+    ++out->seenLines;
     EmptyTuples();
     coordinatePosition = -1;  // until its coordinates come
+    positionKnown = true;
     if (DrawMode()) {
       SetBackHeightAndOrientation();
       ClearTexts();
@@ -186,11 +191,11 @@ void GmlPass::OnStartTag(char* t) {
     }
   } else if (e == kCartographicSymbol) {
     inSymbol = true;
-    ++v.seenSymbols;
+    ++out->seenSymbols;
     StartPointLike();
   } else if (e == kCartographicText) {
     inText = true;
-    ++v.seenTexts;
+    ++out->seenTexts;
     StartPointLike();
   } else if (e == kOsgbPoint) {
     inOsgbPoint = true;
@@ -327,7 +332,7 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
     }
   }
   if (found == nullptr) return false;
-  if (!view.ReadGmlText(archive, text, kGmlMaxTagLength, &fileConsumed)) return false;
+  if (!ReadGmlText(*source, lookAhead, text, kGmlMaxTagLength, &fileConsumed)) return false;
   DecodeXmlText(text);
   AddressPointRecord& a = address;
   if (found->field == nullptr) {
@@ -412,7 +417,7 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
   }
   if (found == nullptr && strcasecmp(t, "osgb:version") == 0) found = &kVersionRow;
   if (found == nullptr) return false;
-  if (!view.ReadGmlText(archive, text, kGmlMaxTagLength, &fileConsumed)) return false;
+  if (!ReadGmlText(*source, lookAhead, text, kGmlMaxTagLength, &fileConsumed)) return false;
   DecodeXmlText(text);
   if (found->real != nullptr) {
     (void)ParseRealValue(t, text, &(this->*(found->real)));
@@ -478,9 +483,11 @@ void GmlPass::OnCoordinates() {
     ReadAllTuples(false);
   } else if ((v.settings.inputRoadLinks || v.settings.inputRoads) && inRoadLink && inOsgbPolyline) {
     coordinatePosition = CoordinatePosition();
+    positionKnown = true;
     if (v.settings.inputRoadLinks || spilling) ReadAllTuples(spilling);
   } else if ((v.settings.inputTopoLines || v.settings.inputPolygons) && inLine && inOsgbPolyline) {
     coordinatePosition = CoordinatePosition();
+    positionKnown = true;
     if (v.settings.inputTopoLines || spilling) ReadAllTuples(spilling && v.settings.inputPolygons);
   } else if (inOsgbPoint && ((v.settings.inputCartoSymbols && inSymbol) ||
                              (v.settings.inputRoadNodes && inRoadNode) ||
@@ -516,7 +523,7 @@ void GmlPass::CaptureToid(const char* t) {
     if (departed) {
       DepartedFeatureToid entry{};
       CopyField(entry.toid, toid);
-      if (!GrowArraySetGrowBy(&view.departedToids, view.departedToids.count, &entry, 2000))
+      if (!GrowArraySetGrowBy(&out->departedToids, out->departedToids.count, &entry, 2000))
         sound = false;
     } else {
       CopyField(common.toid, toid);
@@ -536,13 +543,13 @@ void GmlPass::OnEndTag(const char* t) {
   if (e == kTopographicLine || e == kBoundaryLine) {
     EndLine();
   } else if (e == kTopographicPoint) {
-    EndPointLike(&v.points, v.settings.inputTopoPoints, &v.keptPoints, false);
+    EndPointLike(&out->points, v.settings.inputTopoPoints, &out->keptPoints, false);
     inPoint = false;
   } else if (e == kCartographicSymbol) {
-    EndPointLike(&v.symbols, v.settings.inputCartoSymbols, &v.keptSymbols, false);
+    EndPointLike(&out->symbols, v.settings.inputCartoSymbols, &out->keptSymbols, false);
     inSymbol = false;
   } else if (e == kCartographicText) {
-    EndPointLike(&v.texts, v.settings.inputCartoText, &v.keptTexts, true);
+    EndPointLike(&out->texts, v.settings.inputCartoText, &out->keptTexts, true);
     inText = false;
   } else if (e == kRoadLink || e == kPathLink) {
     EndRoadLink();
@@ -585,14 +592,13 @@ void GmlPass::OnEndTag(const char* t) {
 
 void GmlPass::EndPointLike(GrowArray* target, std::int32_t read, std::int32_t* kept,
                            bool isText) {
-  OSGMLInputView& v = view;
   if (read && tuples.count > 0 && PropertyPasses()) {
     CoordinateTuple first;
     (void)GrowArrayGet(&tuples, 0, &first);
     const double z = TupleZ(first);
     if (!Filtered() || InsideFilter(first.x, first.y)) {
       ++*kept;
-      v.UpdateReadExtent(first.x, first.y, z);
+      out->UpdateReadExtent(first.x, first.y, z);
       if (keepRecords) {
         bool stored;
         if (isText) {
@@ -669,7 +675,6 @@ bool GmlPass::PassesLocation(bool trim, bool* trimmedAway) {
 // `points` when `store`), or preview points; the first vertex kept raises
 // `kept`.
 bool GmlPass::BuildLinePoints(bool store, GrowArray* points, bool* counted, std::int32_t* kept) {
-  OSGMLInputView& v = view;
   const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
   LinePoint last{};
   bool any = false;
@@ -688,20 +693,20 @@ bool GmlPass::BuildLinePoints(bool store, GrowArray* points, bool* counted, std:
     }
     if (DrawMode()) {
       LinePoint p{kLinePointVertex, t[i].x, t[i].y, TupleZ(t[i])};
-      v.UpdateReadExtent(p.x, p.y, p.z);
+      out->UpdateReadExtent(p.x, p.y, p.z);
       if (store && !GrowArraySetGrowBy(points, points->count, &p, 50)) return false;
       last = p;
       any = true;
     } else {
-      v.UpdateReadExtent(t[i].x, t[i].y, TupleZ(t[i]));
+      out->UpdateReadExtent(t[i].x, t[i].y, TupleZ(t[i]));
       if (PreviewMode() &&
-          !GrowArraySetGrowBy(&v.previewPoints, v.previewPoints.count, &t[i], 5000))
+          !GrowArraySetGrowBy(&out->previewPoints, out->previewPoints.count, &t[i], 5000))
         return false;
     }
   }
   if (PreviewMode()) {
     CoordinateTuple end{};
-    if (!GrowArraySetGrowBy(&v.previewPoints, v.previewPoints.count, &end, 5000)) return false;
+    if (!GrowArraySetGrowBy(&out->previewPoints, out->previewPoints.count, &end, 5000)) return false;
   }
   if (DrawMode() && store && any) {
     last.tag = kLinePointEnd;
@@ -718,7 +723,7 @@ bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* point
   if (store) {
     created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), points);
     if (!created) {
-      (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
+      ShowOutOfMemory();
       sound = false;
     }
   }
@@ -730,7 +735,7 @@ bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* point
   if (!created) return false;
   // The register owns the list once it holds it; a list that no record
   // takes is freed here.
-  if (sound && points->count > 1 && v.RegisterNestedArray(*points)) return true;
+  if (sound && points->count > 1 && out->RegisterNestedArray(*points)) return true;
   if (sound && points->count > 1) sound = false;  // the register was full
   GrowArrayFree(points);
   return false;
@@ -748,7 +753,7 @@ void GmlPass::EndLine() {
     std::int32_t ignored = 0;
     GrowArray points{};
     if (PassingLinePoints(DrawMode() && v.settings.inputTopoLines,
-                          v.settings.inputTopoLines ? &v.keptLines : &ignored, &points)) {
+                          v.settings.inputTopoLines ? &out->keptLines : &ignored, &points)) {
       LineFeatureRecord r{};
       r.common = common;
       CopyField(r.accuracyOfPosition, accuracyOfPosition);
@@ -756,13 +761,13 @@ void GmlPass::EndLine() {
       r.physicalLevel = physicalLevel;
       r.version = version;
       r.points = points;
-      if (!PagedGrowArraySet(&v.lines, v.lines.count, &r, 50000)) sound = false;
+      if (!PagedGrowArraySet(&out->lines, out->lines.count, &r, 50000)) sound = false;
     }
   }
   EmptyTuples();
   inLine = false;
   if (DrawMode() && v.settings.inputPolygons) {
-    if (!lineToids.InsertPointers(common.toid, coordinatePosition, 0)) sound = false;
+    if (!NoteLinePosition(ToidTree::kLines, common.toid)) sound = false;
   }
   ClearTexts();
 }

@@ -17,12 +17,14 @@
 #include "gml/reader/feature_records.h"
 #include "gml/reader/gml_elements.h"
 #include "gml/reader/osgml_input_view.h"
+#include "gml/reader/pass_state.h"
+#include "gml/reader/piece_log.h"
 
 // One record of the spill file: a coordinate of a line or link, or (more 0)
 // the end of one, repeating its last point.
 inline constexpr std::size_t kSpillRecordBytes = 20;
 
-struct GmlPass {
+struct GmlPass : GmlFeatureState {
   GmlPass(OSGMLInputView& view, GmlInputFile* file, std::int32_t fileIndex, BinaryTree* runToids,
           int keepRecords, int countOnly);
   ~GmlPass();
@@ -38,6 +40,11 @@ struct GmlPass {
   bool InsideFilter(double x, double y) const;
 
   // --- the tag loop -------------------------------------------------------------
+  // Reads and handles the next tag of `source`; false at its end.
+  bool ReadNextTag();
+  // Reads tags until the source ends, a store fails or the run is cancelled,
+  // showing progress as it goes (the thread that owns the dialog only).
+  void ReadTagsWithProgress();
   void OnStartTag(char* tag);
   void OnEndTag(const char* tag);
   // Attribute elements (`element` is the tag's, see ClassifyElement); true
@@ -73,6 +80,13 @@ struct GmlPass {
   bool RereadTuples(std::int64_t position);
   std::int64_t CoordinatePosition() const;
   bool WriteSpillRecord(double x, double y, std::int32_t more);
+  // Notes a line's or link's coordinate position under its TOID.
+  bool NoteLinePosition(ToidTree tree, const char* toid);
+  // Notes a road node's index in the kept nodes or the nodes kept aside.
+  bool NoteNode(ToidTree tree, const char* toid, std::int32_t index);
+  // Keeps a road node aside; its index in `*index`.
+  bool KeepNodeAside(const RoadNodeRecord& node, std::int32_t* index);
+  void ShowOutOfMemory();
   void EmptyTuples() { tuples.count = 0; }
   double TupleZ(const CoordinateTuple& t) const { return t.hasZ ? t.z : heightAboveDatum; }
 
@@ -123,7 +137,6 @@ struct GmlPass {
   // True when every coordinate of the tuple is finite; else the feature is
   // refused.
   bool TupleIsFinite(const CoordinateTuple& tuple);
-  bool numberRefused = false;     // the current feature holds such a number
   std::int32_t refusedNumbers = 0;
   std::string firstRefusal;       // the place and the reason of the first
 
@@ -140,7 +153,18 @@ struct GmlPass {
   std::int32_t fileNumber = 1;   // among the active files, for the captions
   std::int32_t activeFiles = 1;
   bool sound = true;  // false once a store failed
-  ArchiveReader archive;
+  ArchiveReader archive;  // the file, for the pass's own reading and for re-reading lines
+  // What the tag loop reads from: `archive`, or a piece of the file in memory.
+  ArchiveReader* source = &archive;
+  // Where the tag loop puts what it reads: the dialog's store, or a piece's.
+  GmlFeatureStore* out;
+  // A piece's log of what it would have put in the pass's TOID trees, spill
+  // file and messages (piece_log.h); null when the pass reads for itself.
+  PieceLog* log = nullptr;
+  // False from the start of a piece until it sets `coordinatePosition`; a
+  // piece that uses the position before then depends on the pieces before it.
+  bool positionKnown = true;
+  bool usedUnknownPosition = false;
   std::int64_t fileConsumed = 0;
   std::int32_t filePerMilleShown = 0;
   // Below these the progress shown cannot change (see ShowProgress).
@@ -150,41 +174,6 @@ struct GmlPass {
 
   char tag[kGmlTagBufferSize];
   char text[kGmlTagBufferSize];
-  bool tagHasBlank = true;  // the current tag holds a ' '
-
-  // The current feature.
-  CommonAttributes common{};
-  char accuracyOfPosition[kShortTextWidth] = {};
-  char physicalPresence[kTermWidth] = {};
-  char textString[kNameWidth] = {};
-  char roadName[kNameWidth] = {};
-  char natureOfRoad[kTermWidth] = {};
-  char startNode[kToidWidth] = {};
-  char endNode[kToidWidth] = {};
-  AddressPointRecord address{};
-  double heightAboveDatum = kNoHeightAboveDatum;
-  double orientation = 0;
-  double height = kDefaultTextHeight;
-  std::int32_t anchorPosition = kDefaultAnchorPosition;
-  std::int32_t physicalLevel = 0;
-  std::int32_t version = kDefaultVersion;
-  double calculatedAreaValue = 0;
-  double length = 0;
-  DescriptiveValue terms[kMaxListedTerms];
-  DescriptiveValue groups[kMaxListedGroups];
-  DescriptiveValue themes[kMaxListedThemes];
-  int termCount = 0, groupCount = 0, themeCount = 0;
-
-  GrowArray tuples{};  // CoordinateTuple of the current feature
-  bool tuplesCreated = false;
-
-  // Context flags.
-  bool inRoad = false, inRoadLink = false, inRoadNode = false, inArea = false, inPoint = false,
-       inAddress = false, inLine = false, inSymbol = false, inText = false;
-  bool inOsgbPoint = false, inOsgbPolyline = false, inOsgbPolygon = false, inGmlBox = false,
-       inGmlOuter = false, inGmlInner = false, inOsgbOuter = false, inOsgbInner = false,
-       inGmlPoint = false;
-  bool inBs7666 = false, inAuthority = false, inStatus = false, inPostal = false;
 
   // TOIDs of this file: lines and links to the position of their
   // coordinates, kept nodes and nodes kept aside to their index.
@@ -194,26 +183,6 @@ struct GmlPass {
   BinaryTree outsideNodeToids;
   GrowArray outsideNodes{};  // RoadNodeRecord
 
-  std::int64_t coordinatePosition = -1;  // of the current line or link
-
-  // The current road's member references.
-  GrowArray roadMembers{};
-  bool roadMembersCreated = false;
-
-  // The current area.
-  double areaMinX = 9999999999.9, areaMinY = 9999999999.9, areaMinZ = 9999999999.9;
-  double areaMaxX = -9999999999.9, areaMaxY = -9999999999.9, areaMaxZ = -9999999999.9;
-  GrowArray outerList{};
-  GrowArray innerList{};
-  bool outerCreated = false, innerCreated = false;
-  bool outerBuilt = false, byReference = false;
-  std::int32_t innerRegisterIndex = -1;  // register entry of innerList while filter off
-  std::int32_t outerRegisterIndex = -1;
-  GrowArray ringEntries{};  // RingEntry of an area given by references
-  bool ringEntriesCreated = false;
-  GrowArray ringMembers{};  // MemberReference of the current ring
-  bool ringMembersCreated = false;
-  std::int32_t ringOuter = 1;
   std::int32_t areaReferencesAtStart = 0;  // assembly takes only this file's areas
 
   // The spill file of a gzip file: line and link coordinates as 20-byte

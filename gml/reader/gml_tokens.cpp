@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "gml/reader/gml_numbers.h"
+#include "gml/reader/gml_tokens.h"
 #include "gml/reader/osgml_input_view.h"
 
 namespace {
@@ -75,30 +76,45 @@ int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, ch
 
 }  // namespace
 
-bool OSGMLInputView::ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLength,
-                                std::int64_t* consumed) {
+bool ReadGmlTag(ArchiveReader& archive, char& lookAhead, char* buffer, int maxLength,
+                std::int64_t* consumed) {
   buffer[0] = 0;
   std::int64_t count = 0;
-  char c = currentChar;
+  char c = lookAhead;
   if (!SkipToTagOpen(archive, c, count)) {
-    currentChar = c;
+    lookAhead = c;
     *consumed += count;
     return false;
   }
   const int stored = CopyUntil(archive, buffer, maxLength, '>', c);
-  currentChar = c;
+  lookAhead = c;
   *consumed += count + stored + 1;
   return stored > 0;
 }
 
-bool OSGMLInputView::ReadGmlText(ArchiveReader& archive, char* buffer, int maxLength,
-                                 std::int64_t* consumed) {
+bool ReadGmlText(ArchiveReader& archive, char& lookAhead, char* buffer, int maxLength,
+                 std::int64_t* consumed) {
   buffer[0] = 0;
-  char c = currentChar;
+  char c = lookAhead;
   const int stored = CopyUntil(archive, buffer, maxLength, '<', c);
-  currentChar = c;
+  lookAhead = c;
   *consumed += stored + 1;
   return stored > 0;
+}
+
+bool OSGMLInputView::ReadGmlTag(ArchiveReader& archive, char* buffer, int maxLength,
+                                std::int64_t* consumed) {
+  return ::ReadGmlTag(archive, currentChar, buffer, maxLength, consumed);
+}
+
+bool OSGMLInputView::ReadGmlText(ArchiveReader& archive, char* buffer, int maxLength,
+                                 std::int64_t* consumed) {
+  return ::ReadGmlText(archive, currentChar, buffer, maxLength, consumed);
+}
+
+bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple* tuple,
+                                         std::int64_t* consumed) {
+  return ::ReadCoordinateTuple(archive, currentChar, tuple, consumed);
 }
 
 namespace {
@@ -121,10 +137,10 @@ constexpr std::array<CoordinateChar, 256> kCoordinateChars = BuildCoordinateChar
 
 }  // namespace
 
-bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple* tuple,
-                                         std::int64_t* consumed) {
+bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTuple* tuple,
+                         std::int64_t* consumed) {
   *tuple = CoordinateTuple{};
-  if (currentChar == '<') return false;
+  if (lookAhead == '<') return false;
 
   // A token is read in one of two ways: whole, straight from the buffer,
   // when it ends inside it at a separator (the common case); or character by
@@ -236,13 +252,9 @@ bool OSGMLInputView::ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple
     count += p - block;
     archive.Consume(static_cast<std::int32_t>(p - block));
   }
-  currentChar = c;
+  lookAhead = c;
   *consumed += count;
   return tuple->hasX && tuple->hasY;
-}
-
-void OSGMLInputView::UpdateReadExtent(double x, double y, double z) {
-  UpdateBox(x, y, z, &readMinX, &readMinY, &readMinZ, &readMaxX, &readMaxY, &readMaxZ);
 }
 
 std::size_t QuotesToApostrophes(char* text) {

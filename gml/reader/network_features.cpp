@@ -18,7 +18,7 @@ void GmlPass::EndRoadLink() {
     const bool counts = v.settings.inputRoadLinks || countOnly;
     GrowArray points{};
     if (PassingLinePoints(DrawMode() && v.settings.inputRoadLinks,
-                          counts ? &v.keptRoadLinks : &ignored, &points)) {
+                          counts ? &out->keptRoadLinks : &ignored, &points)) {
       RoadLinkRecord r{};
       CopyNetworkTexts(&r);
       CopyField(r.natureOfRoad, natureOfRoad);
@@ -27,8 +27,8 @@ void GmlPass::EndRoadLink() {
       r.points = points;
       CopyField(r.startNode, startNode);
       CopyField(r.endNode, endNode);
-      const std::int32_t index = v.roadLinks.count;
-      if (!GrowArraySetGrowBy(&v.roadLinks, index, &r, 500)) sound = false;
+      const std::int32_t index = out->roadLinks.count;
+      if (!GrowArraySetGrowBy(&out->roadLinks, index, &r, 500)) sound = false;
       if (sound && v.createSdfFiles && runToids != nullptr &&
           !runToids->InsertPointers(r.toid, index, -1))
         sound = false;
@@ -37,7 +37,7 @@ void GmlPass::EndRoadLink() {
   EmptyTuples();
   inRoadLink = false;
   if (DrawMode() && v.settings.inputRoads) {
-    if (!linkToids.InsertPointers(common.toid, coordinatePosition, 0)) sound = false;
+    if (!NoteLinePosition(ToidTree::kLinks, common.toid)) sound = false;
   }
   ClearTexts();
 }
@@ -54,19 +54,18 @@ void GmlPass::EndRoadNode() {
     r.y = first.y;
     r.z = TupleZ(first);
     if (!Filtered() || InsideFilter(r.x, r.y)) {
-      ++v.keptRoadNodes;
-      v.UpdateReadExtent(r.x, r.y, r.z);
+      ++out->keptRoadNodes;
+      out->UpdateReadExtent(r.x, r.y, r.z);
       if (keepRecords) {
-        const std::int32_t index = v.roadNodes.count;
-        if (!GrowArraySetGrowBy(&v.roadNodes, index, &r, 500) ||
-            !nodeToids.InsertPointers(r.toid, index, -1))
+        const std::int32_t index = out->roadNodes.count;
+        if (!GrowArraySetGrowBy(&out->roadNodes, index, &r, 500) ||
+            !NoteNode(ToidTree::kNodes, r.toid, index))
           sound = false;
       }
     } else if (keepRecords) {
       // Kept aside: a kept link may still need it as one of its ends.
-      const std::int32_t index = outsideNodes.count;
-      if (!GrowArraySetGrowBy(&outsideNodes, index, &r, 500) ||
-          !outsideNodeToids.InsertPointers(r.toid, index, -1))
+      std::int32_t index = 0;
+      if (!KeepNodeAside(r, &index) || !NoteNode(ToidTree::kOutsideNodes, r.toid, index))
         sound = false;
     }
   }
@@ -94,11 +93,11 @@ void GmlPass::EndRoad() {
       EmptyTuples();
       if (roadMembersCreated) r.members = roadMembers;
       if (keepRecords) {
-        if (roadMembersCreated && !v.RegisterNestedArray(roadMembers)) {
+        if (roadMembersCreated && !out->RegisterNestedArray(roadMembers)) {
           sound = false;
         } else {
           ownsMembers = false;  // the register frees it now
-          if (!GrowArraySetGrowBy(&v.roads, v.roads.count, &r, 500)) sound = false;
+          if (!GrowArraySetGrowBy(&out->roads, out->roads.count, &r, 500)) sound = false;
         }
       }
     }
@@ -133,9 +132,9 @@ void GmlPass::EndAddressPoint() {
       r.x = first.x;
       r.y = first.y;
       r.z = first.hasZ ? first.z : 0;
-      ++v.keptAddressPoints;
-      v.UpdateReadExtent(r.x, r.y, r.z);
-      if (keepRecords && !GrowArraySetGrowBy(&v.addressPoints, v.addressPoints.count, &r, 500))
+      ++out->keptAddressPoints;
+      out->UpdateReadExtent(r.x, r.y, r.z);
+      if (keepRecords && !GrowArraySetGrowBy(&out->addressPoints, out->addressPoints.count, &r, 500))
         sound = false;
     }
   }

@@ -79,10 +79,6 @@ void OSGMLInputView::FreeFeatureArrays() {
   FreeIfValid(&lines);
 }
 
-bool OSGMLInputView::RegisterNestedArray(const GrowArray& array) {
-  return GrowArraySetGrowBy(&nestedArrays, nestedArrays.count, &array, 500);
-}
-
 void OSGMLInputView::FreeNestedArrays(std::int32_t first, std::int32_t last) {
   if (nestedArrays.marker != kGrowArrayMarker) return;
   if (first < 0) first = 0;

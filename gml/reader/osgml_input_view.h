@@ -19,6 +19,7 @@
 #include "common/containers/binary_tree.h"
 #include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
+#include "gml/reader/feature_store.h"
 #include "gml/settings/area_filter.h"
 #include "gml/settings/property_filter.h"
 #include "gml/settings/settings_record.h"
@@ -56,7 +57,7 @@ inline constexpr int kCoordinateTokenSize = 128;  // at most 127 characters
 // Working state of one pass over a file (defined with the pass).
 struct GmlPass;
 
-class OSGMLInputView : public host::ui::Dialog {
+class OSGMLInputView : public host::ui::Dialog, public GmlFeatureStore {
  public:
   static constexpr int kTemplateId = 200;
 
@@ -73,7 +74,6 @@ class OSGMLInputView : public host::ui::Dialog {
   // One tuple of a gml:coordinates text; true when x and y were read.
   bool ReadCoordinateTuple(ArchiveReader& archive, CoordinateTuple* tuple,
                            std::int64_t* consumed);
-  void UpdateReadExtent(double x, double y, double z);
 
   // --- reading run ----------------------------------------------------------
   // Reads every active input file. Modes: import (keepRecords 1, countOnly
@@ -101,8 +101,6 @@ class OSGMLInputView : public host::ui::Dialog {
   // Frees the registered nested arrays from `first` (negative: 0) up to but
   // not including `last` (0 or less, or past the count: the count).
   void FreeNestedArrays(std::int32_t first, std::int32_t last);
-  // Registers a nested array for freeing; false when the register is full.
-  bool RegisterNestedArray(const GrowArray& array);
   // Once the drawing is done with them: frees the lists nested in records
   // [first, last) of one of the feature lists below (the records then hold
   // empty ones and the register forgets them), or a whole feature list with
@@ -140,20 +138,7 @@ class OSGMLInputView : public host::ui::Dialog {
   PropertyFilter propertyFilter;
   CrossFileToidTree crossFileToids;
 
-  GrowArray inputFiles{};      // GmlInputFile
-  GrowArray nestedArrays{};    // GrowArray headers (copies) owned by stored records
-  GrowArray previewPoints{};   // CoordinateTuple
-  GrowArray areaReferences{};  // AreaReferenceRecord
-  PagedGrowArray areas{};      // AreaFeatureRecord
-  PagedGrowArray lines{};      // LineFeatureRecord
-  GrowArray points{};          // PointFeatureRecord
-  GrowArray symbols{};         // PointFeatureRecord
-  GrowArray texts{};           // TextFeatureRecord
-  GrowArray departedToids{};   // DepartedFeatureToid
-  GrowArray roadNodes{};       // RoadNodeRecord
-  GrowArray roads{};           // RoadRecord
-  GrowArray roadLinks{};       // RoadLinkRecord
-  GrowArray addressPoints{};   // AddressPointRecord
+  GrowArray inputFiles{};  // GmlInputFile
 
   std::int32_t updateMode = 0;
   std::int32_t createSdfFiles = 0;
@@ -166,18 +151,15 @@ class OSGMLInputView : public host::ui::Dialog {
   std::int32_t stopPressed = 0;
   std::int32_t busy = 0;
   char currentChar = 0;
-  double readMinX = kExtentStartMin, readMinY = kExtentStartMin, readMinZ = kExtentStartMin;
-  double readMaxX = kExtentStartMax, readMaxY = kExtentStartMax, readMaxZ = kExtentStartMax;
-  double totalAreaValue = 0;
-  double keptAreaValue = 0;
-
-  std::int32_t seenRoadLinks = 0, seenRoads = 0, seenRoadNodes = 0, seenAreas = 0,
-               seenPoints = 0, seenAddressPoints = 0, seenLines = 0, seenSymbols = 0,
-               seenTexts = 0;
-  std::int32_t keptRoadNodes = 0, keptRoads = 0, keptRoadLinks = 0, keptAreas = 0,
-               keptPoints = 0, keptAddressPoints = 0, keptLines = 0, keptSymbols = 0,
-               keptTexts = 0;
-
+  // Worker threads and piece size of the reading run's parallel parse; 0
+  // for the defaults (piece_join.h). Tests set them to drive the pieces.
+  std::int32_t readerThreads = 0;
+  std::int64_t readerPieceBytes = 0;
+  // Pieces of the last file read whose workers' reading was joined, and
+  // pieces read again on the owning thread because the state guessed for
+  // them was not the one reading stood in.
+  std::int32_t piecesJoined = 0;
+  std::int32_t piecesReread = 0;
   // Set when the feature arrays could not all be created.
   std::int32_t constructionFailed = 0;
 

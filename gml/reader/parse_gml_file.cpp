@@ -7,6 +7,8 @@
 
 #include "common/containers/text.h"
 #include "gml/reader/gml_pass.h"
+#include "gml/reader/gml_tokens.h"
+#include "gml/reader/piece_join.h"
 #include "host/system/events.h"
 #include "host/system/files.h"
 #include "host/system/temp_files.h"
@@ -75,11 +77,16 @@ double QuietBelow(int shown, double total) {
 
 GmlPass::GmlPass(OSGMLInputView& v, GmlInputFile* f, std::int32_t index, BinaryTree* toids,
                  int keep, int count)
-    : view(v), file(f), fileIndex(index), runToids(toids), keepRecords(keep), countOnly(count) {
+    : view(v),
+      file(f),
+      fileIndex(index),
+      runToids(toids),
+      keepRecords(keep),
+      countOnly(count),
+      out(&v) {
   sound = GrowArrayCreate(1000, sizeof(CoordinateTuple), &tuples);
   tuplesCreated = sound;
   if (sound) sound = GrowArrayCreate(1000, sizeof(RoadNodeRecord), &outsideNodes);
-  areaReferencesAtStart = view.areaReferences.count;
 }
 
 GmlPass::~GmlPass() {
@@ -118,7 +125,7 @@ bool GmlPass::ReadAllTuples(bool spillTo) {
   CoordinateTuple tuple;
   CoordinateTuple last{};
   bool any = false;
-  while (view.ReadCoordinateTuple(archive, &tuple, &fileConsumed)) {
+  while (ReadCoordinateTuple(*source, lookAhead, &tuple, &fileConsumed)) {
     if (!TupleIsFinite(tuple)) continue;
     if (!AppendTuple(tuple)) return false;
     if (spillTo && !WriteSpillRecord(tuple.x, tuple.y, 1)) return false;
@@ -132,13 +139,15 @@ bool GmlPass::ReadAllTuples(bool spillTo) {
 
 bool GmlPass::ReadOneTuple() {
   CoordinateTuple tuple;
-  if (!view.ReadCoordinateTuple(archive, &tuple, &fileConsumed)) return true;
+  if (!ReadCoordinateTuple(*source, lookAhead, &tuple, &fileConsumed)) return true;
   return AppendTuple(tuple);
 }
 
 std::int64_t GmlPass::CoordinatePosition() const {
+  if (spilling && log != nullptr)
+    return static_cast<std::int64_t>(log->spill.count) * static_cast<std::int64_t>(kSpillRecordBytes);
   if (spilling) return spill != nullptr ? static_cast<std::int64_t>(std::ftell(spill)) : -1;
-  return archive.Tell();
+  return source->Tell();
 }
 
 bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
@@ -146,6 +155,10 @@ bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
   std::memcpy(record, &x, 8);
   std::memcpy(record + 8, &y, 8);
   std::memcpy(record + 16, &more, 4);
+  if (log != nullptr) {
+    if (!GrowArraySetGrowBy(&log->spill, log->spill.count, record, 4000)) sound = false;
+    return sound;
+  }
   if (spill == nullptr || std::fwrite(record, 1, sizeof record, spill) != sizeof record) {
     sound = false;
     return false;
@@ -155,7 +168,7 @@ bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
 
 bool GmlPass::RereadTuples(std::int64_t position) {
   EmptyTuples();
-  view.currentChar = 0;
+  lookAhead = 0;
   if (position < 0) return true;  // the line had no coordinates
   if (spilling) {
     if (spill == nullptr || std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0)
@@ -179,9 +192,60 @@ bool GmlPass::RereadTuples(std::int64_t position) {
   if (archive.Seek(position, SEEK_SET) < 0) return false;
   CoordinateTuple tuple;
   std::int64_t ignored = 0;
-  while (view.ReadCoordinateTuple(archive, &tuple, &ignored))
+  while (ReadCoordinateTuple(archive, lookAhead, &tuple, &ignored))
     if (!AppendTuple(tuple)) return false;
   return !archive.HasReadError();
+}
+
+// What the pass keeps for the whole file -----------------------------------------
+
+bool GmlPass::NoteLinePosition(ToidTree tree, const char* toid) {
+  if (!positionKnown) usedUnknownPosition = true;
+  if (log != nullptr) return log->NoteToid(tree, toid, coordinatePosition);
+  BinaryTree& target = tree == ToidTree::kLines ? lineToids : linkToids;
+  return target.InsertPointers(toid, coordinatePosition, 0);
+}
+
+bool GmlPass::NoteNode(ToidTree tree, const char* toid, std::int32_t index) {
+  if (log != nullptr) return log->NoteToid(tree, toid, index);
+  BinaryTree& target = tree == ToidTree::kNodes ? nodeToids : outsideNodeToids;
+  return target.InsertPointers(toid, index, -1);
+}
+
+bool GmlPass::KeepNodeAside(const RoadNodeRecord& node, std::int32_t* index) {
+  GrowArray& aside = log != nullptr ? log->outsideNodes : outsideNodes;
+  *index = aside.count;
+  return GrowArraySetGrowBy(&aside, aside.count, &node, 500);
+}
+
+void GmlPass::ShowOutOfMemory() {
+  // A worker never shows anything: the message waits for the piece's join.
+  if (log != nullptr)
+    log->outOfMemory = true;
+  else
+    (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
+}
+
+// The tag loop ----------------------------------------------------------------------
+
+bool GmlPass::ReadNextTag() {
+  if (!ReadGmlTag(*source, lookAhead, tag, kGmlMaxTagLength, &fileConsumed)) return false;
+  const TagShape shape = ScanTag(tag);
+  tagHasBlank = shape.hasBlank;
+  if (IsStartTag(tag, shape))
+    OnStartTag(tag);
+  else
+    OnEndTag(tag);
+  return true;
+}
+
+void GmlPass::ReadTagsWithProgress() {
+  while (sound && !view.cancelRequested) {
+    const std::int64_t before = fileConsumed;
+    if (!ReadNextTag()) break;
+    view.bytesRead += static_cast<double>(fileConsumed - before);
+    ShowProgress();
+  }
 }
 
 // Progress ------------------------------------------------------------------------
@@ -257,6 +321,7 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   GmlPass pass(*this, file, fileIndex, runToids, keepRecords, countOnly);
   pass.fileNumber = fileNumber;
   pass.activeFiles = activeFiles;
+  pass.areaReferencesAtStart = areaReferences.count;
   currentChar = 0;
   if (!pass.archive.OpenGz(file->path)) {
     wchar_t path[kMaxPath];
@@ -285,18 +350,7 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   EnableItem(kStopButton, true);
   SetItemText(kStopButton, stopLabel);
 
-  while (pass.sound && !cancelRequested) {
-    const std::int64_t before = pass.fileConsumed;
-    if (!ReadGmlTag(pass.archive, pass.tag, kGmlMaxTagLength, &pass.fileConsumed)) break;
-    const TagShape shape = ScanTag(pass.tag);
-    pass.tagHasBlank = shape.hasBlank;
-    if (IsStartTag(pass.tag, shape))
-      pass.OnStartTag(pass.tag);
-    else
-      pass.OnEndTag(pass.tag);
-    bytesRead += static_cast<double>(pass.fileConsumed - before);
-    pass.ShowProgress();
-  }
+  ReadFileTags(pass);
   // A gzip stream that is cut short or damaged ends like a whole one; the
   // file was not read to its end, so the pass fails rather than pass off
   // part of the file as all of it.

@@ -31,6 +31,8 @@ void DisarmAllFaults() {
   for (FaultState& state : g_faults) state.armed = false;
 }
 
+bool FaultArmed(FaultPoint point) { return StateOf(point).armed; }
+
 bool FaultFires(FaultPoint point) {
   FaultState& state = StateOf(point);
   if (!state.armed) return false;

@@ -36,6 +36,9 @@ void DisarmAllFaults();
 // True when the caller must behave as if the operation failed.
 [[nodiscard]] bool FaultFires(FaultPoint point);
 
+// True while the point is armed (succeeding or failing).
+bool FaultArmed(FaultPoint point);
+
 // Faults fired at the point since it was last armed.
 int FaultsFired(FaultPoint point);
 

@@ -1,0 +1,530 @@
+#include "gml/reader/piece_join.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string_view>
+#include <system_error>
+#include <thread>
+
+#include "gml/reader/gml_pass.h"
+#include "host/system/fault.h"
+#include "host/system/helper_threads.h"
+#include "host/ui/message_box.h"
+
+namespace {
+
+constexpr std::string_view kMemberEndOpen = "</osgb:";
+constexpr std::string_view kMemberSuffix = "Member";
+
+bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// True when the '<' at `at` opens a tag for a reader that went through the
+// bytes from `begin`: the nearest angle bracket before it is a '>' (or there
+// is none after `begin`, which follows a tag's end). A '<' inside a tag that
+// is still open is read as part of that tag.
+bool OpensTag(const char* data, std::int64_t begin, std::int64_t at) {
+  for (std::int64_t i = at - 1; i >= begin; --i) {
+    if (data[i] == '>') return true;
+    if (data[i] == '<') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::int64_t FindPieceCut(const char* data, std::int64_t begin, std::int64_t from,
+                          std::int64_t end) {
+  if (from < begin) from = begin;
+  while (from < end) {
+    const std::string_view rest(data + from, static_cast<std::size_t>(end - from));
+    const std::size_t hit = rest.find(kMemberEndOpen);
+    if (hit == std::string_view::npos) return -1;
+    const std::int64_t open = from + static_cast<std::int64_t>(hit);
+    std::int64_t q = open + static_cast<std::int64_t>(kMemberEndOpen.size());
+    const std::int64_t nameStart = q;
+    while (q < end && IsNameChar(data[q])) ++q;
+    const auto suffix = static_cast<std::int64_t>(kMemberSuffix.size());
+    if (q < end && data[q] == '>' && q - nameStart >= suffix &&
+        std::string_view(data + q - suffix, kMemberSuffix.size()) == kMemberSuffix &&
+        OpensTag(data, begin, open))
+      return q + 1;
+    from = open + 1;
+  }
+  return -1;
+}
+
+int PieceWorkers(int setting) {
+  if (setting > 0) return std::min(setting, kMaxPieceWorkers);
+  const unsigned hardware = std::thread::hardware_concurrency();
+  const int workers = hardware > 1 ? static_cast<int>(hardware) - 1 : 1;
+  return std::min(workers, kDefaultPieceWorkers);
+}
+
+namespace {
+
+// One piece: its bytes (the lead-in, the piece proper, then bytes read past
+// its end that the next piece takes over) and what a worker read from them.
+struct Piece {
+  std::unique_ptr<char[]> bytes;
+  std::int64_t capacity = 0;
+  std::int64_t leadIn = 0;  // bytes before the piece proper
+  std::int64_t end = 0;     // end of the piece proper
+  std::int64_t held = 0;    // bytes held, past `end` included
+  std::int64_t start = 0;   // file position of bytes[leadIn]
+  std::int64_t nextLeadIn = -1;  // where the next piece's lead-in starts, or -1
+
+  GmlFeatureStore store;
+  PieceLog log;
+  bool made = false;  // store and log created
+  bool madeOk = false;
+  std::unique_ptr<GmlPass> pass;
+  GmlFeatureState guess;
+  bool guessUsable = false;
+  bool done = false;  // guarded by the run's mutex
+
+  ~Piece() {
+    pass.reset();
+    if (made) {
+      store.FreePieceArrays();
+      log.Free();
+    }
+  }
+
+  // Makes room for `bytes` bytes in all, keeping those held.
+  bool Reserve(std::int64_t size) {
+    if (size <= capacity) return true;
+    const std::int64_t grown = std::max(size, capacity + capacity / 2);
+    std::unique_ptr<char[]> larger(new (std::nothrow) char[static_cast<std::size_t>(grown)]);
+    if (!larger) return false;
+    if (held > 0) std::memcpy(larger.get(), bytes.get(), static_cast<std::size_t>(held));
+    bytes = std::move(larger);
+    capacity = grown;
+    return true;
+  }
+};
+
+// Takes up to `want` bytes from the stream into `to`; the number taken.
+std::int64_t Pull(ArchiveReader& archive, char* to, std::int64_t want) {
+  std::int64_t got = 0;
+  while (got < want) {
+    std::int32_t available = 0;
+    const char* p = archive.Buffered(&available);
+    if (available > 0) {
+      const std::int32_t n = static_cast<std::int32_t>(std::min<std::int64_t>(available, want - got));
+      std::memcpy(to + got, p, static_cast<std::size_t>(n));
+      archive.Consume(n);
+      got += n;
+      continue;
+    }
+    char c;
+    if (!archive.GetChar(&c)) break;
+    to[got++] = c;
+  }
+  return got;
+}
+
+class PieceRun {
+ public:
+  PieceRun(GmlPass& pass, int workers, std::int64_t pieceBytes)
+      : main_(pass), workers_(workers), pieceBytes_(pieceBytes), ring_(workers + 1) {}
+  ~PieceRun() {
+    StopWorkers();
+    if (plain_ != nullptr) std::fclose(plain_);
+  }
+  PieceRun(const PieceRun&) = delete;
+  PieceRun& operator=(const PieceRun&) = delete;
+
+  void Run();
+
+ private:
+  void RunPieces();
+  // Fills the next piece from the stream after `previous`; false when
+  // memory ran out.
+  bool MakePiece(Piece& piece, const Piece* previous);
+  // Takes up to `want` bytes of the file into `to`; the number taken.
+  std::int64_t Take(char* to, std::int64_t want);
+  void StartWorkers();
+  void StopWorkers();
+  void Work();
+  void ReadPiece(Piece& piece);
+  bool WaitFor(Piece& piece);
+  void Join(Piece& piece);
+  void ReadDirectly(const Piece& piece);
+  void Replay(Piece& piece);
+
+  GmlPass& main_;
+  const int workers_;
+  const std::int64_t pieceBytes_;
+  const int ring_;
+  Piece pieces_[kMaxPieceWorkers + 1];
+  bool streamEnded_ = false;
+  // A plain file is read straight into the pieces in large reads; a gzip
+  // file comes from its ArchiveReader, inflated on the reader's own thread.
+  std::FILE* plain_ = nullptr;
+  bool readFailed_ = false;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::uint64_t made_ = 0;   // pieces handed to the workers
+  std::uint64_t taken_ = 0;  // pieces a worker took
+  std::atomic<bool> stop_{false};
+  std::thread threads_[kMaxPieceWorkers];
+  int started_ = 0;
+};
+
+std::int64_t PieceRun::Take(char* to, std::int64_t want) {
+  if (plain_ == nullptr) return Pull(main_.archive, to, want);
+  const std::size_t got = std::fread(to, 1, static_cast<std::size_t>(want), plain_);
+  if (got < static_cast<std::size_t>(want) && std::ferror(plain_)) readFailed_ = true;
+  return static_cast<std::int64_t>(got);
+}
+
+bool PieceRun::MakePiece(Piece& piece, const Piece* previous) {
+  piece.leadIn = 0;
+  piece.held = 0;
+  piece.nextLeadIn = -1;
+  std::int64_t carry = 0;
+  if (previous != nullptr) {
+    const std::int64_t leadIn =
+        previous->nextLeadIn >= 0 ? previous->end - previous->nextLeadIn : 0;
+    carry = previous->held - previous->end;
+    if (!piece.Reserve(leadIn + carry + pieceBytes_)) return false;
+    if (leadIn > 0)
+      std::memcpy(piece.bytes.get(), previous->bytes.get() + previous->nextLeadIn,
+                  static_cast<std::size_t>(leadIn));
+    if (carry > 0)
+      std::memcpy(piece.bytes.get() + leadIn, previous->bytes.get() + previous->end,
+                  static_cast<std::size_t>(carry));
+    piece.leadIn = leadIn;
+    piece.start = previous->start + (previous->end - previous->leadIn);
+  } else {
+    if (!piece.Reserve(pieceBytes_)) return false;
+    piece.start = 0;
+  }
+  piece.held = piece.leadIn + carry;
+  // Read up to the piece size, then on until a member ends.
+  const std::int64_t target = piece.leadIn + pieceBytes_;
+  std::int64_t searchFrom = target;
+  for (;;) {
+    if (!streamEnded_ && piece.held < target) {
+      if (!piece.Reserve(target)) return false;
+      const std::int64_t got = Take(piece.bytes.get() + piece.held, target - piece.held);
+      piece.held += got;
+      if (piece.held < target) streamEnded_ = true;
+    }
+    if (piece.held >= target) {
+      const std::int64_t cut = FindPieceCut(piece.bytes.get(), piece.leadIn,
+                                            std::max(piece.leadIn, searchFrom - 64), piece.held);
+      if (cut >= 0) {
+        piece.end = cut;
+        break;
+      }
+    }
+    if (streamEnded_) {
+      piece.end = piece.held;
+      break;
+    }
+    // No member ends in what is held: read on.
+    searchFrom = std::max(searchFrom, piece.held);
+    const std::int64_t more = std::max<std::int64_t>(pieceBytes_ / 4, 65536);
+    if (!piece.Reserve(piece.held + more)) return false;
+    const std::int64_t got = Take(piece.bytes.get() + piece.held, more);
+    piece.held += got;
+    if (got < more) streamEnded_ = true;
+  }
+  // The next piece's lead-in: from the first member end in the last
+  // kLeadInBytes of this piece, when one ends before this piece does.
+  const std::int64_t lead = FindPieceCut(piece.bytes.get(), piece.leadIn,
+                                         std::max(piece.leadIn, piece.end - kLeadInBytes), piece.end);
+  if (lead >= 0 && lead < piece.end) piece.nextLeadIn = lead;
+  return true;
+}
+
+void PieceRun::StartWorkers() {
+  for (int i = 0; i < workers_; ++i) {
+    try {
+      threads_[i] = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+      break;  // fewer workers; with none the owning thread reads every piece
+    }
+    ++started_;
+  }
+}
+
+void PieceRun::StopWorkers() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  for (int i = 0; i < started_; ++i) threads_[i].join();
+  started_ = 0;
+}
+
+void PieceRun::Work() {
+  for (;;) {
+    Piece* piece;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return stop_ || taken_ < made_; });
+      if (stop_) return;
+      piece = &pieces_[taken_++ % static_cast<std::uint64_t>(ring_)];
+    }
+    ReadPiece(*piece);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      piece->done = true;
+    }
+    changed_.notify_all();
+  }
+}
+
+void PieceRun::ReadPiece(Piece& piece) {
+  piece.guessUsable = false;
+  if (!piece.made) {
+    piece.made = true;
+    piece.madeOk = piece.store.CreatePieceArrays() && piece.log.Create();
+  }
+  if (!piece.madeOk) return;
+  piece.store.Empty();
+  piece.log.Clear();
+  piece.pass.reset(new (std::nothrow) GmlPass(main_.view, main_.file, main_.fileIndex, nullptr,
+                                              main_.keepRecords, main_.countOnly));
+  GmlPass* pass = piece.pass.get();
+  if (pass == nullptr || !pass->sound) return;
+  pass->spilling = main_.spilling;
+  pass->out = &piece.store;
+  pass->log = &piece.log;
+
+  // The lead-in, for the state the piece starts in; what it reads is let go.
+  ArchiveReader leadIn;
+  (void)leadIn.OpenMemory(piece.bytes.get(), piece.leadIn, piece.start - piece.leadIn);
+  pass->source = &leadIn;
+  pass->fileConsumed = piece.start - piece.leadIn;
+  while (pass->sound && !stop_ && pass->ReadNextTag()) {
+  }
+  piece.guessUsable = pass->sound && StateIsClosed(*pass) &&
+                      (!pass->tuplesCreated || pass->tuples.count == 0);
+  piece.guess = *pass;
+  piece.guess.tuples = GrowArray{};
+  piece.guess.tuplesCreated = false;
+  piece.store.Empty();
+  piece.log.Clear();
+  pass->refusedNumbers = 0;
+  pass->firstRefusal.clear();
+  pass->positionKnown = false;
+  pass->usedUnknownPosition = false;
+
+  if (piece.guessUsable) {
+    ArchiveReader body;
+    (void)body.OpenMemory(piece.bytes.get() + piece.leadIn, piece.end - piece.leadIn, piece.start);
+    pass->source = &body;
+    pass->fileConsumed = piece.start;
+    while (pass->sound && !stop_ && pass->ReadNextTag()) {
+    }
+  }
+  pass->source = &pass->archive;
+}
+
+bool PieceRun::WaitFor(Piece& piece) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!piece.done) {
+    if (started_ == 0) {
+      // No worker runs: the piece is read on the owning thread, from the
+      // true state.
+      piece.done = true;
+      piece.guessUsable = false;
+      piece.pass.reset();
+      return true;
+    }
+    changed_.wait_for(lock, std::chrono::milliseconds(20));
+    if (piece.done) break;
+    lock.unlock();
+    // Esc and the stop button are looked at while the workers read.
+    const bool cancelled = main_.PollCancel();
+    lock.lock();
+    if (cancelled) return false;
+  }
+  return true;
+}
+
+void PieceRun::ReadDirectly(const Piece& piece) {
+  ArchiveReader body;
+  (void)body.OpenMemory(piece.bytes.get() + piece.leadIn, piece.end - piece.leadIn, piece.start);
+  main_.source = &body;
+  main_.fileConsumed = piece.start;
+  main_.ReadTagsWithProgress();
+  main_.source = &main_.archive;
+}
+
+void PieceRun::Replay(Piece& piece) {
+  GmlPass& m = main_;
+  OSGMLInputView& view = m.view;
+  GmlPass& p = *piece.pass;
+  std::int64_t spillBase = 0;
+  if (m.spilling && piece.log.spill.count > 0) {
+    const long at = m.spill != nullptr ? std::ftell(m.spill) : -1;
+    const auto count = static_cast<std::size_t>(piece.log.spill.count);
+    if (at < 0 || std::fwrite(piece.log.spill.data, kSpillRecordBytes, count, m.spill) != count)
+      m.sound = false;
+    spillBase = at;
+  }
+  const std::int32_t nodesBase = view.roadNodes.count;
+  const std::int32_t asideBase = m.outsideNodes.count;
+  if (!piece.store.AppendTo(view)) m.sound = false;
+  for (std::int32_t i = 0; i < piece.log.outsideNodes.count && m.sound; ++i) {
+    const auto* node = static_cast<const RoadNodeRecord*>(piece.log.outsideNodes.data) + i;
+    if (!GrowArraySetGrowBy(&m.outsideNodes, m.outsideNodes.count, node, 500)) m.sound = false;
+  }
+  for (std::int32_t i = 0; i < piece.log.toids.count && m.sound; ++i) {
+    const auto* entry = static_cast<const ToidEntry*>(piece.log.toids.data) + i;
+    bool ok = true;
+    switch (entry->tree) {
+      case ToidTree::kLines:
+      case ToidTree::kLinks: {
+        const std::int64_t position =
+            m.spilling && entry->value >= 0 ? entry->value + spillBase : entry->value;
+        BinaryTree& tree = entry->tree == ToidTree::kLines ? m.lineToids : m.linkToids;
+        ok = tree.InsertPointers(entry->toid, position, 0);
+        break;
+      }
+      case ToidTree::kNodes:
+        ok = m.nodeToids.InsertPointers(entry->toid, entry->value + nodesBase, -1);
+        break;
+      case ToidTree::kOutsideNodes:
+        ok = m.outsideNodeToids.InsertPointers(entry->toid, entry->value + asideBase, -1);
+        break;
+    }
+    if (!ok) m.sound = false;
+  }
+  if (p.refusedNumbers > 0) {
+    if (m.refusedNumbers == 0) m.firstRefusal = p.firstRefusal;
+    m.refusedNumbers += p.refusedNumbers;
+  }
+  if (piece.log.outOfMemory)
+    (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
+  if (!p.sound) m.sound = false;
+  const std::int64_t position = m.coordinatePosition;
+  if (!CopyState(p, &m)) m.sound = false;
+  // A position the piece did not set is still the one the pass had.
+  if (!p.positionKnown)
+    m.coordinatePosition = position;
+  else if (m.spilling && p.coordinatePosition >= 0)
+    m.coordinatePosition = p.coordinatePosition + spillBase;
+}
+
+void PieceRun::Join(Piece& piece) {
+  GmlPass* p = piece.pass.get();
+  const bool joinable = piece.guessUsable && p != nullptr && SameState(main_, piece.guess) &&
+                        !p->usedUnknownPosition && StateIsClosed(*p) &&
+                        (!p->tuplesCreated || p->tuples.count == 0 || main_.tuplesCreated);
+  if (joinable) {
+    Replay(piece);
+    ++main_.view.piecesJoined;
+  } else {
+    ReadDirectly(piece);
+    ++main_.view.piecesReread;
+  }
+  piece.pass.reset();
+  piece.store.Empty();
+  piece.log.Clear();
+  const std::int64_t end = piece.start + (piece.end - piece.leadIn);
+  main_.view.bytesRead += static_cast<double>(end - main_.fileConsumed);
+  main_.fileConsumed = end;
+  main_.ShowProgress();
+}
+
+void PieceRun::Run() {
+  if (main_.archive.IsCompressed() == 0) plain_ = std::fopen(main_.file->path, "rb");
+  RunPieces();
+  // A plain file that could not be read to its end fails the pass as a
+  // damaged gzip stream does.
+  if (readFailed_) main_.sound = false;
+}
+
+void PieceRun::RunPieces() {
+  if (!MakePiece(pieces_[0], nullptr)) {
+    main_.sound = false;
+    return;
+  }
+  if (streamEnded_ && pieces_[0].end == pieces_[0].held) {
+    // The whole file is one piece: no thread is started for it.
+    ReadDirectly(pieces_[0]);
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    made_ = 1;
+  }
+  StartWorkers();
+  std::uint64_t joined = 0;
+  std::uint64_t made = 1;
+  bool more = !(streamEnded_ && pieces_[0].end == pieces_[0].held);
+  const auto ring = static_cast<std::uint64_t>(ring_);
+  while (joined < made && main_.sound && !main_.view.cancelRequested) {
+    // Keep the ring full.
+    while (more && made - joined < ring) {
+      Piece& previous = pieces_[(made - 1) % ring];
+      Piece& next = pieces_[made % ring];
+      if (!MakePiece(next, &previous)) {
+        main_.sound = false;
+        more = false;
+        break;
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        next.done = false;
+        made_ = ++made;
+      }
+      changed_.notify_all();
+      if (streamEnded_ && next.end == next.held) more = false;
+    }
+    if (!main_.sound) break;
+    Piece& piece = pieces_[joined % ring];
+    if (!WaitFor(piece)) break;
+    Join(piece);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      piece.done = false;
+    }
+    ++joined;
+  }
+  StopWorkers();
+}
+
+}  // namespace
+
+void ReadFileTags(GmlPass& pass) {
+  OSGMLInputView& view = pass.view;
+  view.piecesJoined = 0;
+  view.piecesReread = 0;
+  // A process that allows no helper threads, runs whose reading depends on
+  // what earlier files left, and runs that walk allocation failures are
+  // read as one pass on this thread. So is a
+  // gzip file in count mode: there parsing keeps up with inflating, and
+  // handing the bytes on to pieces would only add a copy.
+  const bool alone = !host::HelperThreadsAllowed() || view.activeFileCount > 1 ||
+                     view.createSdfFiles != 0 ||
+                     host::FaultArmed(host::FaultPoint::Allocation) ||
+                     (pass.CountMode() && pass.archive.IsCompressed() != 0);
+  if (alone) {
+    pass.ReadTagsWithProgress();
+    return;
+  }
+  const std::int64_t pieceBytes =
+      view.readerPieceBytes > 0 ? view.readerPieceBytes : kDefaultPieceBytes;
+  std::unique_ptr<PieceRun> run(
+      new (std::nothrow) PieceRun(pass, PieceWorkers(view.readerThreads), pieceBytes));
+  if (!run) {
+    pass.ReadTagsWithProgress();
+    return;
+  }
+  run->Run();
+}
