@@ -97,6 +97,10 @@ int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, i
   recreate(&symbols, sizeof(PointFeatureRecord));
   recreate(&texts, sizeof(TextFeatureRecord));
   recreate(&departedToids, sizeof(DepartedFeatureToid));
+  // The cross-file TOIDs belong to one run's files: kept from an earlier
+  // run (a Draw stopped part way, then Draw again), they would skip every
+  // feature that run had filed, and the drawing would lose them.
+  crossFileToids.Clear();
 
   bytesRead = 0;
   progressShown = 0;

@@ -327,6 +327,13 @@ TEST(FeatureReading, TwoFilesSkipFeaturesThatCrossedFromTheFirst) {
   ASSERT_EQ(ReadAll(view), 1);
   EXPECT_EQ(view.lines.count, 6) << "the crossing line is stored once";
   EXPECT_EQ(view.areas.count, 1) << "the first file's area is not assembled again";
+
+  // A second run over the same files (a Draw after a stopped one) keeps
+  // exactly what the first kept: the crossing line is not taken for one
+  // the run already read.
+  ASSERT_EQ(ReadAll(view), 1);
+  EXPECT_EQ(view.lines.count, 6);
+  EXPECT_EQ(view.areas.count, 1);
 }
 
 TEST(FileHeader, ExtentDescriptionAndQueryTime) {
