@@ -86,11 +86,27 @@ struct Emitter {
     sink.Int(70, (d.closed ? 1 : 0) | (d.plinegen ? 128 : 0));
     sink.Real(43, d.constantWidth);
     if (sink.IsList() || d.elevation != 0) sink.Real(38, d.elevation);
+    // A width below 0 stands for the polyline's constant width (the default
+    // of a vertex an add-in appends). A file has no such value: when every
+    // vertex takes the constant width, group 43 alone carries it; otherwise
+    // such a vertex is written with the width it stands for.
+    bool allTakeConstant = !sink.IsList();
+    for (std::size_t i = 0; allTakeConstant && i < d.vertices.size(); ++i) {
+      const LwVertex v = d.vertices[i];
+      allTakeConstant = v.startWidth < 0 && v.endWidth < 0;
+    }
     for (const LwVertex& v : d.vertices) {
       sink.Point2(10, v.x, v.y);
-      if (sink.IsList() || v.startWidth != 0 || v.endWidth != 0) {
+      if (sink.IsList()) {
         sink.Real(40, v.startWidth);
         sink.Real(41, v.endWidth);
+      } else if (!allTakeConstant) {
+        const double start = v.startWidth < 0 ? d.constantWidth : v.startWidth;
+        const double end = v.endWidth < 0 ? d.constantWidth : v.endWidth;
+        if (start != 0 || end != 0) {
+          sink.Real(40, start);
+          sink.Real(41, end);
+        }
       }
       if (sink.IsList() || v.bulge != 0) sink.Real(42, v.bulge);
     }

@@ -268,6 +268,39 @@ TEST_F(DrawingFileTest, ReadsWhatEzdxfWrites) {
   }
 }
 
+TEST_F(DrawingFileTest, VertexWidthsTakenFromTheConstantWidthAreWrittenAsTheWidthTheyStandFor) {
+  // A vertex width below 0 means "the polyline's constant width"; no other
+  // program reads it so, so the file never holds it.
+  Database db;
+  auto polyline = [&](double constant, std::vector<LwVertex> vertices) {
+    LwPolylineData d;
+    d.constantWidth = constant;
+    d.vertices = vertices;
+    db.Append(std::move(d));
+  };
+  polyline(0.5, {{0, 0, 0, -1, -1}, {1, 0, 0, -1, -1}});
+  polyline(0.5, {{0, 0, 0, -1, -1}, {1, 0, 0, 2, 3}, {2, 0, 0, -1, 0}});
+  polyline(0, {{0, 0, 0, -1, -1}, {1, 0, 0, -1, -1}});
+  polyline(0, {{0, 0, 0, 0, 0}, {1, 0, 0, 0.25, 0}});
+  const std::string path = PathOf("widths.dxf");
+  ASSERT_TRUE(SaveDrawing(db, path).ok());
+  EXPECT_EQ(Tool("widths " + path),
+            "const=0.5 0/0 0/0\n"
+            "const=0.5 0.5/0.5 2/3 0.5/0\n"
+            "const=0 0/0 0/0\n"
+            "const=0 0/0 0.25/0\n");
+
+  Database back(Database::Content::kEmpty);
+  ASSERT_TRUE(ReadDrawing(back, path).ok());
+  for (ObjectId id : back.EntitiesIn(back.ModelSpace())) {
+    const auto& lw = std::get<LwPolylineData>(back.EntityOf(id)->data);
+    for (std::size_t i = 0; i < lw.vertices.size(); ++i) {
+      EXPECT_GE(lw.vertices[i].startWidth, 0);
+      EXPECT_GE(lw.vertices[i].endWidth, 0);
+    }
+  }
+}
+
 TEST_F(DrawingFileTest, ForeignNamesAndAnonymousBlockReferencesAreKept) {
   Database db;
   testing::FillSample(db);

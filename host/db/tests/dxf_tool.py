@@ -20,6 +20,8 @@
                                Cyrillic layer names and text
   dxf_tool.py texts FILE       audit, then print the code page, the layer
                                names and the texts (UTF-8)
+  dxf_tool.py widths FILE      print each light polyline's constant width
+                               and its vertices' start and end widths
 """
 import math
 import sys
@@ -320,6 +322,13 @@ def texts(path):
             print(e.dxftype(), e.dxf.layer, e.dxf.text if e.dxftype() == 'TEXT' else e.text)
 
 
+def widths(path):
+    doc = ezdxf.readfile(path)
+    for e in doc.modelspace().query('LWPOLYLINE'):
+        print('const=%s' % fmt(e.dxf.const_width),
+              ' '.join('%s/%s' % (fmt(s), fmt(w)) for _, _, s, w, _ in e.get_points('xyseb')))
+
+
 if __name__ == '__main__':
     if sys.argv[1] == 'describe':
         sys.stdout.reconfigure(encoding='utf-8')
@@ -336,6 +345,8 @@ if __name__ == '__main__':
         make_r12(sys.argv[2])
     elif sys.argv[1] == 'make-1251':
         make_1251(sys.argv[2])
+    elif sys.argv[1] == 'widths':
+        widths(sys.argv[2])
     elif sys.argv[1] == 'texts':
         sys.stdout.reconfigure(encoding='utf-8')
         texts(sys.argv[2])
