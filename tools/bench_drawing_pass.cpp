@@ -19,6 +19,7 @@
 #include "gml/writer/layers.h"
 #include "gml/writer/os_xdata.h"
 #include "host/db/database.h"
+#include "host/system/memory_pages.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ std::size_t LiveEntities(const host::db::Database& db) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  host::ShareOneHeapAcrossThreads();
   if (argc != 2) {
     std::fprintf(stderr, "usage: bench_drawing_pass FILE\n");
     return 2;

@@ -21,6 +21,7 @@
 
 #include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
+#include "host/system/memory_pages.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ double CpuSeconds(const rusage& u) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  host::ShareOneHeapAcrossThreads();
   if (argc != 3 || (std::strcmp(argv[1], "count") != 0 && std::strcmp(argv[1], "import") != 0)) {
     std::fprintf(stderr, "usage: bench_reader count|import FILE\n");
     return 2;

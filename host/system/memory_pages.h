@@ -26,4 +26,12 @@ void UnmapPages(void* mapping, std::uint64_t length);
 // Call after each heap allocation that may have grown the heap.
 void AdviseHeapGrowth();
 
+// Makes every thread of the process take its blocks from one C heap, as
+// the Windows process heap serves every thread, instead of an arena per
+// thread. What the reader's workers make and the drawing thread frees is
+// then free for the drawing itself, rather than kept in the workers' arenas
+// while the heap grows beside them. Takes effect only when called before
+// any thread but the first allocates: call it first thing in main.
+void ShareOneHeapAcrossThreads();
+
 }  // namespace host

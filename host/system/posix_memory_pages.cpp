@@ -64,4 +64,6 @@ void AdviseHeapGrowth() {
   (void)madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
+void ShareOneHeapAcrossThreads() { (void)mallopt(M_ARENA_MAX, 1); }
+
 }  // namespace host

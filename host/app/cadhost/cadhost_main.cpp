@@ -21,6 +21,7 @@
 #include "host/ui/modal.h"
 #include "host/system/user_actions.h"
 #include "host/system/files.h"
+#include "host/system/memory_pages.h"
 #include "host/system/process.h"
 #include "host/system/wide_text.h"
 
@@ -117,6 +118,7 @@ void Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  host::ShareOneHeapAcrossThreads();
   std::vector<std::string> addins, support, profile_support;
   std::string open_path, save_path, transcript, script_path, registry_path;
   bool verbose = false;
