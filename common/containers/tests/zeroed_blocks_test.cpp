@@ -55,6 +55,34 @@ TEST(ZeroedBlocksTest, GrowthKeepsBytesAndZeroesTheRest) {
   }
 }
 
+// A mapped block grown a little at a time, as an array grows by its step,
+// keeps its bytes and reads zero past them at every step, and its mapping
+// grows ahead of it: it moves only now and then, not at every step.
+TEST(ZeroedBlocksTest, SmallStepsRarelyMoveAMappedBlock) {
+  const std::uint64_t step = 300 * 1024;
+  std::uint64_t size = kMappedBlockBytes;
+  void* block = zeroed_blocks::Allocate(size);
+  ASSERT_NE(block, nullptr);
+  Fill(block, size, 0x3C);
+  int moves = 0;
+  for (int i = 0; i < 100; ++i) {
+    void* grown = zeroed_blocks::Resize(block, size, size + step);
+    ASSERT_NE(grown, nullptr);
+    if (grown != block) ++moves;
+    block = grown;
+    auto* bytes = static_cast<unsigned char*>(block);
+    ASSERT_EQ(bytes[0], 0x3C);
+    ASSERT_EQ(bytes[size - 1], 0x3C);
+    ASSERT_TRUE(AllZero(block, size, size + step));
+    Fill(bytes + size, step, 0x3C);
+    size += step;
+  }
+  // From 256 KiB to about 30 MiB by half again each time: a dozen moves at
+  // most, where growing to the size asked for could move at each of the 100.
+  EXPECT_LE(moves, 14);
+  zeroed_blocks::Release(block);
+}
+
 // A block shrunk and grown again reads zero where it was let go, heap or
 // mapped.
 TEST(ZeroedBlocksTest, ShrinkThenGrowReadsZero) {
