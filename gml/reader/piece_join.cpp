@@ -47,6 +47,24 @@ bool OpensTag(const char* data, std::int64_t begin, std::int64_t at, std::int64_
 
 }  // namespace
 
+namespace {
+
+// Where a piece's lead-in starts, for a piece starting at `start` in `data`
+// (bytes from `begin` on are known): just after the first member end in the
+// last kShortLeadInBytes before it, or in the last kLeadInBytes; `start`
+// itself (no lead-in) when none ends there.
+std::int64_t LeadInStart(const char* data, std::int64_t begin, std::int64_t start,
+                         std::int64_t lookBack, bool beginBetweenTags) {
+  for (const std::int64_t reach : {kShortLeadInBytes, kLeadInBytes}) {
+    const std::int64_t lead = FindPieceCut(data, begin, std::max(begin, start - reach), start,
+                                           lookBack, beginBetweenTags);
+    if (lead >= 0 && lead < start) return lead;
+  }
+  return start;
+}
+
+}  // namespace
+
 std::int64_t FindPieceCut(const char* data, std::int64_t begin, std::int64_t from,
                           std::int64_t end, std::int64_t lookBack, bool beginBetweenTags) {
   if (from < begin) from = begin;
@@ -265,14 +283,7 @@ bool PieceRun::LoadPlainPiece(Piece& piece) const {
     return false;
   }
   end = std::max(end, start);
-  std::int64_t leadFrom = start;
-  if (start > 0) {
-    const std::int64_t lead =
-        FindPieceCut(piece.bytes.get(), 0, std::max<std::int64_t>(0, start - kLeadInBytes), start,
-                     kCutLookBack, base == 0);
-    if (lead >= 0 && lead < start) leadFrom = lead;
-  }
-  piece.leadFrom = leadFrom;
+  piece.leadFrom = LeadInStart(piece.bytes.get(), 0, start, kCutLookBack, base == 0);
   piece.leadIn = start;
   piece.end = end;
   piece.start = base + start;
@@ -345,11 +356,9 @@ bool PieceRun::MakePiece(Piece& piece, const Piece* previous, std::uint64_t numb
     piece.held += got;
     if (got < more) streamEnded_ = true;
   }
-  // The next piece's lead-in: from the first member end in the last
-  // kLeadInBytes of this piece, when one ends before this piece does.
-  const std::int64_t lead = FindPieceCut(piece.bytes.get(), piece.leadIn,
-                                         std::max(piece.leadIn, piece.end - kLeadInBytes), piece.end);
-  if (lead >= 0 && lead < piece.end) piece.nextLeadIn = lead;
+  // The next piece's lead-in, from the members that end last in this one.
+  const std::int64_t lead = LeadInStart(piece.bytes.get(), piece.leadIn, piece.end, -1, true);
+  if (lead < piece.end) piece.nextLeadIn = lead;
   return true;
 }
 

@@ -38,8 +38,11 @@
 
 struct GmlPass;
 
-// Piece size when the dialog sets none, and the lead-in read for the guess.
+// Piece size when the dialog sets none, and the lead-in read for the guess:
+// the members that end in the last kShortLeadInBytes before the piece, or in
+// the last kLeadInBytes where none ends that close (long members).
 inline constexpr std::int64_t kDefaultPieceBytes = std::int64_t{1} << 20;
+inline constexpr std::int64_t kShortLeadInBytes = std::int64_t{16} << 10;
 inline constexpr std::int64_t kLeadInBytes = std::int64_t{64} << 10;
 // Worker threads at most, and at most when the dialog sets none: the owning
 // thread reads the file and joins every piece, and beyond three workers it
