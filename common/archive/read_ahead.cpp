@@ -64,28 +64,39 @@ void ReadAhead::Run() {
     std::uint64_t n;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return stop_ || produced_ < Limit(); });
+      if (!stop_ && produced_ >= Limit()) {
+        // The ring is full: wait until the reader has taken a batch.
+        threadWaits_ = true;
+        changed_.wait(lock, [this] { return stop_ || produced_ + kWakeBatch <= Limit(); });
+        threadWaits_ = false;
+      }
       if (stop_) return;
       n = produced_;
     }
     // The slot is the thread's alone until `produced_` counts it.
     const bool last = ReadPiece(n);
+    bool wake;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       ++produced_;
       if (last) finished_ = true;
+      wake = readerWantsAt_ != 0 && (produced_ >= readerWantsAt_ || finished_);
     }
-    changed_.notify_all();
+    if (wake) changed_.notify_all();
     if (last) return;
   }
 }
 
 ReadAhead::Piece ReadAhead::Next() {
   std::uint64_t n;
+  bool wakeThread = false;
   {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (thread_.joinable()) {
-      changed_.wait(lock, [this] { return produced_ > taken_ || finished_; });
+    if (thread_.joinable() && produced_ == taken_ && !finished_) {
+      // Nothing is read ahead: wait for a batch (or the end).
+      readerWantsAt_ = taken_ + kWakeBatch;
+      changed_.wait(lock, [this] { return produced_ >= readerWantsAt_ || finished_; });
+      readerWantsAt_ = 0;
     }
     if (produced_ == taken_) {
       if (finished_ || !Ready()) return Piece{nullptr, 0, -1, false, true};
@@ -97,8 +108,9 @@ ReadAhead::Piece ReadAhead::Next() {
       if (last) finished_ = true;
     }
     n = taken_++;
+    wakeThread = threadWaits_ && produced_ + kWakeBatch <= Limit();
   }
-  changed_.notify_all();
+  if (wakeThread) changed_.notify_all();
   const Slot& slot = slots_[n % (kPieces + 1)];
   const bool last = slot.count == 0;
   return Piece{ring_.get() + static_cast<std::size_t>(n % (kPieces + 1)) * pieceSize_,

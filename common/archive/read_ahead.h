@@ -27,6 +27,10 @@ class ReadAhead {
   // ring's pages are only touched as data arrives, so a short file costs no
   // more than before.
   static constexpr int kPieces = 128;
+  // A side that waits for the other (the reader for pieces, the thread for
+  // room) is woken once this many pieces are there, not at every piece:
+  // each wake-up costs more than inflating or parsing a few pieces.
+  static constexpr int kWakeBatch = 8;
 
   // One read of zlib's: `count` bytes at uncompressed position `start`
   // (-1 when zlib could not tell). `failed` for a read error or a damaged or
@@ -79,5 +83,7 @@ class ReadAhead {
   std::uint64_t taken_ = 0;     // pieces handed out
   bool finished_ = false;       // the last piece is read
   bool stop_ = false;
+  std::uint64_t readerWantsAt_ = 0;  // the reader waits until this many are read; 0: not
+  bool threadWaits_ = false;         // the thread waits for room
   std::thread thread_;
 };
