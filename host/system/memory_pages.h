@@ -26,6 +26,15 @@ void UnmapPages(void* mapping, std::uint64_t length);
 // Call after each heap allocation that may have grown the heap.
 void AdviseHeapGrowth();
 
+// Faults in the pages the C heap has gained since the last call (whole huge
+// pages only, advised as AdviseHeapGrowth does), without changing what they
+// hold. Meant for a helper thread while another thread fills the heap: the
+// filling thread then finds the pages in place instead of waiting for the
+// system to supply each one as it first writes it. The heap grows a few
+// huge pages ahead of its use, so at most those are faulted in early. The
+// first call only notes where the heap ends. Safe to call from any thread.
+void FaultInHeapGrowth();
+
 // Makes every thread of the process take its blocks from one C heap, as
 // the Windows process heap serves every thread, instead of an arena per
 // thread. What the reader's workers make and the drawing thread frees is

@@ -1,8 +1,10 @@
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 
 #include "host/system/memory_pages.h"
@@ -62,6 +64,34 @@ void AdviseHeapGrowth() {
   const std::uintptr_t page = MemoryPageSize();
   const std::uintptr_t start = from / page * page;
   (void)madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
+void FaultInHeapGrowth() {
+#ifdef MADV_POPULATE_WRITE
+  static std::atomic<std::uintptr_t> faultedEnd{0};
+  static std::atomic<bool> refused{false};
+  // The break as the system holds it: another thread may be moving it
+  // through malloc at this moment.
+  const auto end = static_cast<std::uintptr_t>(syscall(SYS_brk, 0));
+  const std::uintptr_t wholeEnd = end / kHugePage * kHugePage;
+  std::uintptr_t from = faultedEnd.load(std::memory_order_relaxed);
+  if (from == 0) {
+    (void)faultedEnd.compare_exchange_strong(from, wholeEnd);
+    return;
+  }
+  // A huge page at a time, so that threads calling at once share the work.
+  while (from < wholeEnd && !refused.load(std::memory_order_relaxed)) {
+    if (!faultedEnd.compare_exchange_weak(from, from + kHugePage)) continue;
+    void* start = reinterpret_cast<void*>(from);
+    (void)madvise(start, kHugePage, MADV_HUGEPAGE);
+    // Faults in a writable page and writes nothing, so what malloc has
+    // handed out meanwhile keeps what its owner wrote. EINVAL: a system
+    // without the request; ENOMEM: the heap shrank meanwhile.
+    if (madvise(start, kHugePage, MADV_POPULATE_WRITE) != 0 && errno == EINVAL)
+      refused.store(true, std::memory_order_relaxed);
+    from = faultedEnd.load(std::memory_order_relaxed);
+  }
+#endif
 }
 
 void ShareOneHeapAcrossThreads() { (void)mallopt(M_ARENA_MAX, 1); }
