@@ -950,7 +950,7 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
   indexedEntities = 0;
   if (options.updateMode && !ScanDrawing(target)) return false;
 
-  RecordReadAhead ahead;
+  RecordReadAhead ahead(/*faultIn=*/lists.releaseTo == nullptr);
   ahead_ = &ahead;
   struct Forget {
     RecordReadAhead** ahead;

@@ -52,11 +52,12 @@ void TouchNested(const void* record, RecordReadAhead::Nested nested) {
 
 }  // namespace
 
-RecordReadAhead::RecordReadAhead() {
+RecordReadAhead::RecordReadAhead(bool faultIn) {
   if (!host::HelperThreadsAllowed()) return;
-  host::FaultInHeapGrowth();  // notes where the heap ends
   try {
     reader_ = std::thread([this] { Read(); });
+    if (!faultIn) return;
+    growingAhead_ = std::make_unique<host::FaultingHeapAhead>();
     for (std::thread& faulter : faulters_) faulter = std::thread([this] { FaultIn(); });
   } catch (...) {
     // Without a reader the pass reads everything itself; without faulters

@@ -1,6 +1,6 @@
 // Reads a drawing pass's records on a thread of its own a little before the
-// pass comes to them, and meanwhile faults in, on two more, the heap the
-// pass is filling.
+// pass comes to them, and meanwhile faults in, on two more (when asked),
+// the heap the pass is filling.
 //
 // The reader's records were written on other threads, and the first read
 // of each of their pages, like the first write of each new page of the
@@ -19,10 +19,12 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "common/containers/grow_array.h"
+#include "host/system/memory_pages.h"
 
 class RecordReadAhead {
  public:
@@ -32,7 +34,12 @@ class RecordReadAhead {
   // helper, and waits for it only when it would overtake it.
   static constexpr std::int32_t kPiece = 256;
 
-  RecordReadAhead();
+  // `faultIn`: the heap's growth is faulted in meanwhile, and the heap grows
+  // in larger steps (FaultingHeapAhead) to leave the faulters room: for a
+  // pass whose memory all comes new from the system. A pass that releases
+  // the records as it draws them mostly reuses their memory, and faulting
+  // in the heap's growth would only add to its peak.
+  explicit RecordReadAhead(bool faultIn);
   ~RecordReadAhead();
   RecordReadAhead(const RecordReadAhead&) = delete;
   RecordReadAhead& operator=(const RecordReadAhead&) = delete;
@@ -72,6 +79,7 @@ class RecordReadAhead {
   bool busy_ = false;         // the reader reads a request taken
   std::int32_t busyFirst_ = 0;  // the first record of that request
   bool quit_ = false;
+  std::unique_ptr<host::FaultingHeapAhead> growingAhead_;  // while faulters run
   std::thread reader_;          // reads what is asked for
   std::thread faulters_[2];     // fault in the heap's growth
 };

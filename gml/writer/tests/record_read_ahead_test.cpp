@@ -48,7 +48,7 @@ TEST(RecordReadAheadTest, ReadsOnlyRecordsThePassHasNotReleased) {
     SCOPED_TRACE(stopAt);
     LineList lines(RecordReadAhead::kPiece * 4 + 9);
     {
-      RecordReadAhead ahead;
+      RecordReadAhead ahead(stopAt > 0);
       EXPECT_TRUE(ahead.Running());
       for (std::int32_t i = 0; i < lines.list.count && i < stopAt; ++i) {
         ahead.Along(lines.list, RecordReadAhead::Nested::kLine, i);
@@ -64,7 +64,7 @@ TEST(RecordReadAheadTest, ReadsOnlyRecordsThePassHasNotReleased) {
 TEST(RecordReadAheadTest, StartsNoThreadWhereHelperThreadsAreForbidden) {
   host::AllowHelperThreads(false);
   {
-    RecordReadAhead ahead;
+    RecordReadAhead ahead(true);
     EXPECT_FALSE(ahead.Running());
     LineList lines(RecordReadAhead::kPiece * 2);
     for (std::int32_t i = 0; i < lines.list.count; ++i)
