@@ -60,6 +60,7 @@ void GmlPass::ReleaseAreaLists() {
 
 void GmlPass::StartArea() {
   ++out->seenAreas;
+  SetCarried(kCarriedAreaOutline);
   inArea = true;
   ReleaseAreaLists();
   outerBuilt = false;
@@ -75,6 +76,7 @@ void GmlPass::StartArea() {
 // Appends the tuple list as one ring (tag 48 vertices, one 49 entry) to
 // `list`, creating the list at its first ring.
 bool GmlPass::AppendRing(GrowArray* list, bool* created) {
+  TouchCarried(kCarriedAreaOutline);
   if (!*created) {
     if (!keepRecords) return true;
     if (!GrowArrayCreate(tuples.count + 1, sizeof(RingPoint), list)) return false;
@@ -94,6 +96,7 @@ bool GmlPass::AppendRing(GrowArray* list, bool* created) {
 
 void GmlPass::EndOuterBoundary() {
   OSGMLInputView& v = view;
+  TouchCarried(kCarriedAreaOutline);
   inGmlOuter = false;
   bool crossFile = false;
   if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
@@ -126,6 +129,7 @@ void GmlPass::EndOuterBoundary() {
 
 void GmlPass::EndInnerBoundary() {
   OSGMLInputView& v = view;
+  TouchCarried(kCarriedAreaOutline);
   inGmlInner = false;
   if (v.settings.inputPolygons && outerBuilt && tuples.count > 1) {
     if (!AppendRing(&innerList, &innerCreated)) sound = false;
@@ -170,6 +174,7 @@ void GmlPass::AddRingMember(const char* t) {
     sound = false;
     return;
   }
+  TouchCarried(kCarriedAreaOutline);
   if (ringOuter) byReference = true;
 }
 
@@ -188,6 +193,7 @@ void GmlPass::EndReferenceBoundary() {
 
 void GmlPass::EndArea() {
   OSGMLInputView& v = view;
+  TouchCarried(kCarriedAreaOutline);
   if (!out->AddAreaValue(calculatedAreaValue, false)) sound = false;
   inArea = false;
   if (v.settings.inputPolygons && outerBuilt) {

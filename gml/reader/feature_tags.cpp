@@ -420,9 +420,13 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
   if (!ReadGmlText(*source, lookAhead, text, kGmlMaxTagLength, &fileConsumed)) return false;
   DecodeXmlText(text);
   if (found->real != nullptr) {
-    (void)ParseRealValue(t, text, &(this->*(found->real)));
+    // A text's height and anchor stay until a text gives its own.
+    if (ParseRealValue(t, text, &(this->*(found->real))) && found->real == &GmlPass::height)
+      SetCarried(kCarriedTextHeight);
   } else if (found->integer != nullptr) {
-    (void)ParseIntValue(t, text, &(this->*(found->integer)));
+    if (ParseIntValue(t, text, &(this->*(found->integer))) &&
+        found->integer == &GmlPass::anchorPosition)
+      SetCarried(kCarriedTextAnchor);
   } else {
     const std::span<char> field = found->text(*this);
     CopyField(field.data(), field.size(), text);
@@ -607,6 +611,7 @@ void GmlPass::EndPointLike(GrowArray* target, std::int32_t read, std::int32_t* k
           r.physicalLevel = physicalLevel;
           r.version = version;
           CopyField(r.textString, textString);
+          TouchCarried(kCarriedTextHeight | kCarriedTextAnchor);
           r.anchorPosition = anchorPosition;
           r.x = first.x;
           r.y = first.y;

@@ -165,6 +165,12 @@ struct GmlPass : GmlFeatureState {
   // piece that uses the position before then depends on the pieces before it.
   bool positionKnown = true;
   bool usedUnknownPosition = false;
+  // Carried groups (pass_state.h) a piece set, and those it used or changed
+  // before setting them; a pass that reads for itself sets them all.
+  std::uint32_t carriedSet = kAllCarriedGroups;
+  std::uint32_t carriedTouched = 0;
+  void SetCarried(std::uint32_t groups) { carriedSet |= groups; }
+  void TouchCarried(std::uint32_t groups) { carriedTouched |= groups & ~carriedSet; }
   std::int64_t fileConsumed = 0;
   std::int32_t filePerMilleShown = 0;
   // Below these the progress shown cannot change (see ShowProgress).

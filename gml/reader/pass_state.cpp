@@ -34,8 +34,17 @@ bool StateIsClosed(const GmlFeatureState& s) {
          !s.ringMembersCreated && s.innerRegisterIndex < 0 && s.outerRegisterIndex < 0;
 }
 
-bool SameState(const GmlFeatureState& a, const GmlFeatureState& b) {
+bool SameState(const GmlFeatureState& a, const GmlFeatureState& b, std::uint32_t skip) {
   if (!StateIsClosed(a) || !StateIsClosed(b)) return false;
+  const auto compared = [skip](CarriedGroup group) { return (skip & group) == 0; };
+  if (compared(kCarriedTextHeight) && !SameBits(a.height, b.height)) return false;
+  if (compared(kCarriedTextAnchor) && a.anchorPosition != b.anchorPosition) return false;
+  if (compared(kCarriedAreaOutline) &&
+      !(SameBits(a.areaMinX, b.areaMinX) && SameBits(a.areaMinY, b.areaMinY) &&
+        SameBits(a.areaMinZ, b.areaMinZ) && SameBits(a.areaMaxX, b.areaMaxX) &&
+        SameBits(a.areaMaxY, b.areaMaxY) && SameBits(a.areaMaxZ, b.areaMaxZ) &&
+        a.outerBuilt == b.outerBuilt && a.byReference == b.byReference))
+    return false;
   // Values that records copy whole are compared whole; texts that only
   // reach records through CopyField are compared as strings.
   return a.lookAhead == b.lookAhead && a.tagHasBlank == b.tagHasBlank &&
@@ -46,8 +55,7 @@ bool SameState(const GmlFeatureState& a, const GmlFeatureState& b) {
          SameText(a.natureOfRoad, b.natureOfRoad) && SameText(a.startNode, b.startNode) &&
          SameText(a.endNode, b.endNode) && SameBits(a.address, b.address) &&
          SameBits(a.heightAboveDatum, b.heightAboveDatum) &&
-         SameBits(a.orientation, b.orientation) && SameBits(a.height, b.height) &&
-         a.anchorPosition == b.anchorPosition && a.physicalLevel == b.physicalLevel &&
+         SameBits(a.orientation, b.orientation) && a.physicalLevel == b.physicalLevel &&
          a.version == b.version && SameBits(a.calculatedAreaValue, b.calculatedAreaValue) &&
          SameBits(a.length, b.length) && a.termCount == b.termCount &&
          a.groupCount == b.groupCount && a.themeCount == b.themeCount &&
@@ -64,18 +72,27 @@ bool SameState(const GmlFeatureState& a, const GmlFeatureState& b) {
          a.inOsgbOuter == b.inOsgbOuter && a.inOsgbInner == b.inOsgbInner &&
          a.inGmlPoint == b.inGmlPoint && a.inBs7666 == b.inBs7666 &&
          a.inAuthority == b.inAuthority && a.inStatus == b.inStatus &&
-         a.inPostal == b.inPostal && SameBits(a.areaMinX, b.areaMinX) &&
-         SameBits(a.areaMinY, b.areaMinY) && SameBits(a.areaMinZ, b.areaMinZ) &&
-         SameBits(a.areaMaxX, b.areaMaxX) && SameBits(a.areaMaxY, b.areaMaxY) &&
-         SameBits(a.areaMaxZ, b.areaMaxZ) && a.outerBuilt == b.outerBuilt &&
-         a.byReference == b.byReference && a.ringOuter == b.ringOuter;
+         a.inPostal == b.inPostal && a.ringOuter == b.ringOuter;
 }
 
-bool CopyState(const GmlFeatureState& from, GmlFeatureState* to) {
+bool CopyState(const GmlFeatureState& from, GmlFeatureState* to, std::uint32_t keep) {
   if (!StateIsClosed(from) || !StateIsClosed(*to)) return false;
   const GrowArray tuples = to->tuples;
   const bool created = to->tuplesCreated;
+  const GmlFeatureState kept = *to;
   *to = from;
+  if (keep & kCarriedTextHeight) to->height = kept.height;
+  if (keep & kCarriedTextAnchor) to->anchorPosition = kept.anchorPosition;
+  if (keep & kCarriedAreaOutline) {
+    to->areaMinX = kept.areaMinX;
+    to->areaMinY = kept.areaMinY;
+    to->areaMinZ = kept.areaMinZ;
+    to->areaMaxX = kept.areaMaxX;
+    to->areaMaxY = kept.areaMaxY;
+    to->areaMaxZ = kept.areaMaxZ;
+    to->outerBuilt = kept.outerBuilt;
+    to->byReference = kept.byReference;
+  }
   to->tuples = tuples;
   to->tuplesCreated = created;
   if (!created) return from.tuplesCreated ? from.tuples.count == 0 : true;

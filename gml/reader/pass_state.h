@@ -86,11 +86,26 @@ struct GmlFeatureState {
 // joined from or to.
 bool StateIsClosed(const GmlFeatureState& state);
 
+// Groups of values that stay from one feature to the next until a feature
+// sets them: a text's height, a text's anchor, and the outline of the last
+// area (its box and how its rings were given), which the next area sets
+// back. A piece's reading notes which of them it set and which it used
+// before setting them (GmlPass); the others it does not depend on.
+enum CarriedGroup : std::uint32_t {
+  kCarriedTextHeight = 1u << 0,
+  kCarriedTextAnchor = 1u << 1,
+  kCarriedAreaOutline = 1u << 2,
+};
+inline constexpr std::uint32_t kAllCarriedGroups =
+    kCarriedTextHeight | kCarriedTextAnchor | kCarriedAreaOutline;
+
 // True when two closed states lead to the same reading: every value equal
 // bit for bit, texts read as C strings equal as strings, the tuple lists
-// equal in their stored tuples. The coordinate position is left out.
-bool SameState(const GmlFeatureState& a, const GmlFeatureState& b);
+// equal in their stored tuples. The coordinate position is left out, and so
+// are the carried groups in `skip`.
+bool SameState(const GmlFeatureState& a, const GmlFeatureState& b, std::uint32_t skip = 0);
 
 // Copies the values of `from` into `to`, the tuples into `to`'s own list;
-// both must be closed. False when `to`'s tuple list could not hold them.
-bool CopyState(const GmlFeatureState& from, GmlFeatureState* to);
+// both must be closed. The carried groups in `keep` keep `to`'s values.
+// False when `to`'s tuple list could not hold the tuples.
+bool CopyState(const GmlFeatureState& from, GmlFeatureState* to, std::uint32_t keep = 0);

@@ -1,7 +1,12 @@
 #include "gml/reader/piece_join.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -26,21 +31,42 @@ constexpr std::string_view kMemberSuffix = "Member";
 bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // True when the '<' at `at` opens a tag for a reader that went through the
-// bytes from `begin`: the nearest angle bracket before it is a '>' (or there
-// is none after `begin`, which follows a tag's end). A '<' inside a tag that
-// is still open is read as part of that tag.
-bool OpensTag(const char* data, std::int64_t begin, std::int64_t at) {
-  for (std::int64_t i = at - 1; i >= begin; --i) {
+// bytes from `begin`: the nearest angle bracket before it, looked for at most
+// `lookBack` bytes back when that is not negative, is a '>'. Reaching `begin`
+// without one gives `beginBetweenTags`. A '<' inside a tag that is still open
+// is read as part of that tag.
+bool OpensTag(const char* data, std::int64_t begin, std::int64_t at, std::int64_t lookBack,
+              bool beginBetweenTags) {
+  const std::int64_t lowest = lookBack >= 0 ? std::max(begin, at - lookBack) : begin;
+  for (std::int64_t i = at - 1; i >= lowest; --i) {
     if (data[i] == '>') return true;
     if (data[i] == '<') return false;
   }
-  return true;
+  return lowest == begin && beginBetweenTags;
+}
+
+}  // namespace
+
+namespace {
+
+// Where a piece's lead-in starts, for a piece starting at `start` in `data`
+// (bytes from `begin` on are known): just after the first member end in the
+// last kShortLeadInBytes before it, or in the last kLeadInBytes; `start`
+// itself (no lead-in) when none ends there.
+std::int64_t LeadInStart(const char* data, std::int64_t begin, std::int64_t start,
+                         std::int64_t lookBack, bool beginBetweenTags) {
+  for (const std::int64_t reach : {kShortLeadInBytes, kLeadInBytes}) {
+    const std::int64_t lead = FindPieceCut(data, begin, std::max(begin, start - reach), start,
+                                           lookBack, beginBetweenTags);
+    if (lead >= 0 && lead < start) return lead;
+  }
+  return start;
 }
 
 }  // namespace
 
 std::int64_t FindPieceCut(const char* data, std::int64_t begin, std::int64_t from,
-                          std::int64_t end) {
+                          std::int64_t end, std::int64_t lookBack, bool beginBetweenTags) {
   if (from < begin) from = begin;
   while (from < end) {
     const std::string_view rest(data + from, static_cast<std::size_t>(end - from));
@@ -53,7 +79,7 @@ std::int64_t FindPieceCut(const char* data, std::int64_t begin, std::int64_t fro
     const auto suffix = static_cast<std::int64_t>(kMemberSuffix.size());
     if (q < end && data[q] == '>' && q - nameStart >= suffix &&
         std::string_view(data + q - suffix, kMemberSuffix.size()) == kMemberSuffix &&
-        OpensTag(data, begin, open))
+        OpensTag(data, begin, open, lookBack, beginBetweenTags))
       return q + 1;
     from = open + 1;
   }
@@ -69,16 +95,24 @@ int PieceWorkers(int setting) {
 
 namespace {
 
-// One piece: its bytes (the lead-in, the piece proper, then bytes read past
-// its end that the next piece takes over) and what a worker read from them.
+// One piece: its bytes (the lead-in from `leadFrom`, the piece proper from
+// `leadIn`, then bytes read past its end, which the next piece of a gzip
+// file takes over) and what a worker read from them.
 struct Piece {
   std::unique_ptr<char[]> bytes;
   std::int64_t capacity = 0;
-  std::int64_t leadIn = 0;  // bytes before the piece proper
-  std::int64_t end = 0;     // end of the piece proper
-  std::int64_t held = 0;    // bytes held, past `end` included
-  std::int64_t start = 0;   // file position of bytes[leadIn]
+  std::int64_t leadFrom = 0;  // start of the lead-in
+  std::int64_t leadIn = 0;    // start of the piece proper
+  std::int64_t end = 0;       // end of the piece proper
+  std::int64_t held = 0;      // bytes held, past `end` included
+  std::int64_t start = 0;     // file position of bytes[leadIn]
   std::int64_t nextLeadIn = -1;  // where the next piece's lead-in starts, or -1
+
+  // A plain file's piece: its number, and whether its bytes were read (on
+  // a worker, or on the owning thread when no worker took it) and failed.
+  std::int64_t number = 0;
+  bool loaded = false;
+  bool readFailed = false;
 
   GmlFeatureStore store;
   PieceLog log;
@@ -110,6 +144,20 @@ struct Piece {
   }
 };
 
+// Reads up to `want` bytes of `fd` at `at` into `to`; the number read, or
+// -1 on a read error. Fewer than `want` only at the end of the file.
+std::int64_t ReadAt(int fd, char* to, std::int64_t want, std::int64_t at) {
+  std::int64_t got = 0;
+  while (got < want) {
+    const ssize_t n = pread(fd, to + got, static_cast<std::size_t>(want - got), at + got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
 // Takes up to `want` bytes from the stream into `to`; the number taken.
 std::int64_t Pull(ArchiveReader& archive, char* to, std::int64_t want) {
   std::int64_t got = 0;
@@ -136,7 +184,7 @@ class PieceRun {
       : main_(pass), workers_(workers), pieceBytes_(pieceBytes), ring_(workers + 1) {}
   ~PieceRun() {
     StopWorkers();
-    if (plain_ != nullptr) std::fclose(plain_);
+    if (plain_ >= 0) close(plain_);
   }
   PieceRun(const PieceRun&) = delete;
   PieceRun& operator=(const PieceRun&) = delete;
@@ -145,11 +193,16 @@ class PieceRun {
 
  private:
   void RunPieces();
-  // Fills the next piece from the stream after `previous`; false when
-  // memory ran out.
-  bool MakePiece(Piece& piece, const Piece* previous);
-  // Takes up to `want` bytes of the file into `to`; the number taken.
-  std::int64_t Take(char* to, std::int64_t want);
+  // Makes piece number `number`, which follows `previous`: fills it from
+  // the stream, or for a plain file only numbers it; false when memory ran
+  // out.
+  bool MakePiece(Piece& piece, const Piece* previous, std::uint64_t number);
+  // True when a piece follows `piece`.
+  bool MoreAfter(const Piece& piece) const;
+  // Reads a plain file's piece from the file, on whichever thread takes it
+  // (the cuts depend on the file's bytes only, so that neighbouring pieces
+  // meet); false when memory ran out.
+  bool LoadPlainPiece(Piece& piece) const;
   void StartWorkers();
   void StopWorkers();
   void Work();
@@ -165,9 +218,10 @@ class PieceRun {
   const int ring_;
   Piece pieces_[kMaxPieceWorkers + 1];
   bool streamEnded_ = false;
-  // A plain file is read straight into the pieces in large reads; a gzip
+  // A plain file is read by the workers straight into their pieces; a gzip
   // file comes from its ArchiveReader, inflated on the reader's own thread.
-  std::FILE* plain_ = nullptr;
+  int plain_ = -1;
+  std::int64_t lastPlainPiece_ = 0;
   bool readFailed_ = false;
 
   std::mutex mutex_;
@@ -179,14 +233,76 @@ class PieceRun {
   int started_ = 0;
 };
 
-std::int64_t PieceRun::Take(char* to, std::int64_t want) {
-  if (plain_ == nullptr) return Pull(main_.archive, to, want);
-  const std::size_t got = std::fread(to, 1, static_cast<std::size_t>(want), plain_);
-  if (got < static_cast<std::size_t>(want) && std::ferror(plain_)) readFailed_ = true;
-  return static_cast<std::int64_t>(got);
+bool PieceRun::LoadPlainPiece(Piece& piece) const {
+  piece.held = 0;
+  piece.readFailed = false;
+  piece.nextLeadIn = -1;
+  const std::int64_t nominal = piece.number * pieceBytes_;
+  // The lead-in and the look-back of the first cut lie before the nominal
+  // start; neighbouring pieces then see the same bytes around a cut.
+  const std::int64_t base = std::max<std::int64_t>(0, nominal - kLeadInBytes);
+  bool ended = false;
+  const auto readMore = [&](std::int64_t more) {
+    if (!piece.Reserve(piece.held + more)) return false;
+    const std::int64_t got =
+        ReadAt(plain_, piece.bytes.get() + piece.held, more, base + piece.held);
+    if (got < 0) {
+      piece.readFailed = true;
+      ended = true;
+    } else {
+      piece.held += got;
+      if (got < more) ended = true;
+    }
+    return true;
+  };
+  // The cut at or after file position `at`, as a place in the bytes: just
+  // after the first member end tag there, or the end of the file.
+  const auto cutAt = [&](std::int64_t at, std::int64_t* cut) {
+    for (;;) {
+      const std::int64_t found =
+          FindPieceCut(piece.bytes.get(), 0, at - base, piece.held, kCutLookBack, base == 0);
+      if (found >= 0 || ended) {
+        *cut = found >= 0 ? found : piece.held;
+        return true;
+      }
+      // No member ends in what is held: read on and look again from `at`
+      // (a tag cut off by the end of what was held is then whole).
+      if (!readMore(std::max<std::int64_t>(pieceBytes_ / 4, 65536))) return false;
+    }
+  };
+  if (!readMore(nominal + pieceBytes_ + kLeadInBytes - base)) return false;
+  std::int64_t start = 0;
+  if (piece.number > 0 && !cutAt(nominal, &start)) return false;
+  std::int64_t end = 0;
+  if (piece.number >= lastPlainPiece_) {
+    // The last piece runs to the end of the file, however long it grew.
+    while (!ended)
+      if (!readMore(std::max<std::int64_t>(pieceBytes_, 65536))) return false;
+    end = piece.held;
+  } else if (!cutAt(nominal + pieceBytes_, &end)) {
+    return false;
+  }
+  end = std::max(end, start);
+  piece.leadFrom = LeadInStart(piece.bytes.get(), 0, start, kCutLookBack, base == 0);
+  piece.leadIn = start;
+  piece.end = end;
+  piece.start = base + start;
+  piece.loaded = true;
+  return true;
 }
 
-bool PieceRun::MakePiece(Piece& piece, const Piece* previous) {
+bool PieceRun::MoreAfter(const Piece& piece) const {
+  if (plain_ >= 0) return piece.number < lastPlainPiece_;
+  return !(streamEnded_ && piece.end == piece.held);
+}
+
+bool PieceRun::MakePiece(Piece& piece, const Piece* previous, std::uint64_t number) {
+  piece.number = static_cast<std::int64_t>(number);
+  if (plain_ >= 0) {
+    piece.loaded = false;
+    return true;
+  }
+  piece.leadFrom = 0;
   piece.leadIn = 0;
   piece.held = 0;
   piece.nextLeadIn = -1;
@@ -215,7 +331,8 @@ bool PieceRun::MakePiece(Piece& piece, const Piece* previous) {
   for (;;) {
     if (!streamEnded_ && piece.held < target) {
       if (!piece.Reserve(target)) return false;
-      const std::int64_t got = Take(piece.bytes.get() + piece.held, target - piece.held);
+      const std::int64_t got =
+          Pull(main_.archive, piece.bytes.get() + piece.held, target - piece.held);
       piece.held += got;
       if (piece.held < target) streamEnded_ = true;
     }
@@ -235,15 +352,13 @@ bool PieceRun::MakePiece(Piece& piece, const Piece* previous) {
     searchFrom = std::max(searchFrom, piece.held);
     const std::int64_t more = std::max<std::int64_t>(pieceBytes_ / 4, 65536);
     if (!piece.Reserve(piece.held + more)) return false;
-    const std::int64_t got = Take(piece.bytes.get() + piece.held, more);
+    const std::int64_t got = Pull(main_.archive, piece.bytes.get() + piece.held, more);
     piece.held += got;
     if (got < more) streamEnded_ = true;
   }
-  // The next piece's lead-in: from the first member end in the last
-  // kLeadInBytes of this piece, when one ends before this piece does.
-  const std::int64_t lead = FindPieceCut(piece.bytes.get(), piece.leadIn,
-                                         std::max(piece.leadIn, piece.end - kLeadInBytes), piece.end);
-  if (lead >= 0 && lead < piece.end) piece.nextLeadIn = lead;
+  // The next piece's lead-in, from the members that end last in this one.
+  const std::int64_t lead = LeadInStart(piece.bytes.get(), piece.leadIn, piece.end, -1, true);
+  if (lead < piece.end) piece.nextLeadIn = lead;
   return true;
 }
 
@@ -288,6 +403,7 @@ void PieceRun::Work() {
 
 void PieceRun::ReadPiece(Piece& piece) {
   piece.guessUsable = false;
+  if (plain_ >= 0 && !LoadPlainPiece(piece)) return;
   if (!piece.made) {
     piece.made = true;
     piece.madeOk = piece.store.CreatePieceArrays() && piece.log.Create();
@@ -304,10 +420,11 @@ void PieceRun::ReadPiece(Piece& piece) {
   pass->log = &piece.log;
 
   // The lead-in, for the state the piece starts in; what it reads is let go.
+  const std::int64_t leadBytes = piece.leadIn - piece.leadFrom;
   ArchiveReader leadIn;
-  (void)leadIn.OpenMemory(piece.bytes.get(), piece.leadIn, piece.start - piece.leadIn);
+  (void)leadIn.OpenMemory(piece.bytes.get() + piece.leadFrom, leadBytes, piece.start - leadBytes);
   pass->source = &leadIn;
-  pass->fileConsumed = piece.start - piece.leadIn;
+  pass->fileConsumed = piece.start - leadBytes;
   while (pass->sound && !stop_ && pass->ReadNextTag()) {
   }
   piece.guessUsable = pass->sound && StateIsClosed(*pass) &&
@@ -321,6 +438,8 @@ void PieceRun::ReadPiece(Piece& piece) {
   pass->firstRefusal.clear();
   pass->positionKnown = false;
   pass->usedUnknownPosition = false;
+  pass->carriedSet = 0;
+  pass->carriedTouched = 0;
 
   if (piece.guessUsable) {
     ArchiveReader body;
@@ -412,7 +531,8 @@ void PieceRun::Replay(Piece& piece) {
     (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
   if (!p.sound) m.sound = false;
   const std::int64_t position = m.coordinatePosition;
-  if (!CopyState(p, &m)) m.sound = false;
+  // Carried values the piece did not set are still the ones the pass had.
+  if (!CopyState(p, &m, kAllCarriedGroups & ~(p.carriedSet | p.carriedTouched))) m.sound = false;
   // A position the piece did not set is still the one the pass had.
   if (!p.positionKnown)
     m.coordinatePosition = position;
@@ -421,8 +541,24 @@ void PieceRun::Replay(Piece& piece) {
 }
 
 void PieceRun::Join(Piece& piece) {
+  if (plain_ >= 0) {
+    // A piece no worker could read is read here; a file that could not be
+    // read to its end fails the pass as a damaged gzip stream does.
+    if (!piece.loaded && !LoadPlainPiece(piece)) {
+      main_.sound = false;
+      return;
+    }
+    if (piece.readFailed) {
+      readFailed_ = true;
+      main_.sound = false;
+      return;
+    }
+  }
   GmlPass* p = piece.pass.get();
-  const bool joinable = piece.guessUsable && p != nullptr && SameState(main_, piece.guess) &&
+  // Carried values the piece neither used nor changed before setting them
+  // need not match the guess.
+  const bool joinable = piece.guessUsable && p != nullptr &&
+                        SameState(main_, piece.guess, kAllCarriedGroups & ~p->carriedTouched) &&
                         !p->usedUnknownPosition && StateIsClosed(*p) &&
                         (!p->tuplesCreated || p->tuples.count == 0 || main_.tuplesCreated);
   if (joinable) {
@@ -442,7 +578,16 @@ void PieceRun::Join(Piece& piece) {
 }
 
 void PieceRun::Run() {
-  if (main_.archive.IsCompressed() == 0) plain_ = std::fopen(main_.file->path, "rb");
+  if (main_.archive.IsCompressed() == 0) {
+    plain_ = open(main_.file->path, O_RDONLY | O_CLOEXEC);
+    struct stat about {};
+    if (plain_ >= 0 && fstat(plain_, &about) == 0 && about.st_size > 0) {
+      lastPlainPiece_ = (static_cast<std::int64_t>(about.st_size) - 1) / pieceBytes_;
+    } else if (plain_ >= 0) {
+      // Nothing tells the size: one piece, read to the end of the file.
+      lastPlainPiece_ = 0;
+    }
+  }
   RunPieces();
   // A plain file that could not be read to its end fails the pass as a
   // damaged gzip stream does.
@@ -450,13 +595,20 @@ void PieceRun::Run() {
 }
 
 void PieceRun::RunPieces() {
-  if (!MakePiece(pieces_[0], nullptr)) {
+  if (!MakePiece(pieces_[0], nullptr, 0)) {
     main_.sound = false;
     return;
   }
-  if (streamEnded_ && pieces_[0].end == pieces_[0].held) {
+  if (!MoreAfter(pieces_[0])) {
     // The whole file is one piece: no thread is started for it.
-    ReadDirectly(pieces_[0]);
+    if (plain_ >= 0 && !LoadPlainPiece(pieces_[0])) {
+      main_.sound = false;
+      return;
+    }
+    if (pieces_[0].readFailed)
+      readFailed_ = true;
+    else
+      ReadDirectly(pieces_[0]);
     return;
   }
   {
@@ -466,14 +618,14 @@ void PieceRun::RunPieces() {
   StartWorkers();
   std::uint64_t joined = 0;
   std::uint64_t made = 1;
-  bool more = !(streamEnded_ && pieces_[0].end == pieces_[0].held);
+  bool more = true;
   const auto ring = static_cast<std::uint64_t>(ring_);
   while (joined < made && main_.sound && !main_.view.cancelRequested) {
     // Keep the ring full.
     while (more && made - joined < ring) {
       Piece& previous = pieces_[(made - 1) % ring];
       Piece& next = pieces_[made % ring];
-      if (!MakePiece(next, &previous)) {
+      if (!MakePiece(next, &previous, made)) {
         main_.sound = false;
         more = false;
         break;
@@ -484,7 +636,7 @@ void PieceRun::RunPieces() {
         made_ = ++made;
       }
       changed_.notify_all();
-      if (streamEnded_ && next.end == next.held) more = false;
+      if (!MoreAfter(next)) more = false;
     }
     if (!main_.sound) break;
     Piece& piece = pieces_[joined % ring];

@@ -2,6 +2,7 @@
 // first are read on the caller's thread, with the same bytes and positions
 // as when a thread reads them ahead.
 #include "common/archive/archive_reader.h"
+#include "common/archive/read_ahead.h"
 
 #include "common/archive/tests/archive_fixtures.h"
 #include "host/system/helper_threads.h"
@@ -45,7 +46,10 @@ std::string ReadBytes(ArchiveReader& reader, std::size_t count) {
 
 TEST(ArchiveOneThread, ReadsEveryBufferOnTheCallersThread) {
   const int32_t kBuffer = ArchiveReader::kStreamBufferSize;
-  const std::string text = SampleText(40 * static_cast<std::size_t>(kBuffer) + 77, 5);
+  // Longer than the read-ahead ring, so that its thread is still waiting
+  // for room after the first buffers are taken.
+  const std::size_t buffers = ReadAhead::kPieces + 40;
+  const std::string text = SampleText(buffers * static_cast<std::size_t>(kBuffer) + 77, 5);
   TempFolder folder;
   WriteFile(folder.File("a.gml"), text);
   WriteGzip(folder.File("a.gml.gz"), text);

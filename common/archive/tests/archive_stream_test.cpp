@@ -1,4 +1,5 @@
 #include "common/archive/archive_reader.h"
+#include "common/archive/read_ahead.h"
 
 #include "common/archive/tests/archive_fixtures.h"
 
@@ -171,7 +172,9 @@ TEST_P(StreamTest, SecondOpenIsRefusedAndKeepsTheStream) {
 // catches up with the thread and waits for it), land where Tell says and
 // read what the file holds there; near the end too, and at it.
 TEST_P(StreamTest, SeeksAcrossBuffersAndTheThreadReadingAhead) {
-  const std::string text = SampleText(40 * ArchiveReader::kStreamBufferSize + 77, 11);
+  // Longer than the read-ahead ring, so that the ring fills and wraps.
+  const std::string text =
+      SampleText((ReadAhead::kPieces + 40) * ArchiveReader::kStreamBufferSize + 77, 11);
   const auto size = static_cast<int64_t>(text.size());
   ArchiveReader reader;
   ASSERT_EQ(reader.OpenGz(Make(text).c_str()), 1);
@@ -188,7 +191,9 @@ TEST_P(StreamTest, SeeksAcrossBuffersAndTheThreadReadingAhead) {
       case 0: target = next(static_cast<uint32_t>(size)); break;                  // anywhere
       case 1: target = here + next(ArchiveReader::kStreamBufferSize); break;       // near ahead
       case 2: target = here - next(ArchiveReader::kStreamBufferSize); break;       // near behind
-      case 3: target = here + 8 * ArchiveReader::kStreamBufferSize + next(64); break;  // the ring's end
+      case 3:  // the ring's end
+        target = here + ReadAhead::kPieces * ArchiveReader::kStreamBufferSize + next(64);
+        break;
       case 4: target = size - next(3 * ArchiveReader::kStreamBufferSize); break;   // near the end
       case 5: target = size; break;                                               // the end
     }

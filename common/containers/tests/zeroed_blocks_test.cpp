@@ -55,6 +55,36 @@ TEST(ZeroedBlocksTest, GrowthKeepsBytesAndZeroesTheRest) {
   }
 }
 
+// A mapped block grown a little at a time, as an array grows by its step,
+// takes room ahead in its mapping, so that most steps stay inside it: at
+// every step the bytes stay and what lies past them reads zero, also after
+// the block was shrunk inside that room and grown again.
+TEST(ZeroedBlocksTest, SmallStepsKeepBytesAndReadZeroPastThem) {
+  const std::uint64_t step = 300 * 1024;
+  std::uint64_t size = kMappedBlockBytes;
+  void* block = zeroed_blocks::Allocate(size);
+  ASSERT_NE(block, nullptr);
+  Fill(block, size, 0x3C);
+  for (int i = 0; i < 60; ++i) {
+    if (i % 10 == 9) {
+      // Let go of most of the last step and take it again.
+      block = zeroed_blocks::Resize(block, size, size - step / 2);
+      ASSERT_NE(block, nullptr);
+      size -= step / 2;
+    }
+    void* grown = zeroed_blocks::Resize(block, size, size + step);
+    ASSERT_NE(grown, nullptr);
+    block = grown;
+    auto* bytes = static_cast<unsigned char*>(block);
+    ASSERT_EQ(bytes[0], 0x3C);
+    ASSERT_EQ(bytes[size - 1], 0x3C);
+    ASSERT_TRUE(AllZero(block, size, size + step)) << "step " << i;
+    Fill(bytes + size, step, 0x3C);
+    size += step;
+  }
+  zeroed_blocks::Release(block);
+}
+
 // A block shrunk and grown again reads zero where it was let go, heap or
 // mapped.
 TEST(ZeroedBlocksTest, ShrinkThenGrowReadsZero) {

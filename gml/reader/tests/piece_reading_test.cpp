@@ -319,6 +319,68 @@ TEST(PieceReading, EveryPieceSizeAndWorkerCountReadsAsOnePass) {
   }
 }
 
+// A text's height and anchor, and the outline of the last area, stay in the
+// pass until a feature sets them again. Here they are set once at the start
+// and used again only far beyond any piece's lead-in, so that every later
+// piece starts from a guess that lacks them: a piece whose texts take them
+// must be read again from the true state, and one that does not use them
+// must leave the pass's values as they were.
+std::string CarriedValuesFile() {
+  std::string s =
+      "<?xml version='1.0' encoding='UTF-8'?>\n"
+      "<osgb:FeatureCollection xmlns:osgb='http://www.ordnancesurvey.co.uk/xml/namespaces/osgb' "
+      "xmlns:gml='http://www.opengis.net/gml' fid='CARRIED'>\n";
+  auto text = [](int i, const std::string& extra) {
+    return "<osgb:cartographicMember><osgb:CartographicText fid='osgb" + std::to_string(5000 + i) +
+           "'><osgb:version>1</osgb:version>" + extra +
+           "<osgb:textString>T" + std::to_string(i) + "</osgb:textString><osgb:point><gml:Point>"
+           "<gml:coordinates>" + std::to_string(100 + i) + ",200</gml:coordinates></gml:Point>"
+           "</osgb:point></osgb:CartographicText></osgb:cartographicMember>\n";
+  };
+  auto point = [](int i) {
+    return "<osgb:topographicMember><osgb:TopographicPoint fid='osgb" + std::to_string(9000 + i) +
+           "'><osgb:version>2</osgb:version><osgb:point><gml:Point><gml:coordinates>" +
+           std::to_string(i) + ",5</gml:coordinates></gml:Point></osgb:point>"
+           "</osgb:TopographicPoint></osgb:topographicMember>\n";
+  };
+  s += text(0, "<osgb:height>7.5</osgb:height><osgb:anchorPosition>4</osgb:anchorPosition>");
+  s += "<osgb:topographicMember><osgb:TopographicArea fid='osgb1'><osgb:version>3</osgb:version>"
+       "<osgb:polygon><gml:Polygon><gml:outerBoundaryIs><gml:LinearRing><gml:coordinates>"
+       "0,0 10,0 10,10 0,0</gml:coordinates></gml:LinearRing></gml:outerBoundaryIs></gml:Polygon>"
+       "</osgb:polygon></osgb:TopographicArea></osgb:topographicMember>\n";
+  int i = 1;
+  for (int round = 0; round < 4; ++round) {
+    // Far more than a lead-in of members that leave the carried values alone.
+    for (int k = 0; k < 900; ++k) s += point(i++);
+    for (int k = 0; k < 20; ++k) s += text(i++, "");
+    // An area's end tag outside any area reads the last area's outline.
+    s += "<osgb:topographicMember><osgb:TopographicPoint fid='osgb" + std::to_string(i++) +
+         "'></osgb:TopographicArea></osgb:TopographicPoint></osgb:topographicMember>\n";
+  }
+  return s + "</osgb:FeatureCollection>\n";
+}
+
+TEST(PieceReading, CarriedValuesReadAsOnePass) {
+  TempFolder folder;
+  const std::string content = CarriedValuesFile();
+  ASSERT_GT(content.size(), 4 * static_cast<std::size_t>(kLeadInBytes));
+  const std::string plain = WriteFile(folder, "carried.gml", content);
+  const std::string gzip = (folder.Path() / "carried.gml.gz").string();
+  ASSERT_TRUE(GzipFile(plain, gzip));
+  for (const std::string& path : {plain, gzip}) {
+    const Reading whole = Read(path, 1, kOnePiece);
+    ASSERT_EQ(whole.result, 1);
+    std::size_t texts = 0;
+    for (const std::string& record : whole.records) texts += record.rfind("text ", 0) == 0;
+    ASSERT_EQ(texts, 81u);
+    for (std::int64_t pieceBytes : {8192, 30000}) {
+      const Reading pieces = Read(path, 3, pieceBytes);
+      ExpectSame(whole, pieces, path + " piece " + std::to_string(pieceBytes));
+      EXPECT_GT(pieces.piecesJoined, 0);
+    }
+  }
+}
+
 TEST(PieceReading, CountAndPreviewReadAsOnePass) {
   TempFolder folder;
   const std::string path = WriteFile(folder, "mixed.gml", MixedFile(1500));
@@ -347,6 +409,8 @@ TEST(PieceReading, CutsFallAfterMemberEndsOnly) {
     const char* text;
     std::int64_t from;
     std::int64_t cut;
+    std::int64_t lookBack = -1;
+    bool beginBetweenTags = true;
   };
   const Case cases[] = {
       {"<a></osgb:topographicMember> x", 0, 28},
@@ -357,10 +421,18 @@ TEST(PieceReading, CutsFallAfterMemberEndsOnly) {
       {"<a x='</osgb:topographicMember>'>", 0, -1},  // inside an open tag
       {"text </osgb:cartographicMember> <b>", 0, 31},
       {"</gml:featureMember>", 0, -1},
+      // Where the bytes before `begin` are unknown (a plain file's piece
+      // cut by position), only a '>' close enough before the tag counts.
+      {"text </osgb:cartographicMember> <b>", 0, -1, 4096, false},
+      {"<a>text </osgb:cartographicMember>", 0, 34, 8, false},
+      {"<a>long text </osgb:cartographicMember>", 0, -1, 8, false},
+      {"<a>long text </osgb:cartographicMember>", 0, -1, 8, true},
+      {"<a><b x='</osgb:cartographicMember>'>", 0, -1, 4096, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(FindPieceCut(c.text, 0, c.from, static_cast<std::int64_t>(std::strlen(c.text))),
+    EXPECT_EQ(FindPieceCut(c.text, 0, c.from, static_cast<std::int64_t>(std::strlen(c.text)),
+                           c.lookBack, c.beginBetweenTags),
               c.cut);
   }
 }
