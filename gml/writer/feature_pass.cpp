@@ -950,18 +950,21 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
   indexedEntities = 0;
   if (options.updateMode && !ScanDrawing(target)) return false;
 
-  RecordReadAhead ahead(/*faultIn=*/lists.releaseTo == nullptr);
+  const ListCounts counts{Count(lists.areas),     Count(lists.lines),
+                          Count(lists.roadLinks), Count(lists.roads),
+                          Count(lists.points),    Count(lists.addressPoints),
+                          Count(lists.symbols),   Count(lists.roadNodes),
+                          Count(lists.texts),     Count(lists.departedToids)};
+  const std::int32_t largest =
+      std::max({counts.areas, counts.lines, counts.roadLinks, counts.roads, counts.points,
+                counts.addressPoints, counts.symbols, counts.roadNodes, counts.texts});
+  RecordReadAhead ahead(largest, /*faultIn=*/lists.releaseTo == nullptr);
   ahead_ = &ahead;
   struct Forget {
     RecordReadAhead** ahead;
     ~Forget() { *ahead = nullptr; }
   } forget{&ahead_};
 
-  const ListCounts counts{Count(lists.areas),     Count(lists.lines),
-                          Count(lists.roadLinks), Count(lists.roads),
-                          Count(lists.points),    Count(lists.addressPoints),
-                          Count(lists.symbols),   Count(lists.roadNodes),
-                          Count(lists.texts),     Count(lists.departedToids)};
   if (!SaveAndSetSysVars()) ok = false;
   // Each list is let go as soon as its class is done (when the caller asks).
   if (ClassRuns(counts.areas)) DrawAreas(*lists.areas, blockScale);

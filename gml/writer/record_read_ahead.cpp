@@ -52,8 +52,8 @@ void TouchNested(const void* record, RecordReadAhead::Nested nested) {
 
 }  // namespace
 
-RecordReadAhead::RecordReadAhead(bool faultIn) {
-  if (!host::HelperThreadsAllowed()) return;
+RecordReadAhead::RecordReadAhead(std::int32_t largestList, bool faultIn) {
+  if (!host::HelperThreadsAllowed() || largestList <= kPiece) return;
   try {
     reader_ = std::thread([this] { Read(); });
     if (!faultIn) return;

@@ -39,7 +39,9 @@ class RecordReadAhead {
   // pass whose memory all comes new from the system. A pass that releases
   // the records as it draws them mostly reuses their memory, and faulting
   // in the heap's growth would only add to its peak.
-  explicit RecordReadAhead(bool faultIn);
+  // No thread is started for a pass whose lists all hold a piece or less
+  // (`largestList` records at most): there is nothing to read ahead.
+  RecordReadAhead(std::int32_t largestList, bool faultIn);
   ~RecordReadAhead();
   RecordReadAhead(const RecordReadAhead&) = delete;
   RecordReadAhead& operator=(const RecordReadAhead&) = delete;

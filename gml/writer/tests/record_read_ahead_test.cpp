@@ -48,7 +48,7 @@ TEST(RecordReadAheadTest, ReadsOnlyRecordsThePassHasNotReleased) {
     SCOPED_TRACE(stopAt);
     LineList lines(RecordReadAhead::kPiece * 4 + 9);
     {
-      RecordReadAhead ahead(stopAt > 0);
+      RecordReadAhead ahead(lines.list.count, stopAt > 0);
       EXPECT_TRUE(ahead.Running());
       for (std::int32_t i = 0; i < lines.list.count && i < stopAt; ++i) {
         ahead.Along(lines.list, RecordReadAhead::Nested::kLine, i);
@@ -61,12 +61,13 @@ TEST(RecordReadAheadTest, ReadsOnlyRecordsThePassHasNotReleased) {
   }
 }
 
-TEST(RecordReadAheadTest, StartsNoThreadWhereHelperThreadsAreForbidden) {
+TEST(RecordReadAheadTest, StartsNoThreadWhereHelperThreadsAreForbiddenOrForOnePiece) {
+  EXPECT_FALSE(RecordReadAhead(RecordReadAhead::kPiece, true).Running());
   host::AllowHelperThreads(false);
   {
-    RecordReadAhead ahead(true);
-    EXPECT_FALSE(ahead.Running());
     LineList lines(RecordReadAhead::kPiece * 2);
+    RecordReadAhead ahead(lines.list.count, true);
+    EXPECT_FALSE(ahead.Running());
     for (std::int32_t i = 0; i < lines.list.count; ++i)
       ahead.Along(lines.list, RecordReadAhead::Nested::kLine, i);
     ahead.Finish();
