@@ -39,6 +39,8 @@ data_folder() {
 generate_topo() {
   "$PYTHON" "$SHARED/tools/gen_topo.py" "$SHARED/testdata/osmm/topo-small-v7.gml" "$1" "$2" >/dev/null
   if [ "${3:-}" = --gzip ]; then gzip -k -6 "$2"; fi
+  # Written out now, so that write-back does not fall on the timed runs.
+  sync
 }
 
 # list_sizes FILE...: each file's size in bytes and its path, a line each.

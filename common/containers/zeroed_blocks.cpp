@@ -77,26 +77,10 @@ void* Resize(void* block, std::uint64_t oldBytes, std::uint64_t newBytes) {
     // Pages past the old end of the mapping are fresh zero pages; pages it
     // already had are zero past `oldBytes`, since nothing is written there.
     if (length <= prefix->mappedLength) return block;
-    // The mapping grows by at least half of itself: an array that grows by
-    // small steps then moves its pages a few times, not at every step, and
-    // its end lies inside the mapping, where the system can back it with
-    // huge pages. Pages never written take no memory, so the margin costs
-    // address space only.
-    std::uint64_t roomy = length;
-    const std::uint64_t page = host::MemoryPageSize();
-    const std::uint64_t half = prefix->mappedLength / 2;
-    if (half <= SIZE_MAX - prefix->mappedLength - page) {
-      const std::uint64_t wanted = (prefix->mappedLength + half + page - 1) / page * page;
-      if (wanted > roomy) roomy = wanted;
-    }
-    void* moved = host::GrowMappedPages(prefix, prefix->mappedLength, roomy);
-    if (moved == nullptr && roomy != length) {
-      roomy = length;
-      moved = host::GrowMappedPages(prefix, prefix->mappedLength, length);
-    }
+    void* moved = host::GrowMappedPages(prefix, prefix->mappedLength, length);
     if (moved == nullptr) return nullptr;
     auto* grown = static_cast<Prefix*>(moved);
-    grown->mappedLength = roomy;
+    grown->mappedLength = length;
     return BlockOf(grown);
   }
   if (newBytes >= kMappedBlockBytes) {

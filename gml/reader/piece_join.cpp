@@ -86,6 +86,14 @@ std::int64_t FindPieceCut(const char* data, std::int64_t begin, std::int64_t fro
   return -1;
 }
 
+std::int64_t PieceBytes(std::int64_t setting, double textBytes) {
+  if (setting > 0) return setting;
+  if (!(textBytes > 0)) return kDefaultPieceBytes;
+  const double share = textBytes / 64;
+  if (share >= static_cast<double>(kDefaultPieceBytes)) return kDefaultPieceBytes;
+  return std::max(kSmallestDefaultPieceBytes, static_cast<std::int64_t>(share));
+}
+
 int PieceWorkers(int setting) {
   if (setting > 0) return std::min(setting, kMaxPieceWorkers);
   const unsigned hardware = std::thread::hardware_concurrency();
@@ -670,8 +678,12 @@ void ReadFileTags(GmlPass& pass) {
     pass.ReadTagsWithProgress();
     return;
   }
+  // The text's length, where known: a gzip file whose trailer did not tell
+  // it has only its size on disk.
+  const bool lengthKnown = pass.file != nullptr && (pass.archive.IsCompressed() == 0 ||
+                                                    pass.file->compressedSize >= 0);
   const std::int64_t pieceBytes =
-      view.readerPieceBytes > 0 ? view.readerPieceBytes : kDefaultPieceBytes;
+      PieceBytes(view.readerPieceBytes, lengthKnown ? pass.file->size : 0);
   std::unique_ptr<PieceRun> run(
       new (std::nothrow) PieceRun(pass, PieceWorkers(view.readerThreads), pieceBytes));
   if (!run) {

@@ -38,10 +38,12 @@
 
 struct GmlPass;
 
-// Piece size when the dialog sets none, and the lead-in read for the guess:
-// the members that end in the last kShortLeadInBytes before the piece, or in
-// the last kLeadInBytes where none ends that close (long members).
+// Piece sizes when the dialog sets none (PieceBytes), and the lead-in read
+// for the guess: the members that end in the last kShortLeadInBytes before
+// the piece, or in the last kLeadInBytes where none ends that close (long
+// members).
 inline constexpr std::int64_t kDefaultPieceBytes = std::int64_t{1} << 20;
+inline constexpr std::int64_t kSmallestDefaultPieceBytes = std::int64_t{256} << 10;
 inline constexpr std::int64_t kShortLeadInBytes = std::int64_t{16} << 10;
 inline constexpr std::int64_t kLeadInBytes = std::int64_t{64} << 10;
 // Worker threads at most, and at most when the dialog sets none: the owning
@@ -71,6 +73,12 @@ static_assert(kLeadInBytes > kCutLookBack);
 std::int64_t FindPieceCut(const char* data, std::int64_t begin, std::int64_t from,
                           std::int64_t end, std::int64_t lookBack = -1,
                           bool beginBetweenTags = true);
+
+// Piece size for a run: `setting` when positive, else a 64th of the file's
+// text (`textBytes`), at least kSmallestDefaultPieceBytes and at most
+// kDefaultPieceBytes: a smaller file then still gives every worker pieces,
+// with less of it held in pieces at once.
+std::int64_t PieceBytes(std::int64_t setting, double textBytes);
 
 // Worker threads for a run: `setting` when positive (at most
 // kMaxPieceWorkers), else one less than the machine's hardware threads, at

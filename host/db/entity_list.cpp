@@ -6,16 +6,11 @@
 #include <utility>
 
 #include "host/db/entity_groups.h"
+#include "host/system/entity_name.h"
 #include "host/system/wide_text.h"
 
 namespace host::db {
 namespace {
-
-std::wstring HexHandle(std::uint64_t handle) {
-  wchar_t buffer[24];
-  std::swprintf(buffer, 24, L"%llX", static_cast<unsigned long long>(handle));
-  return buffer;
-}
 
 class ListSink : public GroupSink {
  public:
@@ -24,7 +19,7 @@ class ListSink : public GroupSink {
   void Text(int code, std::wstring_view text) override { list_->emplace_back(code, std::wstring(text)); }
   void Handle(int code, std::uint64_t handle) override {
     if (code == 5)
-      list_->emplace_back(code, HexHandle(handle));
+      list_->emplace_back(code, HandleText(handle));
     else
       list_->emplace_back(code, db_.IdOf(handle));
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/db/database.h"
+#include "host/system/entity_name.h"
 #include "host/system/user_actions.h"
 
 namespace host {
@@ -26,11 +27,6 @@ std::wstring Text(const db::Point3& p) {
   return buffer;
 }
 
-std::wstring Hex(std::uint64_t value) {
-  wchar_t buffer[32];
-  std::swprintf(buffer, sizeof buffer / sizeof buffer[0], L"%llX", static_cast<unsigned long long>(value));
-  return buffer;
-}
 
 }  // namespace
 
@@ -59,7 +55,7 @@ bool RedrawEntity(EntityName entity, int mode) {
     default:
       return false;
   }
-  Shown().Add("redraw", Hex(entity.handle) + L" " + what);
+  Shown().Add("redraw", HandleText(entity.handle) + L" " + what);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace host {
 
@@ -18,5 +19,10 @@ struct EntityName {
   bool IsNull() const { return handle == 0 && database == 0; }
   friend bool operator==(const EntityName&, const EntityName&) = default;
 };
+
+// A handle as drawings and entity lists write it: upper-case hexadecimal
+// digits without leading zeros ("2A").
+std::wstring HandleText(std::uint64_t handle);
+inline std::wstring HandleText(EntityName name) { return HandleText(name.handle); }
 
 }  // namespace host

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -21,12 +20,6 @@ namespace {
 using section_fixture::FillRecord;
 using section_fixture::Point3;
 using section_fixture::SectionDrawing;
-
-std::wstring Hex(host::EntityName name) {
-  wchar_t text[32];
-  std::swprintf(text, 32, L"%llX", static_cast<unsigned long long>(name.handle));
-  return text;
-}
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -57,10 +50,10 @@ class VerticalOffsetRun : public SectionDrawing {
     ASSERT_TRUE(WriteDatumLineXdata(datum_, record, identity));
   }
   void Type(const std::wstring& text) { host::Actions().Push("type", {text}); }
-  void Pick(host::EntityName entity) { host::Actions().Push("pick", {Hex(entity)}); }
+  void Pick(host::EntityName entity) { host::Actions().Push("pick", {host::HandleText(entity)}); }
   void Select(std::vector<host::EntityName> entities) {
     std::vector<std::wstring> handles;
-    for (host::EntityName e : entities) handles.push_back(Hex(e));
+    for (host::EntityName e : entities) handles.push_back(host::HandleText(e));
     host::Actions().Push("select", handles);
   }
   void Esc() { host::Actions().Push("esc"); }

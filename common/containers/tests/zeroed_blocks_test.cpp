@@ -56,9 +56,9 @@ TEST(ZeroedBlocksTest, GrowthKeepsBytesAndZeroesTheRest) {
 }
 
 // A mapped block grown a little at a time, as an array grows by its step,
-// takes room ahead in its mapping, so that most steps stay inside it: at
-// every step the bytes stay and what lies past them reads zero, also after
-// the block was shrunk inside that room and grown again.
+// within its last page or by moving: at every step the bytes stay and what
+// lies past them reads zero, also after the block was shrunk and grown
+// again inside its mapping.
 TEST(ZeroedBlocksTest, SmallStepsKeepBytesAndReadZeroPastThem) {
   const std::uint64_t step = 300 * 1024;
   std::uint64_t size = kMappedBlockBytes;

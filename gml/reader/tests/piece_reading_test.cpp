@@ -404,6 +404,23 @@ TEST(PieceReading, RealSamplesReadAsOnePass) {
   }
 }
 
+TEST(PieceReading, PieceSizeFollowsTheFileWithinBounds) {
+  const struct {
+    std::int64_t setting;
+    double textBytes;
+    std::int64_t pieceBytes;
+  } cases[] = {
+      {0, 200e6, kDefaultPieceBytes},
+      {0, 64.0 * 300000, 300000},
+      {0, 1e6, kSmallestDefaultPieceBytes},
+      {0, 0, kDefaultPieceBytes},  // size not known
+      {0, -1, kDefaultPieceBytes},
+      {2048, 200e6, 2048},  // the dialog's setting
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PieceBytes(c.setting, c.textBytes), c.pieceBytes) << c.textBytes;
+}
+
 TEST(PieceReading, CutsFallAfterMemberEndsOnly) {
   struct Case {
     const char* text;

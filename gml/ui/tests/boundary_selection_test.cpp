@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "gml/settings/area_filter.h"
@@ -17,12 +16,6 @@
 namespace {
 
 using host::db::Point3;
-
-std::wstring Hex(host::EntityName e) {
-  wchar_t buffer[32];
-  std::swprintf(buffer, 32, L"%llX", static_cast<unsigned long long>(e.handle));
-  return buffer;
-}
 
 class BoundarySelectionTest : public ::testing::Test {
  protected:
@@ -51,8 +44,8 @@ TEST_F(BoundarySelectionTest, PickRefusesATextThenTakesPolylinesAndLines) {
   const host::EntityName text = Text();
   const host::EntityName square = Polyline(true, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
   const host::EntityName line = Line();
-  host::Actions().Push("pick", {Hex(text)});
-  host::Actions().Push("pick", {Hex(square)});
+  host::Actions().Push("pick", {host::HandleText(text)});
+  host::Actions().Push("pick", {host::HandleText(square)});
   host::EntityName picked;
   Point3 at;
   bool closed = false;
@@ -62,7 +55,7 @@ TEST_F(BoundarySelectionTest, PickRefusesATextThenTakesPolylinesAndLines) {
   ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
   EXPECT_EQ(host::ui::MessageBoxes()[0].request.text, L"Please select a polyline/circle/arc.");
 
-  host::Actions().Push("pick", {Hex(line)});
+  host::Actions().Push("pick", {host::HandleText(line)});
   ASSERT_TRUE(PickBoundaryEntity(L"\nSelect boundary: ", &picked, &at, &closed));
   EXPECT_EQ(picked, line);
   EXPECT_FALSE(closed);
@@ -90,7 +83,7 @@ TEST_F(BoundarySelectionTest, SelectionKeepsCirclesAndPolylinesAndEscLeavesAnEmp
   const host::EntityName square = Polyline(true, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
   const host::EntityName open = Polyline(false, {{0, 0}, {10, 0}});
   const host::EntityName line = Line();
-  host::Actions().Push("select", {Hex(circle), Hex(square), Hex(open), Hex(line)});
+  host::Actions().Push("select", {host::HandleText(circle), host::HandleText(square), host::HandleText(open), host::HandleText(line)});
   host::SelectionSetId set = 0;
   std::int32_t count = -1;
   ASSERT_TRUE(SelectBoundaryEntities(&set, &count));

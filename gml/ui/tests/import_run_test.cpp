@@ -79,12 +79,6 @@ TEST_F(ImportRunTest, NothingChosenOrCancelledDrawsNothing) {
   }
 }
 
-std::wstring Hex(host::EntityName e) {
-  wchar_t buffer[32];
-  std::swprintf(buffer, 32, L"%llX", static_cast<unsigned long long>(e.handle));
-  return buffer;
-}
-
 TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
   if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   // The areas are saved beside the settings file the support path finds.
@@ -112,10 +106,10 @@ TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
   Push("dlg_click", {L"205"});
   using Step = std::pair<std::string, std::vector<std::wstring>>;
   for (const std::vector<Step>& steps : std::vector<std::vector<Step>>{
-           {{"dlg_set", {L"263", L"Square"}}, {"dlg_click", {L"259"}}, {"pick", {Hex(boundary)}}},
-           {{"dlg_set", {L"263", L"Zone"}}, {"dlg_click", {L"260"}}, {"pick", {Hex(centre)}},
+           {{"dlg_set", {L"263", L"Square"}}, {"dlg_click", {L"259"}}, {"pick", {host::HandleText(boundary)}}},
+           {{"dlg_set", {L"263", L"Zone"}}, {"dlg_click", {L"260"}}, {"pick", {host::HandleText(centre)}},
             {"type", {L"12.5"}}},
-           {{"dlg_click", {L"330"}}, {"dlg_click", {L"329"}}, {"select", {Hex(named), Hex(boundary)}}},
+           {{"dlg_click", {L"330"}}, {"dlg_click", {L"329"}}, {"select", {host::HandleText(named), host::HandleText(boundary)}}},
            {{"dlg_click", {L"331"}}, {"answer", {L"ok"}}, {"answer", {WidePath("tiles.txt")}}},
            {{"dlg_click", {L"2"}}, {"dlg_click", {L"2"}}}}) {
     Push("dlg_click", {L"228"});  // New...: saves the areas so far

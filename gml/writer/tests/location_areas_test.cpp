@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "gml/settings/tests/dialog_fixture.h"
@@ -16,12 +15,6 @@
 #include "host/editor/selection.h"
 
 namespace {
-
-std::wstring Hex(host::EntityName e) {
-  wchar_t buffer[32];
-  std::swprintf(buffer, 32, L"%llX", static_cast<unsigned long long>(e.handle));
-  return buffer;
-}
 
 class LocationAreasTest : public DialogTest {
  protected:
@@ -58,8 +51,8 @@ TEST_F(LocationAreasTest, PickedBoundaryBecomesAPolylineArea) {
   text.position = {3, 4, 0};
   text.text = L"Label";
   const host::EntityName label = db.Append(text);
-  Push("pick", {Hex(label)});  // refused: not a boundary
-  Push("pick", {Hex(square)});
+  Push("pick", {host::HandleText(label)});  // refused: not a boundary
+  Push("pick", {host::HandleText(square)});
   ASSERT_TRUE(AddPickedBoundaryArea(filter, "Mill Lane"));
   EXPECT_NE(Said().find(L"Select polyline/circle/arc..."), std::wstring::npos);
   ASSERT_EQ(filter.GetAreaCount(), 1);
@@ -74,7 +67,7 @@ TEST_F(LocationAreasTest, PickedBoundaryBecomesAPolylineArea) {
 
   // A circle gives two half arcs.
   const host::EntityName circle = db.Append(host::db::CircleData{{100, 100, 0}, 5});
-  Push("pick", {Hex(circle)});
+  Push("pick", {host::HandleText(circle)});
   ASSERT_TRUE(AddPickedBoundaryArea(filter, ""));
   EXPECT_EQ(Area(1).elements.count, 2);
   EXPECT_TRUE(filter.PointInFilter(100, 100));
@@ -95,12 +88,12 @@ TEST_F(LocationAreasTest, CancelledPicksAndBoundariesOfNoLengthAddNothing) {
   };
   const Case cases[] = {
       {"pick cancelled", {{"esc", L""}}, false},
-      {"one vertex", {{"pick", Hex(dot)}}, false},
-      {"two vertices on one point", {{"pick", Hex(collapsed)}}, false},
-      {"circle of radius 0", {{"pick", Hex(point)}}, false},
+      {"one vertex", {{"pick", host::HandleText(dot)}}, false},
+      {"two vertices on one point", {{"pick", host::HandleText(collapsed)}}, false},
+      {"circle of radius 0", {{"pick", host::HandleText(point)}}, false},
       {"zone: pick cancelled", {{"esc", L""}}, true},
-      {"zone: width cancelled", {{"pick", Hex(line)}, {"esc", L""}}, true},
-      {"zone: centre-line of one vertex", {{"pick", Hex(dot)}, {"type", L"5"}}, true},
+      {"zone: width cancelled", {{"pick", host::HandleText(line)}, {"esc", L""}}, true},
+      {"zone: centre-line of one vertex", {{"pick", host::HandleText(dot)}, {"type", L"5"}}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -116,7 +109,7 @@ TEST_F(LocationAreasTest, CancelledPicksAndBoundariesOfNoLengthAddNothing) {
 
 TEST_F(LocationAreasTest, BufferZoneReachesTheWidthToEitherSide) {
   const host::EntityName centre = Polyline(false, {{0, 0}, {100, 0}, {100, 100}});
-  Push("pick", {Hex(centre)});
+  Push("pick", {host::HandleText(centre)});
   Push("type", {L"7.5"});
   ASSERT_TRUE(AddBufferZoneArea(filter, "Along the road"));
   EXPECT_NE(Said().find(L"Select centreline for the Buffer Zone..."), std::wstring::npos);
@@ -152,7 +145,7 @@ TEST_F(LocationAreasTest, BatchBoundariesByTheirLocationNames) {
   ASSERT_TRUE(WriteBatchLocationXdata(db, empty, "Nowhere"));
   ASSERT_TRUE(WriteBatchLocationXdata(db, other, "Mill Lane"));
 
-  Push("select", {Hex(named), Hex(unnamed), Hex(empty), Hex(other)});
+  Push("select", {host::HandleText(named), host::HandleText(unnamed), host::HandleText(empty), host::HandleText(other)});
   EXPECT_EQ(AddBatchBoundaryAreas(filter, true), 2);
   ASSERT_EQ(filter.GetAreaCount(), 2);
   EXPECT_STREQ(Area(0).description, "Church End");
@@ -163,7 +156,7 @@ TEST_F(LocationAreasTest, BatchBoundariesByTheirLocationNames) {
   EXPECT_TRUE(host::Shown().Contains("progress", L"Scanning..."));
 
   // Without the check every boundary that gives one counts, named or not.
-  Push("select", {Hex(named), Hex(unnamed), Hex(empty), Hex(other)});
+  Push("select", {host::HandleText(named), host::HandleText(unnamed), host::HandleText(empty), host::HandleText(other)});
   EXPECT_EQ(AddBatchBoundaryAreas(filter, false), 3);
   EXPECT_EQ(filter.GetAreaCount(), 5);
   EXPECT_STREQ(Area(3).description, "");

@@ -3,7 +3,6 @@
 // against shapely's reading of the same shape (python3-shapely).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,12 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using Nodes = std::map<std::string, std::pair<double, double>>;
-
-std::wstring Hex(host::EntityName e) {
-  wchar_t buffer[32];
-  std::swprintf(buffer, 32, L"%llX", static_cast<unsigned long long>(e.handle));
-  return buffer;
-}
 
 class LocationReadingTest : public DialogTest {
  protected:
@@ -120,7 +113,7 @@ TEST_F(LocationReadingTest, PickedBoundaryKeepsTheNodesInside) {
                                                    {437047.1, 112250.3}};
   const host::EntityName boundary = Polyline(true, corners);
   OSGMLInputView view;
-  Push("pick", {Hex(boundary)});
+  Push("pick", {host::HandleText(boundary)});
   ASSERT_TRUE(AddPickedBoundaryArea(view.locationFilter, "boundary"));
   const std::set<std::string> kept = Names(Read(&view));
   const std::set<std::string> expected = Expected("polygon" + Coordinates(corners));
@@ -134,7 +127,7 @@ TEST_F(LocationReadingTest, BufferZoneKeepsTheNodesWithinItsWidth) {
       {437031.7, 112013.3}, {437290.1, 112200.7}, {437500.3, 112170.2}, {437530.9, 112480.4}};
   const host::EntityName line = Polyline(false, centre);
   OSGMLInputView view;
-  Push("pick", {Hex(line)});
+  Push("pick", {host::HandleText(line)});
   Push("type", {L"47.3"});
   ASSERT_TRUE(AddBufferZoneArea(view.locationFilter, "zone"));
   const std::set<std::string> kept = Names(Read(&view));

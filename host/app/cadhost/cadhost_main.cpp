@@ -214,7 +214,11 @@ int main(int argc, char** argv) {
       for (;;) {
         screen.Flush();
         const std::wstring dialog = host::ui::RenderActiveDialog();
-        if (!dialog.empty()) std::fputs(("\n" + Encode(dialog) + "\n> ").c_str(), stdout);
+        if (!dialog.empty()) {
+          std::fputs("\n", stdout);
+          std::fputs(Encode(dialog).c_str(), stdout);
+          std::fputs("\n> ", stdout);
+        }
         std::fflush(stdout);
         std::string line;
         if (!std::getline(std::cin, line)) return false;

@@ -1,7 +1,6 @@
 // An editor test with a small working drawing.
 #pragma once
 
-#include <cwchar>
 
 #include "editor_fixture.h"
 #include "host/db/database.h"
@@ -16,12 +15,6 @@ class DrawingTest : public EditorTest {
   void TearDown() override {
     EditorTest::TearDown();
     host::db::SetWorkingDatabase(nullptr);
-  }
-
-  static std::wstring Hex(host::EntityName e) {
-    wchar_t buffer[32];
-    std::swprintf(buffer, 32, L"%llX", static_cast<unsigned long long>(e.handle));
-    return buffer;
   }
 
   host::EntityName Line(double x1, double y1, double x2, double y2) {

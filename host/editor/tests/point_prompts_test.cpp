@@ -107,14 +107,14 @@ TEST_F(PointPromptsTest, EntityPicksByHandleOrPoint) {
     int errno_value;
   };
   const Case cases[] = {
-      {"pick", Hex(line), Status::kNormal, line, 0},
-      {"pick", Hex(circle), Status::kNormal, circle, 0},
+      {"pick", host::HandleText(line), Status::kNormal, line, 0},
+      {"pick", host::HandleText(circle), Status::kNormal, circle, 0},
       {"pick", L"5,0.005", Status::kNormal, line, 0},  // within VIEWSIZE / 100
       {"type", L"22,0", Status::kNormal, circle, 0},
       {"pick", L"20,0", Status::kError, {}, 7},  // the centre is no part of a circle
       {"pick", L"32,-2", Status::kNormal, arc_poly, 0},
       {"pick", L"32,2", Status::kError, {}, 7},  // the other side of the bulge
-      {"pick", Hex(erased), Status::kError, {}, 7},
+      {"pick", host::HandleText(erased), Status::kError, {}, 7},
       {"pick", L"FFFF", Status::kError, {}, 7},
       {"type", L"", Status::kNone, {}, 52},
   };
@@ -137,7 +137,7 @@ TEST_F(PointPromptsTest, PicksAreMadeOnlyInTheWorkingDrawing) {
   host::EntityName elsewhere = other.Append(host::db::LineData{{0, 0, 0}, {1, 0, 0}});
   host::EntityName here = Line(100, 0, 101, 0);
   ASSERT_EQ(elsewhere.handle, here.handle);  // same handle, other drawing
-  host::Actions().Push("pick", {Hex(elsewhere)});
+  host::Actions().Push("pick", {host::HandleText(elsewhere)});
   host::Input<host::EntityPick> r = host::PickEntity(L"\n>");
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r.value.entity, here);

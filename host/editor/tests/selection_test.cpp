@@ -31,14 +31,14 @@ TEST_F(SelectionTest, UserSelectionKeepsWhatPassesTheFilter) {
     std::vector<host::EntityName> kept;
   };
   const Case cases[] = {
-      {"no filter", {Hex(line), Hex(circle)}, {}, Status::kNormal, {line, circle}},
-      {"boundary filter", {Hex(line), Hex(circle), Hex(open_poly), Hex(closed_poly)}, BoundaryFilter(),
+      {"no filter", {host::HandleText(line), host::HandleText(circle)}, {}, Status::kNormal, {line, circle}},
+      {"boundary filter", {host::HandleText(line), host::HandleText(circle), host::HandleText(open_poly), host::HandleText(closed_poly)}, BoundaryFilter(),
        Status::kNormal, {circle, open_poly, closed_poly}},
-      {"only lines", {Hex(circle), Hex(line)}, {{0, L"LINE"}}, Status::kNormal, {line}},
-      {"repeats and unknown handles", {Hex(line), L"FFFF", Hex(line), L"zz"}, {}, Status::kNormal, {line}},
-      {"nothing passes", {Hex(line)}, BoundaryFilter(), Status::kError, {}},
+      {"only lines", {host::HandleText(circle), host::HandleText(line)}, {{0, L"LINE"}}, Status::kNormal, {line}},
+      {"repeats and unknown handles", {host::HandleText(line), L"FFFF", host::HandleText(line), L"zz"}, {}, Status::kNormal, {line}},
+      {"nothing passes", {host::HandleText(line)}, BoundaryFilter(), Status::kError, {}},
       {"nothing picked", {}, {}, Status::kError, {}},
-      {"bad filter", {Hex(line)}, {{-4, L"<or"}, {0, L"LINE"}}, Status::kError, {}},
+      {"bad filter", {host::HandleText(line)}, {{-4, L"<or"}, {0, L"LINE"}}, Status::kError, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
