@@ -54,9 +54,13 @@ void DropClosingRepeat(Points* points) {
 template <typename Visit>
 void ForEachLoop(const GrowArray& list, bool firstOnly, Visit f) {
   if (list.marker != kGrowArrayMarker) return;
+  // Read in place: entries up to the count lie one after another.
+  void* first = nullptr;
+  if (list.count <= 0 || !GrowArrayGetPtr(&list, 0, &first)) return;
   auto at = [&](std::int32_t i) -> const RingPoint* {
-    void* slot = nullptr;
-    return GrowArrayGetPtr(&list, i, &slot) ? static_cast<const RingPoint*>(slot) : nullptr;
+    if (i >= list.capacity) return nullptr;
+    return reinterpret_cast<const RingPoint*>(static_cast<const char*>(first) +
+                                              static_cast<std::uint64_t>(i) * list.elementSize);
   };
   std::int32_t start = 0;
   while (start < list.count) {
@@ -147,9 +151,11 @@ bool DrawSolidHatch(const char* layer, std::int32_t colour, const AreaFeatureRec
 }
 
 bool DrawTopoPoint(const char* layer, std::int32_t colour, host::db::Point3 point, Database& db,
-                   int xdataLevel, const PointFeatureRecord& record, OsFeatureKind kind) {
+                   int xdataLevel, const PointFeatureRecord& record, OsFeatureKind kind,
+                   ObjectId* made) {
   ObjectId id = AppendStyled(db, host::db::PointData{point}, layer, colour);
   if (id.IsNull()) return false;
+  if (made != nullptr) *made = id;
   if (!IsPointKind(kind)) return true;
   return KeepIf(db, id, WriteFeatureXdata(db, id, xdataLevel, &record, kind));
 }
@@ -203,12 +209,19 @@ bool DrawFeaturePolyline(const char* layer, std::int32_t colour, double width, s
   host::db::LwPolylineData polyline;
   host::db::LwVertexList& points = polyline.vertices;
   points.reserve(static_cast<std::size_t>(count));
+  // The vertices are read in place (count is within the list's count) and
+  // the last one kept is remembered, so that repeats are dropped without
+  // reading the list being built.
+  void* first = nullptr;
+  if (count > vertices.capacity || (count > 0 && !GrowArrayGetPtr(&vertices, 0, &first))) return false;
+  const PolylineVertex* last = nullptr;
   for (std::int32_t i = 0; i < count; ++i) {
-    void* slot = nullptr;
-    if (!GrowArrayGetPtr(&vertices, i, &slot)) return false;
-    const auto* v = static_cast<const PolylineVertex*>(slot);
+    const auto* v = reinterpret_cast<const PolylineVertex*>(
+        static_cast<const char*>(first) + static_cast<std::uint64_t>(i) * vertices.elementSize);
+    const bool repeat = last != nullptr && v->x == last->x && v->y == last->y;
+    last = v;
     // Widths of -1: every vertex takes the constant width.
-    AddDistinct(&points, host::db::LwVertex{v->x, v->y, 0, -1, -1});
+    if (!repeat) points.push_back(host::db::LwVertex{v->x, v->y, 0, -1, -1});
   }
   if (closed) DropClosingRepeat(&points);
   if (points.size() < (closed ? 3u : 2u)) return false;

@@ -66,9 +66,11 @@ bool WriteAddressAttributes(host::db::Database& db, host::db::ObjectId entity, s
 bool DrawSolidHatch(const char* layer, std::int32_t colour, const AreaFeatureRecord& area,
                     host::db::Database& db);
 
-// A point; xdata only for kinds 2 and 3 (measure -1).
+// A point; xdata only for kinds 2 and 3 (measure -1). `made`, when given,
+// is set to the point's id when the answer is true.
 bool DrawTopoPoint(const char* layer, std::int32_t colour, host::db::Point3 point, host::db::Database& db,
-                   int xdataLevel, const PointFeatureRecord& record, OsFeatureKind kind);
+                   int xdataLevel, const PointFeatureRecord& record, OsFeatureKind kind,
+                   host::db::ObjectId* made = nullptr);
 // A point with node xdata (measure -1).
 bool DrawItnNode(const char* layer, std::int32_t colour, host::db::Point3 point, host::db::Database& db,
                  int xdataLevel, const RoadNodeRecord& node, OsFeatureKind kind);
@@ -95,11 +97,14 @@ bool DrawFeaturePolyline(const char* layer, std::int32_t colour, double width, s
 // right by thirds; baseline, middle, top within each; any other value
 // middle/middle), cut to 511 characters and with its character references
 // decoded. Kinds 2 and 3 (labels) carry their point's xdata, kind 4 the
-// text's.
+// text's. `xdataOf`, when given, is the xdata of an entity of `db` drawn for
+// the same record, kind and level (a label's point): the text takes a copy
+// of it instead of building the same again.
 bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colour,
                      host::db::Point3 point, double height, double rotation,
                      std::int32_t anchorPosition, host::db::Database& db, int xdataLevel,
-                     FeatureRecordRef record, OsFeatureKind kind);
+                     FeatureRecordRef record, OsFeatureKind kind,
+                     const host::db::Xdata* xdataOf = nullptr);
 
 // Text helpers.
 inline constexpr std::size_t kMaxTextChars = 511;

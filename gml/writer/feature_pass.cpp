@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <type_traits>
 
@@ -79,8 +80,16 @@ std::int32_t VersionOf(const std::string& text) {
   return static_cast<std::int32_t>(value);
 }
 
+// Within the list's capacity the vertex is written in place; past it the
+// list grows as GrowArraySet grows it.
 bool AppendVertex(GrowArray* vertices, double x, double y) {
   const PolylineVertex v{x, y, 0, 0, 0};
+  void* slot = nullptr;
+  if (vertices->elementSize == sizeof v && GrowArrayGetPtr(vertices, vertices->count, &slot)) {
+    std::memcpy(slot, &v, sizeof v);
+    ++vertices->count;
+    return true;
+  }
   return GrowArraySet(vertices, vertices->count, &v);
 }
 
@@ -109,6 +118,8 @@ FeatureLists ReleasingFeatureListsOf(OSGMLInputView& view) {
 }
 
 void FeatureDrawingRun::ReleaseList(const void* list) {
+  // The helper may still be reading the list's next records.
+  if (ahead_ != nullptr) ahead_->Finish();
   if (releaseTo_ != nullptr) releaseTo_->ReleaseFeatureList(list);
 }
 
@@ -116,6 +127,7 @@ void FeatureDrawingRun::ReleaseDrawnRecords(const void* list, std::int32_t drawn
                                             std::int32_t count, std::int32_t* released) {
   if (releaseTo_ == nullptr) return;
   if (drawn - *released < std::max(count / 20, 1) && drawn < count) return;
+  if (ahead_ != nullptr) ahead_->Before(drawn);
   releaseTo_->ReleaseFeatureRecords(list, *released, drawn);
   *released = drawn;
 }
@@ -302,11 +314,12 @@ template <typename Draw>
 void FeatureDrawingRun::DrawPieces(const GrowArray& points, Draw draw) {
   vertices_->count = 0;
   for (std::int32_t i = 0; i < points.count && ok; ++i) {
-    LinePoint point{};
-    if (!Get(points, i, &point)) {
+    const LinePoint* at = At<LinePoint>(points, i);
+    if (at == nullptr) {
       ok = false;
       break;
     }
+    const LinePoint& point = *at;
     if (point.tag == kLinePointBreak || point.tag == kLinePointEnd) {
       if (vertices_->count > 1) draw();
       vertices_->count = 0;
@@ -329,6 +342,7 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
   int shown = -1;
   std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kArea, i);
     const AreaFeatureRecord* areaAt = At<AreaFeatureRecord>(list, i);
     if (areaAt == nullptr) {
       ok = false;
@@ -358,11 +372,12 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
           if (Count(rings) == 0 || !ok) continue;
           vertices_->count = 0;
           for (std::int32_t r = 0; r < rings->count && ok; ++r) {
-            RingPoint point{};
-            if (!Get(*rings, r, &point)) {
+            const RingPoint* at = At<RingPoint>(*rings, r);
+            if (at == nullptr) {
               ok = false;
               break;
             }
+            const RingPoint& point = *at;
             if (point.tag != kRingPointEnd) {
               if (!AppendVertex(vertices_, point.x, point.y)) ok = false;
               continue;
@@ -402,6 +417,7 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
   int shown = -1;
   std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kLine, i);
     const LineFeatureRecord* lineAt = At<LineFeatureRecord>(list, i);
     if (lineAt == nullptr) {
       ok = false;
@@ -449,6 +465,7 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
   int shown = -1;
   std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kRoadLink, i);
     const RoadLinkRecord* linkAt = At<RoadLinkRecord>(list, i);
     if (linkAt == nullptr) {
       ok = false;
@@ -503,6 +520,7 @@ void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) 
   int shown = -1;
   std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kRoad, i);
     const RoadRecord* roadAt = At<RoadRecord>(list, i);
     if (roadAt == nullptr) {
       ok = false;
@@ -568,6 +586,7 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
   };
   int shown = -1;
   for (std::int32_t i = 0; i < list.count; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kNone, i);
     const PointFeatureRecord* pointAt = At<PointFeatureRecord>(list, i);
     if (pointAt == nullptr) {
       ok = false;
@@ -619,16 +638,21 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
     if (draw && !EnsureLayer(choice.colour, choice.layer.c_str(), *db_)) ok = false;
     if (draw && ok) {
       const host::db::Point3 at = Position(point.x, point.y, point.z);
+      // A label carries its point's xdata: a point drawn with it lends it.
+      host::db::ObjectId drawnPoint;
+      bool lends = false;
       if (form == PointForm::kBlock)
         (void)InsertPointBlock(block.c_str(), at, blockScale,
                                symbols ? ComputeOsTextAngle(point.orientation) : 0.0,
                                choice.layer.c_str(), *db_, level, point, osKind);
       else
-        (void)DrawTopoPoint(choice.layer.c_str(), 256, at, *db_, level, point, osKind);
-      if (label)
+        lends = DrawTopoPoint(choice.layer.c_str(), 256, at, *db_, level, point, osKind, &drawnPoint);
+      if (label) {
+        const host::db::Entity* lender = lends ? db_->EntityOf(drawnPoint) : nullptr;
         (void)DrawTextFeature(std::string(FieldText(point.common.descriptiveTerm)) + "   ",
                               choice.layer.c_str(), 256, at, 1.0, 0.0, 5, *db_, level, &point,
-                              osKind);
+                              osKind, lender != nullptr ? &lender->xdata : nullptr);
+      }
     }
     if (!Progress(i, list.count, &shown)) break;
   }
@@ -644,6 +668,7 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
       settings_.attributesToCsv != 0 ? csv_.Open(CsvKind::kAddressPoints, settings_) : nullptr;
   int shown = -1;
   for (std::int32_t i = 0; i < list.count; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kNone, i);
     const AddressPointRecord* addressAt = At<AddressPointRecord>(list, i);
     if (addressAt == nullptr) {
       ok = false;
@@ -693,6 +718,7 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale,
                        : nullptr;
   int shown = -1;
   for (std::int32_t i = 0; i < list.count && ok; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kNone, i);
     const RoadNodeRecord* nodeAt = At<RoadNodeRecord>(list, i);
     if (nodeAt == nullptr) {
       ok = false;
@@ -736,6 +762,7 @@ void FeatureDrawingRun::DrawTexts(const GrowArray& list) {
   BeginClass(L"Drawing Cartographical Text...", L"Drawing Cartographical Text...");
   int shown = -1;
   for (std::int32_t i = 0; i < list.count; ++i) {
+    ahead_->Along(list, RecordReadAhead::Nested::kNone, i);
     const TextFeatureRecord* textAt = At<TextFeatureRecord>(list, i);
     if (textAt == nullptr) {
       ok = false;
@@ -928,6 +955,16 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
                           Count(lists.points),    Count(lists.addressPoints),
                           Count(lists.symbols),   Count(lists.roadNodes),
                           Count(lists.texts),     Count(lists.departedToids)};
+  const std::int32_t largest =
+      std::max({counts.areas, counts.lines, counts.roadLinks, counts.roads, counts.points,
+                counts.addressPoints, counts.symbols, counts.roadNodes, counts.texts});
+  RecordReadAhead ahead(largest, /*faultIn=*/lists.releaseTo == nullptr);
+  ahead_ = &ahead;
+  struct Forget {
+    RecordReadAhead** ahead;
+    ~Forget() { *ahead = nullptr; }
+  } forget{&ahead_};
+
   if (!SaveAndSetSysVars()) ok = false;
   // Each list is let go as soon as its class is done (when the caller asks).
   if (ClassRuns(counts.areas)) DrawAreas(*lists.areas, blockScale);

@@ -32,6 +32,7 @@
 #include "common/containers/grow_array.h"
 #include "gml/reader/feature_records.h"
 #include "gml/writer/attribute_csv.h"
+#include "gml/writer/record_read_ahead.h"
 #include "host/db/database.h"
 
 class OS_GML_ACAD_Definitions;
@@ -175,6 +176,7 @@ class FeatureDrawingRun {
   FeaturePassOptions options_;
   host::db::Database* db_ = nullptr;
   OSGMLInputView* releaseTo_ = nullptr;  // FeatureLists::releaseTo of the pass
+  RecordReadAhead* ahead_ = nullptr;     // the pass's read-ahead, while it runs
   GrowArray* vertices_ = nullptr;
   CsvRun csv_;
   bool sdfNoted_ = false;

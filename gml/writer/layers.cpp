@@ -19,6 +19,21 @@ void SetState(bool on, bool frozen, bool locked, std::string_view layer, host::d
     SetLayerState(on, frozen, locked, ("p_" + std::string(layer)).c_str(), db);
 }
 
+// HostLayerName of the name asked for last, kept: a pass names the same few
+// layers entity after entity. Valid until the thread's next call.
+const std::wstring& LastHostLayerName(const char* layer) {
+  thread_local std::string lastName;
+  thread_local std::wstring lastHostName;
+  thread_local bool known = false;
+  const std::string_view name = layer == nullptr ? "" : layer;
+  if (!known || name != lastName) {
+    lastHostName = HostLayerName(name);
+    lastName.assign(name);
+    known = true;
+  }
+  return lastHostName;
+}
+
 }  // namespace
 
 std::wstring HostLayerName(std::string_view name) {
@@ -31,7 +46,7 @@ std::wstring HostLayerName(std::string_view name) {
 }
 
 bool EnsureLayer(std::int32_t colour, const char* layer, host::db::Database& db) {
-  const std::wstring name = HostLayerName(layer == nullptr ? "" : layer);
+  const std::wstring& name = LastHostLayerName(layer);
   if (!db.Layer(name).IsNull()) return true;
   host::db::LayerRecord record;
   record.name = name;
@@ -75,7 +90,7 @@ bool SetEntityLayer(host::EntityName entity, const char* layer) {
 }
 
 bool PutOnLayer(host::db::Database& db, host::db::ObjectId entity, const char* layer) {
-  const std::wstring name = HostLayerName(layer == nullptr ? "" : layer);
+  const std::wstring& name = LastHostLayerName(layer);
   host::db::Entity* target = db.EntityOf(entity);
   const host::db::ObjectId id = db.EnsureLayer(name);
   if (target == nullptr || id.IsNull()) return false;

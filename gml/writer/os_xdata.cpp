@@ -1,6 +1,7 @@
 #include "gml/writer/os_xdata.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 
 #include "common/containers/text.h"
@@ -36,8 +37,13 @@ class Group0Values {
     values[13] = accuracy;
     values[14] = presence;
   }
-  // Tags 09 (physical level), 0A (version), 0B (kind).
-  void SetInt(int tag, std::int32_t value) { Format(tag, "%d", value); }
+  // Tags 09 (physical level), 0A (version), 0B (kind), as "%d" gives them.
+  void SetInt(int tag, std::int32_t value) {
+    char* buffer = numbers_[tag - 9];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof numbers_[0] - 1, value);
+    values[static_cast<std::size_t>(tag)] =
+        std::string_view(buffer, r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buffer) : 0);
+  }
   // Tag 0C: "%.3f" when 0 or more, empty when negative.
   void SetMeasure(double measure) {
     if (measure >= 0) Format(12, "%.3f", measure);

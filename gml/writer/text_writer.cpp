@@ -113,7 +113,7 @@ double ComputeOsTextAngle(double orientation) {
 bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colour,
                      host::db::Point3 point, double height, double rotation,
                      std::int32_t anchorPosition, Database& db, int xdataLevel,
-                     FeatureRecordRef record, OsFeatureKind kind) {
+                     FeatureRecordRef record, OsFeatureKind kind, const host::db::Xdata* xdataOf) {
   const Justification justification = JustificationOf(anchorPosition);
   host::db::TextData data;
   data.text = DecodeXmlEntities(text.substr(0, kMaxTextChars));
@@ -126,7 +126,9 @@ bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colo
   data.vertical = justification.vertical;
   ObjectId id = db.Append(std::move(data), db.ModelSpace());
   if (id.IsNull()) return false;
-  if (!WriteFeatureXdata(db, id, xdataLevel, record, kind)) {
+  if (xdataOf != nullptr) {
+    if (host::db::Entity* entity = db.EntityOf(id)) entity->xdata = *xdataOf;
+  } else if (!WriteFeatureXdata(db, id, xdataLevel, record, kind)) {
     db.Erase(id);
     return false;
   }

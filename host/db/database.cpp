@@ -169,7 +169,7 @@ ObjectId Database::Layer(std::wstring_view name) const {
   // is tried first.
   if (lastLayer_ < layers_.size()) {
     const LayerRecord& last = layers_[lastLayer_];
-    if (!last.erased && SameTableName(last.name, name)) return IdOf(last.handle);
+    if (!last.erased && (last.name == name || SameTableName(last.name, name))) return IdOf(last.handle);
   }
   for (std::size_t i = 0; i < layers_.size(); ++i) {
     if (!layers_[i].erased && SameTableName(layers_[i].name, name)) {
@@ -271,8 +271,10 @@ bool Database::SetCurrentTextStyle(ObjectId style) {
 // Registered applications --------------------------------------------------------------
 
 ObjectId Database::AppId(std::wstring_view name) const {
+  // Writers name an application spelled as it was registered: the plain
+  // comparison answers them before the one that folds case.
   for (const AppIdRecord& record : appIds_)
-    if (SameTableName(record.name, name)) return IdOf(record.handle);
+    if (record.name == name || SameTableName(record.name, name)) return IdOf(record.handle);
   return {};
 }
 

@@ -26,6 +26,28 @@ void UnmapPages(void* mapping, std::uint64_t length);
 // Call after each heap allocation that may have grown the heap.
 void AdviseHeapGrowth();
 
+// While a FaultingHeapAhead lives: faults in the pages the C heap has
+// gained since it was made (whole huge pages only, advised as
+// AdviseHeapGrowth does), without changing what they hold. Meant for helper
+// threads while another thread fills the heap: the filling thread then
+// finds the pages in place instead of waiting for the system to supply each
+// one as it first writes it. At most one step of the heap's growth is
+// faulted in before it is used. Nothing happens while none lives. Safe to
+// call from any thread; threads calling at once share the work a huge page
+// at a time.
+void FaultInHeapGrowth();
+
+// While one lives, FaultInHeapGrowth works, and the heap grows 32 MiB at a
+// step instead of 8, so that the helpers have room to keep ahead of the
+// thread that fills it.
+class FaultingHeapAhead {
+ public:
+  FaultingHeapAhead();
+  ~FaultingHeapAhead();
+  FaultingHeapAhead(const FaultingHeapAhead&) = delete;
+  FaultingHeapAhead& operator=(const FaultingHeapAhead&) = delete;
+};
+
 // Makes every thread of the process take its blocks from one C heap, as
 // the Windows process heap serves every thread, instead of an arena per
 // thread. What the reader's workers make and the drawing thread frees is

@@ -1,8 +1,10 @@
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 
 #include "host/system/memory_pages.h"
@@ -11,6 +13,14 @@ namespace host {
 namespace {
 
 constexpr std::uint64_t kHugePage = std::uint64_t{2} << 20;
+
+// How far the heap grows at each step: several huge pages, and more while
+// helpers fault in its growth ahead of its use (FaultingHeapAhead).
+constexpr int kHeapStep = static_cast<int>(4 * kHugePage);
+constexpr int kFaultedHeapStep = static_cast<int>(16 * kHugePage);
+std::atomic<int> g_faultingAhead{0};
+
+int HeapStep() { return g_faultingAhead.load(std::memory_order_relaxed) > 0 ? kFaultedHeapStep : kHeapStep; }
 
 // Blocks of several megabytes are written from end to end as an import
 // fills them: huge pages take one page fault where small ones take 512.
@@ -53,7 +63,7 @@ void AdviseHeapGrowth() {
   std::uintptr_t from = advisedEnd.load(std::memory_order_relaxed);
   if (from == 0) {
     // The first time only: from here on the heap grows in large steps.
-    (void)mallopt(M_TOP_PAD, static_cast<int>(4 * kHugePage));
+    (void)mallopt(M_TOP_PAD, HeapStep());
   }
   const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
   if (end == static_cast<std::uintptr_t>(-1) || end <= from) return;
@@ -62,6 +72,53 @@ void AdviseHeapGrowth() {
   const std::uintptr_t page = MemoryPageSize();
   const std::uintptr_t start = from / page * page;
   (void)madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
+namespace {
+
+// Where the part of the heap faulted in so far ends (0 while no
+// FaultingHeapAhead lives), and whether the system refused the request.
+std::atomic<std::uintptr_t> g_faultedEnd{0};
+std::atomic<bool> g_populateRefused{false};
+
+// The break as the system holds it, down to a whole huge page: another
+// thread may be moving it through malloc at this moment.
+std::uintptr_t WholeHeapEnd() {
+  const auto end = static_cast<std::uintptr_t>(syscall(SYS_brk, 0));
+  return end / kHugePage * kHugePage;
+}
+
+}  // namespace
+
+void FaultInHeapGrowth() {
+#ifdef MADV_POPULATE_WRITE
+  const std::uintptr_t wholeEnd = WholeHeapEnd();
+  std::uintptr_t from = g_faultedEnd.load(std::memory_order_relaxed);
+  // A huge page at a time, so that threads calling at once share the work.
+  while (from != 0 && from < wholeEnd && !g_populateRefused.load(std::memory_order_relaxed)) {
+    if (!g_faultedEnd.compare_exchange_weak(from, from + kHugePage)) continue;
+    void* start = reinterpret_cast<void*>(from);
+    (void)madvise(start, kHugePage, MADV_HUGEPAGE);
+    // Faults in a writable page and writes nothing, so what malloc has
+    // handed out meanwhile keeps what its owner wrote. EINVAL: a system
+    // without the request; ENOMEM: the heap shrank meanwhile.
+    if (madvise(start, kHugePage, MADV_POPULATE_WRITE) != 0 && errno == EINVAL)
+      g_populateRefused.store(true, std::memory_order_relaxed);
+    from = g_faultedEnd.load(std::memory_order_relaxed);
+  }
+#endif
+}
+
+FaultingHeapAhead::FaultingHeapAhead() {
+  if (g_faultingAhead.fetch_add(1) != 0) return;
+  g_faultedEnd.store(WholeHeapEnd());
+  (void)mallopt(M_TOP_PAD, kFaultedHeapStep);
+}
+
+FaultingHeapAhead::~FaultingHeapAhead() {
+  if (g_faultingAhead.fetch_sub(1) != 1) return;
+  g_faultedEnd.store(0);
+  (void)mallopt(M_TOP_PAD, kHeapStep);
 }
 
 void ShareOneHeapAcrossThreads() { (void)mallopt(M_ARENA_MAX, 1); }

@@ -10,6 +10,7 @@
 #include "gml/writer/tests/writer_fixture.h"
 #include "host/editor/display.h"
 #include "host/editor/graphics.h"
+#include "host/system/helper_threads.h"
 
 using namespace pass_test;
 using namespace writer_test;
@@ -19,6 +20,7 @@ namespace {
 // A paged list of `T`.
 template <typename T>
 struct Paged {
+  Paged() : Paged(std::initializer_list<T>{}) {}
   explicit Paged(std::initializer_list<T> items) {
     EXPECT_TRUE(PagedGrowArrayCreate(50, sizeof(T), &list));
     for (const T& item : items) EXPECT_TRUE(PagedGrowArraySet(&list, list.count, &item, 0));
@@ -270,6 +272,89 @@ TEST_F(FeaturePassTest, EscInAClassLoopStopsAfterAWholeFeature) {
   EXPECT_GT(drawn, 0u);
   EXPECT_LT(drawn, 600u);
   EXPECT_EQ(drawn % 2, 0u);  // never a point without its label
+}
+
+// Enough records of each class for several pieces of the read-ahead, with
+// repeated vertices, closing repeats, inner rings, cut lines, labels and
+// character references: the drawing, entity for entity in handle order,
+// is the same whether the process allows helper threads or not.
+TEST(FeaturePassReadAhead, ManyRecordsDrawTheSameWithAndWithoutHelperThreads) {
+  constexpr int kCount = 3 * RecordReadAhead::kPiece + 17;
+  Lists lists;
+  Paged<AreaFeatureRecord> areas{};
+  Paged<LineFeatureRecord> lines{};
+  std::vector<PointFeatureRecord> pointRecords;
+  std::vector<TextFeatureRecord> textRecords;
+  for (int i = 0; i < kCount; ++i) {
+    const double x = 1000.0 * i + 0.125;
+    const std::string n = std::to_string(i);
+    AreaFeatureRecord area = SampleArea(&lists);
+    CopyField(area.attributes.common.toid, "osgbA" + n);
+    area.attributes.version = 1 + i % 7;
+    GrowArray outer = ListOf<RingPoint>({{x, 0, kRingPointVertex}, {x + 10, 0, kRingPointVertex},
+                                         {x + 10, 0, kRingPointVertex}, {x + 10, 10.5, kRingPointVertex},
+                                         {x, 10, kRingPointVertex}, {x, 0, kRingPointVertex},
+                                         {x, 0, kRingPointEnd}});
+    lists.Own(&outer);
+    area.outerRing = outer;
+    if (i % 3 == 0) area.innerRings = GrowArray{};  // some areas have no hole
+    EXPECT_TRUE(PagedGrowArraySet(&areas.list, areas.list.count, &area, 0));
+
+    LineFeatureRecord line = CutLine(&lists, ("osgbL" + n).c_str(), 1 + i % 5, x);
+    EXPECT_TRUE(PagedGrowArraySet(&lines.list, lines.list.count, &line, 0));
+
+    PointFeatureRecord point = SamplePoint();
+    CopyField(point.common.toid, "osgbP" + n);
+    CopyField(point.common.descriptiveTerm, i % 2 == 0 ? "Spot &amp; Height" : "Pole");
+    point.x = x;
+    point.version = i;
+    pointRecords.push_back(point);
+
+    TextFeatureRecord text = SampleText();
+    CopyField(text.common.toid, "osgbT" + n);
+    CopyField(text.textString, "Rose &#38; Crown " + n);
+    text.anchorPosition = i % 10;
+    text.x = x;
+    textRecords.push_back(text);
+  }
+  GrowArray points{};
+  GrowArray texts{};
+  ASSERT_TRUE(GrowArrayCreate(kCount, sizeof(PointFeatureRecord), &points));
+  ASSERT_TRUE(GrowArrayCreate(kCount, sizeof(TextFeatureRecord), &texts));
+  for (int i = 0; i < kCount; ++i) {
+    ASSERT_TRUE(GrowArraySet(&points, i, &pointRecords[static_cast<std::size_t>(i)]));
+    ASSERT_TRUE(GrowArraySet(&texts, i, &textRecords[static_cast<std::size_t>(i)]));
+  }
+  lists.Own(&points);
+  lists.Own(&texts);
+  FeatureLists in;
+  in.areas = &areas.list;
+  in.lines = &lines.list;
+  in.points = &points;
+  in.texts = &texts;
+
+  auto draw = [&](bool helpers) {
+    host::AllowHelperThreads(helpers);
+    PassDrawing d;
+    d.settings.markTermBesidePoint = 1;
+    FeatureDrawingRun run{d.settings};
+    run.StartRun();
+    EXPECT_TRUE(d.Pass(run, in, false));
+    host::AllowHelperThreads(true);
+    std::vector<std::string> out;
+    for (host::db::ObjectId id : d.db.EntitiesIn(d.db.ModelSpace())) {
+      const host::db::Entity* e = d.db.EntityOf(id);
+      out.push_back(std::to_string(e->handle) + " " + std::to_string(e->xdata.PackedSize()) + " " +
+                    EntityText(d.db, id));
+    }
+    return out;
+  };
+  const std::vector<std::string> alone = draw(false);
+  // Hatch and outer ring per area, the hole's ring for two areas in three,
+  // two pieces per line, a point and its label, a text.
+  EXPECT_EQ(alone.size(), static_cast<std::size_t>(kCount * 2 + (kCount - (kCount + 2) / 3) + kCount * 2 +
+                                                    kCount * 2 + kCount));
+  EXPECT_EQ(draw(true), alone);
 }
 
 TEST_F(FeaturePassTest, MissingSymbolBlocksFallBackAndAreSummedInTheWarning) {
