@@ -45,10 +45,6 @@ bool OpensTag(const char* data, std::int64_t begin, std::int64_t at, std::int64_
   return lowest == begin && beginBetweenTags;
 }
 
-}  // namespace
-
-namespace {
-
 // Where a piece's lead-in starts, for a piece starting at `start` in `data`
 // (bytes from `begin` on are known): just after the first member end in the
 // last kShortLeadInBytes before it, or in the last kLeadInBytes; `start`
@@ -589,12 +585,15 @@ void PieceRun::Run() {
   if (main_.archive.IsCompressed() == 0) {
     plain_ = open(main_.file->path, O_RDONLY | O_CLOEXEC);
     struct stat about {};
-    if (plain_ >= 0 && fstat(plain_, &about) == 0 && about.st_size > 0) {
-      lastPlainPiece_ = (static_cast<std::int64_t>(about.st_size) - 1) / pieceBytes_;
-    } else if (plain_ >= 0) {
-      // Nothing tells the size: one piece, read to the end of the file.
-      lastPlainPiece_ = 0;
+    if (plain_ >= 0 && (fstat(plain_, &about) != 0 || !S_ISREG(about.st_mode))) {
+      // Only a regular file can be read at any place: anything else comes
+      // through the ArchiveReader, cut by this thread.
+      close(plain_);
+      plain_ = -1;
     }
+    // An empty file is one piece, read to its end.
+    if (plain_ >= 0 && about.st_size > 0)
+      lastPlainPiece_ = (static_cast<std::int64_t>(about.st_size) - 1) / pieceBytes_;
   }
   RunPieces();
   // A plain file that could not be read to its end fails the pass as a
