@@ -28,9 +28,9 @@ void* BlockOf(Prefix* prefix) { return reinterpret_cast<char*>(prefix) + sizeof(
 // Length of a mapping that holds `bytes` and the prefix; 0 when it would not
 // fit in a size_t.
 std::uint64_t MappingLength(std::uint64_t bytes) {
-  const std::uint64_t page = host::MemoryPageSize();
-  if (bytes > SIZE_MAX - sizeof(Prefix) - page) return 0;
-  return (bytes + sizeof(Prefix) + page - 1) / page * page;
+  if (bytes > SIZE_MAX - sizeof(Prefix)) return 0;
+  const std::uint64_t length = host::MappingLengthFor(bytes + sizeof(Prefix));
+  return length <= SIZE_MAX ? length : 0;
 }
 
 void* AllocateMapped(std::uint64_t bytes) {

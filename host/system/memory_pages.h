@@ -10,6 +10,13 @@ namespace host {
 // The system's page size (4096 when it cannot be asked).
 std::uint64_t MemoryPageSize();
 
+// The length to map for `bytes`: whole pages, and from two huge pages up
+// whole huge pages. The system then places such a mapping, and one grown to
+// such a length, on a huge-page boundary, and backs every part of it with a
+// huge page as it is first written; a length between boundaries leaves its
+// growing end in small pages, one fault per page. 0 when it overflows.
+std::uint64_t MappingLengthFor(std::uint64_t bytes);
+
 // A mapping of `length` bytes (a multiple of the page size) whose pages read
 // as zero and are backed only once written; large mappings are advised for
 // huge pages. nullptr when the system refuses.
@@ -20,8 +27,8 @@ void* MapZeroedPages(std::uint64_t length);
 void* GrowMappedPages(void* mapping, std::uint64_t oldLength, std::uint64_t newLength);
 void UnmapPages(void* mapping, std::uint64_t length);
 
-// Asks the C heap to grow several huge pages at a time and advises each new
-// part of it for huge pages: an import makes hundreds of thousands of small
+// Asks the C heap to grow 32 MiB at a time and advises each new part of it
+// for huge pages: an import makes hundreds of thousands of small
 // blocks, which then cost one page fault per 2 MiB instead of one per page.
 // Call after each heap allocation that may have grown the heap.
 void AdviseHeapGrowth();
@@ -37,9 +44,8 @@ void AdviseHeapGrowth();
 // at a time.
 void FaultInHeapGrowth();
 
-// While one lives, FaultInHeapGrowth works, and the heap grows 32 MiB at a
-// step instead of 8, so that the helpers have room to keep ahead of the
-// thread that fills it.
+// While one lives, FaultInHeapGrowth works; the heap's 32 MiB steps leave
+// the helpers room to keep ahead of the thread that fills it.
 class FaultingHeapAhead {
  public:
   FaultingHeapAhead();

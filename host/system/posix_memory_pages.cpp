@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 
 #include "host/system/memory_pages.h"
 
@@ -14,13 +15,22 @@ namespace {
 
 constexpr std::uint64_t kHugePage = std::uint64_t{2} << 20;
 
-// How far the heap grows at each step: several huge pages, and more while
-// helpers fault in its growth ahead of its use (FaultingHeapAhead).
-constexpr int kHeapStep = static_cast<int>(4 * kHugePage);
-constexpr int kFaultedHeapStep = static_cast<int>(16 * kHugePage);
+// How far the heap grows at each step. malloc writes the header of the new
+// top before AdviseHeapGrowth can advise the step, so the huge page that
+// header falls in stays in small pages: the longer the step, the fewer such
+// pages.
+// Helpers faulting in the heap (FaultingHeapAhead) keep at most one step
+// ahead of its use.
+constexpr int kHeapStep = static_cast<int>(16 * kHugePage);
 std::atomic<int> g_faultingAhead{0};
 
-int HeapStep() { return g_faultingAhead.load(std::memory_order_relaxed) > 0 ? kFaultedHeapStep : kHeapStep; }
+void GrowHeapInSteps() {
+  static const bool set = [] {
+    (void)mallopt(M_TOP_PAD, kHeapStep);
+    return true;
+  }();
+  (void)set;
+}
 
 // Blocks of several megabytes are written from end to end as an import
 // fills them: huge pages take one page fault where small ones take 512.
@@ -36,6 +46,14 @@ std::uint64_t MemoryPageSize() {
     return page > 0 ? static_cast<std::uint64_t>(page) : std::uint64_t{4096};
   }();
   return size;
+}
+
+std::uint64_t MappingLengthFor(std::uint64_t bytes) {
+  // Below two huge pages a block's last huge page would cost as much as all
+  // it holds, and a small file's arrays stay that small.
+  const std::uint64_t grain = bytes >= 2 * kHugePage ? kHugePage : MemoryPageSize();
+  if (bytes > UINT64_MAX - grain) return 0;
+  return (bytes + grain - 1) / grain * grain;
 }
 
 void* MapZeroedPages(std::uint64_t length) {
@@ -61,10 +79,7 @@ void UnmapPages(void* mapping, std::uint64_t length) { munmap(mapping, static_ca
 void AdviseHeapGrowth() {
   static std::atomic<std::uintptr_t> advisedEnd{0};
   std::uintptr_t from = advisedEnd.load(std::memory_order_relaxed);
-  if (from == 0) {
-    // The first time only: from here on the heap grows in large steps.
-    (void)mallopt(M_TOP_PAD, HeapStep());
-  }
+  if (from == 0) GrowHeapInSteps();
   const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
   if (end == static_cast<std::uintptr_t>(-1) || end <= from) return;
   if (!advisedEnd.compare_exchange_strong(from, end)) return;
@@ -112,13 +127,12 @@ void FaultInHeapGrowth() {
 FaultingHeapAhead::FaultingHeapAhead() {
   if (g_faultingAhead.fetch_add(1) != 0) return;
   g_faultedEnd.store(WholeHeapEnd());
-  (void)mallopt(M_TOP_PAD, kFaultedHeapStep);
+  GrowHeapInSteps();
 }
 
 FaultingHeapAhead::~FaultingHeapAhead() {
   if (g_faultingAhead.fetch_sub(1) != 1) return;
   g_faultedEnd.store(0);
-  (void)mallopt(M_TOP_PAD, kHeapStep);
 }
 
 void ShareOneHeapAcrossThreads() { (void)mallopt(M_ARENA_MAX, 1); }

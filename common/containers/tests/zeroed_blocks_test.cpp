@@ -10,6 +10,8 @@
 namespace {
 
 using zeroed_blocks::kMappedBlockBytes;
+// From this length on, mappings take whole huge pages.
+constexpr std::uint64_t kHugeMapping = std::uint64_t{4} << 20;
 
 bool AllZero(const void* block, std::uint64_t from, std::uint64_t to) {
   const auto* bytes = static_cast<const unsigned char*>(block);
@@ -23,7 +25,8 @@ void Fill(void* block, std::uint64_t bytes, unsigned char value) {
 }
 
 // Every way a block can grow: on the heap, from the heap into a mapping,
-// within a mapping's last page, and by moving a mapping. The old bytes stay,
+// within a mapping's last page, and by moving a mapping (also from small
+// pages into whole huge pages). The old bytes stay,
 // the new ones read as zero.
 TEST(ZeroedBlocksTest, GrowthKeepsBytesAndZeroesTheRest) {
   struct Case {
@@ -36,6 +39,10 @@ TEST(ZeroedBlocksTest, GrowthKeepsBytesAndZeroesTheRest) {
       {kMappedBlockBytes + 10, kMappedBlockBytes + 20, true},
       {kMappedBlockBytes + 10, 8 * kMappedBlockBytes + 3, true},
       {kMappedBlockBytes - 1, kMappedBlockBytes, true},
+      // across the length from which mappings take whole huge pages, and
+      // within such a mapping's last huge page
+      {kHugeMapping - 100, kHugeMapping + 5000, true},
+      {3 * kHugeMapping / 2, 3 * kHugeMapping / 2 + 1000, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to);

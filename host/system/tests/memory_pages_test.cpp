@@ -43,5 +43,28 @@ TEST(MemoryPagesTest, FaultingInTheHeapsGrowthKeepsWhatItsBlocksHold) {
   EXPECT_EQ(wrong, 0u);
 }
 
+// Lengths to map: whole pages below two huge pages, whole huge pages from
+// there up, and 0 where rounding up would overflow.
+TEST(MemoryPagesTest, MappingLengthsAreWholePagesThenWholeHugePages) {
+  const std::uint64_t page = MemoryPageSize();
+  const std::uint64_t huge = std::uint64_t{2} << 20;
+  const struct {
+    std::uint64_t bytes;
+    std::uint64_t length;
+  } cases[] = {
+      {0, 0},
+      {1, page},
+      {page, page},
+      {page + 1, 2 * page},
+      {huge + 1, huge + page},
+      {2 * huge - 1, 2 * huge},
+      {2 * huge, 2 * huge},
+      {2 * huge + 1, 3 * huge},
+      {5 * huge - page, 5 * huge},
+      {UINT64_MAX - 10, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MappingLengthFor(c.bytes), c.length) << c.bytes;
+}
+
 }  // namespace
 }  // namespace host
