@@ -79,7 +79,7 @@ bool GmlPass::AppendRing(GrowArray* list, bool* created) {
   TouchCarried(kCarriedAreaOutline);
   if (!*created) {
     if (!keepRecords) return true;
-    if (!GrowArrayCreate(tuples.count + 1, sizeof(RingPoint), list)) return false;
+    if (!GrowArrayCreateExact(tuples.count + 1, sizeof(RingPoint), list)) return false;
     *created = true;
   }
   const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
@@ -335,7 +335,7 @@ void GmlPass::AssembleAreas() {
             any = true;
             continue;
           }
-          if (!GrowArrayCreate(tuples.count + 1, sizeof(RingPoint), list)) {
+          if (!GrowArrayCreateExact(tuples.count + 1, sizeof(RingPoint), list)) {
             sound = false;
             break;
           }

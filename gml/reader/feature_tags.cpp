@@ -726,7 +726,7 @@ bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* point
   if (!PassesLocation(v.settings.trimLinesToAreaEdges != 0, &trimmedAway)) return false;
   bool created = false;
   if (store) {
-    created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), points);
+    created = GrowArrayCreateExact(tuples.count + 1, sizeof(LinePoint), points);
     if (!created) {
       ShowOutOfMemory();
       sound = false;

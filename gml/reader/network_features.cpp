@@ -220,7 +220,7 @@ void GmlPass::AssembleRoads() {
         }
       }
       if (!created && keepRecords) {
-        created = GrowArrayCreate(tuples.count + 1, sizeof(LinePoint), &geometry);
+        created = GrowArrayCreateExact(tuples.count + 1, sizeof(LinePoint), &geometry);
         if (!created) {
           sound = false;
           break;
