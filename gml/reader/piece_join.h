@@ -46,9 +46,9 @@ inline constexpr std::int64_t kDefaultPieceBytes = std::int64_t{1} << 20;
 inline constexpr std::int64_t kSmallestDefaultPieceBytes = std::int64_t{256} << 10;
 inline constexpr std::int64_t kShortLeadInBytes = std::int64_t{16} << 10;
 inline constexpr std::int64_t kLeadInBytes = std::int64_t{64} << 10;
-// Worker threads at most, and at most when the dialog sets none: the owning
-// thread reads the file and joins every piece, and beyond three workers it
-// is that thread, not the parsing, that sets the pace (README, GML reader).
+// Worker threads at most, and at most when the dialog sets none: four or
+// five went no faster than three, what is left being mostly the system's
+// supply of fresh memory (README, GML reader).
 inline constexpr int kMaxPieceWorkers = 8;
 inline constexpr int kDefaultPieceWorkers = 3;
 
