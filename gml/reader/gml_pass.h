@@ -195,5 +195,8 @@ struct GmlPass : GmlFeatureState {
   // records, so that they need not be found again by seeking in the stream.
   bool spilling = false;
   std::FILE* spill = nullptr;
+  // Bytes written to the spill file, where the next record goes: kept here
+  // because asking the stream (ftell) costs a system call at every line.
+  std::int64_t spillEnd = 0;
   std::wstring spillPath;
 };

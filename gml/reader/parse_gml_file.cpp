@@ -146,7 +146,7 @@ bool GmlPass::ReadOneTuple() {
 std::int64_t GmlPass::CoordinatePosition() const {
   if (spilling && log != nullptr)
     return static_cast<std::int64_t>(log->spill.count) * static_cast<std::int64_t>(kSpillRecordBytes);
-  if (spilling) return spill != nullptr ? static_cast<std::int64_t>(std::ftell(spill)) : -1;
+  if (spilling) return spill != nullptr ? spillEnd : -1;
   return source->Tell();
 }
 
@@ -163,6 +163,7 @@ bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
     sound = false;
     return false;
   }
+  spillEnd += static_cast<std::int64_t>(sizeof record);
   return true;
 }
 
@@ -339,6 +340,7 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
     if (spillPath) {
       pass.spillPath = *spillPath;
       pass.spill = std::fopen(host::NativePath(*spillPath).value_or("").c_str(), "w+b");
+      pass.spillEnd = 0;
     }
     if (pass.spill == nullptr) pass.sound = false;
   }

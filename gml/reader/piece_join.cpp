@@ -493,10 +493,12 @@ void PieceRun::Replay(Piece& piece) {
   GmlPass& p = *piece.pass;
   std::int64_t spillBase = 0;
   if (m.spilling && piece.log.spill.count > 0) {
-    const long at = m.spill != nullptr ? std::ftell(m.spill) : -1;
+    const std::int64_t at = m.spill != nullptr ? m.spillEnd : -1;
     const auto count = static_cast<std::size_t>(piece.log.spill.count);
     if (at < 0 || std::fwrite(piece.log.spill.data, kSpillRecordBytes, count, m.spill) != count)
       m.sound = false;
+    else
+      m.spillEnd += static_cast<std::int64_t>(count * kSpillRecordBytes);
     spillBase = at;
   }
   const std::int32_t nodesBase = view.roadNodes.count;
