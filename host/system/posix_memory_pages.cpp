@@ -18,9 +18,8 @@ constexpr std::uint64_t kHugePage = std::uint64_t{2} << 20;
 // How far the heap grows at each step. malloc writes the header of the new
 // top before AdviseHeapGrowth can advise the step, so the huge page that
 // header falls in stays in small pages: the longer the step, the fewer such
-// pages.
-// Helpers faulting in the heap (FaultingHeapAhead) keep at most one step
-// ahead of its use.
+// pages. Helpers faulting in the heap (FaultingHeapAhead) keep at most one
+// step ahead of its use.
 constexpr int kHeapStep = static_cast<int>(16 * kHugePage);
 std::atomic<int> g_faultingAhead{0};
 
