@@ -57,6 +57,14 @@ std::optional<std::string> FollowLinks(std::string path) {
   return std::nullopt;
 }
 
+// Why a target of this kind (not a folder, not a plain file) is refused.
+const char* NotAFileReason(mode_t mode) {
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+  if (S_ISFIFO(mode)) return "it is a pipe (FIFO), not a file";
+  if (S_ISSOCK(mode)) return "it is a socket, not a file";
+  return "it is not a plain file";
+}
+
 }  // namespace
 
 void ReplacementFile::SystemFailure() {
@@ -91,6 +99,12 @@ bool ReplacementFile::Prepare(std::wstring_view target) {
   }
   if (S_ISDIR(st.st_mode)) {
     reason_ = "it is a folder";
+    return false;
+  }
+  // A device, a pipe or a socket would be swapped for a plain file by the
+  // rename (as root, /dev/null itself): what it is stays.
+  if (!S_ISREG(st.st_mode)) {
+    reason_ = NotAFileReason(st.st_mode);
     return false;
   }
   // Read-only by the mode, as the user set it: root would be let through by

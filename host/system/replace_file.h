@@ -23,7 +23,8 @@
 //    file it points to is replaced, with the temporary file beside that file.
 //    A fixed temporary name (the second Begin()) is then not used; a new
 //    name beside the file pointed to is made instead.
-// A target that is a folder is refused.
+// A target that is a folder, a device, a pipe (FIFO) or a socket, or a link
+// to one, is refused and stays as it is.
 //
 // Reason() says why the last Begin() or commit failed, for the user: the
 // system's own words for a failed system call ("No space left on device"),

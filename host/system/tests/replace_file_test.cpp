@@ -1,7 +1,10 @@
 #include "host/system/replace_file.h"
 
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 #include "host/system/fault.h"
 #include "host/system/files.h"
 #include "host/system/tests/temp_folder_fixture.h"
+#include "host/system/wide_text.h"
 
 namespace host {
 namespace {
@@ -249,6 +253,57 @@ TEST_F(ReplaceFileTest, AReadOnlyFileOrAFolderIsRefusedWithAReason) {
   EXPECT_EQ(Read("t.ini"), "old");
   EXPECT_EQ(Mode("t.ini"), 0444u);
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"folder.ini", L"t.ini"}));
+}
+
+// A device, a pipe or a socket (or a link to one) is not swapped for a
+// plain file: the save is refused and the target stays what it was. The
+// device is a node of the null device made in the test's folder (where this
+// process may make one), so that a failure here never touches /dev/null.
+TEST_F(ReplaceFileTest, ATargetThatIsNoPlainFileIsRefusedAndKept) {
+  ASSERT_EQ(::mkfifo((root_ + "/pipe.dxf").c_str(), 0644), 0);
+  const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listening, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = root_ + "/socket.dxf";
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socket_path.c_str(), socket_path.size() + 1);
+  ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  const bool device = ::mknod((root_ + "/null.dxf").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  Link("to-pipe.dxf", "pipe.dxf");
+  struct Case {
+    const char* target;
+    const char* real;  // what the target is, or names through its link
+    const char* reason;
+    unsigned kind;
+  };
+  std::vector<Case> cases = {
+      {"pipe.dxf", "pipe.dxf", "it is a pipe (FIFO), not a file", S_IFIFO},
+      {"to-pipe.dxf", "pipe.dxf", "it is a pipe (FIFO), not a file", S_IFIFO},
+      {"socket.dxf", "socket.dxf", "it is a socket, not a file", S_IFSOCK},
+  };
+  if (device) {
+    Link("to-null.dxf", "null.dxf");
+    cases.push_back({"null.dxf", "null.dxf", "it is a device, not a file", S_IFCHR});
+    cases.push_back({"to-null.dxf", "null.dxf", "it is a device, not a file", S_IFCHR});
+  }
+  for (const Case& c : cases) {
+    for (const bool fixed : {false, true}) {
+      SCOPED_TRACE(std::string(c.target) + (fixed ? " fixed temporary" : " new temporary"));
+      std::string reason;
+      EXPECT_FALSE(Replace(c.target, "new", fixed, &reason));
+      EXPECT_EQ(reason, c.reason);
+      struct stat st {};
+      ASSERT_EQ(lstat((root_ + "/" + c.real).c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & S_IFMT, c.kind);
+    }
+  }
+  EXPECT_EQ(LinkText("to-pipe.dxf"), "pipe.dxf");
+  ::close(listening);
+  // Nothing else was left in the folder: no temporary file.
+  for (const std::wstring& name : Names())
+    EXPECT_EQ(name.find(L"tmp"), std::wstring::npos) << EncodeUtf8(name);
+  if (!device) GTEST_SKIP() << "no device node can be made here: the device cases did not run";
 }
 
 TEST_F(ReplaceFileTest, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
