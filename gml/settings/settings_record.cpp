@@ -3,9 +3,11 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "common/containers/line_reader.h"
 #include "common/containers/text.h"
+#include "gml/settings/settings_messages.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 
@@ -39,7 +41,8 @@ enum class Rule {
   TextOr,    // the value text; empty gives the default text
   Folder,    // as TextOr, then a separator appended when missing
   AnyText,   // the value text, also when empty
-  Real,      // real number
+  Scale,     // the block scale: 1.0, then a number within kMin/kMaxBlockScaling
+  Colour,    // a colour index 1..256; any other value is refused
   FiveInts,  // up to five integers; missing ones keep their values
 };
 
@@ -119,7 +122,7 @@ const Key kKeys[] = {
      Rule::No, 18},
     {"[Forced Text layer name:] ", nullptr, Layout::K0, &Record::forcedTextLayer, Rule::TextOr, 13, 0,
      0, 0, L"MasterMap Text"},
-    {"[AutoCAD block scaling factor:] ", nullptr, Layout::K0, &Record::blockScalingFactor, Rule::Real,
+    {"[AutoCAD block scaling factor:] ", nullptr, Layout::K0, &Record::blockScalingFactor, Rule::Scale,
      25},
     {"[Area filtering:] ", nullptr, Layout::K0, &Record::areaFiltering, Rule::No, 31},
     {"[Trim lines to area edges:] ", nullptr, Layout::K0, &Record::trimLinesToAreaEdges, Rule::No, 27},
@@ -143,7 +146,7 @@ const Key kKeys[] = {
     {"[Road layer way (0=by road name, 1=fixed):] ", nullptr, Layout::K0, &Record::roadLayerWay,
      Rule::Range, 47, 0, 1, 0},
     {"[Road fixed layer name:] ", nullptr, Layout::K0, &Record::roadFixedLayer, Rule::Text, 48},
-    {"[Road fixed layer color:] ", nullptr, Layout::K0, &Record::roadFixedLayerColour, Rule::Int, 49},
+    {"[Road fixed layer color:] ", nullptr, Layout::K0, &Record::roadFixedLayerColour, Rule::Colour, 49},
     {"[Road layer is on:] ", nullptr, Layout::K0, &Record::roadLayerOn, Rule::Yes, 50},
     {"[Road layer is frozen:] ", nullptr, Layout::K0, &Record::roadLayerFrozen, Rule::Yes, 51},
     {"[Road layer is locked:] ", nullptr, Layout::K0, &Record::roadLayerLocked, Rule::Yes, 52},
@@ -153,7 +156,7 @@ const Key kKeys[] = {
      &Record::roadLinkLayerValue, Rule::Range, 55, 0, 2, 0},
     {"[Road link fixed layer name:] ", nullptr, Layout::K0, &Record::roadLinkFixedLayer, Rule::Text, 54},
     {"[Road link fixed layer color:] ", nullptr, Layout::K0, &Record::roadLinkFixedLayerColour,
-     Rule::Int, 56},
+     Rule::Colour, 56},
     {"[Road link layer is on:] ", nullptr, Layout::K0, &Record::roadLinkLayerOn, Rule::Yes, 57},
     {"[Road link layer is frozen:] ", nullptr, Layout::K0, &Record::roadLinkLayerFrozen, Rule::Yes, 58},
     {"[Road link layer is locked:] ", nullptr, Layout::K0, &Record::roadLinkLayerLocked, Rule::Yes, 59},
@@ -161,7 +164,7 @@ const Key kKeys[] = {
      &Record::roadNodeMarkingWay, Rule::Range, 60, 0, 1, 0},
     {"[Road node layer name:] ", nullptr, Layout::K0, &Record::roadNodeLayer, Rule::Text, 62},
     {"[Road node block name:] ", nullptr, Layout::K0, &Record::roadNodeBlock, Rule::Text, 64},
-    {"[Road node layer color:] ", nullptr, Layout::K0, &Record::roadNodeLayerColour, Rule::Int, 66},
+    {"[Road node layer color:] ", nullptr, Layout::K0, &Record::roadNodeLayerColour, Rule::Colour, 66},
     {"[Road node layer is on:] ", nullptr, Layout::K0, &Record::roadNodeLayerOn, Rule::Yes, 68},
     {"[Road node layer is frozen:] ", nullptr, Layout::K0, &Record::roadNodeLayerFrozen, Rule::Yes, 70},
     {"[Road node layer is locked:] ", nullptr, Layout::K0, &Record::roadNodeLayerLocked, Rule::Yes, 72},
@@ -169,7 +172,7 @@ const Key kKeys[] = {
      &Record::addressMarkingWay, Rule::Range, 61, 0, 1, 0},
     {"[Address point layer name:] ", nullptr, Layout::K0, &Record::addressLayer, Rule::Text, 63},
     {"[Address point block name:] ", nullptr, Layout::K0, &Record::addressBlock, Rule::Text, 65},
-    {"[Address point layer color:] ", nullptr, Layout::K0, &Record::addressLayerColour, Rule::Int, 67},
+    {"[Address point layer color:] ", nullptr, Layout::K0, &Record::addressLayerColour, Rule::Colour, 67},
     {"[Address point layer is on:] ", nullptr, Layout::K0, &Record::addressLayerOn, Rule::Yes, 69},
     {"[Address point layer is frozen:] ", nullptr, Layout::K0, &Record::addressLayerFrozen, Rule::Yes,
      71},
@@ -224,7 +227,33 @@ void ReadFiveInts(std::string_view value, std::array<std::int32_t, 5>* levels) {
   }
 }
 
-void ApplyKey(Record* record, const Key& key, std::string_view line) {
+// Lowest and highest colour index a layer of the import may be given in the
+// file (256 is "by layer").
+constexpr std::int32_t kMinFileColour = 1;
+constexpr std::int32_t kMaxFileColour = 256;
+
+// True when `value` is a plain real number within the block scale's range.
+bool ReadScale(std::string_view value, double* scale) {
+  const double read = ReadReal(value);
+  if (!(read >= kMinBlockScaling && read <= kMaxBlockScaling)) return false;
+  *scale = read;
+  return true;
+}
+
+// The line of the refusal message for a value that makes no sense: the key,
+// the value as written, what it must be and what is kept.
+std::wstring RefusedLine(const Key& key, std::string_view value, const std::string& wanted,
+                         const std::string& kept) {
+  std::string label = key.label;
+  while (!label.empty() && label.back() == ' ') label.pop_back();
+  return NarrowToWide(label + " " + std::string(value) + " (" + wanted + "; " + kept +
+                      " is kept)");
+}
+
+// Sets the key's member from its line. A value that makes no sense for its
+// key is refused: the member keeps its value and `refused` gets a line.
+void ApplyKey(Record* record, const Key& key, std::string_view line,
+              std::vector<std::wstring>* refused) {
   std::string_view value = ValueOf(line);
   switch (key.rule) {
     case Rule::Yes: {
@@ -250,9 +279,30 @@ void ApplyKey(Record* record, const Key& key, std::string_view line) {
     case Rule::Int:
       record->*std::get<std::int32_t Record::*>(key.member) = ReadInt(value);
       break;
-    case Rule::Real:
-      record->*std::get<double Record::*>(key.member) = ReadReal(value);
+    case Rule::Scale: {
+      // A scale of 0, a negative one or one beyond any drawing (NaN, 1e308)
+      // would insert every block invisible, mirrored or unbounded.
+      double& scale = record->*std::get<double Record::*>(key.member);
+      scale = 1.0;
+      if (!ReadScale(value, &scale))
+        refused->push_back(RefusedLine(key, value,
+                                       Format("a number from %g to %.0f is needed", kMinBlockScaling,
+                                              kMaxBlockScaling),
+                                       Format("%g", scale)));
       break;
+    }
+    case Rule::Colour: {
+      std::int32_t& colour = record->*std::get<std::int32_t Record::*>(key.member);
+      const std::int32_t v = ReadInt(value);
+      if (v >= kMinFileColour && v <= kMaxFileColour)
+        colour = v;
+      else
+        refused->push_back(RefusedLine(key, value,
+                                       Format("a colour from %d to %d is needed", kMinFileColour,
+                                              kMaxFileColour),
+                                       Format("%d", colour)));
+      break;
+    }
     case Rule::Text:
       if (!value.empty()) record->*std::get<std::wstring Record::*>(key.member) = NarrowToWide(value);
       break;
@@ -283,8 +333,9 @@ std::string ValueText(const Record& record, const Key& key) {
     }
     case Rule::Range:
     case Rule::Int:
+    case Rule::Colour:
       return Format("%d", record.*std::get<std::int32_t Record::*>(key.member));
-    case Rule::Real:
+    case Rule::Scale:
       return Format("%lf", record.*std::get<double Record::*>(key.member));
     case Rule::Text:
     case Rule::TextOr:
@@ -337,15 +388,21 @@ bool OS_GML_ACAD_Definitions::LoadSettings(const std::wstring& path, bool setFol
 
   LineReader reader(path, 510);
   std::string line;
+  std::vector<std::wstring> refused;
   while (reader.Ok() && reader.Next(&line)) {
     const Key* chosen = nullptr;
     for (const Key& key : kKeys) {
       if (line.find(key.label) == std::string::npos) continue;
       if (chosen == nullptr || key.order < chosen->order) chosen = &key;
     }
-    if (chosen != nullptr) ApplyKey(this, *chosen, line);
+    if (chosen != nullptr) ApplyKey(this, *chosen, line, &refused);
   }
   if (includeZarnsHaStuff == 0) attributesToSdf = 0;
+  if (!refused.empty()) {
+    std::wstring text = L"Warning: Some values in " + path + L" make no sense and were not taken:\n";
+    for (const std::wstring& one : refused) text += L"\n" + one;
+    gml_settings::ShowMessageBox(text);
+  }
   return true;
 }
 

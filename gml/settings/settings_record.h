@@ -4,7 +4,9 @@
 // The settings file is narrow text of labelled lines ("[Layers defined by:] 1").
 // A label is found anywhere in a line; when a line holds several, the key of
 // highest precedence wins. Missing keys keep their values; values that do not
-// parse or lie out of range take a fixed fallback per key. Saving writes every
+// parse or lie out of range take a fixed fallback per key; a block scale or
+// a layer colour that makes no sense is refused instead (the member keeps its
+// value) and named in one message box after the load. Saving writes every
 // key after the user's own lines at the top of the old file, through a
 // temporary file, so a failed save leaves the old file whole.
 //
@@ -17,6 +19,11 @@
 
 #include "common/containers/grow_array.h"
 #include "gml/settings/lookup_tables.h"
+
+// The range of "[AutoCAD block scaling factor:]" that the settings file and
+// the settings dialog accept.
+inline constexpr double kMinBlockScaling = 0.01;
+inline constexpr double kMaxBlockScaling = 1000000.0;
 
 class OS_GML_ACAD_Definitions {
  public:

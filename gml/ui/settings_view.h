@@ -67,8 +67,6 @@ inline constexpr int kIdSdfPrefix = 383;
 
 inline constexpr int kManualScaleChoice = 4;
 inline constexpr int kMaxManualScale = 5000000;
-inline constexpr double kMinBlockScaling = 0.01;
-inline constexpr double kMaxBlockScaling = 1000000.0;
 
 host::ui::DialogTemplate SettingsViewTemplate();
 

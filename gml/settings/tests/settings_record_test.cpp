@@ -6,9 +6,11 @@
 #include <functional>
 #include <string>
 
+#include "common/containers/text.h"
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
 #include "host/testing/test_reset.h"
+#include "host/ui/message_box.h"
 
 namespace {
 
@@ -74,8 +76,8 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
        [](R r) { return r.roadLinkLayerValue == 0; }},
       {"[Select lines within area(0) or crossing(1) :] 1", [](R r) { return r.locationMode == 1; }},
       // Integers without a check.
-      {"[Road fixed layer color:] 300", [](R r) { return r.roadFixedLayerColour == 300; }},
-      {"[Road fixed layer color:] -99999999999", [](R r) { return r.roadFixedLayerColour < -1000000; }},
+      {"[OS tiles insert mode (0=Xref, 1=Block, 2=Block (exploded)):] 7",
+       [](R r) { return r.osTileInsertMode == 7; }},
       // Texts: with a default, without one, and the one that may be empty.
       {"[Fixed block name:] ", [](R r) { return r.fixedBlockName == L"apoint"; }},
       {"[Fixed block name:] my block ", [](R r) { return r.fixedBlockName == L"my block "; }},
@@ -90,8 +92,7 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
       {"[Attributions to CSV files' directory:] ", [](R r) { return r.csvDirectory == L"c:\\"; }},
       // The real number.
       {"[AutoCAD block scaling factor:] 2.5", [](R r) { return r.blockScalingFactor == 2.5; }},
-      {"[AutoCAD block scaling factor:] big", [](R r) { return r.blockScalingFactor == 0.0; }},
-      {"[AutoCAD block scaling factor:] nan", [](R r) { return r.blockScalingFactor == 0.0; }},
+      {"[AutoCAD block scaling factor:] 0.01", [](R r) { return r.blockScalingFactor == 0.01; }},
       // Five levels: missing ones keep their values.
       {"[Edge buffering accuracy, number of points (lo med hi vhi ehi):]  10   20 30",
        [](R r) {
@@ -114,6 +115,76 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
     Load(&record, std::string(c.line) + "\n");
     EXPECT_TRUE(c.holds(record));
   }
+}
+
+// A block scale or a layer colour that makes no sense is refused: the value
+// before the load stays (the default in a fresh record) and one message box
+// names every refused key with the value written.
+TEST_F(SettingsRecordTest, ValuesWithoutSenseAreRefusedByName) {
+  using R = const OS_GML_ACAD_Definitions&;
+  struct Case {
+    const char* line;
+    std::function<bool(R)> holds;  // the value kept
+    const char* named;             // in the message
+  };
+  const Case cases[] = {
+      {"[AutoCAD block scaling factor:] 0", [](R r) { return r.blockScalingFactor == 1.0; },
+       "[AutoCAD block scaling factor:] 0 (a number from 0.01 to 1000000 is needed; 1 is kept)"},
+      {"[AutoCAD block scaling factor:] -2", [](R r) { return r.blockScalingFactor == 1.0; },
+       "[AutoCAD block scaling factor:] -2 ("},
+      {"[AutoCAD block scaling factor:] nan", [](R r) { return r.blockScalingFactor == 1.0; },
+       "[AutoCAD block scaling factor:] nan ("},
+      {"[AutoCAD block scaling factor:] 1e308", [](R r) { return r.blockScalingFactor == 1.0; },
+       "[AutoCAD block scaling factor:] 1e308 ("},
+      {"[AutoCAD block scaling factor:] inf", [](R r) { return r.blockScalingFactor == 1.0; },
+       "[AutoCAD block scaling factor:] inf ("},
+      {"[AutoCAD block scaling factor:] big", [](R r) { return r.blockScalingFactor == 1.0; },
+       "[AutoCAD block scaling factor:] big ("},
+      {"[AutoCAD block scaling factor:] 0.009", [](R r) { return r.blockScalingFactor == 1.0; },
+       "[AutoCAD block scaling factor:] 0.009 ("},
+      {"[Road fixed layer color:] 0", [](R r) { return r.roadFixedLayerColour == 7; },
+       "[Road fixed layer color:] 0 (a colour from 1 to 256 is needed; 7 is kept)"},
+      {"[Road fixed layer color:] 257", [](R r) { return r.roadFixedLayerColour == 7; },
+       "[Road fixed layer color:] 257 ("},
+      {"[Road link fixed layer color:] -1", [](R r) { return r.roadLinkFixedLayerColour == 7; },
+       "[Road link fixed layer color:] -1 ("},
+      {"[Road node layer color:] 99999999999", [](R r) { return r.roadNodeLayerColour == 7; },
+       "[Road node layer color:] 99999999999 ("},
+      {"[Address point layer color:] red", [](R r) { return r.addressLayerColour == 7; },
+       "[Address point layer color:] red ("},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    host::ResetForTest();
+    OS_GML_ACAD_Definitions record;
+    Load(&record, std::string(c.line) + "\n[Layers defined by:] 0\n");
+    EXPECT_TRUE(c.holds(record));
+    EXPECT_EQ(record.layersDefinedBy, 0) << "the other keys are read";
+    const auto& boxes = host::ui::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::wstring& text = boxes[0].request.text;
+    EXPECT_NE(text.find(folder_.WidePath("lwh_gml.ini")), std::wstring::npos) << WideToNarrow(text);
+    EXPECT_NE(text.find(NarrowToWide(c.named)), std::wstring::npos) << WideToNarrow(text);
+  }
+
+  // Values within sense are taken without a word; a refused value leaves a
+  // value loaded before it in place, and several refusals make one box.
+  host::ResetForTest();
+  OS_GML_ACAD_Definitions record;
+  Load(&record, "[AutoCAD block scaling factor:] 1000000\n[Road fixed layer color:] 1\n"
+                "[Road link fixed layer color:] 256\n");
+  EXPECT_EQ(record.blockScalingFactor, 1000000.0);
+  EXPECT_EQ(record.roadFixedLayerColour, 1);
+  EXPECT_EQ(record.roadLinkFixedLayerColour, 256);
+  EXPECT_TRUE(host::ui::MessageBoxes().empty());
+  Load(&record, "[Road fixed layer color:] 0\n[Road link fixed layer color:] 300\n");
+  EXPECT_EQ(record.roadFixedLayerColour, 1);
+  EXPECT_EQ(record.roadLinkFixedLayerColour, 256);
+  ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
+  const std::wstring& both = host::ui::MessageBoxes()[0].request.text;
+  EXPECT_NE(both.find(L"[Road fixed layer color:] 0 (a colour from 1 to 256 is needed; 1 is kept)"),
+            std::wstring::npos);
+  EXPECT_NE(both.find(L"[Road link fixed layer color:] 300 ("), std::wstring::npos);
 }
 
 TEST_F(SettingsRecordTest, SdfOutputNeedsItsPermission) {
