@@ -90,22 +90,42 @@ std::string CsvHeader(CsvKind kind, int csvLevel, const OS_GML_ACAD_Definitions&
 }
 
 void CsvRun::Start() {
+  for (std::size_t s = 0; s < files_.size(); ++s) (void)CloseFile(static_cast<int>(s));
   infoWritten_.fill(false);
   opened_.fill(false);
   warned_.fill(false);
+  failures_ = 0;
 }
 
 std::FILE* CsvRun::OpenFile(const std::string& path, int slot) {
   const std::size_t s = static_cast<std::size_t>(slot);
-  std::FILE* file = std::fopen(path.c_str(), opened_[s] ? "a" : "w");
-  if (file != nullptr) {
+  (void)CloseFile(slot);
+  paths_[s] = path;
+  if (files_[s].Open(path, opened_[s])) {
     opened_[s] = true;
-  } else if (!warned_[s]) {
-    warned_[s] = true;
-    host::Printf(L"Warning: Could not open the attribute file %ls for writing.\n",
-                 NarrowToWide(path).c_str());
+    return files_[s].Stream();
   }
-  return file;
+  if (!warned_[s]) {
+    warned_[s] = true;
+    ++failures_;
+    host::Printf(L"Warning: Could not open the attribute file %ls for writing. %ls.\n",
+                 NarrowToWide(path).c_str(), NarrowToWide(files_[s].Reason()).c_str());
+  }
+  return nullptr;
+}
+
+bool CsvRun::CloseFile(int slot) {
+  const std::size_t s = static_cast<std::size_t>(slot);
+  if (!files_[s].IsOpen() || files_[s].Close()) return true;
+  // A file cut short is reported once a run; a later location's rows
+  // appended to it do not make it whole.
+  if (!warned_[s]) {
+    warned_[s] = true;
+    ++failures_;
+    host::Printf(L"Error: Could not write the attribute file %ls: %ls. The file is incomplete.\n",
+                 NarrowToWide(paths_[s]).c_str(), NarrowToWide(files_[s].Reason()).c_str());
+  }
+  return false;
 }
 
 std::FILE* CsvRun::Open(CsvKind kind, const OS_GML_ACAD_Definitions& settings) {
@@ -118,14 +138,17 @@ std::FILE* CsvRun::Open(CsvKind kind, const OS_GML_ACAD_Definitions& settings) {
       std::fprintf(info, "# Data fields in comma separated value file %s\n#\n", csvPath.c_str());
       const std::string header = CsvHeader(kind, settings.attributesToCsv, settings);
       std::fwrite(header.data(), 1, header.size(), info);
-      std::fclose(info);
+      (void)CloseFile(4 + k);
     }
   }
   return file;
 }
 
-void CsvRun::Close(std::FILE* file) {
-  if (file != nullptr) std::fclose(file);
+bool CsvRun::Close(std::FILE* file) {
+  if (file == nullptr) return true;
+  for (std::size_t s = 0; s < files_.size(); ++s)
+    if (files_[s].Stream() == file) return CloseFile(static_cast<int>(s));
+  return true;
 }
 
 void WriteTopoLineCsvLine(bool shortRow, std::FILE* file, const LineFeatureRecord& line) {

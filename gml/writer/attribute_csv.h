@@ -17,7 +17,10 @@
 // Within one run (CsvRun) a file is truncated when it is first opened and
 // appended to after that, so the locations of a batch run share one file and
 // a new run starts afresh. A file that cannot be opened is reported once on
-// the command line and its rows are skipped; drawing goes on.
+// the command line and its rows are skipped; drawing goes on. Every write and
+// every close is checked: a file that could not be written whole (a full
+// disk, a folder that went away) is reported once, with the system's reason,
+// when it is closed, and the run counts it (Failures()).
 #pragma once
 
 #include <array>
@@ -25,6 +28,7 @@
 #include <string>
 
 #include "gml/reader/feature_records.h"
+#include "host/system/checked_file.h"
 
 class OS_GML_ACAD_Definitions;
 
@@ -55,13 +59,24 @@ class CsvRun {
   // Opens the kind's CSV file for writing rows (null when it cannot be
   // opened). The first open of a kind in the run writes its info file.
   std::FILE* Open(CsvKind kind, const OS_GML_ACAD_Definitions& settings);
-  static void Close(std::FILE* file);
+  // Closes a file that Open() gave (nothing for null); false, after the
+  // report, when its rows did not all reach the file.
+  bool Close(std::FILE* file);
+  // Attribute and info files of the run that could not be opened or
+  // written whole.
+  int Failures() const { return failures_; }
 
  private:
+  // Opens the file of `slot` (CSV files 0 to 3 by kind, then their info
+  // files); null after the report when it cannot be opened.
   std::FILE* OpenFile(const std::string& path, int slot);
+  bool CloseFile(int slot);
+  std::array<host::CheckedFile, 8> files_;
+  std::array<std::string, 8> paths_;
   std::array<bool, 4> infoWritten_{};
   std::array<bool, 8> opened_{};  // CSV files, then info files
   std::array<bool, 8> warned_{};
+  int failures_ = 0;
 };
 
 // One row each; `shortRow` for CSV level 1. Nothing is written to a null

@@ -448,7 +448,7 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
     ReleaseDrawnRecords(&list, i + 1, list.count, &released);
     if (!Progress(i, list.count, &shown)) break;
   }
-  CsvRun::Close(csv);
+  (void)csv_.Close(csv);
   host::RestoreStatusBar();
 }
 
@@ -511,7 +511,7 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
     ReleaseDrawnRecords(&list, i + 1, list.count, &released);
     if (!Progress(i, list.count, &shown)) break;
   }
-  CsvRun::Close(csv);
+  (void)csv_.Close(csv);
   host::RestoreStatusBar();
 }
 
@@ -696,7 +696,7 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
     }
     if (!Progress(i, list.count, &shown)) break;
   }
-  CsvRun::Close(csv);
+  (void)csv_.Close(csv);
   host::RestoreStatusBar();
 }
 
@@ -753,7 +753,7 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale,
     }
     if (!Progress(i, list.count, &shown)) break;
   }
-  CsvRun::Close(csv);
+  (void)csv_.Close(csv);
   RestoreAngles();
   host::RestoreStatusBar();
 }

@@ -23,6 +23,7 @@ enum class FaultPoint {
   SetSystemVariable,
   DefineLispFunction,
   SaveFile,
+  WriteFile,  // a write or the close of a file written in place (checked_file.h)
   kCount  // number of points; not a point
 };
 

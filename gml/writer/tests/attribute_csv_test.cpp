@@ -1,11 +1,15 @@
 #include "gml/writer/attribute_csv.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "gml/settings/settings_record.h"
 #include "host/editor/command_line.h"
+#include "host/system/fault.h"
 #include "host/testing/test_reset.h"
 #include "writer_fixture.h"
 
@@ -34,6 +38,67 @@ class AttributeCsvTest : public ::testing::Test {
   OS_GML_ACAD_Definitions settings;
   Lists lists;
 };
+
+// The whole third line of each kind's info file, as users' tools read it,
+// for both levels and the address switches: every column name in its place.
+TEST_F(AttributeCsvTest, EachKindsHeaderLineWhole) {
+  const std::string address =
+      "TOID,Version_number,Version_date,Theme,Latest_change_date,Latest_reason_for_change,OSAPR,"
+      "Department,PoBox,Building_name,Sub_building_name,Thoroughfare,Dependent_thoroughfare,"
+      "Dependent_locality,Base_function,Post_code,post_type,Multiple_occupancy";
+  const std::string postal =
+      ",Organisation,Building_number,Building_name,Thoroughfare,Post_town,Post_code,Post_type,"
+      "Delivery_point,address_key";
+  const std::string bs7666 = ",Saon,Paon,Street,Locality,Town,Admin_area,Post_code,post_type";
+  const std::string authority = ",UARN,UDPRN";
+  const std::string status =
+      ",Match_status,Physical_status,Positional_quality,Positional_quality_accuracy,Structure_type";
+  struct Case {
+    CsvKind kind;
+    int level;
+    int postal, bs7666, authority, status;  // the address switches
+    std::string header;
+  };
+  const Case cases[] = {
+      {CsvKind::kTopoLines, kCsvFull, 1, 1, 1, 1,
+       "TOID,Version_number,Version_date,Theme,Feature_code,Latest_change_date,"
+       "Latest_reason_for_change,Descriptive_group,Descriptive_term,Make,Physical_level\n"},
+      {CsvKind::kRoadLinks, kCsvFull, 1, 1, 1, 1,
+       "TOID,Version_number,Version_date,Theme,Latest_change_date,Latest_reason_for_change,"
+       "Descriptive_group,Descriptive_term,Road_nature,Length,Description,Road_name,"
+       "From_node_TOID,To_node_TOID\n"},
+      {CsvKind::kRoadNodes, kCsvFull, 1, 1, 1, 1,
+       "TOID,Version_number,Version_date,Easting co-ordinate(X),Northing co-ordinate(Y)\n"},
+      {CsvKind::kAddressPoints, kCsvFull, 1, 1, 1, 1, address + postal + bs7666 + authority + status + "\n"},
+      {CsvKind::kAddressPoints, kCsvFull, 0, 0, 0, 0, address + "\n"},
+      {CsvKind::kAddressPoints, kCsvFull, 1, 0, 0, 0, address + postal + "\n"},
+      {CsvKind::kAddressPoints, kCsvFull, 0, 1, 0, 0, address + bs7666 + "\n"},
+      {CsvKind::kAddressPoints, kCsvFull, 0, 0, 1, 0, address + authority + "\n"},
+      {CsvKind::kAddressPoints, kCsvFull, 0, 0, 0, 1, address + status + "\n"},
+      {CsvKind::kAddressPoints, kCsvFull, 1, 0, 1, 0, address + postal + authority + "\n"},
+      {CsvKind::kTopoLines, kCsvShort, 1, 1, 1, 1, "TOID,Version_number\n"},
+      {CsvKind::kRoadLinks, kCsvShort, 1, 1, 1, 1, "TOID,Version_number\n"},
+      {CsvKind::kRoadNodes, kCsvShort, 1, 1, 1, 1, "TOID,Version_number\n"},
+      {CsvKind::kAddressPoints, kCsvShort, 1, 1, 1, 1, "TOID,Version_number\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(CsvFileName(c.kind)) + " level " + std::to_string(c.level) + " switches " +
+                 std::to_string(c.postal) + std::to_string(c.bs7666) + std::to_string(c.authority) +
+                 std::to_string(c.status));
+    settings.attributesToCsv = c.level;
+    settings.readPostalAddress = static_cast<std::uint8_t>(c.postal);
+    settings.readBs7666 = static_cast<std::uint8_t>(c.bs7666);
+    settings.readAddressAuthority = static_cast<std::uint8_t>(c.authority);
+    settings.readAddressStatus = static_cast<std::uint8_t>(c.status);
+    CsvRun run;
+    run.Start();
+    EXPECT_TRUE(run.Close(run.Open(c.kind, settings)));
+    EXPECT_EQ(Info(c.kind), "# Data fields in comma separated value file " +
+                                folder.Path(std::string("Run1_") + CsvFileName(c.kind)) + "\n#\n" +
+                                c.header);
+    EXPECT_EQ(Rows(c.kind), "") << "the CSV file itself holds rows only";
+  }
+}
 
 TEST_F(AttributeCsvTest, HeadersByLevelAndAddressSwitches) {
   EXPECT_EQ(CsvHeader(CsvKind::kRoadNodes, kCsvShort, settings), "TOID,Version_number\n");
@@ -83,7 +148,7 @@ TEST_F(AttributeCsvTest, ARunTruncatesAtItsFirstOpenAndAppendsAfter) {
     std::FILE* file = run.Open(CsvKind::kTopoLines, settings);
     ASSERT_NE(file, nullptr);
     WriteTopoLineCsvLine(true, file, line);
-    CsvRun::Close(file);
+    EXPECT_TRUE(run.Close(file));
     std::filesystem::remove(folder.Path("Run1_topo_lines_info.txt"));
   }
   EXPECT_EQ(Rows(CsvKind::kTopoLines), "osgbL0001,4\nosgbL0001,4\n");
@@ -91,7 +156,7 @@ TEST_F(AttributeCsvTest, ARunTruncatesAtItsFirstOpenAndAppendsAfter) {
       << "the info file is written once per run";
 
   run.Start();
-  CsvRun::Close(run.Open(CsvKind::kTopoLines, settings));
+  EXPECT_TRUE(run.Close(run.Open(CsvKind::kTopoLines, settings)));
   EXPECT_EQ(Rows(CsvKind::kTopoLines), "") << "a new run starts afresh";
   EXPECT_EQ(Info(CsvKind::kTopoLines),
             "# Data fields in comma separated value file " + folder.Path("Run1_topo_lines.csv") +
@@ -108,6 +173,94 @@ TEST_F(AttributeCsvTest, AFileThatCannotBeOpenedIsReportedOnce) {
   EXPECT_EQ(Count(shown, "Warning: Could not open the attribute file"), 2) << shown;
   EXPECT_EQ(Count(shown, "ITN_road_links.csv"), 1);
   EXPECT_EQ(Count(shown, "ITN_road_links_info.txt"), 1);
+  EXPECT_EQ(Count(shown, "ITN_road_links.csv for writing. " + std::string(std::strerror(ENOENT)) + ".\n"), 1)
+      << "the system's reason";
+  EXPECT_EQ(run.Failures(), 2);
+}
+
+// A file that does not reach the disk whole (a full disk at any write or at
+// the close, a folder removed while it is written) is reported with its
+// path and the system's reason, once, and the run counts it; the rows of
+// the other files are not touched by it.
+TEST_F(AttributeCsvTest, AFileNotWrittenWholeIsReportedWithTheSystemsReason) {
+  settings.attributesToCsv = kCsvShort;
+  const LineFeatureRecord line = SampleLine(&lists);
+  const RoadLinkRecord link = SampleLink(&lists);
+  struct Case {
+    const char* name;
+    std::function<void()> arrange;  // before the files are opened
+    std::function<void()> meanwhile;  // after the rows, before the close
+    std::string reason;
+  };
+  const std::string folderGone = "the file or its folder was removed while it was written";
+  const Case cases[] = {
+      // The info file takes the first two checks (its block and its close).
+      {"full disk at the first block of rows",
+       [] { host::ArmFault(host::FaultPoint::WriteFile, 2, -1, ENOSPC); }, [] {},
+       std::strerror(ENOSPC)},
+      {"failure at the close", [] {},
+       [] {
+         ASSERT_EQ(std::fflush(nullptr), 0);
+         host::ArmFault(host::FaultPoint::WriteFile, 0, 1, EIO);
+       },
+       std::strerror(EIO)},
+      {"the real full device",
+       [this] {
+         std::filesystem::create_symlink("/dev/full", folder.Path("out/Run1_topo_lines.csv"));
+       },
+       [] {}, std::strerror(ENOSPC)},
+      {"folder removed while written", [] {},
+       [this] { std::filesystem::remove_all(folder.Path("out")); }, folderGone},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host::ResetForTest();
+    std::filesystem::remove_all(folder.Path("out"));
+    std::filesystem::create_directories(folder.Path("out"));
+    settings.csvDirectory = folder.WidePath("out");
+    c.arrange();
+    CsvRun run;
+    run.Start();
+    std::FILE* file = run.Open(CsvKind::kTopoLines, settings);
+    ASSERT_NE(file, nullptr);
+    for (int i = 0; i < 20000; ++i) WriteTopoLineCsvLine(true, file, line);  // more than one block
+    c.meanwhile();
+    EXPECT_FALSE(run.Close(file));
+    host::DisarmAllFaults();
+    EXPECT_EQ(run.Failures(), 1);
+    const std::string shown = WideToNarrow(host::CommandLineText());
+    EXPECT_EQ(Count(shown, "Error: Could not write the attribute file " + folder.Path("out/Run1_topo_lines.csv") +
+                               ": " + c.reason + ". The file is incomplete.\n"),
+              1)
+        << shown;
+
+    // Another file of the run is written whole; the failed one is not
+    // reported again when a later location appends to it.
+    if (std::filesystem::exists(folder.Path("out"))) {
+      std::FILE* links = run.Open(CsvKind::kRoadLinks, settings);
+      WriteRoadLinkCsvLine(true, links, link);
+      EXPECT_TRUE(run.Close(links));
+      EXPECT_EQ(folder.Read("out/Run1_ITN_road_links.csv"), "osgb4000000001,7\n");
+      (void)run.Close(run.Open(CsvKind::kTopoLines, settings));
+      EXPECT_EQ(run.Failures(), 1);
+    }
+  }
+}
+
+// The info file is checked as the rows are: a disk that fills while it is
+// written is reported under its own name.
+TEST_F(AttributeCsvTest, AnInfoFileNotWrittenIsReported) {
+  settings.attributesToCsv = kCsvShort;
+  host::ScopedFault full(host::FaultPoint::WriteFile, 0, 1, ENOSPC);
+  CsvRun run;
+  run.Start();
+  EXPECT_TRUE(run.Close(run.Open(CsvKind::kRoadNodes, settings)));
+  EXPECT_EQ(run.Failures(), 1);
+  const std::string shown = WideToNarrow(host::CommandLineText());
+  EXPECT_NE(shown.find("Error: Could not write the attribute file " + folder.Path("Run1_ITN_road_nodes_info.txt") +
+                       ": " + std::strerror(ENOSPC)),
+            std::string::npos)
+      << shown;
 }
 
 // The folder picker gives folders without a final separator: the files go
@@ -133,7 +286,7 @@ TEST_F(AttributeCsvTest, FilesGoIntoAFolderGivenWithoutFinalSeparator) {
   run.Start();
   std::FILE* file = run.Open(CsvKind::kTopoLines, settings);
   ASSERT_NE(file, nullptr);
-  CsvRun::Close(file);
+  EXPECT_TRUE(run.Close(file));
   EXPECT_TRUE(folder.Exists("csv/Run1_topo_lines.csv"));
   EXPECT_FALSE(folder.Exists("csvRun1_topo_lines.csv"));
 }
@@ -150,7 +303,7 @@ TEST_F(AttributeCsvTest, PythonsCsvModuleReadsTheRecordsValues) {
   WriteAddressPointCsvLine(false, file, settings, address);
   CopyField(address.organisation, "Smith, \"Jones\" & Co");
   WriteAddressPointCsvLine(false, file, settings, address);
-  CsvRun::Close(file);
+  EXPECT_TRUE(run.Close(file));
   const std::string script =
       "import csv,sys\n"
       "header=open(sys.argv[1]).read().splitlines()[2].split(',')\n"
