@@ -34,6 +34,9 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
   *compressed = 0;
   ArchiveReader archive;
   currentChar = 0;
+  // A pipe waits for a writer and a device may never end: only plain files
+  // are read.
+  if (!host::IsPlainFile(path)) return 0;
   if (!archive.OpenGz(host::NativePath(path).value_or("").c_str())) return 0;
   *compressed = archive.IsCompressed();
   *uncompressedSize = archive.GetUncompressedSize();
@@ -118,6 +121,9 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
   queryTime[0] = 0;
   ArchiveReader archive;
   currentChar = 0;
+  // A pipe waits for a writer and a device may never end: only plain files
+  // are read.
+  if (!host::IsPlainFile(path)) return 0;
   if (!archive.OpenGz(host::NativePath(path).value_or("").c_str())) return 0;
 
   char tag[kGmlTagBufferSize];

@@ -9,6 +9,8 @@ bool OSGMLInputView::AppendInputFile(const char* path) {
   char name[kMaxPath];
   CopyField(file.name, GetFileNameOfPath(path, name));
   const std::wstring wide = host::WidePath(path);
+  // Only a plain file has a size and an end (not a pipe or a device).
+  if (!host::IsPlainFile(wide)) return false;
   double uncompressed = -1;
   int compressed = 0;
   (void)ReadGmlFileHeader(wide.c_str(), &file.minX, &file.minY, &file.maxX, &file.maxY,

@@ -215,6 +215,12 @@ bool OSGMLInputDialog::LocationRowsSelected() {
 }
 
 bool OSGMLInputDialog::TakeInputFile(const std::wstring& path) {
+  // Reading a pipe waits for a writer and a device such as /dev/zero never
+  // ends: the choice would hang. Folders are left out by the caller.
+  if (!host::IsPlainFile(path)) {
+    host::Printf(L"\nSkipped %ls: not a regular file (a pipe, a device or a socket).\n", path.c_str());
+    return false;
+  }
   double minX, minY, maxX, maxY, uncompressed = -1;
   int compressed = 0;
   char description[1024] = {}, queryTime[1024] = {};

@@ -20,11 +20,6 @@ std::wstring Slashes(std::wstring_view text) {
   return s;
 }
 
-bool IsRegularFile(std::wstring_view path) {
-  const std::optional<FileInfo> info = GetFileInfo(path);
-  return info && (info->attributes & kAttributeDirectory) == 0;
-}
-
 // A folder text without its trailing separators ("/" stays "/").
 std::wstring TrimFolder(std::wstring folder) {
   folder = Slashes(folder);
@@ -42,7 +37,7 @@ std::wstring FolderOf(std::wstring_view path) {
 // ignored, so "SUPPORT/A.INI" finds "support/a.ini".
 std::optional<std::wstring> FindPath(std::wstring_view name) {
   const std::optional<std::wstring> found = FindPathIgnoringCase(Slashes(name));
-  if (!found || !IsRegularFile(*found)) return std::nullopt;
+  if (!found || !IsPlainFile(*found)) return std::nullopt;
   return AbsolutePath(*found);
 }
 
@@ -90,7 +85,7 @@ std::optional<std::wstring> FindInFolder(std::wstring_view folder, std::wstring_
   std::wstring dir = folder.empty() ? std::wstring(L".") : Slashes(folder);
   if (dir.back() != L'/') dir += L'/';
   const std::optional<std::wstring> found = FindPathIgnoringCase(dir + std::wstring(name));
-  if (!found || !IsRegularFile(*found)) return std::nullopt;
+  if (!found || !IsPlainFile(*found)) return std::nullopt;
   return AbsolutePath(*found);
 }
 

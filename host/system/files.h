@@ -56,6 +56,10 @@ std::wstring WidePath(std::string_view native);
 std::optional<FileInfo> GetFileInfo(std::wstring_view path);
 bool PathExists(std::wstring_view path);
 bool IsDirectory(std::wstring_view path);
+// True when the path names a plain file, through links: not a folder, a
+// device, a pipe (FIFO) or a socket, which a reader could wait on for ever
+// or read without end.
+bool IsPlainFile(std::wstring_view path);
 // Both paths name one file or folder (through links too); false when either
 // does not exist.
 bool SameFile(std::wstring_view a, std::wstring_view b);

@@ -104,6 +104,12 @@ bool IsDirectory(std::wstring_view path) {
   return info && (info->attributes & kAttributeDirectory) != 0;
 }
 
+bool IsPlainFile(std::wstring_view path) {
+  const std::optional<std::string> native = NativePath(path);
+  struct stat st {};
+  return native && !native->empty() && stat(native->c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool SameFile(std::wstring_view a, std::wstring_view b) {
   const std::optional<std::string> x = NativePath(a);
   const std::optional<std::string> y = NativePath(b);

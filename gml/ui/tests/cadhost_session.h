@@ -118,11 +118,13 @@ class Session {
   }
 
   // Runs cadhost with Varnel on `script`, on the drawing `open` when it is
-  // given, in the session's folder.
-  SessionRun Run(const std::string& script, const std::string& open = "") const {
+  // given, in the session's folder; with `timeoutSeconds`, a run that takes
+  // longer is stopped (status 124).
+  SessionRun Run(const std::string& script, const std::string& open = "", int timeoutSeconds = 0) const {
     WriteText(dir_ / "script.txt", script);
     fs::remove(dir_ / "transcript.txt");
-    std::string command = "cd " + Quoted(dir_.string()) + " && " + Quoted(CADHOST_PATH) + " --addin " +
+    const std::string limit = timeoutSeconds > 0 ? "timeout " + std::to_string(timeoutSeconds) + " " : "";
+    std::string command = "cd " + Quoted(dir_.string()) + " && " + limit + Quoted(CADHOST_PATH) + " --addin " +
                           Quoted(VARNEL_PATH) + " --support " + Quoted(At("support")) +
                           " --registry registry.txt --transcript transcript.txt";
     if (!open.empty()) command += " --open " + Quoted(open);
