@@ -28,12 +28,21 @@ bool CheckedFile::Open(const std::string& native, bool append) {
     reason_ = "no file name";
     return false;
   }
+  // Without waiting: a pipe that nobody reads fails at once (ENXIO) instead
+  // of holding the caller for ever. Writes wait as usual.
   int fd;
   do {
-    fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+    fd = ::open(native.c_str(),
+                O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC), 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     reason_ = std::strerror(errno);
+    return false;
+  }
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    reason_ = std::strerror(errno);
+    ::close(fd);
     return false;
   }
   const cookie_io_functions_t steps{nullptr, &CheckedFile::WriteBlock, nullptr, &CheckedFile::CloseStream};

@@ -6,7 +6,8 @@
 // away must not pass unnoticed:
 //
 //   Open()   creates the file, empties it, or with `append` adds to its end,
-//            and gives a stream onto it (Stream());
+//            and gives a stream onto it (Stream()); a pipe that nobody reads
+//            is refused at once rather than waited on;
 //   Close()  flushes and closes it; true only when every byte handed to the
 //            stream reached the file and the file is still there (its name
 //            was not removed, with its folder, while it was written).

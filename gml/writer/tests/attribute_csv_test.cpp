@@ -1,5 +1,7 @@
 #include "gml/writer/attribute_csv.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -176,6 +178,25 @@ TEST_F(AttributeCsvTest, AFileThatCannotBeOpenedIsReportedOnce) {
   EXPECT_EQ(Count(shown, "ITN_road_links.csv for writing. " + std::string(std::strerror(ENOENT)) + ".\n"), 1)
       << "the system's reason";
   EXPECT_EQ(run.Failures(), 2);
+}
+
+// A CSV name that is a pipe nobody reads is reported at once, not waited on
+// (the import would hang); the info file is written all the same.
+TEST_F(AttributeCsvTest, APipeThatNobodyReadsIsReportedNotWaitedOn) {
+  settings.attributesToCsv = kCsvShort;
+  ASSERT_EQ(::mkfifo(folder.Path("Run1_ITN_road_nodes.csv").c_str(), 0644), 0);
+  CsvRun run;
+  run.Start();
+  EXPECT_EQ(run.Open(CsvKind::kRoadNodes, settings), nullptr);
+  EXPECT_EQ(run.Failures(), 1);
+  const std::string shown = WideToNarrow(host::CommandLineText());
+  EXPECT_EQ(Count(shown, "Warning: Could not open the attribute file " + folder.Path("Run1_ITN_road_nodes.csv") +
+                             " for writing. " + std::strerror(ENXIO) + ".\n"),
+            1)
+      << shown;
+  EXPECT_EQ(Info(CsvKind::kRoadNodes),
+            "# Data fields in comma separated value file " + folder.Path("Run1_ITN_road_nodes.csv") +
+                "\n#\nTOID,Version_number\n");
 }
 
 // A file that does not reach the disk whole (a full disk at any write or at
