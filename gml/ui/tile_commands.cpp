@@ -153,9 +153,12 @@ bool InsertTile(InsertRun& run, std::int32_t index) {
   if (tiles.insertMode == 0) {
     ok = AttachTileXref(path, name);
   } else {
+    // A tile the drawing defines already (a duplicate the user allowed, or
+    // a drawing that held it before) gets another reference of that
+    // definition.
     host::db::Database* db = host::db::WorkingDatabase();
     const std::string narrowName = WideToNarrow(name);
-    ok = db != nullptr && ReadTileDrawing(path, name) &&
+    ok = db != nullptr && (BlockExists(narrowName.c_str(), *db) || ReadTileDrawing(path, name)) &&
          InsertTileBlock(narrowName.c_str(), {0.0, 0.0, 0.0}, 1.0, 0.0, run.layer.c_str(), *db,
                          tiles.insertMode == 2);
   }
