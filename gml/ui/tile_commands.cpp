@@ -63,8 +63,10 @@ bool LoadTileSettings(TileState& state) {
   return true;
 }
 
+// The tile list is that of the dialog's folder already (the dialog scans a
+// folder as it is chosen): storing it does not ask for another scan, which
+// would forget the tiles this drawing holds.
 void StoreTileSettings(TileState& state) {
-  if (state.settings.osTilePath != state.dialog.folder) state.dialog.rescan = true;
   state.settings.osTilePath = state.dialog.folder;
   state.settings.osTileInsertMode = state.dialog.insertMode;
   state.settings.osTileSelectionMethod = state.dialog.selectionMethod;

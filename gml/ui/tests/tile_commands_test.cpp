@@ -168,8 +168,9 @@ TEST_F(TileCommandsTest, CoverageDrawsFourEdgesPerTileOnTheLayer) {
 
 // In cadhost, in each insert mode: a tile picked three times is asked about
 // once, and Yes gives it three times (references of one definition, or
-// three exploded copies); a new drawing forgets what the last one holds, so
-// the same tile goes in again without a question.
+// three exploded copies); the next run in that drawing asks again, and No
+// adds nothing; a new drawing forgets what the last one holds, so the same
+// tile goes in again without a question.
 TEST(TileCommandsInCadhost, YesInsertsTheTileAgainAndANewDrawingStartsAfresh) {
   struct Case {
     const char* what;
@@ -191,13 +192,14 @@ TEST(TileCommandsInCadhost, YesInsertsTheTileAgainAndANewDrawingStartsAfresh) {
     const cadhost_test::SessionRun run = session.Run(
         "lwhgmlit\n!answer " + session.At("tiles") + "\n!dlg_click " + std::to_string(c.mode) +
         "\n!dlg_click " + std::to_string(kIdTileAtPoints) + "\n!dlg_click 1\n" + c.layerAnswer +
-        "413100,134600\n413200,134600\n!answer yes\n413300,134600\n!esc\n!save " + session.At("one.dxf") +
-        "\n!new\nlwhgmlit\n!dlg_click 1\n" + c.layerAnswer + "413100,134600\n!esc\n!save " +
-        session.At("two.dxf") + "\n");
+        "413100,134600\n413200,134600\n!answer yes\n413300,134600\n!esc\n"
+        "lwhgmlit\n!dlg_click 1\n" + c.layerAnswer + "413100,134600\n!answer no\n!esc\n!save " +
+        session.At("one.dxf") + "\n!new\nlwhgmlit\n!dlg_click 1\n" + c.layerAnswer +
+        "413100,134600\n!esc\n!save " + session.At("two.dxf") + "\n");
     ASSERT_EQ(run.status, 0) << run.output;
     const std::vector<std::string> boxes = run.MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u) << run.transcript;
-    EXPECT_NE(boxes[0].find("Allow duplicate tiles?"), std::string::npos) << boxes[0];
+    ASSERT_EQ(boxes.size(), 2u) << run.transcript;
+    for (const std::string& box : boxes) EXPECT_NE(box.find("Allow duplicate tiles?"), std::string::npos) << box;
 
     // What model space holds: each entity's type, and the block a reference names.
     auto drawn = [&](const std::string& file) {
