@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -18,7 +17,8 @@
 
 namespace {
 
-// Two independent 64-bit FNV-1a sums over the same bytes.
+// Two 64-bit sums over the same bytes (FNV-1a and a variant of it): 128
+// bits, so that two different shapes never pass for one.
 class Fingerprint {
  public:
   void Add(std::string_view bytes) {
@@ -93,7 +93,6 @@ void AddGroups(const host::db::EntityList& list, Fingerprint& print) {
   }
 }
 
-
 }  // namespace
 
 FeaturePiece ReadFeaturePiece(const ShowOSGmlXdata& record, host::EntityName entity) {
@@ -134,7 +133,8 @@ std::vector<bool> MarkRepeats(const std::vector<FeaturePiece>& pieces) {
     const FeaturePiece& p = pieces[i];
     if (p.kind == symbol) continue;
     repeat[i] = !seen.emplace(p.kind, p.toid, p.shape[0], p.shape[1]).second;
-    if (p.kind == '5' || p.kind == '6') areas[p.toid].emplace_back(p.entity.handle, repeat[i]);
+    if (p.kind == '5' || p.kind == '6')  // an area's outline or hatch
+      areas[p.toid].emplace_back(p.entity.handle, repeat[i]);
   }
   for (auto& [toid, list] : areas) std::sort(list.begin(), list.end());
   for (std::size_t i = 0; i < pieces.size(); ++i) {
