@@ -90,8 +90,9 @@ int CopySupportFiles(std::wstring& source, std::wstring& destination, int mode, 
     else
       ++failures;
   }
-  if (versionFile) {
-    if (failures == 0 && CopyOne(source + *versionFile, destination + *versionFile))
+  // Held back after a failure, the version file is no failure of its own.
+  if (versionFile && failures == 0) {
+    if (CopyOne(source + *versionFile, destination + *versionFile))
       ++copied;
     else
       ++failures;

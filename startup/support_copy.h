@@ -14,7 +14,7 @@
 // What it does is printed on the command line between two dash lines.
 //
 // The answer counts the files copied; files whose copy failed are counted
-// in `failed` (optional), and `menuChanged` (optional) tells whether a menu
+// in `failed` (optional; a version file held back is not counted there), and `menuChanged` (optional) tells whether a menu
 // file (".mnu") that the destination held already differed from the new one
 // in size or modification time. A folder that cannot be listed gives no
 // files.

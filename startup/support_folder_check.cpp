@@ -94,7 +94,10 @@ void CheckVersion(const std::wstring& userFolder) {
   int failed = 0;
   const int copied = CopySupportFiles(programSupport, destination, kSupportCopyUpdate, &menuChanged, &failed);
   if (failed > 0) {
-    host::Printf(L"\nWarning: %i Orvane support files could not be updated, the update will be tried again.\n",
+    host::Printf(failed == 1 ? L"\nWarning: %i Orvane support file could not be updated, the update will be tried "
+                               L"again.\n"
+                             : L"\nWarning: %i Orvane support files could not be updated, the update will be tried "
+                               L"again.\n",
                  failed);
     return;
   }

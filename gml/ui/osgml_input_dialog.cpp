@@ -10,6 +10,7 @@
 #include "common/containers/text.h"
 #include "common/dialogs/file_select.h"
 #include "common/dialogs/support_lookup.h"
+#include "gml/ui/about_dialog.h"
 #include "gml/ui/location_dialogs.h"
 #include "gml/ui/settings_view.h"
 #include "host/editor/command_line.h"
@@ -139,6 +140,7 @@ OSGMLInputDialog::OSGMLInputDialog(host::ui::Dialog* parent) : OSGMLInputView(pa
   On(id::kClearAreas, host::ui::Notify::kClick, [this] { OnClearAreas(); });
   On(id::kOptions, host::ui::Notify::kClick, [this] { OnOptions(); });
   On(id::kLayers, host::ui::Notify::kClick, [this] { OnLayersToImport(); });
+  On(id::kPicture, host::ui::Notify::kClick, [this] { OnAbout(); });
   On(id::kPropertyOptions, host::ui::Notify::kClick, [this] { OnPropertyOptions(); });
   for (int check : {id::kPropertySwitch, id::kLocationSwitch})
     On(check, host::ui::Notify::kClick, [this] {
@@ -290,6 +292,7 @@ bool OSGMLInputDialog::OnInitDialog() {
   for (int progress : {gc::kOverallProgress, gc::kOverallCaption, gc::kFileProgress, gc::kFileCaption})
     ShowItem(progress, false);
   EnableItem(gc::kStopButton, false);
+  Item(id::kPicture).SetBitmap(GetFont().height < -12 ? id::kPictureBitmapLarge : id::kPictureBitmap);
 
   activeFileCount = 0;
   totalBytes = 0;
@@ -489,6 +492,11 @@ void OSGMLInputDialog::OnLayersToImport() {
   for (int i = 0; i < kLayerSwitchCount; ++i) *switches[i] = layers.switches[i] != 0 ? 1 : 0;
   TakeSwitches();
   OnInitDialog();
+}
+
+void OSGMLInputDialog::OnAbout() {
+  AboutDialogBox about(this);
+  (void)about.DoModal();
 }
 
 void OSGMLInputDialog::OnPropertyOptions() {

@@ -16,7 +16,9 @@
 #include "gml/ui/layer_selection.h"
 
 namespace import_dialog {
-inline constexpr int kPicture = 268;
+inline constexpr int kPicture = 268;  // click: the About box
+inline constexpr int kPictureBitmap = 220;
+inline constexpr int kPictureBitmapLarge = 232;  // for a dialog font taller than 12 pixels
 inline constexpr int kCount = 4;
 inline constexpr int kPropertySwitch = 205;
 inline constexpr int kPropertyOptions = 209;
@@ -74,6 +76,7 @@ class OSGMLInputDialog : public OSGMLInputView {
   void OnClearAreas();
   void OnOptions();
   void OnLayersToImport();
+  void OnAbout();
   void OnPropertyOptions();
 
  private:

@@ -1,13 +1,15 @@
-// lwhgmlrd: entities whose feature kind and TOID repeat are counted, then
-// erased or moved to a layer; the first entity of each key stays.
+// lwhgmlrd: entities that repeat a feature the selection holds already
+// (see feature_copies.h) are counted, then erased or moved to a layer; the
+// first copy of each feature stays.
 #include <cwchar>
-#include <set>
 #include <string>
+#include <vector>
 
 #include "common/cad/current_layer.h"
 #include "common/cad/sysvar_save.h"
 #include "common/containers/text.h"
 #include "gml/ui/entity_scan.h"
+#include "gml/ui/feature_copies.h"
 #include "gml/ui/varnel_commands.h"
 #include "gml/ui/varnel_state.h"
 #include "gml/ui/remove_duplicates_view.h"
@@ -18,19 +20,16 @@
 
 namespace {
 
-// The first character of the kind, then the TOID, narrowed. Whole keys are
-// kept: TOIDs of one area often differ only in their last digits.
-std::string DuplicateKey(const ShowOSGmlXdata& record) {
-  const std::wstring& kind = OsItem(record, 0x0B);
-  std::wstring key = kind.empty() ? std::wstring() : kind.substr(0, 1);
-  key += OsItem(record, 0x01);
-  return WideToNarrow(key);
-}
-
-// Symbols planted in an area share its TOID and are many by design: they are
-// never repeats of each other or of the area.
-bool IsAreaSymbol(const ShowOSGmlXdata& record) {
-  return OsItem(record, 0x0B) == NarrowToWide(kAreaSymbolKind);
+// The pieces of the selection's entities with a TOID, in selection order;
+// false when Esc ended the scan.
+bool ReadPieces(host::SelectionSetId set, const wchar_t* label, ShowOSGmlXdata& viewer,
+                std::vector<FeaturePiece>* pieces) {
+  pieces->clear();
+  return ScanSelection(set, label, ScanSlot::kToid, viewer,
+                       [&](const ShowOSGmlXdata& record, host::EntityName entity) {
+                         pieces->push_back(ReadFeaturePiece(record, entity));
+                         return ScanStep::kGoOn;
+                       });
 }
 
 }  // namespace
@@ -44,7 +43,7 @@ void RemoveDuplicatesCommand() {
   dialog.identicalCount = -1;
 
   ShowOSGmlXdata viewer;
-  std::set<std::string> keys;
+  std::vector<FeaturePiece> pieces;
   host::SelectionSetId set{};
   bool haveSet = false;
   for (;;) {
@@ -67,21 +66,17 @@ void RemoveDuplicatesCommand() {
     }
     if (result == kRemoveCount) {
       dialog.identicalCount = 0;
-      keys.clear();
-      if (haveSet)
-        (void)ScanSelection(set, L"Counting...", ScanSlot::kToid, viewer,
-                            [&](const ShowOSGmlXdata& record, host::EntityName) {
-                              if (IsAreaSymbol(record)) return ScanStep::kGoOn;
-                              if (!keys.insert(DuplicateKey(record)).second) ++dialog.identicalCount;
-                              return ScanStep::kGoOn;
-                            });
+      if (haveSet) {
+        (void)ReadPieces(set, L"Counting...", viewer, &pieces);
+        for (bool repeat : MarkRepeats(pieces)) dialog.identicalCount += repeat ? 1 : 0;
+      }
       continue;
     }
     if (result != kRemoveRun) break;
 
-    // The keys of an earlier count are forgotten, so that the first entity
-    // of each key stays.
-    keys.clear();
+    // The whole selection is read before anything is removed: a copy is
+    // known only against every entity of its feature. Esc while reading
+    // removes nothing.
     const bool move = dialog.action == 1;
     const std::string layer = WideToNarrow(dialog.layer);
     bool ready = true;
@@ -90,16 +85,15 @@ void RemoveDuplicatesCommand() {
       ready = MakeLayerCurrent(7, dialog.layer);
     }
     long removed = 0;
-    if (ready && haveSet)
-      (void)ScanSelection(set, L"Removing...", ScanSlot::kToid, viewer,
-                          [&](const ShowOSGmlXdata& record, host::EntityName entity) {
-                            if (IsAreaSymbol(record) || keys.insert(DuplicateKey(record)).second)
-                              return ScanStep::kGoOn;
-                            const bool done =
-                                move ? SetEntityLayer(entity, layer.c_str()) : host::db::DeleteEntity(entity);
-                            if (done) ++removed;
-                            return ScanStep::kGoOn;
-                          });
+    if (ready && haveSet && ReadPieces(set, L"Removing...", viewer, &pieces)) {
+      const std::vector<bool> repeats = MarkRepeats(pieces);
+      for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (!repeats[i]) continue;
+        const host::EntityName entity = pieces[i].entity;
+        const bool done = move ? SetEntityLayer(entity, layer.c_str()) : host::db::DeleteEntity(entity);
+        if (done) ++removed;
+      }
+    }
     if (move) (void)RestoreSysVars();
     wchar_t text[600];
     if (move)

@@ -63,8 +63,10 @@ bool LoadTileSettings(TileState& state) {
   return true;
 }
 
+// The tile list is that of the dialog's folder already (the dialog scans a
+// folder as it is chosen): storing it does not ask for another scan, which
+// would forget the tiles this drawing holds.
 void StoreTileSettings(TileState& state) {
-  if (state.settings.osTilePath != state.dialog.folder) state.dialog.rescan = true;
   state.settings.osTilePath = state.dialog.folder;
   state.settings.osTileInsertMode = state.dialog.insertMode;
   state.settings.osTileSelectionMethod = state.dialog.selectionMethod;
@@ -153,9 +155,12 @@ bool InsertTile(InsertRun& run, std::int32_t index) {
   if (tiles.insertMode == 0) {
     ok = AttachTileXref(path, name);
   } else {
+    // A tile the drawing defines already (a duplicate the user allowed, or
+    // a drawing that held it before) gets another reference of that
+    // definition.
     host::db::Database* db = host::db::WorkingDatabase();
     const std::string narrowName = WideToNarrow(name);
-    ok = db != nullptr && ReadTileDrawing(path, name) &&
+    ok = db != nullptr && (BlockExists(narrowName.c_str(), *db) || ReadTileDrawing(path, name)) &&
          InsertTileBlock(narrowName.c_str(), {0.0, 0.0, 0.0}, 1.0, 0.0, run.layer.c_str(), *db,
                          tiles.insertMode == 2);
   }

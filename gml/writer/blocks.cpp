@@ -1,6 +1,7 @@
 #include "gml/writer/blocks.h"
 
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include "common/containers/text.h"
@@ -39,6 +40,19 @@ ObjectId InsertReference(const char* block, host::db::Point3 position, double sc
 bool KeepIf(Database& db, ObjectId id, bool xdataSet) {
   if (!xdataSet) db.Erase(id);
   return xdataSet;
+}
+
+// True when a block reference anywhere in `db` names `block`.
+bool IsReferenced(const Database& db, ObjectId block) {
+  for (const host::db::BlockRecord& owner : db.Blocks()) {
+    if (owner.erased) continue;
+    for (ObjectId id : db.EntitiesIn(db.IdOf(owner.handle))) {
+      const host::db::Entity* entity = db.EntityOf(id);
+      const auto* reference = entity ? std::get_if<host::db::InsertData>(&entity->data) : nullptr;
+      if (reference != nullptr && reference->block == block.handle) return true;
+    }
+  }
+  return false;
 }
 
 
@@ -99,8 +113,10 @@ bool InsertTileBlock(const char* block, host::db::Point3 position, double scale,
   if (!explode) return true;
   if (host::db::ExplodeToOwnerSpace(db, id) != host::db::ExplodeResult::kOk) return true;
   db.Erase(id);
+  // The definition goes with its last reference: a tile inserted before as
+  // a block keeps its own.
   ObjectId definition;
-  if (GetBlockId(block, db, &definition)) db.EraseBlock(definition);
+  if (GetBlockId(block, db, &definition) && !IsReferenced(db, definition)) db.EraseBlock(definition);
   return true;
 }
 

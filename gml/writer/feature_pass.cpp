@@ -259,8 +259,10 @@ FeatureDrawingRun::Decision FeatureDrawingRun::TestFeature(char kind, std::strin
     entry.handled = true;
     const host::db::Entity* entity = db_->EntityByHandle(entry.handle);
     if (hatch && entity != nullptr && std::holds_alternative<host::db::HatchData>(entity->data)) {
+      // Erased even when old entities are saved: the report names them
+      // then, as the exception to the saved layer.
       if (!db_->Erase(db_->IdOf(entry.handle))) ok = false;
-      ++counters.oldSolidHatches;
+      if (settings_.saveDepartedFeatures != 0) ++counters.oldSolidHatches;
     } else {
       RetireEntity(entry);
     }

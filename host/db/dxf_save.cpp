@@ -243,6 +243,29 @@ class DrawingWriter {
       if (!WrittenRecordGroup(table, g.code)) out_.Kept(g.code, g.value);
   }
 
+  // The active viewport of a drawing read, after a zoom: the view (its
+  // centre, height and aspect) as the database holds it, every other group
+  // (snap, grid, circle sides, elevation, render mode, ...) as read.
+  void ViewportAsRead(const ViewportRecord& vp, const KeptRecord& kept) {
+    const double aspect = vp.height > 0 ? vp.width / vp.height : 1;
+    bool centreX = false, centreY = false, height = false, ratio = false;
+    out_.dxfString(0, "VPORT");
+    for (const KeptGroup& g : kept.groups) {
+      switch (g.code) {
+        case 5: out_.Handle(5, vp.handle); break;
+        case 12: out_.dxfReal(12, vp.centerX); centreX = true; break;
+        case 22: out_.dxfReal(22, vp.centerY); centreY = true; break;
+        case 40: out_.dxfReal(40, vp.height); height = true; break;
+        case 41: out_.dxfReal(41, aspect); ratio = true; break;
+        default: out_.Kept(g.code, g.value); break;
+      }
+    }
+    if (!centreX) out_.dxfReal(12, vp.centerX);
+    if (!centreY) out_.dxfReal(22, vp.centerY);
+    if (!height) out_.dxfReal(40, vp.height);
+    if (!ratio) out_.dxfReal(41, aspect);
+  }
+
   void RecordHead(const char* type, std::uint64_t handle, std::uint64_t table, const char* subclass,
                   int handleCode = 5) {
     out_.dxfString(0, type);
@@ -264,32 +287,36 @@ class DrawingWriter {
     std::uint64_t vportTable = TableHandle("VPORT", vportTable_);
     TableHead("VPORT", vportTable, 1 + KeptCount("VPORT"));
     if (!RecordAsRead("VPORT", *vp, vp->handle, &kept)) {
-      RecordHead("VPORT", vp->handle, vportTable, "AcDbViewportTableRecord");
-      out_.Text(2, vp->name);
-      out_.dxfInt(70, 0);
-      out_.Point2(10, 0, 0);
-      out_.Point2(11, 1, 1);
-      out_.Point2(12, vp->centerX, vp->centerY);
-      out_.Point2(13, 0, 0);
-      out_.Point2(14, 1, 1);
-      out_.Point2(15, 1, 1);
-      out_.Point(16, 0, 0, 1);
-      out_.Point(17, 0, 0, 0);
-      out_.dxfReal(40, vp->height);
-      out_.dxfReal(41, vp->height > 0 ? vp->width / vp->height : 1);
-      out_.dxfReal(42, 50);
-      out_.dxfReal(43, 0);
-      out_.dxfReal(44, 0);
-      out_.dxfReal(50, 0);
-      out_.dxfReal(51, 0);
-      out_.dxfInt(71, 0);
-      out_.dxfInt(72, 100);
-      out_.dxfInt(73, 1);
-      out_.dxfInt(74, 3);
-      out_.dxfInt(75, 0);
-      out_.dxfInt(76, 0);
-      out_.dxfInt(77, 0);
-      out_.dxfInt(78, 0);
+      if (kept != nullptr) {
+        ViewportAsRead(*vp, *kept);
+      } else {
+        RecordHead("VPORT", vp->handle, vportTable, "AcDbViewportTableRecord");
+        out_.Text(2, vp->name);
+        out_.dxfInt(70, 0);
+        out_.Point2(10, 0, 0);
+        out_.Point2(11, 1, 1);
+        out_.Point2(12, vp->centerX, vp->centerY);
+        out_.Point2(13, 0, 0);
+        out_.Point2(14, 1, 1);
+        out_.Point2(15, 1, 1);
+        out_.Point(16, 0, 0, 1);
+        out_.Point(17, 0, 0, 0);
+        out_.dxfReal(40, vp->height);
+        out_.dxfReal(41, vp->height > 0 ? vp->width / vp->height : 1);
+        out_.dxfReal(42, 50);
+        out_.dxfReal(43, 0);
+        out_.dxfReal(44, 0);
+        out_.dxfReal(50, 0);
+        out_.dxfReal(51, 0);
+        out_.dxfInt(71, 0);
+        out_.dxfInt(72, 100);
+        out_.dxfInt(73, 1);
+        out_.dxfInt(74, 3);
+        out_.dxfInt(75, 0);
+        out_.dxfInt(76, 0);
+        out_.dxfInt(77, 0);
+        out_.dxfInt(78, 0);
+      }
     }
     KeptRecords("VPORT");
     out_.tableEnd();

@@ -203,9 +203,13 @@ Status Zoom(const std::vector<CommandArg>& args) {
 Status AttachXref(std::wstring_view path, std::wstring_view block_name) {
   db::Database* target = db::WorkingDatabase();
   if (target == nullptr) return Status::kError;
-  db::Database source(db::Database::Content::kEmpty);
-  if (!db::ReadDrawing(source, db::DrawingFilePath(path))) return Status::kError;
-  db::ObjectId block = db::InsertDrawingAsBlock(*target, block_name, source);
+  // A name attached already gets another reference of its definition.
+  db::ObjectId block = target->Block(block_name);
+  if (block.IsNull()) {
+    db::Database source(db::Database::Content::kEmpty);
+    if (!db::ReadDrawing(source, db::DrawingFilePath(path))) return Status::kError;
+    block = db::InsertDrawingAsBlock(*target, block_name, source);
+  }
   if (block.IsNull()) return Status::kError;
   db::InsertData reference;
   reference.block = block.handle;

@@ -43,8 +43,9 @@ bool IsHostCommand(std::wstring_view name);
 // to the working drawing under `block_name`: its model space becomes a block
 // of that name, referenced at the origin on the current layer. The host keeps
 // no link to the file: the attached content is a copy, saved with the
-// drawing. kError when the file cannot be read, the name is not a valid
-// block name or a block of that name exists. Recorded as "xref".
+// drawing. A name the drawing defines already is not read again: it gets
+// another reference of that definition. kError when the file cannot be read
+// or the name is not a valid block name. Recorded as "xref".
 [[nodiscard]] Status AttachXref(std::wstring_view path, std::wstring_view block_name);
 
 }  // namespace host

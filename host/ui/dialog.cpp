@@ -317,6 +317,7 @@ void Dialog::Apply(const UserAction& action) {
     }
     switch (kind) {
       case ControlKind::kStatic:
+      case ControlKind::kPicture:
         if (!control->HasStyle(style::kNotify)) {
           NoteScript(what + L": the static does not notify");
           return;
@@ -335,7 +336,7 @@ void Dialog::Apply(const UserAction& action) {
         NoteScript(what + L": the control takes no clicks");
         return;
     }
-    focus_id_ = kind == ControlKind::kStatic ? focus_id_ : id;
+    focus_id_ = kind == ControlKind::kStatic || kind == ControlKind::kPicture ? focus_id_ : id;
     Send(Notification{id, code});
     return;
   }

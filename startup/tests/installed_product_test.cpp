@@ -101,14 +101,24 @@ TEST_F(InstalledProductTest, SetUpUpdateAndRestart) {
 
   SCOPED_TRACE("a newer product: every file but the protected ones is updated");
   const std::string edited = "; the user's own settings\r\nsome key=\xe9 value\n";
-  WriteFile(Local() + "lwh_gml.ini", edited);
+  // Every file a dialog of the add-ins saves in the support folder, and the
+  // section tools' settings: the user's copies outlive an update, also where
+  // the newer product ships a file of that name.
+  const char* saved[] = {"lwh_gml.ini",          "lwh_gml_codelookup.ovc", "lwh_gml_symbollookup.ovs",
+                         "lwh_gml_symbologylookup.ovl", "lwh_gml_propfil.pfd", "lwh_gml_areafilters.ini",
+                         "orvan.ini",            "filesel.ini",            "folders_lwh.ini",
+                         "use_subfolders.ini",   "seksel.ini",             "vmr.ini"};
+  for (const char* name : saved) {
+    WriteFile(Local() + name, edited + name);
+    if (!fs::exists(support + "/" + name)) WriteFile(support + "/" + name, "the product's\n");
+  }
   WriteFile(support + "/lwh_gml.ver", "3.3\n");
   WriteFile(support + "/lwh_gml.dat", ReadFile(support + "/lwh_gml.dat") + "# a newer catalogue\n");
   CadhostRun update = Cadhost("");
   ASSERT_EQ(update.exit_code, 0) << update.out;
   ExpectInOrder(update.out, {"update required.", "Start updating Orvane support files",
                              "those files will not be overwritten.", "Support files updated from v.3.2500 to v.3.3000."});
-  EXPECT_EQ(ReadFile(Local() + "lwh_gml.ini"), edited);
+  for (const char* name : saved) EXPECT_EQ(ReadFile(Local() + name), edited + name);
   EXPECT_EQ(ReadFile(Local() + "lwh_gml.dat"), ReadFile(support + "/lwh_gml.dat"));
   EXPECT_EQ(ReadFile(Local() + "lwh_gml.ver"), "3.3\n");
 

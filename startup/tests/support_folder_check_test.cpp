@@ -85,13 +85,20 @@ TEST_F(SupportFolderCheckTest, ANewerProgramVersionUpdatesAllButProtectedFiles) 
   host::ClearCommandLine();
   host::Shown().Clear();
   RunSupportFolderCheck();
-  ExpectInOrder(CommandLine(), {"update required.", "Warning: 2 Orvane support files could not be updated, the "
+  ExpectInOrder(CommandLine(), {"update required.", "Warning: 1 Orvane support file could not be updated, the "
                                                     "update will be tried again.\n"});
   EXPECT_EQ(CommandLine().find("Support files updated"), std::string::npos);
   EXPECT_EQ(ReadFile(Local() + "file1.txt"), "v3\n");
   EXPECT_EQ(ReadFile(Local() + "lwh_gml.ver"), "3.26\n");
   EXPECT_TRUE(Alerts().empty());
+  // Two failed copies: two files said.
+  fs::remove(Local() + "file5.txt");
+  Dir(Local().substr(Path("").size()) + "file5.txt");
+  host::ClearCommandLine();
+  RunSupportFolderCheck();
+  ExpectInOrder(CommandLine(), {"Warning: 2 Orvane support files could not be updated"});
   fs::remove(Local() + "file4.txt");
+  fs::remove(Local() + "file5.txt");
   host::ClearCommandLine();
   RunSupportFolderCheck();
   ExpectInOrder(CommandLine(), {"update required.", "Support files updated from v.3.2600 to v.3.2700."});
@@ -257,6 +264,14 @@ TEST_F(TrustedPathsTest, TheProductFoldersGoFirst) {
     std::string expected;  // empty: unchanged
   } cases[] = {
       {"release 18 has no trusted paths", "18.1s (LMS Tech)", "/old", ""},
+      {"nor has release 17", "17.2s (LMS Tech)", "/old", ""},
+      {"release 19 is the first with them", "19.0s (LMS Tech)", "/old", "@/old"},
+      {"release 19.1", "19.1", "/old", "@/old"},
+      {"release 20", "20.1s (LMS Tech)", "/old", "@/old"},
+      {"a blank before the number", " 19.0", "/old", "@/old"},
+      {"a release of three digits", "100.0", "/old", "@/old"},
+      {"no leading number", "R19", "/old", ""},
+      {"an empty release", "", "/old", ""},
       {"release 25", "25.0", "/old", "@/old"},
       {"a short old value is kept", "25.0", "/o/", "@/o/"},
       {"an empty old value is not", "25.0", "", "@"},

@@ -46,7 +46,9 @@ class QueryCommandsTest : public UiTest {
       AreaFeatureRecord a = writer_test::SampleArea(&lists);
       CopyField(a.attributes.common.toid, toid);
       a.attributes.calculatedAreaValue = area;
-      EXPECT_TRUE(WriteFeatureXdata(db_, entity, kXdataFull, &a, kind));
+      // A hatch carries the short block the writer gives solid hatches.
+      EXPECT_TRUE(kind == OsFeatureKind::kAreaHatch ? WriteSolidHatchXdata(db_, entity, a)
+                                                    : WriteFeatureXdata(db_, entity, kXdataFull, &a, kind));
     } else if (kind == OsFeatureKind::kRoadLink) {
       RoadLinkRecord r = writer_test::SampleLink(&lists);
       CopyField(r.toid, toid);
@@ -175,8 +177,48 @@ TEST_F(QueryCommandsTest, AnAreasPlantedSymbolsAreNotAreasNorRepeats) {
   EXPECT_FALSE(view.rows[1].second.empty());
 }
 
+// One import draws several entities for one feature (an area's rings and
+// hatch, a road's pieces, the symbols planted in an area): parts, never
+// repeats. A second import draws them all again: each is a repeat, the
+// symbols (planted elsewhere this time) with their area.
+TEST_F(QueryCommandsTest, RemoveDuplicatesKeepsEveryPartOfTheFirstCopy) {
+  const char* area = "1000002062339486";
+  const char* road = "4000000004266357";
+  auto import = [&](double symbolsAt) {
+    std::vector<std::wstring> drawn{Add(OsFeatureKind::kAreaOutline, area, 0),
+                                    Add(OsFeatureKind::kAreaOutline, area, 20),  // an inner ring
+                                    Add(OsFeatureKind::kAreaHatch, area, 0),
+                                    Add(OsFeatureKind::kRoad, road, 40),
+                                    Add(OsFeatureKind::kRoad, road, 60)};
+    for (double x : {symbolsAt, symbolsAt + 3}) drawn.push_back(AddAreaSymbol(area, x));
+    return drawn;
+  };
+  const std::vector<std::wstring> first = import(80);
+  auto erase = [&](const std::vector<std::wstring>& handles) {
+    Click(kIdSelectEntities);
+    SelectHandles(handles);
+    Click(kIdCount);
+    Click(host::ui::kIdOk);
+    RemoveDuplicatesCommand();
+    return LastBox();
+  };
+  EXPECT_EQ(erase(first), L"0 identical entities erased");
+
+  const std::vector<std::wstring> second = import(90);
+  std::vector<std::wstring> both = second;  // the later copy selected first: the earlier still stays
+  both.insert(both.end(), first.begin(), first.end());
+  EXPECT_EQ(erase(both), L"7 identical entities erased");
+  std::vector<std::wstring> live;
+  for (host::EntityName e = host::db::NextEntity(); !e.IsNull(); e = host::db::NextEntity(e)) {
+    wchar_t handle[32];
+    std::swprintf(handle, 32, L"%llX", static_cast<unsigned long long>(e.handle));
+    live.push_back(handle);
+  }
+  EXPECT_EQ(live, first);
+}
+
 TEST_F(QueryCommandsTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {
-  const std::wstring a = Add(OsFeatureKind::kAreaOutline, "1000000000000001");
+  const std::wstring a = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 20);
   const std::wstring b = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 20);
   Click(kIdActionMove);
   Click(kIdSelectEntities);

@@ -5,7 +5,9 @@
 #include "gml/ui/item_value_selection.h"
 #include "gml/ui/layer_selection.h"
 #include "gml/ui/locate_dialogs.h"
+#include "gml/ui/osgml_input_dialog.h"
 #include "gml/ui/remove_duplicates_view.h"
+#include "host/app/documents.h"
 #include "ui_fixture.h"
 
 namespace {
@@ -236,6 +238,34 @@ TEST_F(SmallDialogsTest, AboutShowsTheNameLargerAndBold) {
   const std::wstring text = dlg.Render();
   EXPECT_NE(text.find(L"\"OS MasterMap data import into AutoCAD\""), std::wstring::npos);
   EXPECT_NE(text.find(L"bitmap 217"), std::wstring::npos);
+}
+
+// The main dialog's picture shows its bitmap and opens the About box when
+// clicked; the main dialog goes on after it.
+TEST_F(SmallDialogsTest, TheMainDialogsPictureOpensTheAboutBox) {
+  const std::filesystem::path sample =
+      std::filesystem::path(VARNEL_SHARED_DIR) / "testdata" / "osmm" / "topo-small-v7.gml";
+  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no shared samples";
+  CopyDefaultSupport();
+  ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
+  {
+    OSGMLInputDialog view;
+    ASSERT_TRUE(view.AppendInputFile(sample.string().c_str()));
+    Click(import_dialog::kPicture);
+    Click(kIdOk);  // the About box's OK
+    Click(kIdCancel);
+    EXPECT_EQ(view.DoModal(), kIdCancel);
+    EXPECT_TRUE(host::Actions().Empty());
+    EXPECT_EQ(view.Item(import_dialog::kPicture).GetBitmap(), import_dialog::kPictureBitmap);
+    std::vector<std::wstring> dialogs;
+    for (const auto& item : host::Shown().Items())
+      if (item.kind == "dialog") dialogs.push_back(item.text);
+    ASSERT_GE(dialogs.size(), 4u);
+    EXPECT_EQ(dialogs[1], L"open \"About Orvane\" (100)");
+    EXPECT_EQ(dialogs[2], L"end \"About Orvane\" -> 1");
+    EXPECT_EQ(dialogs[3].rfind(L"end ", 0), 0u);
+  }
+  (void)host::CloseDrawing();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "gml/ui/tests/cadhost_session.h"
 #include "gml/ui/tests/ui_fixture.h"
 #include "gml/ui/tile_commands.h"
 #include "gml/ui/varnel_commands.h"
@@ -163,6 +164,62 @@ TEST_F(TileCommandsTest, CoverageDrawsFourEdgesPerTileOnTheLayer) {
   TileCoverageCommand();
   EXPECT_TRUE(host::Shown().Contains("message_box", L"Sorry, no OS tiles found in "));
   host::db::SetWorkingDatabase(&db_);
+}
+
+// In cadhost, in each insert mode: a tile picked three times is asked about
+// once, and Yes gives it three times (references of one definition, or
+// three exploded copies); the next run in that drawing asks again, and No
+// adds nothing; a new drawing forgets what the last one holds, so the same
+// tile goes in again without a question.
+TEST(TileCommandsInCadhost, YesInsertsTheTileAgainAndANewDrawingStartsAfresh) {
+  struct Case {
+    const char* what;
+    int mode;
+    const char* layerAnswer;  // the answer to the layer prompt, with its line end
+    const char* drawn;        // the entity the tile becomes
+  } cases[] = {{"external references", kIdTileXRefs, "", "INSERT"},
+               {"blocks", kIdTileBlocks, "\n", "INSERT"},
+               {"exploded blocks", kIdTileBlocksExploded, "", "LWPOLYLINE"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const cadhost_test::Session session(std::string("tiles_") + std::to_string(c.mode));
+    for (const char* name : {"SU1234", "SU1334"}) {
+      host::db::Database tile;
+      ASSERT_TRUE(DrawTwoPointPolyline("0", 256, 0.0, tile, 0, 0, 1, 1));
+      std::filesystem::create_directories(session.Dir() / "tiles");
+      ASSERT_TRUE(host::db::SaveDrawing(tile, session.At("tiles/" + std::string(name) + ".dxf")).ok());
+    }
+    const cadhost_test::SessionRun run = session.Run(
+        "lwhgmlit\n!answer " + session.At("tiles") + "\n!dlg_click " + std::to_string(c.mode) +
+        "\n!dlg_click " + std::to_string(kIdTileAtPoints) + "\n!dlg_click 1\n" + c.layerAnswer +
+        "413100,134600\n413200,134600\n!answer yes\n413300,134600\n!esc\n"
+        "lwhgmlit\n!dlg_click 1\n" + c.layerAnswer + "413100,134600\n!answer no\n!esc\n!save " +
+        session.At("one.dxf") + "\n!new\nlwhgmlit\n!dlg_click 1\n" + c.layerAnswer +
+        "413100,134600\n!esc\n!save " + session.At("two.dxf") + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::vector<std::string> boxes = run.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u) << run.transcript;
+    for (const std::string& box : boxes) EXPECT_NE(box.find("Allow duplicate tiles?"), std::string::npos) << box;
+
+    // What model space holds: each entity's type, and the block a reference names.
+    auto drawn = [&](const std::string& file) {
+      host::db::Database db;
+      EXPECT_TRUE(host::db::ReadDrawing(db, session.At(file)).ok()) << file;
+      std::vector<std::string> kinds;
+      for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
+        const host::db::EntityList list = host::db::GetEntityList(id).value_or(host::db::EntityList{});
+        const host::db::Group* type = host::db::FindGroup(list, 0);
+        const host::db::Group* block = host::db::FindGroup(list, 2);
+        std::string kind = type && type->Text() ? WideToNarrow(*type->Text()) : "?";
+        if (kind == "INSERT" && block && block->Text()) kind += " " + WideToNarrow(*block->Text());
+        kinds.push_back(kind);
+      }
+      return kinds;
+    };
+    const std::string expected = std::string(c.drawn) + (std::string(c.drawn) == "INSERT" ? " SU1334" : "");
+    EXPECT_EQ(drawn("one.dxf"), std::vector<std::string>(3, expected));
+    EXPECT_EQ(drawn("two.dxf"), std::vector<std::string>(1, expected));
+  }
 }
 
 }  // namespace

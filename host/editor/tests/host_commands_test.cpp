@@ -146,10 +146,68 @@ TEST_F(HostCommandsTest, XrefAttachInsertsTheDrawingAsABlockAtTheOrigin) {
   EXPECT_EQ(insert.position, (Point3{0, 0, 0}));
   EXPECT_TRUE(host::Shown().Contains("xref", L"SU1234"));
 
-  EXPECT_EQ(host::AttachXref(dwg, L"SU1234"), Status::kError);  // the block exists
+  // Attached again: another reference of the same definition.
+  ASSERT_EQ(host::AttachXref(dwg, L"SU1234"), Status::kNormal);
+  EXPECT_EQ(db_.Block(L"SU1234"), block);
+  EXPECT_EQ(db_.EntitiesIn(block).size(), 1u);
+  refs = db_.EntitiesIn(db_.ModelSpace());
+  ASSERT_EQ(refs.size(), 2u);
+  EXPECT_EQ(std::get<host::db::InsertData>(db_.EntityOf(refs[1])->data).block, block.handle);
   EXPECT_EQ(host::AttachXref((dir / "none.dwg").wstring(), L"none"), Status::kError);
-  EXPECT_EQ(db_.EntitiesIn(db_.ModelSpace()).size(), 1u);
+  EXPECT_EQ(db_.EntitiesIn(db_.ModelSpace()).size(), 2u);
   fs::remove_all(dir);
+}
+
+// A zoom changes the view of a drawing opened from another program and
+// nothing else of its active viewport: snap and grid spacing, circle sides,
+// elevation and render mode come back from the saved file as they were.
+TEST_F(HostCommandsTest, AZoomKeepsTheRestOfAnOpenedDrawingsViewport) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("zoom_vport_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string made = (folder / "made.dxf").string(), saved = (folder / "saved.dxf").string();
+  auto python = [](const std::string& script, const std::string& path) {
+    std::string out;
+    if (std::FILE* pipe = popen(("/usr/bin/python3 -c '" + script + "' '" + path + "' 2>&1").c_str(), "r")) {
+      char buffer[512];
+      while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+      pclose(pipe);
+    }
+    return out;
+  };
+  const std::string fields =
+      "import ezdxf,sys\n"
+      "names=(\"snap_spacing\",\"grid_spacing\",\"circle_sides\",\"elevation\",\"render_mode\",\"snap_on\",\"grid_on\")\n";
+  ASSERT_EQ(python(fields +
+                       "d=ezdxf.new(\"R2000\")\n"
+                       "v=d.viewports.get(\"*Active\")[0]\n"
+                       "v.dxf.snap_spacing=(0.25,0.5); v.dxf.grid_spacing=(10,20); v.dxf.circle_sides=2000\n"
+                       "v.dxf.elevation=12.5; v.dxf.render_mode=2; v.dxf.snap_on=1; v.dxf.grid_on=1\n"
+                       "v.dxf.center=(5,5); v.dxf.height=10\n"
+                       "d.modelspace().add_line((0,0),(100,50))\n"
+                       "d.saveas(sys.argv[1])\n",
+                   made),
+            "");
+  const std::string read =
+      fields +
+      "v=ezdxf.readfile(sys.argv[1]).viewports.get(\"*Active\")[0]\n"
+      "print(\" \".join(str(v.dxf.get(n)) for n in names), tuple(v.dxf.center), v.dxf.height)\n";
+  const std::string before = python(read, made);
+  ASSERT_EQ(before.rfind("(0.25, 0.5, 0.0) (10.0, 20.0, 0.0) 2000 12.5 2 1 1", 0), 0u) << before;
+
+  host::db::Database opened(host::db::Database::Content::kEmpty);
+  ASSERT_TRUE(host::db::ReadDrawing(opened, made).ok());
+  host::db::SetWorkingDatabase(&opened);
+  ASSERT_EQ(host::RunHostCommand({std::wstring(L"_ZOOM"), std::wstring(L"_W"), Point3{0, 0, 0},
+                                  Point3{40, 20, 0}}),
+            Status::kNormal);
+  ASSERT_TRUE(host::db::SaveDrawing(opened, saved).ok());
+  host::db::SetWorkingDatabase(&db_);
+
+  const std::string after = python(read, saved);
+  EXPECT_EQ(after.substr(0, after.find(" (20")), before.substr(0, before.find(" (5"))) << after;
+  EXPECT_NE(after.find("(20.0, 10.0"), std::string::npos) << after;  // the new view
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
