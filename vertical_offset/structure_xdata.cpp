@@ -291,6 +291,11 @@ bool WriteStructureXdata(host::EntityName entity, const StructureRecord& record)
   }
   const int pointCount = PointsUsable(record.points) ? GrowArrayGetCount(&record.points) : 0;
   std::size_t pointBytes = 0;
+  // The byte limit always comes first: the shortest point string ("36", the
+  // index, five commas and two reals at their shortest, "nan") takes
+  // 2 x (13 + index digits) bytes, so 13000 bytes are passed by the 414th
+  // string. The point limit stays as the bound stored data was made with;
+  // no drawing can reach it.
   for (int index = 0; index < pointCount && index < kMaxStructurePoints &&
                       pointBytes < static_cast<std::size_t>(kMaxStructurePointBytes);
        ++index) {

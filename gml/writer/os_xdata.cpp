@@ -14,7 +14,9 @@ using host::db::Group;
 namespace {
 
 constexpr std::string_view kTagIndexChars = "0123456789ABCDEFGH";
-// The writers build each string in a buffer of 1024 wide characters.
+// The writers build each string in a buffer of 1024 wide characters. No
+// string reaches it: every value comes from a record field of at most 128
+// characters (or a number), behind a two-character tag.
 constexpr std::size_t kTagStringChars = 1023;
 
 std::string Int(std::int32_t value) { return std::to_string(value); }

@@ -253,6 +253,49 @@ TEST_F(LarCorvex2Run, ConvertedChainsAreLevelledLightweightPolylines) {
   EXPECT_EQ(polylines[0]->vertices.size(), 3u);
 }
 
+// The joined polyline is as wide as the chain's last piece: the piece that
+// ends it, or the seed itself when nothing follows it (pieces joined before
+// the seed do not count).
+TEST_F(LarCorvex2Run, TheJoinedPolylineIsAsWideAsTheChainsLastPiece) {
+  struct Piece {
+    double x1, x2, width;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Piece> pieces;  // the first is selected first: the seed
+    double width;
+  };
+  const Case cases[] = {
+      {"a wider piece after the seed", {{0, 10, 1.0}, {10, 20, 3.0}}, 3.0},
+      {"three pieces, the last narrow", {{0, 10, 1.0}, {10, 20, 3.0}, {20, 30, 0.5}}, 0.5},
+      {"a piece before the seed only", {{10, 20, 2.0}, {0, 10, 4.0}}, 2.0},
+      {"a line without width ends it", {{0, 10, 1.5}, {10, 20, 0.0}}, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host::db::Database db;
+    host::db::ScopedWorkingDatabase working(&db);
+    std::vector<host::EntityName> selection;
+    for (const Piece& p : c.pieces) {
+      LwPolylineData d;
+      d.vertices = {{p.x1, 0, 0, p.width, p.width}, {p.x2, 0, 0, p.width, p.width}};
+      selection.push_back(db.Append(d));
+    }
+    Select(selection);
+    ASSERT_EQ(JoinSelection(), 1);
+    std::vector<const LwPolylineData*> joined;
+    for (const host::EntityName& e : db.EntitiesIn(db.ModelSpace()))
+      if (const auto* d = std::get_if<LwPolylineData>(&db.EntityOf(e)->data)) joined.push_back(d);
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0]->vertices.size(), c.pieces.size() + 1);
+    EXPECT_EQ(joined[0]->constantWidth, c.width);
+    for (const host::db::LwVertex& v : joined[0]->vertices) {
+      EXPECT_EQ(v.startWidth, c.width);
+      EXPECT_EQ(v.endWidth, c.width);
+    }
+  }
+}
+
 TEST_F(LarCorvex2Run, APieceShiftedOntoTheChainLeavesNoJogIn3d) {
   CorvexParameters().hzTolerance = 0.3;
   const host::EntityName a = Line({0, 0, 0}, {10, 0, 1});

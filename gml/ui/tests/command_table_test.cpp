@@ -49,10 +49,7 @@ TEST_F(VarnelLoaded, RegistersSixteenCommandsInOrder) {
   InitApplication();
 }
 
-TEST_F(VarnelLoaded, UpdateFlagIsClearedAfterTheCommand) {
-  Varnel().updateMode = 0;
-  UpdateCommand();
-  EXPECT_EQ(Varnel().updateMode, 0);
+TEST_F(VarnelLoaded, UserCodeFlagIsClearedAfterTheCommand) {
   ShowXdataUserCodeCommand();
   EXPECT_EQ(Varnel().showUserCode, 0);
 }

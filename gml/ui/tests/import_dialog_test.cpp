@@ -169,6 +169,205 @@ TEST_F(ImportDialogTest, ChosenPropertyFilterFiltersTheRun) {
   EXPECT_GT(all[1], 0);
 }
 
+// --- what the dialog shows ----------------------------------------------
+
+GmlInputFile ListedFile(const char* name, const char* queryTime, double megabytes, double x) {
+  GmlInputFile file{};
+  CopyField(file.path, std::string("/maps/") + name);
+  CopyField(file.name, name);
+  CopyField(file.queryTime, queryTime);
+  file.size = megabytes * 1024 * 1024;
+  file.compressedSize = -1.0;
+  file.minX = x;
+  file.maxX = x + 100;
+  file.minY = 0;
+  file.maxY = 100;
+  file.active = 1;
+  return file;
+}
+
+std::vector<std::wstring> Rows(host::ui::Control& list) {
+  std::vector<std::wstring> rows;
+  for (int i = 0; i < list.GetCount(); ++i) rows.push_back(list.GetRowText(i));
+  return rows;
+}
+
+TEST(ImportDialogTexts, SizesAndFileRowsAsTheListWritesThem) {
+  // MB up to 500 MB, GB above; TB above 500000 MB where the row allows it.
+  struct Size {
+    double megabytes;
+    bool terabytes;
+    const wchar_t* text;
+  };
+  const Size sizes[] = {
+      {0, true, L"0.0 MB"},          {12.34, true, L"12.3 MB"},
+      {500, true, L"500.0 MB"},      {500.5, false, L"0.5 GB"},
+      {1536, true, L"1.5 GB"},       {500000, true, L"488.3 GB"},
+      {600000, true, L"0.6 TB"},     {600000, false, L"585.9 GB"},
+      {5242880, false, L"5120.0 GB"}, {5242880, true, L"5.0 TB"},
+  };
+  for (const Size& c : sizes) {
+    SCOPED_TRACE(c.megabytes);
+    EXPECT_EQ(SizeText(c.megabytes * 1024 * 1024, c.terabytes), c.text);
+  }
+  // A file's row: ">" when it is read, the query time up to its "T", the
+  // size (never in TB) and the name, between tabs.
+  struct Row {
+    double megabytes;
+    int active;
+    const char* queryTime;
+    const wchar_t* row;
+  };
+  const Row rows[] = {
+      {12.34, 1, "2009-07-30T10:00:00", L">\t2009-07-30 12.3 MB\tsheet.gml"},
+      {500, 0, "2009-07-30T10:00:00", L"\t2009-07-30 500.0 MB\tsheet.gml"},
+      {700, 0, "2010-01-02", L"\t2010-01-02 0.7 GB\tsheet.gml"},
+      {600000, 1, "", L">\t 585.9 GB\tsheet.gml"},
+  };
+  for (const Row& c : rows) {
+    SCOPED_TRACE(c.megabytes);
+    GmlInputFile file = ListedFile("sheet.gml", c.queryTime, c.megabytes, 0);
+    file.active = c.active;
+    EXPECT_EQ(FileListRow(file), c.row);
+  }
+}
+
+// Two windows, the first without a description; three files, one of them
+// outside both windows.
+class ImportDialogLists : public ImportDialogTest {
+ protected:
+  void SetUp() override {
+    ImportDialogTest::SetUp();
+    if (IsSkipped()) return;
+    Write("support/lwh_gml_areafilters.ini", "\n20\n1\n0\n0\n250\n100\nNorth\n20\n1\n5000\n5000\n5100\n5100\n");
+  }
+  static void AddFiles(OSGMLInputDialog& view, std::initializer_list<GmlInputFile> files) {
+    for (const GmlInputFile& file : files)
+      ASSERT_TRUE(GrowArraySet(&view.inputFiles, view.inputFiles.count, &file));
+  }
+  static void ThreeFiles(OSGMLInputDialog& view) {
+    AddFiles(view, {ListedFile("a.gml", "2009-07-30T10:00:00", 12.34, 0),
+                    ListedFile("b.gml.gz", "2010-01-02T00:00:00", 700, 1000),
+                    ListedFile("c.gml", "2011-05-05T08:00:00", 600000, 150)});
+  }
+};
+
+TEST_F(ImportDialogLists, FilesWithinTheLocationsAreMarkedAndSummed) {
+  OSGMLInputDialog view;
+  view.settings.areaFiltering = 1;
+  ThreeFiles(view);
+  Push("esc");
+  EXPECT_EQ(view.DoModal(), kIdCancel);
+  EXPECT_EQ(Rows(view.Item(gml_controls::kFileList)),
+            (std::vector<std::wstring>{
+                L">\t2009-07-30 12.3 MB\ta.gml", L"\t2010-01-02 0.7 GB\tb.gml.gz",
+                L">\t2011-05-05 585.9 GB\tc.gml", L"",
+                L" 2 files, 585.9 GB within filtered location (All: 3 files, 0.6 TB)"}));
+  EXPECT_EQ(view.activeFileCount, 2);
+  EXPECT_EQ(Rows(view.Item(gml_controls::kLocationList)),
+            (std::vector<std::wstring>{L"(No description) - Window", L"North - Window"}));
+
+  // Location filtering off: every file is read; one file has no summary.
+  OSGMLInputDialog all;
+  all.settings.areaFiltering = 0;
+  ThreeFiles(all);
+  Push("esc");
+  EXPECT_EQ(all.DoModal(), kIdCancel);
+  EXPECT_EQ(Rows(all.Item(gml_controls::kFileList)).back(),
+            L" 3 files, 586.6 GB within filtered location (All: 3 files, 0.6 TB)");
+  OSGMLInputDialog one;
+  AddFiles(one, {ListedFile("a.gml", "2009-07-30T10:00:00", 12.34, 0)});
+  Push("esc");
+  EXPECT_EQ(one.DoModal(), kIdCancel);
+  EXPECT_EQ(Rows(one.Item(gml_controls::kFileList)),
+            (std::vector<std::wstring>{L">\t2009-07-30 12.3 MB\ta.gml"}));
+}
+
+TEST_F(ImportDialogLists, TheButtonsSayWhatTheRunWillDo) {
+  struct Case {
+    int updateMode, batchSwitch;
+    const wchar_t *ok, *layers, *departed;
+    bool preview;
+  };
+  const Case cases[] = {
+      {0, 0, L"Draw", L"Layers to import", L"", true},
+      {0, 1, L"Start", L"Layers to import", L"", false},
+      {1, 0, L"Update", L"Layers to update", L"Dep. features: n/a", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(WideToNarrow(c.ok));
+    OSGMLInputDialog view;
+    view.updateMode = c.updateMode;
+    view.settings.batchSwitch = c.batchSwitch;
+    ThreeFiles(view);
+    Push("esc");
+    EXPECT_EQ(view.DoModal(), kIdCancel);
+    EXPECT_EQ(view.ItemText(kIdOk), c.ok);
+    EXPECT_EQ(view.ItemText(id::kLayers), c.layers);
+    EXPECT_EQ(view.ItemText(gml_controls::kDepartedCount), c.departed);
+    EXPECT_EQ(view.Item(id::kPreview).IsEnabled(), c.preview);
+  }
+}
+
+// A batch step shows which location is under way and the drawing it makes,
+// with the files of that location marked.
+TEST_F(ImportDialogLists, ABatchStepNamesItsLocationAndDrawing) {
+  OSGMLInputDialog view;
+  view.settings.areaFiltering = 1;
+  ThreeFiles(view);
+  view.batchRun = 1;
+  view.batchIndex = 1;  // North: no file lies there
+  Push("dlg_timer", {L"1"});
+  EXPECT_EQ(view.DoModal(), kIdOk);
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_EQ(Rows(view.Item(gml_controls::kLocationList)),
+            (std::vector<std::wstring>{L"***BATCH MODE IN OPERATION***",
+                                       L"Location 2 of 2 is under way...", L"File name = North.dwg"}));
+  EXPECT_EQ(Rows(view.Item(gml_controls::kFileList)).back(),
+            L" 0 files, 0.0 MB within filtered location (All: 3 files, 0.6 TB)");
+  EXPECT_EQ(view.activeFileCount, 0);
+  for (int control : {id::kCount, id::kNewArea, id::kOptions, id::kPreview})
+    EXPECT_FALSE(view.Item(control).IsEnabled()) << control;
+}
+
+// The update command is the import with update mode: it asks for the
+// change-only file, and the run updates the drawing (a report, nothing
+// drawn twice) where the import command draws again.
+TEST_F(ImportDialogTest, TheUpdateCommandUpdatesWhereTheImportCommandDrawsAgain) {
+  ChooseInputFolder();
+  Draw();
+  RunGmlImport();
+  const int drawn = Entities();
+  ASSERT_GT(drawn, 20);
+
+  host::ClearCommandLine();
+  // The change-only file, in the file chooser: every file shown, the
+  // input folder, its one file (the chooser lists no read-only file).
+  fs::permissions(root_ / "input" / kSample.filename(), fs::perms::owner_write, fs::perm_options::add);
+  Push("dlg_set", {L"filespec_combo", L"2"});
+  Push("dlg_click", {L"browse_a_folder"});
+  Push("answer", {At("input")});
+  Push("dlg_select", {L"sekfiles", L"1"});
+  Push("dlg_click", {L"accept"});
+  Draw();  // "Update"
+  UpdateCommand();
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_TRUE(host::Shown().Contains("dcl", L"\"Select Change Only MasterMap Update file\""));
+  const std::wstring report = host::CommandLineText();
+  EXPECT_NE(report.find(L"Orvane MasterMap update report:"), std::wstring::npos) << report;
+  EXPECT_NE(report.find(L"in the drawing updated."), std::wstring::npos);
+  EXPECT_EQ(Entities(), drawn) << "every feature was up to date";
+
+  // The next import command imports again.
+  host::ClearCommandLine();
+  ChooseInputFolder();
+  Draw();
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_EQ(host::CommandLineText().find(L"update report"), std::wstring::npos);
+  EXPECT_EQ(Entities(), 2 * drawn);
+}
+
 // --- input the import refuses -------------------------------------------
 
 // What a refused import must leave as it was.

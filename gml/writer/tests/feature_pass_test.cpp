@@ -60,6 +60,45 @@ LineFeatureRecord CutLine(Lists* lists, const char* toid, int version, double dy
   return line;
 }
 
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string At(const host::db::Point3& p) {
+  return "(" + Fixed(p.x, 2) + " " + Fixed(p.y, 2) + " " + Fixed(p.z, 2) + ")";
+}
+
+// Every entity of model space as the user sees it, in drawing order: type,
+// layer, block, where it stands and how it is turned; a text with its
+// string, height and justification (horizontal/vertical as DXF numbers
+// them) at the point it is justified to.
+std::vector<std::string> Seen(const host::db::Database& db) {
+  std::vector<std::string> out;
+  for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
+    const host::db::Entity* e = db.EntityOf(id);
+    const std::string layer = WideToNarrow(db.LayerRecordOf(db.IdOf(e->layer))->name);
+    if (const auto* p = std::get_if<host::db::PointData>(&e->data)) {
+      out.push_back("POINT " + layer + " " + At(p->position));
+    } else if (const auto* b = std::get_if<host::db::InsertData>(&e->data)) {
+      out.push_back("INSERT " + WideToNarrow(db.BlockRecordOf(db.IdOf(b->block))->name) + " " +
+                    layer + " " + At(b->position) + " rot " + Fixed(b->rotation, 4));
+    } else if (const auto* t = std::get_if<host::db::TextData>(&e->data)) {
+      const bool leftBase = t->horizontal == host::db::TextHorizontal::kLeft &&
+                            t->vertical == host::db::TextVertical::kBase;
+      out.push_back("TEXT " + layer + " '" + WideToNarrow(t->text) + "' " +
+                    At(leftBase ? t->position : t->alignment) + " h " + Fixed(t->height, 2) +
+                    " rot " + Fixed(t->rotation, 4) + " just " +
+                    std::to_string(static_cast<int>(t->horizontal)) + "/" +
+                    std::to_string(static_cast<int>(t->vertical)));
+    } else {
+      out.push_back(WideToNarrow(host::db::TypeName(e->Type())) + " " + layer);
+    }
+  }
+  return out;
+}
+
 class FeaturePassTest : public ::testing::Test {
  protected:
   PassDrawing d;
@@ -81,7 +120,9 @@ TEST_F(FeaturePassTest, ImportDrawsEveryClassOfOneRecordWithItsKinds) {
   lists.Own(&road.geometry);
   GrowArray roads = ListOf<RoadRecord>({road});
   GrowArray nodes = ListOf<RoadNodeRecord>({SampleNode()});
-  GrowArray addresses = ListOf<AddressPointRecord>({SampleAddress()});
+  AddressPointRecord address = SampleAddress();
+  address.z = kNoHeightAboveDatum;
+  GrowArray addresses = ListOf<AddressPointRecord>({address});
   for (GrowArray* l : {&points, &symbols, &texts, &links, &roads, &nodes, &addresses}) lists.Own(l);
   FeatureLists in;
   in.areas = &areas.list;
@@ -103,12 +144,157 @@ TEST_F(FeaturePassTest, ImportDrawsEveryClassOfOneRecordWithItsKinds) {
                 "6 osgbA0001 v6 10056", "7 osgb4000000010 v9 ITN_Road Nodes",
                 "8 osgb4000000001 v7 ITN_A Road_Single Carriageway With A Very Long Nature Name",
                 "9 osgb4000000100 v8 ITN_Roads", "A osgb1000002345 v10 Addresses"}));
-  // Every entity ByLayer; a height of -999 puts the point at z 0.
-  for (host::db::ObjectId id : d.db.EntitiesIn(d.db.ModelSpace()))
-    EXPECT_EQ(d.db.EntityOf(id)->color, 256);
+  // Every entity ByLayer; the file's height -999 (none given) puts the
+  // point, symbol, node, address and text at z 0.
+  int placed = 0;
+  for (host::db::ObjectId id : d.db.EntitiesIn(d.db.ModelSpace())) {
+    const host::db::Entity* e = d.db.EntityOf(id);
+    EXPECT_EQ(e->color, 256);
+    if (const auto* p = std::get_if<host::db::PointData>(&e->data)) {
+      EXPECT_EQ(p->position.z, 0.0) << At(p->position);
+      ++placed;
+    } else if (const auto* t = std::get_if<host::db::TextData>(&e->data)) {
+      EXPECT_EQ(t->position.z, 0.0) << At(t->position);
+      EXPECT_EQ(t->alignment.z, 0.0) << At(t->alignment);
+      ++placed;
+    }
+  }
+  EXPECT_EQ(placed, 5);
   EXPECT_EQ(run.report, L"");  // no report outside updates
   EXPECT_EQ(run.warning, L"");
   EXPECT_EQ(GrowArrayGetCount(&d.usedLayers), 3);
+}
+
+// Blocks and labels as the user finds them: a point's block stands square
+// whatever its orientation, a symbol's turns by it; labels sit on their
+// point, centred above it (justification 5), unturned; a given height is
+// kept and -999 becomes 0, for every class that has one.
+TEST_F(FeaturePassTest, PointsSymbolsNodesAddressesAndTextsStandAndTurnAsTheFileSays) {
+  d.settings.pointsAndSymbolsAs = 1;  // the fixed block, "apoint"
+  d.settings.markTermBesidePoint = 1;
+  d.settings.markTermBesideSymbol = 1;
+  d.settings.roadNodeMarkingWay = 0;
+  d.settings.addressMarkingWay = 0;
+  ASSERT_NE(d.db.AddBlock(L"apoint"), host::db::ObjectId{});
+  auto point = [](const char* toid, double x, double z, double orientation) {
+    PointFeatureRecord p = SamplePoint();
+    CopyField(p.common.toid, toid);
+    p.x = x;
+    p.y = 100;
+    p.z = z;
+    p.orientation = orientation;
+    return p;
+  };
+  GrowArray points = ListOf<PointFeatureRecord>(
+      {point("osgbP1", 10, kNoHeightAboveDatum, 900), point("osgbP2", 20, 12.5, 900)});
+  GrowArray symbols = ListOf<PointFeatureRecord>(
+      {point("osgbS1", 30, kNoHeightAboveDatum, 900), point("osgbS2", 40, 7.25, 2700)});
+  RoadNodeRecord node = SampleNode();
+  RoadNodeRecord raised = SampleNode();
+  CopyField(raised.toid, "osgb4000000011");
+  raised.z = 3.5;
+  GrowArray nodes = ListOf<RoadNodeRecord>({node, raised});
+  TextFeatureRecord text = SampleText();  // anchor 4: centre, middle
+  TextFeatureRecord low = SampleText();
+  CopyField(low.common.toid, "osgbT0002");
+  CopyField(low.textString, "Mill");
+  low.anchorPosition = 0;  // left, baseline
+  low.orientation = 0;
+  low.z = 4;
+  GrowArray texts = ListOf<TextFeatureRecord>({text, low});
+  AddressPointRecord address = SampleAddress();
+  address.z = kNoHeightAboveDatum;
+  AddressPointRecord high = SampleAddress();
+  CopyField(high.toid, "osgb1000002346");
+  high.z = 9;
+  GrowArray addresses = ListOf<AddressPointRecord>({address, high});
+  for (GrowArray* l : {&points, &symbols, &nodes, &texts, &addresses}) lists.Own(l);
+  FeatureLists in;
+  in.points = &points;
+  in.symbols = &symbols;
+  in.roadNodes = &nodes;
+  in.texts = &texts;
+  in.addressPoints = &addresses;
+  run.StartRun();
+  ASSERT_TRUE(d.Pass(run, in, false));
+  EXPECT_EQ(Seen(d.db),
+            (std::vector<std::string>{
+                "INSERT apoint 10056 (10.00 100.00 0.00) rot 0.0000",
+                "TEXT 10056 'PTerm   ' (10.00 100.00 0.00) h 1.00 rot 0.0000 just 1/3",
+                "INSERT apoint 10056 (20.00 100.00 12.50) rot 0.0000",
+                "TEXT 10056 'PTerm   ' (20.00 100.00 12.50) h 1.00 rot 0.0000 just 1/3",
+                "POINT Addresses (530010.00 180010.00 0.00)",
+                "POINT Addresses (530010.00 180010.00 9.00)",
+                "INSERT apoint 10056 (30.00 100.00 0.00) rot 1.5708",
+                "TEXT 10056 'PTerm   ' (30.00 100.00 0.00) h 1.00 rot 0.0000 just 1/3",
+                "INSERT apoint 10056 (40.00 100.00 7.25) rot 4.7124",
+                "TEXT 10056 'PTerm   ' (40.00 100.00 7.25) h 1.00 rot 0.0000 just 1/3",
+                "POINT ITN_Road Nodes (530001.12 180002.50 0.00)",
+                "POINT ITN_Road Nodes (530001.12 180002.50 3.50)",
+                "TEXT 10056 'St George's Road' (20.00 30.00 0.00) h 2.50 rot 0.7854 just 1/2",
+                "TEXT 10056 'Mill' (20.00 30.00 4.00) h 2.50 rot 0.0000 just 0/0",
+            }));
+}
+
+// The layer of a road link: the ITN prefix when asked for, then the fixed
+// name, or the link's descriptive term, nature of road or both; made in the
+// link colour. Node, link and road layers are listed with their own class,
+// which decides the on, frozen and locked states the run gives them.
+TEST_F(FeaturePassTest, RoadLinkLayersFollowTheLayerWayAndValue) {
+  struct Case {
+    int prefix, way, value;
+    std::wstring layer;
+  };
+  const Case cases[] = {
+      {1, 0, 0, L"ITN_A Road"},
+      {1, 0, 1, L"ITN_Single Carriageway With A Very Long Nature Name"},
+      {1, 0, 2, L"ITN_A Road_Single Carriageway With A Very Long Nature Name"},
+      {1, 1, 0, L"ITN_Link Layer"},
+      {1, 1, 2, L"ITN_Link Layer"},
+      {0, 0, 0, L"A Road"},
+      {0, 0, 1, L"Single Carriageway With A Very Long Nature Name"},
+  };
+  RoadRecord road = SampleRoad();
+  road.geometry = ListOf<LinePoint>({{' ', 0, 0, 0}, {' ', 5, 5, 0}, {'e', 5, 5, 0}});
+  lists.Own(&road.geometry);
+  GrowArray links = ListOf<RoadLinkRecord>({SampleLink(&lists)});
+  GrowArray roads = ListOf<RoadRecord>({road});
+  GrowArray nodes = ListOf<RoadNodeRecord>({SampleNode()});
+  for (GrowArray* l : {&links, &roads, &nodes}) lists.Own(l);
+  FeatureLists in;
+  in.roadLinks = &links;
+  in.roads = &roads;
+  in.roadNodes = &nodes;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(WideToNarrow(c.layer));
+    PassDrawing drawing;
+    drawing.settings.useItnLayerPrefix = static_cast<std::uint8_t>(c.prefix);
+    drawing.settings.roadLinkLayerWay = c.way;
+    drawing.settings.roadLinkLayerValue = c.value;
+    drawing.settings.roadLinkFixedLayer = L"Link Layer";
+    drawing.settings.roadLinkFixedLayerColour = 3;
+    FeatureDrawingRun pass{drawing.settings};
+    pass.StartRun();
+    ASSERT_TRUE(drawing.Pass(pass, in, false));
+    const std::wstring prefix = c.prefix ? L"ITN_" : L"";
+    const std::vector<std::string> seen = Seen(drawing.db);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], "LWPOLYLINE " + WideToNarrow(c.layer));
+    const host::db::LayerRecord* layer = drawing.db.LayerRecordOf(drawing.db.Layer(c.layer));
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(layer->color, 3);
+    std::vector<std::pair<std::wstring, std::int32_t>> used;
+    for (std::int32_t i = 0; i < GrowArrayGetCount(&drawing.usedLayers); ++i) {
+      UsedLayerEntry entry{};
+      ASSERT_TRUE(GrowArrayGet(&drawing.usedLayers, i, &entry));
+      used.emplace_back(NarrowToWide(FieldText(entry.name)), entry.itnClass);
+    }
+    std::sort(used.begin(), used.end());
+    std::vector<std::pair<std::wstring, std::int32_t>> expected{
+        {c.layer, 1}, {prefix + L"Road Nodes", 0}, {prefix + L"Roads", 2}};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(used, expected);
+  }
 }
 
 TEST_F(FeaturePassTest, UpdateReplacesEveryPieceOfAnOlderLineAndKeepsAnEqualOne) {
@@ -172,8 +358,19 @@ TEST_F(FeaturePassTest, AreaUpToDateIsCountedOnceAndAnOlderOneLosesHatchAndRings
     EXPECT_EQ(update.counters.polygonsUpToDate, drawnVersion == 6 ? 1 : 0);
     EXPECT_EQ(update.counters.polygonsUpdated, drawnVersion == 6 ? 0 : 1);
     // Old entities are erased here, not saved: the old hatch is erased with
-    // them and is no exception for the report to name.
+    // them and is no exception for the report to name, so no hatch line.
     EXPECT_EQ(update.counters.oldSolidHatches, 0);
+    const std::wstring polygons =
+        drawnVersion == 6
+            ? L"\n1 polygons in the file of which 0 in the drawing updated."
+              L"\n   (1 polygons not updated because they were already up to date.)"
+            : L"\n1 polygons in the file of which 1 in the drawing updated.";
+    EXPECT_EQ(update.report,
+              L"\n-----------------------------------------------\nOrvane MasterMap update report:\n"
+              L"\n\n3 entities in the drawing processed." +
+                  polygons +
+                  L"\n\nAll old entites were erased from the drawing.\n" +
+                  L"-----------------------------------------------\n");
     EXPECT_EQ(KindsAndLayers(drawing.db),
               (std::vector<std::string>{"5 osgbA0001 v6 p_10056", "5 osgbA0001 v6 p_10056",
                                         "6 osgbA0001 v6 10056"}));
