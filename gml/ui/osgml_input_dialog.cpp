@@ -380,6 +380,9 @@ void OSGMLInputDialog::OnOK() {
     if (!folder) return;
     batchOutputFolder = settings.batchFolder = *folder;
   }
+  // The reading run names the road links and leaves roads and texts unread
+  // only for a run whose SDF output the user confirmed here.
+  createSdfFiles = 0;
   if (settings.attributesToSdf) {
     if (!AskYesNo(L"Selecting SDF file creation supresses\nall drawing relates tasks.\n\n"
                   L"Is this acceptable?"))
@@ -387,6 +390,7 @@ void OSGMLInputDialog::OnOK() {
     std::optional<std::wstring> folder = PickFolder(L"Select destination folder for SDF files.");
     if (!folder) return;
     settings.sdfDirectory = *folder;
+    createSdfFiles = 1;
   }
   if (settings.attributesToCsv) {
     std::optional<std::wstring> folder = PickFolder(L"Select destination folder for CSV files.");
