@@ -127,14 +127,15 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
   run.passes = &featurePasses;
   const std::int32_t passes = run.batch ? view.locationFilter.GetAreaCount() : 1;
   std::vector<std::wstring> notDone;
-  bool readingStopped = false;
-  for (std::int32_t i = 0; i < passes && !readingStopped; ++i) {
+  for (std::int32_t i = 0; i < passes; ++i) {
     std::unique_ptr<host::db::Database> side;
     bool skipped = false;
+    bool readingStopped = false;
     std::wstring locationName;
     if (run.batch) {
       if (i == 0) host::Print(L"Orvane Batch mode started.\n");
-      // After Esc the location in progress was saved: the others are left.
+      // After Esc the location in progress was saved (or, stopped while
+      // it was read, left unsaved): the others are left.
       if (run.stop) {
         AreaFilterArea area{};
         (void)view.locationFilter.GetArea(&area, i);
@@ -148,7 +149,7 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
       const LocationReading reading = request.readLocation(i, &locationName);
       skipped = reading != LocationReading::kRead;
       readingStopped = reading == LocationReading::kStopped;
-      if (host::UserBreak()) run.stop = true;
+      if (readingStopped || host::UserBreak()) run.stop = true;
     } else {
       run.target = host::db::WorkingDatabase();
     }
@@ -171,7 +172,9 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
     ApplyLayerStates(run);
     if (run.batch) {
       const std::wstring path = BatchDrawingPath(request.batchOutputFolder, locationName, i);
-      if (skipped) {
+      if (readingStopped) {
+        host::Printf(L"Stopped while reading %ls: no drawing saved.\n", path.c_str());
+      } else if (skipped) {
         host::Printf(L"Skipped (no data) %ls.\n", path.c_str());
       } else if (!host::db::SaveDrawing(*side, path).ok()) {
         host::Printf(L"AutoCAD Drawing file %ls could not be saved.\n", path.c_str());

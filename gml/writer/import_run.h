@@ -34,7 +34,8 @@ struct ImportRun {
 enum class LocationReading {
   kRead,     // its records are in the view
   kNoData,   // nothing to read there (no file in it, or a road buffer)
-  kStopped,  // reading was stopped or failed: the batch ends
+  kStopped,  // reading was stopped (Esc, Cancel) or failed: nothing of it is
+             // saved, and every later location is reported not done
 };
 
 // What the import command hands the run.
@@ -49,7 +50,9 @@ struct ImportRequest {
 
 // Draws the view's records as `request` asks: one pass into the working
 // drawing, or, when the settings' batch switch is on, one pass per location
-// filter, each read through `request.readLocation` and saved.
+// filter, each read through `request.readLocation` and saved. After Esc
+// the location in progress is saved (or, stopped while read, left unsaved)
+// and each later location is reported "Not done (stopped)".
 void DrawImport(OSGMLInputView& view, const ImportRequest& request);
 
 // At the end of every import command: frees the records' nested lists entry

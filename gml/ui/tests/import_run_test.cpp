@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "gml/settings/area_filter.h"
 #include "gml/settings/tests/dialog_fixture.h"
@@ -188,6 +190,65 @@ TEST_F(ImportRunTest, RoadNetworkBufferKeepsTheFeaturesNearTheRoads) {
   EXPECT_EQ(accuracyBoxes, 1);
   EXPECT_GT(EntityCount(), 0);
   EXPECT_LT(EntityCount(), all / 2);
+}
+
+// Batch runs over windows of the small topographic sample: location
+// filtering and the batch switch on, one window per location, Start.
+class BatchRunTest : public ImportRunTest {
+ protected:
+  struct Window {
+    const wchar_t* name;
+    const wchar_t* corner1;
+    const wchar_t* corner2;
+  };
+  void StartBatch(std::initializer_list<Window> windows) {
+    fs::create_directories(Path("out"));
+    fs::create_directories(Path("csv"));
+    Push("answer", {L"no"});
+    Push("answer", {InputFolder("topo-small-v7.gml")});
+    for (const wchar_t* click : {L"229", L"227", L"328", L"1"}) Push("dlg_click", {click});
+    for (const Window& w : windows) {
+      Push("dlg_click", {L"228"});
+      Push("dlg_set", {L"263", w.name});
+      Push("dlg_click", {L"261"});
+      Push("type", {w.corner1});
+      Push("type", {w.corner2});
+    }
+    Push("dlg_click", {L"1"});
+    Push("answer", {L"yes"});
+    Push("answer", {WidePath("out")});
+    Push("answer", {WidePath("csv")});
+  }
+  std::wstring Out(const std::wstring& file) { return WidePath("out") + L"/" + file; }
+  bool Saved(const std::string& name) { return fs::exists(Path("out/" + name + ".dxf")); }
+  // The lines the run printed about its locations, in order.
+  std::vector<std::wstring> LocationLines() {
+    std::vector<std::wstring> lines;
+    for (const std::wstring& text : host::Shown().TextsOf("print"))
+      for (const wchar_t* start : {L"AutoCAD Drawing file", L"Skipped", L"Stopped", L"Not done"})
+        if (text.rfind(start, 0) == 0) lines.push_back(text);
+    return lines;
+  }
+};
+
+TEST_F(BatchRunTest, EscWhileALocationIsReadStopsItAndLeavesTheRestNotDone) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  StartBatch({{L"West", L"290800.5,92300.5", L"291200.5,92900.5"},
+              {L"East", L"291500.5,92500.5", L"291900.5,92800.5"},
+              {L"North", L"290800.5,92700.5", L"291900.5,92900.5"}});
+  // The first location's showing takes the wait and reads West; Esc comes
+  // at the first poll of the reading of East.
+  Push("wait", {L"1000"});
+  Push("at", {L"poll", L"1", L"esc"});
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_EQ(LocationLines(),
+            (std::vector<std::wstring>{L"AutoCAD Drawing file " + Out(L"West.dwg") + L" created.\n",
+                                       L"Stopped while reading " + Out(L"East.dwg") + L": no drawing saved.\n",
+                                       L"Not done (stopped): " + Out(L"North.dwg") + L".\n"}));
+  EXPECT_TRUE(Saved("West"));
+  EXPECT_FALSE(Saved("East"));
+  EXPECT_FALSE(Saved("North"));
 }
 
 TEST(ImportRunFrame, SizeFactorsAndBatchFileNames) {
