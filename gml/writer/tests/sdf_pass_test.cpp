@@ -47,24 +47,16 @@ TEST(SdfPass, NothingIsDrawnOrWrittenAsSdfAndLinkAndNodeRowsAreWritten) {
   RoadRecord road = SampleRoad();
   road.geometry = ListOf<LinePoint>({{' ', 0, 0, 0}, {' ', 5, 5, 0}, {'e', 5, 5, 0}});
   lists.Own(&road.geometry);
-  GrowArray points = ListOf<PointFeatureRecord>({SamplePoint()});
-  GrowArray symbols = ListOf<PointFeatureRecord>({SamplePoint()});
-  GrowArray texts = ListOf<TextFeatureRecord>({SampleText()});
-  GrowArray links = ListOf<RoadLinkRecord>({link});
-  GrowArray roads = ListOf<RoadRecord>({road});
-  GrowArray nodes = ListOf<RoadNodeRecord>({SampleNode(), secondNode});
-  GrowArray addresses = ListOf<AddressPointRecord>({SampleAddress()});
-  for (GrowArray* l : {&points, &symbols, &texts, &links, &roads, &nodes, &addresses}) lists.Own(l);
-  FeatureLists in;
-  in.areas = &areas;
-  in.lines = &lines;
-  in.points = &points;
-  in.symbols = &symbols;
-  in.texts = &texts;
-  in.roadLinks = &links;
-  in.roads = &roads;
-  in.roadNodes = &nodes;
-  in.addressPoints = &addresses;
+  // One record of every other class (two nodes); each is handed to the SDF
+  // writer or, for roads, addresses and symbols, not drawn at all.
+  GrowArray others[] = {ListOf<PointFeatureRecord>({SamplePoint()}), ListOf<PointFeatureRecord>({SamplePoint()}),
+                        ListOf<TextFeatureRecord>({SampleText()}),   ListOf<RoadLinkRecord>({link}),
+                        ListOf<RoadRecord>({road}),                  ListOf<RoadNodeRecord>({SampleNode(), secondNode}),
+                        ListOf<AddressPointRecord>({SampleAddress()})};
+  for (const GrowArray& l : others) lists.Own(&l);
+  const FeatureLists in{.areas = &areas, .lines = &lines, .points = &others[0], .symbols = &others[1],
+                        .texts = &others[2], .roadLinks = &others[3], .roads = &others[4],
+                        .roadNodes = &others[5], .addressPoints = &others[6]};
 
   FeatureDrawingRun run(d.settings);
   run.StartRun();
