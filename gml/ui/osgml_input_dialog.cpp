@@ -398,7 +398,13 @@ void OSGMLInputDialog::OnOK() {
     settings.csvDirectory = *folder;
   }
   if (!settings.batchSwitch) {
-    if (ProcessGmlFiles(1, L"Stop draw", 0) != 1 || stopPressed) {
+    // An SDF run reads no roads or texts; the user's choice of them is
+    // still the one saved for the next import.
+    const std::int32_t roads = settings.inputRoads, texts = settings.inputCartoText;
+    const int read = ProcessGmlFiles(1, L"Stop draw", 0);
+    settings.inputRoads = roads;
+    settings.inputCartoText = texts;
+    if (read != 1 || stopPressed) {
       OnInitDialog();
       return;
     }

@@ -145,7 +145,7 @@ TEST_F(SdfImportTest, AnEarlierRunsTopographicLineFileIsKept) {
   EXPECT_FALSE(fs::exists(Path("csv/Orvane001_topo_lines_info.txt")));
 }
 
-TEST_F(SdfImportTest, DrawWithSdfReadsNoRoadsOrTexts) {
+TEST_F(SdfImportTest, DrawWithSdfReadsNoRoadsOrTextsAndKeepsTheUsersChoice) {
   struct Case {
     const char* what;
     int sdf;
@@ -172,6 +172,9 @@ TEST_F(SdfImportTest, DrawWithSdfReadsNoRoadsOrTexts) {
     EXPECT_EQ(view.roadLinks.count, 2);
     EXPECT_EQ(view.roadNodes.count, 1);
     EXPECT_EQ(view.lines.count, 1);
+    // What the user chose to read stays chosen for the next import.
+    EXPECT_EQ(view.settings.inputRoads, 1);
+    EXPECT_EQ(view.settings.inputCartoText, 1);
     host::Actions().Clear();
   }
 }
