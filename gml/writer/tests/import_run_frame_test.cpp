@@ -98,11 +98,9 @@ class ImportRunFrameTest : public ::testing::Test {
     s.plantBlocksInPolygons = 0;
     s.zoomToData = 0;
     s.drawOsGridLines = 1;
-    ASSERT_TRUE(view->locationFilter.CreateLists());
   }
   void TearDown() override {
     FreeImportRecords(*view);
-    view->locationFilter.FreeAreas(1);
     view.reset();
     host::db::SetWorkingDatabase(nullptr);
     host::ResetForTest();
