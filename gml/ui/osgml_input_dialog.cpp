@@ -389,6 +389,9 @@ void OSGMLInputDialog::OnOK() {
     if (!folder) return;
     batchOutputFolder = settings.batchFolder = *folder;
   }
+  // The reading run names the road links and leaves roads and texts unread
+  // only for a run whose SDF output the user confirmed here.
+  createSdfFiles = 0;
   if (settings.attributesToSdf) {
     if (!AskYesNo(L"Selecting SDF file creation supresses\nall drawing relates tasks.\n\n"
                   L"Is this acceptable?"))
@@ -396,6 +399,7 @@ void OSGMLInputDialog::OnOK() {
     std::optional<std::wstring> folder = PickFolder(L"Select destination folder for SDF files.");
     if (!folder) return;
     settings.sdfDirectory = *folder;
+    createSdfFiles = 1;
   }
   if (settings.attributesToCsv) {
     std::optional<std::wstring> folder = PickFolder(L"Select destination folder for CSV files.");
@@ -403,7 +407,13 @@ void OSGMLInputDialog::OnOK() {
     settings.csvDirectory = *folder;
   }
   if (!settings.batchSwitch) {
-    if (ProcessGmlFiles(1, L"Stop draw", 0) != 1 || stopPressed) {
+    // An SDF run reads no roads or texts; the user's choice of them is
+    // still the one saved for the next import.
+    const std::int32_t roads = settings.inputRoads, texts = settings.inputCartoText;
+    const int read = ProcessGmlFiles(1, L"Stop draw", 0);
+    settings.inputRoads = roads;
+    settings.inputCartoText = texts;
+    if (read != 1 || stopPressed) {
       OnInitDialog();
       return;
     }

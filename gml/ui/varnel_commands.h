@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-// lwhgmlin: import OS MasterMap GML files into the drawing (gml/writer).
+// lwhgmlin: import OS MasterMap GML files into the drawing.
 void RunGmlImport();
 // lwhgmlud: the import of change-only update files.
 void UpdateCommand();

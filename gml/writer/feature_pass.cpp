@@ -415,7 +415,9 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
 void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
   BeginClass(L"Updating Topographical Lines...", L"Drawing Topographical Lines...");
   const int csvLevel = settings_.attributesToCsv;
-  std::FILE* csv = csvLevel != 0 ? csv_.Open(CsvKind::kTopoLines, settings_) : nullptr;
+  // Lines go to the SDF writer without rows: an earlier run's file is kept.
+  std::FILE* csv =
+      csvLevel != 0 && !options_.sdfOutput ? csv_.Open(CsvKind::kTopoLines, settings_) : nullptr;
   int shown = -1;
   std::int32_t released = 0;
   for (std::int32_t i = 0; i < list.count; ++i) {

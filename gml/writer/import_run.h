@@ -1,20 +1,24 @@
-// The import run: the body of lwhgmlin and lwhgmlud. It shows the main
-// import dialog in a loop, adds location filters between showings, and draws
-// what the reading run kept, once into the current drawing or once per
-// location into a saved drawing of its own (batch).
+// The run over the records of an import: what the reading run kept is drawn
+// once into the current drawing (interactive) or once per location filter
+// into a drawing of its own that is saved (batch). The dialogs that choose
+// the files, add location filters and read each batch location belong to the
+// import command; the run asks it for each batch location in turn.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/containers/grow_array.h"
 #include "host/db/database.h"
 
-class OSGMLInputDialog;
+class OSGMLInputView;
 class FeatureDrawingRun;
 
 // The state of one run that the feature drawing passes work on.
 struct ImportRun {
-  OSGMLInputDialog* view = nullptr;
+  OSGMLInputView* view = nullptr;        // the reader's records, extent and settings
+  std::int32_t runMode = 1;              // 1 draw, 2 preview
   host::db::Database* target = nullptr;  // the working drawing, or a batch location's
   FeatureDrawingRun* passes = nullptr;   // the feature passes, one object for the whole run
   GrowArray vertices{};                  // PolylineVertex, reused by every polyline
@@ -25,6 +29,35 @@ struct ImportRun {
   bool stop = false; // Esc: no later feature loop of the run runs
   bool batch = false;
 };
+
+// How the reading of one batch location ended.
+enum class LocationReading {
+  kRead,     // its records are in the view
+  kNoData,   // nothing to read there (no file in it, or a road buffer)
+  kStopped,  // reading was stopped (Esc, Cancel) or failed: nothing of it is
+             // saved, and every later location is reported not done
+};
+
+// What the import command hands the run.
+struct ImportRequest {
+  std::int32_t runMode = 1;        // 1 draw, 2 preview
+  std::wstring textStyleName;      // copied into each batch drawing
+  std::wstring batchOutputFolder;  // where batch drawings are saved
+  // Batch: reads location `index` of the view's location filter into the
+  // view, and gives the location's name (empty when it has none).
+  std::function<LocationReading(std::int32_t index, std::wstring* name)> readLocation;
+};
+
+// Draws the view's records as `request` asks: one pass into the working
+// drawing, or, when the settings' batch switch is on, one pass per location
+// filter, each read through `request.readLocation` and saved. After Esc
+// the location in progress is saved (or, stopped while read, left unsaved)
+// and each later location is reported "Not done (stopped)".
+void DrawImport(OSGMLInputView& view, const ImportRequest& request);
+
+// At the end of every import command: frees the records' nested lists entry
+// by entry of the register, with "Finishing up..." on the command line.
+void FreeImportRecords(OSGMLInputView& view);
 
 // The size factor of the settings' scale choice.
 double ImportSizeFactor(int choice, int manualScale);

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdio>
+#include <initializer_list>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "gml/settings/area_filter.h"
 #include "gml/settings/tests/dialog_fixture.h"
@@ -13,6 +18,7 @@
 #include "gml/writer/os_xdata.h"
 #include "host/app/documents.h"
 #include "host/db/database.h"
+#include "host/editor/graphics.h"
 #include "host/editor/system_variables.h"
 
 namespace {
@@ -188,6 +194,225 @@ TEST_F(ImportRunTest, RoadNetworkBufferKeepsTheFeaturesNearTheRoads) {
   EXPECT_EQ(accuracyBoxes, 1);
   EXPECT_GT(EntityCount(), 0);
   EXPECT_LT(EntityCount(), all / 2);
+}
+
+// A step of the main dialog's New...: the kind dialog's description, the
+// kind's button, and what the kind then asks for.
+struct NewFilter {
+  std::wstring description;
+  std::wstring kindButton;
+  std::vector<std::pair<std::string, std::vector<std::wstring>>> actions;
+};
+
+// What the user gets for an area: its kind, description, corners (windows)
+// or elements (start, end, chainage, length, heading).
+struct SavedArea {
+  std::int32_t kind;
+  std::string description;
+  std::vector<double> values;
+};
+
+class NewFilterTest : public ImportRunTest {
+ protected:
+  // Adds the filters in the main dialog with location filtering on, then
+  // cancels; the areas as the areas file saved them.
+  std::vector<SavedArea> AddFilters(const std::vector<NewFilter>& filters) {
+    Write("lwh_gml.ini", "");
+    host::SetSupportPath({Folder()});
+    Push("answer", {L"no"});
+    Push("answer", {InputFolder("topo-small-v7.gml")});
+    Push("dlg_click", {L"229"});
+    for (const NewFilter& f : filters) {
+      Push("dlg_click", {L"228"});
+      Push("dlg_set", {L"263", f.description});
+      Push("dlg_click", {f.kindButton});
+      for (const auto& [verb, args] : f.actions) Push(verb, args);
+    }
+    Push("dlg_click", {L"228"});  // saves the areas so far
+    Push("dlg_click", {L"2"});
+    Push("dlg_click", {L"2"});
+    RunGmlImport();
+    EXPECT_TRUE(host::Actions().Empty());
+    std::vector<SavedArea> out;
+    AreaFilter saved;
+    EXPECT_TRUE(saved.CreateLists());
+    (void)saved.LoadAreas(WidePath("lwh_gml_areafilters.ini"));
+    for (std::int32_t i = 0; i < saved.GetAreaCount(); ++i) {
+      AreaFilterArea area{};
+      EXPECT_TRUE(saved.GetArea(&area, i));
+      SavedArea a{area.kind, area.description, {}};
+      if (area.kind == kAreaWindow) {
+        a.values = {area.corner1X, area.corner1Y, area.corner2X, area.corner2Y};
+      } else {
+        for (std::int32_t k = 0; k < area.elements.count; ++k) {
+          const GeometryElement& e = static_cast<const GeometryElement*>(area.elements.data)[k];
+          for (double v : {e.startX, e.startY, e.endX, e.endY, e.startChainage, e.length, e.headingStart,
+                           e.headingEnd})
+            a.values.push_back(v);
+        }
+      }
+      out.push_back(a);
+    }
+    saved.FreeAreas(1);
+    return out;
+  }
+};
+
+void ExpectAreas(const std::vector<SavedArea>& got, const std::vector<SavedArea>& expected) {
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    SCOPED_TRACE(expected[i].description);
+    EXPECT_EQ(got[i].kind, expected[i].kind);
+    EXPECT_EQ(got[i].description, expected[i].description);
+    ASSERT_EQ(got[i].values.size(), expected[i].values.size());
+    for (std::size_t k = 0; k < got[i].values.size(); ++k) EXPECT_NEAR(got[i].values[k], expected[i].values[k], 1e-6) << k;
+  }
+}
+
+TEST_F(NewFilterTest, PolygonByPointsNeedsThreePointsAndEndsOnEnter) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  auto points = [](std::initializer_list<const wchar_t*> typed) {
+    std::vector<std::pair<std::string, std::vector<std::wstring>>> actions;
+    for (const wchar_t* t : typed) actions.push_back({*t == L'!' ? "esc" : "type", {*t == L'!' ? L"" : t}});
+    return actions;
+  };
+  const std::vector<SavedArea> areas = AddFilters({
+      {L"Plot", L"262", points({L"291000,92400", L"291100,92400", L"291100,92500", L"291000,92500", L""})},
+      {L"Two points", L"262", points({L"291000,92400", L"291100,92400", L""})},
+      {L"Esc", L"262", points({L"291000,92400", L"291100,92400", L"291100,92500", L"!"})},
+  });
+  // One straight element per side but the closing one: running chainage,
+  // the bearing of the side (east 0, north pi/2).
+  const double pi = 3.141592653589793;
+  ExpectAreas(areas, {{kAreaPolygon,
+                       "Plot",
+                       {291000, 92400, 291100, 92400, 0, 100, 0, 0,  //
+                        291100, 92400, 291100, 92500, 100, 100, pi / 2, pi / 2,  //
+                        291100, 92500, 291000, 92500, 200, 100, pi, pi}}});
+  EXPECT_TRUE(host::Shown().Contains("print", L"A polygon needs at least 3 points: no area added."));
+  // The rubber band in colour 1, side by side as the points come; only the
+  // polygon that was added is closed.
+  const std::wstring bottom = L"291000,92400,0 291100,92400,0 colour 1";
+  const std::wstring right = L"291100,92400,0 291100,92500,0 colour 1";
+  EXPECT_EQ(host::Shown().TextsOf("vector"),
+            (std::vector<std::wstring>{bottom, right, L"291100,92500,0 291000,92500,0 colour 1",
+                                       L"291000,92500,0 291000,92400,0 colour 1",  // Plot, closed
+                                       bottom,                                     // Two points
+                                       bottom, right}));                           // Esc
+}
+
+TEST_F(NewFilterTest, PostcodeAndTextSearchGiveWindowsNamedAfterWhatWasAsked) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  // The postcode at 291500.0, 92500.0 (tenths of a metre in the file).
+  Write("postcodedb.txt", "1,2,3,4,\"High Street\",6,7,\"8\",9,\"10\",11,12,\"13\",\"EX4 3PB\",2915000,925000\n");
+  using Actions = std::vector<std::pair<std::string, std::vector<std::wstring>>>;
+  const Actions postcode = {{"dlg_set", {L"324", L"EX4 3PB"}}, {"dlg_click", {L"1"}}, {"type", {L"40"}}};
+  // The search runs on its dialog's timer; the last values are offered again.
+  const Actions search = {{"dlg_set", {L"334", L"haldon road"}}, {"dlg_set", {L"333", L"20"}},
+                          {"dlg_click", {L"1"}}, {"wait", {L"1000"}}};
+  const Actions searchAgain = {{"dlg_click", {L"1"}}, {"wait", {L"1000"}}};
+  const std::vector<SavedArea> areas = AddFilters({{L"Market", L"323", postcode},
+                                                   {L"", L"323", postcode},
+                                                   {L"", L"324", search},
+                                                   {L"Again", L"324", searchAgain}});
+  // HALDON ROAD is anchored at 291536.8, 92866.8: framed by 20 m.
+  ExpectAreas(areas, {{kAreaWindow, "Market", {291460, 92460, 291540, 92540}},
+                      {kAreaWindow, "EX4 3PB", {291460, 92460, 291540, 92540}},
+                      {kAreaWindow, "haldon road", {291516.8, 92846.8, 291556.8, 92886.8}},
+                      {kAreaWindow, "Again", {291516.8, 92846.8, 291556.8, 92886.8}}});
+}
+
+TEST_F(NewFilterTest, ViewDrawsEachSelectedFilterInItsOwnColour) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  // 257 windows of 5 m, 10 m apart along x.
+  std::string file;
+  for (int i = 0; i < 257; ++i) {
+    char area[160];
+    std::snprintf(area, sizeof area, "W%d\n20\n1\n%d.0\n0.0\n%d.0\n5.0\n", i, i * 10, i * 10 + 5);
+    file += area;
+  }
+  Write("lwh_gml.ini", "");
+  Write("lwh_gml_areafilters.ini", file);
+  host::SetSupportPath({Folder()});
+  Push("answer", {L"no"});
+  Push("answer", {InputFolder("topo-small-v7.gml")});
+  Push("dlg_click", {L"229"});
+  Push("dlg_select", {L"231", L"0", L"1", L"254", L"255", L"256"});
+  Push("dlg_click", {L"264"});
+  Push("answer", {L"ok"});  // "Click OK when ready."
+  Push("dlg_click", {L"2"});
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  // Colour by window: area i in colour i + 1, and colour 1 past 255.
+  std::map<int, std::set<int>> colours;
+  std::map<int, int> sides;
+  for (const host::TemporaryVector& v : host::TemporaryVectors()) {
+    const int window = static_cast<int>(std::min(v.from.x, v.to.x)) / 10;
+    colours[window].insert(v.colour);
+    ++sides[window];
+  }
+  EXPECT_EQ(colours, (std::map<int, std::set<int>>{{0, {1}}, {1, {2}}, {254, {255}}, {255, {1}}, {256, {1}}}));
+  for (const auto& [window, count] : sides) EXPECT_EQ(count, 4) << window;
+  EXPECT_TRUE(host::Shown().Contains("message_box", L"Click OK when ready."));
+}
+
+// Batch runs over windows of the small topographic sample: location
+// filtering and the batch switch on, one window per location, Start.
+class BatchRunTest : public ImportRunTest {
+ protected:
+  struct Window {
+    const wchar_t* name;
+    const wchar_t* corner1;
+    const wchar_t* corner2;
+  };
+  void StartBatch(std::initializer_list<Window> windows) {
+    fs::create_directories(Path("out"));
+    fs::create_directories(Path("csv"));
+    Push("answer", {L"no"});
+    Push("answer", {InputFolder("topo-small-v7.gml")});
+    for (const wchar_t* click : {L"229", L"227", L"328", L"1"}) Push("dlg_click", {click});
+    for (const Window& w : windows) {
+      Push("dlg_click", {L"228"});
+      Push("dlg_set", {L"263", w.name});
+      Push("dlg_click", {L"261"});
+      Push("type", {w.corner1});
+      Push("type", {w.corner2});
+    }
+    Push("dlg_click", {L"1"});
+    Push("answer", {L"yes"});
+    Push("answer", {WidePath("out")});
+    Push("answer", {WidePath("csv")});
+  }
+  std::wstring Out(const std::wstring& file) { return WidePath("out") + L"/" + file; }
+  bool Saved(const std::string& name) { return fs::exists(Path("out/" + name + ".dxf")); }
+  // The lines the run printed about its locations, in order.
+  std::vector<std::wstring> LocationLines() {
+    std::vector<std::wstring> lines;
+    for (const std::wstring& text : host::Shown().TextsOf("print"))
+      for (const wchar_t* start : {L"AutoCAD Drawing file", L"Skipped", L"Stopped", L"Not done"})
+        if (text.rfind(start, 0) == 0) lines.push_back(text);
+    return lines;
+  }
+};
+
+TEST_F(BatchRunTest, EscWhileALocationIsReadStopsItAndLeavesTheRestNotDone) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  StartBatch({{L"West", L"290800.5,92300.5", L"291200.5,92900.5"},
+              {L"East", L"291500.5,92500.5", L"291900.5,92800.5"},
+              {L"North", L"290800.5,92700.5", L"291900.5,92900.5"}});
+  // The first location's showing takes the wait and reads West; Esc comes
+  // at the first poll of the reading of East.
+  Push("wait", {L"1000"});
+  Push("at", {L"poll", L"1", L"esc"});
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_EQ(LocationLines(),
+            (std::vector<std::wstring>{L"AutoCAD Drawing file " + Out(L"West.dwg") + L" created.\n",
+                                       L"Stopped while reading " + Out(L"East.dwg") + L": no drawing saved.\n",
+                                       L"Not done (stopped): " + Out(L"North.dwg") + L".\n"}));
+  EXPECT_TRUE(Saved("West"));
+  EXPECT_FALSE(Saved("East"));
+  EXPECT_FALSE(Saved("North"));
 }
 
 TEST(ImportRunFrame, SizeFactorsAndBatchFileNames) {

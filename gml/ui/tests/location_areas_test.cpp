@@ -1,7 +1,7 @@
 // Location areas taken from entities: a picked boundary, a Buffer Zone
 // centre-line with its width, and a selection of batch boundaries, each
 // answered through the user's actions.
-#include "gml/writer/location_areas.h"
+#include "gml/ui/location_areas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Location filter areas from picked and selected entities.
-#include "gml/writer/location_areas.h"
+#include "gml/ui/location_areas.h"
 
 #include "common/cad/entity_geometry.h"
 #include "common/containers/text.h"

@@ -13,7 +13,7 @@
 
 #include "gml/reader/osgml_input_view.h"
 #include "gml/settings/tests/dialog_fixture.h"
-#include "gml/writer/location_areas.h"
+#include "gml/ui/location_areas.h"
 #include "gml/writer/road_network_buffer.h"
 #include "gml/writer/tests/writer_fixture.h"
 #include "host/db/database.h"
