@@ -29,7 +29,7 @@ class LocationReadingTest : public DialogTest {
   static void SetUpTestSuite() {
     data_ = fs::temp_directory_path() / ("gml_writer_locations_" + std::to_string(getpid()));
     fs::create_directories(data_);
-    writer_test::RunCommand("/usr/bin/python3 '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
+    writer_test::RunCommand("/usr/bin/python3 '" + std::string(VARNEL_SOURCE_DIR) + "/tools/make_example_data.py' '" +
                             data_.string() + "'");
   }
   static void TearDownTestSuite() {
@@ -72,7 +72,7 @@ class LocationReadingTest : public DialogTest {
     for (const auto& [toid, at] : all_) points << toid << ' ' << at.first << ' ' << at.second << '\n';
     Write("points.txt", points.str());
     const std::string out = writer_test::RunCommand(
-        "/usr/bin/python3 '" VARNEL_SOURCE_DIR "/gml/writer/tests/location_expectation.py' '" +
+        "/usr/bin/python3 '" + std::string(VARNEL_SOURCE_DIR) + "/gml/writer/tests/location_expectation.py' '" +
         Path("shape.txt") + "' '" + Path("points.txt") + "'");
     std::set<std::string> names;
     std::istringstream in(out);

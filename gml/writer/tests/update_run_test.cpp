@@ -31,7 +31,7 @@ class UpdateRun : public ::testing::Test {
     const char* python =
         std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
     writer_test::RunCommand(std::string(python) +
-                            " '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
+                            " '" + std::string(VARNEL_SOURCE_DIR) + "/tools/make_example_data.py' '" +
                             folder_->string() + "'");
   }
   static void TearDownTestSuite() {
