@@ -40,10 +40,12 @@ function(project_tests name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} host_testing GTest::gtest GTest::gtest_main GTest::gmock)
-  target_compile_definitions(${name} PRIVATE
-    VARNEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    VARNEL_SHARED_DIR="${VARNEL_SHARED_DIR}"
-    VARNEL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # Each test file sees where the build keeps the checkout, the sample data
+  # and the programs (VARNEL_SOURCE_DIR, CADHOST_PATH, ...) through this
+  # header, whose values are compiled once into host_testing: no test file's
+  # flags name a path of this checkout, so the compiler cache serves them to
+  # every checkout.
+  target_compile_options(${name} PRIVATE -include host/testing/build_paths.h)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
 

@@ -48,7 +48,7 @@ inline constexpr std::int64_t kShortLeadInBytes = std::int64_t{16} << 10;
 inline constexpr std::int64_t kLeadInBytes = std::int64_t{64} << 10;
 // Worker threads at most, and at most when the dialog sets none: four or
 // five went no faster than three, what is left being mostly the system's
-// supply of fresh memory (README, GML reader).
+// supply of fresh memory (tools/bench_reader.sh).
 inline constexpr int kMaxPieceWorkers = 8;
 inline constexpr int kDefaultPieceWorkers = 3;
 

@@ -24,7 +24,7 @@ namespace {
 using section_fixture::FillRecord;
 using section_fixture::SectionDrawing;
 
-constexpr char kTool[] = VARNEL_SOURCE_DIR "/vertical_offset/tests/section_dxf.py";
+const std::string kTool = std::string(VARNEL_SOURCE_DIR) + "/vertical_offset/tests/section_dxf.py";
 
 // Runs a shell command; its standard output (and its exit code in `code`).
 std::string Shell(const std::string& command, int* code = nullptr) {
@@ -142,9 +142,11 @@ class PlimsorEndToEnd : public testing::Test {
   // Runs `script` in cadhost on the section drawing, saving it as out.dxf.
   std::string Cadhost(const std::string& script, int* code) {
     common_test::WriteFile(folder_.File("script.txt"), script);
-    return Shell("cd '" + folder_.Path() + "' && VMRINI='" + folder_.Path() + "' '" CADHOST_PATH "' --addin '" PLIMSOR_PATH
-               "' --registry registry.txt --open section.dxf --save out.dxf script.txt 2>&1 < /dev/null",
-               code);
+    return Shell("cd '" + folder_.Path() + "' && VMRINI='" + folder_.Path() + "' '" +
+                     std::string(CADHOST_PATH) + "' --addin '" + PLIMSOR_PATH +
+                     "' --registry registry.txt --open section.dxf --save out.dxf script.txt 2>&1 "
+                     "< /dev/null",
+                 code);
   }
   std::string Check(const std::string& mode, const std::string& dy, const std::string& handles) {
     return Shell("/usr/bin/python3 " + std::string(kTool) + " check '" + folder_.File("section.dxf") + "' '" +
@@ -199,10 +201,12 @@ TEST_F(PlimsorEndToEnd, BadInputLeavesTheDrawingAlone) {
 
   // No support folder: the alert, the cancel line and 1.
   int code = -1;
-  const std::string out = Shell("cd '" + folder_.Path() + "' && env -u VMRINI '" CADHOST_PATH "' --addin '" PLIMSOR_PATH
-                              "' --registry registry.txt --open section.dxf --save out.dxf - 2>&1 <<'EOF'\n"
-                              "(LarVerticalPolylineOffset)\nEOF\n",
-                              &code);
+  const std::string out =
+      Shell("cd '" + folder_.Path() + "' && env -u VMRINI '" + std::string(CADHOST_PATH) +
+                "' --addin '" + PLIMSOR_PATH +
+                "' --registry registry.txt --open section.dxf --save out.dxf - 2>&1 <<'EOF'\n"
+                "(LarVerticalPolylineOffset)\nEOF\n",
+            &code);
   EXPECT_NE(out.find("Vertical Offset Canceled.\n1\n"), std::string::npos) << out;
   EXPECT_EQ(Check("move", "0", ""), "OK\n");
 }

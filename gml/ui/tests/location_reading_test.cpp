@@ -29,8 +29,8 @@ class LocationReadingTest : public DialogTest {
   static void SetUpTestSuite() {
     data_ = fs::temp_directory_path() / ("gml_writer_locations_" + std::to_string(getpid()));
     fs::create_directories(data_);
-    writer_test::RunCommand("/usr/bin/python3 '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
-                            data_.string() + "'");
+    writer_test::RunCommand("/usr/bin/python3 '" + std::string(VARNEL_SOURCE_DIR) +
+                            "/tools/make_example_data.py' '" + data_.string() + "'");
   }
   static void TearDownTestSuite() {
     std::error_code ignored;
@@ -71,9 +71,10 @@ class LocationReadingTest : public DialogTest {
     points.precision(17);
     for (const auto& [toid, at] : all_) points << toid << ' ' << at.first << ' ' << at.second << '\n';
     Write("points.txt", points.str());
-    const std::string out = writer_test::RunCommand(
-        "/usr/bin/python3 '" VARNEL_SOURCE_DIR "/gml/writer/tests/location_expectation.py' '" +
-        Path("shape.txt") + "' '" + Path("points.txt") + "'");
+    const std::string out =
+        writer_test::RunCommand("/usr/bin/python3 '" + std::string(VARNEL_SOURCE_DIR) +
+                                "/gml/writer/tests/location_expectation.py' '" + Path("shape.txt") +
+                                "' '" + Path("points.txt") + "'");
     std::set<std::string> names;
     std::istringstream in(out);
     for (std::string name; in >> name;) names.insert(name);

@@ -232,7 +232,7 @@ TEST(SideDatabaseTest, BatchDrawingsTakeTheHostLayersAndTextStyles) {
 // Every block the default support folder's settings and tables name has its
 // drawing there, and it loads.
 TEST(SupportBlocksTest, EveryNamedBlockExistsAndLoads) {
-  const std::string support = VARNEL_SOURCE_DIR "/support/";
+  const std::string support = std::string(VARNEL_SOURCE_DIR) + "/support/";
   OS_GML_ACAD_Definitions s;
   s.LoadSettings(NarrowToWide(support + "lwh_gml.ini"), true);
   ASSERT_TRUE(s.LoadSymbolLookupTable());

@@ -60,7 +60,7 @@ std::vector<std::string> XdataLines(const Database& db) {
 TEST(DrawingCheckTest, EzdxfAuditsReadsEveryXdataStringAndRendersTheDrawing) {
   TempFolder folder;
   host::ResetForTest();
-  host::AddSessionSupportFolder(NarrowToWide(VARNEL_SOURCE_DIR "/support/"));
+  host::AddSessionSupportFolder(NarrowToWide(std::string(VARNEL_SOURCE_DIR) + "/support/"));
   Database db;
   ASSERT_TRUE(RegisterOsXdataApp(db));
   host::db::SetWorkingDatabase(&db);

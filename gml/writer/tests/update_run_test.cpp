@@ -30,9 +30,8 @@ class UpdateRun : public ::testing::Test {
     std::filesystem::create_directories(*folder_);
     const char* python =
         std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-    writer_test::RunCommand(std::string(python) +
-                            " '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
-                            folder_->string() + "'");
+    writer_test::RunCommand(std::string(python) + " '" + std::string(VARNEL_SOURCE_DIR) +
+                            "/tools/make_example_data.py' '" + folder_->string() + "'");
   }
   static void TearDownTestSuite() {
     std::error_code ignored;

@@ -36,7 +36,9 @@ inline std::string RunCommand(const std::string& command) {
   return output;
 }
 
-inline std::string DxfTool() { return "/usr/bin/python3 " VARNEL_SOURCE_DIR "/gml/writer/tests/dxf_check.py "; }
+inline std::string DxfTool() {
+  return "/usr/bin/python3 " + std::string(VARNEL_SOURCE_DIR) + "/gml/writer/tests/dxf_check.py ";
+}
 
 inline void FillCommon(CommonAttributes* c, const char* prefix) {
   auto set = [prefix](char* field, std::size_t width, const char* name) {

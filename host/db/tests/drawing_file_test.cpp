@@ -50,7 +50,8 @@ class DrawingFileTest : public ::testing::Test {
   }
   // Runs the ezdxf tool; its output.
   static std::string Tool(const std::string& args) {
-    std::string command = "/usr/bin/python3 " VARNEL_SOURCE_DIR "/host/db/tests/dxf_tool.py " + args + " 2>&1";
+    std::string command = "/usr/bin/python3 " + std::string(VARNEL_SOURCE_DIR) +
+                          "/host/db/tests/dxf_tool.py " + args + " 2>&1";
     std::string out;
     if (std::FILE* pipe = popen(command.c_str(), "r")) {
       char buffer[4096];
