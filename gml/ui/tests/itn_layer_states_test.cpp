@@ -27,7 +27,8 @@ class ItnLayerStates : public UiTest {
     const fs::path data = root_ / "data";
     fs::create_directories(data);
     fs::create_directories(root_ / "input");
-    writer_test::RunCommand("/usr/bin/python3 '" VARNEL_SOURCE_DIR "/tools/make_example_data.py' '" +
+    writer_test::RunCommand("/usr/bin/python3 '" + std::string(VARNEL_SOURCE_DIR) +
+                            "/tools/make_example_data.py' '" +
                             data.string() + "'");
     ASSERT_TRUE(fs::exists(data / "example-itn.gml"));
     fs::copy_file(data / "example-itn.gml", root_ / "input" / "example-itn.gml");
