@@ -390,6 +390,11 @@ void RunGmlImport() {
           if (s.drawOsGridLines) DrawGrid(run, false);
         }
         DrawFeaturePasses(run);
+        // A file cut short was drawn as far as it went: the end says so.
+        if (view->incompleteFiles > 0)
+          host::Printf(L"Incomplete: %li file(s) ended early; only what they held up to there "
+                       L"was drawn.\n",
+                       static_cast<long>(view->incompleteFiles));
       }
       ApplyLayerStates(run);
       if (run.batch) {
