@@ -589,7 +589,7 @@ void GmlPass::OnEndTag(const char* t) {
     inStatus = false;
   } else if (e == kPostalAddress) {
     inPostal = false;
-  } else if (e == kOther && !rootClosed && lookAhead == '>' && rootEnd == t) {
+  } else if (e == kOther && !rootClosed && lookAhead == '>' && IsRootEnd(t)) {
     rootClosed = true;  // the whole file was there
   }
 }

@@ -164,6 +164,8 @@ struct GmlPass : GmlFeatureState {
   bool rootClosed = false;  // its end tag was read
   // Finds rootEnd in the bytes buffered right after opening.
   void FindRootElement();
+  // True when the end tag `tag` is the root's (blanks may follow its name).
+  bool IsRootEnd(const char* tag) const;
   // Bytes of text the file holds, once it was read to its end.
   std::int64_t TextLength() const;
 

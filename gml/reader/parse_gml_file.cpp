@@ -364,6 +364,13 @@ void GmlPass::FindRootElement() {
   if (rootEnd.empty() && available >= ArchiveReader::kStreamBufferSize) rootClosed = true;
 }
 
+bool GmlPass::IsRootEnd(const char* tag) const {
+  const std::size_t n = rootEnd.size();
+  if (n == 0 || std::strncmp(tag, rootEnd.c_str(), n) != 0) return false;
+  const char after = tag[n];
+  return after == 0 || after == ' ' || after == '\t' || after == '\r' || after == '\n';
+}
+
 std::int64_t GmlPass::TextLength() const {
   // A gzip stream was inflated to its end by the pass; a plain file's pieces
   // may have been read past its stream, whose length is the file's.
