@@ -12,16 +12,32 @@ constexpr char kReadFailed[] = "Could not read GZ archive!";
 
 // The gzip trailer ends with the uncompressed length modulo 2^32,
 // little-endian. True and the length when the file's last 4 bytes could be
-// read.
+// read: 0.0 for a length no stream of the file's size on disk can have.
 bool ReadTrailerSize(std::FILE* file, double& size) {
   unsigned char trailer[4];
-  if (fseeko(file, -4, SEEK_END) != 0) return false;
+  if (fseeko(file, 0, SEEK_END) != 0) return false;
+  const off_t onDisk = ftello(file);
+  if (onDisk < 0 || fseeko(file, -4, SEEK_END) != 0) return false;
   if (std::fread(trailer, 1, sizeof trailer, file) != sizeof trailer) return false;
-  size = trailer[0] + 256.0 * trailer[1] + 65536.0 * trailer[2] + 16777216.0 * trailer[3];
+  const double value =
+      trailer[0] + 256.0 * trailer[1] + 65536.0 * trailer[2] + 16777216.0 * trailer[3];
+  size = TrailerSizeFits(value, static_cast<double>(onDisk)) ? value : 0.0;
   return true;
 }
 
 }  // namespace
+
+bool TrailerSizeFits(double size, double onDisk) {
+  // Deflate packs at most 1032 bytes into one (a 258-byte match in two
+  // bits); a little more allows for the header's own fields.
+  const double most = onDisk * 1032.0 + 1024.0;
+  // Past 2^32 the trailer has wrapped: any value may be right.
+  if (most >= 4294967296.0) return true;
+  // Stored blocks and flushes cost a few bytes each; no writer spends more
+  // than seven bytes of framing on every byte of text.
+  const double least = (onDisk - 1024.0) / 8.0;
+  return size <= most && size >= least;
+}
 
 ArchiveReader::~ArchiveReader() { Close(); }
 
@@ -34,6 +50,7 @@ int ArchiveReader::OpenGz(const char* path) {
   fill_ = 0;
   position_ = 0;
   readError_ = false;
+  readErrorText_.clear();
   uncompressedSize_ = -1.0;
   if (!gzip_.Open(path, zlib::CZipper::kModeRead)) {
     lastError_ = kOpenFailed;
@@ -99,15 +116,12 @@ int32_t ArchiveReader::FillBuffer(std::size_t maximum) {
   data_ = piece.data != nullptr ? piece.data : buffer_.get();
   fill_ = piece.count;
   bufferStart_ = piece.start;
-  if (piece.failed) {
-    readError_ = true;
-    lastError_ = kReadFailed;
-  }
   // At the end zlib is this thread's again: every later call reads directly.
   if (piece.last) {
     ahead_->Pause();
     aheadActive_ = false;
   }
+  if (piece.failed) NoteReadError();
   return piece.count;
 }
 
@@ -120,8 +134,7 @@ int32_t ArchiveReader::ReadDirect(std::size_t maximum) {
   // zlib ends a damaged or cut-off gzip stream with a count of 0 (or -1)
   // and notes the error; either way no byte of that read is handed out.
   if (count < 0 || (count == 0 && gzip_.HasReadError())) {
-    readError_ = true;
-    lastError_ = kReadFailed;
+    NoteReadError();
     count = 0;
   }
   fill_ = count;
@@ -137,6 +150,13 @@ int32_t ArchiveReader::ReadDirect(std::size_t maximum) {
     }
   }
   return count;
+}
+
+void ArchiveReader::NoteReadError() {
+  readError_ = true;
+  lastError_ = kReadFailed;
+  readErrorText_ = gzip_.ReadErrorText();
+  if (readErrorText_.empty()) readErrorText_ = "read error";
 }
 
 void ArchiveReader::AtEndOfBuffer() {

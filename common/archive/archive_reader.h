@@ -55,7 +55,8 @@ class ArchiveReader {
   // nothing is open.
   int IsCompressed() const { return gzip_.IsOpen() && compressed_ ? 1 : 0; }
   // -1.0 until a gzip file was opened; then the trailer's length, or 0.0
-  // when the trailer could not be read.
+  // when the trailer could not be read or cannot be right for the file's
+  // size on disk (the last bytes of a cut or damaged file are no trailer).
   double GetUncompressedSize() const { return uncompressedSize_; }
 
   // 1 and the next byte in `*out`; 0 at the end of the data or when nothing
@@ -100,8 +101,12 @@ class ArchiveReader {
   // Closes everything that is open (zip archive and gzip file).
   void Close();
   std::string GetLastError() const { return lastError_; }
-  // True after the stream ended in a read error or a damaged gzip stream.
+  // True after the stream ended in a read error or a damaged gzip stream,
+  // also when `OpenGz` failed for one at its first read.
   bool HasReadError() const { return readError_; }
+  // zlib's reason for that error ("incorrect data check", "unexpected end
+  // of file"...); empty when there was none.
+  const std::string& ReadErrorText() const { return readErrorText_; }
 
   // Archive paths. `Open`: 1 opened (kind zip, gzip or tar), 0 failed.
   int Open(const char* path);
@@ -120,6 +125,7 @@ class ArchiveReader {
   // Reads into `buffer_` on this thread; zlib must not be reading ahead.
   int32_t ReadDirect(std::size_t maximum);
   void AtEndOfBuffer();
+  void NoteReadError();
   bool LoadWholeContent();
   void ReleaseStream();
   int ReadZipEntry(int32_t index, const char*& data, int32_t& size, int32_t& isRegular,
@@ -145,7 +151,12 @@ class ArchiveReader {
   std::string lastError_;
   Kind kind_ = kNone;
   bool readError_ = false;
+  std::string readErrorText_;
 };
+
+// True when `size`, read from a gzip trailer, can be the text length
+// (modulo 2^32) of a gzip file of `onDisk` bytes.
+bool TrailerSizeFits(double size, double onDisk);
 
 // Value of an octal text field of `width` bytes (tar headers): leading
 // white space skipped, digits read up to the first that is not octal.

@@ -94,6 +94,21 @@ bool CGZip::HasReadError() const {
   return code != Z_OK;
 }
 
+std::string CGZip::ReadErrorText() const {
+  if (!IsOpen()) return {};
+  int code = Z_OK;
+  const char* text = gzerror(file_, &code);
+  if (code == Z_OK || text == nullptr) return {};
+  // zlib puts the name it was opened by first ("<fd:3>: "), which names
+  // nothing the user knows: the caller names the file.
+  std::string reason(text);
+  if (!reason.empty() && reason[0] == '<') {
+    const std::size_t colon = reason.find(">: ");
+    if (colon != std::string::npos) reason.erase(0, colon + 3);
+  }
+  return reason;
+}
+
 bool CGZip::WriteBuffer(const void* data, std::size_t length) {
   if (!IsOpen() || mode_ != kModeWrite) return false;
   const char* bytes = static_cast<const char*>(data);

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 struct gzFile_s;
 
@@ -86,6 +87,9 @@ class CGZip final : public CZipper {
   // True when zlib has seen a read error, a corrupt stream or a gzip stream
   // that ends before its trailer. Clean ends and plain files give false.
   bool HasReadError() const;
+  // zlib's own words for the error `HasReadError` reports ("incorrect data
+  // check", "unexpected end of file"...); empty when there is none.
+  std::string ReadErrorText() const;
 
   // Length of the file on disk when it was opened for reading.
   std::size_t ChunkSize() const { return chunkSize_; }

@@ -77,6 +77,13 @@ void GmlPass::StartArea() {
 // `list`, creating the list at its first ring.
 bool GmlPass::AppendRing(GrowArray* list, bool* created) {
   TouchCarried(kCarriedAreaOutline);
+  // All rings of an area together, each with its end entry.
+  const std::int64_t held =
+      (outerCreated ? outerList.count : 0) + (innerCreated ? innerList.count : 0);
+  if (held + tuples.count + 1 > kMaxFeaturePoints) {
+    RefuseOversized("area");
+    return true;
+  }
   if (!*created) {
     if (!keepRecords) return true;
     if (!GrowArrayCreateExact(tuples.count + 1, sizeof(RingPoint), list)) return false;
@@ -290,6 +297,12 @@ void GmlPass::AssembleAreas() {
     bool dropped = false;
     GrowArray outer{}, inner{};
     bool outerMade = false, innerMade = false;
+    // The area is refused as a feature read whole would be: for a number
+    // its lines cannot hold, or for more points than one feature may have.
+    assembling = "area";
+    numberRefused = false;
+    CopyField(common.toid, ref->attributes.common.toid);
+    std::int64_t points = 0;
     const auto* rings = static_cast<const RingEntry*>(ref->rings.data);
     for (std::int32_t k = 0; k < ref->rings.count && !dropped && sound; ++k) {
       const RingEntry& ring = rings[k];
@@ -309,7 +322,15 @@ void GmlPass::AssembleAreas() {
           sound = false;
           break;
         }
+        // Each ring's end entry counts as a point of the list too.
+        if (!numberRefused && points + tuples.count + ref->rings.count > kMaxFeaturePoints)
+          RefuseOversized("area");
+        if (numberRefused) {
+          dropped = true;
+          break;
+        }
         if (tuples.count <= 1) continue;
+        points += tuples.count;
         auto* t = static_cast<CoordinateTuple*>(tuples.data);
         if (members[m].reversed)
           for (std::int32_t a = 0, b = tuples.count - 1; a < b; ++a, --b) std::swap(t[a], t[b]);
@@ -379,4 +400,7 @@ void GmlPass::AssembleAreas() {
     if (outerMade) GrowArrayFree(&outer);
     if (innerMade) GrowArrayFree(&inner);
   }
+  assembling = nullptr;
+  numberRefused = false;
+  common.toid[0] = 0;
 }

@@ -332,7 +332,7 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
     }
   }
   if (found == nullptr) return false;
-  if (!ReadGmlText(*source, lookAhead, text, kGmlMaxTagLength, &fileConsumed)) return false;
+  if (!ReadFeatureText(t)) return false;
   DecodeXmlText(text);
   AddressPointRecord& a = address;
   if (found->field == nullptr) {
@@ -417,7 +417,7 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
   }
   if (found == nullptr && strcasecmp(t, "osgb:version") == 0) found = &kVersionRow;
   if (found == nullptr) return false;
-  if (!ReadGmlText(*source, lookAhead, text, kGmlMaxTagLength, &fileConsumed)) return false;
+  if (!ReadFeatureText(t)) return false;
   DecodeXmlText(text);
   if (found->real != nullptr) {
     // A text's height and anchor stay until a text gives its own.
@@ -589,6 +589,8 @@ void GmlPass::OnEndTag(const char* t) {
     inStatus = false;
   } else if (e == kPostalAddress) {
     inPostal = false;
+  } else if (e == kOther && !rootClosed && lookAhead == '>' && IsRootEnd(t)) {
+    rootClosed = true;  // the whole file was there
   }
 }
 

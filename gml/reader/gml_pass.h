@@ -20,6 +20,13 @@
 #include "gml/reader/pass_state.h"
 #include "gml/reader/piece_log.h"
 
+// Points of one feature at most: of a line or link as read, of an area's
+// rings and a road's line as put together. A feature with more is refused,
+// so that a file cannot make the reader hold more than a few tens of
+// megabytes for one feature (the largest real features have some
+// hundred thousand).
+inline constexpr std::int32_t kMaxFeaturePoints = 1000000;
+
 // One record of the spill file: a coordinate of a line or link, or (more 0)
 // the end of one, repeating its last point.
 inline constexpr std::size_t kSpillRecordBytes = 20;
@@ -125,11 +132,19 @@ struct GmlPass : GmlFeatureState {
   void CompleteRoadNodes();
   void AssembleRoads();
 
-  // --- numbers that cannot be stored ---------------------------------------------
-  // Leaves the current feature out for a number that is not finite or lies
-  // outside its field's range; `reason` says which and where in the feature.
-  // The first such number of the file is reported when the file is done.
+  // --- features that cannot be stored ----------------------------------------------
+  // Leaves the current feature out; `what` says where and why. Every class
+  // is refused this way, once per feature, and the first refusal of the
+  // file is reported when the file is done (ParseGmlFile).
+  void RefuseFeature(const std::string& what);
+  // As RefuseFeature for a place in the file being read: "at byte N: reason".
   void RefuseNumber(const std::string& reason);
+  // The text of an attribute element into `text`, as ReadGmlText; a text
+  // longer than the text buffer refuses the feature (it would be cut).
+  bool ReadFeatureText(const char* element);
+  // Refuses the current feature (a `kind`, "feature", "area"...) for
+  // holding more than kMaxFeaturePoints points.
+  void RefuseOversized(const char* kind);
   // Parses a real or integer element value; false (and the feature refused)
   // when it cannot be stored.
   bool ParseRealValue(const char* element, const char* text, double* value);
@@ -137,8 +152,22 @@ struct GmlPass : GmlFeatureState {
   // True when every coordinate of the tuple is finite; else the feature is
   // refused.
   bool TupleIsFinite(const CoordinateTuple& tuple);
-  std::int32_t refusedNumbers = 0;
+  // "area" or "road" while one is put together from the lines it refers to.
+  const char* assembling = nullptr;
+  std::int32_t refusedNumbers = 0;  // features refused
   std::string firstRefusal;       // the place and the reason of the first
+
+  // --- the end of the file ------------------------------------------------------------
+  // The root element's end tag ("/osgb:FeatureCollection"), taken from the
+  // first start tag of the file; empty when the first buffer held none.
+  std::string rootEnd;
+  bool rootClosed = false;  // its end tag was read
+  // Finds rootEnd in the bytes buffered right after opening.
+  void FindRootElement();
+  // True when the end tag `tag` is the root's (blanks may follow its name).
+  bool IsRootEnd(const char* tag) const;
+  // Bytes of text the file holds, once it was read to its end.
+  std::int64_t TextLength() const;
 
   // --- progress ---------------------------------------------------------------------
   void ShowProgress();

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 #include "gml/reader/gml_numbers.h"
@@ -153,6 +154,7 @@ bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTupl
   double spanValue = 0;
   int component = 0;
   bool begun = false;  // a character of this tuple has been seen
+  bool other = false;  // a character that belongs to no number ("NaN", "INF")
   std::int64_t count = 0;
   char c = 0;
 
@@ -205,7 +207,8 @@ bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTupl
         store();
         return true;
       case CoordinateChar::kOther:
-        break;  // skipped
+        other = true;  // skipped, but the tuple is no number
+        break;
     }
     return false;
   };
@@ -254,6 +257,13 @@ bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTupl
   }
   lookAhead = c;
   *consumed += count;
+  // Letters in a tuple ("NaN,5", "1E5x") make it no coordinate at all: it
+  // comes back as one that is not a number, for the caller to refuse,
+  // rather than as the digits around them or as the end of the text.
+  if (other) {
+    tuple->x = std::numeric_limits<double>::quiet_NaN();
+    tuple->hasX = tuple->hasY = 1;
+  }
   return tuple->hasX && tuple->hasY;
 }
 

@@ -17,9 +17,11 @@ bool OSGMLInputView::AppendInputFile(const char* path) {
                           &compressed, file.description, file.queryTime, &uncompressed);
   const std::optional<host::FileInfo> info = host::GetFileInfo(wide);
   if (!info) return false;
-  // A gzip file whose trailer told its length counts by the text it holds.
+  // A gzip file whose trailer told its length counts by the text it holds;
+  // one whose trailer could not be read or cannot be right (a cut or
+  // damaged file) by its size on disk.
   const double onDisk = static_cast<double>(info->size);
-  const bool knownLength = compressed && uncompressed >= 0;
+  const bool knownLength = compressed && uncompressed > 0;
   file.size = knownLength ? uncompressed : onDisk;
   file.compressedSize = knownLength ? onDisk : -1.0;
   file.spillCoordinates = compressed;

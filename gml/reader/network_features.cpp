@@ -193,6 +193,12 @@ void GmlPass::AssembleRoads() {
     LinePoint previous{};
     GrowArray geometry{};
     bool created = false;
+    // The road is refused as a feature read whole would be: for a number
+    // its links cannot hold, or for more points than one feature may have.
+    assembling = "road";
+    numberRefused = false;
+    CopyField(common.toid, road->toid);
+    std::int64_t points = 0;
     const auto* members = static_cast<const MemberReference*>(road->members.data);
     for (std::int32_t m = 0; m < road->members.count && sound && v.settings.inputRoads; ++m) {
       BinaryTreeNode* node = linkToids.Find(members[m].toid);
@@ -201,7 +207,11 @@ void GmlPass::AssembleRoads() {
         sound = false;
         break;
       }
+      // Each link's end entry counts as a point of the list too.
+      if (!numberRefused && points + tuples.count + 1 > kMaxFeaturePoints) RefuseOversized("road");
+      if (numberRefused) break;
       if (tuples.count <= 1) continue;
+      points += tuples.count + 1;
       auto* t = static_cast<CoordinateTuple*>(tuples.data);
       if (members[m].reversed) {
         for (std::int32_t a = 0, b = tuples.count - 1; a < b; ++a, --b) std::swap(t[a], t[b]);
@@ -241,9 +251,10 @@ void GmlPass::AssembleRoads() {
       if (sound && !GrowArraySetGrowBy(&geometry, geometry.count, &end, 500)) sound = false;
       havePrevious = true;
     }
+    if (numberRefused) pass = false;
     if (pass) ++v.keptRoads;
     if (created) {
-      if (sound && geometry.count > 2 && v.RegisterNestedArray(geometry)) {
+      if (sound && !numberRefused && geometry.count > 2 && v.RegisterNestedArray(geometry)) {
         road->geometry = geometry;
         if (pass) road->built = 1;
       } else {
@@ -251,4 +262,7 @@ void GmlPass::AssembleRoads() {
       }
     }
   }
+  assembling = nullptr;
+  numberRefused = false;
+  common.toid[0] = 0;
 }

@@ -160,6 +160,9 @@ class OSGMLInputView : public host::ui::Dialog, public GmlFeatureStore {
   // them was not the one reading stood in.
   std::int32_t piecesJoined = 0;
   std::int32_t piecesReread = 0;
+  // Files of the last reading run that ended before their root element
+  // closed (cut short): what they held up to there was read.
+  std::int32_t incompleteFiles = 0;
   // Set when the feature arrays could not all be created.
   std::int32_t constructionFailed = 0;
 
@@ -174,6 +177,10 @@ class OSGMLInputView : public host::ui::Dialog, public GmlFeatureStore {
   // Shows the counters and area values of the run so far.
   void ShowCounters();
   void ShowCountersUnavailable();
+  // Tells that a gzip file could not be read past byte `at` of its text, and
+  // why; the file's size in the list falls back to its size on disk.
+  void ShowDamagedGzip(GmlInputFile* file, const wchar_t* path, std::int64_t at,
+                       const std::string& reason);
 };
 
 // The low 32 bits of a file's size as the folder listing gives it; 0 when

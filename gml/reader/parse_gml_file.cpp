@@ -114,6 +114,10 @@ bool GmlPass::InsideFilter(double x, double y) const {
 bool GmlPass::AppendTuple(const CoordinateTuple& tuple) {
   // A tuple that cannot be stored is left out, and its feature with it.
   if (!TupleIsFinite(tuple)) return true;
+  if (tuples.count >= kMaxFeaturePoints) {
+    RefuseOversized(assembling != nullptr ? assembling : "feature");
+    return true;
+  }
   if (!GrowArraySetGrowBy(&tuples, tuples.count, &tuple, 2000)) {
     sound = false;
     return false;
@@ -126,7 +130,14 @@ bool GmlPass::ReadAllTuples(bool spillTo) {
   CoordinateTuple last{};
   bool any = false;
   while (ReadCoordinateTuple(*source, lookAhead, &tuple, &fileConsumed)) {
-    if (!TupleIsFinite(tuple)) continue;
+    if (!TupleIsFinite(tuple)) {
+      // Spilled all the same, as a point that is no number: an area or a
+      // road that refers to the line is refused for it too when it is put
+      // together, as it is when the line is read again from a plain file.
+      const double nan = std::numeric_limits<double>::quiet_NaN();
+      if (spillTo && !WriteSpillRecord(nan, nan, 1)) return false;
+      continue;
+    }
     if (!AppendTuple(tuple)) return false;
     if (spillTo && !WriteSpillRecord(tuple.x, tuple.y, 1)) return false;
     last = tuple;
@@ -288,6 +299,21 @@ void GmlPass::ShowProgress() {
   overallQuietShown = view.progressShown;
 }
 
+void OSGMLInputView::ShowDamagedGzip(GmlInputFile* file, const wchar_t* path, std::int64_t at,
+                                     const std::string& reason) {
+  (void)host::ui::ShowMessageBox(
+      Format(L"Can not read \"%ls\": its gzip data is damaged after byte %lld of the text "
+             L"(zlib: %ls). The file was not read.",
+             path, static_cast<long long>(at), NarrowToWide(reason).c_str()),
+      L"");
+  // The trailer of a damaged stream tells nothing: the list shows the size
+  // the file has on disk.
+  if (file->compressedSize >= 0) {
+    file->size = file->compressedSize;
+    file->compressedSize = -1.0;
+  }
+}
+
 void OSGMLInputView::ShowCounters() {
   using namespace gml_controls;
   auto show = [this](int id, std::int32_t kept, std::int32_t seen) {
@@ -313,6 +339,46 @@ void OSGMLInputView::ShowCountersUnavailable() {
   SetItemText(kDepartedCount, L"Dep. features: n/a");
 }
 
+// The end of the file ---------------------------------------------------------------
+
+void GmlPass::FindRootElement() {
+  rootEnd.clear();
+  rootClosed = false;
+  std::int32_t available = 0;
+  const char* p = archive.Buffered(&available);
+  const char* const end = p + available;
+  // The first tag that is no declaration, comment or end tag opens the root.
+  for (; p < end; ++p) {
+    if (*p != '<' || p + 1 >= end) continue;
+    const char next = p[1];
+    if (next == '?' || next == '!' || next == '/') continue;
+    const char* q = p + 1;
+    while (q < end && *q != ' ' && *q != '>' && *q != '/' && *q != '\t' && *q != '\r' &&
+           *q != '\n')
+      ++q;
+    if (q < end) rootEnd = "/" + std::string(p + 1, q);
+    break;
+  }
+  // A file whose first buffer holds no root has a head too long to judge
+  // by it; only a file that ends within that buffer is known to lack one.
+  if (rootEnd.empty() && available >= ArchiveReader::kStreamBufferSize) rootClosed = true;
+}
+
+bool GmlPass::IsRootEnd(const char* tag) const {
+  const std::size_t n = rootEnd.size();
+  if (n == 0 || std::strncmp(tag, rootEnd.c_str(), n) != 0) return false;
+  const char after = tag[n];
+  return after == 0 || after == ' ' || after == '\t' || after == '\r' || after == '\n';
+}
+
+std::int64_t GmlPass::TextLength() const {
+  // A gzip stream was inflated to its end by the pass; a plain file's pieces
+  // may have been read past its stream, whose length is the file's.
+  if (archive.IsCompressed() != 0) return archive.Tell();
+  const std::optional<host::FileInfo> info = host::GetFileInfo(host::WidePath(file->path));
+  return info ? static_cast<std::int64_t>(info->size) : fileConsumed;
+}
+
 // The pass ---------------------------------------------------------------------------
 
 int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, BinaryTree* runToids,
@@ -324,13 +390,17 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   pass.activeFiles = activeFiles;
   pass.areaReferencesAtStart = areaReferences.count;
   currentChar = 0;
+  wchar_t path[kMaxPath];
+  NarrowToWide(path, kMaxPath, file->path);
   if (!pass.archive.OpenGz(file->path)) {
-    wchar_t path[kMaxPath];
-    NarrowToWide(path, kMaxPath, file->path);
-    (void)host::ui::ShowMessageBox(
-        Format(L"Hey! Can not open file \"%ls\"!\n\nNow what's going on!?", path), L"");
+    if (pass.archive.HasReadError())
+      ShowDamagedGzip(file, path, 0, pass.archive.ReadErrorText());
+    else
+      (void)host::ui::ShowMessageBox(
+          Format(L"Hey! Can not open file \"%ls\"!\n\nNow what's going on!?", path), L"");
     return 0;
   }
+  pass.FindRootElement();
 
   // A gzip file cannot be re-read cheaply by seeking back: its lines'
   // coordinates go to a spill file instead.
@@ -356,20 +426,23 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   // A gzip stream that is cut short or damaged ends like a whole one; the
   // file was not read to its end, so the pass fails rather than pass off
   // part of the file as all of it.
-  if (pass.archive.HasReadError()) pass.sound = false;
+  const bool damaged = pass.archive.HasReadError();
+  if (damaged) {
+    pass.sound = false;
+    ShowDamagedGzip(file, path, pass.archive.Tell(), pass.archive.ReadErrorText());
+  } else if (pass.sound && !cancelRequested && !pass.rootClosed) {
+    // A file cut short (a download that stopped) reads like a shorter one:
+    // what was read is kept, and the user is told that it is not all.
+    ++incompleteFiles;
+    (void)host::ui::ShowMessageBox(
+        Format(L"\"%ls\" ends early, at byte %lld: the file is incomplete (its root element "
+               L"is not closed). Only the features read up to there are kept.",
+               path, static_cast<long long>(pass.TextLength())),
+        L"");
+  }
   // Areas and roads are put together below from what was stored; the flag
   // belonged to the last feature read.
   pass.numberRefused = false;
-  if (pass.refusedNumbers > 0) {
-    wchar_t path[kMaxPath];
-    NarrowToWide(path, kMaxPath, file->path);
-    (void)host::ui::ShowMessageBox(
-        Format(L"Numbers that cannot be stored were refused in \"%ls\" (%li in all); the "
-               L"features holding them were left out.\n\nThe first, ",
-               path, static_cast<long>(pass.refusedNumbers)) +
-            NarrowToWide(pass.firstRefusal) + L".",
-        L"");
-  }
 
   if (pass.sound && !cancelRequested) {
     ShowCounters();
@@ -382,6 +455,14 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
     }
     ShowCounters();
   }
+  if (pass.refusedNumbers > 0) {
+    (void)host::ui::ShowMessageBox(
+        Format(L"Features that cannot be stored were refused in \"%ls\" (%li in all) and left "
+               L"out.\n\nThe first, ",
+               path, static_cast<long>(pass.refusedNumbers)) +
+            NarrowToWide(pass.firstRefusal) + L".",
+        L"");
+  }
   if (cancelRequested) ShowCountersUnavailable();
 
   Item(kFileProgress).Show(false);
@@ -389,7 +470,8 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   EnableItem(kStopButton, false);
   SetItemText(kStopButton, L"<Stop action>");
   pass.archive.Close();
-  if (!pass.sound)
+  // A damaged file was named with its reason above.
+  if (!pass.sound && !damaged)
     (void)host::ui::ShowMessageBox(L"Operation canceled. Could be memory problems?", L"");
 
   const int result = pass.sound && !cancelRequested && !stopPressed ? 1 : 0;

@@ -117,6 +117,9 @@ struct Piece {
   std::int64_t number = 0;
   bool loaded = false;
   bool readFailed = false;
+  // A member ran on past kLongestHeldMember: the piece holds nothing to
+  // read, and the file is read on from its start in one pass.
+  bool overlong = false;
 
   GmlFeatureStore store;
   PieceLog log;
@@ -215,6 +218,9 @@ class PieceRun {
   void Join(Piece& piece);
   void ReadDirectly(const Piece& piece);
   void Replay(Piece& piece);
+  // Reads the rest of the file from where the joined pieces end, in one
+  // pass straight from the stream (after an overlong piece).
+  void ReadRestInOnePass();
 
   GmlPass& main_;
   const int workers_;
@@ -227,6 +233,7 @@ class PieceRun {
   int plain_ = -1;
   std::int64_t lastPlainPiece_ = 0;
   bool readFailed_ = false;
+  bool overlong_ = false;  // an overlong piece was reached in file order
 
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -240,6 +247,7 @@ class PieceRun {
 bool PieceRun::LoadPlainPiece(Piece& piece) const {
   piece.held = 0;
   piece.readFailed = false;
+  piece.overlong = false;
   piece.nextLeadIn = -1;
   const std::int64_t nominal = piece.number * pieceBytes_;
   // The lead-in and the look-back of the first cut lie before the nominal
@@ -260,13 +268,18 @@ bool PieceRun::LoadPlainPiece(Piece& piece) const {
     return true;
   };
   // The cut at or after file position `at`, as a place in the bytes: just
-  // after the first member end tag there, or the end of the file.
+  // after the first member end tag there, or the end of the file. A member
+  // that runs on too far makes the piece overlong.
   const auto cutAt = [&](std::int64_t at, std::int64_t* cut) {
     for (;;) {
       const std::int64_t found =
           FindPieceCut(piece.bytes.get(), 0, at - base, piece.held, kCutLookBack, base == 0);
       if (found >= 0 || ended) {
         *cut = found >= 0 ? found : piece.held;
+        return true;
+      }
+      if (piece.held - (at - base) > kLongestHeldMember) {
+        piece.overlong = true;
         return true;
       }
       // No member ends in what is held: read on and look again from `at`
@@ -278,13 +291,18 @@ bool PieceRun::LoadPlainPiece(Piece& piece) const {
   std::int64_t start = 0;
   if (piece.number > 0 && !cutAt(nominal, &start)) return false;
   std::int64_t end = 0;
-  if (piece.number >= lastPlainPiece_) {
+  if (!piece.overlong && piece.number >= lastPlainPiece_) {
     // The last piece runs to the end of the file, however long it grew.
     while (!ended)
       if (!readMore(std::max<std::int64_t>(pieceBytes_, 65536))) return false;
     end = piece.held;
-  } else if (!cutAt(nominal + pieceBytes_, &end)) {
+  } else if (!piece.overlong && !cutAt(nominal + pieceBytes_, &end)) {
     return false;
+  }
+  if (piece.overlong) {
+    piece.leadFrom = piece.leadIn = piece.end = 0;
+    piece.loaded = true;
+    return true;
   }
   end = std::max(end, start);
   piece.leadFrom = LeadInStart(piece.bytes.get(), 0, start, kCutLookBack, base == 0);
@@ -296,6 +314,7 @@ bool PieceRun::LoadPlainPiece(Piece& piece) const {
 }
 
 bool PieceRun::MoreAfter(const Piece& piece) const {
+  if (piece.overlong) return false;
   if (plain_ >= 0) return piece.number < lastPlainPiece_;
   return !(streamEnded_ && piece.end == piece.held);
 }
@@ -310,6 +329,7 @@ bool PieceRun::MakePiece(Piece& piece, const Piece* previous, std::uint64_t numb
   piece.leadIn = 0;
   piece.held = 0;
   piece.nextLeadIn = -1;
+  piece.overlong = false;
   std::int64_t carry = 0;
   if (previous != nullptr) {
     const std::int64_t leadIn =
@@ -352,7 +372,12 @@ bool PieceRun::MakePiece(Piece& piece, const Piece* previous, std::uint64_t numb
       piece.end = piece.held;
       break;
     }
-    // No member ends in what is held: read on.
+    // No member ends in what is held: read on, as far as a member is held.
+    if (piece.held - target > kLongestHeldMember) {
+      piece.overlong = true;
+      piece.end = piece.leadIn;
+      return true;
+    }
     searchFrom = std::max(searchFrom, piece.held);
     const std::int64_t more = std::max<std::int64_t>(pieceBytes_ / 4, 65536);
     if (!piece.Reserve(piece.held + more)) return false;
@@ -408,6 +433,7 @@ void PieceRun::Work() {
 void PieceRun::ReadPiece(Piece& piece) {
   piece.guessUsable = false;
   if (plain_ >= 0 && !LoadPlainPiece(piece)) return;
+  if (piece.overlong) return;
   if (!piece.made) {
     piece.made = true;
     piece.madeOk = piece.store.CreatePieceArrays() && piece.log.Create();
@@ -422,6 +448,7 @@ void PieceRun::ReadPiece(Piece& piece) {
   pass->spilling = main_.spilling;
   pass->out = &piece.store;
   pass->log = &piece.log;
+  pass->rootEnd = main_.rootEnd;
 
   // The lead-in, for the state the piece starts in; what it reads is let go.
   const std::int64_t leadBytes = piece.leadIn - piece.leadFrom;
@@ -440,6 +467,7 @@ void PieceRun::ReadPiece(Piece& piece) {
   piece.log.Clear();
   pass->refusedNumbers = 0;
   pass->firstRefusal.clear();
+  pass->rootClosed = false;
   pass->positionKnown = false;
   pass->usedUnknownPosition = false;
   pass->carriedSet = 0;
@@ -533,6 +561,7 @@ void PieceRun::Replay(Piece& piece) {
     if (m.refusedNumbers == 0) m.firstRefusal = p.firstRefusal;
     m.refusedNumbers += p.refusedNumbers;
   }
+  if (p.rootClosed) m.rootClosed = true;
   if (piece.log.outOfMemory)
     (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
   if (!p.sound) m.sound = false;
@@ -559,6 +588,10 @@ void PieceRun::Join(Piece& piece) {
       main_.sound = false;
       return;
     }
+  }
+  if (piece.overlong) {
+    overlong_ = true;
+    return;
   }
   GmlPass* p = piece.pass.get();
   // Carried values the piece neither used nor changed before setting them
@@ -601,11 +634,27 @@ void PieceRun::Run() {
   // A plain file that could not be read to its end fails the pass as a
   // damaged gzip stream does.
   if (readFailed_) main_.sound = false;
+  if (overlong_ && main_.sound && !main_.view.cancelRequested) ReadRestInOnePass();
+}
+
+void PieceRun::ReadRestInOnePass() {
+  // The stream may be ahead (a gzip file's pieces were taken from it) or
+  // behind (a plain file's were read by the workers).
+  if (main_.archive.Seek(main_.fileConsumed, SEEK_SET) != main_.fileConsumed) {
+    main_.sound = false;
+    return;
+  }
+  main_.source = &main_.archive;
+  main_.ReadTagsWithProgress();
 }
 
 void PieceRun::RunPieces() {
   if (!MakePiece(pieces_[0], nullptr, 0)) {
     main_.sound = false;
+    return;
+  }
+  if (pieces_[0].overlong) {
+    overlong_ = true;
     return;
   }
   if (!MoreAfter(pieces_[0])) {
@@ -651,6 +700,7 @@ void PieceRun::RunPieces() {
     Piece& piece = pieces_[joined % ring];
     if (!WaitFor(piece)) break;
     Join(piece);
+    if (overlong_) break;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       piece.done = false;

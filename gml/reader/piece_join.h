@@ -46,6 +46,12 @@ inline constexpr std::int64_t kDefaultPieceBytes = std::int64_t{1} << 20;
 inline constexpr std::int64_t kSmallestDefaultPieceBytes = std::int64_t{256} << 10;
 inline constexpr std::int64_t kShortLeadInBytes = std::int64_t{16} << 10;
 inline constexpr std::int64_t kLeadInBytes = std::int64_t{64} << 10;
+// A member that runs on this far past the size of its piece is not held in
+// memory: the pieces before it are joined, and from there on the file is
+// read in one pass on the owning thread, straight from its stream, where
+// the tag loop's own limits bound what one feature holds. The records are
+// the same either way.
+inline constexpr std::int64_t kLongestHeldMember = std::int64_t{8} << 20;
 // Worker threads at most, and at most when the dialog sets none: four or
 // five went no faster than three, what is left being mostly the system's
 // supply of fresh memory (tools/bench_reader.sh).

@@ -104,6 +104,7 @@ int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, i
 
   bytesRead = 0;
   progressShown = 0;
+  incompleteFiles = 0;
   readMinX = readMinY = readMinZ = kExtentStartMin;
   readMaxX = readMaxY = readMaxZ = kExtentStartMax;
   seenRoadLinks = seenRoads = seenRoadNodes = seenAreas = seenPoints = seenAddressPoints =

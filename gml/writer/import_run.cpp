@@ -168,6 +168,11 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
         if (s.drawOsGridLines) DrawGrid(run, false);
       }
       DrawFeaturePasses(run);
+      // A file cut short was drawn as far as it went: the end says so.
+      if (view.incompleteFiles > 0)
+        host::Printf(L"Incomplete: %li file(s) ended early; only what they held up to there "
+                     L"was drawn.\n",
+                     static_cast<long>(view.incompleteFiles));
     }
     ApplyLayerStates(run);
     if (run.batch) {

@@ -262,15 +262,56 @@ TEST(ArchiveStream, UncompressedSizeComesFromTheTrailer) {
 
 TEST(ArchiveStream, TrailerIsReadUnsignedLittleEndian) {
   // The trailer holds the length modulo 2^32; every byte counts unsigned.
+  // A file of over 4 MB on disk may hold 4 GiB of text, so any trailer
+  // value can be right for it.
   TempFolder folder;
   const std::string path = folder.File("big.gz");
-  WriteGzip(path, SampleText(50000));
+  std::string noise(std::size_t{4200000}, '\0');
+  std::uint32_t state = 12345;
+  for (char& c : noise) {
+    state = state * 1103515245u + 12345u;
+    c = static_cast<char>(state >> 24);
+  }
+  WriteGzip(path, noise);
   std::string bytes = ReadFile(path);
+  ASSERT_GT(bytes.size() * 1032.0, 4294967296.0);
   bytes.replace(bytes.size() - 4, 4, std::string("\x01\x80\xFE\xFF", 4));
   WriteFile(path, bytes);
   ArchiveReader reader;
   ASSERT_EQ(reader.OpenGz(path.c_str()), 1);
   EXPECT_EQ(reader.GetUncompressedSize(), 1.0 + 0x80 * 256.0 + 0xFE * 65536.0 + 0xFF * 16777216.0);
+}
+
+// The last four bytes of a cut or damaged file are no trailer: a length
+// that no gzip stream of the file's size can have is not taken.
+TEST(ArchiveStream, TrailerThatCannotBeRightIsNotTaken) {
+  struct Case {
+    const char* name;
+    double length, onDisk;
+    bool fits;
+  } cases[] = {
+      {"text packed ten to one", 1e6, 1e5, true},
+      {"stored without packing", 1e5, 1e5 + 40, true},
+      {"deflate's best packing", 1032.0 * 1e6, 1e6, true},
+      {"more than deflate can pack", 2000.0 * 1e6, 1e6, false},
+      {"far less text than data", 1e3, 1e6, false},
+      {"an empty text", 0, 20, true},
+      {"over 4 MB on disk: the length may have wrapped", 5, 5e6, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(TrailerSizeFits(c.length, c.onDisk), c.fits);
+  }
+
+  TempFolder folder;
+  const std::string path = folder.File("cut.gz");
+  WriteGzip(path, SampleText(100000));
+  std::string bytes = ReadFile(path);
+  bytes.replace(bytes.size() - 4, 4, std::string("\x10\0\0\0", 4));
+  WriteFile(path, bytes);
+  ArchiveReader reader;
+  ASSERT_EQ(reader.OpenGz(path.c_str()), 1);
+  EXPECT_EQ(reader.GetUncompressedSize(), 0.0);
 }
 
 TEST(ArchiveStream, EmptyFiles) {
@@ -355,6 +396,12 @@ TEST(ArchiveStream, DamagedGzipEndsWithAReadError) {
     }
     EXPECT_TRUE(reader.HasReadError());
     EXPECT_EQ(reader.GetLastError(), "Could not read GZ archive!");
+    // zlib's reason, without the name zlib knows the file by.
+    EXPECT_FALSE(reader.ReadErrorText().empty());
+    EXPECT_EQ(reader.ReadErrorText().find("fd:"), std::string::npos) << reader.ReadErrorText();
+    if (test.truePrefix && test.label[0] != 'w') {
+      EXPECT_EQ(reader.ReadErrorText(), "unexpected end of file");
+    }
   }
 }
 

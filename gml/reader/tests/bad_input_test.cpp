@@ -28,25 +28,10 @@ using namespace reader_test;
 
 const std::wstring kCannotOpen = L"Hey! Can not open file";
 const std::wstring kFailedPass = L"Operation canceled. Could be memory problems?";
-const std::wstring kNumbersRefused = L"Numbers that cannot be stored were refused in \"";
-
-const char* kHead =
-    "<?xml version='1.0' encoding='UTF-8'?>\n"
-    "<osgb:FeatureCollection xmlns:osgb='http://www.ordnancesurvey.co.uk/xml/namespaces/osgb' "
-    "xmlns:gml='http://www.opengis.net/gml' xmlns:xlink='http://www.w3.org/1999/xlink' "
-    "fid='BAD'>\n<gml:description>bad input</gml:description>\n"
-    "<osgb:queryExtent><osgb:Rectangle srsName='osgb:BNG'>\n"
-    "<gml:coordinates>0,0 1000,1000</gml:coordinates></osgb:Rectangle></osgb:queryExtent>\n";
-const char* kTail = "</osgb:FeatureCollection>\n";
-
-std::string Line(const std::string& toid, const std::string& coordinates,
-                 const std::string& extra = "") {
-  return "<osgb:topographicMember><osgb:TopographicLine fid='osgb" + toid +
-         "'><osgb:featureCode>10019</osgb:featureCode>" + extra +
-         "<osgb:polyline><gml:LineString><gml:coordinates>" + coordinates +
-         "</gml:coordinates></gml:LineString></osgb:polyline></osgb:TopographicLine>"
-         "</osgb:topographicMember>\n";
-}
+const std::wstring kRefused = L"Features that cannot be stored were refused in \"";
+// Each of these follows the quoted path of the file.
+const std::wstring kEndsEarly = L"\" ends early, at byte ";
+const std::wstring kDamaged = L"\": its gzip data is damaged after byte ";
 
 std::string Point(const std::string& toid, const std::string& coordinates) {
   return "<osgb:topographicMember><osgb:TopographicPoint fid='osgb" + toid +
@@ -91,7 +76,7 @@ std::string Road(const std::string& toid, const std::string& link) {
 // A small file with a feature of each main kind: lines, a point, an inline
 // area, an area whose ring refers to the lines, a road link and its road.
 std::string Body() {
-  return Line("1000000000000001", "0,0 10,0 10,10") + Line("1000000000000002", "10,10 0,10 0,0") +
+  return LineMember("1000000000000001", "0,0 10,0 10,10") + LineMember("1000000000000002", "10,10 0,10 0,0") +
          Point("1000000000000003", "5,5,2.5") +
          InlineArea("1000000000000004", "20,20 30,20 30,30 20,20") +
          RefArea("1000000000000005", {"1000000000000001", "1000000000000002"}) +
@@ -99,7 +84,7 @@ std::string Body() {
          Road("4000000000000002", "4000000000000001");
 }
 
-std::string Whole() { return kHead + Body() + kTail; }
+std::string Whole() { return kSmallFileHead + Body() + kSmallFileTail; }
 
 std::string Gzip(const std::string& content) {
   uLongf size = compressBound(static_cast<uLong>(content.size())) + 64;
@@ -131,6 +116,9 @@ struct Reading {
   std::vector<std::string> stored;
   std::int32_t keptAreas = 0;
   std::int32_t seenAreas = 0;
+  // The file's sizes in the list after the run.
+  double size = 0;
+  double compressedSize = 0;
 };
 
 // Reads one file in import mode through a dialog that is never shown.
@@ -148,6 +136,9 @@ Reading Read(const std::string& path, const std::function<void()>& beforeRun = {
   out.stored = StoredFeatures(view);
   out.keptAreas = view.keptAreas;
   out.seenAreas = view.seenAreas;
+  const auto& file = *static_cast<const GmlInputFile*>(view.inputFiles.data);
+  out.size = file.size;
+  out.compressedSize = file.compressedSize;
   return out;
 }
 
@@ -191,21 +182,22 @@ TEST(BadInput, Table) {
   for (int i = 0; i < 3000; ++i) longTag += "a='x' ";
   longTag += ">";
   const std::vector<BadCase> cases = {
-      {"empty file", "empty.gml", [] { return std::string(); }, 1, L"", {}},
-      {"empty file named .gz", "empty.gml.gz", [] { return std::string(); }, 1, L"", {}},
-      {"binary garbage", "garbage.gml", [] { return Garbage(50000, 7); }, 1, L"", {}},
-      {"binary garbage named .gz", "garbage.gml.gz", [] { return Garbage(50000, 8); }, 1, L"",
-       {}},
+      // No root element closes in any of these: they end early.
+      {"empty file", "empty.gml", [] { return std::string(); }, 1, kEndsEarly, {}},
+      {"empty file named .gz", "empty.gml.gz", [] { return std::string(); }, 1, kEndsEarly, {}},
+      {"binary garbage", "garbage.gml", [] { return Garbage(50000, 7); }, 1, kEndsEarly, {}},
+      {"binary garbage named .gz", "garbage.gml.gz", [] { return Garbage(50000, 8); }, 1,
+       kEndsEarly, {}},
       {"a .gz that is plain text is read as it is", "plain.gml.gz", [&] { return whole; }, 1,
        L"", all},
       {"gzip magic followed by garbage", "magic.gml.gz",
-       [] { return std::string("\x1f\x8b\x08\x00", 4) + Garbage(5000, 9); }, 0, kCannotOpen, {}},
+       [] { return std::string("\x1f\x8b\x08\x00", 4) + Garbage(5000, 9); }, 0, kDamaged, {}},
       {"gzip cut in its compressed data", "cut.gml.gz",
-       [&] { return gz.substr(0, gz.size() / 2); }, 0, kFailedPass, {}},
+       [&] { return gz.substr(0, gz.size() / 2); }, 0, kDamaged, {}},
       // The tags were all read, but the pass fails before areas are put
       // together from their rings' lines.
       {"gzip without its trailer", "notrailer.gml.gz",
-       [&] { return gz.substr(0, gz.size() - 8); }, 0, kFailedPass,
+       [&] { return gz.substr(0, gz.size() - 8); }, 0, kDamaged,
        {"area|1000000000000004", "line|1000000000000001", "line|1000000000000002",
         "link|4000000000000001", "point|1000000000000003", "road|4000000000000002"}},
       {"gzip with a wrong check sum", "crc.gml.gz",
@@ -214,36 +206,36 @@ TEST(BadInput, Table) {
          bad[bad.size() - 6] ^= 0x55;
          return bad;
        },
-       0, kCannotOpen, {}},
+       0, kDamaged, {}},
       {"gzip with damaged compressed data", "flipped.gml.gz",
        [&] {
          std::string bad = gz;
          for (std::size_t i = 40; i < 60; ++i) bad[i] = static_cast<char>(~bad[i]);
          return bad;
        },
-       0, kCannotOpen, {}},
+       0, kDamaged, {}},
       {"plain file cut inside a line's coordinates", "cut.gml",
-       [&] { return whole.substr(0, whole.find("10,10 0,10") + 7); }, 1, L"",
+       [&] { return whole.substr(0, whole.find("10,10 0,10") + 7); }, 1, kEndsEarly,
        {"line|1000000000000001"}},
       {"file ending inside a start tag", "opentag.gml",
-       [] { return std::string(kHead) + Line("1000000000000001", "0,0 1,1") +
+       [] { return std::string(kSmallFileHead) + LineMember("1000000000000001", "0,0 1,1") +
                    "<osgb:TopographicLine fid='osgb10000000000000"; },
-       1, L"", {"line|1000000000000001"}},
+       1, kEndsEarly, {"line|1000000000000001"}},
       {"a line left open takes nothing into the next", "unclosed.gml",
        [] {
-         return std::string(kHead) +
+         return std::string(kSmallFileHead) +
                 "<osgb:topographicMember><osgb:TopographicLine fid='osgb1000000000000001'>"
                 "<osgb:polyline><gml:LineString><gml:coordinates>0,0 1,1 2,2" +
-                Line("1000000000000002", "5,5 6,6") + kTail;
+                LineMember("1000000000000002", "5,5 6,6") + kSmallFileTail;
        },
        1, L"", {"line|1000000000000002|10019||||1|5.000,5.000;6.000,6.000"}},
       {"an area left open takes nothing into the next", "unclosedarea.gml",
        [] {
-         return std::string(kHead) +
+         return std::string(kSmallFileHead) +
                 "<osgb:topographicMember><osgb:TopographicArea fid='osgb1000000000000001'>"
                 "<osgb:polygon><gml:Polygon><gml:outerBoundaryIs><gml:LinearRing>"
                 "<gml:coordinates>0,0 9,0 9,9 0,0" +
-                InlineArea("1000000000000002", "20,20 30,20 30,30 20,20") + kTail;
+                InlineArea("1000000000000002", "20,20 30,20 30,30 20,20") + kSmallFileTail;
        },
        1, L"",
        {"area|1000000000000002|10021||||1|outer=20.000,20.000;30.000,20.000;30.000,30.000;"
@@ -252,75 +244,75 @@ TEST(BadInput, Table) {
       // build reports the leak).
       {"a road left open keeps its members to itself", "unclosedroad.gml",
        [] {
-         return std::string(kHead) + Link("4000000000000001", "40,40 50,50") +
+         return std::string(kSmallFileHead) + Link("4000000000000001", "40,40 50,50") +
                 Link("4000000000000003", "0,0 5,5") +
                 "<osgb:roadMember><osgb:Road fid='osgb4000000000000009'>"
                 "<gml:Box><gml:coordinates>0,0 100,100</gml:coordinates></gml:Box>"
                 "<osgb:networkMember xlink:href='#osgb4000000000000003'/>" +
-                Road("4000000000000002", "4000000000000001") + kTail;
+                Road("4000000000000002", "4000000000000001") + kSmallFileTail;
        },
        1, L"",
        {"link|4000000000000001", "link|4000000000000003",
         "road|4000000000000002||||1|Mill Road|box=0.000,0.000;100.000,100.000|40.000,40.000;"
         "50.000,50.000"}},
       {"a tag longer than the tag buffer is skipped", "longtag.gml",
-       [&] { return std::string(kHead) + longTag + Body() + kTail; }, 1, L"", all},
+       [&] { return std::string(kSmallFileHead) + longTag + Body() + kSmallFileTail; }, 1, L"", all},
       {"a text longer than the text buffer", "longtext.gml",
        [] {
-         return std::string(kHead) +
-                Line("1000000000000001", "0,0 1,1",
+         return std::string(kSmallFileHead) +
+                LineMember("1000000000000001", "0,0 1,1",
                      "<osgb:descriptiveGroup>" + std::string(30000, 'g') +
                          "</osgb:descriptiveGroup>") +
-                Line("1000000000000002", "5,5 6,6") + kTail;
+                LineMember("1000000000000002", "5,5 6,6") + kSmallFileTail;
        },
-       1, L"", {"line|1000000000000001|10019||" + std::string(64, 'g') + "||1|",
-                "line|1000000000000002"}},
+       // Stored, it would be cut: the line is refused instead.
+       1, kRefused, {"line|1000000000000002"}},
       {"a coordinate token longer than its buffer", "longtoken.gml",
        [] {
-         return std::string(kHead) + Line("1000000000000001", "1" + std::string(5000, '0') +
+         return std::string(kSmallFileHead) + LineMember("1000000000000001", "1" + std::string(5000, '0') +
                                                                   ",0 1,1") +
-                Line("1000000000000002", "5,5 6,6") + kTail;
+                LineMember("1000000000000002", "5,5 6,6") + kSmallFileTail;
        },
        // Cut to 127 characters, the x is 1e126 (written out), not infinity.
        1, L"", {"line|1000000000000001|10019||||1|99999999999999992486776161899288",
                 "line|1000000000000002"}},
       {"a ring member whose line has no coordinates", "nocoordinates.gml",
        [] {
-         return std::string(kHead) +
+         return std::string(kSmallFileHead) +
                 "<osgb:topographicMember><osgb:TopographicLine fid='osgb1000000000000001'>"
                 "</osgb:TopographicLine></osgb:topographicMember>\n" +
-                Line("1000000000000002", "0,0 10,0 10,10") +
+                LineMember("1000000000000002", "0,0 10,0 10,10") +
                 "<osgb:topographicMember><osgb:TopographicLine fid='osgb1000000000000003'>"
                 "</osgb:TopographicLine></osgb:topographicMember>\n" +
                 RefArea("1000000000000005", {"1000000000000001", "1000000000000002"}) +
-                RefArea("1000000000000006", {"1000000000000003"}) + kTail;
+                RefArea("1000000000000006", {"1000000000000003"}) + kSmallFileTail;
        },
        1, L"",
        {"area|1000000000000005|10053||||1|outer=0.000,0.000;10.000,0.000;10.000,10.000|",
         "line|1000000000000002"}},
       {"a ring that refers to a TOID the file lacks", "missing.gml",
        [] {
-         return std::string(kHead) + Line("1000000000000001", "0,0 10,0 10,10") +
-                RefArea("1000000000000005", {"1000000000000001", "1999999999999999"}) + kTail;
+         return std::string(kSmallFileHead) + LineMember("1000000000000001", "0,0 10,0 10,10") +
+                RefArea("1000000000000005", {"1000000000000001", "1999999999999999"}) + kSmallFileTail;
        },
        1, L"", {"line|1000000000000001"}},
       // Each bad number leaves out its own feature and nothing else.
       {"numbers that are not finite or out of range", "numbers.gml",
        [] {
-         return std::string(kHead) + Line("1000000000000001", "0,0 1e999,5 6,6") +
+         return std::string(kSmallFileHead) + LineMember("1000000000000001", "0,0 1e999,5 6,6") +
                 Point("1000000000000003", "5,5,-1e400") +
-                Line("1000000000000002", "5,5 6,6", "<osgb:version>99999999999</osgb:version>") +
-                Line("1000000000000006", "1,1 2,2", "<osgb:orientation>NaN</osgb:orientation>") +
-                Line("1000000000000008", "1,1 2,2", "<osgb:height>-inf</osgb:height>") +
-                Line("1000000000000007", "5,5 7,7", "<osgb:version>2147483647</osgb:version>") +
-                kTail;
+                LineMember("1000000000000002", "5,5 6,6", "<osgb:version>99999999999</osgb:version>") +
+                LineMember("1000000000000006", "1,1 2,2", "<osgb:orientation>NaN</osgb:orientation>") +
+                LineMember("1000000000000008", "1,1 2,2", "<osgb:height>-inf</osgb:height>") +
+                LineMember("1000000000000007", "5,5 7,7", "<osgb:version>2147483647</osgb:version>") +
+                kSmallFileTail;
        },
-       1, kNumbersRefused, {"line|1000000000000007"}},
+       1, kRefused, {"line|1000000000000007"}},
       {"NUL bytes in the middle", "nul.gml",
        [] {
-         return std::string(kHead) + Line("1000000000000001", "0,0 1,1") +
+         return std::string(kSmallFileHead) + LineMember("1000000000000001", "0,0 1,1") +
                 std::string("<osgb:Topo\0graphicLine>\0\0<\0>", 27) +
-                Line("1000000000000002", "5,5 6,6") + kTail;
+                LineMember("1000000000000002", "5,5 6,6") + kSmallFileTail;
        },
        1, L"", {"line|1000000000000001", "line|1000000000000002"}},
   };
@@ -331,12 +323,16 @@ TEST(BadInput, Table) {
     const std::string path = Write(folder.Path() / c.fileName, c.content());
     const Reading reading = Read(path);
     EXPECT_EQ(reading.result, c.result);
+    // Every message names the file.
+    for (const std::wstring& message : reading.messages)
+      EXPECT_NE(message.find(L"\"" + NarrowToWide(path) + L"\""), std::wstring::npos)
+          << WideToNarrow(message);
     if (c.message.empty()) {
       EXPECT_TRUE(reading.messages.empty()) << "shown: " << WideToNarrow(reading.messages[0]);
     } else if (reading.messages.size() != 1) {
       ADD_FAILURE() << reading.messages.size() << " messages shown, one expected";
     } else {
-      EXPECT_EQ(reading.messages[0].rfind(c.message, 0), 0u)
+      EXPECT_NE(reading.messages[0].find(c.message), std::wstring::npos)
           << "shown: " << WideToNarrow(reading.messages[0]);
     }
     EXPECT_EQ(reading.stored.size(), c.stored.size());
@@ -347,18 +343,18 @@ TEST(BadInput, Table) {
 
 TEST(BadInput, RefusedNumberNamesTheFileThePlaceAndTheReason) {
   TempFolder folder;
-  const std::string head = std::string(kHead) + Line("1000000000000001", "0,0 1,1");
+  const std::string head = std::string(kSmallFileHead) + LineMember("1000000000000001", "0,0 1,1");
   const std::string path =
       Write(folder.Path() / "version.gml",
-            head + Line("1000000000000002", "5,5 6,6", "<osgb:version>-3000000000</osgb:version>") +
-                Line("1000000000000003", "0,0 1,1e309") + kTail);
+            head + LineMember("1000000000000002", "5,5 6,6", "<osgb:version>-3000000000</osgb:version>") +
+                LineMember("1000000000000003", "0,0 1,1e309") + kSmallFileTail);
   const Reading reading = Read(path);
   EXPECT_EQ(reading.result, 1);
   ASSERT_EQ(reading.messages.size(), 1u);
   const std::string shown = WideToNarrow(reading.messages[0]);
   EXPECT_NE(shown.find("\"" + path + "\" (2 in all)"), std::string::npos) << shown;
   // The place is the byte just after the value's element text.
-  const std::size_t at = head.size() + Line("1000000000000002", "", "<osgb:version>-3000000000")
+  const std::size_t at = head.size() + LineMember("1000000000000002", "", "<osgb:version>-3000000000")
                                            .find("-3000000000") + 11;
   EXPECT_NE(shown.find("The first, at byte " + std::to_string(at + 1) +
                        ": osgb:version '-3000000000' is out of range."),
@@ -379,22 +375,40 @@ TEST(BadInput, FileThatVanishesBeforeItIsRead) {
   EXPECT_TRUE(reading.stored.empty());
 }
 
-// A plain file cut anywhere ends like a shorter file; a gzip file cut
-// anywhere fails and says so. Either way only whole features are stored.
+// A plain file cut anywhere is read as far as it goes and said to end early
+// at its length; a gzip file cut anywhere fails and names zlib's reason.
+// Either way only whole features are stored.
 TEST(BadInput, CutAtEveryLength) {
   TempFolder folder;
   const std::string whole = Whole();
   const std::string plainPath = Write(folder.Path() / "whole.gml", whole);
-  const std::vector<std::string> expected = Read(plainPath).stored;
+  const Reading complete = Read(plainPath);
+  const std::vector<std::string> expected = complete.stored;
   ASSERT_EQ(expected.size(), 7u);
+  EXPECT_TRUE(complete.messages.empty());
 
-  const std::size_t bodyStart = std::string(kHead).size();
+  const std::size_t bodyStart = std::string(kSmallFileHead).size();
   for (std::size_t cut = bodyStart; cut < whole.size(); cut += 4) {
     SCOPED_TRACE(testing::Message() << "plain cut at " << cut);
-    const Reading reading = Read(Write(folder.Path() / "cut.gml", whole.substr(0, cut)));
+    const std::string path = Write(folder.Path() / "cut.gml", whole.substr(0, cut));
+    const Reading reading = Read(path);
     EXPECT_EQ(reading.result, 1);
-    EXPECT_TRUE(reading.messages.empty());
+    ASSERT_EQ(reading.messages.size(), 1u);
+    EXPECT_EQ(WideToNarrow(reading.messages[0]),
+              "\"" + path + "\" ends early, at byte " + std::to_string(cut) +
+                  ": the file is incomplete (its root element is not closed). Only the features "
+                  "read up to there are kept.");
     ExpectOnlyWholeFeatures(reading, expected);
+  }
+  // Cut inside the root's end tag, the file still ends early; whatever
+  // follows the root's end does not matter.
+  std::string spaced = whole;
+  spaced.insert(spaced.rfind('>'), " \n");  // "</osgb:FeatureCollection \n>"
+  for (const std::string& text :
+       {whole.substr(0, whole.size() - 3), whole + "\n<!-- end -->\n", spaced}) {
+    const Reading reading = Read(Write(folder.Path() / "end.gml", text));
+    EXPECT_EQ(reading.messages.size(), text.size() < whole.size() ? 1u : 0u);
+    EXPECT_EQ(reading.stored, expected);
   }
 
   const std::string gz = Gzip(whole);
@@ -404,44 +418,102 @@ TEST(BadInput, CutAtEveryLength) {
     const Reading reading = Read(Write(folder.Path() / "cut.gml.gz", gz.substr(0, cut)));
     EXPECT_EQ(reading.result, 0);
     ASSERT_EQ(reading.messages.size(), 1u);
-    const bool known = reading.messages[0].rfind(kFailedPass, 0) == 0 ||
-                       reading.messages[0].rfind(kCannotOpen, 0) == 0;
-    EXPECT_TRUE(known) << WideToNarrow(reading.messages[0]);
+    EXPECT_NE(reading.messages[0].find(kDamaged), std::wstring::npos)
+        << WideToNarrow(reading.messages[0]);
+    EXPECT_NE(reading.messages[0].find(L"(zlib: "), std::wstring::npos)
+        << WideToNarrow(reading.messages[0]);
     ExpectOnlyWholeFeatures(reading, expected);
   }
 }
 
 // Damage past the first block of a larger gzip file shows only while the
-// features are read: what came before it stays stored, the pass fails.
+// features are read: what came before it stays stored, the pass fails, and
+// the message names the file, how far its text could be read and zlib's
+// reason. Its size in the list is then its size on disk, not the trailer's.
 TEST(BadInput, GzipDamagedPastItsFirstBlock) {
   std::string body;
   for (int i = 0; i < 600; ++i) {
     char toid[17];
     std::snprintf(toid, sizeof toid, "%016d", 1000000 + i);
-    body += Line(toid, std::to_string(i) + ",0 " + std::to_string(i) + ",1");
+    body += LineMember(toid, std::to_string(i) + ",0 " + std::to_string(i) + ",1");
   }
-  const std::string gz = Gzip(kHead + body + kTail);
+  const std::string gz = Gzip(kSmallFileHead + body + kSmallFileTail);
   ASSERT_GT(body.size(), 4u * ArchiveReader::kStreamBufferSize);
   TempFolder folder;
   struct Damage {
     const char* name;
     std::string content;
+    const char* reason;
   };
   std::string flipped = gz;
   for (std::size_t i = gz.size() / 2; i < gz.size() / 2 + 16; ++i) flipped[i] ^= 0x3c;
   std::string badSum = gz;
   badSum[badSum.size() - 6] ^= 0x55;
-  for (const Damage& d : {Damage{"cut", gz.substr(0, gz.size() * 2 / 3)},
-                          Damage{"flipped", flipped}, Damage{"check sum", badSum}}) {
+  for (const Damage& d : {Damage{"cut", gz.substr(0, gz.size() * 2 / 3), "unexpected end of file"},
+                          Damage{"flipped", flipped, ""},
+                          Damage{"check sum", badSum, "incorrect data check"}}) {
     SCOPED_TRACE(d.name);
-    const Reading reading = Read(Write(folder.Path() / "big.gml.gz", d.content));
+    const std::string path = Write(folder.Path() / "big.gml.gz", d.content);
+    const Reading reading = Read(path);
     EXPECT_EQ(reading.result, 0);
-    ASSERT_EQ(reading.messages.size(), 1u);
-    EXPECT_EQ(reading.messages[0], kFailedPass);
+    // Flipped bytes may first inflate to text that is refused.
+    ASSERT_EQ(reading.messages.size(), d.reason[0] != 0 ? 1u : reading.messages.size());
+    ASSERT_GE(reading.messages.size(), 1u);
+    const std::string shown = WideToNarrow(reading.messages[0]);
+    EXPECT_EQ(shown.rfind("Can not read \"" + path + "\": its gzip data is damaged after byte ", 0),
+              0u)
+        << shown;
+    // Flipped bytes fail in one of several ways.
+    EXPECT_NE(shown.find(std::string("(zlib: ") + d.reason), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("(zlib: )"), std::string::npos) << shown;
     EXPECT_GT(reading.stored.size(), 0u);
     EXPECT_LT(reading.stored.size(), 600u);
     for (std::size_t i = 0; i < reading.stored.size(); ++i)
       EXPECT_NE(reading.stored[i].find(";"), std::string::npos) << reading.stored[i];
+    EXPECT_EQ(reading.size, static_cast<double>(d.content.size()));
+    EXPECT_EQ(reading.compressedSize, -1.0);
+  }
+}
+
+// The last four bytes of a cut gzip file are no trailer: a length they
+// cannot give for the file's size is not shown, the size on disk is.
+TEST(BadInput, GzipSizeInTheListIsNotTakenFromAGarbageTrailer) {
+  TempFolder folder;
+  // Longer than the first read, so that opening the file does not reach
+  // the trailer and find it wrong.
+  std::string whole = kSmallFileHead;
+  for (int i = 0; i < 600; ++i) {
+    char toid[17];
+    std::snprintf(toid, sizeof toid, "%016d", 1000000 + i);
+    whole += LineMember(toid, std::to_string(i) + ",0 " + std::to_string(i) + ",1");
+  }
+  whole += kSmallFileTail;
+  const std::string gz = Gzip(whole);
+  ASSERT_GT(whole.size(), 4u * ArchiveReader::kStreamBufferSize);
+  struct Case {
+    const char* name;
+    std::string content;
+    double size;
+    double compressedSize;
+  };
+  std::string small = gz;
+  small.replace(small.size() - 4, 4, std::string("\x02\0\0\0", 4));  // 2 bytes of text
+  std::string huge = gz;
+  huge.replace(huge.size() - 4, 4, std::string("\0\0\0\x7f", 4));  // 2 GB from a few KB
+  const Case cases[] = {
+      {"whole", gz, static_cast<double>(whole.size()), static_cast<double>(gz.size())},
+      {"trailer smaller than the data", small, static_cast<double>(small.size()), -1.0},
+      {"trailer past what deflate can pack", huge, static_cast<double>(huge.size()), -1.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write(folder.Path() / "list.gml.gz", c.content);
+    OSGMLInputView view;
+    ASSERT_TRUE(AddInputFile(view, path));
+    const auto& file = *static_cast<const GmlInputFile*>(view.inputFiles.data);
+    EXPECT_EQ(file.size, c.size);
+    EXPECT_EQ(file.compressedSize, c.compressedSize);
+    EXPECT_EQ(view.totalBytes, c.size);
   }
 }
 
@@ -483,6 +555,66 @@ TEST(BadInput, AllocationFailingAtEachStep) {
         EXPECT_EQ(reading.stored, expected);
       }
       host::ui::ClearMessageBoxes();
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A coordinate that is no number leaves out its feature through the refusal
+// message, whatever the feature's class: lines, points, areas with inline
+// rings and areas whose rings refer to such a line, plain and gzip.
+TEST(BadInput, CoordinatesThatAreNoNumberRefuseEveryClassAlike) {
+  struct Case {
+    const char* name;
+    std::string features;
+    std::vector<std::string> stored;  // besides the line that always stays
+  };
+  const std::string good = LineMember("1000000000000009", "70,70 80,80");
+  const std::vector<Case> cases = {
+      {"line, NaN", LineMember("1000000000000001", "0,0 NaN,5 6,6"), {}},
+      {"line, infinity", LineMember("1000000000000001", "0,0 1e999,5 6,6"), {}},
+      {"point, NaN", Point("1000000000000003", "NaN,5"), {}},
+      {"inline area, NaN", InlineArea("1000000000000004", "20,20 30,20 NaN,25 30,30 20,20"), {}},
+      {"inline area, infinity",
+       InlineArea("1000000000000004", "20,20 30,20 30,1e999 30,30 20,20"), {}},
+      {"inline area, NaN in an inner ring",
+       "<osgb:topographicMember><osgb:TopographicArea fid='osgb1000000000000004'>"
+       "<osgb:featureCode>10021</osgb:featureCode><osgb:polygon><gml:Polygon>"
+       "<gml:outerBoundaryIs><gml:LinearRing><gml:coordinates>0,0 50,0 50,50 0,0"
+       "</gml:coordinates></gml:LinearRing></gml:outerBoundaryIs><gml:innerBoundaryIs>"
+       "<gml:LinearRing><gml:coordinates>10,10 20,10 NaN,NaN 10,10</gml:coordinates>"
+       "</gml:LinearRing></gml:innerBoundaryIs></gml:Polygon></osgb:polygon>"
+       "</osgb:TopographicArea></osgb:topographicMember>\n",
+       {}},
+      {"area referring to a line with NaN",
+       LineMember("1000000000000001", "0,0 10,0 NaN,5 10,10") + LineMember("1000000000000002", "10,10 0,10 0,0") +
+           RefArea("1000000000000005", {"1000000000000001", "1000000000000002"}),
+       {"line|1000000000000002"}},
+      {"area referring to a line with infinity",
+       LineMember("1000000000000001", "0,0 10,0 1e999,5 10,10") +
+           LineMember("1000000000000002", "10,10 0,10 0,0") +
+           RefArea("1000000000000005", {"1000000000000001", "1000000000000002"}),
+       {"line|1000000000000002"}},
+  };
+  TempFolder folder;
+  for (const Case& c : cases) {
+    for (const bool packed : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.name << (packed ? ", gzip" : ", plain"));
+      const std::string text = kSmallFileHead + c.features + good + kSmallFileTail;
+      const std::string path =
+          Write(folder.Path() / (packed ? "nan.gml.gz" : "nan.gml"), packed ? Gzip(text) : text);
+      const Reading reading = Read(path);
+      EXPECT_EQ(reading.result, 1);
+      ASSERT_EQ(reading.messages.size(), 1u);
+      EXPECT_EQ(reading.messages[0].rfind(kRefused, 0), 0u) << WideToNarrow(reading.messages[0]);
+      std::vector<std::string> expected = c.stored;
+      expected.push_back("line|1000000000000009");
+      ASSERT_EQ(reading.stored.size(), expected.size());
+      for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(reading.stored[i].rfind(expected[i], 0), 0u) << reading.stored[i];
     }
   }
 }

@@ -292,6 +292,15 @@ std::string WriteFile(const TempFolder& folder, const char* name, const std::str
   return path;
 }
 
+// `content` written as `name` and as its gzip beside it: the two paths.
+std::vector<std::string> PlainAndGzip(const TempFolder& folder, const std::string& name,
+                                      const std::string& content) {
+  const std::string plain = WriteFile(folder, name.c_str(), content);
+  const std::string gzip = plain + ".gz";
+  EXPECT_TRUE(GzipFile(plain, gzip));
+  return {plain, gzip};
+}
+
 TEST(PieceReading, EveryPieceSizeAndWorkerCountReadsAsOnePass) {
   TempFolder folder;
   const std::string plain = WriteFile(folder, "mixed.gml", MixedFile(3000));
@@ -316,6 +325,34 @@ TEST(PieceReading, EveryPieceSizeAndWorkerCountReadsAsOnePass) {
         EXPECT_GT(pieces.piecesJoined, 0) << "no piece was read by a worker";
       }
     }
+  }
+}
+
+// A member longer than a piece may hold (a line of 600,000 points, about
+// 9 MB) is not held in memory: the pieces before it are joined, and the
+// file is read on in one pass from there, to the same records, counters and
+// messages as one pass over the whole file.
+TEST(PieceReading, MemberLongerThanAPieceMayHoldReadsAsOnePass) {
+  std::string text = MixedFile(600);
+  std::string coordinates;
+  for (int i = 0; i < 600000; ++i)
+    coordinates += std::to_string(1000 + i % 7000) + ".25," + std::to_string(2000 + i / 7000) + ".5 ";
+  const std::string member =
+      "<osgb:topographicMember><osgb:TopographicLine fid='osgb1999999999999999'>"
+      "<osgb:featureCode>10019</osgb:featureCode><osgb:polyline><gml:LineString><gml:coordinates>" +
+      coordinates +
+      "</gml:coordinates></gml:LineString></osgb:polyline></osgb:TopographicLine>"
+      "</osgb:topographicMember>\n";
+  ASSERT_GT(static_cast<std::int64_t>(member.size()), kLongestHeldMember + 200000);
+  const std::size_t middle = text.find("</osgb:topographicMember>\n", text.size() / 2) + 26;
+  text.insert(middle, member);
+  TempFolder folder;
+  for (const std::string& path : PlainAndGzip(folder, "long.gml", text)) {
+    const Reading whole = Read(path, 1, kOnePiece);
+    ASSERT_EQ(whole.result, 1);
+    const Reading pieces = Read(path, 3, 20000);
+    ExpectSame(whole, pieces, path);
+    EXPECT_GT(pieces.piecesJoined, 0) << "no piece before the long member was joined";
   }
 }
 
@@ -364,10 +401,7 @@ TEST(PieceReading, CarriedValuesReadAsOnePass) {
   TempFolder folder;
   const std::string content = CarriedValuesFile();
   ASSERT_GT(content.size(), 4 * static_cast<std::size_t>(kLeadInBytes));
-  const std::string plain = WriteFile(folder, "carried.gml", content);
-  const std::string gzip = (folder.Path() / "carried.gml.gz").string();
-  ASSERT_TRUE(GzipFile(plain, gzip));
-  for (const std::string& path : {plain, gzip}) {
+  for (const std::string& path : PlainAndGzip(folder, "carried.gml", content)) {
     const Reading whole = Read(path, 1, kOnePiece);
     ASSERT_EQ(whole.result, 1);
     std::size_t texts = 0;

@@ -195,4 +195,22 @@ std::string SharedSample(const char* name) {
   return std::string(VARNEL_SHARED_DIR) + "/testdata/osmm/" + name;
 }
 
+const char* const kSmallFileHead =
+    "<?xml version='1.0' encoding='UTF-8'?>\n"
+    "<osgb:FeatureCollection xmlns:osgb='http://www.ordnancesurvey.co.uk/xml/namespaces/osgb' "
+    "xmlns:gml='http://www.opengis.net/gml' xmlns:xlink='http://www.w3.org/1999/xlink' "
+    "fid='BAD'>\n<gml:description>bad input</gml:description>\n"
+    "<osgb:queryExtent><osgb:Rectangle srsName='osgb:BNG'>\n"
+    "<gml:coordinates>0,0 1000,1000</gml:coordinates></osgb:Rectangle></osgb:queryExtent>\n";
+const char* const kSmallFileTail = "</osgb:FeatureCollection>\n";
+
+std::string LineMember(const std::string& toid, const std::string& coordinates,
+                 const std::string& extra) {
+  return "<osgb:topographicMember><osgb:TopographicLine fid='osgb" + toid +
+         "'><osgb:featureCode>10019</osgb:featureCode>" + extra +
+         "<osgb:polyline><gml:LineString><gml:coordinates>" + coordinates +
+         "</gml:coordinates></gml:LineString></osgb:polyline></osgb:TopographicLine>"
+         "</osgb:topographicMember>\n";
+}
+
 }  // namespace reader_test

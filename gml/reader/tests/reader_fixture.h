@@ -43,4 +43,13 @@ bool GzipFile(const std::string& from, const std::string& to);
 
 std::string SharedSample(const char* name);
 
+// The head of a small hand-made topography file (extent 0,0 to 1000,1000)
+// and its tail, the root element's end.
+extern const char* const kSmallFileHead;
+extern const char* const kSmallFileTail;
+
+// A topographic line member; `extra` goes in before its geometry.
+std::string LineMember(const std::string& toid, const std::string& coordinates,
+                 const std::string& extra = "");
+
 }  // namespace reader_test

@@ -1,6 +1,7 @@
 // The tag, text and coordinate readers on small texts.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -73,16 +74,33 @@ TEST(CoordinateTuples, Table) {
   }
 }
 
+// Letters in a tuple make it no number at all (the caller refuses its
+// feature), rather than a number of the digits around them or the end of
+// the coordinates.
+TEST(CoordinateTuples, LettersMakeATupleNoNumber) {
+  for (const char* text : {"NaN,5 <", "4x5,1 <", "1,INF<", "-inf,-inf <", "NaN 3,4<"}) {
+    SCOPED_TRACE(text);
+    const std::vector<CoordinateTuple> got = Tuples(text);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE(std::isnan(got[0].x));
+  }
+  const std::vector<CoordinateTuple> got = Tuples("1,2 NaN,NaN 5,6<");
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].x, 1);
+  EXPECT_TRUE(std::isnan(got[1].x));
+  EXPECT_EQ(got[2].y, 6);
+}
+
 // Tuples read straight from the buffer give the same values, bit for bit,
 // as the characters read one at a time, wherever the buffer's end falls:
 // inside a token, on a separator, between a token and its separator.
 TEST(CoordinateTuples, SameValuesWhereverTheBufferEnds) {
-  // Token as written and the text whose value it has ('x' is skipped).
+  // Token as written and the text whose value it has.
   const std::pair<std::string, std::string> tokens[] = {
       {"437123.45", "437123.45"}, {"-0", "-0"},   {"+3", "+3"},     {"1e2", "1e2"},
       {".5", ".5"},               {"-.25", "-.25"}, {"1234567890123456", "1234567890123456"},
       {"12.", "12."},             {"7", "7"},     {"-12.3456789012345", "-12.3456789012345"},
-      {"1.5e-3", "1.5e-3"},       {"4x5", "45"},  {"--1", "--1"},   {"0.1000000000000001", "0.1000000000000001"}};
+      {"1.5e-3", "1.5e-3"},       {"+.5", "+.5"}, {"--1", "--1"},   {"0.1000000000000001", "0.1000000000000001"}};
   const std::size_t kinds = std::size(tokens);
   for (int shift = 0; shift < 24; ++shift) {
     SCOPED_TRACE(shift);

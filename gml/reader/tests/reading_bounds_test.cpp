@@ -1,0 +1,212 @@
+// What one feature may make the reader hold: files built to blow up a
+// reading (an area that refers over and over to one long line, a text of
+// gigabytes packed into a small gzip) are read in bounded memory, the
+// feature is refused through the refusal message and the rest is read.
+// Each reading runs in a child process of its own, so that its peak memory
+// is its own.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "common/containers/text.h"
+#include "host/ui/message_box.h"
+#include "reader_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace reader_test;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+constexpr long kMemoryLimitKiB = 256 * 1024;
+
+const std::wstring kRefused = L"Features that cannot be stored were refused in \"";
+
+// What a reading in a child process gave.
+struct ChildReading {
+  bool ran = false;
+  int result = -1;
+  long peakKiB = 0;
+  std::string firstMessage;
+  int messages = 0;
+  std::int32_t lines = 0;
+  std::int32_t keptAreas = 0;
+  std::int32_t keptTexts = 0;
+};
+
+// Reads `path` in import mode in a child process and reports what it gave
+// and the child's peak resident memory.
+ChildReading ReadInChild(const std::string& path) {
+  ChildReading out;
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return out;
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) return out;
+  if (child == 0) {
+    close(pipeEnds[0]);
+    if (!kSanitized) {
+      // A reading that runs away fails at an allocation here rather than
+      // take the machine's memory.
+      const rlimit limit{rlim_t{2} << 30, rlim_t{2} << 30};
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    alarm(120);
+    std::string report;
+    {
+      OSGMLInputView view;
+      host::ui::ClearMessageBoxes();
+      const int result = AddInputFile(view, path) ? ReadAll(view) : -1;
+      rusage usage{};
+      getrusage(RUSAGE_SELF, &usage);
+      const auto& boxes = host::ui::MessageBoxes();
+      report = std::to_string(result) + "\n" + std::to_string(usage.ru_maxrss) + "\n" +
+               std::to_string(boxes.size()) + "\n" + std::to_string(view.lines.count) + "\n" +
+               std::to_string(view.keptAreas) + "\n" + std::to_string(view.keptTexts) + "\n" +
+               (boxes.empty() ? std::string() : WideToNarrow(boxes.front().request.text));
+    }
+    const char* p = report.data();
+    std::size_t left = report.size();
+    while (left > 0) {
+      const ssize_t n = write(pipeEnds[1], p, left);
+      if (n <= 0) break;
+      p += n;
+      left -= static_cast<std::size_t>(n);
+    }
+    close(pipeEnds[1]);
+    _exit(0);
+  }
+  close(pipeEnds[1]);
+  std::string report;
+  char buffer[4096];
+  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+    report.append(buffer, static_cast<std::size_t>(n));
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return out;
+  std::istringstream in(report);
+  in >> out.result >> out.peakKiB >> out.messages >> out.lines >> out.keptAreas >> out.keptTexts;
+  out.ran = !in.fail();
+  in.ignore(1);
+  std::getline(in, out.firstMessage, '\0');
+  return out;
+}
+
+void ExpectBoundedWithOneRefusal(const ChildReading& reading, const std::string& reason) {
+  ASSERT_TRUE(reading.ran) << "the reading did not end";
+  EXPECT_EQ(reading.result, 1);
+  EXPECT_EQ(reading.messages, 1);
+  EXPECT_EQ(reading.firstMessage.rfind(WideToNarrow(kRefused), 0), 0u) << reading.firstMessage;
+  EXPECT_NE(reading.firstMessage.find(reason), std::string::npos) << reading.firstMessage;
+  if (!kSanitized) {
+    EXPECT_LT(reading.peakKiB, kMemoryLimitKiB);
+  }
+}
+
+// An area whose ring refers 50,000 times to one line of 20,000 points (a
+// file of about 3 MB) would be put together from a billion points.
+TEST(ReadingBounds, AreaReferringOverAndOverToOneLongLine) {
+  std::string coordinates;
+  coordinates.reserve(20000 * 16);
+  for (int i = 0; i < 20000; ++i)
+    coordinates += std::to_string(1000 + i % 500) + "," + std::to_string(2000 + i / 500) + " ";
+  std::string ring;
+  const std::string member = "<osgb:ringMember orientation='+' xlink:href='#osgb1000000000000001'/>";
+  ring.reserve(member.size() * 50000);
+  for (int i = 0; i < 50000; ++i) ring += member;
+  const std::string text =
+      kSmallFileHead + LineMember("1000000000000001", coordinates) +
+      "<osgb:topographicMember><osgb:TopographicArea fid='osgb1000000000000009'>"
+      "<osgb:featureCode>10053</osgb:featureCode><osgb:polygon><osgb:outerBoundaryIs><osgb:Ring>" +
+      ring + "</osgb:Ring></osgb:outerBoundaryIs></osgb:polygon></osgb:TopographicArea>"
+             "</osgb:topographicMember>\n" +
+      LineMember("1000000000000002", "0,0 5,5") + kSmallFileTail;
+  ASSERT_GT(text.size(), 3000000u);
+  TempFolder folder;
+  const std::string path = (folder.Path() / "rings.gml").string();
+  std::ofstream(path, std::ios::binary) << text;
+
+  const ChildReading reading = ReadInChild(path);
+  ExpectBoundedWithOneRefusal(reading, "area osgb1000000000000009 has more than 1000000 points");
+  EXPECT_EQ(reading.lines, 2);  // the line itself and the one after the area
+  EXPECT_EQ(reading.keptAreas, 0);
+}
+
+// `text` as a gzip member of its own: gzip readers read the members of a
+// file one after the other as one text.
+std::string GzipMember(const std::string& text) {
+  std::string packed(compressBound(static_cast<uLong>(text.size())) + 64, '\0');
+  z_stream s{};
+  if (deflateInit2(&s, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+    return {};
+  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  s.avail_in = static_cast<uInt>(text.size());
+  s.next_out = reinterpret_cast<Bytef*>(packed.data());
+  s.avail_out = static_cast<uInt>(packed.size());
+  const int code = deflate(&s, Z_FINISH);
+  packed.resize(code == Z_STREAM_END ? s.total_out : 0);
+  deflateEnd(&s);
+  return packed;
+}
+
+bool Append(std::FILE* file, const std::string& bytes) {
+  return !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+// A text of 2 GiB in a cartographic text, packed into about 2 MB: one
+// feature member far longer than anything the reader holds in memory.
+TEST(ReadingBounds, GzipHoldingATextOfTwoGibibytes) {
+  TempFolder folder;
+  const std::string path = (folder.Path() / "text.gml.gz").string();
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  bool written = Append(
+      file, GzipMember(kSmallFileHead + LineMember("1000000000000001", "0,0 1,1") +
+                       "<osgb:cartographicMember><osgb:CartographicText fid='osgb1000000000000005'>"
+                       "<osgb:featureCode>10026</osgb:featureCode><osgb:anchorPoint><gml:Point>"
+                       "<gml:coordinates>10,10</gml:coordinates></gml:Point></osgb:anchorPoint>"
+                       "<osgb:textRendering><osgb:anchorPosition>4</osgb:anchorPosition>"
+                       "<osgb:font>2</osgb:font><osgb:height>1.5</osgb:height>"
+                       "<osgb:orientation>0</osgb:orientation></osgb:textRendering>"
+                       "<osgb:textString>"));
+  // A mebibyte of the text, packed once and written 2048 times (a run of
+  // four letters, which inflates faster than one letter repeated).
+  std::string letters;
+  for (int i = 0; i < (1 << 18); ++i) letters += "abcd";
+  const std::string block = GzipMember(letters);
+  for (int i = 0; i < 2048 && written; ++i) written = Append(file, block);
+  written = written && Append(file, GzipMember("</osgb:textString></osgb:CartographicText>"
+                                               "</osgb:cartographicMember>\n" +
+                                               LineMember("1000000000000002", "5,5 6,6") + kSmallFileTail));
+  ASSERT_EQ(std::fclose(file), 0);
+  ASSERT_TRUE(written);
+  ASSERT_LT(fs::file_size(path), 3000000u);
+
+  const ChildReading reading = ReadInChild(path);
+  ExpectBoundedWithOneRefusal(reading, "osgb:textString holds a text longer than 10239 characters");
+  EXPECT_EQ(reading.keptTexts, 0);
+  EXPECT_EQ(reading.lines, 2);  // the lines before and after the text
+}
+
+}  // namespace
