@@ -1,5 +1,6 @@
 #include "host/ui/message_box.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "host/editor/command_line.h"
@@ -49,12 +50,43 @@ MessageResult Unanswered(MessageButtons buttons) {
   return MessageResult::kOk;
 }
 
+// The box as a person at the terminal sees it before answering: caption,
+// text, buttons, and the actions that press them.
+std::wstring DescribeBox(const MessageBoxRequest& request, const std::wstring& caption) {
+  std::wstring out = L"Message box \"" + caption + L"\"";
+  if (request.icon != MessageIcon::kNone) out += std::wstring(L" (") + IconName(request.icon) + L")";
+  out += L":\n";
+  std::size_t start = 0;
+  while (start <= request.text.size()) {
+    const std::size_t end = std::min(request.text.find(L'\n', start), request.text.size());
+    out += L"  " + request.text.substr(start, end - start) + L"\n";
+    start = end + 1;
+  }
+  std::vector<const wchar_t*> words;
+  for (MessageResult r : {MessageResult::kOk, MessageResult::kYes, MessageResult::kNo, MessageResult::kCancel})
+    if (Offers(request.buttons, r)) words.push_back(ResultName(r));
+  out += L" ";
+  for (const wchar_t* word : words) out += std::wstring(L" [") + word + L"]";
+  const std::size_t default_index = static_cast<std::size_t>(request.default_button);
+  if (words.size() > 1 && default_index < words.size())
+    out += std::wstring(L"  (default ") + words[default_index] + L")";
+  out += L"\nAnswer:";
+  const wchar_t* between = L" ";
+  for (const wchar_t* word : words) {
+    out += between + (L"!answer " + LowerAscii(word));
+    between = L" | ";
+  }
+  if (request.buttons != MessageButtons::kYesNo) out += L" | !esc";
+  return out;
+}
+
 }  // namespace
 
 MessageResult ShowMessageBox(const MessageBoxRequest& request) {
   MessageBoxRecord record{request, MessageResult::kOk, false};
   if (record.request.caption.empty()) record.request.caption = ApplicationTitle();
 
+  const WaitingScope waiting({[&record] { return DescribeBox(record.request, record.request.caption); }});
   // An answer naming one of the box's buttons, or Esc: it presses Cancel, or
   // OK on a box with OK alone; a Yes/No box ignores it.
   const NextAction next = TakeNextAction([&request](const UserAction& action) {
