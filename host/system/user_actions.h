@@ -134,7 +134,9 @@ struct Waiting {
   bool on_command_line = false;
   // Shown again before every line read, not only once: a dialog, which
   // changes as it waits.
-  bool every_time = false;
+  bool every_time = false;  // What an empty line (Enter) stands for: the action it gives (a message
+  // box's default button), or none (an empty verb) when Enter is typed text.
+  UserAction on_enter = {};
 };
 
 // Says what waits from construction to destruction; scopes nest.

@@ -50,6 +50,22 @@ MessageResult Unanswered(MessageButtons buttons) {
   return MessageResult::kOk;
 }
 
+// The names of the box's buttons, in the order they are shown.
+std::vector<const wchar_t*> ButtonWords(const MessageBoxRequest& request) {
+  std::vector<const wchar_t*> words;
+  for (MessageResult r : {MessageResult::kOk, MessageResult::kYes, MessageResult::kNo, MessageResult::kCancel})
+    if (Offers(request.buttons, r)) words.push_back(ResultName(r));
+  return words;
+}
+
+// The button Enter presses: the default one, or the first when the default
+// names none.
+std::wstring DefaultButton(const MessageBoxRequest& request) {
+  const std::vector<const wchar_t*> words = ButtonWords(request);
+  const std::size_t index = static_cast<std::size_t>(request.default_button);
+  return index < words.size() ? words[index] : words[0];
+}
+
 // The box as a person at the terminal sees it before answering: caption,
 // text, buttons, and the actions that press them.
 std::wstring DescribeBox(const MessageBoxRequest& request, const std::wstring& caption) {
@@ -62,14 +78,9 @@ std::wstring DescribeBox(const MessageBoxRequest& request, const std::wstring& c
     out += L"  " + request.text.substr(start, end - start) + L"\n";
     start = end + 1;
   }
-  std::vector<const wchar_t*> words;
-  for (MessageResult r : {MessageResult::kOk, MessageResult::kYes, MessageResult::kNo, MessageResult::kCancel})
-    if (Offers(request.buttons, r)) words.push_back(ResultName(r));
+  const std::vector<const wchar_t*> words = ButtonWords(request);
   out += L" ";
   for (const wchar_t* word : words) out += std::wstring(L" [") + word + L"]";
-  const std::size_t default_index = static_cast<std::size_t>(request.default_button);
-  if (words.size() > 1 && default_index < words.size())
-    out += std::wstring(L"  (default ") + words[default_index] + L")";
   out += L"\nAnswer:";
   const wchar_t* between = L" ";
   for (const wchar_t* word : words) {
@@ -77,7 +88,7 @@ std::wstring DescribeBox(const MessageBoxRequest& request, const std::wstring& c
     between = L" | ";
   }
   if (request.buttons != MessageButtons::kYesNo) out += L" | !esc";
-  return out;
+  return out + L"; Enter presses " + DefaultButton(request);
 }
 
 }  // namespace
@@ -86,7 +97,10 @@ MessageResult ShowMessageBox(const MessageBoxRequest& request) {
   MessageBoxRecord record{request, MessageResult::kOk, false};
   if (record.request.caption.empty()) record.request.caption = ApplicationTitle();
 
-  const WaitingScope waiting({[&record] { return DescribeBox(record.request, record.request.caption); }});
+  const WaitingScope waiting({[&record] { return DescribeBox(record.request, record.request.caption); },
+                              false,
+                              false,
+                              {kVerbAnswer, {LowerAscii(DefaultButton(request))}}});
   // An answer naming one of the box's buttons, or Esc: it presses Cancel, or
   // OK on a box with OK alone; a Yes/No box ignores it.
   const NextAction next = TakeNextAction([&request](const UserAction& action) {

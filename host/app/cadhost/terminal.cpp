@@ -127,6 +127,10 @@ bool TerminalReader::Supply() {
       show_again_ = true;
       continue;
     }
+    // Enter at a message box presses its default button.
+    const host::Waiting* waiting = host::CurrentWaiting();
+    if (p.action.verb == "type" && p.action.Arg(0).empty() && waiting && !waiting->on_enter.verb.empty())
+      p.action = waiting->on_enter;
     host::Actions().Push(std::move(p.action));
     return true;
   }

@@ -414,12 +414,12 @@ int Count(const std::string& text, const std::string& part) {
 
 // quit, !new and !open ask before unsaved work is dropped; a saved drawing
 // goes without a question. Each question is on the screen once, before its
-// answer.
+// answer; Enter presses the default button.
 TEST_F(CadhostTest, QuitNewAndOpenAskBeforeUnsavedWorkIsDropped) {
   CadhostRun run = CadhostOnTerminal(
       "taline\n0,0\n5,0\n"
       "!new\n!answer no\n"
-      "!open nowhere.dxf\n!answer no\n"
+      "!open nowhere.dxf\n\n"  // Enter: the default button, No
       "quit\n!answer no\n"
       "!save kept.dxf\n"
       "!new\n"

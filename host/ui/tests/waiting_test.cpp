@@ -52,13 +52,14 @@ TEST_F(WaitingTest, AMessageBoxShowsItsTextButtonsAndAnswers) {
   const Case cases[] = {
       {MessageButtons::kYesNo, 0, L"no",
        L"Message box \"Orvane\" (question):\n  Select files individually?\n  \n  (Or \"No\" to select a folder)\n"
-       L"  [Yes] [No]  (default Yes)\nAnswer: !answer yes | !answer no"},
+       L"  [Yes] [No]\nAnswer: !answer yes | !answer no; Enter presses Yes"},
       {MessageButtons::kOk, 0, L"ok",
        L"Message box \"Orvane\" (question):\n  Select files individually?\n  \n  (Or \"No\" to select a folder)\n"
-       L"  [OK]\nAnswer: !answer ok | !esc"},
+       L"  [OK]\nAnswer: !answer ok | !esc; Enter presses OK"},
       {MessageButtons::kYesNoCancel, 2, L"cancel",
        L"Message box \"Orvane\" (question):\n  Select files individually?\n  \n  (Or \"No\" to select a folder)\n"
-       L"  [Yes] [No] [Cancel]  (default Cancel)\nAnswer: !answer yes | !answer no | !answer cancel | !esc"},
+       L"  [Yes] [No] [Cancel]\nAnswer: !answer yes | !answer no | !answer cancel | !esc; "
+       L"Enter presses Cancel"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answer);
