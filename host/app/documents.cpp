@@ -18,6 +18,7 @@ namespace {
 
 struct Document {
   std::wstring path;
+  bool changed = false;  // work was done on it since it was started, read or saved
   db::Database database;
   lisp::Environment lisp;
 };
@@ -87,9 +88,16 @@ Result<> SaveDrawing(std::wstring_view path) {
   Result<std::int64_t> saved = db::SaveDrawing(Current()->database, target);
   if (!saved) return Failed(saved.message);
   Current()->path = AbsolutePath(target);
+  Current()->changed = false;
   Shown().Add("drawing", L"saved " + Current()->path);
   return {};
 }
+
+void NoteDrawingChanged() {
+  if (Current()) Current()->changed = true;
+}
+
+bool DrawingChanged() { return Current() && Current()->changed; }
 
 namespace {
 

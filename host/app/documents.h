@@ -35,6 +35,11 @@ Result<> OpenDrawing(std::wstring_view path);
 // earlier file whole.
 Result<> SaveDrawing(std::wstring_view path = {});
 Status CloseDrawing();
+// Whether the drawing holds work that is not saved: the command loop notes
+// every command and LISP call run on it (which may or may not have changed
+// it); starting, reading or saving the drawing clears the note.
+void NoteDrawingChanged();
+bool DrawingChanged();
 // CloseDrawing for a process about to end. An optimised build does not free
 // the drawing's memory object by object (hundreds of megabytes of small
 // objects take a noticeable time) but leaves it to the system, which takes

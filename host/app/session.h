@@ -8,6 +8,14 @@
 //   esc          "*Cancel*"
 //   new, open, save, load, unload
 //                the drawing and add-in actions of the script
+//   help         (typed "help" or "?", or "!help") lists the actions, the
+//                commands and LISP functions of the add-ins, and the host's
+//                own commands
+//   quit         (typed "quit" or "exit", or "!quit") ends the session
+//
+// For a person at the terminal, "quit", "!new" and "!open" first ask before
+// a drawing with unsaved work is dropped (a Yes/No message box, No the
+// default).
 //
 // Any other action reaching the command prompt answers nothing that waits
 // (a dialog click with no dialog open). In a script that is a script error,
@@ -32,12 +40,16 @@ struct SessionOptions {
   bool interactive = false;
   // The script line of the action taken last; 0 when unknown.
   std::function<int()> current_line;
+  // Ask before a drawing with unsaved work is dropped (a person at the
+  // terminal, whose drawing is not saved at the end).
+  bool ask_before_dropping = false;
 };
 
 struct SessionReport {
   int line = 0;              // the script line of a script error or failed save
   bool save_failed = false;  // the last save asked for failed
   std::wstring save_error;   // why
+  bool quit = false;         // the user ended the session
 };
 
 // kNormal, or kError for a script error: its message, and in the value the
@@ -47,6 +59,10 @@ Result<SessionReport> RunSession(const SessionOptions& options);
 
 // Runs one command-prompt action (the step of the loop above); kError, with
 // the message, for an action nothing takes. A save is recorded in `report`.
-Result<> RunTopLevelAction(const UserAction& action, SessionReport* report);
+Result<> RunTopLevelAction(const UserAction& action, SessionReport* report,
+                           const SessionOptions& options = {});
+
+// What "help" prints.
+std::wstring SessionHelp();
 
 }  // namespace host

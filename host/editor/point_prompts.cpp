@@ -188,10 +188,17 @@ namespace {
 
 enum class Answer { kTyped, kPicked, kDone };
 
+// What a person at the terminal is told they may answer.
+constexpr const wchar_t* kPointAnswers = L"(a point: type x,y or x,y,z, or !pick x,y; Enter for none; !esc cancels)";
+constexpr const wchar_t* kDistanceAnswers = L"(a distance: type a number, or a point x,y and then a second; !esc cancels)";
+constexpr const wchar_t* kEntityAnswers =
+    L"(an object: !pick HANDLE, or !pick x,y for the object nearest that point; !esc cancels)";
+
 // Shows the prompt and takes an answer: typed text, or a "pick" (its
 // argument in *text). kDone with *status for Esc, errors and running out.
-Answer TakePointAnswer(std::wstring_view prompt, std::wstring* text, Status* status) {
+Answer TakePointAnswer(std::wstring_view prompt, const wchar_t* answers, std::wstring* text, Status* status) {
   ShowPrompt(prompt);
+  const WaitingScope waiting({[answers] { return std::wstring(answers); }, true});
   const NextAction next = TakeNextAction({"pick", "type", "esc", "error"});
   if (next.taken() && next.action.verb == "pick") {
     *text = next.action.Arg(0);
@@ -209,7 +216,7 @@ Input<db::Point3> AskPoint(const db::Point3* base, std::wstring_view prompt) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    if (TakePointAnswer(prompt, &text, &status) == Answer::kDone) return {status, {}};
+    if (TakePointAnswer(prompt, kPointAnswers, &text, &status) == Answer::kDone) return {status, {}};
     if (IsBlankText(text)) return {Status::kNone, {}};
     db::Point3 p;
     if (detail::ParsePoint(text, base, &p)) return {Status::kNormal, p};
@@ -233,7 +240,7 @@ Input<double> GetDistance(const db::Point3& base, std::wstring_view prompt) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    Answer answer = TakePointAnswer(prompt, &text, &status);
+    Answer answer = TakePointAnswer(prompt, kDistanceAnswers, &text, &status);
     if (answer == Answer::kDone) return {status, 0.0};
     if (IsBlankText(text)) return {Status::kNone, 0.0};
     double value = 0;
@@ -250,7 +257,7 @@ Input<double> GetDistance(std::wstring_view prompt) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    Answer answer = TakePointAnswer(prompt, &text, &status);
+    Answer answer = TakePointAnswer(prompt, kDistanceAnswers, &text, &status);
     if (answer == Answer::kDone) return {status, 0.0};
     if (IsBlankText(text)) return {Status::kNone, 0.0};
     double value = 0;
@@ -271,7 +278,7 @@ Input<EntityPick> PickEntity(std::wstring_view prompt) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    Answer answer = TakePointAnswer(prompt, &text, &status);
+    Answer answer = TakePointAnswer(prompt, kEntityAnswers, &text, &status);
     if (answer == Answer::kDone) return {status, {}};
     if (IsBlankText(text)) {
       (void)SetSystemVariable(L"ERRNO", 52);

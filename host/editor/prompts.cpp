@@ -18,6 +18,8 @@ Status TakeTypedAnswer(std::wstring_view prompt, std::wstring* answer) {
 }
 
 Status TakeAnswer(std::wstring* answer) {
+  // The prompt on the command line says what it asks: typed text answers it.
+  const WaitingScope waiting({[] { return std::wstring(); }, true});
   return TakeAnswer(TakeNextAction({"type", "esc", "error"}), answer);
 }
 

@@ -66,6 +66,12 @@ Input<SelectionSetId> SelectEntities(const db::EntityList& filter) {
   const db::Database* db = db::WorkingDatabase();
   for (;;) {
     ShowPrompt(L"\nSelect objects: ");
+    const WaitingScope waiting({[] {
+                                  return std::wstring(
+                                      L"(!select HANDLE ..., or type all, or x,y for the object nearest that "
+                                      L"point; Enter selects nothing; !esc cancels)");
+                                },
+                                true});
     const NextAction next = TakeNextAction({"select", "type", "esc", "error"});
     if (next.taken() && next.action.verb == "select") {
       const UserAction& action = next.action;

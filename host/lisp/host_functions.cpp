@@ -26,6 +26,11 @@ CallResult ColourDialog(const std::vector<Value>& args) {
   const int highest = by_choices ? 256 : 255;
 
   Shown().Add("dialog", L"Select Color (" + std::to_wstring(args[0].integer()) + L")");
+  const WaitingScope waiting({[&args, lowest, highest] {
+    return L"Colour dialog \"Select Color\" (colour " + std::to_wstring(args[0].integer()) +
+           L" chosen at the start)\nAnswer: !color N (" + std::to_wstring(lowest) + L" to " +
+           std::to_wstring(highest) + L") | !esc";
+  }});
   const NextAction next = TakeNextAction({"color", "esc"});
   if (next.taken() && next.action.verb == "color") {
     const UserAction& answer = next.action;

@@ -105,4 +105,28 @@ NextAction TakeNextAction(std::initializer_list<std::string_view> verbs) {
   });
 }
 
+namespace {
+
+struct WaitingStack {
+  std::vector<std::pair<Waiting, std::uint64_t>> waits;  // each with its number
+  std::uint64_t opened = 0;
+};
+
+WaitingStack& Waits() {
+  static WaitingStack stack;
+  return stack;
+}
+
+}  // namespace
+
+WaitingScope::WaitingScope(Waiting waiting) {
+  Waits().waits.emplace_back(std::move(waiting), ++Waits().opened);
+}
+
+WaitingScope::~WaitingScope() { Waits().waits.pop_back(); }
+
+const Waiting* CurrentWaiting() { return Waits().waits.empty() ? nullptr : &Waits().waits.back().first; }
+
+std::uint64_t WaitingSerial() { return Waits().waits.empty() ? 0 : Waits().waits.back().second; }
+
 }  // namespace host

@@ -22,6 +22,7 @@
 // Process-wide state, used from one thread only.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <initializer_list>
@@ -115,5 +116,42 @@ using ActionFilter = std::function<bool(const UserAction&)>;
 NextAction TakeNextAction(const ActionFilter& takes);
 // The same for a consumer that takes the actions of these verbs.
 NextAction TakeNextAction(std::initializer_list<std::string_view> verbs);
+
+// ---- what waits: shown to a person before an answer is read ----------------
+//
+// A consumer about to wait for an answer says what it waits for, for as long
+// as it waits: the question in full as it stands now (a message box with its
+// text and buttons, a picker with its title, a dialog with its controls) and
+// the answers it takes ("!answer yes | !answer no"). The terminal reader
+// shows the innermost of them before it reads a line; a script needs none of
+// it, and none of it goes into the transcript.
+struct Waiting {
+  // The question and its answers, as the terminal shows them. For a prompt
+  // on the command line, whose text is on the screen already, only the
+  // answers it takes.
+  std::function<std::wstring()> describe;
+  // A prompt on the command line (its text is the last thing shown).
+  bool on_command_line = false;
+  // Shown again before every line read, not only once: a dialog, which
+  // changes as it waits.
+  bool every_time = false;  // What an empty line (Enter) stands for: the action it gives (a message
+  // box's default button), or none (an empty verb) when Enter is typed text.
+  UserAction on_enter = {};
+};
+
+// Says what waits from construction to destruction; scopes nest.
+class WaitingScope {
+ public:
+  explicit WaitingScope(Waiting waiting);
+  WaitingScope(const WaitingScope&) = delete;
+  WaitingScope& operator=(const WaitingScope&) = delete;
+  ~WaitingScope();
+};
+
+// The innermost wait, or null (at the command prompt, or in a test).
+const Waiting* CurrentWaiting();
+// The number of the innermost wait (0 when none): each scope opened gets a
+// new one, so a new number is a new question.
+std::uint64_t WaitingSerial();
 
 }  // namespace host

@@ -76,6 +76,8 @@ class Control {
   ControlKind Kind() const { return kind_; }
   unsigned Style() const { return style_; }
   bool HasStyle(unsigned bits) const { return (style_ & bits) == bits; }
+  // Where the template put it, in dialog units.
+  const DialogRect& Rect() const { return rect_; }
 
   // Window text: the caption of a static or button, the text of an edit, the
   // shown text of a combo box. An upper-case edit keeps it in upper case.

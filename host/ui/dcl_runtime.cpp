@@ -663,7 +663,31 @@ std::wstring RenderDialog(const DialogState& d) {
       }
     }
   }
-  return out;
+  // The actions the enabled tiles with keys take now.
+  host::ui::DialogActions actions;
+  for (std::size_t i = 1; i < d.tiles.size(); ++i) {
+    const TileState& t = d.tiles[i];
+    if (t.key.empty() || !t.enabled) continue;
+    switch (t.kind) {
+      case TileKind::kButton:
+      case TileKind::kImageButton:
+      case TileKind::kToggle:
+      case TileKind::kRadioButton:
+        actions.click.push_back(t.key);
+        break;
+      case TileKind::kListBox:
+      case TileKind::kPopupList:
+        if (!t.list.empty()) actions.select.push_back(t.key);
+        break;
+      case TileKind::kEditBox:
+      case TileKind::kSlider:
+        actions.set.push_back(t.key);
+        break;
+      default:
+        break;
+    }
+  }
+  return out + actions.Line();
 }
 
 void ResetDclRuntime() {

@@ -1,5 +1,6 @@
 #include "host/ui/message_box.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "host/editor/command_line.h"
@@ -49,12 +50,57 @@ MessageResult Unanswered(MessageButtons buttons) {
   return MessageResult::kOk;
 }
 
+// The names of the box's buttons, in the order they are shown.
+std::vector<const wchar_t*> ButtonWords(const MessageBoxRequest& request) {
+  std::vector<const wchar_t*> words;
+  for (MessageResult r : {MessageResult::kOk, MessageResult::kYes, MessageResult::kNo, MessageResult::kCancel})
+    if (Offers(request.buttons, r)) words.push_back(ResultName(r));
+  return words;
+}
+
+// The button Enter presses: the default one, or the first when the default
+// names none.
+std::wstring DefaultButton(const MessageBoxRequest& request) {
+  const std::vector<const wchar_t*> words = ButtonWords(request);
+  const std::size_t index = static_cast<std::size_t>(request.default_button);
+  return index < words.size() ? words[index] : words[0];
+}
+
+// The box as a person at the terminal sees it before answering: caption,
+// text, buttons, and the actions that press them.
+std::wstring DescribeBox(const MessageBoxRequest& request, const std::wstring& caption) {
+  std::wstring out = L"Message box \"" + caption + L"\"";
+  if (request.icon != MessageIcon::kNone) out += std::wstring(L" (") + IconName(request.icon) + L")";
+  out += L":\n";
+  std::size_t start = 0;
+  while (start <= request.text.size()) {
+    const std::size_t end = std::min(request.text.find(L'\n', start), request.text.size());
+    out += L"  " + request.text.substr(start, end - start) + L"\n";
+    start = end + 1;
+  }
+  const std::vector<const wchar_t*> words = ButtonWords(request);
+  out += L" ";
+  for (const wchar_t* word : words) out += std::wstring(L" [") + word + L"]";
+  out += L"\nAnswer:";
+  const wchar_t* between = L" ";
+  for (const wchar_t* word : words) {
+    out += between + (L"!answer " + LowerAscii(word));
+    between = L" | ";
+  }
+  if (request.buttons != MessageButtons::kYesNo) out += L" | !esc";
+  return out + L"; Enter presses " + DefaultButton(request);
+}
+
 }  // namespace
 
 MessageResult ShowMessageBox(const MessageBoxRequest& request) {
   MessageBoxRecord record{request, MessageResult::kOk, false};
   if (record.request.caption.empty()) record.request.caption = ApplicationTitle();
 
+  const WaitingScope waiting({[&record] { return DescribeBox(record.request, record.request.caption); },
+                              false,
+                              false,
+                              {kVerbAnswer, {LowerAscii(DefaultButton(request))}}});
   // An answer naming one of the box's buttons, or Esc: it presses Cancel, or
   // OK on a box with OK alone; a Yes/No box ignores it.
   const NextAction next = TakeNextAction([&request](const UserAction& action) {

@@ -113,6 +113,8 @@ void RunModal(ModalSurface& surface) {
   // the dialog that runs then.
   SetDialogEventHandler([](const UserAction& action) { return DeliverToActiveDialog(action); });
   StackEntry entry(&surface);
+  // A person sees the dialog as it stands each time they are asked.
+  const WaitingScope waiting({[&surface] { return surface.Render(); }, false, true});
   int idle_timer_runs = 0;
   while (!surface.Ended()) {
     if (FireDue(surface)) continue;

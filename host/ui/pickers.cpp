@@ -1,5 +1,6 @@
 #include "host/ui/pickers.h"
 
+#include <functional>
 #include <system_error>
 
 #include "host/editor/command_line.h"
@@ -93,10 +94,39 @@ std::vector<std::wstring> AcceptFiles(const FileDialogRequest& r, const UserActi
   return paths;
 }
 
-// The next answer for a file dialog or folder picker; none when the user
-// cancelled (Esc or a cancel answer: `answered` is set) or the script has no
-// answer for it (said in the transcript).
-std::optional<UserAction> NextAnswer(const wchar_t* what, bool* answered) {
+// What a person at the terminal sees of a file dialog before answering it.
+std::wstring ShowFileRequest(const FileDialogRequest& r) {
+  std::wstring out = std::wstring(r.save ? L"Save" : L"Open") + L" file dialog \"" + r.title + L"\"\n";
+  if (!r.filters.empty()) {
+    out += L"  files of type:";
+    for (std::size_t i = 0; i < r.filters.size(); ++i) {
+      const FileFilter& f = r.filters[i];
+      // "Drawings (*.dxf)" names its patterns already.
+      out += (i ? L"; " : L" ") + f.description +
+             (f.description.find(f.patterns) == std::wstring::npos ? L" (" + f.patterns + L")" : L"");
+    }
+    out += L"\n";
+  }
+  out += L"  in folder: " + (r.initial_folder.empty() ? host::AbsolutePath(L".") : r.initial_folder) + L"\n";
+  if (!r.file_name.empty()) out += L"  file name: " + r.file_name + L"\n";
+  out += std::wstring(L"Answer: !answer ") + (r.multiple ? L"FILE [FILE ...]" : L"FILE") +
+         L" (a path, relative to that folder) | !answer cancel | !esc";
+  return out;
+}
+
+// The same for a folder picker.
+std::wstring ShowFolderRequest(const FolderPickerRequest& r) {
+  std::wstring out = L"Folder picker \"" + r.title + L"\"\n";
+  out += L"  in folder: " + (r.initial_folder.empty() ? host::AbsolutePath(L".") : r.initial_folder) + L"\n";
+  return out + L"Answer: !answer FOLDER (a path, relative to that folder) | !answer cancel | !esc";
+}
+
+// The next answer for a file dialog or folder picker, shown to a person as
+// `shown` says; none when the user cancelled (Esc or a cancel answer:
+// `answered` is set) or the script has no answer for it (said in the
+// transcript).
+std::optional<UserAction> NextAnswer(const wchar_t* what, std::function<std::wstring()> shown, bool* answered) {
+  const WaitingScope waiting({std::move(shown)});
   const NextAction next = TakeNextAction({kVerbEsc, kVerbAnswer});
   if (next.found == ActionFound::kNone) {
     NoteInputRanOut(what);
@@ -141,7 +171,7 @@ std::vector<FileFilter> ParseFilterText(const std::wstring& text) {
 Result<FileDialogPaths> ShowFileDialog(const FileDialogRequest& request) {
   FileDialogRecord record{request, Failed<FileDialogPaths>({}, Status::kCancel), false};
   while (true) {
-    const std::optional<UserAction> next = NextAnswer(L"file dialog", &record.answered);
+    const std::optional<UserAction> next = NextAnswer(L"file dialog", [&request] { return ShowFileRequest(request); }, &record.answered);
     if (!next) break;
     const UserAction& answer = *next;
     std::vector<std::wstring> paths = AcceptFiles(request, answer);
@@ -168,7 +198,7 @@ namespace {
 std::optional<std::wstring> PickFolder(const FolderPickerRequest& request) {
   FolderPickerRecord record{request, std::nullopt, false};
   while (true) {
-    const std::optional<UserAction> next = NextAnswer(L"folder picker", &record.answered);
+    const std::optional<UserAction> next = NextAnswer(L"folder picker", [&request] { return ShowFolderRequest(request); }, &record.answered);
     if (!next) break;
     const UserAction& answer = *next;
     const std::wstring folder = Resolve(answer.Arg(0), request.initial_folder);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/app/addins.h"
+#include "host/app/cadhost/terminal.h"
 #include "host/app/documents.h"
 #include "host/app/script.h"
 #include "host/app/session.h"
@@ -18,7 +19,6 @@
 #include "host/editor/support_path.h"
 #include "host/system/profiles.h"
 #include "host/system/registry.h"
-#include "host/ui/modal.h"
 #include "host/system/user_actions.h"
 #include "host/system/files.h"
 #include "host/system/memory_pages.h"
@@ -31,33 +31,6 @@ namespace {
 // UTF-8 stands for the unit of the same number.
 std::wstring Decode(std::string_view bytes) { return host::DecodeUtf8(bytes); }
 std::string Encode(std::wstring_view text) { return host::EncodeUtf8(text); }
-
-// Writes what was shown since the last call to stdout: the command line as
-// it stands, alerts and message boxes always, the rest with --verbose.
-class Screen {
- public:
-  // On a terminal the user's typing is on screen already: answers are not
-  // written again.
-  Screen(bool verbose, bool echo_input) : verbose_(verbose), echo_input_(echo_input) {}
-  void Flush() {
-    const auto& items = host::Shown().Items();
-    for (; next_ < items.size(); ++next_) {
-      const host::ShownItem& item = items[next_];
-      if (item.kind == "input" && !echo_input_) continue;
-      if (item.kind == "print" || item.kind == "prompt" || item.kind == "input") {
-        std::fputs(Encode(item.text).c_str(), stdout);
-      } else if (verbose_ || item.kind == "alert" || item.kind == "message_box" || item.kind == "script") {
-        std::fputs(("\n[" + item.kind + "] " + Encode(item.text) + "\n").c_str(), stdout);
-      }
-    }
-    std::fflush(stdout);
-  }
-
- private:
-  bool verbose_;
-  bool echo_input_;
-  std::size_t next_ = 0;
-};
 
 std::string Escape(const std::string& text) {
   std::string out;
@@ -145,7 +118,7 @@ int main(int argc, char** argv) {
   }
 
   const bool on_terminal = (script_path.empty() || script_path == "-") && host::StandardInputIsTerminal();
-  Screen screen(verbose, !on_terminal);
+  cadhost::Screen screen(verbose, !on_terminal);
   // The registry store (profiles and their support paths) survives runs.
   const std::wstring registry = registry_path.empty() ? host::DefaultRegistryFile() : host::WidePath(registry_path);
   // A folder of that name would take no store: every change of the run would
@@ -208,35 +181,10 @@ int main(int argc, char** argv) {
     return taken == 0 || taken > lines.size() ? 0 : lines[taken - 1];
   };
 
-  int terminal_line = 0;
+  cadhost::TerminalReader terminal(&screen, &std::cin);
   if (interactive) {
-    host::SetActionSupplier([&]() {
-      for (;;) {
-        screen.Flush();
-        const std::wstring dialog = host::ui::RenderActiveDialog();
-        if (!dialog.empty()) {
-          std::fputs("\n", stdout);
-          std::fputs(Encode(dialog).c_str(), stdout);
-          std::fputs("\n> ", stdout);
-        }
-        std::fflush(stdout);
-        std::string line;
-        if (!std::getline(std::cin, line)) return false;
-        ++terminal_line;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        host::LineParse p = host::ParseScriptLine(Decode(line));
-        if (p.kind == host::LineKind::kSkip) continue;
-        if (p.kind == host::LineKind::kError) {
-          std::fprintf(stdout, "\n; %s\n", Encode(p.error).c_str());
-          continue;
-        }
-        host::Actions().Push(std::move(p.action));
-        return true;
-      }
-    }, [](const host::UserAction& slip) {
-      // What waits stays: the user reads this and answers again.
-      host::Print(L"\n; \"" + host::ActionText(slip) + L"\" does not answer what waits; ignored\n");
-    });
+    host::SetActionSupplier([&terminal] { return terminal.Supply(); },
+                            [&terminal](const host::UserAction& slip) { terminal.Slip(slip); });
   }
 
   int status = 0;
@@ -259,11 +207,17 @@ int main(int argc, char** argv) {
     }
   }
   screen.Flush();
+  if (interactive)
+    std::fputs("\nType a command, or help for the commands and the actions that answer questions and dialogs.\n",
+               stdout);
 
   host::SessionOptions options;
   options.interactive = interactive;
-  options.current_line = interactive ? std::function<int()>([&] { return terminal_line; })
+  options.current_line = interactive ? std::function<int()>([&] { return terminal.Line(); })
                                      : std::function<int()>(current_line);
+  // At the terminal a drawing that --save does not keep is asked about
+  // before it is dropped.
+  options.ask_before_dropping = interactive && save_path.empty();
   host::Result<host::SessionReport> result = host::RunSession(options);
   const char* source = interactive ? "(terminal)" : script_path.c_str();
   if (!result.ok()) {

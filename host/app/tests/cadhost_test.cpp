@@ -194,7 +194,7 @@ TEST_F(CadhostTest, EscAtAPromptCancelsIt) {
 // The colour dialog of LISP reads its answer from the terminal as prompts
 // and dialogs do: the line after the call answers it.
 TEST_F(CadhostTest, TheColourDialogTakesItsAnswerFromTheTerminal) {
-  CadhostRun run = CadhostOnTerminal("(acad_colordlg 1)\n!color 3\n(acad_colordlg 1)\n!esc\n");
+  CadhostRun run = CadhostOnTerminal("(acad_colordlg 1)\n!color 3\n(acad_colordlg 1)\n!esc\nquit\n!answer yes\n");
   EXPECT_EQ(run.exit_code, 0) << run.out;
   ExpectInOrder(run.transcript, {"dialog\tSelect Color (1)", "dialog\tSelect Color: 3", "print\t\\n3",
                                  "dialog\tSelect Color (1)", "dialog\tSelect Color: cancelled",
@@ -390,6 +390,70 @@ TEST_F(CadhostTest, ATerminalSessionGoesOnAfterASlip) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].end, (host::db::Point3{10, 0, 0}));
   EXPECT_EQ(lines[1].start, (host::db::Point3{0, 5, 0}));
+}
+
+// "help" lists what can be typed; "!help" does so while a prompt waits,
+// which then still waits for its answer.
+TEST_F(CadhostTest, HelpListsTheActionsAndCommandsAtThePromptAndWhileSomethingWaits) {
+  CadhostRun run = CadhostOnTerminal("help\ntahello\n!help\nAnn\n!save h.dxf\n");
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  // The terminal shows the lines as they are typed ahead; cadhost writes
+  // what follows each.
+  ExpectInOrder(run.out, {"Command: ", "Add-in commands:", "tahello", "Host commands: LINE MOVE COPY",
+                          "!answer yes | no | ok | cancel", "!dlg_click ID", "!pick HANDLE", "Command: ",
+                          "Your name <World>: ", "Add-in commands:", "!answer PATH", "Your name <World>: ",
+                          "Hello, Ann."});
+  EXPECT_EQ(run.transcript.find("does not answer"), std::string::npos) << run.transcript;
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// quit, !new and !open ask before unsaved work is dropped; a saved drawing
+// goes without a question. Each question is on the screen once, before its
+// answer; Enter presses the default button.
+TEST_F(CadhostTest, QuitNewAndOpenAskBeforeUnsavedWorkIsDropped) {
+  CadhostRun run = CadhostOnTerminal(
+      "taline\n0,0\n5,0\n"
+      "!new\n!answer no\n"
+      "!open nowhere.dxf\n\n"  // Enter: the default button, No
+      "quit\n!answer no\n"
+      "!save kept.dxf\n"
+      "!new\n"
+      "quit\n");
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  EXPECT_EQ(Count(run.out, "Start a new drawing and drop them?"), 1) << run.out;
+  EXPECT_EQ(Count(run.out, "Open nowhere.dxf and drop them?"), 1) << run.out;
+  EXPECT_EQ(Count(run.out, "Quit and drop them?"), 1) << run.out;
+  ExpectInOrder(run.out, {"The drawing has changes that are not saved", "Answer: !answer yes | !answer no"});
+  EXPECT_EQ(Count(run.transcript, "drawing\tnew"), 2) << "the drawing started, then the !new after the save";
+  EXPECT_EQ(run.transcript.find("Cannot open"), std::string::npos) << "a No keeps the drawing and opens nothing";
+  EXPECT_EQ(SavedLines(dir_ / "kept.dxf").size(), 1u);
+}
+
+// Ctrl-D at the command prompt is quit: with unsaved work it asks, and a
+// second Ctrl-D (or a closed terminal) ends the session.
+TEST_F(CadhostTest, CtrlDAsksBeforeUnsavedWorkIsDroppedAndASecondOneEnds) {
+  CadhostRun run = CadhostOnTerminal("taline\n0,0\n5,0\n\x04");
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  ExpectInOrder(run.out, {"Quit and drop them?", "Answer: !answer yes | !answer no"});
+  EXPECT_NE(run.transcript.find("Quit and drop them? {Yes/No, exclamation, default 2} -> No"), std::string::npos)
+      << run.transcript;
+}
+
+// --verbose writes every item the host recorded, each once and on a line of
+// its own.
+TEST_F(CadhostTest, VerboseWritesEachItemOnceOnALineOfItsOwn) {
+  CadhostRun run = Cadhost("tahello\nAnn\n", "--verbose");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  ExpectInOrder(run.out, {"[dynamic_linker] TestAddin unlocked\n[dynamic_linker] TestAddin MDI-aware\n"
+                          "[addin] loaded TestAddin\n[app_message] TestAddin load drawing\n",
+                          "Command: tahello\n[command_run] tahello\n", "Hello, Ann.",
+                          "[drawing] closed\n[app_message] TestAddin unload app\n"});
+  EXPECT_EQ(Count(run.out, "[command_run] tahello"), 1) << run.out;
 }
 
 TEST_F(CadhostTest, HostErrorsAtPromptsReachTheAddin) {
