@@ -140,6 +140,13 @@ struct GmlPass : GmlFeatureState {
   std::int32_t refusedNumbers = 0;
   std::string firstRefusal;       // the place and the reason of the first
 
+  // --- text that is not UTF-8 ---------------------------------------------------
+  // Counts an element's text that holds bytes that are not UTF-8 (they read
+  // one byte a character); the first of the file is told when it is done.
+  void NoteTextEncoding(const char* element, const char* text);
+  std::int32_t notUtf8Texts = 0;
+  std::string firstNotUtf8;  // the place and the text (as UTF-8) of the first
+
   // --- progress ---------------------------------------------------------------------
   void ShowProgress();
   bool PollCancel();

@@ -9,6 +9,7 @@
 #include "gml/reader/gml_pass.h"
 #include "gml/reader/gml_tokens.h"
 #include "gml/reader/piece_join.h"
+#include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/system/files.h"
 #include "host/system/temp_files.h"
@@ -325,10 +326,9 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   pass.areaReferencesAtStart = areaReferences.count;
   currentChar = 0;
   if (!pass.archive.OpenGz(file->path)) {
-    wchar_t path[kMaxPath];
-    NarrowToWide(path, kMaxPath, file->path);
+    const std::wstring path = host::WidePath(FieldText(file->path));
     (void)host::ui::ShowMessageBox(
-        Format(L"Hey! Can not open file \"%ls\"!\n\nNow what's going on!?", path), L"");
+        Format(L"Hey! Can not open file \"%ls\"!\n\nNow what's going on!?", path.c_str()), L"");
     return 0;
   }
 
@@ -360,16 +360,22 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   // Areas and roads are put together below from what was stored; the flag
   // belonged to the last feature read.
   pass.numberRefused = false;
+  const std::wstring path = host::WidePath(FieldText(file->path));
   if (pass.refusedNumbers > 0) {
-    wchar_t path[kMaxPath];
-    NarrowToWide(path, kMaxPath, file->path);
     (void)host::ui::ShowMessageBox(
         Format(L"Numbers that cannot be stored were refused in \"%ls\" (%li in all); the "
                L"features holding them were left out.\n\nThe first, ",
-               path, static_cast<long>(pass.refusedNumbers)) +
-            NarrowToWide(pass.firstRefusal) + L".",
+               path.c_str(), static_cast<long>(pass.refusedNumbers)) +
+            Utf8ToWide(pass.firstRefusal) + L".",
         L"");
   }
+  // GML is UTF-8; a file saved in another encoding still reads, one byte a
+  // character, and is told once.
+  if (pass.notUtf8Texts > 0)
+    host::Printf(L"\nWarning: %li texts in \"%ls\" are not UTF-8 and were read one byte a "
+                 L"character; the first %ls.\n",
+                 static_cast<long>(pass.notUtf8Texts), path.c_str(),
+                 Utf8ToWide(pass.firstNotUtf8).c_str());
 
   if (pass.sound && !cancelRequested) {
     ShowCounters();

@@ -440,6 +440,8 @@ void PieceRun::ReadPiece(Piece& piece) {
   piece.log.Clear();
   pass->refusedNumbers = 0;
   pass->firstRefusal.clear();
+  pass->notUtf8Texts = 0;
+  pass->firstNotUtf8.clear();
   pass->positionKnown = false;
   pass->usedUnknownPosition = false;
   pass->carriedSet = 0;
@@ -532,6 +534,10 @@ void PieceRun::Replay(Piece& piece) {
   if (p.refusedNumbers > 0) {
     if (m.refusedNumbers == 0) m.firstRefusal = p.firstRefusal;
     m.refusedNumbers += p.refusedNumbers;
+  }
+  if (p.notUtf8Texts > 0) {
+    if (m.notUtf8Texts == 0) m.firstNotUtf8 = p.firstNotUtf8;
+    m.notUtf8Texts += p.notUtf8Texts;
   }
   if (piece.log.outOfMemory)
     (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");

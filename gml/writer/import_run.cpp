@@ -139,7 +139,7 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
                        AskAreaFilterTypeView& kindDialog) {
   kindDialog.roadBufferAllowed = view.settings.includeZarnsHaStuff;
   const int kind = kindDialog.DoModal();
-  std::string description = WideToNarrow(kindDialog.description);
+  std::string description = WideToUtf8(kindDialog.description);
   AreaFilter& filter = view.locationFilter;
   switch (kind) {
     case 20: {
@@ -160,7 +160,7 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
       ZoomWindowWithMargin(e + 75, n + 75, e - 75, n - 75);
       host::Input<double> d = host::GetDistance({e, n, 0}, L"\nSelection box size: ");
       if (!d.ok()) return;
-      if (description.empty()) description = WideToNarrow(postcode.postcode);
+      if (description.empty()) description = WideToUtf8(postcode.postcode);
       (void)AddWindow(filter, description, e - d.value, n - d.value, e + d.value, n + d.value);
       return;
     }
@@ -176,7 +176,7 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
         return;
       }
       ZoomWindowWithMargin(x2, y2, x1, y1);
-      if (description.empty()) description = WideToNarrow(roadName.text);
+      if (description.empty()) description = WideToUtf8(roadName.text);
       (void)AddWindow(filter, description, x1, y1, x2, y2);
       return;
     }
@@ -361,7 +361,7 @@ void RunGmlImport() {
         if (run.stop) {
           AreaFilterArea area{};
           (void)view->locationFilter.GetArea(&area, i);
-          notDone.push_back(BatchDrawingPath(view->batchOutputFolder, NarrowToWide(area.description), i));
+          notDone.push_back(BatchDrawingPath(view->batchOutputFolder, Utf8ToWide(FieldText(area.description)), i));
           continue;
         }
         view->batchIndex = i;
