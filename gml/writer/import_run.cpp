@@ -53,7 +53,7 @@ bool AddWindow(AreaFilter& filter, const std::string& description, double x1, do
   AreaFilterArea area{};
   area.kind = kAreaWindow;
   area.tag = 1;
-  CopyField(area.description, description);
+  CopyUtf8Field(area.description, description);
   area.corner1X = x1, area.corner1Y = y1, area.corner2X = x2, area.corner2Y = y2;
   return filter.AddArea(area);
 }
@@ -84,7 +84,7 @@ void AddPolygon(AreaFilter& filter, const std::string& description) {
   AreaFilterArea area{};
   area.kind = kAreaPolygon;
   area.tag = 1;
-  CopyField(area.description, description);
+  CopyUtf8Field(area.description, description);
   if (!GrowArrayCreate(50, sizeof(GeometryElement), &area.elements)) return;
   double chainage = 0;
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {
