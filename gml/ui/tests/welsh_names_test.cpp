@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/containers/text.h"
+#include "gml/ui/osgml_input_dialog.h"
 #include "gml/ui/tests/cadhost_session.h"
 #include "gml/writer/os_xdata_record.h"
 #include "host/db/database.h"
@@ -19,6 +20,16 @@
 namespace {
 
 using namespace cadhost_test;
+
+// The import dialog's row of a file named in Welsh shows the name whole.
+TEST(WelshNames, TheFileListRowShowsTheNameWhole) {
+  GmlInputFile file{};
+  CopyField(file.name, "T\xC5\xB7_caf\xC3\xA9-topo.gml");
+  CopyField(file.queryTime, "2009-10-15T09:30:00");
+  file.size = 3 * 1024 * 1024;
+  file.active = 1;
+  EXPECT_EQ(FileListRow(file), L">\t2009-10-15 3.0 MB\tT\u0177_caf\u00E9-topo.gml");
+}
 
 std::string SampleScript() { return "/usr/bin/python3 " + Quoted(std::string(VARNEL_SOURCE_DIR) + "/gml/ui/tests/welsh_sample.py"); }
 
