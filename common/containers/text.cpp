@@ -1,6 +1,8 @@
 #include "common/containers/text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <cwctype>
 
 #include "host/system/wide_text.h"
@@ -229,4 +231,81 @@ void CopyField(char* dest, std::size_t size, std::string_view text, std::size_t 
 
 void CopyField(wchar_t* dest, std::size_t size, std::wstring_view text, std::size_t maxChars) {
   CopyFieldT(dest, size, text, maxChars);
+}
+
+// UTF-8 text ---------------------------------------------------------------------
+
+namespace {
+
+std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+std::wstring_view UpToNul(std::wstring_view text) { return text.substr(0, text.find(L'\0')); }
+
+// True when every byte is below 0x80: the common case, taken a word at a time.
+bool AllAscii(std::string_view text) {
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if ((word & 0x8080808080808080ULL) != 0) return false;
+  }
+  for (; i < text.size(); ++i)
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view src) { return host::DecodeUtf8(UpToNul(src)); }
+
+std::string WideToUtf8(std::wstring_view src) { return host::EncodeUtf8(UpToNul(src)); }
+
+std::string ToUtf8(std::string_view src) {
+  if (AllAscii(src)) return std::string(src);
+  std::string out;
+  out.reserve(src.size() + 8);
+  for (std::size_t i = 0; i < src.size();) {
+    const std::size_t length = host::Utf8SequenceAt(src, i);
+    if (length == 0) {
+      host::AppendUtf8(out, static_cast<wchar_t>(static_cast<unsigned char>(src[i])));
+      ++i;
+      continue;
+    }
+    out.append(src.substr(i, length));
+    i += length;
+  }
+  return out;
+}
+
+std::size_t FindNonUtf8(std::string_view text) {
+  if (AllAscii(text)) return std::string_view::npos;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = host::Utf8SequenceAt(text, i);
+    if (length == 0) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
+std::size_t Utf8CutLength(std::string_view text, std::size_t limit) {
+  if (limit >= text.size()) return text.size();
+  // Only a continuation byte at the cut can lie inside a sequence; its lead
+  // is at most three bytes back.
+  if ((static_cast<unsigned char>(text[limit]) & 0xC0) != 0x80) return limit;
+  for (std::size_t back = 1; back <= 3 && back <= limit; ++back) {
+    const std::size_t lead = limit - back;
+    const auto byte = static_cast<unsigned char>(text[lead]);
+    if ((byte & 0xC0) == 0x80) continue;
+    const std::size_t length = host::Utf8SequenceAt(text, lead);
+    return length > back ? lead : limit;
+  }
+  return limit;
+}
+
+void CopyUtf8Field(char* dest, std::size_t size, std::string_view text, std::size_t maxBytes) {
+  if (size == 0) return;
+  text = UpToNul(text);
+  const std::size_t limit = std::min(maxBytes, size - 1);
+  const std::size_t n = Utf8CutLength(text, limit);
+  std::memcpy(dest, text.data(), n);
+  dest[n] = 0;
 }

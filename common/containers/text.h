@@ -35,6 +35,29 @@ char* WideToNarrowN(char* dest, const wchar_t* src, int count);
 std::wstring NarrowToWide(std::string_view src);
 std::string WideToNarrow(std::wstring_view src);
 
+// ---- UTF-8 text ----
+//
+// Text that comes from GML (UTF-8 XML) is kept narrow as its UTF-8 bytes and
+// reaches wide text as the same characters. A byte that is not part of a
+// valid sequence (a file saved in Latin-1 by another tool) reads as the unit
+// of the same number, as the plain conversion reads it, so 8-bit text keeps
+// reading as it always did. File names use NativePath / WidePath (files.h).
+
+// The characters of UTF-8 text; stops at a NUL.
+std::wstring Utf8ToWide(std::string_view src);
+// The UTF-8 of wide text; stops at a NUL.
+std::string WideToUtf8(std::wstring_view src);
+// The text as UTF-8: valid sequences kept, every other byte from 0x80 up
+// written as the UTF-8 of the unit of its number.
+std::string ToUtf8(std::string_view src);
+// The offset of the first byte that is not part of a valid UTF-8 sequence;
+// npos when there is none.
+std::size_t FindNonUtf8(std::string_view text);
+// The length of the longest start of `text`, at most `limit` bytes, that
+// does not end inside a valid UTF-8 sequence (bytes that are not UTF-8 are
+// cut where the limit falls).
+std::size_t Utf8CutLength(std::string_view text, std::size_t limit);
+
 // Splits `path` into its folder (without one trailing separator; "." when
 // there is none) and its file name. `folder` and `name` hold kMaxPath units.
 // True when the name is not empty.
@@ -75,6 +98,16 @@ template <std::size_t N>
 void CopyField(wchar_t (&dest)[N], std::wstring_view text,
                std::size_t maxChars = static_cast<std::size_t>(-1)) {
   CopyField(dest, N, text, maxChars);
+}
+
+// CopyField for UTF-8 text: the cut, where one is needed, falls at a
+// character boundary; the cut is the only change.
+void CopyUtf8Field(char* dest, std::size_t size, std::string_view text,
+                   std::size_t maxBytes = static_cast<std::size_t>(-1));
+template <std::size_t N>
+void CopyUtf8Field(char (&dest)[N], std::string_view text,
+                   std::size_t maxBytes = static_cast<std::size_t>(-1)) {
+  CopyUtf8Field(dest, N, text, maxBytes);
 }
 
 // The text of a terminated fixed-width field (never reads past its end).

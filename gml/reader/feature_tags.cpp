@@ -69,7 +69,7 @@ void AppendValue(DescriptiveValue* list, int* count, int max, const char* value)
   // The entry is cleared first: records take entries whole, and what an
   // earlier value left behind its end has no place in them.
   list[*count] = DescriptiveValue{};
-  CopyField(list[*count].text, value);
+  CopyUtf8Field(list[*count].text, value);
   ++*count;
 }
 
@@ -333,6 +333,7 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
   }
   if (found == nullptr) return false;
   if (!ReadFeatureText(t)) return false;
+  NoteTextEncoding(t, text);
   DecodeXmlText(text);
   AddressPointRecord& a = address;
   if (found->field == nullptr) {
@@ -340,7 +341,7 @@ bool GmlPass::StoreAddressAttribute(const char* t, GmlElement element) {
     return true;
   }
   const std::span<char> field = found->field(a);
-  CopyField(field.data(), field.size(), text, found->maxChars);
+  CopyUtf8Field(field.data(), field.size(), text, found->maxChars);
   if (found->typeField != nullptr) {
     const std::span<char> type = found->typeField(a);
     AttributeValue(t, found->typePattern, found->typeOffset, type);
@@ -418,6 +419,7 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
   if (found == nullptr && strcasecmp(t, "osgb:version") == 0) found = &kVersionRow;
   if (found == nullptr) return false;
   if (!ReadFeatureText(t)) return false;
+  NoteTextEncoding(t, text);
   DecodeXmlText(text);
   if (found->real != nullptr) {
     // A text's height and anchor stay until a text gives its own.
@@ -429,7 +431,7 @@ bool GmlPass::StoreAttribute(const char* t, GmlElement element) {
       SetCarried(kCarriedTextAnchor);
   } else {
     const std::span<char> field = found->text(*this);
-    CopyField(field.data(), field.size(), text);
+    CopyUtf8Field(field.data(), field.size(), text);
   }
   if (found->list == kTermList) AppendValue(terms, &termCount, kMaxListedTerms, text);
   if (found->list == kGroupList) AppendValue(groups, &groupCount, kMaxListedGroups, text);
@@ -612,7 +614,7 @@ void GmlPass::EndPointLike(GrowArray* target, std::int32_t read, std::int32_t* k
           r.common = common;
           r.physicalLevel = physicalLevel;
           r.version = version;
-          CopyField(r.textString, textString);
+          CopyUtf8Field(r.textString, textString);
           TouchCarried(kCarriedTextHeight | kCarriedTextAnchor);
           r.anchorPosition = anchorPosition;
           r.x = first.x;
@@ -624,8 +626,8 @@ void GmlPass::EndPointLike(GrowArray* target, std::int32_t read, std::int32_t* k
         } else {
           PointFeatureRecord r{};
           r.common = common;
-          CopyField(r.accuracyOfPosition, accuracyOfPosition);
-          CopyField(r.physicalPresence, physicalPresence);
+          CopyUtf8Field(r.accuracyOfPosition, accuracyOfPosition);
+          CopyUtf8Field(r.physicalPresence, physicalPresence);
           r.physicalLevel = physicalLevel;
           r.version = version;
           r.x = first.x;
@@ -763,8 +765,8 @@ void GmlPass::EndLine() {
                           v.settings.inputTopoLines ? &out->keptLines : &ignored, &points)) {
       LineFeatureRecord r{};
       r.common = common;
-      CopyField(r.accuracyOfPosition, accuracyOfPosition);
-      CopyField(r.physicalPresence, physicalPresence);
+      CopyUtf8Field(r.accuracyOfPosition, accuracyOfPosition);
+      CopyUtf8Field(r.physicalPresence, physicalPresence);
       r.physicalLevel = physicalLevel;
       r.version = version;
       r.points = points;

@@ -97,13 +97,13 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
     } else if (Starts(tag, "osgb:queryTime")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        CopyField(queryTime, sizeof GmlInputFile::queryTime, text);
+        CopyUtf8Field(queryTime, sizeof GmlInputFile::queryTime, text);
         ++items;
       }
     } else if (Starts(tag, "gml:description")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        CopyField(description, sizeof GmlInputFile::description, text);
+        CopyUtf8Field(description, sizeof GmlInputFile::description, text);
         ++items;
       }
     }
@@ -176,12 +176,12 @@ int OSGMLInputView::ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline,
     } else if (Starts(tag, "osgb:queryTime")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        CopyField(queryTime, sizeof GmlInputFile::queryTime, text);
+        CopyUtf8Field(queryTime, sizeof GmlInputFile::queryTime, text);
       }
     } else if (Starts(tag, "gml:description")) {
       if (ReadGmlText(archive, text, kHeaderTextLength, &consumed)) {
         DecodeXmlText(text);
-        CopyField(description, sizeof GmlInputFile::description, text);
+        CopyUtf8Field(description, sizeof GmlInputFile::description, text);
       }
     }
   }

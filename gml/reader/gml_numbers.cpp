@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "host/system/wide_text.h"
 
 namespace {
 
@@ -110,9 +113,28 @@ bool ParseGmlIntInRange(const char* text, std::int32_t* value) {
   return true;
 }
 
+std::uint32_t CharacterReferenceValue(std::string_view name) {
+  if (name.size() < 2 || name[0] != '#') return 0;
+  const bool hex = name[1] == 'x' || name[1] == 'X';
+  const std::string_view digits = name.substr(hex ? 2 : 1);
+  if (digits.empty()) return 0;
+  std::uint32_t value = 0;
+  const auto result =
+      std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
+  if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) return 0;
+  // The characters XML allows (controls below 0x20 pass, as they always
+  // did), never a surrogate, U+FFFE, U+FFFF or past U+10FFFF.
+  if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value == 0xFFFE ||
+      value == 0xFFFF || value > 0x10FFFF)
+    return 0;
+  return value;
+}
+
 std::size_t DecodeXmlText(char* text) {
-  char* out = text;
-  for (const char* in = text; *in != 0;) {
+  // Most texts hold no reference at all.
+  char* out = std::strchr(text, '&');
+  if (out == nullptr) return std::strlen(text);
+  for (const char* in = out; *in != 0;) {
     if (*in != '&') {
       *out++ = *in++;
       continue;
@@ -124,25 +146,23 @@ std::size_t DecodeXmlText(char* text) {
     }
     const std::size_t length = static_cast<std::size_t>(semicolon - in - 1);
     const char* name = in + 1;
-    int decoded = -1;
+    std::uint32_t decoded = 0;
     if (length == 3 && std::strncmp(name, "amp", 3) == 0) decoded = '&';
     else if (length == 2 && std::strncmp(name, "lt", 2) == 0) decoded = '<';
     else if (length == 2 && std::strncmp(name, "gt", 2) == 0) decoded = '>';
     else if (length == 4 && std::strncmp(name, "apos", 4) == 0) decoded = '\'';
     else if (length == 4 && std::strncmp(name, "quot", 4) == 0) decoded = '"';
-    else if (length >= 2 && name[0] == '#') {
-      const bool hex = name[1] == 'x' || name[1] == 'X';
-      const char* digits = name + (hex ? 2 : 1);
-      unsigned value = 0;
-      const auto result = std::from_chars(digits, semicolon, value, hex ? 16 : 10);
-      if (result.ec == std::errc() && result.ptr == semicolon && value >= 1 && value <= 255)
-        decoded = static_cast<int>(value);
-    }
-    if (decoded < 0) {
+    else decoded = CharacterReferenceValue(std::string_view(name, length));
+    if (decoded == 0) {
       *out++ = *in++;
       continue;
     }
-    *out++ = static_cast<char>(decoded);
+    // The UTF-8 of a character is shorter than any reference to it, so the
+    // text can be rewritten where it stands.
+    std::string bytes;
+    host::AppendUtf8(bytes, static_cast<wchar_t>(decoded));
+    std::memcpy(out, bytes.data(), bytes.size());
+    out += bytes.size();
     in = semicolon + 1;
   }
   *out = 0;

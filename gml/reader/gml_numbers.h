@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 double ParseGmlDouble(const char* text);
 // The value ParseGmlDouble gives for `length` characters (fewer than 128)
@@ -89,8 +90,13 @@ class GmlNumberBuilder {
   Stage stage_ = kStart;
 };
 
+// The character of a numeric reference's name ("#375", "#x177"), or 0 when
+// the name is no reference to a character XML allows (bad digits, a
+// surrogate, a number past U+10FFFF).
+std::uint32_t CharacterReferenceValue(std::string_view name);
+
 // Replaces the XML character references of an element's text in place: the
-// five named ones (&amp; &lt; &gt; &apos; &quot;) and numeric ones (&#39;,
-// &#x27;) for characters 1 to 255. Anything else stays as written. Returns
-// the new length.
+// five named ones (&amp; &lt; &gt; &apos; &quot;) and numeric ones (&#375;,
+// &#x177;), written as their UTF-8. Anything else, a malformed or overlong
+// reference too, stays as written. Returns the new length.
 std::size_t DecodeXmlText(char* text);

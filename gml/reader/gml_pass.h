@@ -169,6 +169,13 @@ struct GmlPass : GmlFeatureState {
   // Bytes of text the file holds, once it was read to its end.
   std::int64_t TextLength() const;
 
+  // --- text that is not UTF-8 ---------------------------------------------------
+  // Counts an element's text that holds bytes that are not UTF-8 (they read
+  // one byte a character); the first of the file is told when it is done.
+  void NoteTextEncoding(const char* element, const char* text);
+  std::int32_t notUtf8Texts = 0;
+  std::string firstNotUtf8;  // the place and the text (as UTF-8) of the first
+
   // --- progress ---------------------------------------------------------------------
   void ShowProgress();
   bool PollCancel();

@@ -21,7 +21,7 @@ void GmlPass::EndRoadLink() {
                           counts ? &out->keptRoadLinks : &ignored, &points)) {
       RoadLinkRecord r{};
       CopyNetworkTexts(&r);
-      CopyField(r.natureOfRoad, natureOfRoad);
+      CopyUtf8Field(r.natureOfRoad, natureOfRoad);
       r.version = version;
       r.length = length;
       r.points = points;
@@ -82,7 +82,7 @@ void GmlPass::EndRoad() {
     RoadRecord r{};
     r.built = 0;
     CopyNetworkTexts(&r);
-    CopyField(r.roadName, roadName);
+    CopyUtf8Field(r.roadName, roadName);
     r.version = version;
     if (tuples.count > 1) {
       const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
@@ -124,10 +124,10 @@ void GmlPass::EndAddressPoint() {
     if (!Filtered() || InsideFilter(first.x, first.y)) {
       AddressPointRecord r = address;
       CopyField(r.toid, common.toid);
-      CopyField(r.theme, common.theme);
-      CopyField(r.versionDate, common.versionDate);
-      CopyField(r.changeDate, common.changeDate);
-      CopyField(r.reasonForChange, common.reasonForChange);
+      CopyUtf8Field(r.theme, common.theme);
+      CopyUtf8Field(r.versionDate, common.versionDate);
+      CopyUtf8Field(r.changeDate, common.changeDate);
+      CopyUtf8Field(r.reasonForChange, common.reasonForChange);
       r.version = version;
       r.x = first.x;
       r.y = first.y;

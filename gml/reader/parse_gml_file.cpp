@@ -9,6 +9,7 @@
 #include "gml/reader/gml_pass.h"
 #include "gml/reader/gml_tokens.h"
 #include "gml/reader/piece_join.h"
+#include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/system/files.h"
 #include "host/system/temp_files.h"
@@ -390,14 +391,13 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   pass.activeFiles = activeFiles;
   pass.areaReferencesAtStart = areaReferences.count;
   currentChar = 0;
-  wchar_t path[kMaxPath];
-  NarrowToWide(path, kMaxPath, file->path);
+  const std::wstring path = host::WidePath(FieldText(file->path));
   if (!pass.archive.OpenGz(file->path)) {
     if (pass.archive.HasReadError())
-      ShowDamagedGzip(file, path, 0, pass.archive.ReadErrorText());
+      ShowDamagedGzip(file, path.c_str(), 0, pass.archive.ReadErrorText());
     else
       (void)host::ui::ShowMessageBox(
-          Format(L"Hey! Can not open file \"%ls\"!\n\nNow what's going on!?", path), L"");
+          Format(L"Hey! Can not open file \"%ls\"!\n\nNow what's going on!?", path.c_str()), L"");
     return 0;
   }
   pass.FindRootElement();
@@ -429,7 +429,7 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   const bool damaged = pass.archive.HasReadError();
   if (damaged) {
     pass.sound = false;
-    ShowDamagedGzip(file, path, pass.archive.Tell(), pass.archive.ReadErrorText());
+    ShowDamagedGzip(file, path.c_str(), pass.archive.Tell(), pass.archive.ReadErrorText());
   } else if (pass.sound && !cancelRequested && !pass.rootClosed) {
     // A file cut short (a download that stopped) reads like a shorter one:
     // what was read is kept, and the user is told that it is not all.
@@ -437,12 +437,19 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
     (void)host::ui::ShowMessageBox(
         Format(L"\"%ls\" ends early, at byte %lld: the file is incomplete (its root element "
                L"is not closed). Only the features read up to there are kept.",
-               path, static_cast<long long>(pass.TextLength())),
+               path.c_str(), static_cast<long long>(pass.TextLength())),
         L"");
   }
   // Areas and roads are put together below from what was stored; the flag
   // belonged to the last feature read.
   pass.numberRefused = false;
+  // GML is UTF-8; a file saved in another encoding still reads, one byte a
+  // character, and is told once.
+  if (pass.notUtf8Texts > 0)
+    host::Printf(L"\nWarning: %li texts in \"%ls\" are not UTF-8 and were read one byte a "
+                 L"character; the first %ls.\n",
+                 static_cast<long>(pass.notUtf8Texts), path.c_str(),
+                 Utf8ToWide(pass.firstNotUtf8).c_str());
 
   if (pass.sound && !cancelRequested) {
     ShowCounters();
@@ -459,8 +466,8 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
     (void)host::ui::ShowMessageBox(
         Format(L"Features that cannot be stored were refused in \"%ls\" (%li in all) and left "
                L"out.\n\nThe first, ",
-               path, static_cast<long>(pass.refusedNumbers)) +
-            NarrowToWide(pass.firstRefusal) + L".",
+               path.c_str(), static_cast<long>(pass.refusedNumbers)) +
+            Utf8ToWide(pass.firstRefusal) + L".",
         L"");
   }
   if (cancelRequested) ShowCountersUnavailable();

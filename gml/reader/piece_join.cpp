@@ -468,6 +468,8 @@ void PieceRun::ReadPiece(Piece& piece) {
   pass->refusedNumbers = 0;
   pass->firstRefusal.clear();
   pass->rootClosed = false;
+  pass->notUtf8Texts = 0;
+  pass->firstNotUtf8.clear();
   pass->positionKnown = false;
   pass->usedUnknownPosition = false;
   pass->carriedSet = 0;
@@ -562,6 +564,10 @@ void PieceRun::Replay(Piece& piece) {
     m.refusedNumbers += p.refusedNumbers;
   }
   if (p.rootClosed) m.rootClosed = true;
+  if (p.notUtf8Texts > 0) {
+    if (m.notUtf8Texts == 0) m.firstNotUtf8 = p.firstNotUtf8;
+    m.notUtf8Texts += p.notUtf8Texts;
+  }
   if (piece.log.outOfMemory)
     (void)host::ui::ShowMessageBox(L"Out of memory - have to cancel, sorry.", L"");
   if (!p.sound) m.sound = false;

@@ -17,7 +17,7 @@ namespace {
 
 std::wstring FileRow(std::int32_t number, const GmlInputFile& file, bool current) {
   wchar_t name[kMaxPath];
-  NarrowToWide(name, kMaxPath, file.name);
+  CopyField(name, host::WidePath(FieldText(file.name)));
   const double megabytes = file.size / 1024.0 / 1024.0;
   wchar_t row[kMaxPath + 64];
   if (megabytes > 500.0)
@@ -210,12 +210,12 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
                std::strncmp(tag, "osgb:pathName", 13) == 0) {
       if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
         DecodeXmlText(text);
-        CopyField(roadName, text);
+        CopyUtf8Field(roadName, text);
       }
     } else if (std::strncmp(tag, "osgb:descriptiveTerm", 20) == 0) {
       if (ReadGmlText(archive, text, kGmlMaxTagLength, &consumed)) {
         DecodeXmlText(text);
-        CopyField(roadTerm, text);
+        CopyUtf8Field(roadTerm, text);
       }
     } else if (inRoad && std::strncmp(tag, "osgb:networkMember ", 19) == 0) {
       const char* at = std::strstr(tag, "xlink:href='#osgb");
@@ -232,8 +232,8 @@ bool OSGMLInputView::NameItnRoads(const GmlInputFile* file, BinaryTree* runToids
           RoadLinkRecord link;
           const auto index = static_cast<std::int32_t>(node->payloadA);
           if (GrowArrayGet(&roadLinks, index, &link)) {
-            CopyField(link.roadTerm, roadTerm);
-            CopyField(link.roadName, roadName);
+            CopyUtf8Field(link.roadTerm, roadTerm);
+            CopyUtf8Field(link.roadName, roadName);
             ok = GrowArraySet(&roadLinks, index, &link);
           }
         }

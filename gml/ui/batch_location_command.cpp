@@ -22,6 +22,6 @@ void AddBatchLocationCommand() {
   const host::EntityName entity = args[0].entity();
   host::db::Database* db = host::db::DatabaseOf(entity);
   if (db == nullptr) return;
-  if (!WriteBatchLocationXdata(*db, entity, WideToNarrow(args[1].text()), app)) return;
+  if (!WriteBatchLocationXdata(*db, entity, WideToUtf8(args[1].text()), app)) return;
   host::lisp::Return(Value::T());
 }

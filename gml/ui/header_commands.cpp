@@ -58,8 +58,8 @@ FileHeader ReadHeader(OSGMLInputView& view, const std::wstring& path) {
 void PutHeaderVariables(const char* description, const char* queryTime, double minX, double minY,
                         double maxX, double maxY) {
   using host::lisp::Value;
-  (void)host::lisp::PutSymbol(L"lwh_gml_description", Value::String(NarrowToWide(description)));
-  (void)host::lisp::PutSymbol(L"lwh_gml_query_time", Value::String(NarrowToWide(queryTime)));
+  (void)host::lisp::PutSymbol(L"lwh_gml_description", Value::String(Utf8ToWide(description)));
+  (void)host::lisp::PutSymbol(L"lwh_gml_query_time", Value::String(Utf8ToWide(queryTime)));
   (void)host::lisp::PutSymbol(L"lwh_gml_x_min", Value::Real(minX));
   (void)host::lisp::PutSymbol(L"lwh_gml_y_min", Value::Real(minY));
   (void)host::lisp::PutSymbol(L"lwh_gml_x_max", Value::Real(maxX));

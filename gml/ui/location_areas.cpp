@@ -48,7 +48,7 @@ bool AddPickedBoundaryArea(AreaFilter& filter, const std::string& description) {
   if (!PickBoundaryEntity(L"\nSelect polyline/circle/arc...", &entity, &at, &closed)) return false;
   AreaFilterArea area{};
   area.tag = 1;
-  CopyField(area.description, description);
+  CopyUtf8Field(area.description, description);
   if (!AreaElementsFromEntity(entity, kAreaPolyline, &area)) {
     TellNoBoundary();
     return false;
@@ -66,7 +66,7 @@ bool AddBufferZoneArea(AreaFilter& filter, const std::string& description) {
   if (!width.ok()) return false;
   AreaFilterArea area{};
   area.tag = 1;
-  CopyField(area.description, description);
+  CopyUtf8Field(area.description, description);
   area.leftOffset = -width.value;
   area.rightOffset = width.value;
   if (!AreaElementsFromEntity(entity, kAreaBufferZone, &area)) {

@@ -11,9 +11,11 @@
 #include "common/archive/archive_reader.h"
 #include "common/containers/text.h"
 #include "gml/reader/feature_records.h"
+#include "gml/reader/gml_numbers.h"
 #include "gml/ui/postcode_file.h"
 #include "host/system/events.h"
 #include "host/system/files.h"
+#include "host/system/wide_text.h"
 #include "host/ui/data_exchange.h"
 #include "host/ui/message_box.h"
 
@@ -172,7 +174,8 @@ CSearchText::CSearchText(const std::wstring& text, double margin, const GrowArra
                          double totalBytes, host::ui::Dialog* parent)
     : Dialog(kTemplateId, parent), margin_(margin), files_(files), totalBytes_(totalBytes) {
   RegisterTemplates();
-  for (wchar_t c : text) text_ += static_cast<char>(std::toupper(c < 256 ? static_cast<int>(c) : '?'));
+  // Compared as UTF-8 with ASCII letter case ignored, as GML text is held.
+  text_ = WideToUtf8(host::UpperAscii(text));
   On(host::ui::kIdOk, host::ui::Notify::kClick, [this] { accepted = true; });
   On(host::ui::kIdCancel, host::ui::Notify::kClick, [this] { cancelled = true; });
 }
@@ -180,7 +183,7 @@ CSearchText::CSearchText(const std::wstring& text, double margin, const GrowArra
 bool CSearchText::OnInitDialog() {
   Dialog::OnInitDialog();
   Item(kSearchProgress).SetRange(0, 1000);
-  SetItemText(kSearchText, NarrowToWide(text_));
+  SetItemText(kSearchText, Utf8ToWide(text_));
   SetItemText(kFoundText, L"Found: 0");
   SetItemText(kWindowText, L"");
   EnableItem(host::ui::kIdOk, false);
@@ -280,7 +283,9 @@ void CSearchText::SearchFile(const char* path) {
       if (havePosition) {
         havePosition = false;
         std::string upper = kept;
-        for (char& u : upper) u = static_cast<char>(std::toupper(static_cast<unsigned char>(u)));
+        upper.resize(DecodeXmlText(upper.data()));
+        for (char& u : upper)
+          if (u >= 'a' && u <= 'z') u = static_cast<char>(u - 'a' + 'A');
         if (!text_.empty() && upper.find(text_) != std::string::npos) Hit(x, y);
       }
       inText = false;

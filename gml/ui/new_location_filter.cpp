@@ -34,7 +34,7 @@ bool AddWindow(AreaFilter& filter, const std::string& description, double x1, do
   AreaFilterArea area{};
   area.kind = kAreaWindow;
   area.tag = 1;
-  CopyField(area.description, description);
+  CopyUtf8Field(area.description, description);
   area.corner1X = x1, area.corner1Y = y1, area.corner2X = x2, area.corner2Y = y2;
   return filter.AddArea(area);
 }
@@ -65,7 +65,7 @@ void AddPolygon(AreaFilter& filter, const std::string& description) {
   AreaFilterArea area{};
   area.kind = kAreaPolygon;
   area.tag = 1;
-  CopyField(area.description, description);
+  CopyUtf8Field(area.description, description);
   if (!GrowArrayCreate(50, sizeof(GeometryElement), &area.elements)) return;
   double chainage = 0;
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {
@@ -122,7 +122,7 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
                        AskAreaFilterTypeView& kindDialog) {
   kindDialog.roadBufferAllowed = view.settings.includeZarnsHaStuff;
   const int kind = kindDialog.DoModal();
-  std::string description = WideToNarrow(kindDialog.description);
+  std::string description = WideToUtf8(kindDialog.description);
   AreaFilter& filter = view.locationFilter;
   switch (kind) {
     case 20: {
@@ -143,7 +143,7 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
       ZoomWindowWithMargin(e + 75, n + 75, e - 75, n - 75);
       host::Input<double> d = host::GetDistance({e, n, 0}, L"\nSelection box size: ");
       if (!d.ok()) return;
-      if (description.empty()) description = WideToNarrow(postcode.postcode);
+      if (description.empty()) description = WideToUtf8(postcode.postcode);
       (void)AddWindow(filter, description, e - d.value, n - d.value, e + d.value, n + d.value);
       return;
     }
@@ -159,7 +159,7 @@ void AddLocationFilter(OSGMLInputDialog& view, AskPostcode& postcode, CAskRoadNa
         return;
       }
       ZoomWindowWithMargin(x2, y2, x1, y1);
-      if (description.empty()) description = WideToNarrow(roadName.text);
+      if (description.empty()) description = WideToUtf8(roadName.text);
       (void)AddWindow(filter, description, x1, y1, x2, y2);
       return;
     }

@@ -131,11 +131,12 @@ std::wstring SizeText(double bytes, bool allowTerabytes) {
 
 std::wstring FileListRow(const GmlInputFile& file) {
   std::string time(file.queryTime, ::strnlen(file.queryTime, sizeof file.queryTime));
-  time = time.substr(0, time.find('T'));
+  const std::wstring day = Utf8ToWide(time.substr(0, time.find('T')));
+  const std::wstring name = host::WidePath(FieldText(file.name));
   const double mb = file.size / 1024 / 1024;
   std::wstring row = file.active ? L">" : L"";
-  row += mb > 500 ? Format(L"\t%s %.1lf GB\t%s", time.c_str(), mb / 1024, file.name)
-                  : Format(L"\t%s %.1lf MB\t%s", time.c_str(), mb, file.name);
+  row += mb > 500 ? Format(L"\t%ls %.1lf GB\t%ls", day.c_str(), mb / 1024, name.c_str())
+                  : Format(L"\t%ls %.1lf MB\t%ls", day.c_str(), mb, name.c_str());
   return row;
 }
 
@@ -239,9 +240,10 @@ bool OSGMLInputDialog::TakeInputFile(const std::wstring& path) {
   if (!ReadGmlFileHeader(path.c_str(), &minX, &minY, &maxX, &maxY, &compressed, description,
                          queryTime, &uncompressed))
     return false;
-  const std::string narrow = WideToNarrow(path);
-  if (narrow.size() >= sizeof(GmlInputFile{}.path)) return false;
-  return AppendInputFile(narrow.c_str());
+  // The list keeps the file's name as Linux holds it, whatever its characters.
+  const std::optional<std::string> native = host::NativePath(path);
+  if (!native || native->size() >= sizeof(GmlInputFile{}.path)) return false;
+  return AppendInputFile(native->c_str());
 }
 
 bool OSGMLInputDialog::ChooseInputFiles() {
@@ -339,7 +341,7 @@ bool OSGMLInputDialog::OnInitDialog() {
     for (std::int32_t i = 0; i < areaCount; ++i) {
       AreaFilterArea area{};
       if (!locationFilter.GetArea(&area, i)) continue;
-      std::wstring row = area.description[0] ? NarrowToWide(area.description) : L"(No description)";
+      std::wstring row = area.description[0] ? Utf8ToWide(FieldText(area.description)) : L"(No description)";
       locations.AddString(row + L" - " + AreaKindWord(area.kind));
     }
   }
@@ -545,7 +547,7 @@ void OSGMLInputDialog::OnTimer(int timerId) {
     (void)stepFilter.AddArea(area);
     AreaFilterArea buffer{};
     if (locationFilter.FindRoadBufferArea(&buffer)) (void)stepFilter.AddArea(buffer);
-    locationName = NarrowToWide(area.description);
+    locationName = Utf8ToWide(FieldText(area.description));
     activeLocationFilter = &stepFilter;
     MarkFilesInLocation();
     OnInitDialog();

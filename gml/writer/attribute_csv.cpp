@@ -5,6 +5,7 @@
 #include "common/containers/text.h"
 #include "gml/settings/settings_record.h"
 #include "host/editor/command_line.h"
+#include "host/system/files.h"
 
 namespace {
 
@@ -31,9 +32,10 @@ std::string Number(const char* format, double value) {
   return text;
 }
 
+// CSV files are UTF-8: a record's text is already, unless its file was not.
 template <std::size_t N>
 std::string Field(const char (&field)[N]) {
-  return CsvField(FieldText(field));
+  return CsvField(ToUtf8(FieldText(field)));
 }
 
 void WriteRow(std::FILE* file, const std::vector<std::string>& values) {
@@ -68,9 +70,10 @@ const char* CsvFileName(CsvKind kind) { return kCsvNames[static_cast<int>(kind)]
 const char* CsvInfoFileName(CsvKind kind) { return kInfoNames[static_cast<int>(kind)]; }
 
 std::string CsvFilePath(const OS_GML_ACAD_Definitions& settings, const char* fileName) {
-  std::string folder = WideToNarrow(settings.csvDirectory);
+  // File names on Linux are UTF-8, whatever the folder's characters.
+  std::string folder = WideToUtf8(settings.csvDirectory);
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-  return folder + WideToNarrow(settings.csvFileId) + fileName;
+  return folder + WideToUtf8(settings.csvFileId) + fileName;
 }
 
 std::string CsvHeader(CsvKind kind, int csvLevel, const OS_GML_ACAD_Definitions& settings) {
@@ -109,7 +112,7 @@ std::FILE* CsvRun::OpenFile(const std::string& path, int slot) {
     warned_[s] = true;
     ++failures_;
     host::Printf(L"Warning: Could not open the attribute file %ls for writing. %ls.\n",
-                 NarrowToWide(path).c_str(), NarrowToWide(files_[s].Reason()).c_str());
+                 host::WidePath(path).c_str(), NarrowToWide(files_[s].Reason()).c_str());
   }
   return nullptr;
 }
@@ -123,7 +126,7 @@ bool CsvRun::CloseFile(int slot) {
     warned_[s] = true;
     ++failures_;
     host::Printf(L"Error: Could not write the attribute file %ls: %ls. The file is incomplete.\n",
-                 NarrowToWide(paths_[s]).c_str(), NarrowToWide(files_[s].Reason()).c_str());
+                 host::WidePath(paths_[s]).c_str(), NarrowToWide(files_[s].Reason()).c_str());
   }
   return false;
 }

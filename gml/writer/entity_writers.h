@@ -109,9 +109,10 @@ bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colo
 // Text helpers.
 inline constexpr std::size_t kMaxTextChars = 511;
 // Decodes &lt; &gt; &amp; &apos; &quot; (names compared without case) and
-// &#N; / &#xH; when the character fits narrow text (1..255). Other names,
-// and numbers that do not fit, are dropped with their ';'. An '&' with no
-// ';' within the next 9 characters is kept as it stands.
+// &#N; / &#xH; for every character XML allows; the text is read as UTF-8.
+// Other names are dropped with their ';'; a number that names no such
+// character (&#xD800;, &#99999999;) is kept as written. An '&' with no ';'
+// within the next 9 characters is kept as it stands.
 std::wstring DecodeXmlEntities(std::string_view text);
 // An OS orientation in tenths of a degree (taken modulo 3600) as an angle in
 // radians, 0 to 2 pi.

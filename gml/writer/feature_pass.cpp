@@ -459,7 +459,7 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
 std::string FeatureDrawingRun::ItnLayer(std::wstring_view name) const {
   std::wstring layer = settings_.useItnLayerPrefix != 0 ? settings_.itnLayerPrefix : L"";
   layer += name;
-  return WideToNarrow(layer);
+  return WideToUtf8(layer);
 }
 
 void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLayers) {
@@ -490,7 +490,7 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
         value = std::string(FieldText(link.descriptiveTerm)) + "_" +
                 std::string(FieldText(link.natureOfRoad));
       }
-      const std::string layer = ItnLayer(NarrowToWide(value));
+      const std::string layer = ItnLayer(Utf8ToWide(value));
       DrawPieces(link.points, [&] {
         if (options_.sdfOutput) {
           SdfWriter sdf;
@@ -507,7 +507,7 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
                                   settings_.attributesToXdata, csvLevel, csv, &link,
                                   OsFeatureKind::kRoadLink, false, false);
         UsedLayerEntry entry{};
-        CopyField(entry.name, layer);
+        CopyUtf8Field(entry.name, layer);
         entry.itnClass = static_cast<std::int32_t>(ItnLayerClass::kRoadLink);
         if (!AddNameIfAbsent(entry, usedLayers)) ok = false;
       });
@@ -536,7 +536,7 @@ void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) 
     if (draw && Count(&road.geometry) > 0) {
       const std::string layer =
           ItnLayer(settings_.roadLayerWay == 1 ? settings_.roadFixedLayer
-                                               : NarrowToWide(FieldText(road.roadName)));
+                                               : Utf8ToWide(FieldText(road.roadName)));
       DrawPieces(road.geometry, [&] {
         if (!EnsureLayer(settings_.roadFixedLayerColour, layer.c_str(), *db_)) {
           ok = false;
@@ -546,7 +546,7 @@ void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) 
                                   settings_.attributesToXdata, 0, nullptr, &road,
                                   OsFeatureKind::kRoad, false, false);
         UsedLayerEntry entry{};
-        CopyField(entry.name, layer);
+        CopyUtf8Field(entry.name, layer);
         entry.itnClass = static_cast<std::int32_t>(ItnLayerClass::kRoad);
         if (!AddNameIfAbsent(entry, usedLayers)) ok = false;
       });
@@ -622,7 +622,7 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
           form = PointForm::kBlock;
         } else {
           host::Printf(L"Warning: Code %ls has no Symbol Block assigned.\n",
-                       NarrowToWide(FieldText(point.common.featureCode)).c_str());
+                       Utf8ToWide(FieldText(point.common.featureCode)).c_str());
           ++counters.missingCodes;
           form = fallback(&block);
         }

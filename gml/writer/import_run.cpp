@@ -139,7 +139,8 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
       if (run.stop) {
         AreaFilterArea area{};
         (void)view.locationFilter.GetArea(&area, i);
-        notDone.push_back(BatchDrawingPath(request.batchOutputFolder, NarrowToWide(area.description), i));
+        notDone.push_back(
+            BatchDrawingPath(request.batchOutputFolder, Utf8ToWide(FieldText(area.description)), i));
         continue;
       }
       side = std::make_unique<host::db::Database>();

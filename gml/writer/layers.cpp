@@ -37,7 +37,7 @@ const std::wstring& LastHostLayerName(const char* layer) {
 }  // namespace
 
 std::wstring HostLayerName(std::string_view name) {
-  std::wstring wide = NarrowToWide(name);
+  std::wstring wide = Utf8ToWide(name);
   if (wide.size() > kMaxLayerName) wide.resize(kMaxLayerName);
   for (wchar_t& c : wide)
     if (c < 32 || c == 127 || kRefusedCharacters.find(c) != std::wstring_view::npos) c = L'_';

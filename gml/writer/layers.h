@@ -3,7 +3,8 @@
 // run used.
 //
 // Layer names come from the tables, the settings and the features (road
-// names, descriptive terms) as narrow text. A name the host refuses (empty,
+// names, descriptive terms) as narrow text, read as UTF-8 (Utf8ToWide) so
+// that a Welsh road name names its layer whole. A name the host refuses (empty,
 // longer than 255 characters, or holding one of <>/\":;?*|,=` or a control
 // character) is written as HostLayerName gives it: each refused character
 // becomes '_', the name is cut to 255 characters, and an empty name is "0".

@@ -102,7 +102,7 @@ class ListSink {
     std::wstring text;
     text += static_cast<wchar_t>(L'0' + group);
     text += static_cast<wchar_t>(TagIndexChar(index));
-    text += NarrowToWide(value);
+    text += Utf8ToWide(value);
     if (text.size() > kTagStringChars) text.resize(kTagStringChars);
     chain.emplace_back(1000, host::db::Value(std::move(text)));
   }
@@ -118,7 +118,7 @@ class PackedSink {
   void Close() { chain.Text(1002, "}"); }
   void Tag(int group, int index, std::string_view value) {
     const char head[2] = {static_cast<char>('0' + group), TagIndexChar(index)};
-    chain.Text(1000, std::string_view(head, 2), value, kTagStringChars);
+    chain.Utf8Text(1000, std::string_view(head, 2), value, kTagStringChars);
   }
   host::db::XdataChain chain;
 };
@@ -337,8 +337,8 @@ EntityList FillAreaSymbolXdata(const AreaFeatureRecord& area) {
 PointFeatureRecord PointLayoutOf(const LineFeatureRecord& line) {
   PointFeatureRecord p{};
   CopyCommon(line.common, &p);
-  CopyField(p.accuracyOfPosition, FieldText(line.accuracyOfPosition));
-  CopyField(p.physicalPresence, FieldText(line.physicalPresence));
+  CopyUtf8Field(p.accuracyOfPosition, FieldText(line.accuracyOfPosition));
+  CopyUtf8Field(p.physicalPresence, FieldText(line.physicalPresence));
   p.physicalLevel = line.physicalLevel;
   p.version = line.version;
   return p;
@@ -367,13 +367,13 @@ PointFeatureRecord ItnPointLayout(const Itn& r, std::string_view make) {
   PointFeatureRecord p{};
   CommonAttributes& c = p.common;
   CopyField(c.toid, FieldText(r.toid));
-  CopyField(c.make, make);  // cut to the make field's 32 characters
-  CopyField(c.changeDate, FieldText(r.changeDate));
-  CopyField(c.reasonForChange, FieldText(r.reasonForChange));
-  CopyField(c.descriptiveTerm, FieldText(r.descriptiveTerm));
-  CopyField(c.descriptiveGroup, FieldText(r.descriptiveGroup));
-  CopyField(c.theme, FieldText(r.theme));
-  CopyField(c.versionDate, FieldText(r.versionDate));
+  CopyUtf8Field(c.make, make);  // cut to the make field's 32 characters
+  CopyUtf8Field(c.changeDate, FieldText(r.changeDate));
+  CopyUtf8Field(c.reasonForChange, FieldText(r.reasonForChange));
+  CopyUtf8Field(c.descriptiveTerm, FieldText(r.descriptiveTerm));
+  CopyUtf8Field(c.descriptiveGroup, FieldText(r.descriptiveGroup));
+  CopyUtf8Field(c.theme, FieldText(r.theme));
+  CopyUtf8Field(c.versionDate, FieldText(r.versionDate));
   p.physicalLevel = 0;
   p.version = r.version;
   return p;
@@ -518,7 +518,7 @@ bool WriteAreaSymbolXdata(host::db::Database& db, host::db::ObjectId entity,
 
 bool WriteBatchLocationXdata(host::db::Database& db, host::db::ObjectId entity, std::string_view name,
                              std::wstring_view app) {
-  std::wstring value = L"00" + NarrowToWide(name.substr(0, kBatchLocationNameChars));
+  std::wstring value = L"00" + Utf8ToWide(name).substr(0, kBatchLocationNameChars);
   EntityList chain;
   chain.emplace_back(1001, host::db::Value(std::wstring(app)));
   chain.emplace_back(1002, L"{");
@@ -541,7 +541,7 @@ bool ReadBatchLocationName(host::EntityName entity, char* out, std::size_t capac
     } else if (inBlock && group.code == 1000) {
       const std::wstring* text = group.Text();
       if (text != nullptr && text->size() >= 2 && text->compare(0, 2, L"00") == 0)
-        WideToNarrow(out, capacity, text->c_str() + 2);
+        CopyUtf8Field(out, capacity, WideToUtf8(text->c_str() + 2));
     }
   }
   return out[0] != 0;

@@ -170,10 +170,12 @@ PointFeatureRecord PointLayoutOf(const RoadRecord& road);
 
 // ---- Batch-location mark ----------------------------------------------------
 // 1001 application, 1002 "{", 1000 "00"+name (cut to 1021 characters),
-// 1002 "}". The application must be registered (EnsureBatchLocationApp).
+// 1002 "}". The name is UTF-8, as location names are kept. The application
+// must be registered (EnsureBatchLocationApp).
 [[nodiscard]] bool WriteBatchLocationXdata(host::db::Database& db, host::db::ObjectId entity, std::string_view name,
                                            std::wstring_view app = kBatchLocationApp);
 // Reads the entity's batch-location block: the value of its last "00"
-// string, narrowed into `out` (`capacity` bytes, cut to fit). `out` is
+// string, as UTF-8 into `out` (`capacity` bytes, cut to fit between
+// characters). `out` is
 // emptied first; true when the name is not empty.
 bool ReadBatchLocationName(host::EntityName entity, char* out, std::size_t capacity);

@@ -1,10 +1,12 @@
 #include <cmath>
 
 #include "common/containers/text.h"
+#include "gml/reader/gml_numbers.h"
 #include "gml/settings/text_fields.h"
 #include "gml/writer/entity_writers.h"
 #include "gml/writer/layers.h"
 #include "host/editor/coordinates.h"
+#include "host/system/wide_text.h"
 
 using host::db::Database;
 using host::db::ObjectId;
@@ -13,31 +15,6 @@ namespace {
 
 // The entity name with its '&' is at most this long before its ';'.
 constexpr std::size_t kEntityNameChars = 9;
-
-// The character of a numeric reference ("#39", "#x27"), or 0 when it is
-// not a number that fits narrow text.
-char NumericReference(std::string_view name) {
-  if (name.size() < 2 || name[0] != '#') return 0;
-  int base = 10;
-  std::size_t at = 1;
-  if (name[1] == 'x' || name[1] == 'X') {
-    base = 16;
-    at = 2;
-  }
-  if (at >= name.size()) return 0;
-  unsigned value = 0;
-  for (; at < name.size(); ++at) {
-    const char c = name[at];
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return 0;
-    value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-    if (value > 255) return 0;
-  }
-  return static_cast<char>(value);
-}
 
 // Letters, digits and '#': an ampersand followed by anything else before
 // its ';' is plain text ("A & B;").
@@ -84,10 +61,20 @@ std::wstring DecodeXmlEntities(std::string_view text) {
     else if (gml_settings::EqualsNoCase(name, "amp")) out += '&';
     else if (gml_settings::EqualsNoCase(name, "apos")) out += '\'';
     else if (gml_settings::EqualsNoCase(name, "quot")) out += '"';
-    else if (char c = NumericReference(name)) out += c;
+    else if (name[0] == '#') {
+      // A reference to a character XML allows is that character; any other
+      // number is kept as written.
+      const std::uint32_t c = CharacterReferenceValue(name);
+      if (c == 0) {
+        out += '&';
+        continue;
+      }
+      host::AppendUtf8(out, static_cast<wchar_t>(c));
+    }
     i = end;
   }
-  return NarrowToWide(out);
+  // The text is UTF-8, the form GML is written in.
+  return Utf8ToWide(out);
 }
 
 double ComputeOsTextAngle(double orientation) {
@@ -116,7 +103,7 @@ bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colo
                      FeatureRecordRef record, OsFeatureKind kind, const host::db::Xdata* xdataOf) {
   const Justification justification = JustificationOf(anchorPosition);
   host::db::TextData data;
-  data.text = DecodeXmlEntities(text.substr(0, kMaxTextChars));
+  data.text = DecodeXmlEntities(text.substr(0, Utf8CutLength(text, kMaxTextChars)));
   data.position = point;
   data.alignment = point;
   data.height = height;

@@ -300,6 +300,37 @@ void XdataChain::Text(int code, std::string_view head, std::string_view bytes, s
   }
 }
 
+void XdataChain::Utf8Text(int code, std::string_view head, std::string_view utf8,
+                          std::size_t maxUnits) {
+  bool ascii = true;
+  for (char c : utf8)
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) {
+    Text(code, head, utf8, maxUnits);
+    return;
+  }
+  if (blocks_ == 0 || code < 1000 || code > 1003 || code == 1001) valid_ = false;
+  head = head.substr(0, maxUnits);
+  std::string packed(head);
+  std::size_t units = head.size();
+  for (std::size_t i = 0; i < utf8.size() && units < maxUnits; ++units) {
+    const std::size_t length = Utf8SequenceAt(utf8, i);
+    if (length == 0) {
+      AppendUtf8(packed, static_cast<wchar_t>(static_cast<unsigned char>(utf8[i])));
+      ++i;
+    } else {
+      packed.append(utf8.substr(i, length));
+      i += length;
+    }
+  }
+  PutCode(&packed_, code);
+  PutLength(&packed_, packed.size());
+  packed_.append(packed);
+}
+
 void XdataChain::Clear() {
   packed_.clear();
   blocks_ = 0;

@@ -108,6 +108,9 @@ class XdataChain {
   // cut to `maxUnits` units in all.
   void Text(int code, std::string_view head, std::string_view bytes, std::size_t maxUnits);
   void Text(int code, std::string_view head) { Text(code, head, {}, head.size()); }
+  // The same for `utf8` read as UTF-8 (a byte that is not part of a valid
+  // sequence is the unit of its number); the cut falls between characters.
+  void Utf8Text(int code, std::string_view head, std::string_view utf8, std::size_t maxUnits);
   // False after a group before the first 1001 or an empty application name.
   bool Valid() const { return valid_ && blocks_ > 0; }
   // Empties the chain and keeps its buffer, for the next entity's block.

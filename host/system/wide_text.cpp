@@ -63,33 +63,50 @@ std::string EncodeUtf8(std::wstring_view text) {
 
 void AppendUtf8(std::string& out, wchar_t unit) { AppendCodePoint(out, static_cast<std::uint32_t>(unit)); }
 
+std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t i, std::uint32_t* codePoint) {
+  const auto lead = static_cast<unsigned char>(bytes[i]);
+  if (lead < 0x80) {
+    if (codePoint != nullptr) *codePoint = lead;
+    return 1;
+  }
+  const int extra = (lead >= 0xC2 && lead < 0xE0) ? 1 : (lead >= 0xE0 && lead < 0xF0) ? 2
+                    : (lead >= 0xF0 && lead < 0xF5) ? 3 : 0;
+  if (extra == 0 || i + static_cast<std::size_t>(extra) >= bytes.size()) return 0;
+  std::uint32_t c = extra == 1 ? (lead & 0x1Fu) : extra == 2 ? (lead & 0x0Fu) : (lead & 0x07u);
+  for (int k = 1; k <= extra; ++k) {
+    const auto cont = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+    if ((cont & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (cont & 0x3Fu);
+  }
+  // Overlong three- and four-byte forms, surrogates and code points past
+  // U+10FFFF are not UTF-8.
+  if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+      (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
+    return 0;
+  if (codePoint != nullptr) *codePoint = c;
+  return static_cast<std::size_t>(extra) + 1;
+}
+
 std::wstring DecodeUtf8(std::string_view bytes, wchar_t stray_base) {
   std::wstring out;
   out.reserve(bytes.size());
   std::size_t i = 0;
   while (i < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
-    const int extra = (lead >= 0xC2 && lead < 0xE0) ? 1 : (lead >= 0xE0 && lead < 0xF0) ? 2
-                      : (lead >= 0xF0 && lead < 0xF5) ? 3 : 0;
-    std::uint32_t c = extra == 1 ? (lead & 0x1Fu) : extra == 2 ? (lead & 0x0Fu) : (lead & 0x07u);
-    bool valid = extra > 0 && i + static_cast<std::size_t>(extra) < bytes.size();
-    for (int k = 1; valid && k <= extra; ++k) {
-      const auto cont = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-      if ((cont & 0xC0) != 0x80) valid = false;
-      c = (c << 6) | (cont & 0x3Fu);
+    if (lead < 0x80) {
+      out.push_back(static_cast<wchar_t>(lead));
+      ++i;
+      continue;
     }
-    // Overlong three- and four-byte forms, surrogates and code points past
-    // U+10FFFF are not UTF-8.
-    if (valid && ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-                  (extra == 3 && (c < 0x10000 || c > 0x10FFFF))))
-      valid = false;
-    if (!valid) {
-      out.push_back(static_cast<wchar_t>(lead < 0x80 ? lead : stray_base + lead));
+    std::uint32_t c = 0;
+    const std::size_t length = Utf8SequenceAt(bytes, i, &c);
+    if (length == 0) {
+      out.push_back(static_cast<wchar_t>(stray_base + lead));
       ++i;
       continue;
     }
     out.push_back(static_cast<wchar_t>(c));
-    i += static_cast<std::size_t>(extra) + 1;
+    i += length;
   }
   return out;
 }

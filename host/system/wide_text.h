@@ -14,6 +14,8 @@
 // in files.h).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +31,10 @@ std::string EncodeUtf8(std::wstring_view text);
 // sequence reads as the unit `stray_base` + byte, by default the unit of the
 // same number, so 8-bit text passes through unchanged.
 std::wstring DecodeUtf8(std::string_view bytes, wchar_t stray_base = 0);
+// The length of the valid UTF-8 sequence that starts at byte `i` (1 for an
+// ASCII byte), its code point in `codePoint` when asked; 0 when the byte
+// starts no valid sequence (a stray byte, an overlong form, a surrogate).
+std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t i, std::uint32_t* codePoint = nullptr);
 // Appends the UTF-8 of one unit (as EncodeUtf8).
 void AppendUtf8(std::string& out, wchar_t unit);
 

@@ -67,6 +67,73 @@ TEST(TextConversion, CountedForms) {
   NarrowToWideN(wide, field, -3);
 }
 
+// "Tŷ café" in UTF-8: ŷ is C5 B7, é is C3 A9.
+constexpr const char* kWelshUtf8 = "T\xC5\xB7 caf\xC3\xA9";
+
+TEST(Utf8Text, ReadsUtf8AndStrayBytesAsTheirUnits) {
+  struct Case {
+    std::string in;
+    std::wstring out;
+  };
+  const Case cases[] = {
+      {"", L""},
+      {"plain ASCII text longer than a word", L"plain ASCII text longer than a word"},
+      {kWelshUtf8, L"T\u0177 caf\u00E9"},
+      {"\xE2\x82\xAC \xF0\x9F\x8F\xB4", L"\u20AC \U0001F3F4"},
+      // Latin-1 bytes (a file written by another tool) read one unit each.
+      {"Caf\xE9 \xA3", L"Caf\u00E9 \u00A3"},
+      // Overlong forms, surrogates and a cut sequence are not UTF-8.
+      {"\xC0\xAF \xED\xA0\x80 \xC5", L"\u00C0\u00AF \u00ED\u00A0\u0080 \u00C5"},
+      {std::string("a\0b", 3), L"a"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Utf8ToWide(c.in), c.out) << c.in;
+    // Back to UTF-8: the same characters, stray bytes now UTF-8 too.
+    EXPECT_EQ(Utf8ToWide(WideToUtf8(c.out)), c.out) << c.in;
+    EXPECT_EQ(Utf8ToWide(ToUtf8(c.in.substr(0, c.in.find('\0')))), c.out) << c.in;
+  }
+  EXPECT_EQ(WideToUtf8(L"T\u0177 caf\u00E9"), kWelshUtf8);
+  EXPECT_EQ(ToUtf8(kWelshUtf8), kWelshUtf8);
+  EXPECT_EQ(ToUtf8("Caf\xE9"), "Caf\xC3\xA9");
+}
+
+TEST(Utf8Text, FindsTheFirstByteThatIsNotUtf8) {
+  EXPECT_EQ(FindNonUtf8(""), std::string_view::npos);
+  EXPECT_EQ(FindNonUtf8("all ASCII, more than eight bytes"), std::string_view::npos);
+  EXPECT_EQ(FindNonUtf8(kWelshUtf8), std::string_view::npos);
+  EXPECT_EQ(FindNonUtf8("T\xC5\xB7 Caf\xE9"), 7u);
+  EXPECT_EQ(FindNonUtf8("abcdefghij\xC5"), 10u) << "a sequence cut by the end";
+  EXPECT_EQ(FindNonUtf8("\xED\xA0\x80"), 0u) << "a surrogate";
+}
+
+TEST(Utf8Text, CutsFallAtCharacterBoundaries) {
+  // "Tŷ café" is T, C5 B7, ' ', c a f, C3 A9: 9 bytes.
+  const std::string welsh = kWelshUtf8;
+  struct Case {
+    std::size_t limit;
+    std::size_t cut;
+  };
+  const Case cases[] = {{0, 0}, {1, 1}, {2, 1}, {3, 3}, {7, 7}, {8, 7}, {9, 9}, {20, 9}};
+  for (const Case& c : cases) EXPECT_EQ(Utf8CutLength(welsh, c.limit), c.cut) << c.limit;
+  // Bytes that are not UTF-8 are cut where the limit falls.
+  EXPECT_EQ(Utf8CutLength("a\x80\x80\x80\x80", 3), 3u);
+  EXPECT_EQ(Utf8CutLength("\xFF\xA9\xA9", 1), 1u);
+  EXPECT_EQ(Utf8CutLength("\xE9\xA9\xA9", 1), 0u) << "E9 A9 A9 is U+9A69";
+  // Four-byte sequence cut after each of its bytes.
+  const std::string flag = "x\xF0\x9F\x8F\xB4y";
+  for (std::size_t limit = 2; limit <= 4; ++limit) EXPECT_EQ(Utf8CutLength(flag, limit), 1u);
+  EXPECT_EQ(Utf8CutLength(flag, 5), 5u);
+
+  char field[5];
+  CopyUtf8Field(field, welsh);
+  EXPECT_STREQ(field, "T\xC5\xB7 ") << "the field holds four bytes";
+  CopyUtf8Field(field, welsh, 2);
+  EXPECT_STREQ(field, "T");
+  char wide[16];
+  CopyUtf8Field(wide, welsh);
+  EXPECT_EQ(std::string(wide), welsh) << "a text that fits is copied whole";
+}
+
 TEST(PathHelpers, SplitDirectory) {
   struct Case {
     const wchar_t* path;

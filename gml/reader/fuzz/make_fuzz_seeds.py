@@ -8,7 +8,8 @@ run into a folder beside OUT_FOLDER): each is the head of an example file,
 a few of its features and its foot, so that every seed is small and quick to
 read. Besides runs of consecutive features there are seeds that keep an
 area together with the lines its rings refer to, and a road together with
-its links and their nodes, so that the assembly stages have work; a few
+its links and their nodes, so that the assembly stages have work; one holds
+Welsh names, character references and a byte that is not UTF-8; a few
 seeds are gzipped, one is written without any white space between tags, and
 the last byte of some is changed to try the target's other modes.
 """
@@ -93,8 +94,17 @@ def main():
 
     compact = re.sub(r">\s+<", "><", seeds[0][1])
     seeds.append(("compact", compact))
+    # Welsh text as UTF-8 and as character references, references to no
+    # character, and (below) a byte that is not UTF-8.
+    texts = [text for _name, text in seeds if "<osgb:textString>" in text]
+    welsh = re.sub(r"<osgb:textString>[^<]*</osgb:textString>",
+                   "<osgb:textString>T\u0177 Newydd caf\u00e9 T&#375; &#8364;5 &#99999999;&#xD800;"
+                   "</osgb:textString>", texts[0], count=1)
+    welsh = re.sub(r"<osgb:descriptiveGroup>[^<]*</osgb:descriptiveGroup>",
+                   "<osgb:descriptiveGroup>Heol \u0174yn LATIN1</osgb:descriptiveGroup>", welsh, count=1)
+    seeds.append(("welsh", welsh))
     for index, (name, text) in enumerate(seeds):
-        data = text.encode("utf-8")
+        data = text.encode("utf-8").replace(b"LATIN1", b"caf\xe9")
         with open(os.path.join(out, name + ".gml"), "wb") as f:
             f.write(data)
         if index % 4 == 0:

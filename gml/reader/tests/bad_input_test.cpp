@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "common/containers/text.h"
+#include "host/editor/command_line.h"
 #include "host/system/fault.h"
+#include "host/system/files.h"
 #include "host/ui/message_box.h"
 #include "reader_fixture.h"
 
@@ -362,6 +364,30 @@ TEST(BadInput, RefusedNumberNamesTheFileThePlaceAndTheReason) {
       << shown;
   ASSERT_EQ(reading.stored.size(), 1u);
   EXPECT_EQ(reading.stored[0].rfind("line|1000000000000001", 0), 0u);
+}
+
+// A file saved in Latin-1 by another tool: its texts read one byte a
+// character, every feature is stored, and the first such place is told once
+// on the command line (no box stops the import).
+TEST(BadInput, TextThatIsNotUtf8IsReadOneByteACharacterAndToldOnce) {
+  TempFolder folder;
+  const std::string head = std::string(kHead) + Line("1000000000000001", "0,0 1,1", "<osgb:make>T\xC5\xB7</osgb:make>");
+  const std::string path =
+      Write(folder.Path() / "latin1.gml",
+            head + Line("1000000000000002", "5,5 6,6", "<osgb:make>Caf\xE9</osgb:make>") +
+                Line("1000000000000003", "0,0 2,2", "<osgb:make>\xC5</osgb:make>") + kTail);
+  host::ClearCommandLine();
+  const Reading reading = Read(path);
+  EXPECT_EQ(reading.result, 1);
+  EXPECT_TRUE(reading.messages.empty());
+  EXPECT_EQ(reading.stored.size(), 3u);
+  const std::wstring said = host::CommandLineText();
+  const std::size_t at = head.size() + Line("1000000000000002", "", "<osgb:make>Caf\xE9").find("Caf") + 4;
+  EXPECT_NE(said.find(L"Warning: 2 texts in \"" + host::WidePath(path) +
+                      L"\" are not UTF-8 and were read one byte a character; the first at byte " +
+                      std::to_wstring(at + 1) + L": osgb:make 'Caf\u00E9'."),
+            std::wstring::npos)
+      << WideToNarrow(said);
 }
 
 TEST(BadInput, FileThatVanishesBeforeItIsRead) {

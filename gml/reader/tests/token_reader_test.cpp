@@ -179,8 +179,16 @@ TEST(ElementValues, NumbersAndCharacterReferences) {
     const char* out;
   } cases[] = {
       {"St George&apos;s Road", "St George's Road"}, {"a &lt;b&gt; &quot;c&quot;", "a <b> \"c\""},
-      {"&#39;&#x27;", "''"},                          {"&#256; &unknown; & alone", "&#256; &unknown; & alone"},
+      {"&#39;&#x27;", "''"},                          {"&#256; &unknown; & alone", "\xC4\x80 &unknown; & alone"},
       {"&amp;amp;", "&amp;"},                          {"&#0;", "&#0;"},
+      // Every character, written as its UTF-8: ŷ € and a four-byte one.
+      {"T&#375; caf&#233; &#8364;5", "T\xC5\xB7 caf\xC3\xA9 \xE2\x82\xAC" "5"},
+      {"&#x177;&#X1F3F4;", "\xC5\xB7\xF0\x9F\x8F\xB4"},
+      // Text already in UTF-8 passes unchanged.
+      {"T\xC5\xB7 Newydd &amp; caf\xC3\xA9", "T\xC5\xB7 Newydd & caf\xC3\xA9"},
+      // Overlong and malformed references are kept as their text.
+      {"&#99999999;&#xD800;&#x110000;&#xFFFE;", "&#99999999;&#xD800;&#x110000;&#xFFFE;"},
+      {"&#x;&#xZZ;&#12a;&#;", "&#x;&#xZZ;&#12a;&#;"},
   };
   for (const Case& c : cases) {
     char buffer[64];

@@ -234,13 +234,16 @@ TEST(TextHelpersTest, DecodeXmlEntities) {
       {"St George&#39;s", L"St George's"},
       {"&#x41;&#X42;", L"AB"},
       {"caf&#233;", L"caf\u00e9"},
-      {"&#8364;uro", L"uro"},           // does not fit narrow text: dropped
+      {"&#8364;uro T&#x177; ", L"\u20ACuro T\u0177 "},
+      {"T\xC5\xB7 caf\xC3\xA9", L"T\u0177 caf\u00E9"},  // UTF-8 text
+      {"Caf\xE9", L"Caf\u00E9"},                      // a Latin-1 byte reads as itself
+      {"&#xD800;&#99999999;", L"&#xD800;&#99999999;"},  // no such character: kept
       {"&nbsp;x", L"x"},                // unknown name: dropped with its ';'
       {"A & B; C", L"A & B; C"},        // not a name: kept
       {"fish &chips and more;", L"fish &chips and more;"},  // no ';' within reach
       {"tail &", L"tail &"},
       {"&;", L"&;"},
-      {"&#;x", L"x"},
+      {"&#;x", L"&#;x"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeXmlEntities(c.in), c.out) << c.in;
 }

@@ -163,6 +163,18 @@ TEST_F(OsXdataTest, BatchLocationMarkReadsTheLastNameAndIsCut) {
   char small[8];
   ASSERT_TRUE(ReadBatchLocationName(polyline, small, sizeof small));
   EXPECT_STREQ(small, "xxxxxxx") << "cut to the buffer";
+
+  // Location names are UTF-8: a Welsh name comes back whole, and a buffer
+  // too small for it is cut between characters.
+  ASSERT_TRUE(WriteBatchLocationXdata(db, polyline, "T\xC5\xB7 Newydd"));
+  ASSERT_TRUE(ReadBatchLocationName(polyline, name, sizeof name));
+  EXPECT_STREQ(name, "T\xC5\xB7 Newydd");
+  char three[3];
+  ASSERT_TRUE(ReadBatchLocationName(polyline, three, sizeof three));
+  EXPECT_STREQ(three, "T");
+  ASSERT_TRUE(WriteBatchLocationXdata(db, polyline, "Caf\xE9"));
+  ASSERT_TRUE(ReadBatchLocationName(polyline, name, sizeof name));
+  EXPECT_STREQ(name, "Caf\xC3\xA9") << "an 8-bit name reads as its characters";
   host::db::SetWorkingDatabase(nullptr);
 }
 

@@ -2,8 +2,8 @@
 
   make_dxf_seeds.py FOLDER
 
-Writes drawings of every entity kind (R2000, R2018), an R12 drawing and one
-in code page ANSI_1251, each whole and cut down to its ENTITIES section, so
+Writes drawings of every entity kind (R2000, R2018), an R12 drawing, one
+in code page ANSI_1251 and Welsh names (R2000 and R2018), each whole and cut down to its ENTITIES section, so
 that the fuzzer starts from short inputs too.
 
 The seeds are the same bytes on every run, as one fuzz seed must give one
@@ -46,6 +46,17 @@ def entities_only(text):
     return text[start:end] + '  0\nENDSEC\n  0\nEOF\n'
 
 
+def make_welsh(path, version):
+    """Welsh names in a layer, a text and xdata: R2000 keeps them as
+    "\\U+XXXX" in its code page, R2018 as UTF-8."""
+    doc = ezdxf.new(version)
+    doc.layers.add('Heol \u0174yn')
+    doc.appids.add('LARCHWORKS_XGML_OSGB_WELSHNAMRA')
+    text = doc.modelspace().add_text('T\u0177 Newydd caf\u00e9 \u20ac5', dxfattribs={'layer': 'Heol \u0174yn'})
+    text.set_xdata('LARCHWORKS_XGML_OSGB_WELSHNAMRA', [(1002, '{'), (1000, '02Heol \u0174yn'), (1002, '}')])
+    doc.saveas(path)
+
+
 def main(folder):
     ezdxf.options.write_fixed_meta_data_for_testing = True
     os.makedirs(folder, exist_ok=True)
@@ -54,7 +65,9 @@ def main(folder):
         path = os.path.join(folder, 'all_%s.dxf' % version)
         dxf_tool.make_all(path, version)
         made.append(path)
-    for name, maker in (('r12.dxf', dxf_tool.make_r12), ('cyrillic.dxf', dxf_tool.make_1251)):
+    for name, maker in (('r12.dxf', dxf_tool.make_r12), ('cyrillic.dxf', dxf_tool.make_1251),
+                        ('welsh_R2000.dxf', lambda path: make_welsh(path, 'R2000')),
+                        ('welsh_R2018.dxf', lambda path: make_welsh(path, 'R2018'))):
         path = os.path.join(folder, name)
         maker(path)
         made.append(path)
