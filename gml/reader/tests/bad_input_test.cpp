@@ -371,18 +371,18 @@ TEST(BadInput, RefusedNumberNamesTheFileThePlaceAndTheReason) {
 // on the command line (no box stops the import).
 TEST(BadInput, TextThatIsNotUtf8IsReadOneByteACharacterAndToldOnce) {
   TempFolder folder;
-  const std::string head = std::string(kHead) + Line("1000000000000001", "0,0 1,1", "<osgb:make>T\xC5\xB7</osgb:make>");
+  const std::string head = std::string(kSmallFileHead) + LineMember("1000000000000001", "0,0 1,1", "<osgb:make>T\xC5\xB7</osgb:make>");
   const std::string path =
       Write(folder.Path() / "latin1.gml",
-            head + Line("1000000000000002", "5,5 6,6", "<osgb:make>Caf\xE9</osgb:make>") +
-                Line("1000000000000003", "0,0 2,2", "<osgb:make>\xC5</osgb:make>") + kTail);
+            head + LineMember("1000000000000002", "5,5 6,6", "<osgb:make>Caf\xE9</osgb:make>") +
+                LineMember("1000000000000003", "0,0 2,2", "<osgb:make>\xC5</osgb:make>") + kSmallFileTail);
   host::ClearCommandLine();
   const Reading reading = Read(path);
   EXPECT_EQ(reading.result, 1);
   EXPECT_TRUE(reading.messages.empty());
   EXPECT_EQ(reading.stored.size(), 3u);
   const std::wstring said = host::CommandLineText();
-  const std::size_t at = head.size() + Line("1000000000000002", "", "<osgb:make>Caf\xE9").find("Caf") + 4;
+  const std::size_t at = head.size() + LineMember("1000000000000002", "", "<osgb:make>Caf\xE9").find("Caf") + 4;
   EXPECT_NE(said.find(L"Warning: 2 texts in \"" + host::WidePath(path) +
                       L"\" are not UTF-8 and were read one byte a character; the first at byte " +
                       std::to_wstring(at + 1) + L": osgb:make 'Caf\u00E9'."),
