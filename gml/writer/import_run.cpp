@@ -104,9 +104,11 @@ double ImportSizeFactor(int choice, int manualScale) {
 std::wstring BatchDrawingPath(const std::wstring& folder, const std::wstring& locationName,
                               int index) {
   std::wstring name = locationName.empty() ? Format(L"Batch %li", static_cast<long>(index)) : locationName;
-  // Characters a file name cannot hold become '_'.
+  // The name stays whole but for what no file name can hold: NUL and the
+  // folder separators ('\\' separates folders here too), which become '_'
+  // so that the drawing lands in the batch folder itself.
   for (wchar_t& c : name)
-    if (std::wcschr(L"\\/:*?\"<>|", c) || c < 32) c = L'_';
+    if (c == L'/' || c == L'\\' || c == L'\0') c = L'_';
   std::wstring path = folder;
   if (!path.empty() && path.back() != L'/' && path.back() != L'\\') path += L'/';
   return path + name + L".dwg";

@@ -66,7 +66,7 @@ double ImportSizeFactor(int choice, int manualScale);
 // `run.target`; a failure or Esc there holds for the rest of the run.
 void DrawFeaturePasses(ImportRun& run);
 
-// The file a batch location is saved in: its name made safe for a file name,
-// or "Batch N" for a location without one.
+// The file a batch location is saved in: its name whole but for NUL and the
+// folder separators (each '_'), or "Batch N" for a location without one.
 std::wstring BatchDrawingPath(const std::wstring& folder, const std::wstring& locationName,
                               int index);

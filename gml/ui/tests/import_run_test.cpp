@@ -415,6 +415,17 @@ TEST_F(BatchRunTest, EscWhileALocationIsReadStopsItAndLeavesTheRestNotDone) {
   EXPECT_FALSE(Saved("North"));
 }
 
+TEST_F(BatchRunTest, ALocationsDrawingIsSavedUnderItsNameWhole) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  StartBatch({{L"T\u0177 Newydd: caf\u00e9?", L"290800.5,92300.5", L"291200.5,92900.5"}});
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  EXPECT_EQ(LocationLines(), (std::vector<std::wstring>{L"AutoCAD Drawing file " +
+                                                        Out(L"T\u0177 Newydd: caf\u00e9?.dwg") +
+                                                        L" created.\n"}));
+  EXPECT_TRUE(Saved("T\xC5\xB7 Newydd: caf\xC3\xA9?"));
+}
+
 TEST(ImportRunFrame, SizeFactorsAndBatchFileNames) {
   EXPECT_EQ(ImportSizeFactor(0, 0), 0.4);
   EXPECT_EQ(ImportSizeFactor(3, 0), 8.0);
@@ -422,7 +433,19 @@ TEST(ImportRunFrame, SizeFactorsAndBatchFileNames) {
   EXPECT_EQ(ImportSizeFactor(7, 2500), 2.0);
   EXPECT_EQ(BatchDrawingPath(L"/out", L"Mill Lane", 0), L"/out/Mill Lane.dwg");
   EXPECT_EQ(BatchDrawingPath(L"/out/", L"", 2), L"/out/Batch 2.dwg");
-  EXPECT_EQ(BatchDrawingPath(L"/out", L"A/B: \"x\"?", 1), L"/out/A_B_ _x__.dwg");
+  // Only NUL and the folder separators are replaced: every other character
+  // a location's name holds is in the file name.
+  const struct {
+    std::wstring name;
+    std::wstring path;
+  } names[] = {
+      {L"A/B: \"x\"?", L"/out/A_B: \"x\"?.dwg"},
+      {L"T\u0177 Newydd: caf\u00e9?", L"/out/T\u0177 Newydd: caf\u00e9?.dwg"},
+      {L"<Heol \u0174yn> *|\t", L"/out/<Heol \u0174yn> *|\t.dwg"},
+      {L"..\\..\\up", L"/out/.._.._up.dwg"},
+      {std::wstring(L"a\0b", 3), L"/out/a_b.dwg"},
+  };
+  for (const auto& n : names) EXPECT_EQ(BatchDrawingPath(L"/out", n.name, 1), n.path);
 }
 
 }  // namespace
