@@ -95,8 +95,8 @@ bool DrawFeaturePolyline(const char* layer, std::int32_t colour, double width, s
 
 // A text at `point` justified by the OS anchor position (0..8: left, centre,
 // right by thirds; baseline, middle, top within each; any other value
-// middle/middle), cut to 511 characters and with its character references
-// decoded. Kinds 2 and 3 (labels) carry their point's xdata, kind 4 the
+// middle/middle), cut to 511 characters. `text` is UTF-8 as the reader
+// stored it, its references already decoded: it is drawn as it stands. Kinds 2 and 3 (labels) carry their point's xdata, kind 4 the
 // text's. `xdataOf`, when given, is the xdata of an entity of `db` drawn for
 // the same record, kind and level (a label's point): the text takes a copy
 // of it instead of building the same again.
@@ -108,12 +108,6 @@ bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colo
 
 // Text helpers.
 inline constexpr std::size_t kMaxTextChars = 511;
-// Decodes &lt; &gt; &amp; &apos; &quot; (names compared without case) and
-// &#N; / &#xH; for every character XML allows; the text is read as UTF-8.
-// Other names are dropped with their ';'; a number that names no such
-// character (&#xD800;, &#99999999;) is kept as written. An '&' with no ';'
-// within the next 9 characters is kept as it stands.
-std::wstring DecodeXmlEntities(std::string_view text);
 // An OS orientation in tenths of a degree (taken modulo 3600) as an angle in
 // radians, 0 to 2 pi.
 double ComputeOsTextAngle(double orientation);

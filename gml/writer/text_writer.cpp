@@ -1,29 +1,14 @@
 #include <cmath>
 
 #include "common/containers/text.h"
-#include "gml/reader/gml_numbers.h"
-#include "gml/settings/text_fields.h"
 #include "gml/writer/entity_writers.h"
 #include "gml/writer/layers.h"
 #include "host/editor/coordinates.h"
-#include "host/system/wide_text.h"
 
 using host::db::Database;
 using host::db::ObjectId;
 
 namespace {
-
-// The entity name with its '&' is at most this long before its ';'.
-constexpr std::size_t kEntityNameChars = 9;
-
-// Letters, digits and '#': an ampersand followed by anything else before
-// its ';' is plain text ("A & B;").
-bool IsEntityName(std::string_view name) {
-  for (char c : name)
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '#'))
-      return false;
-  return !name.empty();
-}
 
 struct Justification {
   host::db::TextHorizontal horizontal;
@@ -40,42 +25,6 @@ Justification JustificationOf(std::int32_t anchor) {
 }
 
 }  // namespace
-
-std::wstring DecodeXmlEntities(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '&') {
-      out += text[i];
-      continue;
-    }
-    const std::size_t semicolon = text.substr(i + 1, kEntityNameChars).find(';');
-    const std::size_t end = semicolon == std::string_view::npos ? semicolon : i + 1 + semicolon;
-    if (end == std::string_view::npos || !IsEntityName(text.substr(i + 1, end - i - 1))) {
-      out += '&';
-      continue;
-    }
-    const std::string_view name = text.substr(i + 1, end - i - 1);
-    if (gml_settings::EqualsNoCase(name, "lt")) out += '<';
-    else if (gml_settings::EqualsNoCase(name, "gt")) out += '>';
-    else if (gml_settings::EqualsNoCase(name, "amp")) out += '&';
-    else if (gml_settings::EqualsNoCase(name, "apos")) out += '\'';
-    else if (gml_settings::EqualsNoCase(name, "quot")) out += '"';
-    else if (name[0] == '#') {
-      // A reference to a character XML allows is that character; any other
-      // number is kept as written.
-      const std::uint32_t c = CharacterReferenceValue(name);
-      if (c == 0) {
-        out += '&';
-        continue;
-      }
-      host::AppendUtf8(out, static_cast<wchar_t>(c));
-    }
-    i = end;
-  }
-  // The text is UTF-8, the form GML is written in.
-  return Utf8ToWide(out);
-}
 
 double ComputeOsTextAngle(double orientation) {
   if (!std::isfinite(orientation)) orientation = 0;
@@ -103,7 +52,9 @@ bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colo
                      FeatureRecordRef record, OsFeatureKind kind, const host::db::Xdata* xdataOf) {
   const Justification justification = JustificationOf(anchorPosition);
   host::db::TextData data;
-  data.text = DecodeXmlEntities(text.substr(0, Utf8CutLength(text, kMaxTextChars)));
+  // The reader decoded the GML's references as it stored the text: it is
+  // drawn as stored, in the UTF-8 GML is written in.
+  data.text = Utf8ToWide(text.substr(0, Utf8CutLength(text, kMaxTextChars)));
   data.position = point;
   data.alignment = point;
   data.height = height;

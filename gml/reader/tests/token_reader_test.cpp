@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <utility>
 
 #include "gml/reader/gml_numbers.h"
@@ -189,6 +190,9 @@ TEST(ElementValues, NumbersAndCharacterReferences) {
       // Overlong and malformed references are kept as their text.
       {"&#99999999;&#xD800;&#x110000;&#xFFFE;", "&#99999999;&#xD800;&#x110000;&#xFFFE;"},
       {"&#x;&#xZZ;&#12a;&#;", "&#x;&#xZZ;&#12a;&#;"},
+      {"&#99999999999;x", "&#99999999999;x"},  // longer than any reference
+      // An escaped reference reads as the reference's text, once decoded.
+      {"&amp;lt; &amp;#375;", "&lt; &#375;"},
   };
   for (const Case& c : cases) {
     char buffer[64];
@@ -196,6 +200,9 @@ TEST(ElementValues, NumbersAndCharacterReferences) {
     DecodeXmlText(buffer);
     EXPECT_STREQ(buffer, c.out) << c.in;
   }
+  std::string ampersands(3000, '&');
+  EXPECT_EQ(DecodeXmlText(ampersands.data()), 3000u);
+  EXPECT_EQ(ampersands, std::string(3000, '&'));
 }
 
 }  // namespace

@@ -106,4 +106,28 @@ TEST(WelshNames, FilesAndFeatureTextReachTheDrawingWhole) {
   EXPECT_EQ(view.rows.back().second, L"Heol \u0174yn");
 }
 
+// With SDF output on, the reading run names each road link after its road:
+// the road links' CSV file holds those names whole.
+TEST(WelshNames, RoadLinksAreNamedInTheirCsvFileWhole) {
+  const Session session("welsh_road_names");
+  const CommandResult made = RunShell(SampleScript() + " make " + Quoted(session.At("data")));
+  ASSERT_EQ(made.status, 0) << made.output;
+  const std::string folder = made.output.substr(0, made.output.find('\n'));
+  session.SetSetting("[Include Zarn's HA stuff:]", "Yes");
+  session.SetSetting("[Attributions to SDF:]", "Yes");
+  session.SetSetting("[Attributions to CSV:]", "2");
+  fs::create_directories(session.At("sdf"));
+  fs::create_directories(session.At("csv"));
+  // The files by folder, Draw, SDF creation's "suppresses drawing" question,
+  // the SDF folder and the CSV folder.
+  const SessionRun run = session.Run("lwhgmlin\n!answer no\n!answer \"" + folder + "\"\n!dlg_click 1\n!answer yes\n!answer " +
+                                     session.At("sdf") + "/\n!answer " + session.At("csv") + "/\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_FALSE(run.Has("Can not open file")) << run.transcript;
+  const CommandResult check =
+      RunShell(SampleScript() + " roadnames " + Quoted(folder) + " " + Quoted(session.At("csv")));
+  EXPECT_EQ(check.status, 0) << check.output << run.transcript;
+  EXPECT_NE(check.output.find("Heol \u0174yn"), std::string::npos) << check.output;
+}
+
 }  // namespace

@@ -3,12 +3,14 @@
 
 usage: welsh_sample.py make FOLDER
        welsh_sample.py check FOLDER DXF CSV_FOLDER
+       welsh_sample.py roadnames FOLDER CSV_FOLDER
 
 make writes, in FOLDER/Data Cymraeg ŵ ŷ â é, the project's example data made
 smaller, with Welsh street names (ŵ ŷ â é, one longer than the 32 bytes of
-the narrow address and xdata fields, cut inside a character), and one text
-written as character references: Tŷ_café-topo.gml, Heol_Ŵyn-itn.gml.gz and
-Cyfeiriad_â-address.gml. It prints the folder.
+the narrow address and xdata fields, cut inside a character), one text
+written as character references and one whose escaped '&' makes it read as
+references' text ("&amp;lt;" reads "&lt;"): Tŷ_café-topo.gml,
+Heol_Ŵyn-itn.gml.gz and Cyfeiriad_â-address.gml. It prints the folder.
 
 check reads the GML files with Python's own XML parser and compares every
 text with the drawing (read by ezdxf, whose audit must find no error) and
@@ -16,6 +18,11 @@ the CSV files (read by the csv module): the texts' strings, the roads' and
 address points' xdata and the road-name and address columns. It prints the
 handle of one road entity named in Welsh ("road HANDLE NAME") and ends with
 status 1 on any difference.
+
+roadnames checks the road links' CSV file of an import with SDF output on
+(the run that names each link after its road): every link's Road_name is
+the name xml.etree reads for the road the link is a member of, empty for a
+link of no road, and some are Welsh.
 """
 import csv
 import glob
@@ -38,6 +45,8 @@ STREETS = ["T\u0177 Newydd caf\u00e9", "Heol \u0174yn", "L\u00f4n Gl\u00e2s",
            "Ffordd Pen-y-bont ar Ogwr T\u0177 G\u0175yn", "Stryd y B\u00e2d"]
 # The one text written as character references, and what it reads as.
 REFERENCED = ("1 T&#375; Newydd caf&#xE9; &#8364;5", "1 T\u0177 Newydd caf\u00e9 \u20ac5")
+# The text whose '&' is escaped, and what it reads as: references' text.
+ESCAPED = ("2 &amp;lt;T&#375;&amp;gt; &amp;amp; caf&amp;#233;", "2 &lt;T\u0177&gt; &amp; caf&#233;")
 NS = {"osgb": "http://www.ordnancesurvey.co.uk/xml/namespaces/osgb"}
 APP_PREFIX = "LARCHWORKS_XGML_OSGB_"
 FIELD_BYTES = 32  # the narrow fields of make (xdata tag 02) and the address streets
@@ -59,6 +68,9 @@ def make(folder):
             plain = "<osgb:textString>1 %s</osgb:textString>" % STREETS[0]
             assert plain in text
             text = text.replace(plain, "<osgb:textString>%s</osgb:textString>" % REFERENCED[0], 1)
+            # The next text after it becomes the escaped one.
+            at = text.index("<osgb:textString>", text.index(REFERENCED[0])) + len("<osgb:textString>")
+            text = text[:at] + ESCAPED[0] + text[text.index("</osgb:textString>", at):]
         data = text.encode("utf-8")
         path = os.path.join(out, name)
         if name.endswith(".gz"):
@@ -108,6 +120,16 @@ def os_values(entity):
     return {}
 
 
+def csv_rows(csv_folder, name, failures):
+    """The rows of the one CSV file of the folder whose name ends in `name`."""
+    path = glob.glob(os.path.join(csv_folder, "*" + name))
+    if len(path) != 1:
+        failures.append("no single %s in %s" % (name, csv_folder))
+        return []
+    with open(path[0], newline="", encoding="utf-8") as f:
+        return list(csv.reader(f))
+
+
 def check(folder, dxf, csv_folder):
     texts, roads, links, addresses = read_gml(folder)
     failures = []
@@ -144,25 +166,18 @@ def check(folder, dxf, csv_folder):
     for kind, n in seen.items():
         if n == 0:
             failures.append("no %s found in the drawing" % kind)
-    referenced = [t for t in texts.values() if t == REFERENCED[1]]
-    if len(referenced) != 1:
-        failures.append("the text written as references reads %r" % referenced)
+    for written, reading in (REFERENCED, ESCAPED):
+        found = [t for t in texts.values() if t == reading]
+        if len(found) != 1:
+            failures.append("the text written %r reads %r" % (written, found))
 
-    def rows(name):
-        path = glob.glob(os.path.join(csv_folder, "*" + name))
-        if len(path) != 1:
-            failures.append("no single %s in %s" % (name, csv_folder))
-            return []
-        with open(path[0], newline="", encoding="utf-8") as f:
-            return list(csv.reader(f))
-
-    link_rows = rows("ITN_road_links.csv")
+    link_rows = csv_rows(csv_folder, "ITN_road_links.csv", failures)
     # Road_name is filled by the road naming pass, which runs for SDF
     # output only; an empty one is no difference.
     for row in link_rows:
         if row[11] and row[11] != links.get(row[0], ""):
             failures.append("road link %s Road_name %r, GML %r" % (row[0], row[11], links.get(row[0])))
-    address_rows = rows("address_point.csv")
+    address_rows = csv_rows(csv_folder, "address_point.csv", failures)
     for row in address_rows:
         gml = addresses.get(row[0], {})
         # The postal Thoroughfare and the BS 7666 Street: after the 18 first
@@ -181,12 +196,32 @@ def check(folder, dxf, csv_folder):
     return 1 if failures else 0
 
 
+def road_names(folder, csv_folder):
+    links = read_gml(folder)[2]
+    failures = []
+    rows = csv_rows(csv_folder, "ITN_road_links.csv", failures)
+    # TOID .. Length, Description (the road's term), Road_name, two nodes.
+    for row in rows:
+        if len(row) != 14 or row[11] != links.get(row[0], ""):
+            failures.append("road link %s Road_name %r, GML %r" % (row[0], row[11:12], links.get(row[0])))
+    welsh = [row[11] for row in rows if len(row) > 11 and not row[11].isascii()]
+    if not welsh:
+        failures.append("no Welsh road name among %d link rows" % len(rows))
+    for f in failures[:12]:
+        print("FAIL", f)
+    print("%d link rows checked, %d named in Welsh: %s"
+          % (len(rows), len(welsh), ", ".join(sorted(set(welsh)))))
+    return 1 if failures else 0
+
+
 def main(argv):
     if len(argv) == 3 and argv[1] == "make":
         make(argv[2])
         return 0
     if len(argv) == 5 and argv[1] == "check":
         return check(argv[2], argv[3], argv[4])
+    if len(argv) == 4 and argv[1] == "roadnames":
+        return road_names(argv[2], argv[3])
     print(__doc__)
     return 2
 

@@ -106,9 +106,6 @@ TEST(BadInputTest, EmptyRecordsAndDegenerateGeometry) {
   EXPECT_FALSE(FindCodeEntry(settings, "", &layer, &colour, &conditions, &index));
   EXPECT_FALSE(FindCodeEntry(settings, nullptr, &layer, &colour, &conditions, &index));
   EXPECT_EQ(layer, "");
-  EXPECT_EQ(DecodeXmlEntities(std::string(3000, '&')), std::wstring(3000, L'&'));
-  EXPECT_EQ(DecodeXmlEntities("&#9999999;&#x;&#xZZ;ok"), L"&#9999999;&#x;&#xZZ;ok");
-  EXPECT_EQ(DecodeXmlEntities("&#99999999999;"), L"&#99999999999;") << "longer than a name";
 }
 
 TEST(SdfTest, TheNullWriterAnswersSuccessAndARunSaysOnceThatNothingIsWritten) {

@@ -106,7 +106,7 @@ inline TextFeatureRecord SampleText() {
   FillCommon(&t.common, "T");
   t.physicalLevel = 52;
   t.version = 5;
-  CopyField(t.textString, "St George&apos;s Road");
+  CopyField(t.textString, "St George's Road");
   t.anchorPosition = 4;
   t.x = 20;
   t.y = 30;
