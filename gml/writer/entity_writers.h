@@ -96,10 +96,11 @@ bool DrawFeaturePolyline(const char* layer, std::int32_t colour, double width, s
 // A text at `point` justified by the OS anchor position (0..8: left, centre,
 // right by thirds; baseline, middle, top within each; any other value
 // middle/middle), cut to 511 characters. `text` is UTF-8 as the reader
-// stored it, its references already decoded: it is drawn as it stands. Kinds 2 and 3 (labels) carry their point's xdata, kind 4 the
-// text's. `xdataOf`, when given, is the xdata of an entity of `db` drawn for
-// the same record, kind and level (a label's point): the text takes a copy
-// of it instead of building the same again.
+// stored it, its references already decoded: it is drawn as it stands.
+// Kinds 2 and 3 (labels) carry their point's xdata, kind 4 the text's.
+// `xdataOf`, when given, is the xdata of an entity of `db` drawn for the
+// same record, kind and level (a label's point): the text takes a copy of
+// it instead of building the same again.
 bool DrawTextFeature(std::string_view text, const char* layer, std::int32_t colour,
                      host::db::Point3 point, double height, double rotation,
                      std::int32_t anchorPosition, host::db::Database& db, int xdataLevel,
