@@ -32,7 +32,7 @@ void Locate(const LocateValues& values, int item, bool alwaysAsk, const wchar_t*
                       [&](const ShowOSGmlXdata& record, host::EntityName entity) {
                         const std::wstring& value = OsItem(record, item);
                         const bool hit = partial ? value.find(values.text) != std::wstring::npos
-                                                 : host::SameIgnoringAsciiCase(value, values.text);
+                                                 : host::SameIgnoringCase(value, values.text);
                         if (!hit) return ScanStep::kGoOn;
                         found = true;
                         double x = 0, y = 0;

@@ -1,6 +1,8 @@
 #include "host/system/wide_text.h"
 
 #include <cstdint>
+#include <cwctype>
+#include <locale.h>
 
 namespace host {
 namespace {
@@ -126,6 +128,24 @@ std::wstring LowerAscii(std::wstring_view text) {
 
 bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) { return SameFolded(a, b); }
 bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) { return SameFolded(a, b); }
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  // The process's own locale is left as it is ("C", which maps ASCII only):
+  // the Unicode case mapping comes from a locale object of its own, made
+  // once and kept for the life of the process.
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == b[i]) continue;
+    if (unicode == static_cast<locale_t>(0)) {
+      if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) return false;
+    } else if (towlower_l(static_cast<wint_t>(a[i]), unicode) !=
+               towlower_l(static_cast<wint_t>(b[i]), unicode)) {
+      return false;
+    }
+  }
+  return true;
+}
 
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameFolded(text.substr(0, prefix.size()), prefix);

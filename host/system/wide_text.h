@@ -55,6 +55,10 @@ std::wstring LowerAscii(std::wstring_view text);
 // Equal, ASCII letter case ignored.
 bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
 bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
+// Equal, letter case ignored in every alphabet (Ŵ and ŵ, É and é), by the
+// system's Unicode case mapping; ASCII letters only where the system has
+// none. For names a user types to find what a file wrote.
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b);
 // `text` begins with `prefix`, ASCII letter case ignored.
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
 // Orders texts byte by byte with ASCII letter case ignored; negative, zero

@@ -82,12 +82,20 @@ TEST(WelshNames, FilesAndFeatureTextReachTheDrawingWhole) {
   ASSERT_EQ(name, "Heol \u0174yn");
   const SessionRun run = session.Run("lwhgmllr\n!dlg_set 406 \"" + name + "\"\n!dlg_click 1\nall\nno\n"
                                      "lwhgmllr\n!dlg_set 406 \"Heol Wyn\"\n!dlg_click 1\nall\n"
+                                     // The whole name in other letter case, partial match off.
+                                     "lwhgmllr\n!dlg_click 275\n!dlg_set 406 \"HEOL \u0175YN\"\n!dlg_click 1\nall\nno\n"
                                      "lwhgmlsw\n!pick " + handle + "\n!dlg_click 1\n",
                                      session.At("folder.dxf"));
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_FALSE(run.Has("Road name " + name + " was not found")) << run.transcript;
   EXPECT_TRUE(run.Has("Continue search? <Yes> / No: ")) << run.transcript;
   EXPECT_TRUE(run.Has("Road name Heol Wyn was not found")) << "no match without its \u0175";
+  // The first and the third search find the road and ask to go on.
+  std::size_t asked = 0;
+  for (std::size_t at = 0; (at = run.transcript.find("Continue search? <Yes> / No: ", at)) != std::string::npos; ++at)
+    ++asked;
+  EXPECT_EQ(asked, 2u) << run.transcript;
+  EXPECT_FALSE(run.Has("Road name HEOL \u0175YN was not found")) << "letter case counts in no alphabet";
   EXPECT_TRUE(run.Has("dialog\tend \"Integrated Transport Network Road\"")) << run.transcript;
 
   // The view's rows, as the dialog lists them.

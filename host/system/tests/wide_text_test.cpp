@@ -65,6 +65,27 @@ TEST(WideText, Utf8BothWaysAndStrayBytesReadAsThemselves) {
   EXPECT_EQ(EncodeUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
 }
 
+TEST(WideText, CaseIgnoredInEveryAlphabet) {
+  struct Case {
+    const wchar_t* a;
+    const wchar_t* b;
+    bool same;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {L"Heol \u0174yn", L"heol \u0175YN", true},  // Welsh w circumflex
+           {L"T\u0176 Newydd", L"t\u0177 newydd", true},  // y circumflex
+           {L"Caf\u00E9", L"CAF\u00C9", true},
+           {L"\u0391\u03B8\u03AE\u03BD\u03B1", L"\u03B1\u0398\u0389\u039D\u0391", true},
+           {L"Heol Wyn", L"Heol \u0174yn", false},  // a letter is not its accented form
+           {L"Stra\u00DFe", L"STRASSE", false},  // lengths differ: no expansion
+           {L"Mill Road", L"Mill Road ", false},
+           {L"", L"", true},
+       }) {
+    SCOPED_TRACE(EncodeUtf8(c.a) + " / " + EncodeUtf8(c.b));
+    EXPECT_EQ(SameIgnoringCase(c.a, c.b), c.same);
+  }
+}
+
 TEST(WideText, AsciiCaseFoldLeavesOtherLetters) {
   EXPECT_TRUE(SameIgnoringAsciiCase("Sort By", "sORT bY"));
   EXPECT_FALSE(SameIgnoringAsciiCase("\xE9", "\xC9"));
