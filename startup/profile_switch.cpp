@@ -24,10 +24,15 @@ bool ProfileSwitch::SwitchToTempProfile(std::wstring* profileKey) {
 bool ProfileSwitch::Restore() {
   if (!switched_) return true;
   switched_ = false;
-  bool ok = true;
-  if (!host::SameNameIgnoringCase(host::CurrentProfileName(), profile_)) ok = host::MakeProfileCurrent(profile_);
-  if (host::ProfileExists(kTempProfileName)) ok = host::DeleteProfile(kTempProfileName) && ok;
-  return ok;
+  const bool made_current = host::SameNameIgnoringCase(host::CurrentProfileName(), profile_) ||
+                            host::MakeProfileCurrent(profile_);
+  // Another session starting at the same moment may have made its own
+  // temporary copy current since: it is that session's to delete, and this
+  // one leaves it alone.
+  if (host::ProfileExists(kTempProfileName) &&
+      !host::SameNameIgnoringCase(host::CurrentProfileName(), kTempProfileName))
+    (void)host::DeleteProfile(kTempProfileName);
+  return made_current;
 }
 
 std::wstring SupportPathSubkey(std::wstring_view profileKey) {

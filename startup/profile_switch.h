@@ -28,7 +28,9 @@ class ProfileSwitch {
   bool SwitchToTempProfile(std::wstring* profileKey);
 
   // Makes the user's profile current again and deletes the temporary
-  // profile; true when both held (or nothing was switched).
+  // profile unless another session's switch has made it current since (that
+  // session makes the user's profile current again when it is done). True
+  // when the user's profile was made current (or nothing was switched).
   [[nodiscard]] bool Restore();
 
  private:

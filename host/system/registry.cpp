@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "host/system/environment.h"
+#include "host/system/file_lock.h"
 #include "host/system/files.h"
 #include "host/system/replace_file.h"
 #include "host/system/wide_text.h"
@@ -31,6 +32,9 @@ struct Key {
 struct Store {
   Key root;
   std::wstring file;
+  // The file as this process last read or wrote it; another process's save
+  // changes it.
+  std::optional<FileStamp> seen;
 };
 
 Store& TheStore() {
@@ -114,18 +118,23 @@ void WriteKey(std::ostringstream& out, const Key& key, const std::wstring& path)
     WriteKey(out, *sub, path.empty() ? sub->name : path + L"\\" + sub->name);
 }
 
+std::string NativeFile(std::wstring_view suffix = L"") {
+  std::optional<std::string> native = NativePath(TheStore().file + std::wstring(suffix));
+  return native ? *native : std::string();
+}
+
 bool Save() {
-  const Store& store = TheStore();
+  Store& store = TheStore();
   if (store.file.empty()) return true;
   std::ostringstream text;
   text << "; cadhost registry\n";
   WriteKey(text, store.root, L"");
-  const std::size_t cut = store.file.find_last_of(L"/\\");
-  if (cut != std::wstring::npos && cut > 0) (void)CreateFolders(store.file.substr(0, cut));
   ReplacementFile out;
   if (!out.Begin(store.file, store.file + L".new")) return false;
   out.Write(text.str());
-  return out.Commit();
+  if (!out.Commit()) return false;
+  store.seen = GetFileStamp(NativeFile());
+  return true;
 }
 
 Key* MakeKey(std::wstring_view path) {
@@ -181,17 +190,80 @@ bool Load(const std::wstring& file) {
   return whole;
 }
 
+// Reads the file again when another process saved it since this one last
+// read or wrote it, so that what it reads and what it changes is the newest
+// store.
+void Refresh() {
+  Store& store = TheStore();
+  if (store.file.empty()) return;
+  std::optional<FileStamp> stamp = GetFileStamp(NativeFile());
+  if (stamp == store.seen) return;
+  store.root = Key();
+  (void)Load(store.file);
+  store.seen = stamp;
+}
+
+// How long a change waits for another process's change to the file.
+constexpr int kLockWaitMs = 10'000;
+
+// Makes one change to the store: under the file's lock, on the newest store
+// (read again when another session saved it), then saved before the lock
+// is let go. `change` answers false when there is nothing to change (a key
+// that does not exist); nothing is saved then.
+template <typename Change>
+bool Update(Change change) {
+  Store& store = TheStore();
+  if (store.file.empty()) return change();
+  const std::size_t cut = store.file.find_last_of(L"/\\");
+  if (cut != std::wstring::npos && cut > 0) (void)CreateFolders(store.file.substr(0, cut));
+  // A lock that cannot be had (a folder this user may not write, a holder
+  // that hangs) does not stop the change: it is made and saved as it would
+  // be by a session alone.
+  FileLock lock;
+  (void)lock.Acquire(NativeFile(L".lock"), kLockWaitMs);
+  Refresh();
+  if (!change()) return false;
+  return Save();
+}
+
+// Copies a file that could not be read whole beside it, as FILE.damaged (or
+// FILE.damaged-2, ...), before the store is saved over it. The copy's path,
+// or empty when none could be made.
+std::wstring KeepDamagedCopy(const std::wstring& file) {
+  std::optional<std::string> native = NativePath(file);
+  if (!native) return L"";
+  std::ifstream in(*native, std::ios::binary);
+  if (!in) return L"";
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  for (int n = 1; n <= 100; ++n) {
+    const std::wstring copy = file + L".damaged" + (n == 1 ? L"" : L"-" + std::to_wstring(n));
+    if (PathExists(copy)) continue;
+    ReplacementFile out;
+    if (!out.Begin(copy)) return L"";
+    out.Write(bytes.str());
+    return out.Commit() ? copy : L"";
+  }
+  return L"";
+}
+
 }  // namespace
 
-bool UseRegistryFile(std::wstring_view path) {
+bool UseRegistryFile(std::wstring_view path, std::wstring* damaged_copy) {
   UseMemoryRegistry();
-  TheStore().file = std::wstring(path);
-  return Load(TheStore().file);
+  Store& store = TheStore();
+  store.file = std::wstring(path);
+  store.seen = GetFileStamp(NativeFile());
+  if (Load(store.file)) return true;
+  const std::wstring copy = PathExists(store.file) ? KeepDamagedCopy(store.file) : L"";
+  if (damaged_copy) *damaged_copy = copy;
+  return false;
 }
 
 void UseMemoryRegistry() {
   TheStore().root = Key();
   TheStore().file.clear();
+  TheStore().seen.reset();
 }
 
 std::wstring RegistryFile() { return TheStore().file; }
@@ -206,12 +278,17 @@ std::wstring DefaultRegistryFile() {
   return *base + L"/cadhost/registry";
 }
 
-bool RegistryKeyExists(std::wstring_view key) { return !SplitKey(key).empty() && Find(key); }
+bool RegistryKeyExists(std::wstring_view key) {
+  Refresh();
+  return !SplitKey(key).empty() && Find(key);
+}
 
 bool CreateRegistryKey(std::wstring_view key) {
   if (SplitKey(key).empty()) return false;
-  MakeKey(key);
-  return Save();
+  return Update([&] {
+    MakeKey(key);
+    return true;
+  });
 }
 
 bool DeleteRegistryKey(std::wstring_view key) {
@@ -219,31 +296,36 @@ bool DeleteRegistryKey(std::wstring_view key) {
   if (parts.empty()) return false;
   const std::wstring last = parts.back();
   parts.pop_back();
-  Key* parent = &TheStore().root;
-  for (const std::wstring& part : parts) {
-    auto it = parent->subkeys.find(UpperAscii(part));
-    if (it == parent->subkeys.end()) return false;
-    parent = it->second.get();
-  }
-  if (parent->subkeys.erase(UpperAscii(last)) == 0) return false;
-  return Save();
+  return Update([&] {
+    Key* parent = &TheStore().root;
+    for (const std::wstring& part : parts) {
+      auto it = parent->subkeys.find(UpperAscii(part));
+      if (it == parent->subkeys.end()) return false;
+      parent = it->second.get();
+    }
+    return parent->subkeys.erase(UpperAscii(last)) != 0;
+  });
 }
 
 bool CopyRegistryKey(std::wstring_view from, std::wstring_view to) {
-  const Key* source = Find(from);
-  if (source == nullptr || SplitKey(from).empty() || SplitKey(to).empty() || Find(to)) return false;
-  std::vector<std::wstring> parts = SplitKey(to);
-  std::unique_ptr<Key> copy = source->Clone(parts.back());
-  const std::wstring folded = UpperAscii(parts.back());
-  parts.pop_back();
-  std::wstring parent_path;
-  for (const std::wstring& part : parts) parent_path += part + L"\\";
-  Key* parent = MakeKey(parent_path);
-  parent->subkeys[folded] = std::move(copy);
-  return Save();
+  if (SplitKey(from).empty() || SplitKey(to).empty()) return false;
+  return Update([&] {
+    const Key* source = Find(from);
+    if (source == nullptr || Find(to)) return false;
+    std::vector<std::wstring> parts = SplitKey(to);
+    std::unique_ptr<Key> copy = source->Clone(parts.back());
+    const std::wstring folded = UpperAscii(parts.back());
+    parts.pop_back();
+    std::wstring parent_path;
+    for (const std::wstring& part : parts) parent_path += part + L"\\";
+    Key* parent = MakeKey(parent_path);
+    parent->subkeys[folded] = std::move(copy);
+    return true;
+  });
 }
 
 std::optional<std::wstring> GetRegistryString(std::wstring_view key, std::wstring_view name) {
+  Refresh();
   const Key* k = SplitKey(key).empty() ? nullptr : Find(key);
   if (k == nullptr) return std::nullopt;
   auto it = k->values.find(UpperAscii(name));
@@ -252,21 +334,27 @@ std::optional<std::wstring> GetRegistryString(std::wstring_view key, std::wstrin
 }
 
 bool SetRegistryString(std::wstring_view key, std::wstring_view name, std::wstring_view value) {
-  Key* k = SplitKey(key).empty() ? nullptr : Find(key);
-  if (k == nullptr) return false;
-  auto& entry = k->values[UpperAscii(name)];
-  if (entry.first.empty()) entry.first = std::wstring(name);
-  entry.second = std::wstring(value);
-  return Save();
+  if (SplitKey(key).empty()) return false;
+  return Update([&] {
+    Key* k = Find(key);
+    if (k == nullptr) return false;
+    auto& entry = k->values[UpperAscii(name)];
+    if (entry.first.empty()) entry.first = std::wstring(name);
+    entry.second = std::wstring(value);
+    return true;
+  });
 }
 
 bool DeleteRegistryValue(std::wstring_view key, std::wstring_view name) {
-  Key* k = SplitKey(key).empty() ? nullptr : Find(key);
-  if (k == nullptr || k->values.erase(UpperAscii(name)) == 0) return false;
-  return Save();
+  if (SplitKey(key).empty()) return false;
+  return Update([&] {
+    Key* k = Find(key);
+    return k != nullptr && k->values.erase(UpperAscii(name)) != 0;
+  });
 }
 
 std::vector<std::wstring> RegistrySubkeys(std::wstring_view key) {
+  Refresh();
   std::vector<std::wstring> names;
   if (const Key* k = Find(key))
     for (const auto& [folded, sub] : k->subkeys) names.push_back(sub->name);
@@ -274,6 +362,7 @@ std::vector<std::wstring> RegistrySubkeys(std::wstring_view key) {
 }
 
 std::vector<std::wstring> RegistryValueNames(std::wstring_view key) {
+  Refresh();
   std::vector<std::wstring> names;
   if (const Key* k = SplitKey(key).empty() ? nullptr : Find(key))
     for (const auto& [folded, entry] : k->values) names.push_back(entry.first);

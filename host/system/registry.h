@@ -11,6 +11,11 @@
 // temporary file renamed over it, so a failed write leaves the old file
 // whole; the change is then still made in memory and the call answers false.
 //
+// Several sessions may use one file at once. Each change is made under a
+// lock on the file (file_lock.h) to the newest store: when another session
+// saved the file since this one read it, it is read again first, so both
+// sessions' changes stand. Reads see the newest saved store too.
+//
 // Process-wide state, used from one thread only.
 #pragma once
 
@@ -26,8 +31,10 @@ inline constexpr wchar_t kCurrentUserRootName[] = L"HKEY_CURRENT_USER";
 
 // Reads the store from `path` (a missing file is an empty store) and keeps it
 // there from now on. False when the file exists but cannot be read whole;
-// what could be read is kept.
-bool UseRegistryFile(std::wstring_view path);
+// what could be read is kept, and the file as it was is copied beside it
+// (PATH.damaged, or PATH.damaged-2, ...) before anything is saved over it:
+// `damaged_copy` gets the copy's path, or empty when no copy could be made.
+bool UseRegistryFile(std::wstring_view path, std::wstring* damaged_copy = nullptr);
 // An empty store in memory only.
 void UseMemoryRegistry();
 // The file the store uses; empty when in memory only.

@@ -2,6 +2,8 @@
 // updates, trusted paths, and every way a set-up can fail.
 #include "startup/support_folder_check.h"
 
+#include <memory>
+
 #include "startup/profile_switch.h"
 #include "startup/trusted_paths.h"
 #include "startup/tests/product_fixture.h"
@@ -237,6 +239,31 @@ TEST_F(SupportFolderCheckTest, AFailureAtAnyStepOfTheSetUpIsReported) {
     }
     ASSERT_LT(n, 500);
   }
+}
+
+// A second session loading a drawing at the same moment switches to its own
+// temporary profile just after this one made the user's profile current
+// again: this session's set-up is no failure, it leaves the other's
+// temporary profile alone, and the store ends as one set-up alone leaves it.
+TEST_F(SupportFolderCheckTest, AnotherSessionsSwitchAtTheSameMomentIsNoFailure) {
+  std::unique_ptr<ProfileSwitch> other;
+  const int id = host::AddProfileListener([&](const std::wstring& name) {
+    if (other || name != L"Default") return;
+    other = std::make_unique<ProfileSwitch>(L"Default");
+    std::wstring key;
+    EXPECT_TRUE(other->SwitchToTempProfile(&key));
+  });
+  const bool adjusted = RunSupportFolderCheck();
+  host::RemoveProfileListener(id);
+  EXPECT_TRUE(adjusted);
+  EXPECT_EQ(CommandLine().find("(10)"), std::string::npos) << CommandLine();
+  ExpectInOrder(CommandLine(), {"Orvane user support folder adjusted OK."});
+  ASSERT_TRUE(other);
+  EXPECT_EQ(host::CurrentProfileName(), kTempProfileName);  // the other session's, until it is done
+
+  EXPECT_TRUE(other->Restore());
+  ExpectUserProfileCurrent();
+  EXPECT_EQ(SupportPathText(), NewPath());
 }
 
 TEST_F(SupportFolderCheckTest, ALongSupportPathIsRewrittenWhole) {

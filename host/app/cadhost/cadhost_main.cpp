@@ -127,8 +127,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cadhost: the registry file %s is a folder\n", Encode(registry).c_str());
     return 1;
   }
-  if (!registry.empty() && !host::UseRegistryFile(registry))
-    std::fprintf(stderr, "cadhost: the registry file %s could not be read whole\n", Encode(registry).c_str());
+  std::wstring damaged_copy;
+  if (!registry.empty() && !host::UseRegistryFile(registry, &damaged_copy)) {
+    // The next change saves the store over the file: the user's profiles as
+    // they were stay in the copy, and the user is told where.
+    const std::wstring said =
+        L"The registry file " + registry + L" could not be read whole; what could be read is used. " +
+        (damaged_copy.empty() ? std::wstring(L"No copy of it could be kept.")
+                              : L"The file as it was is kept as " + damaged_copy + L".");
+    std::fprintf(stderr, "cadhost: %s\n", Encode(said).c_str());
+    host::Print(said + L"\n");
+  }
   for (const std::string& s : support) host::AddSessionSupportFolder(host::WidePath(s));
   for (const std::string& s : profile_support) {
     if (!AddProfileSupportFolder(s))

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include "host/system/fault.h"
 #include "host/system/profiles.h"
@@ -77,9 +82,10 @@ TEST_F(RegistryTest, AFailedSaveKeepsTheOldFileAndTheChangeInMemory) {
     EXPECT_FALSE(SetRegistryString(L"A", L"v", L"2"));
     EXPECT_EQ(GetRegistryString(L"A", L"v"), L"2");
     EXPECT_EQ(Read("conf/registry"), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_ + "/conf"),
-                            std::filesystem::directory_iterator()),
-              1);
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(root_ + "/conf"))
+      names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"registry", "registry.lock"}));  // no temporary file left
   }
   Restart();
   EXPECT_EQ(GetRegistryString(L"A", L"v"), L"1");
@@ -102,6 +108,77 @@ TEST_F(RegistryTest, AFailedWriteLeavesTheOldFileWhole) {
   std::filesystem::create_directory(root_ + "/conf/registry.new");
   EXPECT_FALSE(SetRegistryString(L"K", L"v", L"new"));
   EXPECT_EQ(Read("conf/registry"), before);
+}
+
+// A file that cannot be read whole is copied aside before the store is saved
+// over it, so the user's profiles as they were are never lost.
+TEST_F(RegistryTest, ADamagedFileIsKeptBesideTheStore) {
+  UseMemoryRegistry();
+  std::filesystem::create_directories(root_ + "/conf");
+  const std::string garbage = "[Good]\n\"v\"=\"1\"\n\x01\x02 not a store \xff\n[Cut\\Ke";
+  Write("conf/registry", garbage);
+  std::wstring copy;
+  EXPECT_FALSE(UseRegistryFile(File(), &copy));
+  EXPECT_EQ(copy, File() + L".damaged");
+  EXPECT_EQ(Read("conf/registry.damaged"), garbage);
+  ASSERT_TRUE(SetRegistryString(L"Good", L"v", L"2"));  // the store is saved over the file
+  EXPECT_EQ(Read("conf/registry.damaged"), garbage);
+
+  // A second damaged file does not replace the first copy.
+  UseMemoryRegistry();
+  Write("conf/registry", "junk");
+  EXPECT_FALSE(UseRegistryFile(File(), &copy));
+  EXPECT_EQ(copy, File() + L".damaged-2");
+  EXPECT_EQ(Read("conf/registry.damaged-2"), "junk");
+  EXPECT_EQ(Read("conf/registry.damaged"), garbage);
+
+  // A whole file, or none, makes no copy.
+  copy = L"unset";
+  UseMemoryRegistry();
+  EXPECT_TRUE(UseRegistryFile(Path("conf/none"), &copy));
+  EXPECT_EQ(copy, L"unset");
+}
+
+// Programs that change one store at the same moment, each from its own copy
+// read at the start, keep every one of each other's changes; and a running
+// program reads what the others saved.
+TEST_F(RegistryTest, ProgramsSharingTheStoreKeepEachOthersChanges) {
+  ASSERT_TRUE(CreateRegistryKey(L"Shared"));
+  constexpr int kPrograms = 4;
+  constexpr int kChanges = 40;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kPrograms; ++p) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      bool ok = UseRegistryFile(File());
+      for (int i = 0; i < kChanges; ++i) {
+        const std::wstring name = L"p" + std::to_wstring(p) + L"-" + std::to_wstring(i);
+        ok = SetRegistryString(L"Shared", name, L"v") && ok;
+        ok = CreateRegistryKey(L"Shared\\" + name) && ok;
+      }
+      _exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  // Read without a restart: this program sees the others' saves.
+  EXPECT_EQ(RegistryValueNames(L"Shared").size(), static_cast<std::size_t>(kPrograms * kChanges));
+  EXPECT_EQ(RegistrySubkeys(L"Shared").size(), static_cast<std::size_t>(kPrograms * kChanges));
+  // A change of this program keeps them too.
+  ASSERT_TRUE(SetRegistryString(L"Shared", L"parent", L"v"));
+  Restart();
+  for (int p = 0; p < kPrograms; ++p)
+    for (int i = 0; i < kChanges; ++i) {
+      const std::wstring name = L"p" + std::to_wstring(p) + L"-" + std::to_wstring(i);
+      EXPECT_EQ(GetRegistryString(L"Shared", name), L"v") << p << " " << i;
+      EXPECT_TRUE(RegistryKeyExists(L"Shared\\" + name)) << p << " " << i;
+    }
+  EXPECT_EQ(GetRegistryString(L"Shared", L"parent"), L"v");
 }
 
 class ProfilesTest : public RegistryTest {};
