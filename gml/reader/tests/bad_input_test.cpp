@@ -88,6 +88,20 @@ std::string Body() {
 
 std::string Whole() { return kSmallFileHead + Body() + kSmallFileTail; }
 
+// 600 lines of distinct TOIDs: text several times the reader's stream buffer,
+// so that damage half-way or in the trailer is met only while features are
+// read, past the first block.
+std::string SixHundredLinesFile() {
+  std::string whole = kSmallFileHead;
+  for (int i = 0; i < 600; ++i) {
+    char toid[17];
+    std::snprintf(toid, sizeof toid, "%016d", 1000000 + i);
+    whole += LineMember(toid, std::to_string(i) + ",0 " + std::to_string(i) + ",1");
+  }
+  whole += kSmallFileTail;
+  return whole;
+}
+
 std::string Gzip(const std::string& content) {
   uLongf size = compressBound(static_cast<uLong>(content.size())) + 64;
   std::string out(size, '\0');
@@ -457,14 +471,9 @@ TEST(BadInput, CutAtEveryLength) {
 // the message names the file, how far its text could be read and zlib's
 // reason. Its size in the list is then its size on disk, not the trailer's.
 TEST(BadInput, GzipDamagedPastItsFirstBlock) {
-  std::string body;
-  for (int i = 0; i < 600; ++i) {
-    char toid[17];
-    std::snprintf(toid, sizeof toid, "%016d", 1000000 + i);
-    body += LineMember(toid, std::to_string(i) + ",0 " + std::to_string(i) + ",1");
-  }
-  const std::string gz = Gzip(kSmallFileHead + body + kSmallFileTail);
-  ASSERT_GT(body.size(), 4u * ArchiveReader::kStreamBufferSize);
+  const std::string whole = SixHundredLinesFile();
+  ASSERT_GT(whole.size(), 4u * ArchiveReader::kStreamBufferSize);
+  const std::string gz = Gzip(whole);
   TempFolder folder;
   struct Damage {
     const char* name;
@@ -482,13 +491,18 @@ TEST(BadInput, GzipDamagedPastItsFirstBlock) {
     const std::string path = Write(folder.Path() / "big.gml.gz", d.content);
     const Reading reading = Read(path);
     EXPECT_EQ(reading.result, 0);
-    // Flipped bytes may first inflate to text that is refused.
-    ASSERT_EQ(reading.messages.size(), d.reason[0] != 0 ? 1u : reading.messages.size());
-    ASSERT_GE(reading.messages.size(), 1u);
-    const std::string shown = WideToNarrow(reading.messages[0]);
-    EXPECT_EQ(shown.rfind("Can not read \"" + path + "\": its gzip data is damaged after byte ", 0),
-              0u)
-        << shown;
+    // One message says the data is damaged. Flipped bytes may first inflate
+    // to text that is refused, so a flipped file may have refusals beside
+    // it; a cut file and a wrong check sum have nothing else to say.
+    const std::string damaged = "Can not read \"" + path + "\": its gzip data is damaged after byte ";
+    std::vector<std::string> said_damaged;
+    for (const std::wstring& message : reading.messages) {
+      const std::string text = WideToNarrow(message);
+      if (text.rfind(damaged, 0) == 0) said_damaged.push_back(text);
+    }
+    ASSERT_EQ(said_damaged.size(), 1u);
+    if (d.reason[0] != 0) EXPECT_EQ(reading.messages.size(), 1u);
+    const std::string& shown = said_damaged[0];
     // Flipped bytes fail in one of several ways.
     EXPECT_NE(shown.find(std::string("(zlib: ") + d.reason), std::string::npos) << shown;
     EXPECT_EQ(shown.find("(zlib: )"), std::string::npos) << shown;
@@ -507,15 +521,9 @@ TEST(BadInput, GzipSizeInTheListIsNotTakenFromAGarbageTrailer) {
   TempFolder folder;
   // Longer than the first read, so that opening the file does not reach
   // the trailer and find it wrong.
-  std::string whole = kSmallFileHead;
-  for (int i = 0; i < 600; ++i) {
-    char toid[17];
-    std::snprintf(toid, sizeof toid, "%016d", 1000000 + i);
-    whole += LineMember(toid, std::to_string(i) + ",0 " + std::to_string(i) + ",1");
-  }
-  whole += kSmallFileTail;
-  const std::string gz = Gzip(whole);
+  const std::string whole = SixHundredLinesFile();
   ASSERT_GT(whole.size(), 4u * ArchiveReader::kStreamBufferSize);
+  const std::string gz = Gzip(whole);
   struct Case {
     const char* name;
     std::string content;

@@ -166,9 +166,10 @@ TEST_F(FeaturePassTest, ImportDrawsEveryClassOfOneRecordWithItsKinds) {
 }
 
 // Blocks and labels as the user finds them: a point's block stands square
-// whatever its orientation, a symbol's turns by it; labels sit on their
-// point, centred above it (justification 5), unturned; a given height is
-// kept and -999 becomes 0, for every class that has one.
+// whatever its orientation, a symbol's turns by it; labels hang from their
+// point, the middle of their top edge on it (justification 5: centre, top),
+// so they read centred below it, unturned; a given height is kept and -999
+// becomes 0, for every class that has one.
 TEST_F(FeaturePassTest, PointsSymbolsNodesAddressesAndTextsStandAndTurnAsTheFileSays) {
   d.settings.pointsAndSymbolsAs = 1;  // the fixed block, "apoint"
   d.settings.markTermBesidePoint = 1;
