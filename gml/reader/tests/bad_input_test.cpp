@@ -501,7 +501,9 @@ TEST(BadInput, GzipDamagedPastItsFirstBlock) {
       if (text.rfind(damaged, 0) == 0) said_damaged.push_back(text);
     }
     ASSERT_EQ(said_damaged.size(), 1u);
-    if (d.reason[0] != 0) EXPECT_EQ(reading.messages.size(), 1u);
+    if (d.reason[0] != 0) {
+      EXPECT_EQ(reading.messages.size(), 1u);
+    }
     const std::string& shown = said_damaged[0];
     // Flipped bytes fail in one of several ways.
     EXPECT_NE(shown.find(std::string("(zlib: ") + d.reason), std::string::npos) << shown;
