@@ -13,6 +13,7 @@
 #include "host/editor/system_variables.h"
 #include "host/system/environment.h"
 #include "host/system/files.h"
+#include "host/system/registry.h"
 #include "startup/profile_switch.h"
 #include "startup/support_copy.h"
 #include "startup/support_path_entries.h"
@@ -114,8 +115,10 @@ void CheckVersion(const std::wstring& userFolder) {
 }
 
 // The first set-up: the local folder, its files, the marker and the support
-// path. True when the support path was rewritten.
-bool AdjustSupportPath() {
+// path. True when the support path was rewritten. `transaction` holds the
+// registry store from the check that asked for the set-up; it ends before
+// the closing message waits for the user.
+bool AdjustSupportPath(std::optional<host::RegistryTransaction>* transaction) {
   host::SysVarResult cprofile = host::GetSystemVariable(L"CPROFILE");
   if (!cprofile.ok()) {
     host::Print(L"\nWarning: (1) Could not figure the current AutoCAD profile name.....");
@@ -171,6 +174,7 @@ bool AdjustSupportPath() {
     host::Printf(L"\nWarning: (10) Could not make AutoCAD profile %ls current again.....", profile.c_str());
     return false;
   }
+  transaction->reset();
 
   const std::wstring text = L"Orvane Support files copied to " + localFolder +
                            L" during final setup.\n\nNow please use \"menuload <Enter>\" command on AutoCAD's "
@@ -198,16 +202,22 @@ bool RunSupportFolderCheck() {
   bool needsAdjustment = false;
   bool adjusted = false;
 
+  // Another session loading a drawing at the same moment does its check
+  // before or after this one's, never between: a second set-up would be
+  // made on the profile the first is rewriting.
+  std::optional<host::RegistryTransaction> transaction(std::in_place);
   wchar_t userFolder[kMaxPath];
   if (GetVmrSupportFolder(userFolder) != nullptr) {
     if (Exists(std::wstring(userFolder) + kLocalSupportMarker)) {
+      transaction.reset();
       CheckVersion(userFolder);
     } else {
       needsAdjustment = true;
       host::Print(L" Needs adjustment....");
-      adjusted = AdjustSupportPath();
+      adjusted = AdjustSupportPath(&transaction);
     }
   }
+  transaction.reset();
 
   if (adjusted) host::Print(L"\nOrvane user support folder adjusted OK.\n");
   if (adjusted || !needsAdjustment)

@@ -206,22 +206,40 @@ void Refresh() {
 // How long a change waits for another process's change to the file.
 constexpr int kLockWaitMs = 10'000;
 
+// The lock of the transaction in progress, and how many are nested.
+struct Transaction {
+  FileLock lock;
+  int depth = 0;
+};
+
+Transaction& TheTransaction() {
+  static Transaction transaction;
+  return transaction;
+}
+
+// Takes the file's lock and reads the newest store. A lock that cannot be
+// had (a folder this user may not write, a holder that hangs) does not stop
+// the changes: they are made and saved as they would be by a session alone.
+void Begin(FileLock* lock) {
+  Store& store = TheStore();
+  if (store.file.empty()) return;
+  const std::size_t cut = store.file.find_last_of(L"/\\");
+  if (cut != std::wstring::npos && cut > 0) (void)CreateFolders(store.file.substr(0, cut));
+  (void)lock->Acquire(NativeFile(L".lock"), kLockWaitMs);
+  Refresh();
+}
+
 // Makes one change to the store: under the file's lock, on the newest store
 // (read again when another session saved it), then saved before the lock
 // is let go. `change` answers false when there is nothing to change (a key
 // that does not exist); nothing is saved then.
+// Within a transaction the lock is the transaction's.
 template <typename Change>
 bool Update(Change change) {
   Store& store = TheStore();
   if (store.file.empty()) return change();
-  const std::size_t cut = store.file.find_last_of(L"/\\");
-  if (cut != std::wstring::npos && cut > 0) (void)CreateFolders(store.file.substr(0, cut));
-  // A lock that cannot be had (a folder this user may not write, a holder
-  // that hangs) does not stop the change: it is made and saved as it would
-  // be by a session alone.
   FileLock lock;
-  (void)lock.Acquire(NativeFile(L".lock"), kLockWaitMs);
-  Refresh();
+  if (TheTransaction().depth == 0) Begin(&lock);
   if (!change()) return false;
   return Save();
 }
@@ -276,6 +294,14 @@ std::wstring DefaultRegistryFile() {
     base = *home + L"/.config";
   }
   return *base + L"/cadhost/registry";
+}
+
+RegistryTransaction::RegistryTransaction() {
+  if (TheTransaction().depth++ == 0) Begin(&TheTransaction().lock);
+}
+
+RegistryTransaction::~RegistryTransaction() {
+  if (--TheTransaction().depth == 0) TheTransaction().lock.Release();
 }
 
 bool RegistryKeyExists(std::wstring_view key) {

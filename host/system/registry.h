@@ -43,6 +43,20 @@ std::wstring RegistryFile();
 // $HOME/.config/cadhost/registry; empty when neither is set.
 std::wstring DefaultRegistryFile();
 
+// Reads and changes made as one step: from its making to its end no other
+// session changes the store, so a value read, changed and written back
+// (a support path with a folder added) keeps what others wrote before it,
+// and what others write comes after. One made while another is alive joins
+// it. Keep it short, and never across a question to the user: others wait
+// for it (at most ten seconds, then they go on without it).
+class RegistryTransaction {
+ public:
+  RegistryTransaction();
+  ~RegistryTransaction();
+  RegistryTransaction(const RegistryTransaction&) = delete;
+  RegistryTransaction& operator=(const RegistryTransaction&) = delete;
+};
+
 bool RegistryKeyExists(std::wstring_view key);
 // Creates the key and every missing key above it; an existing key is no
 // error.

@@ -63,6 +63,9 @@ bool WriteTranscript(const std::string& path) {
 bool AddProfileSupportFolder(const std::string& folder) {
   std::wstring wide = host::AbsolutePath(host::WidePath(folder));
   while (wide.size() > 1 && wide.back() == L'/') wide.pop_back();
+  // Read and written back as one step: another session starting at the
+  // same moment may be rewriting the path.
+  host::RegistryTransaction transaction;
   const std::wstring profile = host::CurrentProfileName();
   std::wstring path = host::ProfileSupportPath(profile);
   if (host::PathListHasFolder(path, wide)) return true;

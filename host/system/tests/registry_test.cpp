@@ -181,6 +181,40 @@ TEST_F(RegistryTest, ProgramsSharingTheStoreKeepEachOthersChanges) {
   EXPECT_EQ(GetRegistryString(L"Shared", L"parent"), L"v");
 }
 
+// A value read, changed and written back within a transaction (a support
+// path with a folder added, here a count) keeps every other program's
+// change: none comes between the read and the write.
+TEST_F(RegistryTest, ReadAndWriteBackInATransactionLosesNoOtherProgramsChange) {
+  ASSERT_TRUE(CreateRegistryKey(L"Shared"));
+  ASSERT_TRUE(SetRegistryString(L"Shared", L"count", L"0"));
+  constexpr int kPrograms = 4;
+  constexpr int kSteps = 25;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kPrograms; ++p) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      bool ok = UseRegistryFile(File());
+      for (int i = 0; i < kSteps; ++i) {
+        RegistryTransaction transaction;
+        const int count = std::stoi(GetRegistryString(L"Shared", L"count").value_or(L"0"));
+        {
+          RegistryTransaction nested;  // joins the outer one
+          ok = SetRegistryString(L"Shared", L"count", std::to_wstring(count + 1)) && ok;
+        }
+      }
+      _exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(GetRegistryString(L"Shared", L"count"), std::to_wstring(kPrograms * kSteps));
+}
+
 class ProfilesTest : public RegistryTest {};
 
 TEST_F(ProfilesTest, AStoreWithoutProfilesGetsTheDefault) {
