@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -27,6 +28,22 @@ class RegistryTest : public host::testing::TempFolderTest {
   void Restart() {
     UseMemoryRegistry();
     ASSERT_TRUE(UseRegistryFile(File()));
+  }
+  // Runs `programs` child processes at once, each using the store from its
+  // own start and doing `work(number)`; expects each to answer true.
+  void RunPrograms(int programs, const std::function<bool(int)>& work) {
+    std::vector<pid_t> children;
+    for (int p = 0; p < programs; ++p) {
+      const pid_t pid = fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) _exit(UseRegistryFile(File()) && work(p) ? 0 : 1);
+      children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
   }
 };
 
@@ -146,26 +163,15 @@ TEST_F(RegistryTest, ProgramsSharingTheStoreKeepEachOthersChanges) {
   ASSERT_TRUE(CreateRegistryKey(L"Shared"));
   constexpr int kPrograms = 4;
   constexpr int kChanges = 40;
-  std::vector<pid_t> children;
-  for (int p = 0; p < kPrograms; ++p) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      bool ok = UseRegistryFile(File());
-      for (int i = 0; i < kChanges; ++i) {
-        const std::wstring name = L"p" + std::to_wstring(p) + L"-" + std::to_wstring(i);
-        ok = SetRegistryString(L"Shared", name, L"v") && ok;
-        ok = CreateRegistryKey(L"Shared\\" + name) && ok;
-      }
-      _exit(ok ? 0 : 1);
+  RunPrograms(kPrograms, [&](int p) {
+    bool ok = true;
+    for (int i = 0; i < kChanges; ++i) {
+      const std::wstring name = L"p" + std::to_wstring(p) + L"-" + std::to_wstring(i);
+      ok = SetRegistryString(L"Shared", name, L"v") && ok;
+      ok = CreateRegistryKey(L"Shared\\" + name) && ok;
     }
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return ok;
+  });
   // Read without a restart: this program sees the others' saves.
   EXPECT_EQ(RegistryValueNames(L"Shared").size(), static_cast<std::size_t>(kPrograms * kChanges));
   EXPECT_EQ(RegistrySubkeys(L"Shared").size(), static_cast<std::size_t>(kPrograms * kChanges));
@@ -189,29 +195,16 @@ TEST_F(RegistryTest, ReadAndWriteBackInATransactionLosesNoOtherProgramsChange) {
   ASSERT_TRUE(SetRegistryString(L"Shared", L"count", L"0"));
   constexpr int kPrograms = 4;
   constexpr int kSteps = 25;
-  std::vector<pid_t> children;
-  for (int p = 0; p < kPrograms; ++p) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      bool ok = UseRegistryFile(File());
-      for (int i = 0; i < kSteps; ++i) {
-        RegistryTransaction transaction;
-        const int count = std::stoi(GetRegistryString(L"Shared", L"count").value_or(L"0"));
-        {
-          RegistryTransaction nested;  // joins the outer one
-          ok = SetRegistryString(L"Shared", L"count", std::to_wstring(count + 1)) && ok;
-        }
-      }
-      _exit(ok ? 0 : 1);
+  RunPrograms(kPrograms, [&](int) {
+    bool ok = true;
+    for (int i = 0; i < kSteps; ++i) {
+      RegistryTransaction transaction;
+      const int count = std::stoi(GetRegistryString(L"Shared", L"count").value_or(L"0"));
+      RegistryTransaction nested;  // joins the outer one
+      ok = SetRegistryString(L"Shared", L"count", std::to_wstring(count + 1)) && ok;
     }
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return ok;
+  });
   EXPECT_EQ(GetRegistryString(L"Shared", L"count"), std::to_wstring(kPrograms * kSteps));
 }
 
