@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
@@ -15,11 +16,13 @@
 
 namespace {
 
-// The value as it appears in the file, cut short for a message.
+// The value as it appears in the file, cut short for a message between two
+// characters.
 std::string Quoted(const char* text) {
-  std::string value(text);
-  if (value.size() > 40) value = value.substr(0, 40) + "...";
-  return "'" + value + "'";
+  constexpr std::size_t kShownBytes = 40;
+  const std::string_view value(text);
+  if (value.size() <= kShownBytes) return "'" + std::string(value) + "'";
+  return "'" + std::string(value.substr(0, Utf8CutLength(value, kShownBytes))) + "...'";
 }
 
 // The element's name without its attributes.

@@ -366,6 +366,41 @@ TEST(BadInput, RefusedNumberNamesTheFileThePlaceAndTheReason) {
   EXPECT_EQ(reading.stored[0].rfind("line|1000000000000001", 0), 0u);
 }
 
+// A refused value is shown as written, cut after at most 40 bytes, and never
+// inside a character: the message is read as UTF-8.
+TEST(BadInput, RefusedValueIsCutBetweenCharacters) {
+  const std::string head = "1e999" + std::string(34, 'x');  // 39 bytes, not finite
+  struct Case {
+    const char* name;
+    std::string value;
+    std::string shown;
+  };
+  const std::vector<Case> cases = {
+      {"a two-byte character across byte 40", head + "\xC3\xA9z", head + "..."},
+      {"a three-byte character across byte 40", head.substr(0, 38) + "\xE2\x82\xAC" + "z",
+       head.substr(0, 38) + "..."},
+      {"a two-byte character ending at byte 40", head.substr(0, 38) + "\xC3\xA9",
+       head.substr(0, 38) + "\xC3\xA9"},
+      {"a two-byte character ending at byte 40, more after", head.substr(0, 38) + "\xC3\xA9z",
+       head.substr(0, 38) + "\xC3\xA9..."},
+  };
+  TempFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write(
+        folder.Path() / "cut.gml",
+        kSmallFileHead +
+            LineMember("1000000000000001", "0,0 1,1", "<osgb:height>" + c.value + "</osgb:height>") +
+            kSmallFileTail);
+    const Reading reading = Read(path);
+    ASSERT_EQ(reading.messages.size(), 1u);
+    const std::wstring expected =
+        L"osgb:height '" + Utf8ToWide(c.shown) + L"' is not a finite number.";
+    EXPECT_NE(reading.messages[0].find(expected), std::wstring::npos)
+        << WideToNarrow(reading.messages[0]);
+  }
+}
+
 // A file saved in Latin-1 by another tool: its texts read one byte a
 // character, every feature is stored, and the first such place is told once
 // on the command line (no box stops the import).
