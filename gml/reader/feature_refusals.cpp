@@ -1,7 +1,7 @@
 // Features that cannot be stored: values that are not finite (an exponent
 // past the range of a double, "NaN", "INF"), integers past the 32-bit range
-// of their field, texts longer than the text buffer, and more points than
-// one feature may hold. The feature is left out whole, whatever its class,
+// of their field, texts longer than the text buffer, and more points, rings
+// or members than one feature may hold. The feature is left out whole, whatever its class,
 // so that no such value reaches a record or a drawing, and the file's
 // refusals are reported together when it is done.
 #include <cmath>
@@ -83,13 +83,13 @@ bool GmlPass::ReadFeatureText(const char* element) {
   return true;
 }
 
-void GmlPass::RefuseOversized(const char* kind) {
+void GmlPass::RefuseOversized(const char* kind, std::int32_t limit, const char* what) {
   if (numberRefused) return;
-  std::string what = kind;
-  if (common.toid[0] != 0) what += std::string(" osgb") + common.toid;
-  what += " has more than " + std::to_string(kMaxFeaturePoints) + " points";
+  std::string reason = kind;
+  if (common.toid[0] != 0) reason += std::string(" osgb") + common.toid;
+  reason += " has more than " + std::to_string(limit) + " " + what;
   if (assembling != nullptr)
-    RefuseFeature(what);
+    RefuseFeature(reason);
   else
-    RefuseNumber(what);
+    RefuseNumber(reason);
 }
