@@ -233,6 +233,13 @@ TEST(ReadingBounds, GzipHoldingATextOfTwoGibibytes) {
   EXPECT_EQ(reading.lines, 2);  // the lines before and after the text
 }
 
+std::string Repeated(const std::string& text, int times) {
+  std::string out;
+  out.reserve(text.size() * static_cast<std::size_t>(times));
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 // Writes a gzip file of `head`, `repeated` `times` over and `tail`. The
 // repetitions are packed a few megabytes at a time, each block a gzip
 // member of its own, so that a text of hundreds of megabytes is made in a
@@ -308,6 +315,16 @@ TEST(ReadingBounds, GzipFilesMadeToTakeGigabytes) {
        "<osgb:networkMember xlink:href='#osgb4000000000000001'/>", kSanitized ? 600000 : 12000000,
        "</osgb:Road></osgb:roadMember>\n" + LineMember("1000000000000002", "0,0 5,5"),
        "road osgb4000000000000002 has more than 500000 members", 1},
+      // Refused by a value after its coordinates, each line takes back
+      // what it spilled (four megabytes each, eighty in all).
+      {"lines refused after their coordinates", LineMember("1000000000000001", "0,0 10,0"),
+       "<osgb:topographicMember><osgb:TopographicLine fid='osgb1000000000000003'>"
+       "<osgb:featureCode>10019</osgb:featureCode><osgb:polyline><gml:LineString>"
+       "<gml:coordinates>" + Repeated("1,2 ", 200000) +
+           "</gml:coordinates></gml:LineString></osgb:polyline><osgb:version>99999999999"
+           "</osgb:version></osgb:TopographicLine></osgb:topographicMember>\n",
+       20, LineMember("1000000000000002", "0,0 5,5"),
+       "osgb:version '99999999999' is out of range", 20},
       // Refused as it is read, the line leaves nothing in the spill file;
       // the area that refers to it is refused with it.
       {"a line of fifty million points",
