@@ -4,6 +4,7 @@
 // positions.
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 #include "gml/reader/gml_pass.h"
 
@@ -56,6 +57,8 @@ void GmlPass::ReleaseAreaLists() {
     GrowArrayFree(&ringEntries);
   }
   ringEntriesCreated = false;
+  areaRings = 0;
+  areaMembers = 0;
 }
 
 void GmlPass::StartArea() {
@@ -77,6 +80,10 @@ void GmlPass::StartArea() {
 // `list`, creating the list at its first ring.
 bool GmlPass::AppendRing(GrowArray* list, bool* created) {
   TouchCarried(kCarriedAreaOutline);
+  if (areaRings >= kMaxFeatureRings) {
+    RefuseOversized("area", kMaxFeatureRings, "rings");
+    return true;
+  }
   // All rings of an area together, each with its end entry.
   const std::int64_t held =
       (outerCreated ? outerList.count : 0) + (innerCreated ? innerList.count : 0);
@@ -84,6 +91,7 @@ bool GmlPass::AppendRing(GrowArray* list, bool* created) {
     RefuseOversized("area");
     return true;
   }
+  ++areaRings;
   if (!*created) {
     if (!keepRecords) return true;
     if (!GrowArrayCreateExact(tuples.count + 1, sizeof(RingPoint), list)) return false;
@@ -149,6 +157,16 @@ void GmlPass::EndInnerBoundary() {
 
 void GmlPass::StartReferenceBoundary(bool outer) {
   if (!view.settings.inputPolygons) return;
+  ringOuter = outer ? 1 : 0;
+  // A ring whose end never came is not kept.
+  if (ringMembersCreated) GrowArrayFree(&ringMembers);
+  ringMembersCreated = false;
+  // A refused area takes no more rings: it is left out whole.
+  if (numberRefused) return;
+  if (areaRings >= kMaxFeatureRings) {
+    RefuseOversized("area", kMaxFeatureRings, "rings");
+    return;
+  }
   if (!ringEntriesCreated) {
     if (!GrowArrayCreate(50, sizeof(RingEntry), &ringEntries)) {
       sound = false;
@@ -156,16 +174,19 @@ void GmlPass::StartReferenceBoundary(bool outer) {
     }
     ringEntriesCreated = true;
   }
-  ringOuter = outer ? 1 : 0;
-  if (ringMembersCreated) GrowArrayFree(&ringMembers);
   ringMembersCreated = GrowArrayCreate(50, sizeof(MemberReference), &ringMembers);
   if (!ringMembersCreated) sound = false;
+  ++areaRings;
 }
 
 void GmlPass::AddRingMember(const char* t) {
   if (!view.settings.inputPolygons || !inArea || !inOsgbPolygon || !(inOsgbOuter || inOsgbInner) ||
-      !ringMembersCreated)
+      !ringMembersCreated || numberRefused)
     return;
+  if (areaMembers >= kMaxFeatureMembers) {
+    RefuseOversized("area", kMaxFeatureMembers, "ring members");
+    return;
+  }
   MemberReference member{};
   member.reversed = std::strstr(t, "orientation='-'") != nullptr ? 1 : 0;
   const char* at = std::strstr(t, "xlink:href='#osgb");
@@ -181,6 +202,7 @@ void GmlPass::AddRingMember(const char* t) {
     sound = false;
     return;
   }
+  ++areaMembers;
   TouchCarried(kCarriedAreaOutline);
   if (ringOuter) byReference = true;
 }
@@ -317,6 +339,11 @@ void GmlPass::AssembleAreas() {
         if (node == nullptr) {
           dropped = true;  // the rest of this ring is still looked at
           continue;
+        }
+        if (node->payloadA == kRefusedCoordinates) {
+          RefuseNumber(std::string("its line osgb") + members[m].toid + " was refused");
+          dropped = true;
+          break;
         }
         if (!RereadTuples(node->payloadA)) {
           sound = false;

@@ -1,12 +1,13 @@
 // Features that cannot be stored: values that are not finite (an exponent
 // past the range of a double, "NaN", "INF"), integers past the 32-bit range
-// of their field, texts longer than the text buffer, and more points than
-// one feature may hold. The feature is left out whole, whatever its class,
+// of their field, texts longer than the text buffer, and more points, rings
+// or members than one feature may hold. The feature is left out whole, whatever its class,
 // so that no such value reaches a record or a drawing, and the file's
 // refusals are reported together when it is done.
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
@@ -15,11 +16,13 @@
 
 namespace {
 
-// The value as it appears in the file, cut short for a message.
+// The value as it appears in the file, cut short for a message between two
+// characters.
 std::string Quoted(const char* text) {
-  std::string value(text);
-  if (value.size() > 40) value = value.substr(0, 40) + "...";
-  return "'" + value + "'";
+  constexpr std::size_t kShownBytes = 40;
+  const std::string_view value(text);
+  if (value.size() <= kShownBytes) return "'" + std::string(value) + "'";
+  return "'" + std::string(value.substr(0, Utf8CutLength(value, kShownBytes))) + "...'";
 }
 
 // The element's name without its attributes.
@@ -80,13 +83,13 @@ bool GmlPass::ReadFeatureText(const char* element) {
   return true;
 }
 
-void GmlPass::RefuseOversized(const char* kind) {
+void GmlPass::RefuseOversized(const char* kind, std::int32_t limit, const char* what) {
   if (numberRefused) return;
-  std::string what = kind;
-  if (common.toid[0] != 0) what += std::string(" osgb") + common.toid;
-  what += " has more than " + std::to_string(kMaxFeaturePoints) + " points";
+  std::string reason = kind;
+  if (common.toid[0] != 0) reason += std::string(" osgb") + common.toid;
+  reason += " has more than " + std::to_string(limit) + " " + what;
   if (assembling != nullptr)
-    RefuseFeature(what);
+    RefuseFeature(reason);
   else
-    RefuseNumber(what);
+    RefuseNumber(reason);
 }

@@ -462,9 +462,14 @@ void GmlPass::OnReferences(const char* t, GmlElement element) {
       }
     }
   } else if (element == GmlElement::kNetworkMember && t[18] == ' ') {
-    if (v.settings.inputRoads && inRoad && DrawMode()) {
+    // A refused road takes no more members: it is left out whole.
+    if (v.settings.inputRoads && inRoad && DrawMode() && !numberRefused) {
       MemberReference member{};
       if (ReferencedToid(t, member.toid)) {
+        if (roadMembersCreated && roadMembers.count >= kMaxFeatureMembers) {
+          RefuseOversized("road", kMaxFeatureMembers, "members");
+          return;
+        }
         member.reversed = std::strstr(t, "orientation='-'") != nullptr ? 1 : 0;
         if (!roadMembersCreated) {
           if (!GrowArrayCreate(50, sizeof(MemberReference), &roadMembers)) {
@@ -752,6 +757,7 @@ bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* point
 
 void GmlPass::EndLine() {
   OSGMLInputView& v = view;
+  DropRefusedSpill();
   bool crossFile = false;
   if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
   const bool taken =

@@ -26,10 +26,26 @@
 // megabytes for one feature (the largest real features have some
 // hundred thousand).
 inline constexpr std::int32_t kMaxFeaturePoints = 1000000;
+// Rings of one area at most, outer and inner together, whether written out
+// or given by references. A ring given by references holds a member list of
+// its own from its start tag on, empty or not, so the points alone do not
+// bound what an area of many rings holds; this many take some sixty
+// megabytes (real areas have a few hundred holes at most).
+inline constexpr std::int32_t kMaxFeatureRings = 50000;
+// References of one feature at most: the ring members of an area, all its
+// rings together, and the members of a road. A member that gives a ring or
+// a road points gives at least two, so a feature with more could not be
+// stored under kMaxFeaturePoints anyway.
+inline constexpr std::int32_t kMaxFeatureMembers = kMaxFeaturePoints / 2;
 
 // One record of the spill file: a coordinate of a line or link, or (more 0)
 // the end of one, repeating its last point.
 inline constexpr std::size_t kSpillRecordBytes = 20;
+
+// The coordinate position noted for a line or link that was refused:
+// nothing of it is kept, in the spill file or elsewhere, and an area or road
+// that refers to it is refused with it.
+inline constexpr std::int64_t kRefusedCoordinates = -2;
 
 struct GmlPass : GmlFeatureState {
   GmlPass(OSGMLInputView& view, GmlInputFile* file, std::int32_t fileIndex, BinaryTree* runToids,
@@ -87,6 +103,15 @@ struct GmlPass : GmlFeatureState {
   bool RereadTuples(std::int64_t position);
   std::int64_t CoordinatePosition() const;
   bool WriteSpillRecord(double x, double y, std::int32_t more);
+  // Drops the spill records from `position` on (those of a feature that was
+  // refused); later records take their place.
+  void TakeBackSpill(std::int64_t position);
+  // At the end of a line or link that was refused (by a value after its
+  // coordinates too): what it spilled is taken back.
+  void DropRefusedSpill();
+  // The spill file could not be written or read: the pass fails, and the
+  // system's reason (errno) is kept for the message.
+  void NoteSpillFailure();
   // Notes a line's or link's coordinate position under its TOID.
   bool NoteLinePosition(ToidTree tree, const char* toid);
   // Notes a road node's index in the kept nodes or the nodes kept aside.
@@ -143,8 +168,9 @@ struct GmlPass : GmlFeatureState {
   // longer than the text buffer refuses the feature (it would be cut).
   bool ReadFeatureText(const char* element);
   // Refuses the current feature (a `kind`, "feature", "area"...) for
-  // holding more than kMaxFeaturePoints points.
-  void RefuseOversized(const char* kind);
+  // holding more than `limit` of `what` ("points", "rings"...).
+  void RefuseOversized(const char* kind, std::int32_t limit = kMaxFeaturePoints,
+                       const char* what = "points");
   // Parses a real or integer element value; false (and the feature refused)
   // when it cannot be stored.
   bool ParseRealValue(const char* element, const char* text, double* value);
@@ -235,4 +261,6 @@ struct GmlPass : GmlFeatureState {
   // because asking the stream (ftell) costs a system call at every line.
   std::int64_t spillEnd = 0;
   std::wstring spillPath;
+  // Why the spill file failed, in the system's words; empty while it works.
+  std::string spillFailure;
 };

@@ -3,11 +3,13 @@
 // line assembled from its links.
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 #include "gml/reader/gml_pass.h"
 
 void GmlPass::EndRoadLink() {
   OSGMLInputView& v = view;
+  DropRefusedSpill();
   bool crossFile = false;
   if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
   const bool taken =
@@ -203,6 +205,10 @@ void GmlPass::AssembleRoads() {
     for (std::int32_t m = 0; m < road->members.count && sound && v.settings.inputRoads; ++m) {
       BinaryTreeNode* node = linkToids.Find(members[m].toid);
       if (node == nullptr) continue;  // a link of another file
+      if (node->payloadA == kRefusedCoordinates) {
+        RefuseNumber(std::string("its road link osgb") + members[m].toid + " was refused");
+        break;
+      }
       if (!RereadTuples(node->payloadA)) {
         sound = false;
         break;

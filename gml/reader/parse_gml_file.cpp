@@ -1,5 +1,6 @@
 // One pass over one GML file: set-up, the tag loop, progress and cancel,
 // coordinates and the spill file, and the end of the pass.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -127,26 +128,28 @@ bool GmlPass::AppendTuple(const CoordinateTuple& tuple) {
 }
 
 bool GmlPass::ReadAllTuples(bool spillTo) {
+  // Nothing of a refused feature is spilled: once it is refused (a point
+  // that is no number, one point too many) what it wrote is taken back and
+  // the rest of its points are only read past.
+  const std::int64_t start = spillTo ? CoordinatePosition() : -1;
+  bool spillOn = spillTo && !numberRefused;
   CoordinateTuple tuple;
   CoordinateTuple last{};
   bool any = false;
   while (ReadCoordinateTuple(*source, lookAhead, &tuple, &fileConsumed)) {
-    if (!TupleIsFinite(tuple)) {
-      // Spilled all the same, as a point that is no number: an area or a
-      // road that refers to the line is refused for it too when it is put
-      // together, as it is when the line is read again from a plain file.
-      const double nan = std::numeric_limits<double>::quiet_NaN();
-      if (spillTo && !WriteSpillRecord(nan, nan, 1)) return false;
-      continue;
-    }
     if (!AppendTuple(tuple)) return false;
-    if (spillTo && !WriteSpillRecord(tuple.x, tuple.y, 1)) return false;
+    if (spillOn && numberRefused) {
+      TakeBackSpill(start);
+      spillOn = false;
+    }
+    if (!spillOn) continue;
+    if (!WriteSpillRecord(tuple.x, tuple.y, 1)) return false;
     last = tuple;
     any = true;
   }
-  if (spillTo && any && !WriteSpillRecord(last.x, last.y, 0)) return false;
-  if (spillTo && !any && !WriteSpillRecord(0, 0, 0)) return false;
-  return true;
+  if (spillOn && any && !WriteSpillRecord(last.x, last.y, 0)) return false;
+  if (spillOn && !any && !WriteSpillRecord(0, 0, 0)) return false;
+  return sound;
 }
 
 bool GmlPass::ReadOneTuple() {
@@ -172,11 +175,36 @@ bool GmlPass::WriteSpillRecord(double x, double y, std::int32_t more) {
     return sound;
   }
   if (spill == nullptr || std::fwrite(record, 1, sizeof record, spill) != sizeof record) {
-    sound = false;
+    NoteSpillFailure();
     return false;
   }
   spillEnd += static_cast<std::int64_t>(sizeof record);
   return true;
+}
+
+void GmlPass::TakeBackSpill(std::int64_t position) {
+  if (position < 0) return;
+  if (log != nullptr) {
+    const std::int64_t records = position / static_cast<std::int64_t>(kSpillRecordBytes);
+    if (records < log->spill.count) log->spill.count = static_cast<std::int32_t>(records);
+    return;
+  }
+  if (spill == nullptr || position >= spillEnd) return;
+  // The bytes after it stay in the file until later records overwrite them;
+  // nothing reads them.
+  spillEnd = position;
+  if (std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0) NoteSpillFailure();
+}
+
+void GmlPass::DropRefusedSpill() {
+  // A position the pass did not set here (a piece that began inside the
+  // feature) is not this feature's to take back.
+  if (numberRefused && spilling && positionKnown) TakeBackSpill(coordinatePosition);
+}
+
+void GmlPass::NoteSpillFailure() {
+  if (spillFailure.empty()) spillFailure = std::strerror(errno != 0 ? errno : EIO);
+  sound = false;
 }
 
 bool GmlPass::RereadTuples(std::int64_t position) {
@@ -184,8 +212,11 @@ bool GmlPass::RereadTuples(std::int64_t position) {
   lookAhead = 0;
   if (position < 0) return true;  // the line had no coordinates
   if (spilling) {
-    if (spill == nullptr || std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0)
+    if (spill == nullptr) return false;
+    if (std::fseek(spill, static_cast<long>(position), SEEK_SET) != 0) {
+      NoteSpillFailure();
       return false;
+    }
     unsigned char record[kSpillRecordBytes];
     while (std::fread(record, 1, sizeof record, spill) == sizeof record) {
       std::int32_t more;
@@ -198,8 +229,12 @@ bool GmlPass::RereadTuples(std::int64_t position) {
       tuple.hasY = 1;
       if (!AppendTuple(tuple)) return false;
     }
-    // Go on writing at the end of the file.
-    std::fseek(spill, 0, SEEK_END);
+    // Go on writing after the last record: a record taken back may have
+    // left bytes beyond it.
+    if (std::ferror(spill) != 0 || std::fseek(spill, static_cast<long>(spillEnd), SEEK_SET) != 0) {
+      NoteSpillFailure();
+      return false;
+    }
     return true;
   }
   if (archive.Seek(position, SEEK_SET) < 0) return false;
@@ -214,9 +249,11 @@ bool GmlPass::RereadTuples(std::int64_t position) {
 
 bool GmlPass::NoteLinePosition(ToidTree tree, const char* toid) {
   if (!positionKnown) usedUnknownPosition = true;
-  if (log != nullptr) return log->NoteToid(tree, toid, coordinatePosition);
+  // A refused line keeps nothing: what refers to it finds it refused.
+  const std::int64_t position = numberRefused ? kRefusedCoordinates : coordinatePosition;
+  if (log != nullptr) return log->NoteToid(tree, toid, position);
   BinaryTree& target = tree == ToidTree::kLines ? lineToids : linkToids;
-  return target.InsertPointers(toid, coordinatePosition, 0);
+  return target.InsertPointers(toid, position, 0);
 }
 
 bool GmlPass::NoteNode(ToidTree tree, const char* toid, std::int32_t index) {
@@ -405,14 +442,16 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   // A gzip file cannot be re-read cheaply by seeking back: its lines'
   // coordinates go to a spill file instead.
   pass.spilling = file->spillCoordinates != 0;
+  const std::wstring tempFolder = host::TempFolder();
   if (pass.sound) {
-    const std::optional<std::wstring> spillPath = host::MakeTempFile(host::TempFolder(), L"Lwh");
+    errno = 0;
+    const std::optional<std::wstring> spillPath = host::MakeTempFile(tempFolder, L"Lwh");
     if (spillPath) {
       pass.spillPath = *spillPath;
       pass.spill = std::fopen(host::NativePath(*spillPath).value_or("").c_str(), "w+b");
       pass.spillEnd = 0;
     }
-    if (pass.spill == nullptr) pass.sound = false;
+    if (pass.spill == nullptr) pass.NoteSpillFailure();
   }
 
   Item(kFileProgress).SetRange(0, 1000);
@@ -477,8 +516,16 @@ int OSGMLInputView::ParseGmlFile(GmlInputFile* file, std::int32_t fileIndex, Bin
   EnableItem(kStopButton, false);
   SetItemText(kStopButton, L"<Stop action>");
   pass.archive.Close();
-  // A damaged file was named with its reason above.
-  if (!pass.sound && !damaged)
+  // A damaged file was named with its reason above; a spill file that could
+  // not be written is named with the folder and the system's reason.
+  if (!pass.sound && !damaged && !pass.spillFailure.empty())
+    (void)host::ui::ShowMessageBox(
+        L"Operation canceled: the temporary folder \"" + tempFolder +
+            L"\" could not take the coordinates of \"" + path + L"\" (" +
+            NarrowToWide(pass.spillFailure) +
+            L"). Make room there, or set TMPDIR to another folder.",
+        L"");
+  else if (!pass.sound && !damaged)
     (void)host::ui::ShowMessageBox(L"Operation canceled. Could be memory problems?", L"");
 
   const int result = pass.sound && !cancelRequested && !stopPressed ? 1 : 0;

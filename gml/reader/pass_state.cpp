@@ -72,7 +72,8 @@ bool SameState(const GmlFeatureState& a, const GmlFeatureState& b, std::uint32_t
          a.inOsgbOuter == b.inOsgbOuter && a.inOsgbInner == b.inOsgbInner &&
          a.inGmlPoint == b.inGmlPoint && a.inBs7666 == b.inBs7666 &&
          a.inAuthority == b.inAuthority && a.inStatus == b.inStatus &&
-         a.inPostal == b.inPostal && a.ringOuter == b.ringOuter;
+         a.inPostal == b.inPostal && a.ringOuter == b.ringOuter && a.areaRings == b.areaRings &&
+         a.areaMembers == b.areaMembers;
 }
 
 bool CopyState(const GmlFeatureState& from, GmlFeatureState* to, std::uint32_t keep) {

@@ -77,6 +77,10 @@ struct GmlFeatureState {
   bool ringEntriesCreated = false;
   GrowArray ringMembers{};  // MemberReference of the current ring
   bool ringMembersCreated = false;
+  // Rings and ring members the current area has taken so far, for their
+  // bounds (gml_pass.h); 0 between areas.
+  std::int32_t areaRings = 0;
+  std::int32_t areaMembers = 0;
   std::int32_t ringOuter = 1;
 };
 

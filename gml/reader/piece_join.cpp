@@ -526,7 +526,7 @@ void PieceRun::Replay(Piece& piece) {
     const std::int64_t at = m.spill != nullptr ? m.spillEnd : -1;
     const auto count = static_cast<std::size_t>(piece.log.spill.count);
     if (at < 0 || std::fwrite(piece.log.spill.data, kSpillRecordBytes, count, m.spill) != count)
-      m.sound = false;
+      m.NoteSpillFailure();
     else
       m.spillEnd += static_cast<std::int64_t>(count * kSpillRecordBytes);
     spillBase = at;

@@ -380,6 +380,41 @@ TEST(BadInput, RefusedNumberNamesTheFileThePlaceAndTheReason) {
   EXPECT_EQ(reading.stored[0].rfind("line|1000000000000001", 0), 0u);
 }
 
+// A refused value is shown as written, cut after at most 40 bytes, and never
+// inside a character: the message is read as UTF-8.
+TEST(BadInput, RefusedValueIsCutBetweenCharacters) {
+  const std::string head = "1e999" + std::string(34, 'x');  // 39 bytes, not finite
+  struct Case {
+    const char* name;
+    std::string value;
+    std::string shown;
+  };
+  const std::vector<Case> cases = {
+      {"a two-byte character across byte 40", head + "\xC3\xA9z", head + "..."},
+      {"a three-byte character across byte 40", head.substr(0, 38) + "\xE2\x82\xAC" + "z",
+       head.substr(0, 38) + "..."},
+      {"a two-byte character ending at byte 40", head.substr(0, 38) + "\xC3\xA9",
+       head.substr(0, 38) + "\xC3\xA9"},
+      {"a two-byte character ending at byte 40, more after", head.substr(0, 38) + "\xC3\xA9z",
+       head.substr(0, 38) + "\xC3\xA9..."},
+  };
+  TempFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write(
+        folder.Path() / "cut.gml",
+        kSmallFileHead +
+            LineMember("1000000000000001", "0,0 1,1", "<osgb:height>" + c.value + "</osgb:height>") +
+            kSmallFileTail);
+    const Reading reading = Read(path);
+    ASSERT_EQ(reading.messages.size(), 1u);
+    const std::wstring expected =
+        L"osgb:height '" + Utf8ToWide(c.shown) + L"' is not a finite number.";
+    EXPECT_NE(reading.messages[0].find(expected), std::wstring::npos)
+        << WideToNarrow(reading.messages[0]);
+  }
+}
+
 // A file saved in Latin-1 by another tool: its texts read one byte a
 // character, every feature is stored, and the first such place is told once
 // on the command line (no box stops the import).
@@ -651,6 +686,66 @@ TEST(BadInput, CoordinatesThatAreNoNumberRefuseEveryClassAlike) {
       ASSERT_EQ(reading.stored.size(), expected.size());
       for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(reading.stored[i].rfind(expected[i], 0), 0u) << reading.stored[i];
+    }
+  }
+}
+
+// Nothing of a refused line or road link is kept, so an area or a road that
+// refers to it is refused with it, whether the value that refused it stands
+// before or after its coordinates, and alike in a plain file and in a gzip
+// file (whose coordinates go to the spill file). What follows it is read
+// from the right place.
+TEST(BadInput, FeatureReferringToARefusedOneIsRefusedWithIt) {
+  const std::string versionBefore =
+      LineMember("1000000000000001", "0,0 10,0 10,10", "<osgb:version>99999999999</osgb:version>");
+  const std::string versionAfter =
+      "<osgb:topographicMember><osgb:TopographicLine fid='osgb1000000000000001'>"
+      "<osgb:featureCode>10019</osgb:featureCode><osgb:polyline><gml:LineString><gml:coordinates>"
+      "0,0 10,0 10,10</gml:coordinates></gml:LineString></osgb:polyline>"
+      "<osgb:version>99999999999</osgb:version></osgb:TopographicLine></osgb:topographicMember>\n";
+  // Lines after the refused one, and an area of them alone.
+  const std::string rest = LineMember("1000000000000002", "10,10 0,10 0,0") +
+                           LineMember("1000000000000003", "0,0 20,20 10,10") +
+                           RefArea("1000000000000005", {"1000000000000001", "1000000000000002"}) +
+                           RefArea("1000000000000006", {"1000000000000002", "1000000000000003"});
+  const std::vector<std::string> kept = {
+      "area|1000000000000006|10053||||1|outer=10.000,10.000;0.000,10.000;0.000,0.000;0.000,0.000;"
+      "20.000,20.000;10.000,10.000|inner=",
+      "line|1000000000000002|10019||||1|10.000,10.000;0.000,10.000;0.000,0.000",
+      "line|1000000000000003|10019||||1|0.000,0.000;20.000,20.000;10.000,10.000"};
+  const std::string link =
+      "<osgb:networkMember><osgb:RoadLink fid='osgb4000000000000001'><osgb:version>99999999999"
+      "</osgb:version><osgb:polyline><gml:LineString><gml:coordinates>40,40 50,50"
+      "</gml:coordinates></gml:LineString></osgb:polyline></osgb:RoadLink></osgb:networkMember>\n";
+  struct Case {
+    const char* name;
+    std::string features;
+    std::vector<std::string> stored;
+    std::string firstRefusal;
+  };
+  const std::vector<Case> cases = {
+      {"area, a value before the line's coordinates", versionBefore + rest, kept,
+       "osgb:version '99999999999' is out of range"},
+      {"area, a value after the line's coordinates", versionAfter + rest, kept,
+       "osgb:version '99999999999' is out of range"},
+      {"road", link + Road("4000000000000002", "4000000000000001"),
+       {"road|4000000000000002||||1|Mill Road|box=0.000,0.000;100.000,100.000|"},
+       "osgb:version '99999999999' is out of range"},
+  };
+  TempFolder folder;
+  for (const Case& c : cases) {
+    for (const bool packed : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.name << (packed ? ", gzip" : ", plain"));
+      const std::string text = kSmallFileHead + c.features + kSmallFileTail;
+      const std::string path = Write(folder.Path() / (packed ? "refers.gml.gz" : "refers.gml"),
+                                     packed ? Gzip(text) : text);
+      const Reading reading = Read(path);
+      EXPECT_EQ(reading.result, 1);
+      ASSERT_EQ(reading.messages.size(), 1u);
+      const std::string shown = WideToNarrow(reading.messages[0]);
+      EXPECT_NE(shown.find("\" (2 in all)"), std::string::npos) << shown;
+      EXPECT_NE(shown.find(c.firstRefusal), std::string::npos) << shown;
+      EXPECT_EQ(reading.stored, c.stored);
     }
   }
 }
