@@ -89,3 +89,9 @@ void GmlPass::RefuseOversized(const char* kind) {
   else
     RefuseNumber(what);
 }
+
+void GmlPass::RefuseDepartedToid(std::string_view value) {
+  numberRefused = false;
+  RefuseNumber("osgb:DepartedFeature fid " + Quoted(("osgb" + std::string(value)).c_str()) +
+               " is no TOID");
+}

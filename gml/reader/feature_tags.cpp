@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "gml/reader/gml_elements.h"
 #include "gml/reader/gml_numbers.h"
@@ -31,6 +33,15 @@ bool ToidAfter(const char* tag, const char* pattern, std::size_t minLength, char
     }
     toid[i] = 0;
   }
+  return true;
+}
+
+// True when `text` (what follows "osgb") can be a TOID: digits alone, as
+// many as the field holds at most.
+bool IsToidText(std::string_view text) {
+  if (text.empty() || text.size() > kToidWidth - 1) return false;
+  for (const char c : text)
+    if (c < '0' || c > '9') return false;
   return true;
 }
 
@@ -527,6 +538,15 @@ void GmlPass::CaptureToid(const char* t) {
     char toid[kToidWidth];
     if (!ToidAfter(t, p.text, p.minLength, toid)) continue;
     if (departed) {
+      // A departed feature moves or erases the entities of its TOID: a value
+      // that is no TOID must name none of them, where cut to the field it
+      // would name another feature's.
+      const char* value = std::strstr(t, p.text) + std::strlen(p.text);
+      const std::string_view whole(value, std::strcspn(value, "'"));
+      if (toid[0] != 0 && !IsToidText(whole)) {
+        RefuseDepartedToid(whole);
+        return;
+      }
       DepartedFeatureToid entry{};
       CopyField(entry.toid, toid);
       if (!GrowArraySetGrowBy(&out->departedToids, out->departedToids.count, &entry, 2000))

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "common/archive/archive_reader.h"
 #include "common/containers/binary_tree.h"
@@ -163,6 +164,9 @@ struct GmlPass : GmlFeatureState {
   // The text of an attribute element into `text`, as ReadGmlText; a text
   // longer than the text buffer refuses the feature (it would be cut).
   bool ReadFeatureText(const char* element);
+  // Refuses a departed feature whose fid, `value` after its "osgb", is no
+  // TOID; it is a feature of its own.
+  void RefuseDepartedToid(std::string_view value);
   // Refuses the current feature (a `kind`, "feature", "area"...) for
   // holding more than kMaxFeaturePoints points.
   void RefuseOversized(const char* kind);
