@@ -65,6 +65,8 @@ void GmlPass::StartArea() {
   ++out->seenAreas;
   SetCarried(kCarriedAreaOutline);
   inArea = true;
+  areaCopy = kNewCopy;
+  areaLeavesExtent = false;
   ReleaseAreaLists();
   outerBuilt = false;
   byReference = false;
@@ -113,9 +115,8 @@ void GmlPass::EndOuterBoundary() {
   OSGMLInputView& v = view;
   TouchCarried(kCarriedAreaOutline);
   inGmlOuter = false;
-  bool crossFile = false;
-  if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
-  if (!crossFile && v.settings.inputPolygons && inArea && tuples.count > 1) {
+  areaCopy = CrossFileCopy(CopyKind::kArea);
+  if (areaCopy != kOutdatedCopy && v.settings.inputPolygons && inArea && tuples.count > 1) {
     bool build = true;
     if (Filtered()) {
       const auto* t = static_cast<const CoordinateTuple*>(tuples.data);
@@ -134,9 +135,7 @@ void GmlPass::EndOuterBoundary() {
       if (sound && outerCreated && !v.settings.filterByProperty && outerList.count > 1 &&
           !KeepRegistered(outerList, &outerRegisterIndex))
         sound = false;
-      if (sound && DrawMode() && v.activeFileCount > 1 && LineLeavesFileExtent() &&
-          !v.crossFileToids.InsertPointers(common.toid, -1, -1))
-        sound = false;
+      areaLeavesExtent = LineLeavesFileExtent();
     }
   }
   EmptyTuples();
@@ -226,9 +225,11 @@ void GmlPass::EndArea() {
   if (!out->AddAreaValue(calculatedAreaValue, false)) sound = false;
   inArea = false;
   if (v.settings.inputPolygons && outerBuilt) {
+    // A newer copy of an area an earlier file gave is counted there already.
+    const bool replaces = areaCopy >= 0;
     if (PropertyPasses()) {
-      ++out->keptAreas;
-      if (!out->AddAreaValue(calculatedAreaValue, true)) sound = false;
+      if (!replaces) ++out->keptAreas;
+      if (!replaces && !out->AddAreaValue(calculatedAreaValue, true)) sound = false;
       out->UpdateReadExtent(areaMinX, areaMinY, areaMinZ);
       out->UpdateReadExtent(areaMaxX, areaMaxY, areaMaxZ);
       if (keepRecords && outerCreated) {
@@ -250,7 +251,10 @@ void GmlPass::EndArea() {
         ok = ok && (!innerCreated || KeepRegistered(innerList, &innerRegisterIndex));
         r.outerRing = outerList;
         r.innerRings = innerCreated ? innerList : GrowArray{};
-        if (!ok || !PagedGrowArraySet(&out->areas, out->areas.count, &r, 50000)) sound = false;
+        const std::int64_t index = replaces ? areaCopy : out->areas.count;
+        if (!ok || !PagedGrowArraySet(&out->areas, static_cast<std::int32_t>(index), &r, 50000) ||
+            (DrawMode() && !NoteCrossFileCopy(CopyKind::kArea, index, replaces, areaLeavesExtent)))
+          sound = false;
       }
     }
   } else if (v.settings.inputPolygons && byReference && ringEntriesCreated && !outerBuilt) {

@@ -72,12 +72,11 @@ bool GmlPass::TupleIsFinite(const CoordinateTuple& tuple) {
 }
 
 bool GmlPass::ReadFeatureText(const char* element) {
-  const std::int64_t before = fileConsumed;
-  if (!ReadGmlText(*source, lookAhead, text, kGmlMaxTagLength, &fileConsumed)) return false;
+  bool cut = false;
+  if (!ReadGmlText(*source, lookAhead, text, kGmlMaxTagLength, &fileConsumed, &cut)) return false;
   // The reader stops at a full buffer; a text that goes on past it would
   // be stored cut short.
-  const std::int64_t stored = fileConsumed - before - 1;
-  if (stored >= kGmlMaxTagLength && lookAhead != '<')
+  if (cut)
     RefuseNumber(TagElementName(element) + " holds a text longer than " +
                  std::to_string(kGmlMaxTagLength) + " characters");
   return true;
@@ -92,4 +91,10 @@ void GmlPass::RefuseOversized(const char* kind, std::int32_t limit, const char* 
     RefuseFeature(reason);
   else
     RefuseNumber(reason);
+}
+
+void GmlPass::RefuseDepartedToid(std::string_view value) {
+  numberRefused = false;
+  RefuseNumber("osgb:DepartedFeature fid " + Quoted(("osgb" + std::string(value)).c_str()) +
+               " is no TOID");
 }

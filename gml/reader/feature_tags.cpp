@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "gml/reader/gml_elements.h"
 #include "gml/reader/gml_numbers.h"
@@ -31,6 +33,15 @@ bool ToidAfter(const char* tag, const char* pattern, std::size_t minLength, char
     }
     toid[i] = 0;
   }
+  return true;
+}
+
+// True when `text` (what follows "osgb") can be a TOID: digits alone, as
+// many as the field holds at most.
+bool IsToidText(std::string_view text) {
+  if (text.empty() || text.size() > kToidWidth - 1) return false;
+  for (const char c : text)
+    if (c < '0' || c > '9') return false;
   return true;
 }
 
@@ -532,6 +543,15 @@ void GmlPass::CaptureToid(const char* t) {
     char toid[kToidWidth];
     if (!ToidAfter(t, p.text, p.minLength, toid)) continue;
     if (departed) {
+      // A departed feature moves or erases the entities of its TOID: a value
+      // that is no TOID must name none of them, where cut to the field it
+      // would name another feature's.
+      const char* value = std::strstr(t, p.text) + std::strlen(p.text);
+      const std::string_view whole(value, std::strcspn(value, "'"));
+      if (toid[0] != 0 && !IsToidText(whole)) {
+        RefuseDepartedToid(whole);
+        return;
+      }
       DepartedFeatureToid entry{};
       CopyField(entry.toid, toid);
       if (!GrowArraySetGrowBy(&out->departedToids, out->departedToids.count, &entry, 2000))
@@ -743,9 +763,6 @@ bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* point
   }
   bool counted = false;
   if (sound && !BuildLinePoints(store, points, &counted, kept)) sound = false;
-  if (sound && store && v.activeFileCount > 1 && LineLeavesFileExtent() &&
-      !v.crossFileToids.InsertPointers(common.toid, -1, -1))
-    sound = false;
   if (!created) return false;
   // The register owns the list once it holds it; a list that no record
   // takes is freed here.
@@ -755,20 +772,48 @@ bool GmlPass::PassingLinePoints(bool store, std::int32_t* kept, GrowArray* point
   return false;
 }
 
+std::int64_t GmlPass::CrossFileCopy(CopyKind kind) {
+  OSGMLInputView& v = view;
+  if (v.activeFileCount <= 1) return kNewCopy;
+  const BinaryTreeNode* node = v.crossFileToids.Find(common.toid);
+  if (node == nullptr) return kNewCopy;
+  // A copy of another kind under the TOID is no earlier copy of this
+  // feature, and no record of it is taken over.
+  const auto kindValue = static_cast<std::int64_t>(kind);
+  if (node->payloadB < 0 || node->payloadB % 4 != kindValue || version <= node->payloadA)
+    return kOutdatedCopy;
+  return node->payloadB / 4;
+}
+
+bool GmlPass::NoteCrossFileCopy(CopyKind kind, std::int64_t index, bool replaces,
+                                bool leavesExtent) {
+  OSGMLInputView& v = view;
+  if (v.activeFileCount <= 1) return true;
+  if (replaces) {
+    if (BinaryTreeNode* node = v.crossFileToids.Find(common.toid)) node->payloadA = version;
+    return true;
+  }
+  if (!leavesExtent) return true;
+  return v.crossFileToids.InsertPointers(common.toid, version,
+                                         index * 4 + static_cast<std::int64_t>(kind));
+}
+
 void GmlPass::EndLine() {
   OSGMLInputView& v = view;
   DropRefusedSpill();
-  bool crossFile = false;
-  if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
+  const std::int64_t copy = CrossFileCopy(CopyKind::kLine);
   const bool taken =
       (v.settings.inputTopoLines || countOnly || (v.settings.inputPolygons && Filtered())) &&
-      tuples.count > 1 && PropertyPasses() && !crossFile;
+      tuples.count > 1 && PropertyPasses() && copy != kOutdatedCopy;
   if (taken) {
-    // Only a line that is drawn gets a point list.
+    // Only a line that is drawn gets a point list. A newer copy of a line
+    // an earlier file gave is counted there already.
+    const bool replaces = copy >= 0;
     std::int32_t ignored = 0;
     GrowArray points{};
     if (PassingLinePoints(DrawMode() && v.settings.inputTopoLines,
-                          v.settings.inputTopoLines ? &out->keptLines : &ignored, &points)) {
+                          v.settings.inputTopoLines && !replaces ? &out->keptLines : &ignored,
+                          &points)) {
       LineFeatureRecord r{};
       r.common = common;
       CopyUtf8Field(r.accuracyOfPosition, accuracyOfPosition);
@@ -776,7 +821,10 @@ void GmlPass::EndLine() {
       r.physicalLevel = physicalLevel;
       r.version = version;
       r.points = points;
-      if (!PagedGrowArraySet(&out->lines, out->lines.count, &r, 50000)) sound = false;
+      const std::int64_t index = replaces ? copy : out->lines.count;
+      if (!PagedGrowArraySet(&out->lines, static_cast<std::int32_t>(index), &r, 50000) ||
+          !NoteCrossFileCopy(CopyKind::kLine, index, replaces, LineLeavesFileExtent()))
+        sound = false;
     }
   }
   EmptyTuples();

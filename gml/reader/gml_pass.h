@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "common/archive/archive_reader.h"
 #include "common/containers/binary_tree.h"
@@ -140,6 +141,27 @@ struct GmlPass : GmlFeatureState {
   bool LineLeavesFileExtent() const;
   bool PassesLocation(bool trim, bool* trimmedAway);
 
+  // --- one feature in several files of a run ------------------------------------
+  // Tiles overlap: a line, road link or area that leaves its file's extent
+  // may be met again in a later file of the run, in the version that file
+  // was supplied with. The run's tree (OSGMLInputView::crossFileToids) holds
+  // the TOID of each such copy that was stored, with its version and where
+  // its record is. A later copy is left out unless its version is newer;
+  // then its record takes the place of the earlier copy's.
+  enum class CopyKind : std::int64_t { kLine = 0, kLink = 1, kArea = 2 };
+  static constexpr std::int64_t kNewCopy = -1;       // no copy was stored before
+  static constexpr std::int64_t kOutdatedCopy = -2;  // a copy as new or newer was
+  // kNewCopy, kOutdatedCopy, or the index of the earlier copy's record that
+  // the current feature replaces.
+  std::int64_t CrossFileCopy(CopyKind kind);
+  // Notes the current feature's record, stored at `index`, in the run's
+  // tree: a replacement takes over its entry; a new copy gets one when it
+  // `leavesExtent`. False when no entry could be had.
+  bool NoteCrossFileCopy(CopyKind kind, std::int64_t index, bool replaces, bool leavesExtent);
+  // The current area's, decided at its outer boundary (inline geometry).
+  std::int64_t areaCopy = kNewCopy;
+  bool areaLeavesExtent = false;
+
   // --- areas ----------------------------------------------------------------------
   void StartArea();
   void EndOuterBoundary();
@@ -167,6 +189,9 @@ struct GmlPass : GmlFeatureState {
   // The text of an attribute element into `text`, as ReadGmlText; a text
   // longer than the text buffer refuses the feature (it would be cut).
   bool ReadFeatureText(const char* element);
+  // Refuses a departed feature whose fid, `value` after its "osgb", is no
+  // TOID; it is a feature of its own.
+  void RefuseDepartedToid(std::string_view value);
   // Refuses the current feature (a `kind`, "feature", "area"...) for
   // holding more than `limit` of `what` ("points", "rings"...).
   void RefuseOversized(const char* kind, std::int32_t limit = kMaxFeaturePoints,

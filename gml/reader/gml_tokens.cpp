@@ -75,6 +75,124 @@ int CopyUntil(ArchiveReader& archive, char* buffer, int maxLength, char stop, ch
   return stored;
 }
 
+// A look-ahead for a reading that stopped at `c` by itself: never one of the
+// values that say the stream stands inside a comment or a CDATA section.
+char Settled(char c) { return c == kInsideComment || c == kInsideCData ? ' ' : c; }
+
+// Takes characters up to and including `close` ("-->" or "]]>": two
+// characters and a '>'); false when the stream ends first. `tail` holds the
+// last two characters taken before, oldest first, so that a close begun
+// before the call is found. `count` grows by the characters taken.
+bool SkipPast(ArchiveReader& archive, std::string_view close, char tail[2], std::int64_t& count) {
+  for (;;) {
+    std::int32_t available;
+    const char* p = archive.Buffered(&available);
+    if (available == 0) {
+      char c;
+      if (!archive.GetChar(&c)) return false;
+      ++count;
+      if (c == '>' && tail[0] == close[0] && tail[1] == close[1]) return true;
+      tail[0] = tail[1];
+      tail[1] = c;
+      continue;
+    }
+    const void* hit = std::memchr(p, '>', static_cast<std::size_t>(available));
+    const std::int32_t n =
+        hit != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(hit) - p) + 1
+                       : available;
+    // The two characters before the '>', from the buffer or from before it.
+    auto before = [&](std::int32_t k) { return n - 1 - k >= 0 ? p[n - 1 - k] : tail[2 + n - 1 - k]; };
+    const bool closed = hit != nullptr && before(2) == close[0] && before(1) == close[1];
+    if (n >= 2) {
+      tail[0] = p[n - 2];
+    } else {
+      tail[0] = tail[1];
+    }
+    tail[1] = p[n - 1];
+    count += n;
+    archive.Consume(n);
+    if (closed) return true;
+  }
+}
+
+// What follows a "<!" inside a text.
+enum class Markup : std::uint8_t { kComment, kCData, kOther, kEnd };
+
+// Takes the opening of a comment ("!--") or a CDATA section ("![CDATA["),
+// the '<' before it already taken; stops at the first character that opens
+// neither (taken too: kOther) or at the end of the stream (kEnd).
+Markup TakeMarkupOpen(ArchiveReader& archive, std::int64_t& count) {
+  constexpr std::string_view kComment = "!--";
+  constexpr std::string_view kCData = "![CDATA[";
+  bool comment = true, cdata = true;
+  for (std::size_t i = 0;; ++i) {
+    char c;
+    if (!archive.GetChar(&c)) return Markup::kEnd;
+    ++count;
+    comment = comment && i < kComment.size() && c == kComment[i];
+    cdata = cdata && i < kCData.size() && c == kCData[i];
+    if (comment && i + 1 == kComment.size()) return Markup::kComment;
+    if (cdata && i + 1 == kCData.size()) return Markup::kCData;
+    if (!comment && !cdata) return Markup::kOther;
+  }
+}
+
+// How a CDATA section inside a text was copied.
+enum class CDataCopy : std::uint8_t { kWhole, kBufferFull, kStreamEnded };
+
+// Copies the characters of a CDATA section, its opening taken, into
+// `buffer` from `*stored` on, escaped as XML text, and takes its close
+// "]]>"; stops early where the stream ends or the buffer (`maxLength`
+// bytes) has no room for the next character.
+CDataCopy CopyCData(ArchiveReader& archive, char* buffer, int maxLength, int* stored,
+                    std::int64_t& count) {
+  int brackets = 0;  // ']' taken and not yet known to be text
+  auto put = [&](std::string_view bytes) {
+    if (maxLength - *stored < static_cast<int>(bytes.size())) return false;
+    std::memcpy(buffer + *stored, bytes.data(), bytes.size());
+    *stored += static_cast<int>(bytes.size());
+    return true;
+  };
+  CDataCopy result = CDataCopy::kStreamEnded;
+  bool room = true;
+  for (;;) {
+    char c;
+    if (!archive.GetChar(&c)) break;
+    ++count;
+    if (c == ']') {
+      ++brackets;
+      continue;
+    }
+    if (c == '>' && brackets >= 2) {
+      for (; brackets > 2 && room; --brackets) room = put("]");
+      result = room ? CDataCopy::kWhole : CDataCopy::kBufferFull;
+      break;
+    }
+    for (; brackets > 0 && room; --brackets) room = put("]");
+    if (room) room = put(c == '&' ? "&amp;" : c == '<' ? "&lt;" : std::string_view(&c, 1));
+    if (!room) {
+      result = CDataCopy::kBufferFull;
+      break;
+    }
+  }
+  buffer[*stored] = 0;
+  return result;
+}
+
+// True when the tag text `tag` of `stored` characters (taken up to its '>'
+// when `atClose`) opens `open` and ends with `close`'s first two characters
+// right before that '>', the two not overlapping the opening.
+bool MarkupClosed(const char* tag, int stored, bool atClose, std::string_view open,
+                  std::string_view close) {
+  return atClose && stored >= static_cast<int>(open.size()) + 2 &&
+         tag[stored - 2] == close[0] && tag[stored - 1] == close[1];
+}
+
+bool StartsWith(const char* tag, int stored, std::string_view open) {
+  return stored >= static_cast<int>(open.size()) &&
+         std::memcmp(tag, open.data(), open.size()) == 0;
+}
+
 }  // namespace
 
 bool ReadGmlTag(ArchiveReader& archive, char& lookAhead, char* buffer, int maxLength,
@@ -82,24 +200,98 @@ bool ReadGmlTag(ArchiveReader& archive, char& lookAhead, char* buffer, int maxLe
   buffer[0] = 0;
   std::int64_t count = 0;
   char c = lookAhead;
-  if (!SkipToTagOpen(archive, c, count)) {
-    lookAhead = c;
-    *consumed += count;
-    return false;
+  if (c == kInsideComment || c == kInsideCData) {
+    char tail[2] = {0, 0};
+    if (!SkipPast(archive, c == kInsideComment ? "-->" : "]]>", tail, count)) {
+      *consumed += count;
+      return false;
+    }
+    c = '>';
   }
-  const int stored = CopyUntil(archive, buffer, maxLength, '>', c);
-  lookAhead = c;
-  *consumed += count + stored + 1;
+  int stored = 0;
+  for (;;) {
+    if (!SkipToTagOpen(archive, c, count)) {
+      lookAhead = Settled(c);
+      *consumed += count;
+      return false;
+    }
+    stored = CopyUntil(archive, buffer, maxLength, '>', c);
+    count += stored + 1;
+    if (buffer[0] != '!') break;
+    // A comment or a CDATA section between tags is skipped whole: the first
+    // '>' need not be its end.
+    const bool comment = StartsWith(buffer, stored, "!--");
+    const bool cdata = !comment && StartsWith(buffer, stored, "![CDATA[");
+    if (!comment && !cdata) break;
+    const std::string_view open = comment ? "!--" : "![CDATA[";
+    const std::string_view close = comment ? "-->" : "]]>";
+    const bool atClose = c == '>';
+    if (!MarkupClosed(buffer, stored, atClose, open, close)) {
+      // The last two characters taken: the tag's, and its '>' if it was
+      // taken.
+      char tail[2] = {stored >= 2 ? buffer[stored - 2] : '\0', buffer[stored - 1]};
+      if (atClose) {
+        tail[0] = tail[1];
+        tail[1] = '>';
+      }
+      if (!SkipPast(archive, close, tail, count)) {
+        buffer[0] = 0;
+        lookAhead = comment ? kInsideComment : kInsideCData;
+        *consumed += count;
+        return false;
+      }
+    }
+    buffer[0] = 0;
+    c = '>';
+  }
+  lookAhead = Settled(c);
+  *consumed += count;
   return stored > 0;
 }
 
 bool ReadGmlText(ArchiveReader& archive, char& lookAhead, char* buffer, int maxLength,
-                 std::int64_t* consumed) {
+                 std::int64_t* consumed, bool* cut) {
   buffer[0] = 0;
+  if (cut != nullptr) *cut = false;
   char c = lookAhead;
-  const int stored = CopyUntil(archive, buffer, maxLength, '<', c);
-  lookAhead = c;
-  *consumed += stored + 1;
+  // The rest of a comment or a CDATA section is the tag reader's to take.
+  if (c == kInsideComment || c == kInsideCData) return false;
+  int stored = CopyUntil(archive, buffer, maxLength, '<', c);
+  std::int64_t count = stored + 1;
+  char inside = 0;  // kInsideComment or kInsideCData where the reading stopped in one
+  bool full = false;  // a CDATA section did not fit
+  // A comment or a CDATA section goes on with the text; anything else after
+  // the '<' is the next tag.
+  while (c == '<') {
+    std::int32_t available;
+    const char* p = archive.Buffered(&available);
+    if (available == 0 || p[0] != '!') break;
+    const Markup markup = TakeMarkupOpen(archive, count);
+    if (markup == Markup::kComment) {
+      char tail[2] = {0, 0};
+      if (!SkipPast(archive, "-->", tail, count)) {
+        inside = kInsideComment;
+        break;
+      }
+    } else if (markup == Markup::kCData) {
+      const CDataCopy copy = CopyCData(archive, buffer, maxLength, &stored, count);
+      if (copy != CDataCopy::kWhole) {
+        full = copy == CDataCopy::kBufferFull;
+        inside = kInsideCData;
+        break;
+      }
+    } else {
+      // "<!" that opens neither is read as a tag.
+      break;
+    }
+    c = '>';
+    const int more = CopyUntil(archive, buffer + stored, maxLength - stored, '<', c);
+    stored += more;
+    count += more + 1;
+  }
+  lookAhead = inside != 0 ? inside : Settled(c);
+  *consumed += count;
+  if (cut != nullptr) *cut = full || (stored >= maxLength && lookAhead != '<');
   return stored > 0;
 }
 
@@ -141,7 +333,7 @@ constexpr std::array<CoordinateChar, 256> kCoordinateChars = BuildCoordinateChar
 bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTuple* tuple,
                          std::int64_t* consumed) {
   *tuple = CoordinateTuple{};
-  if (lookAhead == '<') return false;
+  if (lookAhead == '<' || lookAhead == kInsideComment || lookAhead == kInsideCData) return false;
 
   // A token is read in one of two ways: whole, straight from the buffer,
   // when it ends inside it at a separator (the common case); or character by
@@ -255,7 +447,7 @@ bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTupl
     count += p - block;
     archive.Consume(static_cast<std::int32_t>(p - block));
   }
-  lookAhead = c;
+  lookAhead = Settled(c);
   *consumed += count;
   // Letters in a tuple ("NaN,5", "1E5x") make it no coordinate at all: it
   // comes back as one that is not a number, for the caller to refuse,

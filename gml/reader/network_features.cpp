@@ -10,14 +10,15 @@
 void GmlPass::EndRoadLink() {
   OSGMLInputView& v = view;
   DropRefusedSpill();
-  bool crossFile = false;
-  if (v.activeFileCount > 1) crossFile = v.crossFileToids.Find(common.toid) != nullptr;
+  const std::int64_t copy = CrossFileCopy(CopyKind::kLink);
   const bool taken =
       (v.settings.inputRoadLinks || countOnly || (v.settings.inputRoads && Filtered())) &&
-      tuples.count > 1 && PropertyPasses() && !crossFile;
+      tuples.count > 1 && PropertyPasses() && copy != kOutdatedCopy;
   if (taken) {
+    // A newer copy of a link an earlier file gave is counted there already.
+    const bool replaces = copy >= 0;
     std::int32_t ignored = 0;
-    const bool counts = v.settings.inputRoadLinks || countOnly;
+    const bool counts = (v.settings.inputRoadLinks || countOnly) && !replaces;
     GrowArray points{};
     if (PassingLinePoints(DrawMode() && v.settings.inputRoadLinks,
                           counts ? &out->keptRoadLinks : &ignored, &points)) {
@@ -29,9 +30,11 @@ void GmlPass::EndRoadLink() {
       r.points = points;
       CopyField(r.startNode, startNode);
       CopyField(r.endNode, endNode);
-      const std::int32_t index = out->roadLinks.count;
-      if (!GrowArraySetGrowBy(&out->roadLinks, index, &r, 500)) sound = false;
-      if (sound && v.createSdfFiles && runToids != nullptr &&
+      const auto index = static_cast<std::int32_t>(replaces ? copy : out->roadLinks.count);
+      if (!GrowArraySetGrowBy(&out->roadLinks, index, &r, 500) ||
+          !NoteCrossFileCopy(CopyKind::kLink, index, replaces, LineLeavesFileExtent()))
+        sound = false;
+      if (sound && !replaces && v.createSdfFiles && runToids != nullptr &&
           !runToids->InsertPointers(r.toid, index, -1))
         sound = false;
     }

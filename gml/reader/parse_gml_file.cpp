@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cwchar>
 #include <limits>
+#include <string_view>
 
 #include "common/containers/text.h"
 #include "gml/reader/gml_pass.h"
@@ -384,18 +385,44 @@ void GmlPass::FindRootElement() {
   rootClosed = false;
   std::int32_t available = 0;
   const char* p = archive.Buffered(&available);
-  const char* const end = p + available;
-  // The first tag that is no declaration, comment or end tag opens the root.
-  for (; p < end; ++p) {
-    if (*p != '<' || p + 1 >= end) continue;
-    const char next = p[1];
-    if (next == '?' || next == '!' || next == '/') continue;
-    const char* q = p + 1;
-    while (q < end && *q != ' ' && *q != '>' && *q != '/' && *q != '\t' && *q != '\r' &&
-           *q != '\n')
-      ++q;
-    if (q < end) rootEnd = "/" + std::string(p + 1, q);
-    break;
+  const std::string_view head(p, static_cast<std::size_t>(available));
+  // The first tag that is no declaration, comment or end tag opens the root;
+  // a comment, a processing instruction or a document type declaration is
+  // passed over whole, whatever it holds.
+  std::size_t at = head.find('<');
+  while (at != std::string_view::npos && at + 1 < head.size()) {
+    const std::string_view rest = head.substr(at);
+    std::size_t end = std::string_view::npos;  // of the markup passed over
+    if (rest.starts_with("<!--")) {
+      end = rest.find("-->", 4);
+      if (end != std::string_view::npos) end += 3;
+    } else if (rest[1] == '?') {
+      end = rest.find("?>", 2);
+      if (end != std::string_view::npos) end += 2;
+    } else if (rest[1] == '/') {
+      end = 1;
+    } else if (rest[1] == '!') {
+      // A declaration may hold a bracketed internal subset with tags of its
+      // own.
+      int depth = 0;
+      for (std::size_t i = 2; i < rest.size(); ++i) {
+        if (rest[i] == '[') ++depth;
+        else if (rest[i] == ']' && depth > 0) --depth;
+        else if (rest[i] == '>' && depth == 0) {
+          end = i + 1;
+          break;
+        }
+      }
+    } else {
+      std::size_t q = 1;
+      while (q < rest.size() && rest[q] != ' ' && rest[q] != '>' && rest[q] != '/' &&
+             rest[q] != '\t' && rest[q] != '\r' && rest[q] != '\n')
+        ++q;
+      if (q < rest.size()) rootEnd = "/" + std::string(rest.substr(1, q - 1));
+      break;
+    }
+    if (end == std::string_view::npos) break;
+    at = head.find('<', at + end);
   }
   // A file whose first buffer holds no root has a head too long to judge
   // by it; only a file that ends within that buffer is known to lack one.

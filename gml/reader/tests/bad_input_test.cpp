@@ -415,6 +415,41 @@ TEST(BadInput, RefusedValueIsCutBetweenCharacters) {
   }
 }
 
+// A change-only file's departed features name the features to move or
+// erase: one whose fid is no TOID (longer than a TOID, letters after or in
+// it) names none and is refused; it is never taken by its first characters,
+// which would name another feature.
+TEST(BadInput, DepartedFeatureThatIsNoToidNamesNoFeature) {
+  auto departed = [](const std::string& fid) {
+    return "<osgb:departedMember><osgb:DepartedFeature fid='" + fid +
+           "'><osgb:boundedBy><gml:Box><gml:coordinates>0,0 1,1</gml:coordinates></gml:Box>"
+           "</osgb:boundedBy></osgb:DepartedFeature></osgb:departedMember>\n";
+  };
+  TempFolder folder;
+  const std::string path =
+      Write(folder.Path() / "changes.gml",
+            std::string(kSmallFileHead) + departed("osgb10000000000000011") +
+                departed("osgb1000000000000001abc") + departed("osgb1000000000000002") +
+                departed("osgb10000000x000001") + kSmallFileTail);
+  OSGMLInputView view;
+  view.updateMode = 1;
+  ASSERT_TRUE(AddInputFile(view, path));
+  host::ui::ClearMessageBoxes();
+  EXPECT_EQ(ReadAll(view), 1);
+  std::vector<std::string> toids;
+  for (std::int32_t i = 0; i < view.departedToids.count; ++i)
+    toids.push_back(static_cast<const DepartedFeatureToid*>(view.departedToids.data)[i].toid);
+  EXPECT_EQ(toids, std::vector<std::string>{"1000000000000002"});
+  const std::vector<host::ui::MessageBoxRecord> boxes = host::ui::MessageBoxes();
+  host::ui::ClearMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  const std::string shown = WideToNarrow(boxes[0].request.text);
+  EXPECT_NE(shown.find("(3 in all)"), std::string::npos) << shown;
+  EXPECT_NE(shown.find(": osgb:DepartedFeature fid 'osgb10000000000000011' is no TOID."),
+            std::string::npos)
+      << shown;
+}
+
 // A file saved in Latin-1 by another tool: its texts read one byte a
 // character, every feature is stored, and the first such place is told once
 // on the command line (no box stops the import).

@@ -415,6 +415,50 @@ TEST(PieceReading, CarriedValuesReadAsOnePass) {
   }
 }
 
+// Comments hold members that are not read, one of them hundreds of members
+// long, so that pieces and lead-ins start and end inside it; texts are given
+// in CDATA sections. A piece that starts inside a comment cannot know it:
+// it is read again from the true state, and the reading is one pass's.
+TEST(PieceReading, CommentsAndCDataReadAsOnePass) {
+  const std::string mixed = MixedFile(3000);
+  std::string text;
+  std::size_t member = 0;
+  for (std::size_t at = 0; at < mixed.size();) {
+    std::size_t end = mixed.find('\n', at);
+    end = end == std::string::npos ? mixed.size() : end + 1;
+    std::string line = mixed.substr(at, end - at);
+    at = end;
+    if (line.find("Member><osgb:") == std::string::npos) {
+      text += line;
+      continue;
+    }
+    const std::size_t name = line.find("<osgb:textString>");
+    if (name != std::string::npos && member % 2 == 0) {
+      line.insert(name + 17, "<![CDATA[a & <b> ");
+      line.insert(line.find("</osgb:textString>"), "]]>");
+    }
+    if (member == 1000) text += "<!-- withdrawn:\n";
+    if (member % 37 == 5 && (member < 1000 || member >= 1400))
+      text += "<!-- " + line.substr(0, line.size() - 1) + " -->\n";
+    else
+      text += line;
+    if (member == 1399) text += "-->\n";
+    ++member;
+  }
+  TempFolder folder;
+  const Reading all = Read(WriteFile(folder, "all.gml", mixed), 1, kOnePiece);
+  for (const std::string& path : PlainAndGzip(folder, "markup.gml", text)) {
+    const Reading whole = Read(path, 1, kOnePiece);
+    ASSERT_EQ(whole.result, 1);
+    EXPECT_LT(whole.records.size() + 400, all.records.size()) << "members in comments were read";
+    for (std::int64_t pieceBytes : {2048, 20000}) {
+      const Reading pieces = Read(path, 3, pieceBytes);
+      ExpectSame(whole, pieces, path + " piece " + std::to_string(pieceBytes));
+      EXPECT_GT(pieces.piecesJoined, 0);
+    }
+  }
+}
+
 TEST(PieceReading, CountAndPreviewReadAsOnePass) {
   TempFolder folder;
   const std::string path = WriteFile(folder, "mixed.gml", MixedFile(1500));

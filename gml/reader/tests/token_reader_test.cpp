@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "gml/reader/gml_numbers.h"
+#include "gml/reader/gml_tokens.h"
 #include "gml/reader/osgml_input_view.h"
 #include "reader_fixture.h"
 
@@ -165,6 +166,86 @@ TEST(TagReader, OverlongTagIsCutAndTheRestSkipped) {
   EXPECT_EQ(std::string(tag), std::string(20, 'a'));
   ASSERT_TRUE(view.ReadGmlTag(s.archive, tag, 20, &consumed));
   EXPECT_STREQ(tag, "next");
+}
+
+// The tags and texts a reader meets in `content`, joined by '|': each tag as
+// read, and after every start tag the text that follows it, decoded, as
+// "=text" when there is one. "+" after the last item when the stream ended
+// inside a comment or a CDATA section.
+std::string Walk(const std::string& content, int maxLength = kGmlMaxTagLength) {
+  Stream s(content);
+  OSGMLInputView view;
+  char tag[kGmlTagBufferSize];
+  char text[kGmlTagBufferSize];
+  std::int64_t consumed = 0;
+  std::string out;
+  while (view.ReadGmlTag(s.archive, tag, maxLength, &consumed)) {
+    out += (out.empty() ? "" : "|") + std::string(tag);
+    const std::size_t n = std::strlen(tag);
+    if (tag[0] == '/' || (n > 0 && tag[n - 1] == '/')) continue;
+    if (view.ReadGmlText(s.archive, text, maxLength, &consumed)) {
+      DecodeXmlText(text);
+      out += "|=" + std::string(text);
+    }
+  }
+  if (view.currentChar == kInsideComment || view.currentChar == kInsideCData) out += "+";
+  return out;
+}
+
+// Comments are skipped wherever they stand, whatever they hold; a CDATA
+// section is text, taken as written.
+TEST(TagReader, CommentsAndCDataReadAsXml) {
+  struct Case {
+    std::string content;
+    std::string walk;
+  } cases[] = {
+      {"<!-- converted from <tile SX9192> -->\n<r><a>x</a></r>", "r|a|=x|/a|/r"},
+      {"<r><!-- <a>hidden</a> --><b>y</b></r>", "r|b|=y|/b|/r"},
+      {"<r/><!-- <a>hidden</a> --><b/>", "r/|b/"},
+      {"<r><!-- a > b - c --><b/></r>", "r|b/|/r"},
+      {"<r><!----><!-- --><b/></r>", "r|b/|/r"},
+      // "<!-->" opens a comment and does not close it.
+      {"<r><!--> <a> --><b/></r>", "r|b/|/r"},
+      {"<r/><!--> <a> --><!---> <a> --><b/>", "r/|b/"},
+      {"<t><![CDATA[Fish & <Chips> ]] ]]]></t>", "t|=Fish & <Chips> ]] ]|/t"},
+      // Entity references in a CDATA section are its text.
+      {"<t>a<!-- c -->b<![CDATA[&amp;]]>c</t>", "t|=ab&amp;c|/t"},
+      {"<t><![CDATA[]]></t><u><![CDATA[x]]></u>", "t|/t|u|=x|/u"},
+      {"<r><a/><![CDATA[<x>]]><!-- <y> --></r>", "r|a/|/r"},
+      // "<!" that opens neither is read as a tag, as before.
+      {"<!DOCTYPE r><r/>", "!DOCTYPE r|r/"},
+      // The stream ends inside a comment or a CDATA section.
+      {"<r><!-- <a>", "r+"},
+      {"<r>ab<!-- <a>", "r|=ab+"},
+      {"<t><![CDATA[abc", "t|=abc+"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    EXPECT_EQ(Walk(c.content), c.walk);
+  }
+}
+
+// A comment or a CDATA section longer than the tag or text buffer is still
+// taken whole, and so is markup that the end of the stream's buffer cuts
+// anywhere.
+TEST(TagReader, MarkupLongerThanABufferOrCutByItIsTakenWhole) {
+  EXPECT_EQ(Walk("<r></r><!-- longer than twenty characters --><b>y</b>", 20), "r|/r|b|=y|/b");
+  EXPECT_EQ(Walk("<r><![CDATA[ longer than twenty chars ]]><b>y</b></r>", 20),
+            "r|= longer than twenty |b|=y|/b|/r");
+  std::string filler;
+  while (filler.size() < ArchiveReader::kStreamBufferSize) filler += "<a>x</a> -- ] > ";
+  const std::size_t block = ArchiveReader::kStreamBufferSize;
+  for (std::size_t shift = 0; shift < 40; ++shift) {
+    SCOPED_TRACE(shift);
+    // Long comments holding tags, between tags and inside a text.
+    const std::string comment = "<!-- " + filler.substr(0, block - 30 + shift) + " -->";
+    EXPECT_EQ(Walk("<r>" + comment + "<b>y</b></r>"), "r|b|=y|/b|/r");
+    EXPECT_EQ(Walk("<r/>" + comment + "<b>y</b>"), "r/|b|=y|/b");
+    // Each opening and close of a text's markup falls on the buffer's end
+    // at some shift.
+    const std::string lead = "<r/><!--" + std::string(block - 30 + shift, 'x') + "-->";
+    EXPECT_EQ(Walk(lead + "<t>a<![CDATA[b]]]>c<!-- d -->e</t>"), "r/|t|=ab]ce|/t");
+  }
 }
 
 TEST(ElementValues, NumbersAndCharacterReferences) {
