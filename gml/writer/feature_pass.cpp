@@ -531,7 +531,11 @@ void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) 
       break;
     }
     const RoadRecord& road = *roadAt;
-    bool draw = Decide('9', FieldText(road.toid), road.version, &counters.linesUpdated,
+    // Only a road the reader kept is drawn: one that failed the location
+    // filter keeps its assembled geometry but is no part of the import, and
+    // leaves the drawing's copy of it alone in an update.
+    bool draw = road.built != 0 &&
+                Decide('9', FieldText(road.toid), road.version, &counters.linesUpdated,
                        &counters.linesUpToDate);
     if (draw && Count(&road.geometry) > 0) {
       const std::string layer =

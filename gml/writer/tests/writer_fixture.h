@@ -168,6 +168,7 @@ inline RoadRecord SampleRoad() {
   CopyField(r.changeDate, "2005-03-01");
   CopyField(r.roadName, "THE EXTRAORDINARILY LONG ROAD NAME OF THE VILLAGE GREEN");
   r.version = 8;
+  r.built = 1;  // assembled and kept, as the reader leaves a road it draws
   return r;
 }
 
