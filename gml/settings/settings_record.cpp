@@ -191,7 +191,8 @@ const Key kKeys[] = {
      Layout::K0, &Record::osTileSelectionMethod, Rule::Int, 81},
     {"[Use a prefix in ITN layer names:] ", nullptr, Layout::K0, &Record::useItnLayerPrefix, Rule::YesNo,
      82},
-    {"[Prefix for ITN layer names:] ", nullptr, Layout::K0, &Record::itnLayerPrefix, Rule::Text, 83},
+    // The ITN settings let the prefix be empty: that is read back as it was saved.
+    {"[Prefix for ITN layer names:] ", nullptr, Layout::K0, &Record::itnLayerPrefix, Rule::AnyText, 83},
     {"[Edge buffering accuracy, number of points (lo med hi vhi ehi):] ", nullptr, Layout::K0,
      &Record::edgeBufferingPoints, Rule::FiveInts, 84},
     {"[Symbol placement persistance, wait time in seconds (lo med hi vhi ehi):] ", nullptr,

@@ -79,12 +79,13 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
       // Integers without a check.
       {"[OS tiles insert mode (0=Xref, 1=Block, 2=Block (exploded)):] 7",
        [](R r) { return r.osTileInsertMode == 7; }},
-      // Texts: with a default, without one, and the one that may be empty.
+      // Texts: with a default, without one, and the ones that may be empty.
       {"[Fixed block name:] ", [](R r) { return r.fixedBlockName == L"apoint"; }},
       {"[Fixed block name:] my block ", [](R r) { return r.fixedBlockName == L"my block "; }},
       {"[Road fixed layer name:] ", [](R r) { return r.roadFixedLayer == L"Roads"; }},
       {"[Road fixed layer name:] Carriageways", [](R r) { return r.roadFixedLayer == L"Carriageways"; }},
       {"[Path to OS tile files:] ", [](R r) { return r.osTilePath.empty(); }},
+      {"[Prefix for ITN layer names:] ", [](R r) { return r.itnLayerPrefix.empty(); }},
       {"[Path to OS tile files:] /data/tiles", [](R r) { return r.osTilePath == L"/data/tiles"; }},
       {"[Attributions to CSV files' directory:] /out",
        [](R r) { return r.csvDirectory == L"/out/"; }},
