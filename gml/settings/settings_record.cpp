@@ -260,7 +260,7 @@ std::wstring RefusedLine(const Key& key, std::string_view value, const std::stri
                          const std::string& kept) {
   std::string label = key.label;
   while (!label.empty() && label.back() == ' ') label.pop_back();
-  return NarrowToWide(label + " " + std::string(value) + " (" + wanted + "; " + kept +
+  return Utf8ToWide(label + " " + std::string(value) + " (" + wanted + "; " + kept +
                       " is kept)");
 }
 
@@ -322,17 +322,17 @@ void ApplyKey(Record* record, const Key& key, std::string_view line,
       break;
     }
     case Rule::Text:
-      if (!value.empty()) record->*std::get<std::wstring Record::*>(key.member) = NarrowToWide(value);
+      if (!value.empty()) record->*std::get<std::wstring Record::*>(key.member) = Utf8ToWide(value);
       break;
     case Rule::TextOr:
     case Rule::Folder: {
       std::wstring& text = record->*std::get<std::wstring Record::*>(key.member);
-      text = value.empty() ? std::wstring(key.text) : NarrowToWide(value);
+      text = value.empty() ? std::wstring(key.text) : Utf8ToWide(value);
       if (key.rule == Rule::Folder && !HasSeparatorAtEnd(text)) text += L'/';
       break;
     }
     case Rule::AnyText:
-      record->*std::get<std::wstring Record::*>(key.member) = NarrowToWide(value);
+      record->*std::get<std::wstring Record::*>(key.member) = Utf8ToWide(value);
       break;
     case Rule::FiveInts:
       ReadFiveInts(value, &(record->*std::get<std::array<std::int32_t, 5> Record::*>(key.member)));
@@ -354,7 +354,7 @@ std::string ValueText(const Record& record, const Key& key) {
     case Rule::TextOr:
     case Rule::Folder:
     case Rule::AnyText:
-      return WideToNarrow(record.*std::get<std::wstring Record::*>(key.member));
+      return WideToUtf8(record.*std::get<std::wstring Record::*>(key.member));
     case Rule::FiveInts: {
       const auto& levels = record.*std::get<std::array<std::int32_t, 5> Record::*>(key.member);
       return Format(" %d %d %d %d %d", levels[0], levels[1], levels[2], levels[3], levels[4]);

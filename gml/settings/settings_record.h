@@ -1,7 +1,10 @@
 // The import settings record: every value of the settings file lwh_gml.ini,
 // the support folder and the three lookup tables of the import.
 //
-// The settings file is narrow text of labelled lines ("[Layers defined by:] 1").
+// The settings file is text of labelled lines ("[Layers defined by:] 1"),
+// its texts (folders, file IDs, layer and block names) in UTF-8; a byte that
+// is not UTF-8 (a file written before in 8-bit text) reads as the character
+// of its number.
 // A label is found anywhere in a line; when a line holds several, the key of
 // highest precedence wins. Missing keys keep their values; values that do not
 // parse or lie out of range take a fixed fallback per key; a Yes/No switch

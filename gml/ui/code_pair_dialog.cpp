@@ -93,7 +93,7 @@ void AddCodeLayer::OnDetails() {
   if (variants_.marker != kGrowArrayMarker && !GrowArrayCreate(50, sizeof(ConditionVariant), &variants_)) return;
   if (variants_.count == 0) {
     ConditionVariant first{};
-    CopyField(first.layer, WideToNarrow(layer));
+    CopyUtf8Field(first.layer, WideToUtf8(layer));
     first.colour = colour;
     first.on = 1;
     if (!GrowArrayCreate(50, sizeof(AttributeCondition), &first.conditions)) return;

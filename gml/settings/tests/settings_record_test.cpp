@@ -358,6 +358,34 @@ TEST_F(SettingsRecordTest, SaveAndLoadGiveTheSameValues) {
   EXPECT_TRUE(back.supportFolder.empty());
 }
 
+// Folders, file IDs and layer names beyond Latin-1 are saved whole, as
+// UTF-8; a file written before in 8-bit text reads as its Latin-1
+// characters.
+TEST_F(SettingsRecordTest, TextsAreSavedWholeAsUtf8AndEightBitFilesStillRead) {
+  OS_GML_ACAD_Definitions record;
+  record.settingsPath = folder_.WidePath("lwh_gml.ini");
+  record.csvDirectory = L"/data/csv dir \u0175/";
+  record.forcedTextLayer = L"Testun T\u0177 Gwyn";
+  record.roadFixedLayer = L"Ffordd \u0174";
+  record.osTilePath = L"/teils/\u0175\u00e9";
+  ASSERT_TRUE(record.SaveSettings());
+  const std::string text = folder_.Read("lwh_gml.ini");
+  EXPECT_NE(text.find("\n[Attributions to CSV files' directory:] /data/csv dir \xC5\xB5/\n"), std::string::npos);
+  EXPECT_NE(text.find("\n[Forced Text layer name:] Testun T\xC5\xB7 Gwyn\n"), std::string::npos);
+
+  OS_GML_ACAD_Definitions back;
+  back.LoadSettings(record.settingsPath, false);
+  EXPECT_EQ(back.csvDirectory, L"/data/csv dir \u0175/");
+  EXPECT_EQ(back.forcedTextLayer, L"Testun T\u0177 Gwyn");
+  EXPECT_EQ(back.roadFixedLayer, L"Ffordd \u0174");
+  EXPECT_EQ(back.osTilePath, L"/teils/\u0175\u00e9");
+
+  OS_GML_ACAD_Definitions old;
+  Load(&old, "[Forced Text layer name:] Caf\xE9\n[Attributions to CSV files' directory:] /d\xFBr/\n");
+  EXPECT_EQ(old.forcedTextLayer, L"Caf\u00e9");
+  EXPECT_EQ(old.csvDirectory, L"/d\u00fbr/");
+}
+
 TEST_F(SettingsRecordTest, UserNotesAtTheTopSurviveNotesBetweenKeysDoNot) {
   OS_GML_ACAD_Definitions record;
   record.settingsPath = folder_.WidePath("lwh_gml.ini");

@@ -287,6 +287,36 @@ TEST_F(LookupTableDialogsTest, PairEditorRefusesWhatTheTableCannotKeep) {
   EXPECT_EQ(record_.codeTable.count, 3);
 }
 
+// Layer names beyond Latin-1 go into the table and its file whole; a row of
+// an older file in 8-bit text shows its Latin-1 characters.
+TEST_F(LookupTableDialogsTest, LayerNamesAreKeptWholeAsUtf8) {
+  Write("support/small.ovc",
+        std::string(kSmallTable) +
+            "[OS Code:] 10300 [Layer color:] 2 [Layer status:] 100 [Use extra conditions:] 0 [ACAD layer:] Caf\xE9\n");
+  ASSERT_TRUE(record_.LoadCodeLookupTable());
+  CodeLayerLookupView view;
+  view.table = &record_.codeTable;
+  view.record = &record_;
+  Click(kIdAddPair);
+  Set(kIdPairCode, L"10099");
+  Set(kIdPairLayer, L"Testun T\u0177 Gwyn");
+  Click(kIdOk);
+  Click(kIdOk);
+  view.DoModal();
+  EXPECT_EQ(Column(view, kIdCodeLayerList, 1),
+            (std::vector<std::wstring>{L"C building", L"b road", L"Testun T\u0177 Gwyn", L"A path", L"Caf\u00E9"}));
+  ASSERT_TRUE(record_.SaveCodeLookupTable());
+
+  OS_GML_ACAD_Definitions again;
+  ASSERT_TRUE(again.LoadSettings(Support() + L"lwh_gml.ini", true));
+  again.codeTableFileName = L"small.ovc";
+  ASSERT_TRUE(again.LoadCodeLookupTable());
+  int row = -1;
+  ASSERT_TRUE(again.FindCodeIndex("10099", &row));
+  EXPECT_EQ(std::string(FieldText(static_cast<CodeLookupEntry*>(again.codeTable.data)[row].layer)),
+            "Testun T\xC5\xB7 Gwyn");
+}
+
 TEST_F(LookupTableDialogsTest, ChangeCopiesATableFromElsewhereIntoTheSupportFolder) {
   Write("elsewhere/other.ovc",
         "# other.ovc\n#\n# Code lookup table for reading OS data from gml file\n\n"
