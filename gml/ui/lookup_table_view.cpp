@@ -183,6 +183,7 @@ void LookupTableView::OnAdd() {
   if (table == nullptr || table->marker != kGrowArrayMarker) return;
   AddCodeLayer pair(this);
   pair.record = record;
+  pair.table = table;
   if (symbols_) {
     pair.symbolMode = true;
     pair.caption = L"Feature Code / AutoCAD Symbol Block pair";
@@ -229,6 +230,8 @@ void LookupTableView::OnEdit() {
   if (slot == nullptr) return;
   AddCodeLayer pair(this);
   pair.record = record;
+  pair.table = table;
+  pair.editedRow = row;
   if (symbols_) {
     const auto* entry = static_cast<const SymbolLookupEntry*>(slot);
     pair.symbolMode = true;
