@@ -139,8 +139,9 @@ TEST(WelshNames, RoadLinksAreNamedInTheirCsvFileWhole) {
 }
 
 // Settings named beyond Latin-1 stay whole from one import to the next: the
-// CSV folder the import asks for is saved whole in lwh_gml.ini, and texts
-// are drawn on the whole forced text layer.
+// CSV folder the import asks for is saved whole in lwh_gml.ini, texts are
+// drawn on the whole forced text layer, and the second import into that
+// folder names the CSV file whose rows it replaced.
 TEST(WelshNames, SettingsKeepTheirWholeTextFromOneImportToTheNext) {
   if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   const Session session("welsh_settings");
@@ -158,6 +159,7 @@ TEST(WelshNames, SettingsKeepTheirWholeTextFromOneImportToTheNext) {
 
   const SessionRun first = session.Run(import + "!save " + session.At("first.dxf") + "\n");
   ASSERT_EQ(first.status, 0) << first.output;
+  EXPECT_FALSE(first.Has("Replaced the CSV files")) << first.transcript;
   const std::string ini = ReadText(session.Dir() / "support" / "lwh_gml.ini");
   EXPECT_NE(ini.find("\n[Attributions to CSV files' directory:] " + csv + "/\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("\n[Forced Text layer name:] Testun T\u0177 Gwyn\n"), std::string::npos) << ini;
@@ -176,6 +178,11 @@ TEST(WelshNames, SettingsKeepTheirWholeTextFromOneImportToTheNext) {
   }
   EXPECT_GT(texts, 0);
   EXPECT_EQ(onWhole, texts);
+
+  const SessionRun second = session.Run(import);
+  ASSERT_EQ(second.status, 0) << second.output;
+  EXPECT_TRUE(second.Has("Replaced the CSV files of an earlier import in " + csv + "/: Orvane001_topo_lines.csv."))
+      << second.transcript;
 }
 
 }  // namespace
