@@ -36,7 +36,9 @@ bool WriteWholeFile(const std::wstring& path, const std::string& text) {
   return std::fclose(file) == 0 && ok;
 }
 
-std::string Narrow(const std::wstring& text) { return WideToNarrow(text); }
+// The chooser's files hold their folder and subfolder names as UTF-8; a
+// byte that is not UTF-8 (a file written before, in 8-bit text) reads as the
+// character of its number.
 
 constexpr const char* kUseSubfoldersKey = "*Use subfolders for lwh files";
 constexpr const char* kSubfolderNameKey = "*Subfolder for sections";
@@ -130,17 +132,19 @@ void WriteFileSelSettings(const FileSelectState& s) {
 
 void ReadFolderHistory(FileSelectState& s) {
   std::vector<std::string> lines;
-  if (!ReadTextLines(s.supportFolder + L"folders_lwh.ini", 255, &lines)) return;
+  // A line holds a whole folder: up to kFolderSlotChars characters, each up
+  // to 4 bytes of UTF-8.
+  if (!ReadTextLines(s.supportFolder + L"folders_lwh.ini", 4 * kFolderSlotChars, &lines)) return;
   s.history.count = 0;
   for (const std::string& line : lines) {
     if (line.empty()) continue;
-    if (!AppendFolder(&s.history, NarrowToWide(line))) break;
+    if (!AppendFolder(&s.history, Utf8ToWide(line))) break;
   }
 }
 
 void WriteFolderHistory(const FileSelectState& s) {
   std::string text;
-  for (std::int32_t i = 0; i < s.history.count && i < 128; ++i) text += Narrow(FolderAt(&s.history, i)) + "\n";
+  for (std::int32_t i = 0; i < s.history.count && i < 128; ++i) text += WideToUtf8(FolderAt(&s.history, i)) + "\n";
   (void)WriteWholeFile(s.supportFolder + L"folders_lwh.ini", text);
 }
 
@@ -259,7 +263,7 @@ void ReadSubfolderSettings(FileSelectState& s) {
     if (SameIgnoringCase(line, kUseSubfoldersKey)) {
       if (hasNext) SectionSubfolderFlag() = lines[++i].starts_with("1") ? 1 : 0;
     } else if (SameIgnoringCase(line, kSubfolderNameKey)) {
-      if (hasNext && !lines[i + 1].empty()) s.subfolderName = NarrowToWide(lines[i + 1]).substr(0, 255);
+      if (hasNext && !lines[i + 1].empty()) s.subfolderName = Utf8ToWide(lines[i + 1]).substr(0, 255);
       if (hasNext) ++i;
     } else if (SameIgnoringCase(line, kShowSubdirectoriesKey)) {
       if (hasNext) ShowSubfoldersFlag() = lines[++i].starts_with("1") ? 1 : 0;
@@ -283,7 +287,7 @@ void WriteSubfolderSettings(FileSelectState& s) {
   }
   std::string text;
   for (const std::string& line : Subfolders().otherLines) text += line + "\n";
-  text += std::string(kSubfolderNameKey) + "\n" + Narrow(s.subfolderName) + "\n";
+  text += std::string(kSubfolderNameKey) + "\n" + WideToUtf8(s.subfolderName) + "\n";
   text += std::string(kUseSubfoldersKey) + "\n" + (SectionSubfolderFlag() ? "1" : "0") + "\n";
   text += std::string(kShowSubdirectoriesKey) + "\n" + (ShowSubfoldersFlag() ? "1" : "0") + "\n";
   (void)WriteWholeFile(s.supportFolder + L"use_subfolders.ini", text);

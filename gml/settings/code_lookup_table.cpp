@@ -202,7 +202,7 @@ bool OS_GML_ACAD_Definitions::SaveCodeLookupTable() {
   std::wstring path = TablePath(codeTableFileName);
   SafeFileWriter out(path);
   if (!out.Ok()) return false;
-  out.Line("# " + WideToNarrow(codeTableFileName));
+  out.Line("# " + WideToUtf8(codeTableFileName));
   out.Line("#");
 
   // The user's lines: those between the two name lines and the header.

@@ -122,7 +122,7 @@ int PropertyFilter::LoadFile(const std::wstring& filePath) {
     std::string_view text(line);
     if (text.find(kTitle) != std::string_view::npos) {
       std::size_t at = text.find(":] ");
-      title = NarrowToWide(text.substr(at + 3));
+      title = Utf8ToWide(text.substr(at + 3));
       continue;
     }
     if (text.find(kTermMode) != std::string_view::npos) {
@@ -154,7 +154,7 @@ int PropertyFilter::SaveFile(const std::wstring& filePath) const {
   if (!out.Ok()) return 0;
   out.Line("Orvane ini file for Property Filters");
   out.Line("Themes etc. things that user wants to filter (in or out)");
-  out.Line(std::string(kTitle) + WideToNarrow(title));
+  out.Line(std::string(kTitle) + WideToUtf8(title));
   out.Line("");
   out.Line("");
   out.Line(std::string(kThemeMode) + ModeWord(themeMode));

@@ -11,6 +11,7 @@
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 
+using gml_settings::EqualsNoCase;
 using gml_settings::FindLabel;
 using gml_settings::Format;
 using gml_settings::ReadInt;
@@ -33,15 +34,14 @@ enum class Layout {
 
 // How a line with the key's label sets the member.
 enum class Rule {
-  Yes,       // 1 unless the line holds ":] No"
-  No,        // 0 unless the line holds ":] Yes"
+  YesNo,     // "Yes" or "No", letter case ignored; any other value is refused
   Range,     // integer; outside lo..hi gives the fallback
   Int,       // integer, no check
   Text,      // the value text; empty leaves the member
   TextOr,    // the value text; empty gives the default text
   Folder,    // as TextOr, then a separator appended when missing
   AnyText,   // the value text, also when empty
-  Scale,     // the block scale: 1.0, then a number within kMin/kMaxBlockScaling
+  Scale,     // the block scale: a number within kMin/kMaxBlockScaling, else refused
   Colour,    // a colour index 1..256; any other value is refused
   FiveInts,  // up to five integers; missing ones keep their values
 };
@@ -61,22 +61,22 @@ constexpr char kFirstComment[] = "# Use Code Lookup table, Yes or No";
 
 // Every key in the order of the written file.
 const Key kKeys[] = {
-    {"[Use Code Look Up Table:] ", kFirstComment, Layout::C2, &Record::useCodeLookupTable, Rule::Yes, 45},
+    {"[Use Code Look Up Table:] ", kFirstComment, Layout::C2, &Record::useCodeLookupTable, Rule::YesNo, 45},
     {"[Use Symbol Look Up Table:] ", "# Use Symbol Lookup table, Yes or No", Layout::C2,
-     &Record::useSymbolLookupTable, Rule::Yes, 44},
+     &Record::useSymbolLookupTable, Rule::YesNo, 44},
     {"[Mark Term beside a point:] ", "# Mark Term (if any) beside a Topographic Point, Yes or No",
-     Layout::C2, &Record::markTermBesidePoint, Rule::Yes, 43},
+     Layout::C2, &Record::markTermBesidePoint, Rule::YesNo, 43},
     {"[Mark Term beside a symbol:] ", "# Mark Term (if any) beside a Cartographic Symbol, Yes or No",
-     Layout::C2, &Record::markTermBesideSymbol, Rule::Yes, 42},
+     Layout::C2, &Record::markTermBesideSymbol, Rule::YesNo, 42},
     {"[Include Zarn's HA stuff:] ", "# Include Zarn's HA stuff, Yes or No", Layout::C2,
-     &Record::includeZarnsHaStuff, Rule::Yes, 46},
+     &Record::includeZarnsHaStuff, Rule::YesNo, 46},
     {"[Attributions to xdata:] ", "# Attributes to XData in AutoCAD, 0=none, 1=toids only, 2=all",
      Layout::C2, &Record::attributesToXdata, Rule::Range, 21, 0, 2, 1},
     {"[Attributions to odata:] ",
      "# Attributes to Object Data in Autodesk Map, 0=none, 1=toids only, 2=all", Layout::C2,
      &Record::attributesToOdata, Rule::Range, 22, 0, 2, 1},
     {"[Attributions to SDF:] ", "# Attributes to SDF file, Yes or No", Layout::C2,
-     &Record::attributesToSdf, Rule::No, 24},
+     &Record::attributesToSdf, Rule::YesNo, 24},
     {"[Attributions to SDF file ID:] ",
      "# Attributes to SDF file ID. E.g. in \"ABC_topo_polyline.sdf\" the \"ABC_\" is the ID",
      Layout::C2, &Record::sdfFileId, Rule::TextOr, 15, 0, 0, 0, L"Orvane001_"},
@@ -106,35 +106,35 @@ const Key kKeys[] = {
      &Record::scalingFactorChoice, Rule::Range, 11, 0, 4, 1},
     {"[Manual scaling factor value:] ", nullptr, Layout::K0, &Record::manualScalingFactor, Rule::Range,
      10, 1, 5000000, 1250},
-    {"[Input ITN Roads Nodes:] ", nullptr, Layout::K0, &Record::inputRoadNodes, Rule::Yes, 38},
-    {"[Input ITN Roads Links:] ", nullptr, Layout::K0, &Record::inputRoadLinks, Rule::Yes, 40},
-    {"[Input ITN Roads:] ", nullptr, Layout::K0, &Record::inputRoads, Rule::Yes, 39},
-    {"[Input Topographical Lines:] ", nullptr, Layout::K0, &Record::inputTopoLines, Rule::Yes, 41},
-    {"[Input Topographical Points:] ", nullptr, Layout::K0, &Record::inputTopoPoints, Rule::Yes, 36},
-    {"[Input Address Points:] ", nullptr, Layout::K0, &Record::inputAddressPoints, Rule::Yes, 37},
-    {"[Input Cartographical Symbols:] ", nullptr, Layout::K0, &Record::inputCartoSymbols, Rule::Yes, 35},
-    {"[Input Cartographical Text:] ", nullptr, Layout::K0, &Record::inputCartoText, Rule::Yes, 34},
-    {"[Input Polygons:] ", nullptr, Layout::K0, &Record::inputPolygons, Rule::Yes, 33},
-    {"[Filter by property:] ", nullptr, Layout::K0, &Record::filterByProperty, Rule::No, 32},
-    {"[Zoom to limits of data:] ", nullptr, Layout::K0, &Record::zoomToData, Rule::Yes, 19},
-    {"[Draw OS Grid lines:] ", nullptr, Layout::K0, &Record::drawOsGridLines, Rule::Yes, 20},
+    {"[Input ITN Roads Nodes:] ", nullptr, Layout::K0, &Record::inputRoadNodes, Rule::YesNo, 38},
+    {"[Input ITN Roads Links:] ", nullptr, Layout::K0, &Record::inputRoadLinks, Rule::YesNo, 40},
+    {"[Input ITN Roads:] ", nullptr, Layout::K0, &Record::inputRoads, Rule::YesNo, 39},
+    {"[Input Topographical Lines:] ", nullptr, Layout::K0, &Record::inputTopoLines, Rule::YesNo, 41},
+    {"[Input Topographical Points:] ", nullptr, Layout::K0, &Record::inputTopoPoints, Rule::YesNo, 36},
+    {"[Input Address Points:] ", nullptr, Layout::K0, &Record::inputAddressPoints, Rule::YesNo, 37},
+    {"[Input Cartographical Symbols:] ", nullptr, Layout::K0, &Record::inputCartoSymbols, Rule::YesNo, 35},
+    {"[Input Cartographical Text:] ", nullptr, Layout::K0, &Record::inputCartoText, Rule::YesNo, 34},
+    {"[Input Polygons:] ", nullptr, Layout::K0, &Record::inputPolygons, Rule::YesNo, 33},
+    {"[Filter by property:] ", nullptr, Layout::K0, &Record::filterByProperty, Rule::YesNo, 32},
+    {"[Zoom to limits of data:] ", nullptr, Layout::K0, &Record::zoomToData, Rule::YesNo, 19},
+    {"[Draw OS Grid lines:] ", nullptr, Layout::K0, &Record::drawOsGridLines, Rule::YesNo, 20},
     {"[Force Text entities to fixed layer:] ", nullptr, Layout::K0, &Record::forceTextToFixedLayer,
-     Rule::No, 18},
+     Rule::YesNo, 18},
     {"[Forced Text layer name:] ", nullptr, Layout::K0, &Record::forcedTextLayer, Rule::TextOr, 13, 0,
      0, 0, L"MasterMap Text"},
     {"[AutoCAD block scaling factor:] ", nullptr, Layout::K0, &Record::blockScalingFactor, Rule::Scale,
      25},
-    {"[Area filtering:] ", nullptr, Layout::K0, &Record::areaFiltering, Rule::No, 31},
-    {"[Trim lines to area edges:] ", nullptr, Layout::K0, &Record::trimLinesToAreaEdges, Rule::No, 27},
+    {"[Area filtering:] ", nullptr, Layout::K0, &Record::areaFiltering, Rule::YesNo, 31},
+    {"[Trim lines to area edges:] ", nullptr, Layout::K0, &Record::trimLinesToAreaEdges, Rule::YesNo, 27},
     {"[Draw polygons as solid hatches:] ", nullptr, Layout::K0, &Record::drawPolygonsAsHatches,
-     Rule::Yes, 28},
+     Rule::YesNo, 28},
     {"[Plant ACAD blocks (symbols) into polygons:] ", nullptr, Layout::K0,
-     &Record::plantBlocksInPolygons, Rule::Yes, 29},
-    {"[Draw polygons as polylines:] ", nullptr, Layout::K0, &Record::drawPolygonsAsPolylines, Rule::Yes,
+     &Record::plantBlocksInPolygons, Rule::YesNo, 29},
+    {"[Draw polygons as polylines:] ", nullptr, Layout::K0, &Record::drawPolygonsAsPolylines, Rule::YesNo,
      30},
     {"[Select lines within area(0) or crossing(1) :] ", nullptr, Layout::K0, &Record::locationMode,
      Rule::Range, 26, 0, 1, 0},
-    {"[Save departed features:] ", nullptr, Layout::K0, &Record::saveDepartedFeatures, Rule::No, 1},
+    {"[Save departed features:] ", nullptr, Layout::K0, &Record::saveDepartedFeatures, Rule::YesNo, 1},
     {"[Saved departed features layer:] ", nullptr, Layout::K0, &Record::departedFeaturesLayer,
      Rule::TextOr, 5, 0, 0, 0, L"Departed Features"},
     {"[Code lookup table file name:] ", nullptr, Layout::K0, &Record::codeTableFileName, Rule::TextOr,
@@ -147,9 +147,9 @@ const Key kKeys[] = {
      Rule::Range, 47, 0, 1, 0},
     {"[Road fixed layer name:] ", nullptr, Layout::K0, &Record::roadFixedLayer, Rule::Text, 48},
     {"[Road fixed layer color:] ", nullptr, Layout::K0, &Record::roadFixedLayerColour, Rule::Colour, 49},
-    {"[Road layer is on:] ", nullptr, Layout::K0, &Record::roadLayerOn, Rule::Yes, 50},
-    {"[Road layer is frozen:] ", nullptr, Layout::K0, &Record::roadLayerFrozen, Rule::Yes, 51},
-    {"[Road layer is locked:] ", nullptr, Layout::K0, &Record::roadLayerLocked, Rule::Yes, 52},
+    {"[Road layer is on:] ", nullptr, Layout::K0, &Record::roadLayerOn, Rule::YesNo, 50},
+    {"[Road layer is frozen:] ", nullptr, Layout::K0, &Record::roadLayerFrozen, Rule::YesNo, 51},
+    {"[Road layer is locked:] ", nullptr, Layout::K0, &Record::roadLayerLocked, Rule::YesNo, 52},
     {"[Road link layer way (0=by avalue, 1=fixed):] ", nullptr, Layout::K0, &Record::roadLinkLayerWay,
      Rule::Range, 53, 0, 1, 0},
     {"[Road link layer value (0=term, 1=nature, 2=term+nature):] ", nullptr, Layout::K0,
@@ -157,31 +157,31 @@ const Key kKeys[] = {
     {"[Road link fixed layer name:] ", nullptr, Layout::K0, &Record::roadLinkFixedLayer, Rule::Text, 54},
     {"[Road link fixed layer color:] ", nullptr, Layout::K0, &Record::roadLinkFixedLayerColour,
      Rule::Colour, 56},
-    {"[Road link layer is on:] ", nullptr, Layout::K0, &Record::roadLinkLayerOn, Rule::Yes, 57},
-    {"[Road link layer is frozen:] ", nullptr, Layout::K0, &Record::roadLinkLayerFrozen, Rule::Yes, 58},
-    {"[Road link layer is locked:] ", nullptr, Layout::K0, &Record::roadLinkLayerLocked, Rule::Yes, 59},
+    {"[Road link layer is on:] ", nullptr, Layout::K0, &Record::roadLinkLayerOn, Rule::YesNo, 57},
+    {"[Road link layer is frozen:] ", nullptr, Layout::K0, &Record::roadLinkLayerFrozen, Rule::YesNo, 58},
+    {"[Road link layer is locked:] ", nullptr, Layout::K0, &Record::roadLinkLayerLocked, Rule::YesNo, 59},
     {"[Road node marking way (0=acad point, 1=symbol block):] ", nullptr, Layout::K0,
      &Record::roadNodeMarkingWay, Rule::Range, 60, 0, 1, 0},
     {"[Road node layer name:] ", nullptr, Layout::K0, &Record::roadNodeLayer, Rule::Text, 62},
     {"[Road node block name:] ", nullptr, Layout::K0, &Record::roadNodeBlock, Rule::Text, 64},
     {"[Road node layer color:] ", nullptr, Layout::K0, &Record::roadNodeLayerColour, Rule::Colour, 66},
-    {"[Road node layer is on:] ", nullptr, Layout::K0, &Record::roadNodeLayerOn, Rule::Yes, 68},
-    {"[Road node layer is frozen:] ", nullptr, Layout::K0, &Record::roadNodeLayerFrozen, Rule::Yes, 70},
-    {"[Road node layer is locked:] ", nullptr, Layout::K0, &Record::roadNodeLayerLocked, Rule::Yes, 72},
+    {"[Road node layer is on:] ", nullptr, Layout::K0, &Record::roadNodeLayerOn, Rule::YesNo, 68},
+    {"[Road node layer is frozen:] ", nullptr, Layout::K0, &Record::roadNodeLayerFrozen, Rule::YesNo, 70},
+    {"[Road node layer is locked:] ", nullptr, Layout::K0, &Record::roadNodeLayerLocked, Rule::YesNo, 72},
     {"[Address point marking way (0=acad point, 1=symbol block):] ", nullptr, Layout::K0,
      &Record::addressMarkingWay, Rule::Range, 61, 0, 1, 0},
     {"[Address point layer name:] ", nullptr, Layout::K0, &Record::addressLayer, Rule::Text, 63},
     {"[Address point block name:] ", nullptr, Layout::K0, &Record::addressBlock, Rule::Text, 65},
     {"[Address point layer color:] ", nullptr, Layout::K0, &Record::addressLayerColour, Rule::Colour, 67},
-    {"[Address point layer is on:] ", nullptr, Layout::K0, &Record::addressLayerOn, Rule::Yes, 69},
-    {"[Address point layer is frozen:] ", nullptr, Layout::K0, &Record::addressLayerFrozen, Rule::Yes,
+    {"[Address point layer is on:] ", nullptr, Layout::K0, &Record::addressLayerOn, Rule::YesNo, 69},
+    {"[Address point layer is frozen:] ", nullptr, Layout::K0, &Record::addressLayerFrozen, Rule::YesNo,
      71},
-    {"[Address point layer is locked:] ", nullptr, Layout::K0, &Record::addressLayerLocked, Rule::Yes,
+    {"[Address point layer is locked:] ", nullptr, Layout::K0, &Record::addressLayerLocked, Rule::YesNo,
      73},
-    {"[Read Postal address:] ", nullptr, Layout::K0, &Record::readPostalAddress, Rule::Yes, 74},
-    {"[Read BS7666:] ", nullptr, Layout::K0, &Record::readBs7666, Rule::Yes, 75},
-    {"[Read Address authority:] ", nullptr, Layout::K0, &Record::readAddressAuthority, Rule::Yes, 76},
-    {"[Read Address status:] ", nullptr, Layout::K0, &Record::readAddressStatus, Rule::Yes, 77},
+    {"[Read Postal address:] ", nullptr, Layout::K0, &Record::readPostalAddress, Rule::YesNo, 74},
+    {"[Read BS7666:] ", nullptr, Layout::K0, &Record::readBs7666, Rule::YesNo, 75},
+    {"[Read Address authority:] ", nullptr, Layout::K0, &Record::readAddressAuthority, Rule::YesNo, 76},
+    {"[Read Address status:] ", nullptr, Layout::K0, &Record::readAddressStatus, Rule::YesNo, 77},
     {"[Path to OS tile files:] ", nullptr, Layout::K0, &Record::osTilePath, Rule::AnyText, 78},
     {"[OS tiles insert mode (0=Xref, 1=Block, 2=Block (exploded)):] ", nullptr, Layout::K0,
      &Record::osTileInsertMode, Rule::Int, 79},
@@ -189,9 +189,10 @@ const Key kKeys[] = {
      &Record::osTileMatchingMode, Rule::Int, 80},
     {"[OS tiles selection method (0=picked points, 1=areas and crossing polylines):] ", nullptr,
      Layout::K0, &Record::osTileSelectionMethod, Rule::Int, 81},
-    {"[Use a prefix in ITN layer names:] ", nullptr, Layout::K0, &Record::useItnLayerPrefix, Rule::Yes,
+    {"[Use a prefix in ITN layer names:] ", nullptr, Layout::K0, &Record::useItnLayerPrefix, Rule::YesNo,
      82},
-    {"[Prefix for ITN layer names:] ", nullptr, Layout::K0, &Record::itnLayerPrefix, Rule::Text, 83},
+    // The ITN settings let the prefix be empty: that is read back as it was saved.
+    {"[Prefix for ITN layer names:] ", nullptr, Layout::K0, &Record::itnLayerPrefix, Rule::AnyText, 83},
     {"[Edge buffering accuracy, number of points (lo med hi vhi ehi):] ", nullptr, Layout::K0,
      &Record::edgeBufferingPoints, Rule::FiveInts, 84},
     {"[Symbol placement persistance, wait time in seconds (lo med hi vhi ehi):] ", nullptr,
@@ -240,13 +241,26 @@ bool ReadScale(std::string_view value, double* scale) {
   return true;
 }
 
+// The value of a Yes/No key's member.
+std::int32_t SwitchOf(const Record& record, const Key& key) {
+  if (auto m = std::get_if<std::int32_t Record::*>(&key.member)) return record.**m;
+  if (auto m = std::get_if<std::uint8_t Record::*>(&key.member)) return record.**m;
+  return 0;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 // The line of the refusal message for a value that makes no sense: the key,
 // the value as written, what it must be and what is kept.
 std::wstring RefusedLine(const Key& key, std::string_view value, const std::string& wanted,
                          const std::string& kept) {
   std::string label = key.label;
   while (!label.empty() && label.back() == ' ') label.pop_back();
-  return NarrowToWide(label + " " + std::string(value) + " (" + wanted + "; " + kept +
+  return Utf8ToWide(label + " " + std::string(value) + " (" + wanted + "; " + kept +
                       " is kept)");
 }
 
@@ -256,15 +270,20 @@ void ApplyKey(Record* record, const Key& key, std::string_view line,
               std::vector<std::wstring>* refused) {
   std::string_view value = ValueOf(line);
   switch (key.rule) {
-    case Rule::Yes: {
-      std::int32_t v = line.find(":] No") == std::string_view::npos ? 1 : 0;
-      if (auto m = std::get_if<std::int32_t Record::*>(&key.member)) record->**m = v;
-      if (auto m = std::get_if<std::uint8_t Record::*>(&key.member))
-        record->**m = static_cast<std::uint8_t>(v);
-      break;
-    }
-    case Rule::No: {
-      std::int32_t v = line.find(":] Yes") == std::string_view::npos ? 0 : 1;
+    case Rule::YesNo: {
+      // The value is the text after this key's own label: a line may hold
+      // other labels before it.
+      std::string_view word;
+      (void)FindLabel(line, key.label, &word);
+      word = TrimBlanks(word);
+      std::int32_t v = 0;
+      if (EqualsNoCase(word, "Yes")) {
+        v = 1;
+      } else if (!EqualsNoCase(word, "No")) {
+        refused->push_back(RefusedLine(key, word, "Yes or No is needed",
+                                       SwitchOf(*record, key) != 0 ? "Yes" : "No"));
+        break;
+      }
       if (auto m = std::get_if<std::int32_t Record::*>(&key.member)) record->**m = v;
       if (auto m = std::get_if<std::uint8_t Record::*>(&key.member))
         record->**m = static_cast<std::uint8_t>(v);
@@ -283,7 +302,6 @@ void ApplyKey(Record* record, const Key& key, std::string_view line,
       // A scale of 0, a negative one or one beyond any drawing (NaN, 1e308)
       // would insert every block invisible, mirrored or unbounded.
       double& scale = record->*std::get<double Record::*>(key.member);
-      scale = 1.0;
       if (!ReadScale(value, &scale))
         refused->push_back(RefusedLine(key, value,
                                        Format("a number from %g to %.0f is needed", kMinBlockScaling,
@@ -304,17 +322,17 @@ void ApplyKey(Record* record, const Key& key, std::string_view line,
       break;
     }
     case Rule::Text:
-      if (!value.empty()) record->*std::get<std::wstring Record::*>(key.member) = NarrowToWide(value);
+      if (!value.empty()) record->*std::get<std::wstring Record::*>(key.member) = Utf8ToWide(value);
       break;
     case Rule::TextOr:
     case Rule::Folder: {
       std::wstring& text = record->*std::get<std::wstring Record::*>(key.member);
-      text = value.empty() ? std::wstring(key.text) : NarrowToWide(value);
+      text = value.empty() ? std::wstring(key.text) : Utf8ToWide(value);
       if (key.rule == Rule::Folder && !HasSeparatorAtEnd(text)) text += L'/';
       break;
     }
     case Rule::AnyText:
-      record->*std::get<std::wstring Record::*>(key.member) = NarrowToWide(value);
+      record->*std::get<std::wstring Record::*>(key.member) = Utf8ToWide(value);
       break;
     case Rule::FiveInts:
       ReadFiveInts(value, &(record->*std::get<std::array<std::int32_t, 5> Record::*>(key.member)));
@@ -324,13 +342,8 @@ void ApplyKey(Record* record, const Key& key, std::string_view line,
 
 std::string ValueText(const Record& record, const Key& key) {
   switch (key.rule) {
-    case Rule::Yes:
-    case Rule::No: {
-      std::int32_t v = 0;
-      if (auto m = std::get_if<std::int32_t Record::*>(&key.member)) v = record.**m;
-      if (auto m = std::get_if<std::uint8_t Record::*>(&key.member)) v = record.**m;
-      return v != 0 ? "Yes" : "No";
-    }
+    case Rule::YesNo:
+      return SwitchOf(record, key) != 0 ? "Yes" : "No";
     case Rule::Range:
     case Rule::Int:
     case Rule::Colour:
@@ -341,7 +354,7 @@ std::string ValueText(const Record& record, const Key& key) {
     case Rule::TextOr:
     case Rule::Folder:
     case Rule::AnyText:
-      return WideToNarrow(record.*std::get<std::wstring Record::*>(key.member));
+      return WideToUtf8(record.*std::get<std::wstring Record::*>(key.member));
     case Rule::FiveInts: {
       const auto& levels = record.*std::get<std::array<std::int32_t, 5> Record::*>(key.member);
       return Format(" %d %d %d %d %d", levels[0], levels[1], levels[2], levels[3], levels[4]);

@@ -1,12 +1,16 @@
 // The import settings record: every value of the settings file lwh_gml.ini,
 // the support folder and the three lookup tables of the import.
 //
-// The settings file is narrow text of labelled lines ("[Layers defined by:] 1").
+// The settings file is text of labelled lines ("[Layers defined by:] 1"),
+// its texts (folders, file IDs, layer and block names) in UTF-8; a byte that
+// is not UTF-8 (a file written before in 8-bit text) reads as the character
+// of its number.
 // A label is found anywhere in a line; when a line holds several, the key of
 // highest precedence wins. Missing keys keep their values; values that do not
-// parse or lie out of range take a fixed fallback per key; a block scale or
-// a layer colour that makes no sense is refused instead (the member keeps its
-// value) and named in one message box after the load. Saving writes every
+// parse or lie out of range take a fixed fallback per key; a Yes/No switch
+// that is neither (letter case ignored), a block scale or a layer colour that
+// makes no sense is refused instead (the member keeps its value) and named in
+// one message box after the load. Switches are written "Yes" or "No". Saving writes every
 // key after the user's own lines at the top of the old file, through a
 // temporary file, so a failed save leaves the old file whole.
 //

@@ -215,7 +215,7 @@ bool OS_GML_ACAD_Definitions::SaveSymbologyTable() {
   std::wstring path = TablePath(symbologyTableFileName);
   SafeFileWriter out(path);
   if (!out.Ok()) return false;
-  out.Line("# " + WideToNarrow(symbologyTableFileName));
+  out.Line("# " + WideToUtf8(symbologyTableFileName));
   CopyUserLines(path, 1, kSymbologyHeader, &out);
   out.Line(kSymbologyHeader);
   out.Line("");

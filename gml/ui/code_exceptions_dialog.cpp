@@ -91,7 +91,7 @@ void CCodeExeptionsView::Refresh() {
   list.ResetContent();
   const ConditionVariant* variant = VariantAt(variants, current);
   if (variant == nullptr) return;
-  layer = NarrowToWide(variant->layer);
+  layer = Utf8ToWide(FieldText(variant->layer));
   colour = variant->colour;
   SetItemText(kIdLayerEdit, layer);
   SetItemText(kIdColourEdit, std::to_wstring(colour));
@@ -120,7 +120,7 @@ bool CCodeExeptionsView::StoreCurrent() {
   ConditionVariant* variant = VariantAt(variants, current);
   if (variant == nullptr) return true;
   if (!UpdateData(true)) return false;
-  CopyField(variant->layer, WideToNarrow(layer));
+  CopyUtf8Field(variant->layer, WideToUtf8(layer));
   variant->colour = colour;
   variant->on = IsDlgButtonChecked(kIdLayerOn) == host::ui::kChecked;
   variant->frozen = IsDlgButtonChecked(kIdLayerFrozen) == host::ui::kChecked;
@@ -145,7 +145,7 @@ void CCodeExeptionsView::OnPrevious() {
 void CCodeExeptionsView::OnNewException() {
   if (variants == nullptr || variants->marker != kGrowArrayMarker || !StoreCurrent()) return;
   ConditionVariant added{};
-  CopyField(added.layer, WideToNarrow(layer));
+  CopyUtf8Field(added.layer, WideToUtf8(layer));
   added.colour = colour;
   added.on = 1;
   if (!GrowArrayCreate(50, sizeof(AttributeCondition), &added.conditions)) return;

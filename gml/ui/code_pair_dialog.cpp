@@ -1,6 +1,10 @@
 #include "gml/ui/code_pair_dialog.h"
 
+#include <string>
+
 #include "common/containers/text.h"
+#include "gml/settings/lookup_tables.h"
+#include "gml/settings/text_fields.h"
 #include "gml/ui/code_exceptions_dialog.h"
 #include "gml/ui/name_validation.h"
 #include "gml/ui/variant_lists.h"
@@ -10,6 +14,24 @@ namespace {
 using host::ui::ControlKind;
 using host::ui::Notify;
 namespace st = host::ui::style;
+
+// The first row of `table` other than `skip` whose code is `code` (letter
+// case ignored), with its layer or block; -1 when there is none.
+int OtherRowWithCode(const GrowArray& table, bool symbols, std::string_view code, int skip,
+                     std::string* second) {
+  if (table.marker != kGrowArrayMarker) return -1;
+  for (std::int32_t i = 0; i < table.count; ++i) {
+    void* slot = nullptr;
+    if (i == skip || !GrowArrayGetPtr(&table, i, &slot)) continue;
+    const auto* symbol = static_cast<const SymbolLookupEntry*>(slot);
+    const auto* row = static_cast<const CodeLookupEntry*>(slot);
+    if (!gml_settings::EqualsNoCase(symbols ? FieldText(symbol->code) : FieldText(row->code), code)) continue;
+    *second = symbols ? FieldText(symbol->block) : FieldText(row->layer);
+    return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 host::ui::DialogTemplate CodePairTemplate() {
@@ -75,6 +97,14 @@ void AddCodeLayer::DoDataExchange(host::ui::DataExchange& dx) {
   DdvMaxChars(dx, code, kMaxCodeChars);
   if (dx.Saving() && dx.Active() && code.find_first_of(L" \t") != std::wstring::npos)
     dx.Fail(L"Feature code can't have blanks.");
+  if (dx.Saving() && dx.Active() && table != nullptr && !code.empty()) {
+    std::string second;
+    const int other = OtherRowWithCode(*table, symbolMode, WideToUtf8(code), editedRow, &second);
+    if (other >= 0)
+      dx.Fail(L"Feature code " + code + L" is already in row " + std::to_wstring(other + 1) +
+              L" of the table (" + (symbolMode ? L"block " : L"layer ") + Utf8ToWide(second) +
+              L"): edit that row instead.");
+  }
   DdxText(dx, kIdPairLayer, layer);
   DdvMaxChars(dx, layer, kMaxLayerChars);
   if (!layer.empty()) DdvTableName(dx, kIdPairLayer, layer, symbolMode ? NameKind::kBlock : NameKind::kLayer);
@@ -93,7 +123,7 @@ void AddCodeLayer::OnDetails() {
   if (variants_.marker != kGrowArrayMarker && !GrowArrayCreate(50, sizeof(ConditionVariant), &variants_)) return;
   if (variants_.count == 0) {
     ConditionVariant first{};
-    CopyField(first.layer, WideToNarrow(layer));
+    CopyUtf8Field(first.layer, WideToUtf8(layer));
     first.colour = colour;
     first.on = 1;
     if (!GrowArrayCreate(50, sizeof(AttributeCondition), &first.conditions)) return;

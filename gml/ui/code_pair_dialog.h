@@ -14,7 +14,10 @@
 // table file keeps (117 characters) or holding a blank, a layer or block of
 // more than 127 characters or that cannot name a drawing record, and a
 // colour outside 1 to 254. Empty code or layer pass: the caller then changes
-// nothing.
+// nothing. Given the table the row belongs to, OK also refuses a code that
+// another row of it has (letter case ignored), naming that row: a lookup
+// takes the first row of a code, so a second one would never be used.
+// Texts reach the table's fields as UTF-8.
 #pragma once
 
 #include <string>
@@ -60,6 +63,11 @@ class AddCodeLayer : public host::ui::Dialog {
   int on = 1, frozen = 0, locked = 0, useExceptions = 0;
   bool symbolMode = false;
   OS_GML_ACAD_Definitions* record = nullptr;
+  // The table edited (CodeLookupEntry rows, SymbolLookupEntry in symbol
+  // mode) and the row being edited there (-1 for a new row); without a
+  // table codes are not checked against other rows.
+  const GrowArray* table = nullptr;
+  int editedRow = -1;
 
  private:
   void OnDetails();

@@ -164,8 +164,8 @@ void LookupTableView::Refresh() {
       code = std::string(FieldText(entry->code)) + (entry->useConditions != 0 ? "+" : "");
       second = FieldText(entry->layer);
     }
-    const int row = list.InsertItem(i, NarrowToWide(code));
-    list.SetItemText(row, 1, NarrowToWide(second));
+    const int row = list.InsertItem(i, Utf8ToWide(code));
+    list.SetItemText(row, 1, Utf8ToWide(second));
   }
 }
 
@@ -183,6 +183,7 @@ void LookupTableView::OnAdd() {
   if (table == nullptr || table->marker != kGrowArrayMarker) return;
   AddCodeLayer pair(this);
   pair.record = record;
+  pair.table = table;
   if (symbols_) {
     pair.symbolMode = true;
     pair.caption = L"Feature Code / AutoCAD Symbol Block pair";
@@ -192,13 +193,13 @@ void LookupTableView::OnAdd() {
   bool added = false;
   if (symbols_) {
     SymbolLookupEntry entry{};
-    CopyField(entry.code, WideToNarrow(pair.code));
-    CopyField(entry.block, WideToNarrow(pair.layer));
+    CopyUtf8Field(entry.code, WideToUtf8(pair.code));
+    CopyUtf8Field(entry.block, WideToUtf8(pair.layer));
     added = GrowArraySet(table, table->count, &entry);
   } else {
     CodeLookupEntry entry{};
-    CopyField(entry.code, WideToNarrow(pair.code));
-    CopyField(entry.layer, WideToNarrow(pair.layer));
+    CopyUtf8Field(entry.code, WideToUtf8(pair.code));
+    CopyUtf8Field(entry.layer, WideToUtf8(pair.layer));
     entry.colour = pair.colour;
     entry.on = pair.on != 0;
     entry.frozen = pair.frozen != 0;
@@ -229,17 +230,19 @@ void LookupTableView::OnEdit() {
   if (slot == nullptr) return;
   AddCodeLayer pair(this);
   pair.record = record;
+  pair.table = table;
+  pair.editedRow = row;
   if (symbols_) {
     const auto* entry = static_cast<const SymbolLookupEntry*>(slot);
     pair.symbolMode = true;
     pair.caption = L"Feature Code / AutoCAD Symbol Block pair";
     pair.secondLabel = L"AutoCAD Block:";
-    pair.code = NarrowToWide(FieldText(entry->code));
-    pair.layer = NarrowToWide(FieldText(entry->block));
+    pair.code = Utf8ToWide(FieldText(entry->code));
+    pair.layer = Utf8ToWide(FieldText(entry->block));
   } else {
     const auto* entry = static_cast<const CodeLookupEntry*>(slot);
-    pair.code = NarrowToWide(FieldText(entry->code));
-    pair.layer = NarrowToWide(FieldText(entry->layer));
+    pair.code = Utf8ToWide(FieldText(entry->code));
+    pair.layer = Utf8ToWide(FieldText(entry->layer));
     pair.colour = entry->colour;
     pair.on = entry->on;
     pair.frozen = entry->frozen;
@@ -256,12 +259,12 @@ void LookupTableView::OnEdit() {
   if (slot == nullptr) return;
   if (symbols_) {
     auto* entry = static_cast<SymbolLookupEntry*>(slot);
-    CopyField(entry->code, WideToNarrow(pair.code));
-    CopyField(entry->block, WideToNarrow(pair.layer));
+    CopyUtf8Field(entry->code, WideToUtf8(pair.code));
+    CopyUtf8Field(entry->block, WideToUtf8(pair.layer));
   } else {
     auto* entry = static_cast<CodeLookupEntry*>(slot);
-    CopyField(entry->code, WideToNarrow(pair.code));
-    CopyField(entry->layer, WideToNarrow(pair.layer));
+    CopyUtf8Field(entry->code, WideToUtf8(pair.code));
+    CopyUtf8Field(entry->layer, WideToUtf8(pair.layer));
     entry->colour = pair.colour;
     entry->on = pair.on != 0;
     entry->frozen = pair.frozen != 0;

@@ -210,8 +210,8 @@ bool CPolygonSymbology::OnInitDialog() {
     for (int id : kSymbolFieldIds) SetItemText(id, L"(n/a)");
     return true;
   }
-  SetItemText(kIdSymbolBlock, NarrowToWide(symbol->block));
-  SetItemText(kIdSymbolLayer, NarrowToWide(symbol->layer));
+  SetItemText(kIdSymbolBlock, Utf8ToWide(FieldText(symbol->block)));
+  SetItemText(kIdSymbolLayer, Utf8ToWide(FieldText(symbol->layer)));
   SetItemText(kIdSymbolColour, std::to_wstring(symbol->colour));
   CheckDlgButton(kIdSymbolOn, symbol->on != 0);
   CheckDlgButton(kIdSymbolFrozen, symbol->frozen != 0);
@@ -247,8 +247,8 @@ bool CPolygonSymbology::StoreControls() {
   SymbologySymbol* symbol = ShownSymbol();
   if (symbol == nullptr) return true;
   if (!UpdateData(true)) return false;
-  CopyField(symbol->block, WideToNarrow(block_));
-  CopyField(symbol->layer, WideToNarrow(layer_));
+  CopyUtf8Field(symbol->block, WideToUtf8(block_));
+  CopyUtf8Field(symbol->layer, WideToUtf8(layer_));
   symbol->colour = colour_;
   symbol->on = IsDlgButtonChecked(kIdSymbolOn) == host::ui::kChecked;
   symbol->frozen = IsDlgButtonChecked(kIdSymbolFrozen) == host::ui::kChecked;

@@ -1,5 +1,6 @@
 #include "gml/writer/attribute_csv.h"
 
+#include <optional>
 #include <vector>
 
 #include "common/containers/text.h"
@@ -97,6 +98,7 @@ void CsvRun::Start() {
   infoWritten_.fill(false);
   opened_.fill(false);
   warned_.fill(false);
+  replaced_.fill(false);
   failures_ = 0;
 }
 
@@ -104,6 +106,11 @@ std::FILE* CsvRun::OpenFile(const std::string& path, int slot) {
   const std::size_t s = static_cast<std::size_t>(slot);
   (void)CloseFile(slot);
   paths_[s] = path;
+  if (s < replaced_.size() && !opened_[s]) {
+    const std::optional<host::FileInfo> before = host::GetFileInfo(host::WidePath(path));
+    replaced_[s] = before.has_value() && before->size > 0 &&
+                   (before->attributes & host::kAttributeDirectory) == 0;
+  }
   if (files_[s].Open(path, opened_[s])) {
     opened_[s] = true;
     return files_[s].Stream();
@@ -145,6 +152,28 @@ std::FILE* CsvRun::Open(CsvKind kind, const OS_GML_ACAD_Definitions& settings) {
     }
   }
   return file;
+}
+
+void CsvRun::ReportReplaced() {
+  std::wstring folder;
+  std::wstring names;
+  for (std::size_t s = 0; s < replaced_.size(); ++s) {
+    if (!replaced_[s]) continue;
+    replaced_[s] = false;
+    // The files of a run share one folder: it is named once.
+    const std::wstring path = host::WidePath(paths_[s]);
+    const std::size_t cut = path.find_last_of(L"/\\") + 1;  // 0 without a separator
+    const std::wstring own = path.substr(0, cut);
+    if (names.empty()) {
+      folder = own;
+    } else {
+      names += L", ";
+    }
+    names += own == folder ? path.substr(cut) : path;
+  }
+  if (names.empty()) return;
+  host::Printf(L"Replaced the CSV files of an earlier import in %ls: %ls.\n",
+               folder.empty() ? L"." : folder.c_str(), names.c_str());
 }
 
 bool CsvRun::Close(std::FILE* file) {

@@ -16,7 +16,10 @@
 //
 // Within one run (CsvRun) a file is truncated when it is first opened and
 // appended to after that, so the locations of a batch run share one file and
-// a new run starts afresh. A file that cannot be opened is reported once on
+// a new run starts afresh. A CSV file that held rows before the run opened it
+// (an earlier import into the same folder with the same file ID) is noted,
+// and the end of the run names every such file on one line of the command
+// line (ReportReplaced). A file that cannot be opened is reported once on
 // the command line and its rows are skipped; drawing goes on. Every write and
 // every close is checked: a file that could not be written whole (a full
 // disk, a folder that went away) is reported once, with the system's reason,
@@ -65,6 +68,9 @@ class CsvRun {
   // Attribute and info files of the run that could not be opened or
   // written whole.
   int Failures() const { return failures_; }
+  // Prints one line naming the CSV files whose earlier rows the run
+  // replaced, and forgets them; nothing when there are none.
+  void ReportReplaced();
 
  private:
   // Opens the file of `slot` (CSV files 0 to 3 by kind, then their info
@@ -76,6 +82,7 @@ class CsvRun {
   std::array<bool, 4> infoWritten_{};
   std::array<bool, 8> opened_{};  // CSV files, then info files
   std::array<bool, 8> warned_{};
+  std::array<bool, 4> replaced_{};  // CSV files that held rows before the run
   int failures_ = 0;
 };
 

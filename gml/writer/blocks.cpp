@@ -18,7 +18,9 @@ using host::db::ObjectId;
 
 namespace {
 
-std::wstring WideName(const char* block) { return NarrowToWide(block == nullptr ? "" : block); }
+// Block names are UTF-8, as layer names are (8-bit names of older tables read
+// as before).
+std::wstring WideName(const char* block) { return Utf8ToWide(block == nullptr ? "" : block); }
 
 // The reference, or null when the block is missing and cannot be loaded.
 ObjectId InsertReference(const char* block, host::db::Point3 position, double scale, double rotation,

@@ -176,7 +176,7 @@ bool FeatureDrawingRun::ScanDrawing(host::db::Database& target) {
   scannedEntities = static_cast<std::int32_t>(
       std::count_if(entities.begin(), entities.end(), [&](std::uint64_t h) { return live(h) != nullptr; }));
   const std::uint64_t departedLayer = target.HandleOf(
-      target.Layer(HostLayerName(WideToNarrow(settings_.departedFeaturesLayer))));
+      target.Layer(HostLayerName(WideToUtf8(settings_.departedFeaturesLayer))));
   (void)host::SetProgressMeter(L"Scanning drawing...", 0, 100);
   index_.reserve(static_cast<std::size_t>(scannedEntities));
   toids_.reserve(static_cast<std::size_t>(scannedEntities) * 20);  // a TOID's usual length
@@ -228,7 +228,7 @@ std::pair<std::size_t, std::size_t> FeatureDrawingRun::EntriesOf(std::string_vie
 
 void FeatureDrawingRun::RetireEntity(const Indexed& entry) {
   if (settings_.saveDepartedFeatures != 0) {
-    if (!SetEntityLayer(db_->IdOf(entry.handle), WideToNarrow(settings_.departedFeaturesLayer).c_str()))
+    if (!SetEntityLayer(db_->IdOf(entry.handle), WideToUtf8(settings_.departedFeaturesLayer).c_str()))
       ok = false;
   } else if (!db_->Erase(db_->IdOf(entry.handle))) {
     ok = false;
@@ -481,7 +481,7 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
     if (draw && Count(&link.points) > 0) {
       std::string value;
       if (settings_.roadLinkLayerWay == 1) {
-        value = WideToNarrow(settings_.roadLinkFixedLayer);
+        value = WideToUtf8(settings_.roadLinkFixedLayer);
       } else if (settings_.roadLinkLayerValue == 0) {
         value = std::string(FieldText(link.descriptiveTerm));
       } else if (settings_.roadLinkLayerValue == 1) {
@@ -580,7 +580,7 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
   const OsFeatureKind osKind = symbols ? OsFeatureKind::kCartoSymbol : OsFeatureKind::kTopoPoint;
   const bool label =
       (symbols ? settings_.markTermBesideSymbol : settings_.markTermBesidePoint) != 0;
-  const std::string fixedBlock = WideToNarrow(settings_.fixedBlockName);
+  const std::string fixedBlock = WideToUtf8(settings_.fixedBlockName);
   const int level = settings_.attributesToXdata;
   auto available = [&](const std::string& block) {
     return BlockExists(block.c_str(), *db_) || LoadBlockFromFile(block.c_str(), *db_);
@@ -633,7 +633,7 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
       }
       if (form == PointForm::kBlock && !available(block)) {
         host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n",
-                     NarrowToWide(block).c_str());
+                     Utf8ToWide(block).c_str());
         ++counters.missingBlocks;
         form = fallback(&block);
         if (form == PointForm::kBlock && !available(block)) {
@@ -670,8 +670,8 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
 
 void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockScale) {
   BeginClass(L"Updating Address Points...", L"Drawing Address Points...");
-  const std::string layer = WideToNarrow(settings_.addressLayer);
-  const std::string block = WideToNarrow(settings_.addressBlock);
+  const std::string layer = WideToUtf8(settings_.addressLayer);
+  const std::string block = WideToUtf8(settings_.addressBlock);
   std::FILE* csv =
       settings_.attributesToCsv != 0 ? csv_.Open(CsvKind::kAddressPoints, settings_) : nullptr;
   int shown = -1;
@@ -695,7 +695,7 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
                                         csv, settings_, address);
         } else {
           host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n",
-                       NarrowToWide(block).c_str());
+                       Utf8ToWide(block).c_str());
           ++counters.missingBlocks;
           asPoint = true;
         }
@@ -716,7 +716,7 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale,
     return;
   }
   const std::string layer = ItnLayer(settings_.roadNodeLayer);
-  const std::string block = WideToNarrow(settings_.roadNodeBlock);
+  const std::string block = WideToUtf8(settings_.roadNodeBlock);
   UsedLayerEntry entry{};
   CopyField(entry.name, layer);
   entry.itnClass = static_cast<std::int32_t>(ItnLayerClass::kRoadNode);
@@ -751,7 +751,7 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale,
                                 settings_.attributesToXdata, node);
         } else {
           host::Printf(L"Warning: AutoCAD can not find Symbol Block %ls.\n",
-                       NarrowToWide(block).c_str());
+                       Utf8ToWide(block).c_str());
           ++counters.missingBlocks;
         }
       } else {

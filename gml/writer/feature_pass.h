@@ -95,6 +95,8 @@ class FeatureDrawingRun {
   // Zeroes the counters, clears the stop and failure flags and starts the
   // run's CSV files afresh.
   void StartRun();
+  // Ends the run: names the CSV files of an earlier import it replaced.
+  void EndRun() { csv_.ReportReplaced(); }
 
   // One pass into `target` (in update mode the working drawing). `vertices`
   // is the run's vertex list (PolylineVertex) and `usedLayers` its ITN

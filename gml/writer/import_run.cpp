@@ -193,6 +193,7 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
       view.crossFileToids.Clear();
     }
   }
+  featurePasses.EndRun();
   for (const std::wstring& path : notDone)
     host::Printf(L"Not done (stopped): %ls.\n", path.c_str());
   GrowArrayFree(&run.vertices);

@@ -156,7 +156,7 @@ LayerChoice ChooseTopoLayer(const OS_GML_ACAD_Definitions& settings, TopoFeature
       feature);
   const std::string code(FieldText(common.featureCode));
   if (std::holds_alternative<const TextFeatureRecord*>(feature) && settings.forceTextToFixedLayer) {
-    choice.layer = WideToNarrow(settings.forcedTextLayer);
+    choice.layer = WideToUtf8(settings.forcedTextLayer);
     return choice;
   }
   if (!settings.useCodeLookupTable) {

@@ -170,7 +170,7 @@ int PlaceSymbolsInArea(const AreaFeatureRecord& area, const GrowArray& sets, dou
         if (elapsed > 2 && !announced) {
           announced = true;
           host::Printf(L"\rLocating insertion points for symbol \"%ls\", please wait.",
-                       NarrowToWide(FieldText(symbol.block)).c_str());
+                       Utf8ToWide(FieldText(symbol.block)).c_str());
         }
         for (int step : {4, 6, 8}) {
           if (elapsed > step && dots < (step - 2) / 2) {

@@ -209,6 +209,27 @@ TEST_F(FileSelectTest, HistoryChosenMovesWithoutBackAndIsKeptInFront) {
   EXPECT_EQ(LastOf(L"mode_tile back_a_folder"), L"mode_tile back_a_folder 1");
 }
 
+// A folder named beyond Latin-1 goes into the history whole, as UTF-8; a
+// line an older version wrote in 8-bit text reads as its Latin-1 characters
+// and stays in the history.
+TEST_F(FileSelectTest, FolderNamesAreKeptWholeInTheHistory) {
+  Write("data/Data \xC5\xB4/w.gml", "w");
+  Write("support/folders_lwh.ini", "/old/caf\xE9\n");
+  Push("dlg_select", {L"sekfiles", L"1"});
+  Push("dlg_click", {L"accept"});
+  ASSERT_EQ(Run(true, Data() + L"/Data \u0174"), 1);
+  EXPECT_EQ(Chosen(), std::vector<std::wstring>{Data() + L"/Data \u0174/w.gml"});
+  EXPECT_EQ(Read("support/folders_lwh.ini"), WideToUtf8(Data()) + "/Data \xC5\xB4\n/old/caf\xC3\xA9\n");
+
+  // The next choice reads that history and writes it back unchanged (rows:
+  // <(old)> <..> <Data \u0174> <sub> a.gml b.GML).
+  Push("dlg_select", {L"sekfiles", L"4"});
+  Push("dlg_click", {L"accept"});
+  ASSERT_EQ(Run(), 1);
+  EXPECT_EQ(Read("support/folders_lwh.ini"),
+            WideToUtf8(Data()) + "\n" + WideToUtf8(Data()) + "/Data \xC5\xB4\n/old/caf\xC3\xA9\n");
+}
+
 TEST_F(FileSelectTest, HistoryOfTwoHundredLinesIsWrittenBackWith128) {
   std::string lines;
   for (int i = 0; i < 200; ++i) lines += "/folder/" + std::to_string(i) + "\n";

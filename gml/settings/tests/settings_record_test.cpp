@@ -57,12 +57,13 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
       {"[Attributions to odata:] -1", [](R r) { return r.attributesToOdata == 1; }},
       {"[Attributions to xdata:] abc", [](R r) { return r.attributesToXdata == 0; }},
       {"[Attributions to CSV:] 2", [](R r) { return r.attributesToCsv == 2; }},
-      // Switch words are matched with their case.
-      {"[Zoom to limits of data:] no", [](R r) { return r.zoomToData == 1; }},
+      // Switch words with their letter case ignored, blanks around them too.
+      {"[Zoom to limits of data:] no", [](R r) { return r.zoomToData == 0; }},
+      {"[Zoom to limits of data:] NO ", [](R r) { return r.zoomToData == 0; }},
       {"[Zoom to limits of data:] No", [](R r) { return r.zoomToData == 0; }},
-      {"[Trim lines to area edges:] yes", [](R r) { return r.trimLinesToAreaEdges == 0; }},
-      {"[Trim lines to area edges:] Yes", [](R r) { return r.trimLinesToAreaEdges == 1; }},
-      {"[Save departed features:] ", [](R r) { return r.saveDepartedFeatures == 0; }},
+      {"[Trim lines to area edges:] yes", [](R r) { return r.trimLinesToAreaEdges == 1; }},
+      {"[Trim lines to area edges:] YES\t", [](R r) { return r.trimLinesToAreaEdges == 1; }},
+      {"[Save departed features:] no", [](R r) { return r.saveDepartedFeatures == 0; }},
       {"[Road layer is frozen:] Yes", [](R r) { return r.roadLayerFrozen == 1; }},
       {"[Read BS7666:] No", [](R r) { return r.readBs7666 == 0; }},
       // Ranges with a fallback other than the default.
@@ -78,12 +79,13 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
       // Integers without a check.
       {"[OS tiles insert mode (0=Xref, 1=Block, 2=Block (exploded)):] 7",
        [](R r) { return r.osTileInsertMode == 7; }},
-      // Texts: with a default, without one, and the one that may be empty.
+      // Texts: with a default, without one, and the ones that may be empty.
       {"[Fixed block name:] ", [](R r) { return r.fixedBlockName == L"apoint"; }},
       {"[Fixed block name:] my block ", [](R r) { return r.fixedBlockName == L"my block "; }},
       {"[Road fixed layer name:] ", [](R r) { return r.roadFixedLayer == L"Roads"; }},
       {"[Road fixed layer name:] Carriageways", [](R r) { return r.roadFixedLayer == L"Carriageways"; }},
       {"[Path to OS tile files:] ", [](R r) { return r.osTilePath.empty(); }},
+      {"[Prefix for ITN layer names:] ", [](R r) { return r.itnLayerPrefix.empty(); }},
       {"[Path to OS tile files:] /data/tiles", [](R r) { return r.osTilePath == L"/data/tiles"; }},
       {"[Attributions to CSV files' directory:] /out",
        [](R r) { return r.csvDirectory == L"/out/"; }},
@@ -152,6 +154,14 @@ TEST_F(SettingsRecordTest, ValuesWithoutSenseAreRefusedByName) {
        "[Road node layer color:] 99999999999 ("},
       {"[Address point layer color:] red", [](R r) { return r.addressLayerColour == 7; },
        "[Address point layer color:] red ("},
+      // A switch is Yes or No and nothing else.
+      {"[Zoom to limits of data:] Nope", [](R r) { return r.zoomToData == 1; },
+       "[Zoom to limits of data:] Nope (Yes or No is needed; Yes is kept)"},
+      {"[Save departed features:] ", [](R r) { return r.saveDepartedFeatures == 1; },
+       "[Save departed features:]  (Yes or No is needed; Yes is kept)"},
+      {"[Road layer is frozen:] 1", [](R r) { return r.roadLayerFrozen == 0; },
+       "[Road layer is frozen:] 1 (Yes or No is needed; No is kept)"},
+      {"[Input Polygons:] Y", [](R r) { return r.inputPolygons == 1; }, "[Input Polygons:] Y ("},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -177,14 +187,36 @@ TEST_F(SettingsRecordTest, ValuesWithoutSenseAreRefusedByName) {
   EXPECT_EQ(record.roadFixedLayerColour, 1);
   EXPECT_EQ(record.roadLinkFixedLayerColour, 256);
   EXPECT_TRUE(host::ui::MessageBoxes().empty());
-  Load(&record, "[Road fixed layer color:] 0\n[Road link fixed layer color:] 300\n");
+  Load(&record, "[AutoCAD block scaling factor:] 2.5\n[Zoom to limits of data:] No\n");
+  EXPECT_TRUE(host::ui::MessageBoxes().empty());
+  Load(&record, "[Road fixed layer color:] 0\n[Road link fixed layer color:] 300\n"
+                "[AutoCAD block scaling factor:] -1\n[Zoom to limits of data:] maybe\n");
   EXPECT_EQ(record.roadFixedLayerColour, 1);
   EXPECT_EQ(record.roadLinkFixedLayerColour, 256);
+  EXPECT_EQ(record.blockScalingFactor, 2.5);
+  EXPECT_EQ(record.zoomToData, 0);
   ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
-  const std::wstring& both = host::ui::MessageBoxes()[0].request.text;
-  EXPECT_NE(both.find(L"[Road fixed layer color:] 0 (a colour from 1 to 256 is needed; 1 is kept)"),
+  const std::wstring& all = host::ui::MessageBoxes()[0].request.text;
+  EXPECT_NE(all.find(L"[Road fixed layer color:] 0 (a colour from 1 to 256 is needed; 1 is kept)"),
             std::wstring::npos);
-  EXPECT_NE(both.find(L"[Road link fixed layer color:] 300 ("), std::wstring::npos);
+  EXPECT_NE(all.find(L"[Road link fixed layer color:] 300 ("), std::wstring::npos);
+  EXPECT_NE(all.find(L"[AutoCAD block scaling factor:] -1 (a number from 0.01 to 1000000 is needed; 2.5 is "
+                     L"kept)"),
+            std::wstring::npos);
+  EXPECT_NE(all.find(L"[Zoom to limits of data:] maybe (Yes or No is needed; No is kept)"),
+            std::wstring::npos);
+}
+
+// A switch written by hand in any letter case is saved back as the word it
+// was read as.
+TEST_F(SettingsRecordTest, SwitchesInAnyCaseAreSavedBackAsRead) {
+  OS_GML_ACAD_Definitions record;
+  Load(&record, "[Zoom to limits of data:] no\n[Road layer is on:] NO\n[Trim lines to area edges:] YES\n");
+  ASSERT_TRUE(record.SaveSettings());
+  const std::string text = folder_.Read("lwh_gml.ini");
+  EXPECT_NE(text.find("\n[Zoom to limits of data:] No\n"), std::string::npos);
+  EXPECT_NE(text.find("\n[Road layer is on:] No\n"), std::string::npos);
+  EXPECT_NE(text.find("\n[Trim lines to area edges:] Yes\n"), std::string::npos);
 }
 
 TEST_F(SettingsRecordTest, SdfOutputNeedsItsPermission) {
@@ -324,6 +356,34 @@ TEST_F(SettingsRecordTest, SaveAndLoadGiveTheSameValues) {
   EXPECT_EQ(back.itnLayerPrefix, L"N_");
   EXPECT_EQ(back.osTilePath, L"/tiles");
   EXPECT_TRUE(back.supportFolder.empty());
+}
+
+// Folders, file IDs and layer names beyond Latin-1 are saved whole, as
+// UTF-8; a file written before in 8-bit text reads as its Latin-1
+// characters.
+TEST_F(SettingsRecordTest, TextsAreSavedWholeAsUtf8AndEightBitFilesStillRead) {
+  OS_GML_ACAD_Definitions record;
+  record.settingsPath = folder_.WidePath("lwh_gml.ini");
+  record.csvDirectory = L"/data/csv dir \u0175/";
+  record.forcedTextLayer = L"Testun T\u0177 Gwyn";
+  record.roadFixedLayer = L"Ffordd \u0174";
+  record.osTilePath = L"/teils/\u0175\u00e9";
+  ASSERT_TRUE(record.SaveSettings());
+  const std::string text = folder_.Read("lwh_gml.ini");
+  EXPECT_NE(text.find("\n[Attributions to CSV files' directory:] /data/csv dir \xC5\xB5/\n"), std::string::npos);
+  EXPECT_NE(text.find("\n[Forced Text layer name:] Testun T\xC5\xB7 Gwyn\n"), std::string::npos);
+
+  OS_GML_ACAD_Definitions back;
+  back.LoadSettings(record.settingsPath, false);
+  EXPECT_EQ(back.csvDirectory, L"/data/csv dir \u0175/");
+  EXPECT_EQ(back.forcedTextLayer, L"Testun T\u0177 Gwyn");
+  EXPECT_EQ(back.roadFixedLayer, L"Ffordd \u0174");
+  EXPECT_EQ(back.osTilePath, L"/teils/\u0175\u00e9");
+
+  OS_GML_ACAD_Definitions old;
+  Load(&old, "[Forced Text layer name:] Caf\xE9\n[Attributions to CSV files' directory:] /d\xFBr/\n");
+  EXPECT_EQ(old.forcedTextLayer, L"Caf\u00e9");
+  EXPECT_EQ(old.csvDirectory, L"/d\u00fbr/");
 }
 
 TEST_F(SettingsRecordTest, UserNotesAtTheTopSurviveNotesBetweenKeysDoNot) {

@@ -80,6 +80,22 @@ TEST_F(ItnAddressSettingsTest, EveryItnControlReachesTheSettingsFileAndComesBack
   EXPECT_NE(text.find(L"[360] edit \"RN_\" (disabled)"), std::wstring::npos) << text;
 }
 
+// An empty prefix is a choice the dialog takes: the next session reads it
+// back empty, not as the default.
+TEST_F(ItnAddressSettingsTest, AnEmptyPrefixComesBackEmpty) {
+  CITNSettingsDialog dlg;
+  dlg.FromRecord(record_);
+  ASSERT_EQ(record_.useItnLayerPrefix, 1);
+  Set(kIdPrefix, L"");
+  Click(kIdOk);
+  ASSERT_EQ(dlg.DoModal(), kIdOk);
+  dlg.ToRecord(record_);
+  ASSERT_TRUE(record_.SaveSettings());
+  const auto r = Reload();
+  EXPECT_EQ(r->useItnLayerPrefix, 1);
+  EXPECT_EQ(r->itnLayerPrefix, L"");
+}
+
 TEST_F(ItnAddressSettingsTest, ItnRefusesBadColoursAndNamesAndKeepsTheDialogOpen) {
   struct Case {
     int id;

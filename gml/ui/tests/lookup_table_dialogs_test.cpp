@@ -287,6 +287,87 @@ TEST_F(LookupTableDialogsTest, PairEditorRefusesWhatTheTableCannotKeep) {
   EXPECT_EQ(record_.codeTable.count, 3);
 }
 
+// A lookup takes the first row of a code, so a second row for a code never
+// takes effect: the pair editor refuses it, naming the row that has the
+// code, whether the code comes from Add or from editing another row.
+TEST_F(LookupTableDialogsTest, ACodeAlreadyInTheTableIsRefusedNamingItsRow) {
+  CodeLayerLookupView view;
+  view.table = &record_.codeTable;
+  view.record = &record_;
+  // Rows by code: 10021 C building, 10056 b road, 10172 A path.
+  Click(kIdAddPair);
+  Set(kIdPairCode, L"10056");
+  Set(kIdPairLayer, L"Second road");
+  Click(kIdOk);
+  Click(kIdCancel);
+  Push("dlg_dblclick", {L"246", L"0"});
+  Set(kIdPairCode, L"10172");
+  Click(kIdOk);
+  Click(kIdCancel);
+  // A row keeps its own code.
+  Push("dlg_dblclick", {L"246", L"1"});
+  Set(kIdPairLayer, L"Roads");
+  Click(kIdOk);
+  Click(kIdOk);
+  view.DoModal();
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::wstring>{
+                L"Feature code 10056 is already in row 2 of the table (layer b road): edit that row instead.",
+                L"Feature code 10172 is already in row 3 of the table (layer A path): edit that row instead."}));
+  EXPECT_EQ(Codes(), (std::vector<std::string>{"10021", "10056", "10172"}));
+  EXPECT_EQ(std::string(FieldText(Entry(1).layer)), "Roads");
+
+  // The block table too, letter case ignored.
+  host::ui::ClearMessageBoxes();
+  host::Actions().Clear();
+  Click(kIdAddPair);
+  Set(kIdPairCode, L"Ab1");
+  Set(kIdPairLayer, L"Tree");
+  Click(kIdOk);
+  Click(kIdAddPair);
+  Set(kIdPairCode, L"AB1");
+  Set(kIdPairLayer, L"Bush");
+  Click(kIdOk);
+  Click(kIdCancel);
+  Click(kIdOk);
+  const std::int32_t before = record_.symbolTable.count;
+  EXPECT_TRUE(EditCodeSymbolTable(record_));
+  EXPECT_EQ(record_.symbolTable.count, before + 1);
+  EXPECT_EQ(BoxTexts(), std::vector<std::wstring>{L"Feature code AB1 is already in row " +
+                                                  std::to_wstring(before + 1) +
+                                                  L" of the table (block Tree): edit that row instead."});
+}
+
+// Layer names beyond Latin-1 go into the table and its file whole; a row of
+// an older file in 8-bit text shows its Latin-1 characters.
+TEST_F(LookupTableDialogsTest, LayerNamesAreKeptWholeAsUtf8) {
+  Write("support/small.ovc",
+        std::string(kSmallTable) +
+            "[OS Code:] 10300 [Layer color:] 2 [Layer status:] 100 [Use extra conditions:] 0 [ACAD layer:] Caf\xE9\n");
+  ASSERT_TRUE(record_.LoadCodeLookupTable());
+  CodeLayerLookupView view;
+  view.table = &record_.codeTable;
+  view.record = &record_;
+  Click(kIdAddPair);
+  Set(kIdPairCode, L"10099");
+  Set(kIdPairLayer, L"Testun T\u0177 Gwyn");
+  Click(kIdOk);
+  Click(kIdOk);
+  view.DoModal();
+  EXPECT_EQ(Column(view, kIdCodeLayerList, 1),
+            (std::vector<std::wstring>{L"C building", L"b road", L"Testun T\u0177 Gwyn", L"A path", L"Caf\u00E9"}));
+  ASSERT_TRUE(record_.SaveCodeLookupTable());
+
+  OS_GML_ACAD_Definitions again;
+  ASSERT_TRUE(again.LoadSettings(Support() + L"lwh_gml.ini", true));
+  again.codeTableFileName = L"small.ovc";
+  ASSERT_TRUE(again.LoadCodeLookupTable());
+  int row = -1;
+  ASSERT_TRUE(again.FindCodeIndex("10099", &row));
+  EXPECT_EQ(std::string(FieldText(static_cast<CodeLookupEntry*>(again.codeTable.data)[row].layer)),
+            "Testun T\xC5\xB7 Gwyn");
+}
+
 TEST_F(LookupTableDialogsTest, ChangeCopiesATableFromElsewhereIntoTheSupportFolder) {
   Write("elsewhere/other.ovc",
         "# other.ovc\n#\n# Code lookup table for reading OS data from gml file\n\n"

@@ -138,4 +138,51 @@ TEST(WelshNames, RoadLinksAreNamedInTheirCsvFileWhole) {
   EXPECT_NE(check.output.find("Heol \u0174yn"), std::string::npos) << check.output;
 }
 
+// Settings named beyond Latin-1 stay whole from one import to the next: the
+// CSV folder the import asks for is saved whole in lwh_gml.ini, texts are
+// drawn on the whole forced text layer, and the second import into that
+// folder names the CSV file whose rows it replaced.
+TEST(WelshNames, SettingsKeepTheirWholeTextFromOneImportToTheNext) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  const Session session("welsh_settings");
+  session.AddInput(SharedSample("topo-small-v7.gml"));
+  session.SetSetting("[Attributions to CSV:]", "1");
+  session.SetSetting("[Force Text entities to fixed layer:]", "Yes");
+  session.SetSetting("[Forced Text layer name:]", "Testun T\u0177 Gwyn");
+  // Terms beside points are texts on their points' layers.
+  session.SetSetting("[Mark Term beside a point:]", "No");
+  session.SetSetting("[Mark Term beside a symbol:]", "No");
+  const std::string csv = session.At("csv dir \u0175");
+  fs::create_directories(csv);
+  const std::string import =
+      "lwhgmlin\n!answer no\n!answer " + session.At("input") + "\n!dlg_click 1\n!answer \"" + csv + "/\"\n";
+
+  const SessionRun first = session.Run(import + "!save " + session.At("first.dxf") + "\n");
+  ASSERT_EQ(first.status, 0) << first.output;
+  EXPECT_FALSE(first.Has("Replaced the CSV files")) << first.transcript;
+  const std::string ini = ReadText(session.Dir() / "support" / "lwh_gml.ini");
+  EXPECT_NE(ini.find("\n[Attributions to CSV files' directory:] " + csv + "/\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\n[Forced Text layer name:] Testun T\u0177 Gwyn\n"), std::string::npos) << ini;
+
+  host::db::Database db;
+  ASSERT_TRUE(host::db::ReadDrawing(db, session.At("first.dxf")).ok());
+  const std::uint64_t whole = db.HandleOf(db.Layer(L"Testun T\u0177 Gwyn"));
+  ASSERT_NE(whole, 0u);
+  EXPECT_TRUE(db.Layer(L"Testun T").IsNull());
+  int texts = 0, onWhole = 0;
+  for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
+    const host::db::Entity* entity = db.EntityByHandle(db.HandleOf(id));
+    if (entity == nullptr || entity->Type() != host::db::EntityType::kText) continue;
+    ++texts;
+    if (entity->layer == whole) ++onWhole;
+  }
+  EXPECT_GT(texts, 0);
+  EXPECT_EQ(onWhole, texts);
+
+  const SessionRun second = session.Run(import);
+  ASSERT_EQ(second.status, 0) << second.output;
+  EXPECT_TRUE(second.Has("Replaced the CSV files of an earlier import in " + csv + "/: Orvane001_topo_lines.csv."))
+      << second.transcript;
+}
+
 }  // namespace

@@ -165,6 +165,42 @@ TEST_F(AttributeCsvTest, ARunTruncatesAtItsFirstOpenAndAppendsAfter) {
                 "\n#\nTOID,Version_number\n");
 }
 
+// A run that empties a CSV file holding rows of an earlier import says so,
+// once, on one line naming every such file; an empty or missing file, and a
+// file the run itself wrote before (the next location of a batch), is no
+// replacement.
+TEST_F(AttributeCsvTest, TheRowsOfAnEarlierImportThatARunReplacesAreNamedOnOneLine) {
+  settings.attributesToCsv = kCsvShort;
+  folder.Write("Run1_topo_lines.csv", "osgbOld,1\n");
+  folder.Write("Run1_ITN_road_links.csv", "");
+  folder.Write("Run1_address_point.csv", "osgbOld,2\n");
+  const LineFeatureRecord line = SampleLine(&lists);
+  CsvRun run;
+  run.Start();
+  for (int location = 0; location < 2; ++location) {
+    for (CsvKind kind : {CsvKind::kTopoLines, CsvKind::kRoadLinks, CsvKind::kRoadNodes, CsvKind::kAddressPoints}) {
+      std::FILE* file = run.Open(kind, settings);
+      ASSERT_NE(file, nullptr);
+      WriteTopoLineCsvLine(true, file, line);
+      EXPECT_TRUE(run.Close(file));
+    }
+  }
+  EXPECT_EQ(host::CommandLineText(), L"");
+  run.ReportReplaced();
+  EXPECT_EQ(host::CommandLineText(), L"Replaced the CSV files of an earlier import in " + folder.WideFolder() +
+                                         L": Run1_topo_lines.csv, Run1_address_point.csv.\n");
+  run.ReportReplaced();
+  EXPECT_EQ(Count(WideToNarrow(host::CommandLineText()), "Replaced"), 1) << "said once";
+
+  // The next run replaces what this one wrote.
+  host::ResetForTest();
+  run.Start();
+  EXPECT_TRUE(run.Close(run.Open(CsvKind::kRoadNodes, settings)));
+  run.ReportReplaced();
+  EXPECT_EQ(host::CommandLineText(), L"Replaced the CSV files of an earlier import in " + folder.WideFolder() +
+                                         L": Run1_ITN_road_nodes.csv.\n");
+}
+
 TEST_F(AttributeCsvTest, AFileThatCannotBeOpenedIsReportedOnce) {
   settings.csvDirectory = folder.WideFolder() + L"missing/";
   CsvRun run;
