@@ -108,6 +108,7 @@ void GmlFeatureStore::Empty() {
       seenLines = seenSymbols = seenTexts = 0;
   keptRoadNodes = keptRoads = keptRoadLinks = keptAreas = keptPoints = keptAddressPoints =
       keptLines = keptSymbols = keptTexts = 0;
+  featureGeometries = 0;
 }
 
 bool GmlFeatureStore::AppendTo(GmlFeatureStore& whole) {
@@ -159,5 +160,6 @@ bool GmlFeatureStore::AppendTo(GmlFeatureStore& whole) {
   whole.keptLines += keptLines;
   whole.keptSymbols += keptSymbols;
   whole.keptTexts += keptTexts;
+  whole.featureGeometries += featureGeometries;
   return true;
 }

@@ -36,6 +36,10 @@ struct GmlFeatureStore {
   std::int32_t keptRoadNodes = 0, keptRoads = 0, keptRoadLinks = 0, keptAreas = 0,
                keptPoints = 0, keptAddressPoints = 0, keptLines = 0, keptSymbols = 0,
                keptTexts = 0;
+  // Coordinate lists met inside a feature element, whether or not they were
+  // kept: none in a file whose features hold their geometry in a form the
+  // reader does not know.
+  std::int32_t featureGeometries = 0;
 
   // AreaValueEntry, in the order the values were added, when the store is a
   // piece's: the sums are then made once, in file order, as one pass over

@@ -243,7 +243,12 @@ void GmlPass::OnStartTag(char* t) {
   }
 
   OnReferences(t, e);
-  if (e == kGmlCoordinates) OnCoordinates();
+  if (e == kGmlCoordinates) {
+    if (inRoad || inRoadLink || inRoadNode || inArea || inPoint || inAddress || inLine || inSymbol ||
+        inText)
+      ++out->featureGeometries;
+    OnCoordinates();
+  }
   CaptureToid(t);
 }
 

@@ -2,6 +2,8 @@
 // before the file is read in full.
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
@@ -32,12 +34,27 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
   queryTime[0] = 0;
   *uncompressedSize = -1;
   *compressed = 0;
+  headerProblem.clear();
   ArchiveReader archive;
   currentChar = 0;
   // A pipe waits for a writer and a device may never end: only plain files
   // are read.
-  if (!host::IsPlainFile(path)) return 0;
-  if (!archive.OpenGz(host::NativePath(path).value_or("").c_str())) return 0;
+  if (!host::IsPlainFile(path)) {
+    headerProblem = L"not a regular file (a pipe, a device or a socket)";
+    return 0;
+  }
+  const std::optional<host::FileInfo> info = host::GetFileInfo(path);
+  if (info && info->size == 0) {
+    headerProblem = L"the file is empty (0 bytes)";
+    return 0;
+  }
+  if (!archive.OpenGz(host::NativePath(path).value_or("").c_str())) {
+    headerProblem = archive.HasReadError()
+                        ? L"its gzip data is damaged at its start (zlib: " +
+                              NarrowToWide(archive.ReadErrorText()) + L")"
+                        : std::wstring(L"the file cannot be opened");
+    return 0;
+  }
   *compressed = archive.IsCompressed();
   *uncompressedSize = archive.GetUncompressedSize();
 
@@ -108,6 +125,12 @@ int OSGMLInputView::ReadGmlFileHeader(const wchar_t* path, double* minX, double*
       }
     }
   }
+  if (items == 0)
+    headerProblem =
+        archive.HasReadError()
+            ? L"its gzip data is damaged after byte " + std::to_wstring(archive.Tell()) +
+                  L" of the text (zlib: " + NarrowToWide(archive.ReadErrorText()) + L")"
+            : std::wstring(L"no description, query time or extent in its first 10,000 characters");
   archive.CloseStream();
   cancelRequested = 0;
   headerExtentFound = (boxStarted || ringStarted) ? 1 : 0;

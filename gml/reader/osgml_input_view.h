@@ -111,6 +111,8 @@ class OSGMLInputView : public host::ui::Dialog, public GmlFeatureStore {
   void ReleaseFeatureRecords(const void* list, std::int32_t first, std::int32_t last);
   void ReleaseFeatureList(const void* list);
   std::int32_t CountAllFeatures() const;
+  // Features of every kind the reading run has met so far, kept or not.
+  std::int32_t SeenFeatures() const;
   std::int32_t GetNestedArrayCount() const { return nestedArrays.count; }
   std::int32_t GetPointStreamCount() const { return previewPoints.count; }
 
@@ -123,6 +125,9 @@ class OSGMLInputView : public host::ui::Dialog, public GmlFeatureStore {
                         double* maxY, int* compressed, char* description, char* queryTime,
                         double* uncompressedSize);
   int headerExtentFound = 0;
+  // Why the last ReadGmlFileHeader found nothing ("the file is empty (0
+  // bytes)", ...); empty after a header that was read.
+  std::wstring headerProblem;
   // The query extent of a file as an outline (GrowArray of CoordinateTuple).
   int ReadGmlQueryExtent(const wchar_t* path, GrowArray* outline, char* description,
                          char* queryTime);

@@ -9,6 +9,7 @@
 #include "common/containers/text.h"
 #include "gml/reader/gml_numbers.h"
 #include "gml/reader/osgml_input_view.h"
+#include "host/editor/command_line.h"
 #include "host/system/events.h"
 #include "host/system/files.h"
 #include "host/ui/message_box.h"
@@ -30,6 +31,11 @@ std::wstring FileRow(std::int32_t number, const GmlInputFile& file, bool current
 }
 
 }  // namespace
+
+std::int32_t OSGMLInputView::SeenFeatures() const {
+  return seenRoadLinks + seenRoads + seenRoadNodes + seenAreas + seenPoints + seenAddressPoints +
+         seenLines + seenSymbols + seenTexts;
+}
 
 int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, int countOnly) {
   using namespace gml_controls;
@@ -111,6 +117,7 @@ int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, i
       seenLines = seenSymbols = seenTexts = 0;
   keptRoadNodes = keptRoads = keptRoadLinks = keptAreas = keptPoints = keptAddressPoints =
       keptLines = keptSymbols = keptTexts = 0;
+  featureGeometries = 0;
   totalAreaValue = 0;
   keptAreaValue = 0;
   SetItemText(kOverallCaption, L"Progress...");
@@ -134,8 +141,16 @@ int OSGMLInputView::ProcessGmlFiles(int keepRecords, const wchar_t* stopLabel, i
       list.AddString(FileRow(row, *other, k == i));
     }
     list.SetCurSel(number - 1);
+    const std::int32_t seenBefore = SeenFeatures(), geometriesBefore = featureGeometries,
+                       departedBefore = departedToids.count;
     result = ParseGmlFile(file, i, &runToids, keepRecords, countOnly, stopLabel, number,
                           activeFileCount);
+    // A file read to its end that held nothing the reader knows (another
+    // namespace prefix, geometry written as gml:posList) would otherwise
+    // add nothing in silence.
+    if (result == 1 && !cancelRequested && departedToids.count == departedBefore &&
+        (SeenFeatures() == seenBefore || featureGeometries == geometriesBefore))
+      host::Printf(L"\nNo OS MasterMap features in %ls.\n", host::WidePath(file->path).c_str());
   }
 
   if (result == 1 && createSdfFiles && settings.inputRoadLinks && roadLinks.count > 0) {

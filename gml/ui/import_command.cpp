@@ -12,6 +12,7 @@
 #include "gml/ui/varnel_commands.h"
 #include "gml/ui/varnel_state.h"
 #include "gml/writer/import_run.h"
+#include "host/editor/command_line.h"
 #include "host/editor/system_variables.h"
 #include "host/system/clock.h"
 #include "host/ui/dialog.h"
@@ -76,6 +77,9 @@ void RunGmlImport() {
   }
 
   FreeImportRecords(*view);
+  if (view->skippedFiles > 0)
+    host::Printf(L"\nNot read: %li file(s), each named in a \"Skipped\" line above.\n",
+                 static_cast<long>(view->skippedFiles));
   view.reset();
   if (osmodeChanged) (void)host::SetSystemVariable(L"OSMODE", oldOsmode);
 }

@@ -24,6 +24,7 @@
 #include "host/editor/host_commands.h"
 #include "host/editor/point_prompts.h"
 #include "host/editor/system_variables.h"
+#include "host/system/files.h"
 #include "host/ui/message_box.h"
 #include "host/ui/pickers.h"
 
@@ -99,6 +100,13 @@ void AddTileWindows(AreaFilter& filter) {
   if (prefix.ok()) request.initial_folder = prefix.Text();
   host::Result<host::ui::FileDialogPaths> chosen = host::ui::ShowFileDialog(request);
   if (!chosen.ok() || chosen.value.empty()) return;
+  // Reading a pipe waits for a writer and a device may never end.
+  if (!host::IsPlainFile(chosen.value.front())) {
+    host::Printf(L"\nThe tile name file %ls is not a regular file (a pipe, a device or a socket): "
+                 L"no area added.\n",
+                 chosen.value.front().c_str());
+    return;
+  }
   LineReader reader(chosen.value.front(), 1023);
   if (!reader.Ok()) {
     host::Print(L"\nThe tile name file cannot be read: no area added.\n");

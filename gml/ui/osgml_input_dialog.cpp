@@ -2,6 +2,7 @@
 // batch step.
 #include "gml/ui/osgml_input_dialog.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -229,21 +230,28 @@ bool OSGMLInputDialog::LocationRowsSelected() {
 
 bool OSGMLInputDialog::TakeInputFile(const std::wstring& path) {
   // Reading a pipe waits for a writer and a device such as /dev/zero never
-  // ends: the choice would hang. Folders are left out by the caller.
-  if (!host::IsPlainFile(path)) {
-    host::Printf(L"\nSkipped %ls: not a regular file (a pipe, a device or a socket).\n", path.c_str());
-    return false;
-  }
+  // ends: the header read refuses them before it opens anything. Folders
+  // are left out by the caller.
+  std::wstring problem;
   double minX, minY, maxX, maxY, uncompressed = -1;
   int compressed = 0;
   char description[1024] = {}, queryTime[1024] = {};
   if (!ReadGmlFileHeader(path.c_str(), &minX, &minY, &maxX, &maxY, &compressed, description,
-                         queryTime, &uncompressed))
-    return false;
-  // The list keeps the file's name as Linux holds it, whatever its characters.
-  const std::optional<std::string> native = host::NativePath(path);
-  if (!native || native->size() >= sizeof(GmlInputFile{}.path)) return false;
-  return AppendInputFile(native->c_str());
+                         queryTime, &uncompressed)) {
+    problem = headerProblem;
+  } else {
+    // The list keeps the file's name as Linux holds it, whatever its characters.
+    const std::optional<std::string> native = host::NativePath(path);
+    if (!native || native->size() >= sizeof(GmlInputFile{}.path))
+      problem = L"its path is longer than the file list holds";
+    else if (!AppendInputFile(native->c_str()))
+      problem = L"it could not be added to the file list";
+  }
+  if (problem.empty()) return true;
+  // A file left out is named, with why; the end of the import counts them.
+  host::Printf(L"\nSkipped %ls: %ls.\n", path.c_str(), problem.c_str());
+  ++skippedFiles;
+  return false;
 }
 
 bool OSGMLInputDialog::ChooseInputFiles() {
@@ -273,11 +281,18 @@ bool OSGMLInputDialog::ChooseInputFiles() {
     host::Printf(L"\nBrowsing directory... %li, %li found\r", seen, taken);
     seen = 0;
     for (const host::FileInfo& entry : host::ListFolder(*folder + L"*.*")) {
+      // The folder's entries for itself and its parent are no entries of it.
+      if (entry.name == L"." || entry.name == L"..") continue;
       ++seen;
       if (!(entry.attributes & host::kAttributeDirectory) && TakeInputFile(*folder + entry.name)) ++taken;
       host::Printf(L"\rBrowsing directory... %li, %li found", seen, taken);
     }
     host::Print(L"\n");
+    if (taken == 0) {
+      std::wstring named = *folder;
+      if (named.size() > 1) named.pop_back();  // the separator PickFolder added
+      host::Printf(L"No GML files in %ls.\n", named.c_str());
+    }
   }
   return inputFiles.count > 0;
 }
@@ -385,6 +400,14 @@ bool OSGMLInputDialog::OnInitDialog() {
 void OSGMLInputDialog::OnOK() {
   if (busy) return;
   TakeSwitches();
+  // A drawing run with no feature kind chosen would read and draw nothing.
+  if (!updateMode) {
+    const std::array<std::int32_t*, kLayerSwitchCount> switches = ReadSwitches();
+    if (std::none_of(switches.begin(), switches.end(), [](const std::int32_t* on) { return *on != 0; })) {
+      Tell(L"Nothing to draw: no feature kind is chosen");
+      return;
+    }
+  }
   if (settings.batchSwitch) {
     if (!settings.areaFiltering || locationFilter.GetAreaCount() <= 0) {
       Tell(L"Batch Processing requires one or more location filters\nto be defined and active.");

@@ -65,6 +65,8 @@ class OSGMLInputDialog : public OSGMLInputView {
   std::int32_t timerArmed = 0;
   // False once the file choice was abandoned.
   bool fileChoiceMade = false;
+  // Files the choice left out, each named on the command line with why.
+  std::int32_t skippedFiles = 0;
 
   // The handlers of the dialog's buttons.
   void OnCountFeatures();

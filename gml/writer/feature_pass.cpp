@@ -146,6 +146,11 @@ void FeatureDrawingRun::BeginClass(const wchar_t* update, const wchar_t* import)
   (void)host::SetProgressMeter(options_.updateMode ? update : import, 0, 100);
 }
 
+bool FeatureDrawingRun::FeatureDone(std::int32_t index, std::int32_t count, int* shown) {
+  ++featuresDrawn;
+  return Progress(index, count, shown);
+}
+
 bool FeatureDrawingRun::Progress(std::int32_t index, std::int32_t count, int* shown) {
   const int percent = count > 0 ? static_cast<int>((std::int64_t{index} + 1) * 100 / count) : 100;
   if (percent > *shown) {
@@ -407,7 +412,7 @@ void FeatureDrawingRun::DrawAreas(const PagedGrowArray& list, double blockScale)
         (void)PlaceSymbolsInArea(area, settings_.symbologySets, blockScale, settings_, *db_);
     }
     ReleaseDrawnRecords(&list, i + 1, list.count, &released);
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   host::RestoreStatusBar();
 }
@@ -450,7 +455,7 @@ void FeatureDrawingRun::DrawLines(const PagedGrowArray& list) {
       });
     }
     ReleaseDrawnRecords(&list, i + 1, list.count, &released);
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   (void)csv_.Close(csv);
   host::RestoreStatusBar();
@@ -513,7 +518,7 @@ void FeatureDrawingRun::DrawRoadLinks(const GrowArray& list, GrowArray* usedLaye
       });
     }
     ReleaseDrawnRecords(&list, i + 1, list.count, &released);
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   (void)csv_.Close(csv);
   host::RestoreStatusBar();
@@ -556,7 +561,7 @@ void FeatureDrawingRun::DrawRoads(const GrowArray& list, GrowArray* usedLayers) 
       });
     }
     ReleaseDrawnRecords(&list, i + 1, list.count, &released);
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   host::RestoreStatusBar();
 }
@@ -662,7 +667,7 @@ void FeatureDrawingRun::DrawPoints(const GrowArray& list, bool symbols, double b
                               osKind, lender != nullptr ? &lender->xdata : nullptr);
       }
     }
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   if (symbols) RestoreAngles();
   host::RestoreStatusBar();
@@ -702,7 +707,7 @@ void FeatureDrawingRun::DrawAddressPoints(const GrowArray& list, double blockSca
       }
       if (asPoint) (void)DrawAddressPoint(layer.c_str(), 256, at, *db_, csv, settings_, address);
     }
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   (void)csv_.Close(csv);
   host::RestoreStatusBar();
@@ -759,7 +764,7 @@ void FeatureDrawingRun::DrawRoadNodes(const GrowArray& list, double blockScale,
                           OsFeatureKind::kRoadNode);
       }
     }
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   (void)csv_.Close(csv);
   RestoreAngles();
@@ -796,7 +801,7 @@ void FeatureDrawingRun::DrawTexts(const GrowArray& list) {
                             Position(text.x, text.y, text.z), text.height,
                             ComputeOsTextAngle(text.orientation), text.anchorPosition, *db_,
                             settings_.attributesToXdata, &text, OsFeatureKind::kCartoText);
-    if (!Progress(i, list.count, &shown)) break;
+    if (!FeatureDone(i, list.count, &shown)) break;
   }
   host::RestoreStatusBar();
 }
@@ -937,6 +942,7 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
   vertices_ = vertices;
   report.clear();
   warning.clear();
+  featuresDrawn = featuresToDraw = 0;
   if (options.updateMode && options.batchMode) {
     host::Print(kUpdateBatchRefused);
     return false;
@@ -956,16 +962,18 @@ bool FeatureDrawingRun::DrawPass(const FeatureLists& lists, const FeaturePassOpt
   indexEmpty_ = false;
   scannedEntities = 0;
   indexedEntities = 0;
-  if (options.updateMode && !ScanDrawing(target)) return false;
-
   const ListCounts counts{Count(lists.areas),     Count(lists.lines),
                           Count(lists.roadLinks), Count(lists.roads),
                           Count(lists.points),    Count(lists.addressPoints),
                           Count(lists.symbols),   Count(lists.roadNodes),
                           Count(lists.texts),     Count(lists.departedToids)};
+  featuresToDraw = counts.areas + counts.lines + counts.roadLinks + counts.points +
+                   counts.roadNodes + counts.texts +
+                   (options.sdfOutput ? 0 : counts.roads + counts.addressPoints + counts.symbols);
   const std::int32_t largest =
       std::max({counts.areas, counts.lines, counts.roadLinks, counts.roads, counts.points,
                 counts.addressPoints, counts.symbols, counts.roadNodes, counts.texts});
+  if (options.updateMode && !ScanDrawing(target)) return false;
   RecordReadAhead ahead(largest, /*faultIn=*/lists.releaseTo == nullptr);
   ahead_ = &ahead;
   struct Forget {

@@ -109,6 +109,10 @@ class FeatureDrawingRun {
   FeaturePassCounters counters;
   bool ok = true;                    // cleared by a failure; later loops do not run
   bool stop = false;                 // set by Esc
+  // The features the last pass had to draw, and those it went through
+  // (drawn, or found up to date) before it ended or was stopped.
+  std::int32_t featuresToDraw = 0;
+  std::int32_t featuresDrawn = 0;
   std::int32_t scannedEntities = 0;  // size of the update scan's selection
   std::int32_t indexedEntities = 0;  // OS entities the scan indexed
   std::wstring report;               // the last update report
@@ -140,6 +144,8 @@ class FeatureDrawingRun {
   // The entries of one TOID, in the order the scan met them: byToid_[first, last).
   std::pair<std::size_t, std::size_t> EntriesOf(std::string_view toid) const;
   bool Progress(std::int32_t index, std::int32_t count, int* shown);
+  // Progress after feature `index` of a class was drawn: counts it.
+  bool FeatureDone(std::int32_t index, std::int32_t count, int* shown);
   void BeginClass(const wchar_t* update, const wchar_t* import);
   bool ClassRuns(std::int32_t count) const { return count >= 1 && ok && !stop; }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,16 +103,23 @@ double ImportSizeFactor(int choice, int manualScale) {
 }
 
 std::wstring BatchDrawingPath(const std::wstring& folder, const std::wstring& locationName,
-                              int index) {
+                              int index, std::set<std::wstring>* taken) {
   std::wstring name = locationName.empty() ? Format(L"Batch %li", static_cast<long>(index)) : locationName;
-  // The name stays whole but for what no file name can hold: NUL and the
-  // folder separators ('\\' separates folders here too), which become '_'
-  // so that the drawing lands in the batch folder itself.
+  // The name stays whole but for what no file name should hold, each of
+  // which becomes '_': the folder separators ('\\' separates folders here
+  // too), so that the drawing lands in the batch folder itself, and control
+  // characters (NUL, a tab or a line feed in a location's name).
   for (wchar_t& c : name)
-    if (c == L'/' || c == L'\\' || c == L'\0') c = L'_';
+    if (c == L'/' || c == L'\\' || c < 0x20 || (c >= 0x7f && c < 0xa0)) c = L'_';
   std::wstring path = folder;
   if (!path.empty() && path.back() != L'/' && path.back() != L'\\') path += L'/';
-  return path + name + L".dwg";
+  std::wstring chosen = path + name + L".dwg";
+  if (taken == nullptr) return chosen;
+  // A name an earlier location of the run took gets a number, so that one
+  // location's drawing never replaces another's.
+  for (long n = 2; taken->count(chosen) != 0; ++n) chosen = path + name + Format(L" (%li).dwg", n);
+  taken->insert(chosen);
+  return chosen;
 }
 
 void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
@@ -129,6 +137,7 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
   run.passes = &featurePasses;
   const std::int32_t passes = run.batch ? view.locationFilter.GetAreaCount() : 1;
   std::vector<std::wstring> notDone;
+  std::set<std::wstring> takenPaths;  // the batch drawings' files, one per location
   for (std::int32_t i = 0; i < passes; ++i) {
     std::unique_ptr<host::db::Database> side;
     bool skipped = false;
@@ -141,8 +150,8 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
       if (run.stop) {
         AreaFilterArea area{};
         (void)view.locationFilter.GetArea(&area, i);
-        notDone.push_back(
-            BatchDrawingPath(request.batchOutputFolder, Utf8ToWide(FieldText(area.description)), i));
+        notDone.push_back(BatchDrawingPath(request.batchOutputFolder,
+                                           Utf8ToWide(FieldText(area.description)), i, &takenPaths));
         continue;
       }
       side = std::make_unique<host::db::Database>();
@@ -171,6 +180,13 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
         if (s.drawOsGridLines) DrawGrid(run, false);
       }
       DrawFeaturePasses(run);
+      // Esc ends the pass between two features: what was drawn stays, and
+      // the attribute files hold the rows of those features alone.
+      if (run.stop && run.passes != nullptr && run.runMode == 1)
+        host::Printf(L"Stopped: %li of %li features drawn%ls.\n",
+                     static_cast<long>(run.passes->featuresDrawn),
+                     static_cast<long>(run.passes->featuresToDraw),
+                     s.attributesToCsv != 0 ? L"; the CSV files hold only those" : L"");
       // A file cut short was drawn as far as it went: the end says so.
       if (view.incompleteFiles > 0)
         host::Printf(L"Incomplete: %li file(s) ended early; only what they held up to there "
@@ -179,13 +195,14 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
     }
     ApplyLayerStates(run);
     if (run.batch) {
-      const std::wstring path = BatchDrawingPath(request.batchOutputFolder, locationName, i);
+      const std::wstring path = BatchDrawingPath(request.batchOutputFolder, locationName, i, &takenPaths);
       if (readingStopped) {
         host::Printf(L"Stopped while reading %ls: no drawing saved.\n", path.c_str());
       } else if (skipped) {
         host::Printf(L"Skipped (no data) %ls.\n", path.c_str());
-      } else if (!host::db::SaveDrawing(*side, path).ok()) {
-        host::Printf(L"AutoCAD Drawing file %ls could not be saved.\n", path.c_str());
+      } else if (const host::Result<std::int64_t> saved = host::db::SaveDrawing(*side, path); !saved.ok()) {
+        host::Printf(L"AutoCAD Drawing file %ls could not be saved: %ls.\n", path.c_str(),
+                     saved.message.c_str());
       } else {
         host::Printf(L"AutoCAD Drawing file %ls created.\n", path.c_str());
       }
@@ -196,6 +213,8 @@ void DrawImport(OSGMLInputView& view, const ImportRequest& request) {
   featurePasses.EndRun();
   for (const std::wstring& path : notDone)
     host::Printf(L"Not done (stopped): %ls.\n", path.c_str());
+  // A run that Esc stopped ends as a cancelled command.
+  if (run.stop) host::Print(L"*Cancel*\n");
   GrowArrayFree(&run.vertices);
   GrowArrayFree(&run.usedLayers);
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "common/containers/grow_array.h"
@@ -66,7 +67,10 @@ double ImportSizeFactor(int choice, int manualScale);
 // `run.target`; a failure or Esc there holds for the rest of the run.
 void DrawFeaturePasses(ImportRun& run);
 
-// The file a batch location is saved in: its name whole but for NUL and the
-// folder separators (each '_'), or "Batch N" for a location without one.
+// The file a batch location is saved in: its name whole but for the folder
+// separators and control characters (each '_'), or "Batch N" for a location
+// without one. With `taken`, the files the run's earlier locations took: a
+// name already among them gets a number ("Mill Lane (2).dwg"), and the path
+// chosen is added.
 std::wstring BatchDrawingPath(const std::wstring& folder, const std::wstring& locationName,
-                              int index);
+                              int index, std::set<std::wstring>* taken = nullptr);

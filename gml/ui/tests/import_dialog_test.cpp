@@ -475,7 +475,9 @@ TEST_F(ImportDialogTest, BatchDrawingsThatCannotBeSavedAreReportedAndTheHostDraw
   RunGmlImport();
   EXPECT_TRUE(host::Actions().Empty());
   const std::wstring text = host::CommandLineText();
-  EXPECT_NE(text.find(L"AutoCAD Drawing file /proc/Whole sheet.dwg could not be saved."), std::wstring::npos)
+  // The line keeps the system's reason.
+  EXPECT_NE(text.find(L"AutoCAD Drawing file /proc/Whole sheet.dwg could not be saved: /proc/Whole sheet.dxf: "),
+            std::wstring::npos)
       << text;
   EXPECT_EQ(text.find(L"created."), std::wstring::npos);
   EXPECT_EQ(Entities(), 0) << "the host drawing is not drawn into";

@@ -434,19 +434,37 @@ TEST(ImportRunFrame, SizeFactorsAndBatchFileNames) {
   EXPECT_EQ(ImportSizeFactor(7, 2500), 2.0);
   EXPECT_EQ(BatchDrawingPath(L"/out", L"Mill Lane", 0), L"/out/Mill Lane.dwg");
   EXPECT_EQ(BatchDrawingPath(L"/out/", L"", 2), L"/out/Batch 2.dwg");
-  // Only NUL and the folder separators are replaced: every other character
-  // a location's name holds is in the file name.
+  // Only the folder separators and control characters are replaced: every
+  // other character a location's name holds is in the file name.
   const struct {
     std::wstring name;
     std::wstring path;
   } names[] = {
       {L"A/B: \"x\"?", L"/out/A_B: \"x\"?.dwg"},
       {L"T\u0177 Newydd: caf\u00e9?", L"/out/T\u0177 Newydd: caf\u00e9?.dwg"},
-      {L"<Heol \u0174yn> *|\t", L"/out/<Heol \u0174yn> *|\t.dwg"},
+      {L"<Heol \u0174yn> *|\t", L"/out/<Heol \u0174yn> *|_.dwg"},
+      {L"Mill\nLane\r", L"/out/Mill_Lane_.dwg"},
+      {L"bell\x07 del\x7f c1\x85 nbsp\u00a0", L"/out/bell_ del_ c1_ nbsp\u00a0.dwg"},
       {L"..\\..\\up", L"/out/.._.._up.dwg"},
       {std::wstring(L"a\0b", 3), L"/out/a_b.dwg"},
   };
   for (const auto& n : names) EXPECT_EQ(BatchDrawingPath(L"/out", n.name, 1), n.path);
+
+  // Within one run, a name taken before gets the next free number; a
+  // location named like a numbered drawing pushes the number on.
+  std::set<std::wstring> taken;
+  const struct {
+    std::wstring name;
+    int index;
+    std::wstring path;
+  } run[] = {
+      {L"Mill", 0, L"/out/Mill.dwg"},         {L"Mill", 1, L"/out/Mill (2).dwg"},
+      {L"Mill (3)", 2, L"/out/Mill (3).dwg"}, {L"Mill", 3, L"/out/Mill (4).dwg"},
+      {L"Mill\t", 4, L"/out/Mill_.dwg"},      {L"Mill_", 5, L"/out/Mill_ (2).dwg"},
+      {L"", 6, L"/out/Batch 6.dwg"},          {L"Batch 6", 7, L"/out/Batch 6 (2).dwg"},
+  };
+  for (const auto& r : run) EXPECT_EQ(BatchDrawingPath(L"/out", r.name, r.index, &taken), r.path);
+  EXPECT_EQ(taken.size(), std::size(run));
 }
 
 }  // namespace

@@ -76,4 +76,21 @@ TEST_F(UnusualFilesImport, AFullDiskUnderAnAttributeFileIsReportedWithItsReason)
   EXPECT_TRUE(LinesDrawn());
 }
 
+// A pipe chosen as the tile-name list of a new location filter is refused
+// at once, named, instead of waiting in open() for a writer.
+TEST_F(UnusualFilesImport, APipeAsTheTileNameListIsRefused) {
+  const std::string pipe = session_->At("tiles.txt");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  const SessionRun run = session_->Run("lwhgmlin\n!answer no\n!answer " + session_->At("input") +
+                                           "\n!dlg_click 229\n!dlg_click 228\n!dlg_click 331\n!answer ok\n!answer " +
+                                           pipe + "\n!dlg_click 2\n",
+                                       "", 60);
+  ASSERT_NE(run.status, 124) << "the tile-name list hung in open()\n" << run.output;
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("The tile name file " + pipe +
+                            " is not a regular file (a pipe, a device or a socket): no area added."),
+            std::string::npos)
+      << run.output;
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <variant>
@@ -204,7 +205,8 @@ TEST_F(ImportRunFrameTest, BatchLocationsSavedSkippedStoppedAndNotDone) {
       {"Esc while the first location is drawn",
        {Step::kReadThenEscWhileDrawn},
        1,
-       {L"AutoCAD Drawing file " + Out("A") + L" created.\n", L"Not done (stopped): " + Out("B") + L".\n",
+       {L"Stopped: 1 of 2 features drawn.\n", L"AutoCAD Drawing file " + Out("A") + L" created.\n",
+        L"Not done (stopped): " + Out("B") + L".\n",
         L"Not done (stopped): " + Out("C") + L".\n"},
        {"A"}},
       {"reading of the second location stopped",
@@ -247,6 +249,84 @@ TEST_F(ImportRunFrameTest, BatchLocationsSavedSkippedStoppedAndNotDone) {
           c.saved.end();
       EXPECT_EQ(std::filesystem::exists(folder.Path(std::string(name) + ".dxf")), expected) << name;
     }
+  }
+}
+
+// `count` topographic lines side by side, one feature each.
+std::string ManyLinesFile(int count) {
+  std::string text =
+      "<?xml version='1.0'?>\n<osgb:FeatureCollection fid='T'>\n"
+      "<osgb:queryExtent><osgb:Rectangle><gml:coordinates>0,0 5000,5000"
+      "</gml:coordinates></osgb:Rectangle></osgb:queryExtent>\n";
+  for (int i = 0; i < count; ++i) {
+    char member[512];
+    std::snprintf(member, sizeof member,
+                  "<osgb:topographicMember><osgb:TopographicLine fid='osgb%016d'>"
+                  "<osgb:featureCode>10019</osgb:featureCode><osgb:polyline><gml:LineString>"
+                  "<gml:coordinates>%d,10 %d,90</gml:coordinates></gml:LineString></osgb:polyline>"
+                  "</osgb:TopographicLine></osgb:topographicMember>\n",
+                  i + 1, 10 + i, 10 + i);
+    text += member;
+  }
+  return text + "</osgb:FeatureCollection>\n";
+}
+
+// Esc while an interactive import draws: the pass ends between two
+// features, the line says how far it got, the attribute file holds a row
+// for each feature drawn and no other, and the command ends as cancelled.
+TEST_F(ImportRunFrameTest, EscWhileDrawingSaysHowFarItGotAndEndsCancelled) {
+  constexpr int kLines = 300;
+  OS_GML_ACAD_Definitions& s = view->settings;
+  s.drawOsGridLines = 0;
+  s.attributesToCsv = 1;
+  s.csvDirectory = NarrowToWide(folder.Path(""));
+  ASSERT_TRUE(Read(ManyLinesFile(kLines)));
+  // The drawing polls once for each hundredth of a class drawn.
+  host::Shown().Clear();
+  ASSERT_TRUE(host::ArmTimedEvent({"at", {L"poll", L"40", L"esc"}}));
+  DrawImport(*view, ImportRequest{});
+
+  std::wstring stopped;
+  bool cancelled = false;
+  for (const std::wstring& text : host::Shown().TextsOf("print")) {
+    if (text.rfind(L"Stopped: ", 0) == 0) stopped = text;
+    if (text == L"*Cancel*\n") cancelled = true;
+  }
+  long drawn = -1, total = -1;
+  wchar_t rest[128] = {};
+  ASSERT_EQ(std::swscanf(stopped.c_str(), L"Stopped: %ld of %ld features drawn%127l[^\n]", &drawn, &total, rest), 3)
+      << WideToUtf8(stopped);
+  EXPECT_EQ(total, kLines);
+  EXPECT_GT(drawn, 0);
+  EXPECT_LT(drawn, kLines);
+  EXPECT_EQ(std::wstring(rest), L"; the CSV files hold only those.");
+  EXPECT_TRUE(cancelled);
+
+  long polylines = 0;
+  for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace()))
+    if (std::holds_alternative<host::db::LwPolylineData>(db.EntityOf(id)->data)) ++polylines;
+  EXPECT_EQ(polylines, drawn);
+  std::string csv;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path("")))
+    if (entry.path().filename().string().ends_with("topo_lines.csv")) csv = entry.path().string();
+  ASSERT_FALSE(csv.empty());
+  std::FILE* rows = std::fopen(csv.c_str(), "rb");
+  ASSERT_NE(rows, nullptr);
+  long lineEnds = 0;
+  for (int c; (c = std::fgetc(rows)) != EOF;) lineEnds += c == '\n';
+  std::fclose(rows);
+  EXPECT_EQ(lineEnds, drawn) << "one row per line drawn";
+}
+
+// Without Esc nothing is said about stopping and the command is not cancelled.
+TEST_F(ImportRunFrameTest, AWholeDrawingSaysNoStop) {
+  view->settings.drawOsGridLines = 0;
+  ASSERT_TRUE(Read(ManyLinesFile(20)));
+  host::Shown().Clear();
+  DrawImport(*view, ImportRequest{});
+  for (const std::wstring& text : host::Shown().TextsOf("print")) {
+    EXPECT_NE(text.rfind(L"Stopped", 0), 0u) << WideToUtf8(text);
+    EXPECT_NE(text, L"*Cancel*\n");
   }
 }
 
