@@ -328,6 +328,30 @@ constexpr std::array<CoordinateChar, 256> BuildCoordinateChars() {
 
 constexpr std::array<CoordinateChar, 256> kCoordinateChars = BuildCoordinateChars();
 
+// What follows a '<' met among coordinates.
+enum class CommentAfterTagOpen : std::uint8_t { kNone, kClosed, kUnclosed };
+
+// Takes a comment that follows a '<' just taken, up to its close: kClosed,
+// or kUnclosed where the stream ends inside it. kNone where no comment
+// follows: nothing more is taken, but for a '!' and what matches "!--" or
+// "![CDATA[" where the buffer ends within them (the tag reader then takes
+// the rest as a tag).
+CommentAfterTagOpen TakeCommentAfterTagOpen(ArchiveReader& archive, std::int64_t& count) {
+  std::int32_t available;
+  const char* p = archive.Buffered(&available);
+  if (available == 0 || p[0] != '!') return CommentAfterTagOpen::kNone;
+  if (available >= 3) {
+    if (p[1] != '-' || p[2] != '-') return CommentAfterTagOpen::kNone;
+    count += 3;
+    archive.Consume(3);
+  } else if (TakeMarkupOpen(archive, count) != Markup::kComment) {
+    return CommentAfterTagOpen::kNone;
+  }
+  char tail[2] = {0, 0};
+  return SkipPast(archive, "-->", tail, count) ? CommentAfterTagOpen::kClosed
+                                               : CommentAfterTagOpen::kUnclosed;
+}
+
 }  // namespace
 
 bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTuple* tuple,
@@ -405,49 +429,64 @@ bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTupl
     return false;
   };
 
-  for (bool ended = false; !ended;) {
-    std::int32_t available;
-    const char* block = archive.Buffered(&available);
-    if (available == 0) {
-      if (!archive.GetChar(&c)) {
-        // The stream ended inside the coordinates: keep what was read.
-        if (length > 0) store();
-        break;
+  bool inComment = false;  // the stream ended inside a comment
+  for (;;) {
+    bool ended = false;
+    for (ended = false; !ended;) {
+      std::int32_t available;
+      const char* block = archive.Buffered(&available);
+      if (available == 0) {
+        if (!archive.GetChar(&c)) {
+          // The stream ended inside the coordinates: keep what was read.
+          if (length > 0) store();
+          break;
+        }
+        ++count;
+        ended = take(c);
+        continue;
       }
-      ++count;
-      ended = take(c);
-      continue;
-    }
-    const char* p = block;
-    const char* const end = block + available;
-    while (p < end) {
-      c = *p;
-      if (length == 0 && !spanRead &&
-          kCoordinateChars[static_cast<unsigned char>(c)] == CoordinateChar::kNumber) {
-        const char* q = p + 1;
-        while (q < end && kCoordinateChars[static_cast<unsigned char>(*q)] == CoordinateChar::kNumber)
-          ++q;
-        // The separator after the token must be in the buffer too, and be
-        // one that ends the token (other characters are skipped inside it).
-        if (q < end && q - p < kCoordinateTokenSize &&
-            kCoordinateChars[static_cast<unsigned char>(*q)] != CoordinateChar::kOther) {
-          spanValue = ParseGmlNumber(p, static_cast<std::size_t>(q - p));
-          spanRead = true;
-          begun = true;
-          p = q;
-          continue;
+      const char* p = block;
+      const char* const end = block + available;
+      while (p < end) {
+        c = *p;
+        if (length == 0 && !spanRead &&
+            kCoordinateChars[static_cast<unsigned char>(c)] == CoordinateChar::kNumber) {
+          const char* q = p + 1;
+          while (q < end && kCoordinateChars[static_cast<unsigned char>(*q)] == CoordinateChar::kNumber)
+            ++q;
+          // The separator after the token must be in the buffer too, and be
+          // one that ends the token (other characters are skipped inside it).
+          if (q < end && q - p < kCoordinateTokenSize &&
+              kCoordinateChars[static_cast<unsigned char>(*q)] != CoordinateChar::kOther) {
+            spanValue = ParseGmlNumber(p, static_cast<std::size_t>(q - p));
+            spanRead = true;
+            begun = true;
+            p = q;
+            continue;
+          }
+        }
+        ++p;
+        if (take(c)) {
+          ended = true;
+          break;
         }
       }
-      ++p;
-      if (take(c)) {
-        ended = true;
-        break;
-      }
+      count += p - block;
+      archive.Consume(static_cast<std::int32_t>(p - block));
     }
-    count += p - block;
-    archive.Consume(static_cast<std::int32_t>(p - block));
+    // A comment among the coordinates separates tuples as a blank does: the
+    // reading goes on after it, and a tuple that had begun ends there.
+    if (!ended || c != '<') break;
+    const CommentAfterTagOpen comment = TakeCommentAfterTagOpen(archive, count);
+    if (comment == CommentAfterTagOpen::kNone) break;
+    if (comment == CommentAfterTagOpen::kUnclosed) {
+      inComment = true;
+      break;
+    }
+    c = ' ';
+    if (begun) break;
   }
-  lookAhead = Settled(c);
+  lookAhead = inComment ? kInsideComment : Settled(c);
   *consumed += count;
   // Letters in a tuple ("NaN,5", "1E5x") make it no coordinate at all: it
   // comes back as one that is not a number, for the caller to refuse,

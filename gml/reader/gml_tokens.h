@@ -33,6 +33,7 @@ bool ReadGmlTag(ArchiveReader& archive, char& lookAhead, char* buffer, int maxLe
 // the `maxLength` bytes stored.
 bool ReadGmlText(ArchiveReader& archive, char& lookAhead, char* buffer, int maxLength,
                  std::int64_t* consumed, bool* cut = nullptr);
-// One tuple of a gml:coordinates text; true when x and y were read.
+// One tuple of a gml:coordinates text; true when x and y were read. A
+// comment among the coordinates separates tuples, as a blank does.
 bool ReadCoordinateTuple(ArchiveReader& archive, char& lookAhead, CoordinateTuple* tuple,
                          std::int64_t* consumed);

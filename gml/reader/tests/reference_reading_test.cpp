@@ -67,7 +67,8 @@ TEST(ExampleReading, OwnExampleDataMatchesTheReferenceReading) {
 }
 
 // A file as XML tools write it: a comment before the root that holds a '<',
-// a feature inside a comment, texts in CDATA sections. The reader takes it
+// a feature inside a comment, a comment among a line's coordinates, texts in
+// CDATA sections. The reader takes it
 // as Python's XML parser does, and says nothing of it.
 TEST(MarkupReading, CommentsAndCDataReadAsAnXmlParserReadsThem) {
   const std::string line = LineMember("1000000000000009", "5,5 6,6");
@@ -80,7 +81,7 @@ TEST(MarkupReading, CommentsAndCDataReadAsAnXmlParserReadsThem) {
       "<osgb:queryExtent><osgb:Rectangle srsName='osgb:BNG'>\n"
       "<gml:coordinates>0,0 1000,1000</gml:coordinates></osgb:Rectangle></osgb:queryExtent>\n"
       "<!-- withdrawn: " + line + " -->\n" +
-      LineMember("1000000000000001", "0,0 10,0 10,10") +
+      LineMember("1000000000000001", "0,0 10,0 <!-- resurveyed --> 10,10") +
       "<osgb:cartographicMember><osgb:CartographicText fid='osgb1000000000000002'>"
       "<osgb:featureCode>10026</osgb:featureCode><osgb:version>1</osgb:version>"
       "<osgb:textRendering><osgb:font>2</osgb:font></osgb:textRendering>"

@@ -60,6 +60,12 @@ TEST(CoordinateTuples, Table) {
       {"", {}},
       // The stream ends inside the coordinates: what was read is kept.
       {"7,8", {{7, 8}}},
+      // A comment among the coordinates separates tuples; a tag ends them.
+      {"1,2 <!-- c --> 3,4<", {{1, 2}, {3, 4}}},
+      {"<!-- a --><!-- <b> -->1,2<!---->3,4</gml:coordinates>", {{1, 2}, {3, 4}}},
+      {"1,2 <!-- c --></gml:coordinates>", {{1, 2}}},
+      {"1,2 <!-- 3,4", {{1, 2}}},
+      {"1,2 <![CDATA[3,4]]>", {{1, 2}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
@@ -121,6 +127,21 @@ TEST(CoordinateTuples, SameValuesWhereverTheBufferEnds) {
       ASSERT_EQ(std::memcmp(&got[i].x, &expected[i].first, sizeof(double)), 0) << "tuple " << i;
       ASSERT_EQ(std::memcmp(&got[i].y, &expected[i].second, sizeof(double)), 0) << "tuple " << i;
     }
+  }
+}
+
+// A comment among the coordinates is skipped wherever the stream's buffer
+// ends: in its opening, inside it, in its close.
+TEST(CoordinateTuples, CommentsAmongThemAreSkippedWhereverTheBufferEnds) {
+  for (int shift = 0; shift < 20; ++shift) {
+    SCOPED_TRACE(shift);
+    std::string text(static_cast<std::size_t>(shift), ' ');
+    std::size_t expected = 0;
+    for (; text.size() < 2 * ArchiveReader::kStreamBufferSize; ++expected)
+      text += std::to_string(expected) + ",2 <!-- <x> -> -- -->";
+    const std::vector<CoordinateTuple> got = Tuples(text + "</gml:coordinates>");
+    ASSERT_EQ(got.size(), expected);
+    for (std::size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i].x, static_cast<double>(i));
   }
 }
 
