@@ -14,6 +14,7 @@
 #include "gml/settings/tests/dialog_fixture.h"
 #include "gml/ui/varnel_commands.h"
 #include "gml/writer/import_run.h"
+#include "gml/writer/tests/batch_location_lines.h"
 #include "host/editor/support_path.h"
 #include "gml/writer/os_xdata.h"
 #include "host/app/documents.h"
@@ -33,6 +34,8 @@ class ImportRunTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
+    // Every import here reads the shared samples.
+    if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
     ASSERT_EQ(host::NewDrawing(), host::Status::kNormal);
   }
   void TearDown() override {
@@ -53,7 +56,6 @@ class ImportRunTest : public DialogTest {
 };
 
 TEST_F(ImportRunTest, DrawsTheChosenFolderIntoTheDrawingAndRestoresOsmode) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   ASSERT_EQ(host::SetSystemVariable(L"OSMODE", 37), host::Status::kNormal);
   Push("answer", {L"no"});
   Push("answer", {InputFolder("topo-small-v7.gml")});
@@ -65,7 +67,6 @@ TEST_F(ImportRunTest, DrawsTheChosenFolderIntoTheDrawingAndRestoresOsmode) {
 }
 
 TEST_F(ImportRunTest, NothingChosenOrCancelledDrawsNothing) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   struct Case {
     const char* what;
     std::vector<std::pair<std::string, std::wstring>> actions;
@@ -87,7 +88,6 @@ TEST_F(ImportRunTest, NothingChosenOrCancelledDrawsNothing) {
 }
 
 TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   // The areas are saved beside the settings file the support path finds.
   Write("lwh_gml.ini", "");
   host::SetSupportPath({Folder()});
@@ -156,7 +156,6 @@ TEST_F(ImportRunTest, NewLocationFiltersFromTheDrawingAndATileList) {
 }
 
 TEST_F(ImportRunTest, RoadNetworkBufferKeepsTheFeaturesNearTheRoads) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   Push("answer", {L"no"});
   Push("answer", {InputFolder("topo-small-v7.gml")});
   Push("dlg_click", {L"1"});
@@ -271,7 +270,6 @@ void ExpectAreas(const std::vector<SavedArea>& got, const std::vector<SavedArea>
 }
 
 TEST_F(NewFilterTest, PolygonByPointsNeedsThreePointsAndEndsOnEnter) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   auto points = [](std::initializer_list<const wchar_t*> typed) {
     std::vector<std::pair<std::string, std::vector<std::wstring>>> actions;
     for (const wchar_t* t : typed) actions.push_back({*t == L'!' ? "esc" : "type", {*t == L'!' ? L"" : t}});
@@ -303,7 +301,6 @@ TEST_F(NewFilterTest, PolygonByPointsNeedsThreePointsAndEndsOnEnter) {
 }
 
 TEST_F(NewFilterTest, PostcodeAndTextSearchGiveWindowsNamedAfterWhatWasAsked) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   // The postcode at 291500.0, 92500.0 (tenths of a metre in the file).
   Write("postcodedb.txt", "1,2,3,4,\"High Street\",6,7,\"8\",9,\"10\",11,12,\"13\",\"EX4 3PB\",2915000,925000\n");
   using Actions = std::vector<std::pair<std::string, std::vector<std::wstring>>>;
@@ -324,7 +321,6 @@ TEST_F(NewFilterTest, PostcodeAndTextSearchGiveWindowsNamedAfterWhatWasAsked) {
 }
 
 TEST_F(NewFilterTest, ViewDrawsEachSelectedFilterInItsOwnColour) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   // 257 windows of 5 m, 10 m apart along x.
   std::string file;
   for (int i = 0; i < 257; ++i) {
@@ -386,18 +382,9 @@ class BatchRunTest : public ImportRunTest {
   }
   std::wstring Out(const std::wstring& file) { return WidePath("out") + L"/" + file; }
   bool Saved(const std::string& name) { return fs::exists(Path("out/" + name + ".dxf")); }
-  // The lines the run printed about its locations, in order.
-  std::vector<std::wstring> LocationLines() {
-    std::vector<std::wstring> lines;
-    for (const std::wstring& text : host::Shown().TextsOf("print"))
-      for (const wchar_t* start : {L"AutoCAD Drawing file", L"Skipped", L"Stopped", L"Not done"})
-        if (text.rfind(start, 0) == 0) lines.push_back(text);
-    return lines;
-  }
 };
 
 TEST_F(BatchRunTest, EscWhileALocationIsReadStopsItAndLeavesTheRestNotDone) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   StartBatch({{L"West", L"290800.5,92300.5", L"291200.5,92900.5"},
               {L"East", L"291500.5,92500.5", L"291900.5,92800.5"},
               {L"North", L"290800.5,92700.5", L"291900.5,92900.5"}});
@@ -407,7 +394,7 @@ TEST_F(BatchRunTest, EscWhileALocationIsReadStopsItAndLeavesTheRestNotDone) {
   Push("at", {L"poll", L"1", L"esc"});
   RunGmlImport();
   EXPECT_TRUE(host::Actions().Empty());
-  EXPECT_EQ(LocationLines(),
+  EXPECT_EQ(batch_test::LocationLines(),
             (std::vector<std::wstring>{L"AutoCAD Drawing file " + Out(L"West.dwg") + L" created.\n",
                                        L"Stopped while reading " + Out(L"East.dwg") + L": no drawing saved.\n",
                                        L"Not done (stopped): " + Out(L"North.dwg") + L".\n"}));
@@ -417,11 +404,10 @@ TEST_F(BatchRunTest, EscWhileALocationIsReadStopsItAndLeavesTheRestNotDone) {
 }
 
 TEST_F(BatchRunTest, ALocationsDrawingIsSavedUnderItsNameWhole) {
-  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   StartBatch({{L"T\u0177 Newydd: caf\u00e9?", L"290800.5,92300.5", L"291200.5,92900.5"}});
   RunGmlImport();
   EXPECT_TRUE(host::Actions().Empty());
-  EXPECT_EQ(LocationLines(), (std::vector<std::wstring>{L"AutoCAD Drawing file " +
+  EXPECT_EQ(batch_test::LocationLines(), (std::vector<std::wstring>{L"AutoCAD Drawing file " +
                                                         Out(L"T\u0177 Newydd: caf\u00e9?.dwg") +
                                                         L" created.\n"}));
   EXPECT_TRUE(Saved("T\xC5\xB7 Newydd: caf\xC3\xA9?"));

@@ -18,6 +18,7 @@
 #include "common/containers/text.h"
 #include "gml/reader/osgml_input_view.h"
 #include "gml/settings/tests/temp_folder.h"
+#include "gml/writer/tests/batch_location_lines.h"
 #include "host/db/database.h"
 #include "host/db/drawing_file.h"
 #include "host/system/events.h"
@@ -122,14 +123,6 @@ class ImportRunFrameTest : public ::testing::Test {
     ASSERT_TRUE(view->locationFilter.AddArea(area));
   }
   std::wstring Out(const char* name) { return NarrowToWide(folder.Path(std::string(name) + ".dwg")); }
-  // The lines the run printed about its locations, in order.
-  static std::vector<std::wstring> LocationLines() {
-    std::vector<std::wstring> lines;
-    for (const std::wstring& text : host::Shown().TextsOf("print"))
-      for (const wchar_t* start : {L"AutoCAD Drawing file", L"Skipped", L"Stopped", L"Not done"})
-        if (text.rfind(start, 0) == 0) lines.push_back(text);
-    return lines;
-  }
 
   TempFolder folder;
   host::db::Database db;
@@ -242,7 +235,7 @@ TEST_F(ImportRunFrameTest, BatchLocationsSavedSkippedStoppedAndNotDone) {
     };
     DrawImport(*view, request);
     EXPECT_EQ(asked, c.asked);
-    EXPECT_EQ(LocationLines(), c.said);
+    EXPECT_EQ(batch_test::LocationLines(), c.said);
     for (const char* name : {"A", "B", "C"}) {
       const bool expected =
           std::find_if(c.saved.begin(), c.saved.end(), [&](const char* s) { return std::string(s) == name; }) !=
