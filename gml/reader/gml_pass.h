@@ -31,7 +31,7 @@ inline constexpr std::int32_t kMaxFeaturePoints = 1000000;
 // or given by references. A ring given by references holds a member list of
 // its own from its start tag on, empty or not, so the points alone do not
 // bound what an area of many rings holds; this many take some sixty
-// megabytes (real areas have a few hundred holes at most).
+// megabytes, and real areas have far fewer.
 inline constexpr std::int32_t kMaxFeatureRings = 50000;
 // References of one feature at most: the ring members of an area, all its
 // rings together, and the members of a road. A member that gives a ring or
