@@ -170,6 +170,7 @@ bool AreaFilter::CreateLists() {
 }
 
 void AreaFilter::FreeAreas(int gridFlag) {
+  areaEnds_.clear();
   if (Valid(outline)) GrowArrayFree(&outline);
   if (!Valid(areas)) return;
   if (gridFlag != 0) {
@@ -321,11 +322,17 @@ bool AreaFilter::BufferZoneOutline(const AreaFilterArea& area, GrowArray* segmen
 }
 
 void AreaFilter::RebuildOutline() {
+  areaEnds_.clear();
   if (!Valid(areas) || !Valid(outline)) return;
   outline.count = 0;
   for (std::int32_t i = 0; i < areas.count; ++i) {
     AreaFilterArea area;
-    if (!ReadArea(i, &area) || !AreaToOutline(area, &outline)) break;
+    const bool read = ReadArea(i, &area);
+    const bool built = read && AreaToOutline(area, &outline);
+    // The segments a failed area left stay a ring set of their own.
+    const std::int32_t begin = areaEnds_.empty() ? 0 : areaEnds_.back();
+    if (outline.count > begin) areaEnds_.push_back(outline.count);
+    if (!built) break;
   }
   ComputeExtents();
 }
@@ -348,12 +355,15 @@ double AreaFilter::ComputeExtents() {
   return rayEndY;
 }
 
-bool AreaFilter::PointInOutline(double x, double y) const {
-  if (!Valid(outline) || outline.count < 2) return true;
+bool AreaFilter::SplitByArea() const {
+  return areaEnds_.size() > 1 && Valid(outline) && areaEnds_.back() == outline.count;
+}
+
+bool AreaFilter::PointInSegments(double x, double y, std::int32_t begin, std::int32_t end) const {
   const OutlineSegment* s = Segments(outline);
   if (s == nullptr) return false;
   int crossings = 0;
-  for (std::int32_t i = 0; i < outline.count; ++i) {
+  for (std::int32_t i = begin; i < end; ++i) {
     const OutlineSegment& seg = s[i];
     const double lo = seg.x1 < seg.x2 ? seg.x1 : seg.x2;
     const double hi = seg.x1 < seg.x2 ? seg.x2 : seg.x1;
@@ -362,6 +372,21 @@ bool AreaFilter::PointInOutline(double x, double y) const {
     if (IntersectSegments(ix, iy, seg.x1, seg.y1, seg.x2, seg.y2, x, y, x, rayEndY)) ++crossings;
   }
   return (crossings % 2) == 1;
+}
+
+bool AreaFilter::PointInOtherArea(double x, double y, std::size_t skip) const {
+  std::int32_t begin = 0;
+  for (std::size_t g = 0; g < areaEnds_.size(); ++g) {
+    if (g != skip && PointInSegments(x, y, begin, areaEnds_[g])) return true;
+    begin = areaEnds_[g];
+  }
+  return false;
+}
+
+bool AreaFilter::PointInOutline(double x, double y) const {
+  if (!Valid(outline) || outline.count < 2) return true;
+  if (!SplitByArea()) return PointInSegments(x, y, 0, outline.count);
+  return PointInOtherArea(x, y, areaEnds_.size());  // no area passed over
 }
 
 bool AreaFilter::RectTouchesOutline(double x0, double y0, double x1, double y1) const {
@@ -394,10 +419,16 @@ bool AreaFilter::FindOutlineCrossing(double* x, double* y, double x1, double y1,
     g_crossingResume = count;
     return false;
   }
+  const bool split = SplitByArea();
+  std::size_t area = 0;
   for (std::int32_t i = g_crossingResume < 0 ? 0 : g_crossingResume; i < count; ++i) {
     if (!MayMeet(s[i].x1, s[i].y1, s[i].x2, s[i].y2, x1, y1, x2, y2)) continue;
     double ix = 0.0, iy = 0.0;
     if (IntersectSegmentsLoose(ix, iy, s[i].x1, s[i].y1, s[i].x2, s[i].y2, x1, y1, x2, y2)) {
+      if (split) {
+        while (area + 1 < areaEnds_.size() && areaEnds_[area] <= i) ++area;
+        if (PointInOtherArea(ix, iy, area)) continue;
+      }
       *x = ix;
       *y = iy;
       g_crossingResume = i + 1;

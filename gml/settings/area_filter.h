@@ -2,10 +2,16 @@
 //
 // The filter holds an ordered list of areas of five kinds. Every area except
 // a road-network buffer zone is turned into plain line segments; the segments
-// of all areas together form the outline, against which points (even-odd
-// rule on a ray straight down), rectangles and line segments are tested. A
-// road-network buffer zone is tested against its grid instead. Where an even
-// number of areas overlap, the outline test says "outside".
+// of all areas together form the outline, against which points, rectangles
+// and line segments are tested. A point is inside when it is inside any one
+// area (even-odd rule on a ray straight down, counted area by area), so the
+// filter covers the union of its areas, overlaps included; a crossing of one
+// area's edge that lies inside another area is no edge of the filter. A
+// road-network buffer zone is tested against its grid instead.
+//
+// An outline that a caller fills itself (no areas behind it) is one ring
+// set: the even-odd rule then runs over all its segments together, so inner
+// rings cut holes.
 //
 // With no lists, or fewer than two outline segments, every point and
 // rectangle passes and no line crosses.
@@ -33,6 +39,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/geometry/alignment.h"
 #include "common/containers/grow_array.h"
@@ -114,6 +121,7 @@ class AreaFilter {
   // it returns.
   double ComputeExtents();
 
+  // Inside any area's part of the outline (each by the even-odd rule).
   bool PointInOutline(double x, double y) const;
   // True when an outline segment starts inside the rectangle (bounds
   // included) or crosses one of its edges. A rectangle wholly inside the
@@ -121,7 +129,9 @@ class AreaFilter {
   bool RectTouchesOutline(double minX, double minY, double maxX, double maxY) const;
   // The next crossing of the segment with the outline, resuming after the
   // last one found (one resume position for the whole program) unless
-  // `restart` is set. False when there is no further crossing.
+  // `restart` is set. A crossing of one area's edge inside another area is
+  // passed over: it is no edge of the filter. False when there is no
+  // further crossing.
   bool FindOutlineCrossing(double* x, double* y, double x1, double y1, double x2, double y2,
                            bool restart) const;
   // PointInOutline and, when that holds, PointInRoadBufferGrid.
@@ -158,6 +168,19 @@ class AreaFilter {
 
  private:
   bool ReadArea(std::int32_t index, AreaFilterArea* area) const;
+  // Whether the outline is split by area (see areaEnds_).
+  bool SplitByArea() const;
+  // Even-odd test against the outline segments [begin, end).
+  bool PointInSegments(double x, double y, std::int32_t begin, std::int32_t end) const;
+  // Whether the point lies inside an area other than the one whose segments
+  // end at areaEnds_[skip].
+  bool PointInOtherArea(double x, double y, std::size_t skip) const;
+
+  // Where each area's segments end in the outline, in area order, as the
+  // last rebuild left them (areas without segments left out). Valid only
+  // while its last entry is the outline's count: an outline filled by a
+  // caller is taken whole.
+  std::vector<std::int32_t> areaEnds_;
 };
 
 // Releases the lists an area holds (its element list, or its grid's box and

@@ -207,13 +207,67 @@ TEST_F(AreaFilterTest, ArcsAreCutIntoChords) {
   EXPECT_FALSE(filter_.PointInFilter(57.5, 57.5));  // beyond the radius
 }
 
-TEST_F(AreaFilterTest, OverlapsCancelAndVerticesBelowCountOnce) {
+// Overlapping areas: the filter holds their union, whatever the number of
+// areas over a point, and the edges that lie inside another area cut no line.
+TEST_F(AreaFilterTest, OverlappingAreasJoin) {
   ASSERT_TRUE(filter_.AddArea(Window(0, 0, 10, 10)));
   ASSERT_TRUE(filter_.AddArea(Window(5, 5, 15, 15)));
-  EXPECT_TRUE(filter_.PointInFilter(2, 2));
-  EXPECT_FALSE(filter_.PointInFilter(7, 7));  // inside both
-  EXPECT_TRUE(filter_.PointInFilter(12, 12));
+  ASSERT_TRUE(filter_.AddArea(Polygon({{6, 2}, {9, 2}, {9, 12}, {6, 12}})));
+  const struct {
+    double x, y;
+    bool inside;
+  } points[] = {
+      {2, 2, true},    {12, 12, true},  // one area each
+      {7, 7, true},                     // all three
+      {5.5, 5.5, true},                 // the two windows
+      {7, 3, true},    {7, 11, true},   // the polygon with one window
+      {12, 2, false},  {2, 12, false}, {20, 20, false}, {-1, 5, false},
+  };
+  for (const auto& p : points) {
+    EXPECT_EQ(filter_.PointInFilter(p.x, p.y), p.inside) << p.x << "," << p.y;
+    EXPECT_EQ(filter_.PointInOutline(p.x, p.y), p.inside) << p.x << "," << p.y;
+  }
 
+  // Along y = 7.5 the line meets six edges; only where it enters the first
+  // window and leaves the second does it cross the filter's edge. Along
+  // y = 3.5 the polygon's edges lie inside the first window.
+  auto crossings = [this](double y) {
+    std::vector<double> found;
+    double cx = 0, cy = 0;
+    for (bool restart = true; filter_.FindOutlineCrossing(&cx, &cy, -5, y, 20, y, restart); restart = false)
+      found.push_back(cx);
+    return found;
+  };
+  EXPECT_EQ(crossings(7.5), (std::vector<double>{0, 15}));
+  EXPECT_EQ(crossings(3.5), (std::vector<double>{0, 10}));
+
+  // Once the areas are gone only the one left decides.
+  ASSERT_TRUE(filter_.SetAreaFlag(1, 1));
+  ASSERT_TRUE(filter_.SetAreaFlag(2, 1));
+  EXPECT_EQ(filter_.RemoveSelectedAreas(), 1);
+  EXPECT_FALSE(filter_.PointInFilter(12, 12));
+  EXPECT_TRUE(filter_.PointInFilter(7, 7));
+}
+
+// An outline that a caller fills with rings of its own (an area feature's
+// outer and inner rings) is one ring set: an inner ring is a hole.
+TEST(AreaFilterOutline, CallerRingsCutHoles) {
+  AreaFilter rings;
+  ASSERT_TRUE(GrowArrayCreate(20, sizeof(OutlineSegment), &rings.outline));
+  for (const OutlineSegment& s : std::vector<OutlineSegment>{{0, 0, 10, 0}, {10, 0, 10, 10},
+                                                            {10, 10, 0, 10}, {0, 10, 0, 0},
+                                                            {4, 4, 6, 4}, {6, 4, 6, 6},
+                                                            {6, 6, 4, 6}, {4, 6, 4, 4}}) {
+    ASSERT_TRUE(GrowArraySet(&rings.outline, rings.outline.count, &s));
+  }
+  rings.ComputeExtents();
+  EXPECT_TRUE(rings.PointInOutline(2, 2));
+  EXPECT_FALSE(rings.PointInOutline(5, 5));
+  EXPECT_FALSE(rings.PointInOutline(12, 5));
+  GrowArrayFree(&rings.outline);
+}
+
+TEST_F(AreaFilterTest, VerticesBelowCountOnce) {
   // A diamond: the ray from a point above its bottom vertex meets two
   // segments there; only the one running to the right counts.
   AreaFilter diamond;

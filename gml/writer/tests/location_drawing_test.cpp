@@ -6,6 +6,9 @@
 // filter, with "one point inside" when any does; a road with no link in the
 // file has nothing to draw. Only the kept roads are drawn, and an update
 // leaves the drawing's copy of a road that was not kept alone.
+//
+// Two overlapping areas: the filter is their union (by shapely,
+// python3-shapely), overlap included.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -24,6 +27,7 @@
 #include "gml/writer/feature_pass.h"
 #include "gml/writer/os_xdata_record.h"
 #include "gml/writer/tests/pass_fixture.h"
+#include "gml/writer/tests/writer_fixture.h"
 
 using namespace pass_test;
 
@@ -320,6 +324,141 @@ TEST_P(FilteredRoads, AnUpdateLeavesTheRoadsOutsideAlone) {
     }
   }
   fs::remove(newer);
+}
+
+// Two windows of the example data that overlap, the spot height at
+// 437105,112130 in the overlap. Each feature class the filter tests point
+// by point is drawn as shapely's union of the windows decides: every point
+// inside for "every point inside", one point for "one point inside".
+class OverlappingAreas : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    data_ = new fs::path(fs::temp_directory_path() / ("location_drawing_" + std::to_string(getpid())));
+    fs::create_directories(*data_);
+    writer_test::RunCommand("/usr/bin/python3 '" + std::string(VARNEL_SOURCE_DIR) +
+                            "/tools/make_example_data.py' '" + data_->string() + "'");
+  }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    fs::remove_all(*data_, ignored);
+    delete data_;
+    data_ = nullptr;
+  }
+  void SetUp() override {
+    if (!fs::exists("/usr/bin/python3") ||
+        writer_test::RunCommand("/usr/bin/python3 -c 'import shapely'").find("Error") != std::string::npos)
+      GTEST_SKIP() << "python3-shapely is not installed";
+    ASSERT_TRUE(fs::exists(*data_ / "example-topo.gml"));
+  }
+  static fs::path* data_;
+};
+fs::path* OverlappingAreas::data_ = nullptr;
+
+// Features of one drawn kind: TOID -> points (an area's outer ring).
+using Features = std::map<std::string, std::vector<Point>>;
+
+Features FeaturesOf(const std::string& text, const std::vector<std::string>& elements,
+                    const std::string& ringOpen) {
+  Features out;
+  for (const std::string& element : elements) {
+    const std::string open = "<osgb:" + element + " ";
+    const std::string close = "</osgb:" + element + ">";
+    for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
+      const std::size_t end = text.find(close, at);
+      std::size_t from = at;
+      if (!ringOpen.empty()) {
+        from = text.find(ringOpen, at);
+        if (from == std::string::npos || from > end) continue;  // rings given by reference
+      }
+      const std::vector<Point> points =
+          Points(Between(text, from, end, "<gml:coordinates>", "</gml:coordinates>", nullptr));
+      if (!points.empty()) out[FidAt(text, at)] = points;
+    }
+  }
+  return out;
+}
+
+TEST_F(OverlappingAreas, TheFilterHoldsTheUnionOfItsAreas) {
+  const Box locA{437010.3, 112010.3, 437150.7, 112200.7};
+  const Box locB{437080.2, 112100.2, 437290.9, 112320.9};
+  const std::string topo = FileText(*data_ / "example-topo.gml");
+  const std::string itn = FileText(*data_ / "example-itn.gml");
+  struct Class {
+    const char* name;
+    std::vector<const wchar_t*> kinds;  // a polygon: outline or hatch
+    Features features;
+  };
+  std::vector<Class> classes = {
+      {"points", {L"2"}, FeaturesOf(topo, {"TopographicPoint"}, "")},
+      {"lines", {L"1"}, FeaturesOf(topo, {"TopographicLine", "BoundaryLine"}, "")},
+      {"areas", {L"5", L"6"}, FeaturesOf(topo, {"TopographicArea"}, "<gml:outerBoundaryIs>")},
+      {"road links", {L"8"}, FeaturesOf(itn, {"RoadLink"}, "")},
+  };
+
+  // Which points shapely puts inside the union.
+  std::ostringstream shape, points;
+  shape.precision(17);
+  points.precision(17);
+  shape << "union";
+  for (const Box& b : {locA, locB}) {
+    shape << ' ' << b.x0 << ',' << b.y0 << ' ' << b.x1 << ',' << b.y0 << ' ' << b.x1 << ',' << b.y1 << ' '
+          << b.x0 << ',' << b.y1 << " ;";
+  }
+  std::size_t n = 0;
+  for (const Class& c : classes) {
+    ASSERT_FALSE(c.features.empty()) << c.name;
+    for (const auto& [toid, at] : c.features) {
+      for (const Point& p : at) points << "p" << n++ << ' ' << p.x << ' ' << p.y << '\n';
+    }
+  }
+  const fs::path shapeFile = *data_ / "union.txt", pointsFile = *data_ / "points.txt";
+  std::ofstream(shapeFile) << shape.str() << '\n';
+  std::ofstream(pointsFile) << points.str();
+  std::set<std::string> inside;
+  std::istringstream names(writer_test::RunCommand(
+      "/usr/bin/python3 '" + std::string(VARNEL_SOURCE_DIR) + "/gml/writer/tests/location_expectation.py' '" +
+      shapeFile.string() + "' '" + pointsFile.string() + "'"));
+  for (std::string name; names >> name;) inside.insert(name);
+  ASSERT_FALSE(inside.empty());
+
+  for (int mode : {0, 1}) {
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    PassDrawing drawing;
+    FeatureDrawingRun run{drawing.settings};
+    run.StartRun();
+    ASSERT_TRUE(drawing.Pass(
+        run, FeatureListsOf(*Read({*data_ / "example-topo.gml", *data_ / "example-itn.gml"}, {locA, locB}, mode, false)),
+        false));
+    n = 0;
+    for (const Class& c : classes) {
+      SCOPED_TRACE(c.name);
+      std::set<std::string> expected, inBoth;
+      for (const auto& [toid, at] : c.features) {
+        bool any = false, every = true, both = true;
+        for (const Point& p : at) {
+          const bool in = inside.count("p" + std::to_string(n++)) != 0;
+          any = any || in;
+          every = every && in;
+          both = both && locA.Holds(p) && locB.Holds(p);
+        }
+        if (mode == 0 ? every : any) expected.insert(toid);
+        if (both) inBoth.insert(toid);
+      }
+      std::set<std::string> drawn;
+      for (const wchar_t* kind : c.kinds) {
+        for (const auto& [toid, version] : Drawn(drawing.db, kind))
+          if (c.features.count(toid) != 0) drawn.insert(toid);
+      }
+      EXPECT_EQ(drawn, expected);
+      EXPECT_LT(expected.size(), c.features.size());
+      for (const std::string& toid : inBoth) EXPECT_EQ(drawn.count(toid), 1u) << toid << " lies in both";
+    }
+    // The spot height in the overlap.
+    bool spotHeight = false;
+    for (const auto& [toid, at] : classes[0].features)
+      if (at.front().x == 437105 && at.front().y == 112130) spotHeight = Drawn(drawing.db, L"2").count(toid) != 0;
+    EXPECT_TRUE(spotHeight);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, FilteredRoads,

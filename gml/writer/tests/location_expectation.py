@@ -10,6 +10,8 @@ SHAPE is a text file:
                                           mitred bends
   roads DISTANCE X1,Y1 X2,Y2 ; X1,Y1 ...  the points within DISTANCE of any
                                           of the lines (rounded ends)
+  union X1,Y1 X2,Y2 ... ; X1,Y1 ...       the points inside any of the
+                                          closed boundaries
 POINTS holds one point a line: NAME X Y.
 
 Prints the names of the points inside, one a line, sorted.
@@ -17,10 +19,24 @@ Prints the names of the points inside, one a line, sorted.
 import sys
 
 from shapely.geometry import LineString, MultiLineString, Point, Polygon
+from shapely.ops import unary_union
 
 
 def pairs(words):
     return [tuple(float(v) for v in w.split(",")) for w in words]
+
+
+def groups(words):
+    """The point lists of WORDS, separated by ';'."""
+    lists, current = [], []
+    for w in words + [";"]:
+        if w == ";":
+            if current:
+                lists.append(pairs(current))
+            current = []
+        else:
+            current.append(w)
+    return lists
 
 
 def main():
@@ -32,15 +48,9 @@ def main():
         shape = LineString(pairs(words[2:])).buffer(float(words[1]), cap_style=2, join_style=2,
                                                      mitre_limit=100.0)
     elif kind == "roads":
-        lines, current = [], []
-        for w in words[2:] + [";"]:
-            if w == ";":
-                if current:
-                    lines.append(pairs(current))
-                current = []
-            else:
-                current.append(w)
-        shape = MultiLineString(lines).buffer(float(words[1]))
+        shape = MultiLineString(groups(words[2:])).buffer(float(words[1]))
+    elif kind == "union":
+        shape = unary_union([Polygon(ring) for ring in groups(words[1:])])
     else:
         sys.exit("unknown shape " + kind)
     inside = []
