@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <iterator>
 #include <map>
 #include <optional>
-#include <set>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -80,7 +80,7 @@ void AddGroups(const host::db::EntityList& list, Fingerprint& print) {
     if (!IsGeometry(g.code) || IsKeptOnlyInMemory(list, g.code)) continue;
     print.Add(g.code);
     if (const std::wstring* text = g.Text()) {
-      print.Add(std::string_view(WideToNarrow(*text)));
+      print.Add(std::string_view(WideToUtf8(*text)));
     } else if (const host::db::Point3* p = g.Point()) {
       print.Add(p->x);
       print.Add(p->y);
@@ -96,7 +96,8 @@ void AddGroups(const host::db::EntityList& list, Fingerprint& print) {
 }  // namespace
 
 FeaturePiece ReadFeaturePiece(const ShowOSGmlXdata& record, host::EntityName entity) {
-  FeaturePiece piece{entity, 0, WideToNarrow(record.Toid()), {0, 0}};
+  FeaturePiece piece{entity, 0, WideToUtf8(record.Toid()), {0, 0},
+                     std::wcstol(record.Version().c_str(), nullptr, 10)};
   const std::wstring& kind = record.Kind();
   if (!kind.empty()) piece.kind = static_cast<char>(kind[0]);
   Fingerprint print;
@@ -120,19 +121,26 @@ std::vector<bool> MarkRepeats(const std::vector<FeaturePiece>& pieces) {
   std::vector<bool> repeat(pieces.size(), false);
   const char symbol = kAreaSymbolKind[0];
   using Key = std::tuple<char, std::string_view, std::uint64_t, std::uint64_t>;
-  std::set<Key> seen;
-  // Each TOID's area entities: (handle, repeat), sorted by handle.
-  std::map<std::string_view, std::vector<std::pair<std::uint64_t, bool>>> areas;
-  // In the order the entities were made: the copy made first stays,
-  // whatever the order of the selection.
+  auto key = [](const FeaturePiece& p) { return Key{p.kind, p.toid, p.shape[0], p.shape[1]}; };
+  // In the order the entities were made, whatever the order of the
+  // selection: of each key's copies the highest version stays, and of
+  // copies of one version the one made first.
   std::vector<std::size_t> made(pieces.size());
   for (std::size_t i = 0; i < made.size(); ++i) made[i] = i;
   std::stable_sort(made.begin(), made.end(),
                    [&](std::size_t a, std::size_t b) { return pieces[a].entity.handle < pieces[b].entity.handle; });
+  std::map<Key, std::size_t> kept;
+  for (std::size_t i : made) {
+    if (pieces[i].kind == symbol) continue;
+    const auto [at, fresh] = kept.emplace(key(pieces[i]), i);
+    if (!fresh && pieces[i].version > pieces[at->second].version) at->second = i;
+  }
+  // Each TOID's area entities: (handle, repeat), sorted by handle.
+  std::map<std::string_view, std::vector<std::pair<std::uint64_t, bool>>> areas;
   for (std::size_t i : made) {
     const FeaturePiece& p = pieces[i];
     if (p.kind == symbol) continue;
-    repeat[i] = !seen.emplace(p.kind, p.toid, p.shape[0], p.shape[1]).second;
+    repeat[i] = kept.find(key(p))->second != i;
     if (p.kind == '5' || p.kind == '6')  // an area's outline or hatch
       areas[p.toid].emplace_back(p.entity.handle, repeat[i]);
   }

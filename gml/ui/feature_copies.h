@@ -25,13 +25,15 @@
 struct FeaturePiece {
   host::EntityName entity;
   char kind = 0;           // first character of item 0B, 0 when empty
-  std::string toid;        // item 01, narrowed
+  std::string toid;        // item 01, as UTF-8
   std::uint64_t shape[2];  // fingerprint of the entity's type and geometry
+  long version = 0;        // item 0A; 0 when empty
 };
 
 // The piece `entity` is, from its decoded OS xdata `record`.
 FeaturePiece ReadFeaturePiece(const ShowOSGmlXdata& record, host::EntityName entity);
 
-// For each piece, in the order given: true when it repeats a piece made
-// before it (the copy made first stays, whatever the order of `pieces`).
+// For each piece, in the order given: true when it is a copy of another
+// piece that stays (the highest version, else the copy made first, whatever
+// the order of `pieces`).
 std::vector<bool> MarkRepeats(const std::vector<FeaturePiece>& pieces);

@@ -1,6 +1,6 @@
 // lwhgmlrd: entities that repeat a feature the selection holds already
 // (see feature_copies.h) are counted, then erased or moved to a layer; the
-// first copy of each feature stays.
+// copy of the newest version of each feature stays.
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -78,7 +78,7 @@ void RemoveDuplicatesCommand() {
     // known only against every entity of its feature. Esc while reading
     // removes nothing.
     const bool move = dialog.action == 1;
-    const std::string layer = WideToNarrow(dialog.layer);
+    const std::string layer = WideToUtf8(dialog.layer);
     bool ready = true;
     if (move) {
       (void)SaveAndSetSysVars();

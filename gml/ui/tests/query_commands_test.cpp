@@ -17,6 +17,7 @@
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
 #include "host/editor/graphics.h"
+#include "host/system/entity_name.h"
 #include "host/ui/dialog_template.h"
 
 namespace {
@@ -217,6 +218,26 @@ TEST_F(QueryCommandsTest, RemoveDuplicatesKeepsEveryPartOfTheFirstCopy) {
   EXPECT_EQ(live, first);
 }
 
+// Texts of one TOID at one point are copies only when their whole text is
+// the same, letters beyond Latin-1 included.
+TEST_F(QueryCommandsTest, RemoveDuplicatesComparesAWholeText) {
+  TextFeatureRecord text = writer_test::SampleText();
+  std::vector<std::wstring> handles;
+  for (const char* name : {"Heol \u0174yn", "Heol \u0174yn Fawr", "Heol \u0174yn"}) {
+    ASSERT_TRUE(DrawTextFeature(name, "Text", 256, {20, 30, 0}, 2.5, 0.0, 4, db_, kXdataFull, &text,
+                                OsFeatureKind::kCartoText));
+    handles.push_back(host::HandleText(host::db::LastEntity()));
+  }
+  Click(kIdSelectEntities);
+  SelectHandles(handles);
+  Click(host::ui::kIdOk);
+  RemoveDuplicatesCommand();
+  EXPECT_EQ(LastBox(), L"1 identical entities erased");
+  ASSERT_EQ(LiveEntities(), 2);
+  const host::db::EntityList second = host::db::GetEntityList(host::db::NextEntity(host::db::NextEntity())).value();
+  EXPECT_EQ(*host::db::FindGroup(second, 1)->Text(), L"Heol \u0174yn Fawr");
+}
+
 TEST_F(QueryCommandsTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {
   const std::wstring a = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 20);
   const std::wstring b = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 20);
@@ -229,6 +250,17 @@ TEST_F(QueryCommandsTest, RemoveDuplicatesMovesToTheLayerAndRemembersIt) {
   EXPECT_EQ(LiveEntities(), 2);
   EXPECT_EQ(Varnel().removeAction, 1);
   EXPECT_TRUE(host::db::TableSearch(db_, L"LAYER", L"__identicals").has_value());
+
+  // A layer name beyond Latin-1 is the layer the copies go to, whole.
+  const std::wstring layer = L"Dyblyg \u0174yn";
+  Click(kIdSelectEntities);
+  SelectHandles({a, b});
+  Set(kIdTargetLayer, layer);
+  Click(host::ui::kIdOk);
+  RemoveDuplicatesCommand();
+  EXPECT_EQ(LastBox(), L"1 identical entities moved to layer " + layer);
+  const host::db::EntityList moved = host::db::GetEntityList(host::db::LastEntity()).value();
+  EXPECT_EQ(*host::db::FindGroup(moved, 8)->Text(), layer);
 }
 
 TEST_F(QueryCommandsTest, LocateToidExactIgnoresCaseAndStopsAtTheFirstHit) {

@@ -93,4 +93,49 @@ TEST(RepeatedImport, OneImportHasNoRepeatsAndASecondIsErasedWhole) {
   }
 }
 
+// A newer supply of a tile draws a feature again, here a line whose version
+// rose from 3 to 4 with a new feature code (so on another layer) and the
+// same geometry. Erase keeps the version 4 line, whichever import came first.
+TEST(RepeatedImport, TheNewestVersionOfAFeatureStays) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  const std::string older = ReadText(SharedSample("topo-small-v7.gml"));
+  const std::string fid = "fid='osgb1000000347735642'>";
+  const std::string was = "<osgb:featureCode>10046</osgb:featureCode>\n            <osgb:version>3</osgb:version>";
+  std::string newer = older;
+  const std::size_t at = newer.find(fid);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(newer.find(was, at), newer.find("<osgb:featureCode>", at));
+  newer.replace(newer.find(was, at), was.size(),
+                "<osgb:featureCode>10019</osgb:featureCode>\n            <osgb:version>4</osgb:version>");
+  for (const bool newerFirst : {false, true}) {
+    SCOPED_TRACE(newerFirst ? "version 4 imported first" : "version 3 imported first");
+    const Session session("newest_version");
+    WriteText(session.Dir() / "v3" / "tile.gml", older);
+    WriteText(session.Dir() / "v4" / "tile.gml", newer);
+    for (const char* csv : {"csv_v3", "csv_v4"}) fs::create_directories(session.Dir() / csv);
+    auto import = [&](const char* folder) {
+      return "lwhgmlin\n!answer no\n!answer " + session.At(folder) + "\n!dlg_click 1\n!answer " +
+             session.At(std::string("csv_") + folder) + "/\n";
+    };
+    const SessionRun run = session.Run(import(newerFirst ? "v4" : "v3") + import(newerFirst ? "v3" : "v4") +
+                                       "lwhgmlrd\n!dlg_click 273\nall\n!dlg_click 1\n!save " +
+                                       session.At("erased.dxf") + "\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    host::db::Database db;
+    ASSERT_TRUE(host::db::ReadDrawing(db, session.At("erased.dxf")).ok());
+    host::db::ScopedWorkingDatabase working(&db);
+    ShowOSGmlXdata viewer;
+    std::vector<std::string> kept;  // version and layer of the line's entities
+    for (host::db::ObjectId id : db.EntitiesIn(db.ModelSpace())) {
+      viewer.entity = id;
+      viewer.ClearXdata();
+      viewer.ReadXdata();
+      if (viewer.Toid() != L"1000000347735642" && viewer.Toid() != L"osgb1000000347735642") continue;
+      const host::db::EntityList list = host::db::GetEntityList(id).value();
+      kept.push_back(WideToNarrow(viewer.Version()) + " " + WideToUtf8(*host::db::FindGroup(list, 8)->Text()));
+    }
+    EXPECT_EQ(kept, std::vector<std::string>{"4 OS Buildings"}) << run.transcript;
+  }
+}
+
 }  // namespace
