@@ -15,6 +15,7 @@
 #include "common/containers/text.h"
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
+#include "host/db/world_geometry.h"
 #include "host/editor/command_line.h"
 #include "host/system/clock.h"
 #include "host/ui/message_box.h"
@@ -104,14 +105,22 @@ bool FromLine(const EntityList& list, ElementBuilder& out) {
   return out.AddSegment(*start->Point(), 0.0, *end->Point());
 }
 
-bool FromArc(const EntityList& list, ElementBuilder& out) {
+// An arc where it lies: a mirrored arc (its plane seen from below) runs
+// clockwise on the drawing from its start and is taken as a bulged segment.
+bool FromArc(host::EntityName entity, const EntityList& list, ElementBuilder& out) {
   const Group* centre = host::db::FindGroup(list, 10);
   const Group* radius = host::db::FindGroup(list, 40);
   const Group* start = host::db::FindGroup(list, 50);
   const Group* end = host::db::FindGroup(list, 51);
   if (!centre || !radius || !start || !end || !centre->Point()) return false;
-  const double cx = centre->Point()->x;
-  const double cy = centre->Point()->y;
+  const std::optional<host::db::WorldArc> arc = host::db::ArcInWorld(entity);
+  if (!arc) return false;
+  if (!host::db::IsWorldPlane(arc->normal)) {
+    const double bulge = std::tan(arc->sweep / 4.0);
+    return out.AddSegment(arc->start, arc->clockwise ? -bulge : bulge, arc->end);
+  }
+  const double cx = arc->center.x;
+  const double cy = arc->center.y;
   const double r = radius->Number();
   const double a0 = start->Number();
   const double a1 = end->Number();
@@ -125,12 +134,14 @@ bool FromArc(const EntityList& list, ElementBuilder& out) {
                           cx + r * std::cos(a1), cy + r * std::sin(a1), r * sweep, hs, he));
 }
 
-bool FromCircle(const EntityList& list, ElementBuilder& out) {
+bool FromCircle(host::EntityName entity, const EntityList& list, ElementBuilder& out) {
   const Group* centre = host::db::FindGroup(list, 10);
   const Group* radius = host::db::FindGroup(list, 40);
   if (!centre || !radius || !centre->Point()) return false;
-  const double cx = centre->Point()->x;
-  const double cy = centre->Point()->y;
+  const std::optional<host::db::WorldArc> circle = host::db::ArcInWorld(entity);
+  if (!circle) return false;
+  const double cx = circle->center.x;
+  const double cy = circle->center.y;
   const double r = radius->Number();
   const double south = Bearing2d(0.0, 0.0, 0.0, -1.0);
   const double north = Bearing2d(0.0, 0.0, 0.0, 1.0);
@@ -139,8 +150,8 @@ bool FromCircle(const EntityList& list, ElementBuilder& out) {
          out.Add(ArcPiece(cx, cy, r, cx + r, cy, cx - r, cy, kPi * r, north, south));
 }
 
-bool FromLwPolyline(const EntityList& list, ElementBuilder& out) {
-  return ForEachLwPolylineSegment(list, [&](const Point3& a, double bulge, const Point3& b) {
+bool FromLwPolyline(host::EntityName entity, ElementBuilder& out) {
+  return ForEachLwPolylineSegment(entity, [&](const Point3& a, double bulge, const Point3& b) {
     return out.AddSegment(a, bulge, b);
   });
 }
@@ -167,13 +178,14 @@ bool FromPolyline(host::EntityName entity, const EntityList& list, ElementBuilde
     lastSkipped = false;
     const Group* point = host::db::FindGroup(*vertex, 10);
     if (point == nullptr || !point->Point()) return false;
-    const Group* bulgeGroup = host::db::FindGroup(*vertex, 42);
-    const double bulge = bulgeGroup != nullptr ? bulgeGroup->Number() : 0.0;
-    if (any && !out.AddSegment(previous, previousBulge, *point->Point())) return false;
-    if (!any) first = *point->Point();
+    // Where the vertex lies, its bulge as seen from above.
+    const std::optional<host::db::WorldVertex> at = host::db::VertexInWorld(name);
+    if (!at) return false;
+    if (any && !out.AddSegment(previous, previousBulge, at->point)) return false;
+    if (!any) first = at->point;
     any = true;
-    previous = *point->Point();
-    previousBulge = bulge;
+    previous = at->point;
+    previousBulge = at->bulge;
   }
   if (closed && !splineFit && any && !lastSkipped)
     return out.AddSegment(previous, previousBulge, first);
@@ -322,11 +334,11 @@ bool HzGeometryFromEntity(host::EntityName entity, HzGeometry& header, GrowArray
   if (SameNameNoCase(name, L"LINE"))
     ok = FromLine(*list, out);
   else if (SameNameNoCase(name, L"ARC"))
-    ok = FromArc(*list, out);
+    ok = FromArc(entity, *list, out);
   else if (SameNameNoCase(name, L"CIRCLE"))
-    ok = FromCircle(*list, out);
+    ok = FromCircle(entity, *list, out);
   else if (SameNameNoCase(name, L"LWPOLYLINE"))
-    ok = FromLwPolyline(*list, out);
+    ok = FromLwPolyline(entity, out);
   else if (SameNameNoCase(name, L"POLYLINE"))
     ok = FromPolyline(entity, *list, out);
   if (!ok) return false;

@@ -16,11 +16,12 @@ std::optional<host::db::EntityList> PlainEntityGroups(host::EntityName entity);
 // application names compare.
 bool SameNameNoCase(std::wstring_view a, std::wstring_view b);
 
-// Walks the segments of a lightweight polyline from its groups: each vertex
-// (a group 10 together with its group 42 bulge) to the next and, when the
-// polyline is closed (bit 1 of group 70), the last back to the first. The
-// walk ends at the extended data. Answers false as soon as `segment` does.
+// Walks the segments of a lightweight polyline where it lies in the drawing
+// (world coordinates, each bulge as seen from above): each vertex to the
+// next and, when the polyline is closed, the last back to the first.
+// Answers false when the entity is no lightweight polyline, or as soon as
+// `segment` does.
 bool ForEachLwPolylineSegment(
-    const host::db::EntityList& list,
+    host::EntityName lwPolyline,
     const std::function<bool(const host::db::Point3& a, double bulge, const host::db::Point3& b)>&
         segment);

@@ -11,6 +11,7 @@
 #include "common/geometry/plane_geometry.h"
 #include "common/geometry/profile.h"
 #include "host/db/entity_list.h"
+#include "host/db/world_geometry.h"
 
 namespace {
 
@@ -150,16 +151,23 @@ bool LwSegment(const Point3& a, double bulge, const Point3& b, double level, dou
   return true;
 }
 
-bool LwPolylineProfile(const EntityList& list, ProfileBuilder& out) {
-  const Group* elevation = host::db::FindGroup(list, 38);
-  const double level = elevation != nullptr ? elevation->Number() : 0.0;
+// The level of a lightweight polyline is where its plane lies: its
+// elevation, taken downwards when the plane is seen from below.
+bool LwPolylineProfile(host::EntityName entity, ProfileBuilder& out) {
   double distance = 0.0;
-  return ForEachLwPolylineSegment(list, [&](const Point3& a, double bulge, const Point3& b) {
-    return LwSegment(a, bulge, b, level, distance, out);
+  return ForEachLwPolylineSegment(entity, [&](const Point3& a, double bulge, const Point3& b) {
+    return LwSegment(a, bulge, b, a.z, distance, out);
   });
 }
 
-bool ArcProfile(const EntityList& list, ProfileBuilder& out) {
+// The level of an arc or circle is that of its centre where it lies.
+bool CentreLevel(host::EntityName entity, double& z) {
+  const std::optional<host::db::WorldArc> arc = host::db::ArcInWorld(entity);
+  if (arc) z = arc->center.z;
+  return arc.has_value();
+}
+
+bool ArcProfile(host::EntityName entity, const EntityList& list, ProfileBuilder& out) {
   const Group* centre = host::db::FindGroup(list, 10);
   const Group* radius = host::db::FindGroup(list, 40);
   const Group* start = host::db::FindGroup(list, 50);
@@ -167,16 +175,18 @@ bool ArcProfile(const EntityList& list, ProfileBuilder& out) {
   if (!centre || !radius || !start || !end || !centre->Point()) return false;
   double sweep = end->Number() - start->Number();
   if (sweep < 0.0) sweep += kTwoPi9;
-  const double z = centre->Point()->z;
+  double z = 0.0;
+  if (!CentreLevel(entity, z)) return false;
   return out.Add(0.0, z, radius->Number() * sweep, z);
 }
 
-bool CircleProfile(const EntityList& list, ProfileBuilder& out) {
+bool CircleProfile(host::EntityName entity, const EntityList& list, ProfileBuilder& out) {
   const Group* centre = host::db::FindGroup(list, 10);
   const Group* radius = host::db::FindGroup(list, 40);
   if (!centre || !radius || !centre->Point()) return false;
   const double half = kPi9 * radius->Number();
-  const double z = centre->Point()->z;
+  double z = 0.0;
+  if (!CentreLevel(entity, z)) return false;
   return out.Add(0.0, z, half, z) && out.Add(half, z, 2.0 * half, z);
 }
 
@@ -197,11 +207,11 @@ bool ProfileFromPolyline(host::EntityName entity, HzGeometry& header, VtProfile&
   else if (SameNameNoCase(name, L"POLYLINE"))
     ok = PolylineProfile(entity, *list, out);
   else if (SameNameNoCase(name, L"LWPOLYLINE"))
-    ok = LwPolylineProfile(*list, out);
+    ok = LwPolylineProfile(entity, out);
   else if (SameNameNoCase(name, L"ARC"))
-    ok = ArcProfile(*list, out);
+    ok = ArcProfile(entity, *list, out);
   else if (SameNameNoCase(name, L"CIRCLE"))
-    ok = CircleProfile(*list, out);
+    ok = CircleProfile(entity, *list, out);
   if (!ok) return false;
   out.Finish(header, frame);
   return true;

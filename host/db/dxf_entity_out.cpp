@@ -43,8 +43,8 @@ bool Modelled(EntityType type, int code) {
   int c = PointBase(code);
   switch (type) {
     case EntityType::kLine: return c == 10 || c == 11;
-    case EntityType::kCircle: return c == 10 || c == 40;
-    case EntityType::kArc: return c == 10 || c == 40 || c == 50 || c == 51;
+    case EntityType::kCircle: return c == 10 || c == 40 || c == 210;
+    case EntityType::kArc: return c == 10 || c == 40 || c == 50 || c == 51 || c == 210;
     case EntityType::kPoint: return c == 10;
     case EntityType::kText:
       return c == 10 || c == 11 || c == 40 || c == 1 || c == 50 || c == 41 || c == 7 || c == 72 || c == 73;

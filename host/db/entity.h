@@ -25,18 +25,23 @@ struct LineData {
   friend bool operator==(const LineData&, const LineData&) = default;
 };
 
+// Arcs and circles lie in the plane their normal gives (group 210): the
+// centre is in that plane's coordinates and the angles turn counter-clockwise
+// about the normal (see world_geometry.h for where they lie).
 struct CircleData {
   Point3 center;
   double radius = 0;
+  Point3 normal{0, 0, 1};
   friend bool operator==(const CircleData&, const CircleData&) = default;
 };
 
-// Angles in radians, counter-clockwise from the x axis.
+// Angles in radians, counter-clockwise from the plane's x axis.
 struct ArcData {
   Point3 center;
   double radius = 0;
   double startAngle = 0;
   double endAngle = 0;
+  Point3 normal{0, 0, 1};
   friend bool operator==(const ArcData&, const ArcData&) = default;
 };
 

@@ -52,11 +52,13 @@ struct Emitter {
     sink.Text(100, L"AcDbCircle");
     sink.Point(10, d.center);
     sink.Real(40, d.radius);
+    EmitNormal(sink, d.normal);
   }
   void operator()(const ArcData& d) {
     sink.Text(100, L"AcDbCircle");
     sink.Point(10, d.center);
     sink.Real(40, d.radius);
+    EmitNormal(sink, d.normal);
     sink.Text(100, L"AcDbArc");
     sink.Angle(50, d.startAngle);
     sink.Angle(51, d.endAngle);
@@ -233,11 +235,13 @@ struct Applier {
   bool Apply(CircleData& d, const Group& g) {
     if (g.code == 10) return NeedPoint(g, &d.center);
     if (g.code == 40) return NeedReal(g, &d.radius);
+    if (g.code == 210) return NeedPoint(g, &d.normal);
     return true;
   }
   bool Apply(ArcData& d, const Group& g) {
     if (g.code == 10) return NeedPoint(g, &d.center);
     if (g.code == 40) return NeedReal(g, &d.radius);
+    if (g.code == 210) return NeedPoint(g, &d.normal);
     if (g.code == 50) return NeedReal(g, &d.startAngle);
     if (g.code == 51) return NeedReal(g, &d.endAngle);
     return true;

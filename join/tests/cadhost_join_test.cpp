@@ -80,6 +80,11 @@ TEST_F(CadhostJoin, LinesAtZeroToleranceJoinAsLinemergeDoes) { JoinAndCheck("lin
 
 TEST_F(CadhostJoin, LevelledPiecesBecome3dPolylines) { JoinAndCheck("levels", 0.01, 0.01); }
 
+// Arcs and polylines mirrored in plan hold their points in a plane seen from
+// below; they join where the drawing shows them, and lines placed where their
+// stored coordinates would lie stay apart.
+TEST_F(CadhostJoin, MirroredArcsAndPolylinesJoinWhereTheyLie) { JoinAndCheck("mirrored", 0.01, 0.01); }
+
 TEST_F(CadhostJoin, EscAtTheSelectionCancelsAndLispGetsNil) {
   WriteIni(Quiet(0.01, 0.01));
   const ShellRun run = Cadhost("(LarCorvex)\n!esc\n(LarCorvex2)\n!esc\n", "");

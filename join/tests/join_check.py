@@ -121,13 +121,57 @@ def make_levels(msp, rng):
             msp.add_arc(item[1], item[2], item[3], item[4], dxfattribs={"layer": "Levels"})
 
 
-CASES = {"lines_arcs": make_lines_and_arcs, "lines_only": make_lines_only, "levels": make_levels}
+MIRRORED = (0, 0, -1)
+
+
+def make_mirrored(msp, rng):
+    """Pieces as mirroring in plan leaves them: arcs and lightweight polylines
+    whose plane is seen from below (extrusion (0, 0, -1)), so that x runs the
+    other way and arcs turn the other way. Where they lie, they make one chain
+    with the lines between them; lines placed where their stored coordinates
+    would lie meet nothing that is really there."""
+    # line, then an arc from (10, 0) to (15, 5) turning left on the drawing
+    msp.add_line((0, 0), (10, 0), dxfattribs={"layer": "Kerbs"})
+    msp.add_arc((-10, 5, 0), 5, 180, 270, dxfattribs={"layer": "Kerbs", "extrusion": MIRRORED})
+    msp.add_line((15, 5), (15, 20), dxfattribs={"layer": "Kerbs"})
+    # a polyline from (15, 20) with a bulge turning right on the drawing
+    msp.add_lwpolyline([(-15, 20, 0, 0, -0.5), (-25, 20, 0, 0, 0.25), (-25, 30, 0, 0, 0)], format="xyseb",
+                       dxfattribs={"layer": "Kerbs", "extrusion": MIRRORED})
+    msp.add_line((25, 30), (40, 30), dxfattribs={"layer": "Kerbs"})
+    # an arc mirrored in plan that turns right on the drawing, ending a second chain
+    msp.add_line((0, 100), (10, 100), dxfattribs={"layer": "Kerbs"})
+    msp.add_arc((-10, 95, 0), 5, 90, 180, dxfattribs={"layer": "Kerbs", "extrusion": MIRRORED})
+    # where the stored coordinates of the pieces above would put them
+    msp.add_line((-10, 0), (-20, -10), dxfattribs={"layer": "Decoys"})
+    msp.add_line((-15, 20), (-15, 40), dxfattribs={"layer": "Decoys"})
+
+
+def make_widths(msp, rng):
+    """Widths: a lightweight polyline of constant width ending a chain, an
+    old-style polyline of width ending another, and a polyline whose vertices
+    give their own widths."""
+    msp.add_line((0, 0), (10, 0))
+    msp.add_lwpolyline([(10, 0), (20, 0), (20, 10)], dxfattribs={"const_width": 0.5})
+    msp.add_line((0, 100), (10, 100))
+    old = msp.add_polyline2d([(10, 100), (20, 100), (20, 110)])
+    old.dxf.default_start_width = 0.3
+    old.dxf.default_end_width = 0.3
+    for v in old.vertices:
+        v.dxf.start_width = 0.3
+        v.dxf.end_width = 0.3
+    msp.add_line((0, 200), (10, 200))
+    msp.add_lwpolyline([(10, 200, 0.2, 0.2), (20, 200, 0.2, 0.2), (20, 210, 0.2, 0.2)], format="xyse")
+
+
+CASES = {"lines_arcs": make_lines_and_arcs, "lines_only": make_lines_only, "levels": make_levels,
+         "mirrored": make_mirrored, "widths": make_widths}
 
 
 def make(case, folder):
     doc = ezdxf.new("R2000")
     doc.layers.add("Kerbs", color=3)
     doc.layers.add("Levels", color=4)
+    doc.layers.add("Decoys", color=1)
     CASES[case](doc.modelspace(), random.Random(sum(map(ord, case))))
     doc.saveas(folder + "/in.dxf")
 
@@ -135,36 +179,58 @@ def make(case, folder):
 # ---- the independent chaining ---------------------------------------------------
 
 
+def seen_from_above(entity):
+    """+1 when the entity's plane is seen from above, -1 when from below
+    (its arcs and bulges then turn the other way on the drawing)."""
+    return -1.0 if entity.dxf.extrusion[2] < 0 else 1.0
+
+
+def lw_world(entity):
+    """A lightweight polyline's vertices where they lie: (x, y, z, bulge)."""
+    sense = seen_from_above(entity)
+    bulges = [b for (b,) in entity.get_points("b")]
+    return [(p.x, p.y, p.z, sense * b) for p, b in zip(entity.vertices_in_wcs(), bulges)]
+
+
+def lw_width(entity):
+    """The width a lightweight polyline is drawn with at its last vertex: the
+    vertex's own, else the constant width."""
+    s, e = list(entity.get_points("se"))[-1]
+    return s if (s or e) else entity.dxf.const_width
+
+
 class Piece:
-    """An input object as a list of plan segments (start, end, bulge) with
-    the level at each segment end."""
+    """An input object where it lies in the drawing (ezdxf's world
+    coordinates), as a list of plan segments (start, end, bulge as seen from
+    above) with the level at each segment end."""
 
     def __init__(self, entity):
+        self.entity = entity
         self.handle = entity.dxf.handle
         self.layer = entity.dxf.layer
         self.segments = []  # ((x0, y0, z0), (x1, y1, z1), bulge)
         self.is3d = False
+        self.width = 0.0
         t = entity.dxftype()
         if t == "LINE":
             a, b = tuple(entity.dxf.start), tuple(entity.dxf.end)
             self.segments = [(a, b, 0.0)]
             self.is3d = a[2] != b[2]
         elif t == "ARC":
-            c, r = entity.dxf.center, entity.dxf.radius
-            a0, a1 = math.radians(entity.dxf.start_angle), math.radians(entity.dxf.end_angle)
-            sweep = (a1 - a0) % (2 * math.pi)
-            a = (c.x + r * math.cos(a0), c.y + r * math.sin(a0), c.z)
-            b = (c.x + r * math.cos(a1), c.y + r * math.sin(a1), c.z)
-            self.segments = [(a, b, math.tan(sweep / 4))]
+            a0, a1 = entity.dxf.start_angle, entity.dxf.end_angle
+            sweep = math.radians((a1 - a0) % 360)
+            a, b = tuple(entity.start_point), tuple(entity.end_point)
+            self.segments = [(a, b, seen_from_above(entity) * math.tan(sweep / 4))]
         elif t == "LWPOLYLINE":
-            z = entity.dxf.elevation
-            pts = list(entity.get_points("xyb"))
+            pts = lw_world(entity)
             for i in range(len(pts) - 1):
-                self.segments.append(((pts[i][0], pts[i][1], z), (pts[i + 1][0], pts[i + 1][1], z), pts[i][2]))
+                self.segments.append((pts[i][:3], pts[i + 1][:3], pts[i][3]))
+            self.width = lw_width(entity)
         elif t == "POLYLINE":
             pts = [tuple(v.dxf.location) for v in entity.vertices]
             self.segments = [(pts[i], pts[i + 1], 0.0) for i in range(len(pts) - 1)]
             self.is3d = entity.is_3d_polyline
+            self.width = entity.dxf.default_start_width
         self.start = self.segments[0][0]
         self.end = self.segments[-1][1]
         self.used = False
@@ -258,7 +324,9 @@ def expected(pieces, hz, vt):
                 if i > 0:
                     verts[-1] = (verts[-1][0], verts[-1][1], bulge)
                 verts.append((b[0], b[1], 0.0))
-            out.append(("lw", seed.layer, seed.start[2], verts))
+            # the width of the last piece found forwards, else the seed's
+            width = (fwd[-1] if fwd else seed).width
+            out.append(("lw", seed.layer, seed.start[2], verts, width, chain))
     return out
 
 
@@ -297,11 +365,16 @@ def check(case, folder, hz, vt):
             if e.dxftype() != "LWPOLYLINE":
                 problems.append("polyline %d is a %s, expected LWPOLYLINE" % (n, e.dxftype()))
                 continue
-            got = list(e.get_points("xyb"))
-            if not close(e.dxf.elevation, w[2]):
-                problems.append("polyline %d at level %r, expected %r" % (n, e.dxf.elevation, w[2]))
+            got = lw_world(e)
+            if not all(close(g[2], w[2]) for g in got):
+                problems.append("polyline %d at level %r, expected %r" % (n, got[0][2], w[2]))
+            got = [(x, y, b) for x, y, _, b in got]
             if len(got) != len(w[3]) or any(not (close(g[0], v[0]) and close(g[1], v[1]) and close(g[2], v[2], 1e-9)) for g, v in zip(got, w[3])):
                 problems.append("polyline %d: %s\n   expected %s" % (n, got, w[3]))
+            widths = {round(x, 9) for pair in e.get_points("se") for x in pair} | {round(e.dxf.const_width, 9)}
+            if widths != {round(w[4], 9)}:
+                problems.append("polyline %d of widths %s, expected %r" % (n, sorted(widths), w[4]))
+            problems += drawn_apart(n, e, w[5], hz)
         else:
             if e.dxftype() != "POLYLINE" or not e.is_3d_polyline or e.is_closed:
                 problems.append("polyline %d is not an open 3D polyline" % n)
@@ -326,6 +399,24 @@ def check(case, folder, hz, vt):
     for p in problems:
         print(p)
     return 1 if problems else 0
+
+
+def drawn_apart(n, made, chain, hz):
+    """Where the new polyline and its pieces are drawn, as ezdxf draws them
+    (its own paths in world coordinates, flattened), compared with shapely:
+    each must lie on the other, give or take the gaps the join closed."""
+    from ezdxf import path
+    from shapely.geometry import LineString, MultiLineString
+
+    def drawn(entity):
+        return [(v.x, v.y) for v in path.make_path(entity).flattening(0.0001)]
+
+    pieces = MultiLineString([drawn(p.entity) for p in chain])
+    joined = LineString(drawn(made))
+    apart = joined.hausdorff_distance(pieces)
+    if apart > hz + 0.001:
+        return ["polyline %d lies %.4f away from its pieces" % (n, apart)]
+    return []
 
 
 def normal(coords):

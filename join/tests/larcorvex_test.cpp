@@ -1,4 +1,7 @@
 // The LarCorvex run: chains grown from the objects picked first.
+#include <cmath>
+#include <numbers>
+
 #include "join/join_runs.h"
 #include "join/tests/join_fixture.h"
 
@@ -34,6 +37,30 @@ TEST_F(LarCorvexRun, EachSeedGrowsBothWaysAndSeedsAreNeverPieces) {
   EXPECT_EQ(polylines[0]->vertices.back().x, 20);
   EXPECT_NE(Printed().find(L"\nDone. (2 elements joined).\n"), std::wstring::npos);
   EXPECT_NE(host::Shown().TextsOf("command").size(), 0u);
+}
+
+// An arc mirrored in plan holds its centre and angles in a plane seen from
+// below: it joins where the drawing shows it, and the line that ends where its
+// stored coordinates would put it stays apart.
+TEST_F(LarCorvexRun, AMirroredArcJoinsWhereItLies) {
+  const double pi = std::numbers::pi;
+  const host::EntityName seed = Line({0, 0, 0}, {10, 0, 0});
+  // Shown from (15, 5) to (10, 0) about (10, 5), clockwise on the drawing.
+  const host::EntityName arc = db_.Append(host::db::ArcData{{-10, 5, 0}, 5, pi, 1.5 * pi, {0, 0, -1}});
+  const host::EntityName decoy = Line({-10, 0, 0}, {-20, 0, 0});
+  ASSERT_EQ(Run({seed}, {decoy, arc}), 1);
+  EXPECT_TRUE(Erased(arc));
+  EXPECT_FALSE(Erased(decoy));
+  const auto polylines = LiveOf<LwPolylineData>();
+  ASSERT_EQ(polylines.size(), 1u);
+  const host::db::LwVertexList& v = polylines[0]->vertices;
+  ASSERT_EQ(v.size(), 3u);
+  EXPECT_NEAR(v[1].x, 10, 1e-9);
+  EXPECT_NEAR(v[1].y, 0, 1e-9);
+  EXPECT_NEAR(v[2].x, 15, 1e-9);
+  EXPECT_NEAR(v[2].y, 5, 1e-9);
+  // From (10, 0) to (15, 5) about (10, 5) the arc turns left.
+  EXPECT_NEAR(v[1].bulge, std::tan(pi / 8), 1e-9);
 }
 
 TEST_F(LarCorvexRun, ALoneSeedIsKeptAndTheSummarySaysNothingJoined) {

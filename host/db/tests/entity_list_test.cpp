@@ -38,8 +38,8 @@ TEST_F(EntityListTest, GroupsOfEachKindComeInDxfOrder) {
   const std::vector<int> head = {-1, 0, 330, 5, 100, 8};
   std::vector<Case> cases = {
       {LineData{{1, 2, 3}, {4, 5, 6}}, {100, 10, 11}},
-      {ArcData{{0, 0, 0}, 2, 0, 1}, {100, 10, 40, 100, 50, 51}},
-      {CircleData{{0, 0, 0}, 2}, {100, 10, 40}},
+      {ArcData{{0, 0, 0}, 2, 0, 1}, {100, 10, 40, 210, 100, 50, 51}},
+      {CircleData{{0, 0, 0}, 2}, {100, 10, 40, 210}},
       {PointData{{1, 1, 1}}, {100, 10}},
       {text, {100, 10, 40, 1, 50, 41, 7, 72, 11, 100, 73}},
       {lw, {100, 90, 70, 43, 38, 10, 40, 41, 42, 10, 40, 41, 42, 210}},
