@@ -1,12 +1,15 @@
 #include "gml/settings/area_filter.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "common/containers/line_reader.h"
 #include "common/geometry/densify.h"
 #include "common/geometry/plane_geometry.h"
 #include "common/containers/text.h"
+#include "gml/settings/settings_messages.h"
 #include "gml/settings/text_fields.h"
 #include "gml/settings/text_file.h"
 
@@ -235,6 +238,7 @@ std::int32_t AreaFilter::RemoveSelectedAreas() {
 
 void AreaFilter::EraseAllAreas() {
   FreeAreas(1);
+  unreadEntries.clear();
   minX = minY = kEmptyExtentMin;
   maxX = maxY = kEmptyExtentMax;
   rayEndY = kEmptyExtentMin;
@@ -550,88 +554,240 @@ bool AreaFilter::SaveAreas() {
       }
     }
   }
+  // Entries the last load could not read are written back as they stood,
+  // so that saving never drops what the file held.
+  for (const UnreadAreaEntry& entry : unreadEntries) {
+    for (const std::string& line : entry.lines) out.Line(line);
+  }
   return out.Commit();
 }
 
 namespace {
 
-// Reads one area's lines after its description; false when a line is
-// missing, a list cannot be made, or the kind is unknown. A road-network
-// buffer zone (description and kind only) comes back with kind 80 and no
-// lists.
-bool ReadAreaBody(LineReader* reader, AreaFilterArea* area) {
-  std::string line;
-  if (!reader->Next(&line)) return false;
-  area->kind = ReadInt(line);
-  if (area->kind == kAreaRoadBuffer) return true;
-  if (area->kind != kAreaWindow && area->kind != kAreaPolyline && area->kind != kAreaPolygon &&
-      area->kind != kAreaBufferZone) {
+// The longest line an area's value is read from; longer lines are read cut.
+constexpr std::size_t kAreaLineChars = 1022;
+// How many unreadable entries the warning names, and how much of each.
+constexpr std::size_t kNamedEntries = 10;
+constexpr std::size_t kNamedChars = 60;
+
+bool IsBlank(const std::string& line) {
+  return line.find_first_not_of(" \t") == std::string::npos;
+}
+
+// A number that is the whole line (blanks around it allowed).
+bool WholeInt(const std::string& line, std::int32_t* value) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string::npos) return false;
+  std::size_t i = first;
+  if (line[i] == '+' || line[i] == '-') ++i;
+  const std::size_t digits = i;
+  while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
+  if (i == digits || i - digits > 9 || line.find_first_not_of(" \t", i) != std::string::npos) {
     return false;
   }
-  if (!reader->Next(&line)) return false;
-  area->tag = ReadInt(line);
-  auto real = [&](double* value) {
-    if (!reader->Next(&line)) return false;
+  *value = ReadInt(line);
+  return true;
+}
+
+bool WholeReal(const std::string& line, double* value) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string::npos) return false;
+  const char* begin = line.c_str() + first;
+  char* end = nullptr;
+  const double v = std::strtod(begin, &end);
+  if (end == begin || !std::isfinite(v)) return false;
+  const std::size_t rest = static_cast<std::size_t>(end - line.c_str());
+  if (line.find_first_not_of(" \t", rest) != std::string::npos) return false;
+  *value = v;
+  return true;
+}
+
+// The lines of one area, read from `at` on. Strict reading takes a number
+// only when it is the whole line; lenient reading takes what atoi and atof
+// make of any line, as the file has always been read.
+class AreaLines {
+ public:
+  AreaLines(const std::vector<std::string>& lines, std::size_t at, bool strict)
+      : lines_(lines), at_(at), strict_(strict) {}
+  std::size_t Taken(std::size_t from) const { return at_ - from; }
+  bool Text(std::string* line) {
+    if (at_ >= lines_.size()) return false;
+    *line = lines_[at_++].substr(0, kAreaLineChars);
+    return true;
+  }
+  bool Int(std::int32_t* value) {
+    std::string line;
+    if (!Text(&line)) return false;
+    if (strict_) return WholeInt(line, value);
+    *value = ReadInt(line);
+    return true;
+  }
+  bool Real(double* value) {
+    std::string line;
+    if (!Text(&line)) return false;
+    if (strict_) return WholeReal(line, value);
     *value = ReadReal(line);
     return true;
-  };
+  }
+
+ private:
+  const std::vector<std::string>& lines_;
+  std::size_t at_;
+  bool strict_;
+};
+
+// Reads the area whose description is line `at`; the number of lines it
+// takes, or 0 when a line is missing or does not read, a list cannot be
+// made, or the kind is unknown (nothing is then held). A road-network buffer
+// zone (description and kind only) comes back with kind 80 and no lists.
+std::size_t ReadAreaAt(const std::vector<std::string>& lines, std::size_t at, bool strict,
+                       AreaFilterArea* area) {
+  *area = AreaFilterArea{};
+  AreaLines in(lines, at, strict);
+  std::string description;
+  if (!in.Text(&description)) return 0;
+  CopyField(area->description, description, 511);
+  if (!in.Int(&area->kind)) return 0;
+  if (area->kind == kAreaRoadBuffer) return in.Taken(at);
+  if (area->kind != kAreaWindow && area->kind != kAreaPolyline && area->kind != kAreaPolygon &&
+      area->kind != kAreaBufferZone) {
+    return 0;
+  }
+  if (!in.Int(&area->tag)) return 0;
   if (area->kind == kAreaWindow) {
-    return real(&area->corner1X) && real(&area->corner1Y) && real(&area->corner2X) &&
-           real(&area->corner2Y);
+    const bool ok = in.Real(&area->corner1X) && in.Real(&area->corner1Y) &&
+                    in.Real(&area->corner2X) && in.Real(&area->corner2Y);
+    return ok ? in.Taken(at) : 0;
   }
-  if (area->kind == kAreaBufferZone && !(real(&area->leftOffset) && real(&area->rightOffset))) {
-    return false;
+  if (area->kind == kAreaBufferZone && !(in.Real(&area->leftOffset) && in.Real(&area->rightOffset))) {
+    return 0;
   }
-  if (!reader->Next(&line)) return false;
-  const std::int32_t n = ReadInt(line);
-  if (!GrowArrayCreate(50, sizeof(GeometryElement), &area->elements)) return false;
+  std::int32_t n = 0;
+  if (!in.Int(&n)) return 0;
+  // Thirteen lines an element: a count beyond the lines left cannot be read.
+  if (strict && (n < 0 || static_cast<std::size_t>(n) > (lines.size() - at) / 13)) return 0;
+  if (!GrowArrayCreate(50, sizeof(GeometryElement), &area->elements)) return 0;
   double roadLength = 0.0;
   for (std::int32_t k = 0; k < n; ++k) {
     GeometryElement e{};
-    bool ok = real(&e.startChainage) && real(&e.length) && real(&e.radiusStart) &&
-              real(&e.radiusEnd) && real(&e.centreX) && real(&e.centreY) &&
-              real(&e.clothoidParameter) && real(&e.headingStart) && real(&e.startX) &&
-              real(&e.startY) && real(&e.endX) && real(&e.endY) && real(&e.headingEnd) &&
-              GrowArraySet(&area->elements, area->elements.count, &e);
+    bool ok = in.Real(&e.startChainage) && in.Real(&e.length) && in.Real(&e.radiusStart) &&
+              in.Real(&e.radiusEnd) && in.Real(&e.centreX) && in.Real(&e.centreY) &&
+              in.Real(&e.clothoidParameter) && in.Real(&e.headingStart) && in.Real(&e.startX) &&
+              in.Real(&e.startY) && in.Real(&e.endX) && in.Real(&e.endY) &&
+              in.Real(&e.headingEnd) && GrowArraySet(&area->elements, area->elements.count, &e);
     if (!ok) {
       GrowArrayFree(&area->elements);
-      return false;
+      return 0;
     }
     roadLength += e.length;
   }
   area->header = HzGeometry{};
   area->header.elementCount = area->elements.count;
   area->header.roadLength = roadLength;
+  return in.Taken(at);
+}
+
+// Whether line `at` is where the file ends or where an area reads strictly
+// (blank lines before it passed over).
+bool AreaBoundaryAt(const std::vector<std::string>& lines, std::size_t at) {
+  for (; at < lines.size(); ++at) {
+    AreaFilterArea probe;
+    const bool starts = ReadAreaAt(lines, at, true, &probe) != 0;
+    ReleaseAreaLists(&probe);
+    if (starts) return true;
+    if (!IsBlank(lines[at])) return false;
+  }
   return true;
 }
 
-bool IsBlank(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
+// Reads an area at line `at`: strictly, or else leniently when that ends
+// where the next area starts (a lenient reading that runs on into the next
+// area's lines would swallow it). The number of lines taken, 0 when none.
+std::size_t ReadAreaLines(const std::vector<std::string>& lines, std::size_t at, AreaFilterArea* area) {
+  std::size_t taken = ReadAreaAt(lines, at, true, area);
+  if (taken != 0) return taken;
+  taken = ReadAreaAt(lines, at, false, area);
+  if (taken != 0 && AreaBoundaryAt(lines, at + taken)) return taken;
+  if (taken != 0) ReleaseAreaLists(area);
+  return 0;
+}
+
+std::wstring UnreadEntriesText(const std::wstring& path, const std::vector<UnreadAreaEntry>& entries) {
+  std::wstring text = L"Warning: Some location areas in " + path +
+                      L" could not be read and are not listed:\n";
+  for (std::size_t i = 0; i < entries.size() && i < kNamedEntries; ++i) {
+    const std::string& first = entries[i].lines.front();
+    std::string shown = first.substr(0, Utf8CutLength(first, kNamedChars));
+    if (shown.size() < first.size()) shown += "...";
+    text += L"\nline " + std::to_wstring(entries[i].line) + L": " + Utf8ToWide(shown);
+  }
+  if (entries.size() > kNamedEntries) {
+    text += L"\n(and " + std::to_wstring(entries.size() - kNamedEntries) + L" more)";
+  }
+  text += L"\n\nTheir lines stay in the file as they are.";
+  return text;
 }
 
 }  // namespace
 
 bool AreaFilter::LoadAreas(const std::wstring& filePath) {
   path = filePath;
-  LineReader reader(filePath, 1022);
+  LineReader reader(filePath, kAreaLineChars);
   if (!reader.Ok()) return false;
+  // Whole lines: an unreadable entry is written back as it stands.
+  std::vector<std::string> lines;
+  std::string piece;
+  bool cut = false, joining = false;
+  while (reader.Next(&piece, &cut)) {
+    if (joining) {
+      lines.back() += piece;
+    } else {
+      lines.push_back(piece);
+    }
+    joining = cut;
+  }
+
+  // Lines that start no area gather into an entry of their own, from its
+  // first line that is not blank up to the next area; blank lines alone
+  // hold nothing and are dropped.
+  const std::size_t knownEntries = unreadEntries.size();
   bool complete = true;
-  std::string description;
-  while (reader.Next(&description)) {
-    AreaFilterArea area{};
-    CopyField(area.description, description, 511);
-    if (!ReadAreaBody(&reader, &area)) {
-      // A blank line at the end of the file is no area.
-      std::string rest;
-      complete = IsBlank(description) && !reader.Next(&rest);
-      break;
+  UnreadAreaEntry entry;
+  auto closeEntry = [&] {
+    while (!entry.lines.empty() && IsBlank(entry.lines.back())) entry.lines.pop_back();
+    if (!entry.lines.empty()) unreadEntries.push_back(entry);
+    entry = UnreadAreaEntry{};
+  };
+  std::size_t at = 0;
+  while (at < lines.size()) {
+    AreaFilterArea area;
+    const std::size_t taken = ReadAreaLines(lines, at, &area);
+    if (taken == 0) {
+      if (entry.lines.empty() && !IsBlank(lines[at])) entry.line = static_cast<std::int32_t>(at + 1);
+      if (!entry.lines.empty() || !IsBlank(lines[at])) entry.lines.push_back(lines[at]);
+      ++at;
+      continue;
     }
-    if (area.kind == kAreaRoadBuffer) continue;  // its grid is not in the file
+    closeEntry();
+    if (area.kind == kAreaRoadBuffer) {  // its grid is not in the file
+      at += taken;
+      continue;
+    }
     if (!Valid(areas) || !GrowArraySet(&areas, areas.count, &area)) {
+      // The rest of the file is kept as it stands.
       ReleaseAreaLists(&area);
-      complete = false;
+      entry.line = static_cast<std::int32_t>(at + 1);
+      entry.lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(at), lines.end());
       break;
     }
+    at += taken;
+  }
+  closeEntry();
+  if (unreadEntries.size() > knownEntries) {
+    complete = false;
+    const std::vector<UnreadAreaEntry> found(unreadEntries.begin() + static_cast<std::ptrdiff_t>(knownEntries),
+                                             unreadEntries.end());
+    gml_settings::ShowMessageBox(UnreadEntriesText(filePath, found));
   }
   // The outline always follows the areas listed, also after a fault, so that
   // the filter never passes everything while it shows areas.

@@ -81,6 +81,13 @@ struct AreaFilterArea {
   RoadBufferGrid grid;
 };
 
+// An entry of the areas file that could not be read: the number of its
+// first line (from 1) and its lines as they stand in the file.
+struct UnreadAreaEntry {
+  std::int32_t line = 0;
+  std::vector<std::string> lines;
+};
+
 class AreaFilter {
  public:
   AreaFilter();
@@ -104,7 +111,8 @@ class AreaFilter {
   bool SetAreaFlag(std::int32_t index, std::int32_t value);
   // Removes (and releases) the selected areas; returns the number left.
   std::int32_t RemoveSelectedAreas();
-  // Releases every area and the outline, forgets the path and starts empty.
+  // Releases every area and the outline, forgets the path and the entries
+  // the file could not give, and starts empty.
   void EraseAllAreas();
   bool HasRoadBufferArea() const;
   bool FindRoadBufferArea(AreaFilterArea* area) const;
@@ -145,13 +153,17 @@ class AreaFilter {
   bool RectInRoadBufferGrid(double minX, double minY, double maxX, double maxY) const;
 
   // Writes every stored area to the areas file at `path`, through a
-  // temporary file. False when any step failed, the old file then whole, and
-  // false without writing when `path` is shorter than 5 characters.
+  // temporary file, and after them the lines of the entries a load could not
+  // read. False when any step failed, the old file then whole, and false
+  // without writing when `path` is shorter than 5 characters.
   bool SaveAreas();
-  // Reads an areas file (the path is remembered first), appending its areas,
-  // and rebuilds the outline from every area the filter then holds. False
-  // when the file cannot be opened or does not read to its end (the areas
-  // read before the fault stay).
+  // Reads an areas file (the path is remembered first), appending every
+  // area that reads, and rebuilds the outline from every area the filter
+  // then holds. An entry that does not read (an unknown kind, a missing or
+  // broken value) is passed over up to the next area that does, kept in
+  // unreadEntries and named in one warning box; blank lines between areas
+  // are passed over unsaid. False when the file cannot be opened or held an
+  // entry that does not read.
   bool LoadAreas(const std::wstring& filePath);
 
   std::int32_t arcChordCount = 64;
@@ -165,6 +177,8 @@ class AreaFilter {
   GrowArray areas{};    // of AreaFilterArea
   GrowArray outline{};  // of OutlineSegment; grows by 1000
   std::int32_t subCellBits[16];
+  // The entries of the areas file that could not be read, in file order.
+  std::vector<UnreadAreaEntry> unreadEntries;
 
  private:
   bool ReadArea(std::int32_t index, AreaFilterArea* area) const;

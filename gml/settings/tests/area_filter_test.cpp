@@ -10,6 +10,8 @@
 #include "gml/settings/tests/temp_folder.h"
 #include "host/system/fault.h"
 #include "host/testing/test_reset.h"
+#include "host/ui/message_box.h"
+#include "common/containers/text.h"
 
 namespace {
 
@@ -459,6 +461,10 @@ TEST_F(AreasFileTest, OddFilesAlwaysRebuildTheOutline) {
       {"unknown kind", "a\n20\n1\n0\n0\n10\n10\nb\n55\n1\n", false, 1},
       {"cut short", "a\n20\n1\n0\n0\n10\n10\nb\n30\n1\n2\n0\n", false, 1},
       {"numbers that do not parse", "a\n20\n1\nx\ny\n10\n10\n", true, 1},
+      {"blank line between areas", "a\n20\n1\n0\n0\n10\n10\n\nb\n20\n1\n20\n0\n30\n10\n", true,
+       2},
+      {"unknown kind between areas",
+       "a\n20\n1\n0\n0\n10\n10\nodd\n55\n1\n3.5\nb\n20\n1\n20\n0\n30\n10\n", false, 2},
       {"empty file", "", true, 0},
   };
   for (const Case& c : cases) {
@@ -479,6 +485,61 @@ TEST_F(AreasFileTest, OddFilesAlwaysRebuildTheOutline) {
   EXPECT_FALSE(missing.LoadAreas(folder_.WidePath("none.ini")));
   EXPECT_EQ(missing.path, folder_.WidePath("none.ini"));
   missing.FreeAreas(1);
+}
+
+// Entries the reader cannot take between good areas: every good area is
+// read, the bad entries are named in one box, and saving writes them back as
+// they stood, so that nothing the file held is lost.
+TEST_F(AreasFileTest, UnreadableEntriesAreNamedAndKept) {
+  const std::string windowA = "Site A\n20\n1\n0.000000\n0.000000\n10.000000\n10.000000\n";
+  const std::string unknown = "Odd one\n55\n1\n4.000000\n";
+  const std::string windowB = "Site B\n20\n1\n20.000000\n0.000000\n30.000000\n10.000000\n";
+  // A polygon of two elements cut after one value: its lenient reading
+  // would run on into Site C's lines.
+  const std::string cut = "Cut polygon\n30\n1\n2\n0.000000\n";
+  const std::string windowC = "Site C\n20\n1\n40.000000\n0.000000\n50.000000\n10.000000\n";
+  folder_.Write("lwh_gml_areafilters.ini", windowA + "\n" + unknown + windowB + cut + windowC);
+  host::ui::ClearMessageBoxes();
+  AreaFilter read;
+  ASSERT_TRUE(read.CreateLists());
+  EXPECT_FALSE(read.LoadAreas(folder_.WidePath("lwh_gml_areafilters.ini")));
+  ASSERT_EQ(read.GetAreaCount(), 3);
+  for (std::int32_t i = 0; i < 3; ++i) {
+    AreaFilterArea area;
+    ASSERT_TRUE(read.GetArea(&area, i));
+    EXPECT_EQ(std::string(area.description), std::string("Site ") + static_cast<char>('A' + i));
+    EXPECT_EQ(area.corner1X, 20.0 * i);
+  }
+  EXPECT_TRUE(read.PointInFilter(45, 5));
+  ASSERT_EQ(host::ui::MessageBoxes().size(), 1u);
+  const std::wstring& box = host::ui::MessageBoxes()[0].request.text;
+  EXPECT_NE(box.find(L"line 9: Odd one"), std::wstring::npos) << WideToNarrow(box);
+  EXPECT_NE(box.find(L"line 20: Cut polygon"), std::wstring::npos) << WideToNarrow(box);
+
+  // Saved and read again: the same areas, the same entries, word for word.
+  ASSERT_TRUE(read.SaveAreas());
+  const std::string saved = folder_.Read("lwh_gml_areafilters.ini");
+  EXPECT_EQ(saved, windowA + windowB + windowC + unknown + cut);
+  AreaFilter again;
+  ASSERT_TRUE(again.CreateLists());
+  EXPECT_FALSE(again.LoadAreas(folder_.WidePath("lwh_gml_areafilters.ini")));
+  EXPECT_EQ(again.GetAreaCount(), 3);
+  // Written one after the other, the two entries read back as one.
+  ASSERT_EQ(again.unreadEntries.size(), 1u);
+  EXPECT_EQ(again.unreadEntries[0].line, 22);
+  EXPECT_EQ(again.unreadEntries[0].lines,
+            (std::vector<std::string>{"Odd one", "55", "1", "4.000000", "Cut polygon", "30", "1", "2",
+                                      "0.000000"}));
+  ASSERT_TRUE(again.SaveAreas());
+  EXPECT_EQ(folder_.Read("lwh_gml_areafilters.ini"), saved);
+
+  // Erasing every area erases those entries too.
+  again.EraseAllAreas();
+  again.path = folder_.WidePath("lwh_gml_areafilters.ini");
+  ASSERT_TRUE(again.SaveAreas());
+  EXPECT_EQ(folder_.Read("lwh_gml_areafilters.ini"), "");
+  read.FreeAreas(1);
+  again.FreeAreas(1);
 }
 
 TEST_F(AreasFileTest, FailedSaveKeepsTheOldFile) {

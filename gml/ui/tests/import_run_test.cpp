@@ -21,6 +21,7 @@
 #include "host/db/database.h"
 #include "host/editor/graphics.h"
 #include "host/editor/system_variables.h"
+#include "host/ui/message_box.h"
 
 namespace {
 
@@ -267,6 +268,34 @@ void ExpectAreas(const std::vector<SavedArea>& got, const std::vector<SavedArea>
     ASSERT_EQ(got[i].values.size(), expected[i].values.size());
     for (std::size_t k = 0; k < got[i].values.size(); ++k) EXPECT_NEAR(got[i].values[k], expected[i].values[k], 1e-6) << k;
   }
+}
+
+// An areas file holding an entry the reader cannot take between two areas:
+// the dialog lists both areas, names the entry in one box, and saving the
+// areas keeps the entry's lines.
+TEST_F(ImportRunTest, AreasAfterAnUnreadableEntryAreListedAndNothingIsLostOnSaving) {
+  if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
+  Write("lwh_gml.ini", "");
+  const std::string first = "First\n20\n1\n291000.000000\n92000.000000\n291500.000000\n92500.000000\n";
+  const std::string odd = "Later kind\n90\n1\n";
+  const std::string second = "Second\n20\n1\n291500.000000\n92500.000000\n292000.000000\n93000.000000\n";
+  Write("lwh_gml_areafilters.ini", first + "\n" + odd + second);
+  host::SetSupportPath({Folder()});
+  host::ui::ClearMessageBoxes();
+  Push("answer", {L"no"});
+  Push("answer", {InputFolder("topo-small-v7.gml")});
+  Push("dlg_click", {L"229"});
+  Push("dlg_click", {L"228"});  // New...: saves the areas so far
+  Push("dlg_click", {L"2"});
+  Push("dlg_click", {L"2"});
+  RunGmlImport();
+  EXPECT_TRUE(host::Actions().Empty());
+  int named = 0;
+  for (const auto& box : host::ui::MessageBoxes()) {
+    named += box.request.text.find(L"line 9: Later kind") != std::wstring::npos;
+  }
+  EXPECT_EQ(named, 1);
+  EXPECT_EQ(Read("lwh_gml_areafilters.ini"), first + second + odd);
 }
 
 TEST_F(NewFilterTest, PolygonByPointsNeedsThreePointsAndEndsOnEnter) {
