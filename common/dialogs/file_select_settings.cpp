@@ -144,7 +144,8 @@ void ReadFolderHistory(FileSelectState& s) {
 
 void WriteFolderHistory(const FileSelectState& s) {
   std::string text;
-  for (std::int32_t i = 0; i < s.history.count && i < 128; ++i) text += WideToUtf8(FolderAt(&s.history, i)) + "\n";
+  for (std::int32_t i = 0; i < s.history.count && i < 128; ++i)
+    text += WideToUtf8(FolderAt(&s.history, i)) + "\n";
   (void)WriteWholeFile(s.supportFolder + L"folders_lwh.ini", text);
 }
 
@@ -263,7 +264,8 @@ void ReadSubfolderSettings(FileSelectState& s) {
     if (SameIgnoringCase(line, kUseSubfoldersKey)) {
       if (hasNext) SectionSubfolderFlag() = lines[++i].starts_with("1") ? 1 : 0;
     } else if (SameIgnoringCase(line, kSubfolderNameKey)) {
-      if (hasNext && !lines[i + 1].empty()) s.subfolderName = Utf8ToWide(lines[i + 1]).substr(0, 255);
+      if (hasNext && !lines[i + 1].empty())
+        s.subfolderName = Utf8ToWide(lines[i + 1]).substr(0, 255);
       if (hasNext) ++i;
     } else if (SameIgnoringCase(line, kShowSubdirectoriesKey)) {
       if (hasNext) ShowSubfoldersFlag() = lines[++i].starts_with("1") ? 1 : 0;

@@ -25,7 +25,8 @@ int OtherRowWithCode(const GrowArray& table, bool symbols, std::string_view code
     if (i == skip || !GrowArrayGetPtr(&table, i, &slot)) continue;
     const auto* symbol = static_cast<const SymbolLookupEntry*>(slot);
     const auto* row = static_cast<const CodeLookupEntry*>(slot);
-    if (!gml_settings::EqualsNoCase(symbols ? FieldText(symbol->code) : FieldText(row->code), code)) continue;
+    if (!gml_settings::EqualsNoCase(symbols ? FieldText(symbol->code) : FieldText(row->code), code))
+      continue;
     *second = symbols ? FieldText(symbol->block) : FieldText(row->layer);
     return i;
   }

@@ -106,12 +106,14 @@ std::FILE* CsvRun::OpenFile(const std::string& path, int slot) {
   const std::size_t s = static_cast<std::size_t>(slot);
   (void)CloseFile(slot);
   paths_[s] = path;
+  bool heldRows = false;  // a CSV file of an earlier import that this open empties
   if (s < replaced_.size() && !opened_[s]) {
     const std::optional<host::FileInfo> before = host::GetFileInfo(host::WidePath(path));
-    replaced_[s] = before.has_value() && before->size > 0 &&
-                   (before->attributes & host::kAttributeDirectory) == 0;
+    heldRows = before.has_value() && before->size > 0 &&
+               (before->attributes & host::kAttributeDirectory) == 0;
   }
   if (files_[s].Open(path, opened_[s])) {
+    if (heldRows) replaced_[s] = true;
     opened_[s] = true;
     return files_[s].Stream();
   }

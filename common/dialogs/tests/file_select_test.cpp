@@ -219,7 +219,8 @@ TEST_F(FileSelectTest, FolderNamesAreKeptWholeInTheHistory) {
   Push("dlg_click", {L"accept"});
   ASSERT_EQ(Run(true, Data() + L"/Data \u0174"), 1);
   EXPECT_EQ(Chosen(), std::vector<std::wstring>{Data() + L"/Data \u0174/w.gml"});
-  EXPECT_EQ(Read("support/folders_lwh.ini"), WideToUtf8(Data()) + "/Data \xC5\xB4\n/old/caf\xC3\xA9\n");
+  EXPECT_EQ(Read("support/folders_lwh.ini"),
+            WideToUtf8(Data()) + "/Data \xC5\xB4\n/old/caf\xC3\xA9\n");
 
   // The next choice reads that history and writes it back unchanged (rows:
   // <(old)> <..> <Data \u0174> <sub> a.gml b.GML).

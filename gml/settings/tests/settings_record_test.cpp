@@ -70,7 +70,8 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
       {"[Manual scaling factor value:] 0", [](R r) { return r.manualScalingFactor == 1250; }},
       {"[Manual scaling factor value:] 99999999999999",
        [](R r) { return r.manualScalingFactor == 1250; }},
-      {"[Manual scaling factor value:] 5000000", [](R r) { return r.manualScalingFactor == 5000000; }},
+      {"[Manual scaling factor value:] 5000000",
+       [](R r) { return r.manualScalingFactor == 5000000; }},
       {"[Set scaling factor:] 7", [](R r) { return r.scalingFactorChoice == 1; }},
       {"[Road layer way (0=by road name, 1=fixed):] 5", [](R r) { return r.roadLayerWay == 0; }},
       {"[Road link layer value (0=term, 1=nature, 2=term+nature):] 9",
@@ -83,7 +84,8 @@ TEST_F(SettingsRecordTest, EachLoadRuleOnOneLine) {
       {"[Fixed block name:] ", [](R r) { return r.fixedBlockName == L"apoint"; }},
       {"[Fixed block name:] my block ", [](R r) { return r.fixedBlockName == L"my block "; }},
       {"[Road fixed layer name:] ", [](R r) { return r.roadFixedLayer == L"Roads"; }},
-      {"[Road fixed layer name:] Carriageways", [](R r) { return r.roadFixedLayer == L"Carriageways"; }},
+      {"[Road fixed layer name:] Carriageways",
+       [](R r) { return r.roadFixedLayer == L"Carriageways"; }},
       {"[Path to OS tile files:] ", [](R r) { return r.osTilePath.empty(); }},
       {"[Prefix for ITN layer names:] ", [](R r) { return r.itnLayerPrefix.empty(); }},
       {"[Path to OS tile files:] /data/tiles", [](R r) { return r.osTilePath == L"/data/tiles"; }},
@@ -189,8 +191,9 @@ TEST_F(SettingsRecordTest, ValuesWithoutSenseAreRefusedByName) {
   EXPECT_TRUE(host::ui::MessageBoxes().empty());
   Load(&record, "[AutoCAD block scaling factor:] 2.5\n[Zoom to limits of data:] No\n");
   EXPECT_TRUE(host::ui::MessageBoxes().empty());
-  Load(&record, "[Road fixed layer color:] 0\n[Road link fixed layer color:] 300\n"
-                "[AutoCAD block scaling factor:] -1\n[Zoom to limits of data:] maybe\n");
+  Load(&record,
+       "[Road fixed layer color:] 0\n[Road link fixed layer color:] 300\n"
+       "[AutoCAD block scaling factor:] -1\n[Zoom to limits of data:] maybe\n");
   EXPECT_EQ(record.roadFixedLayerColour, 1);
   EXPECT_EQ(record.roadLinkFixedLayerColour, 256);
   EXPECT_EQ(record.blockScalingFactor, 2.5);
@@ -200,9 +203,11 @@ TEST_F(SettingsRecordTest, ValuesWithoutSenseAreRefusedByName) {
   EXPECT_NE(all.find(L"[Road fixed layer color:] 0 (a colour from 1 to 256 is needed; 1 is kept)"),
             std::wstring::npos);
   EXPECT_NE(all.find(L"[Road link fixed layer color:] 300 ("), std::wstring::npos);
-  EXPECT_NE(all.find(L"[AutoCAD block scaling factor:] -1 (a number from 0.01 to 1000000 is needed; 2.5 is "
-                     L"kept)"),
-            std::wstring::npos);
+  EXPECT_NE(
+      all.find(
+          L"[AutoCAD block scaling factor:] -1 (a number from 0.01 to 1000000 is needed; 2.5 is "
+          L"kept)"),
+      std::wstring::npos);
   EXPECT_NE(all.find(L"[Zoom to limits of data:] maybe (Yes or No is needed; No is kept)"),
             std::wstring::npos);
 }
@@ -211,7 +216,8 @@ TEST_F(SettingsRecordTest, ValuesWithoutSenseAreRefusedByName) {
 // was read as.
 TEST_F(SettingsRecordTest, SwitchesInAnyCaseAreSavedBackAsRead) {
   OS_GML_ACAD_Definitions record;
-  Load(&record, "[Zoom to limits of data:] no\n[Road layer is on:] NO\n[Trim lines to area edges:] YES\n");
+  Load(&record,
+       "[Zoom to limits of data:] no\n[Road layer is on:] NO\n[Trim lines to area edges:] YES\n");
   ASSERT_TRUE(record.SaveSettings());
   const std::string text = folder_.Read("lwh_gml.ini");
   EXPECT_NE(text.find("\n[Zoom to limits of data:] No\n"), std::string::npos);
@@ -370,7 +376,8 @@ TEST_F(SettingsRecordTest, TextsAreSavedWholeAsUtf8AndEightBitFilesStillRead) {
   record.osTilePath = L"/teils/\u0175\u00e9";
   ASSERT_TRUE(record.SaveSettings());
   const std::string text = folder_.Read("lwh_gml.ini");
-  EXPECT_NE(text.find("\n[Attributions to CSV files' directory:] /data/csv dir \xC5\xB5/\n"), std::string::npos);
+  EXPECT_NE(text.find("\n[Attributions to CSV files' directory:] /data/csv dir \xC5\xB5/\n"),
+            std::string::npos);
   EXPECT_NE(text.find("\n[Forced Text layer name:] Testun T\xC5\xB7 Gwyn\n"), std::string::npos);
 
   OS_GML_ACAD_Definitions back;
@@ -381,7 +388,8 @@ TEST_F(SettingsRecordTest, TextsAreSavedWholeAsUtf8AndEightBitFilesStillRead) {
   EXPECT_EQ(back.osTilePath, L"/teils/\u0175\u00e9");
 
   OS_GML_ACAD_Definitions old;
-  Load(&old, "[Forced Text layer name:] Caf\xE9\n[Attributions to CSV files' directory:] /d\xFBr/\n");
+  Load(&old,
+       "[Forced Text layer name:] Caf\xE9\n[Attributions to CSV files' directory:] /d\xFBr/\n");
   EXPECT_EQ(old.forcedTextLayer, L"Caf\u00e9");
   EXPECT_EQ(old.csvDirectory, L"/d\u00fbr/");
 }

@@ -311,9 +311,10 @@ TEST_F(LookupTableDialogsTest, ACodeAlreadyInTheTableIsRefusedNamingItsRow) {
   Click(kIdOk);
   view.DoModal();
   EXPECT_EQ(BoxTexts(),
-            (std::vector<std::wstring>{
-                L"Feature code 10056 is already in row 2 of the table (layer b road): edit that row instead.",
-                L"Feature code 10172 is already in row 3 of the table (layer A path): edit that row instead."}));
+            (std::vector<std::wstring>{L"Feature code 10056 is already in row 2 of the table "
+                                       L"(layer b road): edit that row instead.",
+                                       L"Feature code 10172 is already in row 3 of the table "
+                                       L"(layer A path): edit that row instead."}));
   EXPECT_EQ(Codes(), (std::vector<std::string>{"10021", "10056", "10172"}));
   EXPECT_EQ(std::string(FieldText(Entry(1).layer)), "Roads");
 
@@ -333,17 +334,17 @@ TEST_F(LookupTableDialogsTest, ACodeAlreadyInTheTableIsRefusedNamingItsRow) {
   const std::int32_t before = record_.symbolTable.count;
   EXPECT_TRUE(EditCodeSymbolTable(record_));
   EXPECT_EQ(record_.symbolTable.count, before + 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::wstring>{L"Feature code AB1 is already in row " +
-                                                  std::to_wstring(before + 1) +
-                                                  L" of the table (block Tree): edit that row instead."});
+  EXPECT_EQ(BoxTexts(), std::vector<std::wstring>{
+                            L"Feature code AB1 is already in row " + std::to_wstring(before + 1) +
+                            L" of the table (block Tree): edit that row instead."});
 }
 
 // Layer names beyond Latin-1 go into the table and its file whole; a row of
 // an older file in 8-bit text shows its Latin-1 characters.
 TEST_F(LookupTableDialogsTest, LayerNamesAreKeptWholeAsUtf8) {
-  Write("support/small.ovc",
-        std::string(kSmallTable) +
-            "[OS Code:] 10300 [Layer color:] 2 [Layer status:] 100 [Use extra conditions:] 0 [ACAD layer:] Caf\xE9\n");
+  Write("support/small.ovc", std::string(kSmallTable) +
+                                 "[OS Code:] 10300 [Layer color:] 2 [Layer status:] 100 [Use extra "
+                                 "conditions:] 0 [ACAD layer:] Caf\xE9\n");
   ASSERT_TRUE(record_.LoadCodeLookupTable());
   CodeLayerLookupView view;
   view.table = &record_.codeTable;
@@ -355,7 +356,8 @@ TEST_F(LookupTableDialogsTest, LayerNamesAreKeptWholeAsUtf8) {
   Click(kIdOk);
   view.DoModal();
   EXPECT_EQ(Column(view, kIdCodeLayerList, 1),
-            (std::vector<std::wstring>{L"C building", L"b road", L"Testun T\u0177 Gwyn", L"A path", L"Caf\u00E9"}));
+            (std::vector<std::wstring>{L"C building", L"b road", L"Testun T\u0177 Gwyn", L"A path",
+                                       L"Caf\u00E9"}));
   ASSERT_TRUE(record_.SaveCodeLookupTable());
 
   OS_GML_ACAD_Definitions again;

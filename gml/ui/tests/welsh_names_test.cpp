@@ -154,15 +154,17 @@ TEST(WelshNames, SettingsKeepTheirWholeTextFromOneImportToTheNext) {
   session.SetSetting("[Mark Term beside a symbol:]", "No");
   const std::string csv = session.At("csv dir \u0175");
   fs::create_directories(csv);
-  const std::string import =
-      "lwhgmlin\n!answer no\n!answer " + session.At("input") + "\n!dlg_click 1\n!answer \"" + csv + "/\"\n";
+  const std::string import = "lwhgmlin\n!answer no\n!answer " + session.At("input") +
+                             "\n!dlg_click 1\n!answer \"" + csv + "/\"\n";
 
   const SessionRun first = session.Run(import + "!save " + session.At("first.dxf") + "\n");
   ASSERT_EQ(first.status, 0) << first.output;
   EXPECT_FALSE(first.Has("Replaced the CSV files")) << first.transcript;
   const std::string ini = ReadText(session.Dir() / "support" / "lwh_gml.ini");
-  EXPECT_NE(ini.find("\n[Attributions to CSV files' directory:] " + csv + "/\n"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("\n[Forced Text layer name:] Testun T\u0177 Gwyn\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\n[Attributions to CSV files' directory:] " + csv + "/\n"), std::string::npos)
+      << ini;
+  EXPECT_NE(ini.find("\n[Forced Text layer name:] Testun T\u0177 Gwyn\n"), std::string::npos)
+      << ini;
 
   host::db::Database db;
   ASSERT_TRUE(host::db::ReadDrawing(db, session.At("first.dxf")).ok());
@@ -181,7 +183,8 @@ TEST(WelshNames, SettingsKeepTheirWholeTextFromOneImportToTheNext) {
 
   const SessionRun second = session.Run(import);
   ASSERT_EQ(second.status, 0) << second.output;
-  EXPECT_TRUE(second.Has("Replaced the CSV files of an earlier import in " + csv + "/: Orvane001_topo_lines.csv."))
+  EXPECT_TRUE(second.Has("Replaced the CSV files of an earlier import in " + csv +
+                         "/: Orvane001_topo_lines.csv."))
       << second.transcript;
 }
 

@@ -178,7 +178,8 @@ TEST_F(AttributeCsvTest, TheRowsOfAnEarlierImportThatARunReplacesAreNamedOnOneLi
   CsvRun run;
   run.Start();
   for (int location = 0; location < 2; ++location) {
-    for (CsvKind kind : {CsvKind::kTopoLines, CsvKind::kRoadLinks, CsvKind::kRoadNodes, CsvKind::kAddressPoints}) {
+    for (CsvKind kind :
+         {CsvKind::kTopoLines, CsvKind::kRoadLinks, CsvKind::kRoadNodes, CsvKind::kAddressPoints}) {
       std::FILE* file = run.Open(kind, settings);
       ASSERT_NE(file, nullptr);
       WriteTopoLineCsvLine(true, file, line);
@@ -187,7 +188,8 @@ TEST_F(AttributeCsvTest, TheRowsOfAnEarlierImportThatARunReplacesAreNamedOnOneLi
   }
   EXPECT_EQ(host::CommandLineText(), L"");
   run.ReportReplaced();
-  EXPECT_EQ(host::CommandLineText(), L"Replaced the CSV files of an earlier import in " + folder.WideFolder() +
+  EXPECT_EQ(host::CommandLineText(), L"Replaced the CSV files of an earlier import in " +
+                                         folder.WideFolder() +
                                          L": Run1_topo_lines.csv, Run1_address_point.csv.\n");
   run.ReportReplaced();
   EXPECT_EQ(Count(WideToNarrow(host::CommandLineText()), "Replaced"), 1) << "said once";
@@ -197,8 +199,8 @@ TEST_F(AttributeCsvTest, TheRowsOfAnEarlierImportThatARunReplacesAreNamedOnOneLi
   run.Start();
   EXPECT_TRUE(run.Close(run.Open(CsvKind::kRoadNodes, settings)));
   run.ReportReplaced();
-  EXPECT_EQ(host::CommandLineText(), L"Replaced the CSV files of an earlier import in " + folder.WideFolder() +
-                                         L": Run1_ITN_road_nodes.csv.\n");
+  EXPECT_EQ(host::CommandLineText(), L"Replaced the CSV files of an earlier import in " +
+                                         folder.WideFolder() + L": Run1_ITN_road_nodes.csv.\n");
 }
 
 TEST_F(AttributeCsvTest, AFileThatCannotBeOpenedIsReportedOnce) {
