@@ -31,6 +31,19 @@ std::wstring AreaMessage(double sum, long n, long i) {
   return text;
 }
 
+// The line that says which entities with an area value were left out, and
+// why: the further pieces (inner rings, a second copy) of an area whose
+// value was added once.
+std::wstring LeftOutLine(long pieces) {
+  if (pieces <= 0) return L"";
+  wchar_t text[200];
+  std::swprintf(text, 200,
+                pieces == 1 ? L"\n%li entity left out: a further piece of an area already counted"
+                            : L"\n%li entities left out: further pieces of areas already counted",
+                pieces);
+  return text;
+}
+
 }  // namespace
 
 void AreaCommand() {
@@ -47,15 +60,26 @@ void AreaCommand() {
   std::set<std::wstring> toids;
   double sum = 0;
   long counted = 0;
-  (void)ScanSelection(set.value, L"Scanning...", ScanSlot::kArea, viewer,
+  long pieces = 0;      // outlines of a TOID counted already
+  long toidOnly = 0;    // outlines that hold no area value: imported with the TOID only
+  (void)ScanSelection(set.value, L"Scanning...", ScanSlot::kToid, viewer,
                       [&](const ShowOSGmlXdata& record, host::EntityName) {
-                        const std::wstring& kind = OsItem(record, 0x0B);
-                        if (kind.empty() || kind[0] != L'5') return ScanStep::kGoOn;
-                        if (!toids.insert(OsItem(record, 0x01)).second) return ScanStep::kGoOn;
-                        sum += std::wcstod(OsItem(record, 0x0C).c_str(), nullptr);
+                        if (record.Kind() != L"5") return ScanStep::kGoOn;
+                        const std::wstring& area = OsItem(record, 0x0C);
+                        if (area.empty()) {
+                          if (record.HoldsToidOnly()) ++toidOnly;
+                          return ScanStep::kGoOn;
+                        }
+                        if (!toids.insert(record.Toid()).second) {
+                          ++pieces;
+                          return ScanStep::kGoOn;
+                        }
+                        sum += std::wcstod(area.c_str(), nullptr);
                         ++counted;
                         return ScanStep::kGoOn;
                       });
   (void)host::FreeSelectionSet(set.value);
-  (void)host::ui::ShowMessageBox(AreaMessage(sum, n, counted), L"");
+  std::wstring message = AreaMessage(sum, n - pieces, counted) + (sum > 0 ? LeftOutLine(pieces) : L"");
+  if (toidOnly > 0) message += ToidOnlyNote(toidOnly, L"area", L"areas", L"area values");
+  (void)host::ui::ShowMessageBox(message, L"");
 }

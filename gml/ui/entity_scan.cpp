@@ -1,5 +1,7 @@
 #include "gml/ui/entity_scan.h"
 
+#include <string>
+
 #include "gml/ui/boundary_selection.h"
 #include "host/editor/display.h"
 #include "common/cad/user_break.h"
@@ -38,4 +40,10 @@ bool ScanSelection(host::SelectionSetId set, std::wstring_view label, ScanSlot s
   }
   host::RestoreStatusBar();
   return !broken;
+}
+
+std::wstring ToidOnlyNote(long count, std::wstring_view one, std::wstring_view many, std::wstring_view what) {
+  return L"\n" + std::to_wstring(count) + L" " + std::wstring(count == 1 ? one : many) +
+         (count == 1 ? L" selected holds its TOID only: " : L" selected hold their TOID only: ") + std::wstring(what) +
+         L" are imported with " + std::wstring(kFullAttributionsSetting) + L".";
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "gml/writer/os_xdata_record.h"
@@ -27,3 +28,9 @@ bool ScanSelection(host::SelectionSetId set, std::wstring_view label, ScanSlot s
 // The OS item `index` (0x01 TOID, 0x02 make or road name, 0x0B kind, 0x0C
 // area) of the record read last.
 const std::wstring& OsItem(const ShowOSGmlXdata& viewer, int index);
+
+// The line that follows a message when `count` entities of the selection
+// (`one` / `many` of them) hold their TOID only, so that `what` could not be
+// read: "\n3 areas selected hold their TOID only: area values are imported
+// with ...", naming the setting that imports them.
+std::wstring ToidOnlyNote(long count, std::wstring_view one, std::wstring_view many, std::wstring_view what);

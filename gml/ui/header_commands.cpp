@@ -66,6 +66,16 @@ void PutHeaderVariables(const char* description, const char* queryTime, double m
   (void)host::lisp::PutSymbol(L"lwh_gml_y_max", Value::Real(maxY));
 }
 
+// The variables as they now hold, one line each: the answer of a command
+// that a user types, who has no LISP program to read them. Coordinates to
+// the millimetre, as the files give them.
+void PrintHeaderVariables() {
+  for (const wchar_t* name : {L"lwh_gml_description", L"lwh_gml_query_time"})
+    host::Print(L"\n" + std::wstring(name) + L" = " + host::lisp::ToLispText(host::lisp::GetSymbol(name)));
+  for (const wchar_t* name : {L"lwh_gml_x_min", L"lwh_gml_y_min", L"lwh_gml_x_max", L"lwh_gml_y_max"})
+    host::Printf(L"\n%ls = %.3f", name, host::lisp::GetSymbol(name).real());
+}
+
 // The multiple file choice of the header commands; empty when none.
 std::vector<std::wstring> ChooseGmlFiles() {
   const wchar_t* const patterns[] = {L"*.gz", L"*.gml", L"*.*"};
@@ -148,10 +158,11 @@ void FileHeaderCommand() {
   if (!extent.found) {
     host::Print(L"\nNone of the files gives an extent.");
     PutHeaderVariables(last.description, last.queryTime, 0.0, 0.0, 0.0, 0.0);
-    return;
+  } else {
+    PutHeaderVariables(last.description, last.queryTime, extent.minX, extent.minY, extent.maxX,
+                       extent.maxY);
   }
-  PutHeaderVariables(last.description, last.queryTime, extent.minX, extent.minY, extent.maxX,
-                     extent.maxY);
+  PrintHeaderVariables();
 }
 
 void QueryExtentsCommand() {

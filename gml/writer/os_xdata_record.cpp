@@ -34,6 +34,7 @@ bool ShowOSGmlXdata::RegisterXdataApp() { return true; }
 void ShowOSGmlXdata::ClearXdata() {
   for (std::wstring& slot : slots) slot.clear();
   groupEmpty.fill(true);
+  attributesRead = false;
   userCode.clear();
 }
 
@@ -67,6 +68,10 @@ bool ShowOSGmlXdata::ReadXdata() {
         }
         std::wstring* slot = Slot(tagGroup, index);
         if (slot == nullptr) return;
+        // The tags of the "TOIDs only" level: 01, 0A, 0B; 10, 12, 13.
+        const bool minimal = tagGroup == 0 ? index == 1 || index == 10 || index == 11
+                                           : tagGroup == 1 && (index == 0 || index == 2 || index == 3);
+        if (!minimal) attributesRead = true;
         if (tagGroup >= 2 && !value.empty()) groupEmpty[static_cast<std::size_t>(tagGroup - 1)] = false;
         *slot = std::move(value);
       });

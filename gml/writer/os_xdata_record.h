@@ -36,6 +36,11 @@ inline constexpr int kIdXdataList = 251;
 inline constexpr int kOsXdataSlots = 52;
 inline constexpr std::size_t kOsXdataValueChars = 1024;
 
+// The setting that imports every attribute, as the import's settings
+// dialog labels it, and where the user finds it: what the inspection
+// commands name when the entities hold their TOID only.
+inline constexpr std::wstring_view kFullAttributionsSetting = L"\"Full attributions\" (lwhgmlin, Options...)";
+
 // What the view shows: its caption and its rows (title, value).
 struct OsXdataView {
   std::wstring caption;
@@ -94,6 +99,9 @@ class ShowOSGmlXdata : public host::ui::Dialog {
   const std::wstring& Toid() const { return slots[1]; }
   const std::wstring& Version() const { return slots[10]; }
   const std::wstring& Kind() const { return slots[11]; }
+  // The block read holds the TOID, version and kind alone, as the "TOIDs
+  // only" level writes it (and a solid hatch at every level).
+  bool HoldsToidOnly() const { return !Kind().empty() && !attributesRead; }
 
   // The caption and rows the dialog shows for the slots as they are.
   OsXdataView BuildView() const;
@@ -106,6 +114,7 @@ class ShowOSGmlXdata : public host::ui::Dialog {
   std::array<std::wstring, kOsXdataSlots> slots;
   // Empty flags of address group 1, then groups 2, 3, 4, 5.
   std::array<bool, 5> groupEmpty{true, true, true, true, true};
+  bool attributesRead = false;  // a tag besides the TOID, version and kind was read
   std::wstring userCode;  // at most 8 characters
   host::EntityName entity;
   int readSwitch = 1;

@@ -102,11 +102,22 @@ OsXdataView ShowOSGmlXdata::BuildView() const {
     view.rows.emplace_back(title, std::move(text));
   };
   const std::wstring& kind = Kind();
+  // A block of the "TOIDs only" level: no empty rows for what it does not
+  // hold, but the setting that imports it.
+  auto toidOnly = [&] {
+    row(L"Attributes", L"TOID only: the others are imported with " + std::wstring(kFullAttributionsSetting));
+  };
   if (kind.size() == 1 && kind[0] >= L'1' && kind[0] <= L'9') {
     const int k = kind[0] - L'0';
     view.caption = kKindCaptions[k];
     row(L"TOID", value(0, 1));
     row(L"Version", value(0, 10));
+    // A solid hatch holds no more at any level: its area's outline does.
+    if (k != 6 && HoldsToidOnly()) {
+      toidOnly();
+      if (userCodeSwitch != 0 && !userCode.empty()) row(L"User code", userCode);
+      return view;
+    }
     row(L"Version Date", value(0, 8));
     row(L"Theme", value(0, 7));
     if (k <= 6) row(L"Feature Code", value(0, 0));
@@ -133,6 +144,10 @@ OsXdataView ShowOSGmlXdata::BuildView() const {
     row(L"TOID", value(1, 0));
     row(L"Version", value(1, 3));
     row(L"Version Date", value(1, 2));
+    if (HoldsToidOnly()) {
+      toidOnly();
+      return view;
+    }
     for (const TagRow& r : kAddressRows)
       if (!value(r.group, r.index).empty()) row(r.title, value(r.group, r.index));
     for (const Section& section : AddressSections()) {

@@ -147,6 +147,13 @@ bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
   return true;
 }
 
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
+  if (part.size() > text.size()) return false;
+  for (std::size_t at = 0; at + part.size() <= text.size(); ++at)
+    if (SameIgnoringCase(text.substr(at, part.size()), part)) return true;
+  return false;
+}
+
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameFolded(text.substr(0, prefix.size()), prefix);
 }

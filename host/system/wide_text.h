@@ -59,6 +59,9 @@ bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 // system's Unicode case mapping; ASCII letters only where the system has
 // none. For names a user types to find what a file wrote.
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b);
+// `part` occurs in `text`, letter case ignored as SameIgnoringCase ignores
+// it; the empty text occurs in every text.
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part);
 // `text` begins with `prefix`, ASCII letter case ignored.
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
 // Orders texts byte by byte with ASCII letter case ignored; negative, zero

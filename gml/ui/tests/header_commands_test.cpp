@@ -6,6 +6,7 @@
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
 #include "host/lisp/call.h"
+#include "host/system/wide_text.h"
 
 namespace {
 
@@ -87,6 +88,12 @@ TEST_F(HeaderCommandsTest, ChosenFilesGiveTheBoxAroundThoseWithAnExtent) {
   EXPECT_EQ(Real(L"lwh_gml_x_max"), 1100);
   EXPECT_EQ(Real(L"lwh_gml_y_max"), 2100);
   EXPECT_EQ(Text(L"lwh_gml_description"), L"no extent");
+  // A user at the command line sees what the variables now hold.
+  const std::wstring shown = host::CommandLineText();
+  for (const wchar_t* line : {L"\nlwh_gml_description = \"no extent\"", L"\nlwh_gml_query_time = \"2009-07-30T10:01:07\"",
+                              L"\nlwh_gml_x_min = 100.000", L"\nlwh_gml_y_min = 200.000", L"\nlwh_gml_x_max = 1100.000",
+                              L"\nlwh_gml_y_max = 2100.000"})
+    EXPECT_NE(shown.find(line), std::wstring::npos) << host::EncodeUtf8(line) << " in " << host::EncodeUtf8(shown);
 
   ChooseFiles("data", {L"3"});
   FileHeaderCommand();

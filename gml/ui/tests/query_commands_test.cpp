@@ -18,6 +18,7 @@
 #include "host/db/entity_list.h"
 #include "host/editor/graphics.h"
 #include "host/system/entity_name.h"
+#include "host/system/wide_text.h"
 #include "host/ui/dialog_template.h"
 
 namespace {
@@ -38,8 +39,8 @@ class QueryCommandsTest : public UiTest {
   }
 
   // A two-point polyline at (x, 0)-(x + 10, 0) carrying `kind` xdata of a
-  // record with `toid`; its handle in hexadecimal.
-  std::wstring Add(OsFeatureKind kind, const char* toid, double x = 0, double area = 96.0) {
+  // record with `toid` at attribute `level`; its handle in hexadecimal.
+  std::wstring Add(OsFeatureKind kind, const char* toid, double x = 0, double area = 96.0, int level = kXdataFull) {
     EXPECT_TRUE(DrawTwoPointPolyline("0", 256, 0.0, db_, x, 0, x + 10, 0));
     const host::EntityName entity = host::db::LastEntity();
     Lists lists;
@@ -49,15 +50,15 @@ class QueryCommandsTest : public UiTest {
       a.attributes.calculatedAreaValue = area;
       // A hatch carries the short block the writer gives solid hatches.
       EXPECT_TRUE(kind == OsFeatureKind::kAreaHatch ? WriteSolidHatchXdata(db_, entity, a)
-                                                    : WriteFeatureXdata(db_, entity, kXdataFull, &a, kind));
+                                                    : WriteFeatureXdata(db_, entity, level, &a, kind));
     } else if (kind == OsFeatureKind::kRoadLink) {
       RoadLinkRecord r = writer_test::SampleLink(&lists);
       CopyField(r.toid, toid);
-      EXPECT_TRUE(WriteFeatureXdata(db_, entity, kXdataFull, &r, kind));
+      EXPECT_TRUE(WriteFeatureXdata(db_, entity, level, &r, kind));
     } else if (kind == OsFeatureKind::kRoad) {
       RoadRecord r = writer_test::SampleRoad();
       CopyField(r.toid, toid);
-      EXPECT_TRUE(WriteFeatureXdata(db_, entity, kXdataFull, &r, kind));
+      EXPECT_TRUE(WriteFeatureXdata(db_, entity, level, &r, kind));
     }
     wchar_t handle[32];
     std::swprintf(handle, 32, L"%llX", static_cast<unsigned long long>(entity.handle));
@@ -103,11 +104,20 @@ TEST_F(QueryCommandsTest, AreaSumsOutlinesOncePerToidAndSaysHowManyItSkipped) {
       {"two areas",
        {{OsFeatureKind::kAreaOutline, "1000000000000001"}, {OsFeatureKind::kAreaOutline, "1000000000000002"}},
        L"Area = 192 sq. metres from 2 entities"},
+      // An area's inner rings carry its value: each is said to be left out
+      // as what it is, not counted as an entity without area info.
       {"an inner ring and a road link are not added",
        {{OsFeatureKind::kAreaOutline, "1000000000000001"},
         {OsFeatureKind::kAreaOutline, "1000000000000001"},
         {OsFeatureKind::kRoadLink, "4000000000000001"}},
-       L"Area = 96 sq. metres from 1 entity (but 2 entities did not have OS area info)"},
+       L"Area = 96 sq. metres from 1 entity (but 1 entity did not have OS area info)\n"
+       L"1 entity left out: a further piece of an area already counted"},
+      {"an outer and two inner rings",
+       {{OsFeatureKind::kAreaOutline, "1000000000000001"},
+        {OsFeatureKind::kAreaOutline, "1000000000000001"},
+        {OsFeatureKind::kAreaOutline, "1000000000000001"},
+        {OsFeatureKind::kAreaOutline, "1000000000000002"}},
+       L"Area = 192 sq. metres from 2 entities\n2 entities left out: further pieces of areas already counted"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -275,6 +285,12 @@ TEST_F(QueryCommandsTest, LocateToidExactIgnoresCaseAndStopsAtTheFirstHit) {
   EXPECT_TRUE(host::Shown().Contains("command", L"ZOOM"));
   EXPECT_TRUE(BoxTexts().empty());
   EXPECT_EQ(Varnel().locateToid.partialMatch, 0);
+  // The command line says which entity was found and where the view went.
+  EXPECT_NE(host::CommandLineText().find(L"\nFound entity " + first +
+                                         L" (TOID osgbAB0000000001) at 10.000,0.000, highlighted; the view is "
+                                         L"centred there, 50 m across."),
+            std::wstring::npos)
+      << host::EncodeUtf8(host::CommandLineText());
 }
 
 TEST_F(QueryCommandsTest, LocatePartialAsksAndNoLeavesTheHitHighlighted) {
@@ -289,6 +305,11 @@ TEST_F(QueryCommandsTest, LocatePartialAsksAndNoLeavesTheHitHighlighted) {
   EXPECT_EQ(host::HighlightedEntities().size(), 1u);
   EXPECT_FALSE(host::Shown().Contains("command", L"ZOOM"));
   EXPECT_TRUE(host::CommandLineText().find(L"Continue search? <Yes> / No: ") != std::wstring::npos);
+  EXPECT_NE(host::CommandLineText().find(L"\nFound entity " + first +
+                                         L" (TOID 1000000000000001) at 10.000,0.000, highlighted; the view is not "
+                                         L"moved."),
+            std::wstring::npos)
+      << host::EncodeUtf8(host::CommandLineText());
 }
 
 TEST_F(QueryCommandsTest, LocateNamesWhatWasNotFound) {
@@ -299,12 +320,71 @@ TEST_F(QueryCommandsTest, LocateNamesWhatWasNotFound) {
   LocateRoadNameCommand();
   EXPECT_EQ(LastBox(), L"Road name Mill Lane was not found");
 
-  // Partial matching counts letter case.
-  Set(kIdRoadName, L"extraordinarily");
+  // Partial matching ignores letter case, as the exact match does: the
+  // stored name is in capitals.
+  host::ui::ClearMessageBoxes();
+  Set(kIdRoadName, L"extraordinarily long");
   Click(host::ui::kIdOk);
   SelectHandles({road});
+  Push("type", {L"no"});
   LocateRoadNameCommand();
-  EXPECT_EQ(LastBox(), L"Road name extraordinarily was not found");
+  EXPECT_TRUE(BoxTexts().empty()) << host::EncodeUtf8(LastBox());
+  EXPECT_NE(host::CommandLineText().find(L"Found entity " + road + L" (TOID 4000000000000100, THE EXTRAORDINARILY LONG"),
+            std::wstring::npos)
+      << host::EncodeUtf8(host::CommandLineText());
+}
+
+// A drawing imported with "TOIDs only attributions": its roads carry no
+// name and its areas no value. The commands say so, and which setting
+// imports them; the viewer shows no empty rows.
+TEST_F(QueryCommandsTest, EntitiesWithTheirToidOnlyAreSaidToBeSo) {
+  const std::wstring road = Add(OsFeatureKind::kRoad, "4000000000000100", 0, 0, kXdataMinimal);
+  const std::wstring area = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 20, 96, kXdataMinimal);
+  const std::wstring ring = Add(OsFeatureKind::kAreaOutline, "1000000000000001", 40, 96, kXdataMinimal);
+  const std::wstring hatch = Add(OsFeatureKind::kAreaHatch, "1000000000000001", 20, 96, kXdataMinimal);
+  const std::wstring setting = L" are imported with \"Full attributions\" (lwhgmlin, Options...).";
+
+  Set(kIdRoadName, L"High Street");
+  Click(host::ui::kIdOk);
+  SelectHandles({road, area, ring, hatch});
+  LocateRoadNameCommand();
+  EXPECT_EQ(LastBox(), L"Road name High Street was not found\n1 road selected holds its TOID only: road names" + setting);
+
+  SelectHandles({road, area, ring, hatch});
+  AreaCommand();
+  EXPECT_EQ(LastBox(), L"No area info found\n2 areas selected hold their TOID only: area values" + setting);
+
+  // A full road among them: found, nothing to say.
+  const std::wstring named = Add(OsFeatureKind::kRoad, "4000000000000101", 60);
+  host::ui::ClearMessageBoxes();
+  Set(kIdRoadName, L"long road");
+  Click(host::ui::kIdOk);
+  SelectHandles({road, named});
+  Push("type", {L"no"});
+  LocateRoadNameCommand();
+  EXPECT_TRUE(BoxTexts().empty());
+
+  ShowOSGmlXdata viewer;
+  struct Row {
+    std::wstring handle;
+    std::vector<std::wstring> titles;
+  };
+  for (const Row& r : {Row{road, {L"TOID", L"Version", L"Attributes"}}, Row{area, {L"TOID", L"Version", L"Attributes"}},
+                       // A hatch holds no more at any level: its rows are as they were.
+                       Row{hatch, {L"TOID", L"Version", L"Version Date"}}}) {
+    SCOPED_TRACE(host::EncodeUtf8(r.handle));
+    viewer.entity = {std::stoull(r.handle, nullptr, 16), host::db::LastEntity().database};
+    viewer.ClearXdata();
+    viewer.ReadXdata();
+    const OsXdataView view = viewer.BuildView();
+    std::vector<std::wstring> titles;
+    for (std::size_t i = 0; i < view.rows.size() && i < 3; ++i) titles.push_back(view.rows[i].first);
+    EXPECT_EQ(titles, r.titles);
+    if (r.titles.back() == L"Attributes") {
+      EXPECT_EQ(view.rows.size(), 3u);
+      EXPECT_EQ(view.rows[2].second, L"TOID only: the others are imported with \"Full attributions\" (lwhgmlin, Options...)");
+    }
+  }
 }
 
 TEST_F(QueryCommandsTest, SixteenEmptyPicksInARowCancel) {

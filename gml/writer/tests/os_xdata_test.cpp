@@ -333,8 +333,9 @@ TEST_F(OsXdataTest, AddressViewShowsSectionsOfTheGroupsRead) {
 
   const ObjectId minimalId = NewPoint(db);
   ASSERT_TRUE(WriteAddressXdataMinimal(db, minimalId, SampleAddress()));
+  // A block of the TOID alone says so, and names the setting that imports the rest.
   EXPECT_EQ(Titles(Decode(minimalId)->BuildView()),
-            (std::vector<std::wstring>{L"TOID", L"Version", L"Version Date"}));
+            (std::vector<std::wstring>{L"TOID", L"Version", L"Version Date", L"Attributes"}));
 }
 
 TEST_F(OsXdataTest, DialogFillsItsListAndEndsWithItsResults) {

@@ -86,6 +86,26 @@ TEST(WideText, CaseIgnoredInEveryAlphabet) {
   }
 }
 
+TEST(WideText, PartFoundWithCaseIgnoredInEveryAlphabet) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* part;
+    bool found;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {L"WESTERN WAY", L"western way", true},
+           {L"HEOL \u0174YN FAWR", L"\u0175yn", true},
+           {L"HEOL \u0174YN", L"heol wyn", false},
+           {L"MILL ROAD", L"road", true},  // at the end
+           {L"MILL ROAD", L"ROADS", false},
+           {L"MILL", L"MILL ROAD", false},  // longer than the text
+           {L"MILL", L"", true},
+       }) {
+    SCOPED_TRACE(EncodeUtf8(c.text) + " / " + EncodeUtf8(c.part));
+    EXPECT_EQ(ContainsIgnoringCase(c.text, c.part), c.found);
+  }
+}
+
 TEST(WideText, AsciiCaseFoldLeavesOtherLetters) {
   EXPECT_TRUE(SameIgnoringAsciiCase("Sort By", "sORT bY"));
   EXPECT_FALSE(SameIgnoringAsciiCase("\xE9", "\xC9"));
