@@ -44,9 +44,8 @@ void Locate(const LocateValues& values, int item, bool alwaysAsk, const wchar_t*
                         (void)host::RedrawEntity(entity, 3);
                         if (!alwaysAsk && !partial) return ScanStep::kStop;
                         const host::Input<std::wstring> answer =
-                            host::GetString(false, L"\nContinue search? <Yes> / No: ");
-                        if (!answer.ok() || (!answer.value.empty() && (answer.value[0] == L'N' ||
-                                                                      answer.value[0] == L'n')))
+                            host::GetKeyword(L"\nContinue search? <Yes> / No: ", {L"Yes", L"No"});
+                        if (!answer.ok() || answer.value == L"No")
                           return ScanStep::kStop;
                         host::Print(L"\n");
                         (void)host::RedrawEntity(entity, 4);
