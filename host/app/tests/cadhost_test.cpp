@@ -296,6 +296,20 @@ TEST_F(CadhostTest, TheFourDeliverablesLoad) {
   }
 }
 
+// "help" says in a line what each add-in command does, so that a command
+// can be found by what it is for; UNDO is said to undo nothing.
+TEST_F(CadhostTest, HelpSaysWhatEachAddinCommandDoes) {
+  std::string extra;
+  std::string paths = DELIVERABLE_PATHS;
+  extra += " --addin '" + paths.substr(0, paths.find(':')) + "'";  // Varnel comes first
+  CadhostRun run = Cadhost("help\n", extra);
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+  ExpectInOrder(run.out, {"Add-in commands:\n", "  lwhgmlin ", " import OS MasterMap GML files into the drawing\n",
+                          "  lwhgmllo ", " find entities by TOID and zoom to them\n", "  lwhgmlot ",
+                          " draw the outlines of all OS tile drawings\n", "  lwhgmlme ", " choose between",
+                          "this host keeps no undo history"});
+}
+
 TEST_F(CadhostTest, AStopClickTimedToAPumpReachesTheRunningDialog) {
   struct Case {
     std::string script;
