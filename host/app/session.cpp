@@ -112,14 +112,10 @@ Result<> RunTopLevelAction(const UserAction& action, SessionReport* report, cons
     if (name.empty()) return {};
     switch (RunCommand(name)) {
       case RunResult::kRan:
-        NoteDrawingChanged();
         break;
       case RunResult::kUnknown:
         // The host's own commands, when no add-in command has the name.
-        if (RunTypedHostCommand(name)) {
-          NoteDrawingChanged();
-          break;
-        }
+        if (RunTypedHostCommand(name)) break;
         if (IsWord(name, {L"help", L"?"})) {
           Print(SessionHelp());
           break;
@@ -139,7 +135,6 @@ Result<> RunTopLevelAction(const UserAction& action, SessionReport* report, cons
   if (verb == "lisp") {
     EchoInput(action.Arg(0));
     lisp::CallResult r = lisp::RunLispLine(action.Arg(0));
-    NoteDrawingChanged();
     if (r.status == Status::kNormal)
       Print(L"\n" + lisp::ToLispText(r.value));
     else
