@@ -49,9 +49,8 @@ bool AskReverseDirection(const GeometryElement& element) {
                  arrow.head.y - s / 3.0 * std::sin(h + kBarbAngle), 0.0};
   DrawArrow(arrow, kArrowColour);
   const host::Input<std::wstring> answer =
-      host::GetString(false, L"\nChange this polylines direction? Yes / <No>: ");
-  const bool yes = answer.ok() && !answer.value.empty() &&
-                   (answer.value[0] == L'y' || answer.value[0] == L'Y');
+      host::GetKeyword(L"\nChange this polylines direction? Yes / <No>: ", {L"Yes", L"No"});
+  const bool yes = answer.ok() && answer.value == L"Yes";
   DrawArrow(arrow, kEraseColour);
   return yes;
 }

@@ -69,12 +69,11 @@ void JoinChainsFromSeeds() {
     if (p.automaticLayers == 0 || SameNameNoCase(candidate.layerName, chainLayer))
       return LayerVerdict::kAccept;
     if (!asked) {
-      const host::Input<std::wstring> answer = host::GetString(
-          false, L"\nAccept objects from other layers than 1st objects layer? <Yes>/No: ");
+      const host::Input<std::wstring> answer = host::GetKeyword(
+          L"\nAccept objects from other layers than 1st objects layer? <Yes>/No: ", {L"Yes", L"No"});
       if (answer.status != host::Status::kNormal) return LayerVerdict::kStop;
       asked = true;
-      acceptOtherLayers =
-          answer.value.empty() || (answer.value[0] != L'n' && answer.value[0] != L'N');
+      acceptOtherLayers = answer.value != L"No";
     }
     return acceptOtherLayers ? LayerVerdict::kAccept : LayerVerdict::kRefuse;
   };

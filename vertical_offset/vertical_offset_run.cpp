@@ -102,12 +102,14 @@ int OffsetSelection() {
     m.run = PickSection(m.record, identity);
 
   if (m.run) {
-    wchar_t answer[host::kMaxInputLength + 1] = {};
-    if (GetUserString(false, L"\nMove or Copy? Move / <Copy>: ", answer, std::size(answer)) !=
-        host::Status::kNormal)
+    // A word that is neither keyword is refused and asked again: a slip
+    // never passes for the default.
+    const host::Input<std::wstring> answer =
+        host::GetKeyword(L"\nMove or Copy? Move / <Copy>: ", {L"Move", L"Copy"});
+    if (answer.status != host::Status::kNormal)
       m.run = false;
     else
-      m.move = answer[0] == L'm' || answer[0] == L'M';
+      m.move = answer.value == L"Move";
   }
   double offset = 0.0;
   if (m.run) {

@@ -13,22 +13,25 @@
 namespace {
 
 constexpr VarnelCommand kCommands[kVarnelCommandCount] = {
-    {L"lwhgmlin", L"lwhgmlin", RunGmlImport},
-    {L"lwhgmlud", L"lwhgmlud", UpdateCommand},
-    {L"lwhgmlsw", L"lwhgmlsw", ShowXdataCommand},
-    {L"lwhgmlrd", L"lwhgmlrd", RemoveDuplicatesCommand},
-    {L"lwhgmllo", L"lwhgmllo", LocateToidCommand},
-    {L"lwhgmllr", L"lwhgmllr", LocateRoadNameCommand},
-    {L"lwhgmlra", L"lwhgmlra", AreaCommand},
-    {L"lwhgmlsh", L"lwhgmlsh", FileHeaderFromLispCommand},
-    {L"lwhgmlsm", L"lwhgmlsm", FileHeaderCommand},
-    {L"lwhgmlsq", L"lwhgmlsq", QueryExtentsCommand},
-    {L"lwhgmlsx", L"lwhgmlsx", ShowXdataUserCodeCommand},
-    {L"lwhgmlhe", L"lwhgmlhe", HelpCommand},
-    {L"lwhgmlax", L"lwhgmlax", AddBatchLocationCommand},
-    {L"lwhgmlit", L"lwhgmlit", ImportTilesCommand},
-    {L"lwhgmldt", L"lwhgmlot", TileCoverageCommand},
-    {L"lwhgmlme", L"lwhgmlme", DrawExtentsCommand},
+    {L"lwhgmlin", L"lwhgmlin", RunGmlImport, L"import OS MasterMap GML files into the drawing"},
+    {L"lwhgmlud", L"lwhgmlud", UpdateCommand, L"import GML files as a change-only update of the drawing"},
+    {L"lwhgmlsw", L"lwhgmlsw", ShowXdataCommand, L"pick entities and show their OS attributes"},
+    {L"lwhgmlrd", L"lwhgmlrd", RemoveDuplicatesCommand, L"erase or move entities whose TOID repeats"},
+    {L"lwhgmllo", L"lwhgmllo", LocateToidCommand, L"find entities by TOID and zoom to them"},
+    {L"lwhgmllr", L"lwhgmllr", LocateRoadNameCommand, L"find road entities by road name and zoom to them"},
+    {L"lwhgmlra", L"lwhgmlra", AreaCommand, L"sum the OS area attribute of selected entities"},
+    {L"lwhgmlsh", L"lwhgmlsh", FileHeaderFromLispCommand,
+     L"header of the GML file named in a LISP variable into LISP variables"},
+    {L"lwhgmlsm", L"lwhgmlsm", FileHeaderCommand, L"header of chosen GML files into LISP variables"},
+    {L"lwhgmlsq", L"lwhgmlsq", QueryExtentsCommand, L"draw the query extents of chosen GML files"},
+    {L"lwhgmlsx", L"lwhgmlsx", ShowXdataUserCodeCommand, L"as lwhgmlsw, with the user-code row"},
+    {L"lwhgmlhe", L"lwhgmlhe", HelpCommand, L"open the help file"},
+    {L"lwhgmlax", L"lwhgmlax", AddBatchLocationCommand,
+     L"nothing as a command: call it as (lwhgmlax_ads ...) to mark a batch location"},
+    {L"lwhgmlit", L"lwhgmlit", ImportTilesCommand, L"insert or attach OS tile drawings"},
+    {L"lwhgmldt", L"lwhgmlot", TileCoverageCommand, L"draw the outlines of all OS tile drawings"},
+    {L"lwhgmlme", L"lwhgmlme", DrawExtentsCommand,
+     L"choose between drawing query extents (lwhgmlsq) and reading headers (lwhgmlsm)"},
 };
 
 enum LispFunctionCode { kAddBatchLocation = 0, kFindRightFile = 1 };
@@ -61,7 +64,7 @@ void InitApplication() {
   // stays unknown at the command line.
   for (const VarnelCommand& command : kCommands)
     (void)host::AddCommand(kVarnelGroup, command.globalName, command.localName,
-                           host::kCommandModal, command.handler);
+                           host::kCommandModal, command.handler, command.purpose);
 }
 
 void UnloadApplication() {

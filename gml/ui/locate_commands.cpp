@@ -72,9 +72,8 @@ void Locate(const LocateValues& values, int item, bool alwaysAsk, const wchar_t*
                         SayHit(record, item, entity, hasPoint, x, y, zoom, values.windowSize);
                         if (!alwaysAsk && !partial) return ScanStep::kStop;
                         const host::Input<std::wstring> answer =
-                            host::GetString(false, L"\nContinue search? <Yes> / No: ");
-                        if (!answer.ok() || (!answer.value.empty() && (answer.value[0] == L'N' ||
-                                                                      answer.value[0] == L'n')))
+                            host::GetKeyword(L"\nContinue search? <Yes> / No: ", {L"Yes", L"No"});
+                        if (!answer.ok() || answer.value == L"No")
                           return ScanStep::kStop;
                         host::Print(L"\n");
                         (void)host::RedrawEntity(entity, 4);

@@ -36,6 +36,7 @@ struct VarnelCommand {
   const wchar_t* globalName;
   const wchar_t* localName;
   VarnelHandler handler;
+  const wchar_t* purpose;  // what the host's help says of it
 };
 inline constexpr int kVarnelCommandCount = 16;
 // The commands in the order they are registered.

@@ -19,7 +19,8 @@ int g_active = 0;
 }  // namespace
 
 Status AddCommand(std::wstring_view group, std::wstring_view global_name,
-                  std::wstring_view local_name, int flags, CommandHandler handler) {
+                  std::wstring_view local_name, int flags, CommandHandler handler,
+                  std::wstring_view purpose) {
   if (group.empty() || global_name.empty() || local_name.empty() || handler == nullptr)
     return Status::kError;
   for (const CommandInfo& c : Table()) {
@@ -29,7 +30,8 @@ Status AddCommand(std::wstring_view group, std::wstring_view global_name,
       return Status::kError;
   }
   Table().push_back(CommandInfo{std::wstring(group), std::wstring(global_name),
-                                std::wstring(local_name), flags, handler, lisp::CurrentApp()});
+                                std::wstring(local_name), flags, handler, lisp::CurrentApp(),
+                                std::wstring(purpose)});
   return Status::kNormal;
 }
 

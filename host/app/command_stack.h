@@ -33,12 +33,15 @@ struct CommandInfo {
   int flags = kCommandModal;
   CommandHandler handler = nullptr;
   const void* owner = nullptr;  // the add-in that added it (null: the host or a test)
+  std::wstring purpose;         // one line for "help"; empty when the add-in gave none
 };
 
 // Adds a command for the running add-in. kError for an empty group or name,
 // a null handler, or a name (global or local) that the group holds already.
+// `purpose` is what "help" says of the command, in one line.
 [[nodiscard]] Status AddCommand(std::wstring_view group, std::wstring_view global_name,
-                                std::wstring_view local_name, int flags, CommandHandler handler);
+                                std::wstring_view local_name, int flags, CommandHandler handler,
+                                std::wstring_view purpose = {});
 // Removes a group and its commands; kError when there is no such group.
 Status RemoveGroup(std::wstring_view group);
 // Removes every command an add-in added (it is being unloaded).

@@ -1,5 +1,6 @@
 #include "host/app/documents.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "host/app/addins.h"
@@ -18,8 +19,9 @@ namespace {
 
 struct Document {
   std::wstring path;
-  bool changed = false;  // work was done on it since it was started, read or saved
   db::Database database;
+  // The database's change count when the drawing was started, read or saved.
+  std::uint64_t kept_changes = 0;
   lisp::Environment lisp;
 };
 
@@ -49,6 +51,8 @@ void MakeCurrent(std::unique_ptr<Document> document) {
                                     },
                                     {}});
   SendToAllAddins(AppMessage::kLoadDrawing);
+  // What the add-ins do to a drawing as it opens is no work of the user's.
+  if (Current()) Current()->kept_changes = Current()->database.ChangeCount();
 }
 
 }  // namespace
@@ -88,16 +92,12 @@ Result<> SaveDrawing(std::wstring_view path) {
   Result<std::int64_t> saved = db::SaveDrawing(Current()->database, target);
   if (!saved) return Failed(saved.message);
   Current()->path = AbsolutePath(target);
-  Current()->changed = false;
+  Current()->kept_changes = Current()->database.ChangeCount();
   Shown().Add("drawing", L"saved " + Current()->path);
   return {};
 }
 
-void NoteDrawingChanged() {
-  if (Current()) Current()->changed = true;
-}
-
-bool DrawingChanged() { return Current() && Current()->changed; }
+bool DrawingChanged() { return Current() && Current()->database.ChangeCount() != Current()->kept_changes; }
 
 namespace {
 

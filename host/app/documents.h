@@ -35,10 +35,10 @@ Result<> OpenDrawing(std::wstring_view path);
 // earlier file whole.
 Result<> SaveDrawing(std::wstring_view path = {});
 Status CloseDrawing();
-// Whether the drawing holds work that is not saved: the command loop notes
-// every command and LISP call run on it (which may or may not have changed
-// it); starting, reading or saving the drawing clears the note.
-void NoteDrawingChanged();
+// Whether the drawing may hold work that is not saved: its database was
+// changed, or handed out for a change, since the drawing was started, read
+// or saved. Looking at it (a redraw, a help file, a command cancelled before
+// it did anything) is no change.
 bool DrawingChanged();
 // CloseDrawing for a process about to end. An optimised build does not free
 // the drawing's memory object by object (hundreds of megabytes of small

@@ -66,15 +66,24 @@ std::wstring Wrapped(const std::wstring& title, const std::vector<std::wstring>&
 std::wstring SessionHelp() {
   std::wstring out = L"\nAt \"Command:\" type a command name, a LISP call in parentheses, or an action below;"
                      L"\nan empty line is Enter.\n";
-  std::vector<std::wstring> commands;
-  for (const CommandInfo& c : Commands()) commands.push_back(c.local_name);
-  out += Wrapped(L"\nAdd-in commands:", commands);
+  // One command a line, with what its add-in says it does.
+  const std::vector<CommandInfo> commands = Commands();
+  std::size_t width = 0;
+  for (const CommandInfo& c : commands) width = std::max(width, c.local_name.size());
+  if (!commands.empty()) out += L"\nAdd-in commands:\n";
+  for (const CommandInfo& c : commands) {
+    std::wstring line = L"  " + c.local_name;
+    if (!c.purpose.empty()) line += std::wstring(width - c.local_name.size() + 2, L' ') + c.purpose;
+    out += line + L"\n";
+  }
   std::vector<std::wstring> functions;
   for (const lisp::FunctionDef& f : lisp::CurrentEnvironment().Functions())
     if (f.owner != nullptr) functions.push_back(L"(" + f.name + L")");
   out += Wrapped(L"LISP functions:", functions);
   out +=
-      L"Host commands: LINE MOVE COPY ZOOM LIMITS UNDO REDRAW; help (or ?); quit (or exit, or Ctrl-D)\n"
+      L"Host commands: LINE MOVE COPY ZOOM LIMITS REDRAW; help (or ?); quit (or exit, or Ctrl-D)\n"
+      L"  (Ctrl-C cancels what runs or waits; Ctrl-D cancels a question, at \"Command:\" it quits)\n"
+      L"  (UNDO takes its options, but this host keeps no undo history: nothing is undone)\n"
       L"\nActions (each on a line of its own):\n"
       L"  !answer yes | no | ok | cancel   press a button of the message box that waits\n"
       L"  !answer PATH [PATH ...]          answer a file or folder picker; !answer cancel cancels it\n"
@@ -103,14 +112,10 @@ Result<> RunTopLevelAction(const UserAction& action, SessionReport* report, cons
     if (name.empty()) return {};
     switch (RunCommand(name)) {
       case RunResult::kRan:
-        NoteDrawingChanged();
         break;
       case RunResult::kUnknown:
         // The host's own commands, when no add-in command has the name.
-        if (RunTypedHostCommand(name)) {
-          NoteDrawingChanged();
-          break;
-        }
+        if (RunTypedHostCommand(name)) break;
         if (IsWord(name, {L"help", L"?"})) {
           Print(SessionHelp());
           break;
@@ -130,7 +135,6 @@ Result<> RunTopLevelAction(const UserAction& action, SessionReport* report, cons
   if (verb == "lisp") {
     EchoInput(action.Arg(0));
     lisp::CallResult r = lisp::RunLispLine(action.Arg(0));
-    NoteDrawingChanged();
     if (r.status == Status::kNormal)
       Print(L"\n" + lisp::ToLispText(r.value));
     else

@@ -63,6 +63,7 @@ Database::~Database() {
 }
 
 void Database::EnsureBasics() {
+  ++changes_;
   if (!modelSpace_) {
     const BlockRecord* model = FindByName(blocks_, L"*Model_Space");
     modelSpace_ = model ? model->handle : AdoptBlock(BlockRecord{0, L"*Model_Space", {}, {}, false}).handle;
@@ -91,6 +92,8 @@ void Database::EnsureBasics() {
 }
 
 void Database::SwapContents(Database& other) {
+  ++changes_;
+  ++other.changes_;
   std::swap(nextHandle_, other.nextHandle_);
   blocks_.swap(other.blocks_);
   layers_.swap(other.layers_);
@@ -111,21 +114,25 @@ void Database::SwapContents(Database& other) {
 }
 
 KeptDrawing& Database::EnsureKept() {
+  ++changes_;
   if (!kept_) kept_ = std::make_unique<KeptDrawing>();
   return *kept_;
 }
 
 void Database::ListKeptEntity(std::uint64_t owner, std::uint64_t handle) {
+  ++changes_;
   if (BlockRecord* record = FindByHandle(blocks_, owner)) record->entities.push_back(handle);
 }
 
 std::uint64_t Database::ClaimKeptHandle(std::uint64_t handle) {
+  ++changes_;
   handle = ClaimHandle(handle);
   recordHandles_.insert(handle);
   return handle;
 }
 
 std::uint64_t Database::ClaimHandle(std::uint64_t handle) {
+  ++changes_;
   if (handle == 0 || byHandle_.Has(handle) || recordHandles_.count(handle)) handle = NewHandle();
   if (handle >= nextHandle_) nextHandle_ = handle + 1;
   return handle;
@@ -139,21 +146,27 @@ ObjectId Database::Block(std::wstring_view name) const {
 }
 
 ObjectId Database::AddBlock(std::wstring_view name, Point3 base) {
+  ++changes_;
   if (!IsValidTableName(name) || !Block(name).IsNull()) return {};
   return IdOf(AdoptBlock(BlockRecord{0, std::wstring(name), base, {}, false}).handle);
 }
 
 BlockRecord& Database::AdoptBlock(BlockRecord record) {
+  ++changes_;
   record.handle = ClaimHandle(record.handle);
   recordHandles_.insert(record.handle);
   blocks_.push_back(std::move(record));
   return blocks_.back();
 }
 
-BlockRecord* Database::BlockRecordOf(ObjectId id) { return FindByHandle(blocks_, HandleOf(id)); }
+BlockRecord* Database::BlockRecordOf(ObjectId id) {
+  ++changes_;
+  return FindByHandle(blocks_, HandleOf(id));
+}
 const BlockRecord* Database::BlockRecordOf(ObjectId id) const { return FindByHandle(blocks_, HandleOf(id)); }
 
 bool Database::EraseBlock(ObjectId id) {
+  ++changes_;
   BlockRecord* record = BlockRecordOf(id);
   if (record == nullptr || record->erased || record->handle == modelSpace_ || record->handle == paperSpace_)
     return false;
@@ -181,6 +194,7 @@ ObjectId Database::Layer(std::wstring_view name) const {
 }
 
 ObjectId Database::AddLayer(LayerRecord record) {
+  ++changes_;
   if (!IsValidTableName(record.name) || !Layer(record.name).IsNull()) return {};
   record.handle = 0;
   record.erased = false;
@@ -190,15 +204,20 @@ ObjectId Database::AddLayer(LayerRecord record) {
 }
 
 void Database::AdoptLayer(LayerRecord record) {
+  ++changes_;
   record.handle = ClaimHandle(record.handle);
   recordHandles_.insert(record.handle);
   layers_.push_back(std::move(record));
 }
 
-LayerRecord* Database::LayerRecordOf(ObjectId id) { return FindByHandle(layers_, HandleOf(id)); }
+LayerRecord* Database::LayerRecordOf(ObjectId id) {
+  ++changes_;
+  return FindByHandle(layers_, HandleOf(id));
+}
 const LayerRecord* Database::LayerRecordOf(ObjectId id) const { return FindByHandle(layers_, HandleOf(id)); }
 
 bool Database::SetCurrentLayer(ObjectId layer) {
+  ++changes_;
   const LayerRecord* record = LayerRecordOf(layer);
   if (record == nullptr || record->erased) return false;
   currentLayer_ = record->handle;
@@ -206,6 +225,7 @@ bool Database::SetCurrentLayer(ObjectId layer) {
 }
 
 ObjectId Database::EnsureLayer(std::wstring_view name) {
+  ++changes_;
   if (ObjectId id = Layer(name); !id.IsNull()) return id;
   LayerRecord record;
   record.name = std::wstring(name);
@@ -220,12 +240,14 @@ ObjectId Database::Linetype(std::wstring_view name) const {
 }
 
 ObjectId Database::AddLinetype(std::wstring_view name, std::wstring_view description) {
+  ++changes_;
   if (!IsValidTableName(name) || !Linetype(name).IsNull()) return {};
   AdoptLinetype(LinetypeRecord{0, std::wstring(name), std::wstring(description), false});
   return IdOf(linetypes_.back().handle);
 }
 
 void Database::AdoptLinetype(LinetypeRecord record) {
+  ++changes_;
   record.handle = ClaimHandle(record.handle);
   recordHandles_.insert(record.handle);
   linetypes_.push_back(std::move(record));
@@ -243,6 +265,7 @@ ObjectId Database::TextStyle(std::wstring_view name) const {
 }
 
 ObjectId Database::AddTextStyle(TextStyleRecord record) {
+  ++changes_;
   if (!IsValidTableName(record.name) || !TextStyle(record.name).IsNull()) return {};
   record.handle = 0;
   record.erased = false;
@@ -251,17 +274,22 @@ ObjectId Database::AddTextStyle(TextStyleRecord record) {
 }
 
 void Database::AdoptTextStyle(TextStyleRecord record) {
+  ++changes_;
   record.handle = ClaimHandle(record.handle);
   recordHandles_.insert(record.handle);
   textStyles_.push_back(std::move(record));
 }
 
-TextStyleRecord* Database::TextStyleRecordOf(ObjectId id) { return FindByHandle(textStyles_, HandleOf(id)); }
+TextStyleRecord* Database::TextStyleRecordOf(ObjectId id) {
+  ++changes_;
+  return FindByHandle(textStyles_, HandleOf(id));
+}
 const TextStyleRecord* Database::TextStyleRecordOf(ObjectId id) const {
   return FindByHandle(textStyles_, HandleOf(id));
 }
 
 bool Database::SetCurrentTextStyle(ObjectId style) {
+  ++changes_;
   const TextStyleRecord* record = TextStyleRecordOf(style);
   if (record == nullptr || record->erased) return false;
   currentTextStyle_ = record->handle;
@@ -279,6 +307,7 @@ ObjectId Database::AppId(std::wstring_view name) const {
 }
 
 RegisterResult Database::RegisterApp(std::wstring_view name) {
+  ++changes_;
   if (!IsValidTableName(name)) return RegisterResult::kInvalidName;
   if (!AppId(name).IsNull()) return RegisterResult::kExists;
   AdoptAppId(AppIdRecord{0, std::wstring(name)});
@@ -286,12 +315,14 @@ RegisterResult Database::RegisterApp(std::wstring_view name) {
 }
 
 void Database::AdoptAppId(AppIdRecord record) {
+  ++changes_;
   record.handle = ClaimHandle(record.handle);
   recordHandles_.insert(record.handle);
   appIds_.push_back(std::move(record));
 }
 
 ViewportRecord& Database::AdoptActiveViewport(std::uint64_t handle) {
+  ++changes_;
   viewport_ = std::make_unique<ViewportRecord>();
   viewport_->handle = ClaimHandle(handle);
   recordHandles_.insert(viewport_->handle);
@@ -299,6 +330,7 @@ ViewportRecord& Database::AdoptActiveViewport(std::uint64_t handle) {
 }
 
 ViewportRecord& Database::EnsureActiveViewport() {
+  ++changes_;
   if (!viewport_) {
     viewport_ = std::make_unique<ViewportRecord>();
     viewport_->handle = ClaimHandle(0);
@@ -310,6 +342,7 @@ ViewportRecord& Database::EnsureActiveViewport() {
 // Entities ---------------------------------------------------------------------------------
 
 Entity& Database::Store(Entity entity) {
+  ++changes_;
   // Drawings are made and read in bulk: the heap grows in huge pages.
   host::AdviseHeapGrowth();
   entities_.push_back(std::move(entity));
@@ -319,6 +352,7 @@ Entity& Database::Store(Entity entity) {
 }
 
 ObjectId Database::Append(EntityData data, ObjectId space) {
+  ++changes_;
   if (std::holds_alternative<PolylineData>(data))
     return AppendPolyline(std::get<PolylineData>(std::move(data)), {}, space);
   BlockRecord* owner = BlockRecordOf(space.IsNull() ? ModelSpace() : space);
@@ -336,6 +370,7 @@ ObjectId Database::Append(EntityData data, ObjectId space) {
 
 ObjectId Database::AppendPolyline(PolylineData header, const std::vector<VertexData>& vertices,
                                   ObjectId space) {
+  ++changes_;
   BlockRecord* owner = BlockRecordOf(space.IsNull() ? ModelSpace() : space);
   if (owner == nullptr || owner->erased) return {};
   Entity polyline;
@@ -365,6 +400,7 @@ ObjectId Database::AppendPolyline(PolylineData header, const std::vector<VertexD
 }
 
 ObjectId Database::AdoptEntity(Entity entity) {
+  ++changes_;
   if (entity.handle == 0 || byHandle_.Has(entity.handle) || recordHandles_.count(entity.handle))
     return {};
   if (entity.handle >= nextHandle_) nextHandle_ = entity.handle + 1;
@@ -376,6 +412,7 @@ ObjectId Database::AdoptEntity(Entity entity) {
 }
 
 Entity* Database::EntityByHandle(std::uint64_t handle) {
+  ++changes_;
   return byHandle_.Find(handle);
 }
 
@@ -383,12 +420,16 @@ const Entity* Database::EntityByHandle(std::uint64_t handle) const {
   return byHandle_.Find(handle);
 }
 
-Entity* Database::EntityOf(ObjectId id) { return id.database == serial_ ? EntityByHandle(id.handle) : nullptr; }
+Entity* Database::EntityOf(ObjectId id) {
+  ++changes_;
+  return id.database == serial_ ? EntityByHandle(id.handle) : nullptr;
+}
 const Entity* Database::EntityOf(ObjectId id) const {
   return id.database == serial_ ? EntityByHandle(id.handle) : nullptr;
 }
 
 bool Database::SetLayer(ObjectId entity, std::wstring_view layerName) {
+  ++changes_;
   Entity* target = EntityOf(entity);
   ObjectId layer = Layer(layerName);
   if (target == nullptr || layer.IsNull()) return false;
@@ -397,6 +438,7 @@ bool Database::SetLayer(ObjectId entity, std::wstring_view layerName) {
 }
 
 bool Database::Erase(ObjectId id, bool erase) {
+  ++changes_;
   Entity* entity = EntityOf(id);
   if (entity == nullptr) return false;
   entity->erased = erase;

@@ -109,6 +109,11 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   std::uint64_t Serial() const { return serial_; }
+  // Counts the calls that may have changed the database: every call that
+  // changes it (an entity or record added or erased, a current layer set)
+  // or hands out a way to change it (a pointer or reference that is not
+  // const) counts, so an unchanged count means an unchanged database.
+  std::uint64_t ChangeCount() const { return changes_; }
   ObjectId IdOf(std::uint64_t handle) const { return handle ? ObjectId{handle, serial_} : ObjectId{}; }
   // The handle of an id of this database; 0 for another database's id.
   std::uint64_t HandleOf(ObjectId id) const { return id.database == serial_ ? id.handle : 0; }
@@ -161,13 +166,19 @@ class Database {
   const std::deque<AppIdRecord>& AppIds() const { return appIds_; }
 
   // The active viewport (null in an empty database until one is set).
-  ViewportRecord* ActiveViewport() { return viewport_.get(); }
+  ViewportRecord* ActiveViewport() {
+    ++changes_;
+    return viewport_.get();
+  }
   const ViewportRecord* ActiveViewport() const { return viewport_.get(); }
   ViewportRecord& EnsureActiveViewport();
   // Reading support: the active viewport with a handle from a file.
   ViewportRecord& AdoptActiveViewport(std::uint64_t handle);
 
-  DatabaseSettings& Settings() { return settings_; }
+  DatabaseSettings& Settings() {
+    ++changes_;
+    return settings_;
+  }
   const DatabaseSettings& Settings() const { return settings_; }
 
   // Entities -----------------------------------------------------------------
@@ -207,6 +218,7 @@ class Database {
   // one when `handle` is 0 or taken.
   std::uint64_t ClaimHandle(std::uint64_t handle);
   void RaiseHandleSeed(std::uint64_t seed) {
+    ++changes_;
     if (seed > nextHandle_) nextHandle_ = seed;
   }
   // Adds an entity as read, with its handle and owner already set (the
@@ -226,14 +238,23 @@ class Database {
   }
   // What a drawing read from a file holds beyond the model (null for a
   // drawing made here).
-  KeptDrawing* Kept() { return kept_.get(); }
+  KeptDrawing* Kept() {
+    ++changes_;
+    return kept_.get();
+  }
   const KeptDrawing* Kept() const { return kept_.get(); }
   KeptDrawing& EnsureKept();
   // Lists a kept entity (one of a kind the database does not model) in its
   // block record, after the entities listed so far.
   void ListKeptEntity(std::uint64_t owner, std::uint64_t handle);
-  void SetCurrentLayerHandle(std::uint64_t handle) { currentLayer_ = handle; }
-  void SetCurrentTextStyleHandle(std::uint64_t handle) { currentTextStyle_ = handle; }
+  void SetCurrentLayerHandle(std::uint64_t handle) {
+    ++changes_;
+    currentLayer_ = handle;
+  }
+  void SetCurrentTextStyleHandle(std::uint64_t handle) {
+    ++changes_;
+    currentTextStyle_ = handle;
+  }
   // Exchanges everything the two databases hold; each keeps its serial
   // number, so ids of the swapped objects name them in their new database.
   void SwapContents(Database& other);
@@ -248,6 +269,7 @@ class Database {
   Entity& Store(Entity entity);
 
   std::uint64_t serial_;
+  std::uint64_t changes_ = 0;
   std::uint64_t nextHandle_ = 1;
   std::deque<BlockRecord> blocks_;
   std::deque<LayerRecord> layers_;

@@ -684,6 +684,12 @@ Result<std::int64_t> Failure(std::string_view path, const std::string& what) {
 
 Result<std::int64_t> ReadDrawing(Database& db, std::string_view requested) {
   std::string path = DrawingFilePath(requested);
+  // Opening a pipe waits for a writer and a device may never end: only a
+  // plain file is read. A path that is missing is left to the open below.
+  const std::wstring wide = WidePath(path);
+  if (PathExists(wide) && !IsPlainFile(wide))
+    return Failure(path, IsDirectory(wide) ? "a folder, not a drawing file"
+                                           : "not a regular file (a pipe, a device or a socket)");
   DxfCheck check = CheckDxfFile(path);
   if (!check.ok) return Failure(path, check.error);
 

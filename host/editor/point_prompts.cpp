@@ -196,9 +196,12 @@ constexpr const wchar_t* kEntityAnswers =
 
 // Shows the prompt and takes an answer: typed text, or a "pick" (its
 // argument in *text). kDone with *status for Esc, errors and running out.
-Answer TakePointAnswer(std::wstring_view prompt, const wchar_t* answers, std::wstring* text, Status* status) {
+// `asked` is what a person at the terminal is shown when the prompt has no
+// text of its own.
+Answer TakePointAnswer(std::wstring_view prompt, const wchar_t* answers, std::wstring* text, Status* status,
+                       const wchar_t* asked) {
   ShowPrompt(prompt);
-  const WaitingScope waiting({[answers] { return std::wstring(answers); }, true});
+  const WaitingScope waiting({[answers] { return std::wstring(answers); }, true, false, {}, asked});
   const NextAction next = TakeNextAction({"pick", "type", "esc", "error"});
   if (next.taken() && next.action.verb == "pick") {
     *text = next.action.Arg(0);
@@ -212,11 +215,11 @@ Answer TakePointAnswer(std::wstring_view prompt, const wchar_t* answers, std::ws
 
 bool IsBlankText(const std::wstring& text) { return text.find_first_not_of(L" \t") == std::wstring::npos; }
 
-Input<db::Point3> AskPoint(const db::Point3* base, std::wstring_view prompt) {
+Input<db::Point3> AskPoint(const db::Point3* base, std::wstring_view prompt, const wchar_t* asked) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    if (TakePointAnswer(prompt, kPointAnswers, &text, &status) == Answer::kDone) return {status, {}};
+    if (TakePointAnswer(prompt, kPointAnswers, &text, &status, asked) == Answer::kDone) return {status, {}};
     if (IsBlankText(text)) return {Status::kNone, {}};
     db::Point3 p;
     if (detail::ParsePoint(text, base, &p)) return {Status::kNormal, p};
@@ -232,15 +235,19 @@ double PickBox() {
 
 }  // namespace
 
-Input<db::Point3> GetPoint(std::wstring_view prompt) { return AskPoint(nullptr, prompt); }
-Input<db::Point3> GetPoint(const db::Point3& base, std::wstring_view prompt) { return AskPoint(&base, prompt); }
-Input<db::Point3> GetCorner(const db::Point3& base, std::wstring_view prompt) { return AskPoint(&base, prompt); }
+Input<db::Point3> GetPoint(std::wstring_view prompt) { return AskPoint(nullptr, prompt, L"Point: "); }
+Input<db::Point3> GetPoint(const db::Point3& base, std::wstring_view prompt) {
+  return AskPoint(&base, prompt, L"Point: ");
+}
+Input<db::Point3> GetCorner(const db::Point3& base, std::wstring_view prompt) {
+  return AskPoint(&base, prompt, L"Other corner: ");
+}
 
 Input<double> GetDistance(const db::Point3& base, std::wstring_view prompt) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    Answer answer = TakePointAnswer(prompt, kDistanceAnswers, &text, &status);
+    Answer answer = TakePointAnswer(prompt, kDistanceAnswers, &text, &status, L"Distance: ");
     if (answer == Answer::kDone) return {status, 0.0};
     if (IsBlankText(text)) return {Status::kNone, 0.0};
     double value = 0;
@@ -257,7 +264,7 @@ Input<double> GetDistance(std::wstring_view prompt) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    Answer answer = TakePointAnswer(prompt, kDistanceAnswers, &text, &status);
+    Answer answer = TakePointAnswer(prompt, kDistanceAnswers, &text, &status, L"Distance: ");
     if (answer == Answer::kDone) return {status, 0.0};
     if (IsBlankText(text)) return {Status::kNone, 0.0};
     double value = 0;
@@ -278,7 +285,7 @@ Input<EntityPick> PickEntity(std::wstring_view prompt) {
   for (;;) {
     std::wstring text;
     Status status = Status::kNormal;
-    Answer answer = TakePointAnswer(prompt, kEntityAnswers, &text, &status);
+    Answer answer = TakePointAnswer(prompt, kEntityAnswers, &text, &status, L"Select object: ");
     if (answer == Answer::kDone) return {status, {}};
     if (IsBlankText(text)) {
       (void)SetSystemVariable(L"ERRNO", 52);

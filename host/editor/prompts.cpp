@@ -7,6 +7,7 @@
 
 #include "host/editor/command_line.h"
 #include "host/system/user_actions.h"
+#include "host/system/wide_text.h"
 #include "host/editor/system_variables.h"
 
 namespace host {
@@ -114,6 +115,30 @@ Input<double> GetReal(std::wstring_view prompt) {
     double value = 0;
     if (detail::ParseReal(answer, &value)) return {Status::kNormal, value};
     Print(L"\nRequires numeric value.");
+  }
+}
+
+Input<std::wstring> GetKeyword(std::wstring_view prompt, std::initializer_list<std::wstring_view> keywords) {
+  for (;;) {
+    Input<std::wstring> answer = GetString(false, prompt);
+    if (!answer.ok() || answer.value.empty()) return answer;
+    const std::wstring typed = LowerAscii(answer.value);
+    std::wstring_view match;
+    int matches = 0;
+    for (std::wstring_view keyword : keywords) {
+      const std::wstring lower = LowerAscii(keyword);
+      if (lower == typed) {  // a whole keyword wins over the keywords it starts
+        match = keyword;
+        matches = 1;
+        break;
+      }
+      if (lower.compare(0, typed.size(), typed) == 0) {
+        match = keyword;
+        ++matches;
+      }
+    }
+    if (matches == 1) return {Status::kNormal, std::wstring(match)};
+    Print(L"\nInvalid option keyword.");
   }
 }
 

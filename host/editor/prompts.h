@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,13 @@ Input<std::wstring> GetString(bool allow_spaces, std::wstring_view prompt);
 // 16-bit integers.
 Input<int> GetInteger(std::wstring_view prompt);
 Input<double> GetReal(std::wstring_view prompt);
+// A question answered with one of `keywords` ("Move or Copy? Move / <Copy>:
+// " with Move and Copy): a keyword, or the start of one, letter case
+// ignored, answers kNormal with the keyword as given here; Enter answers
+// kNormal with an empty text (the caller's default). Any other word is
+// refused with "Invalid option keyword." and the question is asked again.
+// A blank ends the answer, as at a string prompt without blanks.
+Input<std::wstring> GetKeyword(std::wstring_view prompt, std::initializer_list<std::wstring_view> keywords);
 
 namespace detail {
 // The shared first step of every prompt: shows `prompt` and takes the

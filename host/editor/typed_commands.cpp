@@ -67,48 +67,62 @@ void ZoomWindow(const std::wstring& name, const db::Point3& first) {
   if (other.ok()) Run({name, std::wstring(L"_W"), first, other.value});
 }
 
+// Each question below refuses a word that is none of its keywords with the
+// host's message and asks again.
 void Zoom(const std::wstring& name) {
-  Input<std::wstring> answer = GetString(false, L"\nCorner of window or [Extents/Window] <Extents>: ");
-  if (!answer.ok()) return;
-  db::Point3 corner;
-  if (answer.value.empty() || Keyword(answer.value, L"Extents")) {
-    Run({name, std::wstring(L"_E")});
-  } else if (Keyword(answer.value, L"Window")) {
-    Input<db::Point3> first = GetPoint(L"\nFirst corner: ");
-    if (first.ok()) ZoomWindow(name, first.value);
-  } else if (detail::ParsePoint(answer.value, nullptr, &corner)) {
-    ZoomWindow(name, corner);
-  } else {
-    Print(L"\nInvalid option keyword.");
+  for (;;) {
+    Input<std::wstring> answer = GetString(false, L"\nCorner of window or [Extents/Window] <Extents>: ");
+    if (!answer.ok()) return;
+    db::Point3 corner;
+    if (answer.value.empty() || Keyword(answer.value, L"Extents")) {
+      Run({name, std::wstring(L"_E")});
+    } else if (Keyword(answer.value, L"Window")) {
+      Input<db::Point3> first = GetPoint(L"\nFirst corner: ");
+      if (first.ok()) ZoomWindow(name, first.value);
+    } else if (detail::ParsePoint(answer.value, nullptr, &corner)) {
+      ZoomWindow(name, corner);
+    } else {
+      Print(L"\nInvalid option keyword.");
+      continue;
+    }
+    return;
   }
 }
 
 void Limits(const std::wstring& name) {
-  Input<std::wstring> answer = GetString(false, L"\nLower left corner or [ON/OFF] <0,0>: ");
-  if (!answer.ok()) return;
-  db::Point3 low;
-  if (Keyword(answer.value, L"ON") || Keyword(answer.value, L"OFF")) {
-    Run({name, std::wstring(Keyword(answer.value, L"ON") ? L"ON" : L"OFF")});
-    return;
-  }
-  if (!answer.value.empty() && !detail::ParsePoint(answer.value, nullptr, &low)) {
-    Print(L"\nInvalid option keyword.");
-    return;
-  }
-  Input<db::Point3> high = GetCorner(low, L"\nUpper right corner: ");
-  if (high.ok()) Run({name, low, high.value});
-}
-
-void Undo(const std::wstring& name) {
-  Input<std::wstring> answer = GetString(false, L"\nEnter an option [Mark/BEgin/End/Back/Auto]: ");
-  if (!answer.ok()) return;
-  for (const wchar_t* option : {L"Mark", L"BEgin", L"End", L"Back", L"Auto"}) {
-    if (Keyword(answer.value, option)) {
-      Run({name, std::wstring(option)});
+  for (;;) {
+    Input<std::wstring> answer = GetString(false, L"\nLower left corner or [ON/OFF] <0,0>: ");
+    if (!answer.ok()) return;
+    db::Point3 low;
+    if (Keyword(answer.value, L"ON") || Keyword(answer.value, L"OFF")) {
+      Run({name, std::wstring(Keyword(answer.value, L"ON") ? L"ON" : L"OFF")});
       return;
     }
+    if (!answer.value.empty() && !detail::ParsePoint(answer.value, nullptr, &low)) {
+      Print(L"\nInvalid option keyword.");
+      continue;
+    }
+    Input<db::Point3> high = GetCorner(low, L"\nUpper right corner: ");
+    if (high.ok()) Run({name, low, high.value});
+    return;
   }
-  Print(L"\nInvalid option keyword.");
+}
+
+// The add-ins set UNDO marks around their work; the host keeps no history
+// behind them, and says so to a user who types UNDO.
+void Undo(const std::wstring& name) {
+  for (;;) {
+    Input<std::wstring> answer = GetString(false, L"\nEnter an option [Mark/BEgin/End/Back/Auto]: ");
+    if (!answer.ok()) return;
+    for (const wchar_t* option : {L"Mark", L"BEgin", L"End", L"Back", L"Auto"}) {
+      if (Keyword(answer.value, option)) {
+        Run({name, std::wstring(option)});
+        Print(L"\nThis host keeps no undo history: nothing was undone.");
+        return;
+      }
+    }
+    Print(L"\nInvalid option keyword.");
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "host/system/events.h"
 
+#include <atomic>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ EventState& State() {
   static EventState state;
   return state;
 }
+
+// Written by a signal handler: lock-free, and nothing else is touched there.
+std::atomic<int> g_break_keys{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void Deliver(const UserAction& action) {
   EventState& s = State();
@@ -62,6 +67,7 @@ void DeliverDue(bool at_poll, int count) {
 
 bool UserBreak() {
   EventState& s = State();
+  if (TakeBreakKey()) ++s.pending_esc;
   ++s.polls;
   DeliverDue(true, s.polls);
   if (s.pending_esc == 0) return false;
@@ -77,6 +83,10 @@ void PumpMessages() {
 }
 
 void PressEsc() { ++State().pending_esc; }
+
+void NoteBreakKey() { g_break_keys.fetch_add(1, std::memory_order_relaxed); }
+
+bool TakeBreakKey() { return g_break_keys.exchange(0, std::memory_order_relaxed) > 0; }
 
 bool ArmTimedEvent(const UserAction& at) {
   if (at.verb != "at" || at.args.size() < 3) return false;
@@ -118,6 +128,7 @@ void ResetEvents() {
   s.polls = 0;
   s.pending_esc = 0;
   s.events.clear();
+  (void)TakeBreakKey();
 }
 
 }  // namespace host

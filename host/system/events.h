@@ -33,6 +33,14 @@ void PumpMessages();
 // Queues an Esc for the next poll (as a key press between two polls).
 void PressEsc();
 
+// The break key of a person at the terminal (Ctrl-C), noted from a signal
+// handler: safe to call there. The next poll takes it as an Esc; a reader
+// of the terminal takes it instead (TakeBreakKey) when it comes while the
+// host waits for input, so that it cancels what waits.
+void NoteBreakKey();
+// True, once, when the break key was pressed since it was last taken.
+bool TakeBreakKey();
+
 // Arms a timed event from an action of verb "at"; false (nothing armed) when
 // the action is malformed.
 bool ArmTimedEvent(const UserAction& at);

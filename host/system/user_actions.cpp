@@ -68,12 +68,22 @@ MisplacedActionHandler& Misplaced() {
   return misplaced;
 }
 
+InputWaiter& Waiter() {
+  static InputWaiter waiter;
+  return waiter;
+}
+
 }  // namespace
 
-void SetActionSupplier(ActionSupplier supplier, MisplacedActionHandler misplaced) {
+void SetActionSupplier(ActionSupplier supplier, MisplacedActionHandler misplaced, InputWaiter waiter) {
   Supplier() = std::move(supplier);
   Misplaced() = std::move(misplaced);
+  Waiter() = std::move(waiter);
 }
+
+bool InputComesFromAPerson() { return static_cast<bool>(Waiter()); }
+
+bool InputArrivesWithin(int ms) { return Waiter() && Waiter()(ms); }
 
 NextAction TakeNextAction(const ActionFilter& takes) {
   UserActionQueue& queue = Actions();

@@ -88,11 +88,22 @@ Transcript& Shown();
 using ActionSupplier = std::function<bool()>;
 // Takes an action that the consumer waiting for input does not take.
 using MisplacedActionHandler = std::function<void(const UserAction&)>;
+// Waits up to `ms` of real time for the supplier to have input at hand (a
+// line typed at the terminal, a key such as Ctrl-C); true when it has, so
+// that asking the supplier then does not wait.
+using InputWaiter = std::function<bool(int ms)>;
 // An empty supplier removes it. With a handler (a person at the terminal,
 // who answers what is shown), an action the waiting consumer does not take is
 // a slip: it is taken off the queue and handed to the handler, which says so,
 // and the consumer waits for the next action instead of ending as a cancel.
-void SetActionSupplier(ActionSupplier supplier, MisplacedActionHandler misplaced = {});
+// With a waiter, a consumer that has something of its own to do when nothing
+// comes (a dialog's timer) looks first whether the person has answered.
+void SetActionSupplier(ActionSupplier supplier, MisplacedActionHandler misplaced = {}, InputWaiter waiter = {});
+// True when a waiter is set: the actions come from a person, who may answer
+// at any time.
+bool InputComesFromAPerson();
+// The waiter's answer; false at once without a waiter.
+bool InputArrivesWithin(int ms);
 
 // What a consumer found at the head of the queue.
 enum class ActionFound {
@@ -134,9 +145,14 @@ struct Waiting {
   bool on_command_line = false;
   // Shown again before every line read, not only once: a dialog, which
   // changes as it waits.
-  bool every_time = false;  // What an empty line (Enter) stands for: the action it gives (a message
+  bool every_time = false;
+  // What an empty line (Enter) stands for: the action it gives (a message
   // box's default button), or none (an empty verb) when Enter is typed text.
   UserAction on_enter = {};
+  // For a prompt on the command line whose own text is blank (the second
+  // corner of a window): what the terminal shows in its place ("Other
+  // corner: "), so that the screen never waits with nothing asked.
+  std::wstring blank_prompt = {};
 };
 
 // Says what waits from construction to destruction; scopes nest.

@@ -118,6 +118,19 @@ void RunModal(ModalSurface& surface) {
   int idle_timer_runs = 0;
   while (!surface.Ended()) {
     if (FireDue(surface)) continue;
+    // A person at the terminal has the dialog before them while its timers
+    // run: a timer fires when it comes due unless they answer first (a
+    // second at most of real time for each), as in a script, where the
+    // timer fires when the next action is not for the dialog.
+    if (TimerSet* timers = surface.Timers(); timers && Actions().Empty() && InputComesFromAPerson()) {
+      if (const std::optional<std::int64_t> due = timers->NextDue()) {
+        const std::int64_t ms = std::clamp<std::int64_t>(*due - VirtualNowMs(), 0, kLongestRealTimerWaitMs);
+        if (!InputArrivesWithin(static_cast<int>(ms))) {
+          AdvanceVirtualClock(*due - VirtualNowMs());
+          continue;
+        }
+      }
+    }
     const NextAction next =
         TakeNextAction([](const UserAction& action) { return IsDialogVerb(action.verb); });
     if (next.taken()) {

@@ -15,7 +15,9 @@
 //      noted in the transcript ("script"). A script never hangs.
 // The queue is read through TakeNextAction (host/system/user_actions.h), so a terminal is asked for
 // more input before the queue counts as empty, and timed events ("at") at
-// its head are armed.
+// its head are armed. A terminal is not asked while a timer is armed and
+// the person has typed nothing: the timer fires when it comes due, after up
+// to kLongestRealTimerWaitMs of real time for them to answer first.
 // Timers belong to one dialog and fire only while that dialog is the one
 // waiting: a dialog's timers pause while a nested dialog runs over it.
 // A timer that keeps firing with nothing else happening is cut off after
@@ -36,6 +38,9 @@ namespace host::ui {
 inline constexpr int kMaxIdleTimerRuns = 10000;
 // Timers shorter than this run at this interval, as window timers do.
 inline constexpr std::int64_t kMinTimerIntervalMs = 10;
+// The longest a person at the terminal is given to answer before a dialog's
+// timer fires.
+inline constexpr std::int64_t kLongestRealTimerWaitMs = 1000;
 
 enum class TimerMode { kRepeat, kOnce };
 

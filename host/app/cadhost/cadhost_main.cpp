@@ -193,10 +193,14 @@ int main(int argc, char** argv) {
     return taken == 0 || taken > lines.size() ? 0 : lines[taken - 1];
   };
 
-  cadhost::TerminalReader terminal(&screen, &std::cin);
+  cadhost::TerminalInput typed;
+  cadhost::TerminalReader terminal(&screen, &typed);
   if (interactive) {
     host::SetActionSupplier([&terminal] { return terminal.Supply(); },
-                            [&terminal](const host::UserAction& slip) { terminal.Slip(slip); });
+                            [&terminal](const host::UserAction& slip) { terminal.Slip(slip); },
+                            [&terminal](int ms) { return terminal.Wait(ms); });
+    // Ctrl-C is the user's break, as Esc is: the work of the session is kept.
+    cadhost::CatchBreakKey();
   }
 
   int status = 0;

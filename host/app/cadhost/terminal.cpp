@@ -1,12 +1,17 @@
 #include "host/app/cadhost/terminal.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <istream>
 #include <string>
 
 #include "host/app/script.h"
 #include "host/app/session.h"
 #include "host/editor/command_line.h"
+#include "host/system/events.h"
 #include "host/system/wide_text.h"
 
 namespace cadhost {
@@ -23,6 +28,14 @@ std::wstring WithoutLeadingBreaks(const std::wstring& text) {
 // answer (or, for a command, as it was typed): they are not written again.
 bool ShownWhileWaiting(const std::string& kind) {
   return kind == "message_box" || kind == "file_dialog" || kind == "folder_picker" || kind == "command_run";
+}
+
+// True when the prompt shown last has no text of its own.
+bool LastPromptBlank() {
+  const auto& items = host::Shown().Items();
+  for (auto it = items.rbegin(); it != items.rend(); ++it)
+    if (it->kind == "prompt") return WithoutLeadingBreaks(it->text).find_first_not_of(L" ") == std::wstring::npos;
+  return false;
 }
 
 }  // namespace
@@ -69,6 +82,72 @@ void Screen::FlushBeforePrompt(const std::wstring& before) {
   std::fflush(stdout);
 }
 
+TerminalInput::Read TerminalInput::ReadLine(std::string* line) {
+  for (;;) {
+    const std::size_t end = buffer_.find('\n');
+    if (end != std::string::npos) {
+      *line = buffer_.substr(0, end);
+      buffer_.erase(0, end + 1);
+      return Read::kLine;
+    }
+    // A break pressed while nothing read the terminal counts now.
+    if (host::TakeBreakKey()) {
+      buffer_.clear();
+      return Read::kBreak;
+    }
+    // A signal always ends the wait of poll(), restarted calls or not: the
+    // break is seen above.
+    pollfd wait{0, POLLIN, 0};
+    if (::poll(&wait, 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      return Read::kClosed;
+    }
+    char chunk[4096];
+    const ssize_t n = ::read(0, chunk, sizeof chunk);
+    if (n > 0) {
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Read::kClosed;
+    // Ctrl-D after text on the line hands over that text alone.
+    if (!buffer_.empty()) {
+      line->swap(buffer_);
+      buffer_.clear();
+      return Read::kLine;
+    }
+    // End of input: Ctrl-D, or a terminal that hung up, which goes on
+    // answering end of input at once.
+    pollfd p{0, POLLIN, 0};
+    if (::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return Read::kClosed;
+    return Read::kEnd;
+  }
+}
+
+bool TerminalInput::Ready(int ms) {
+  if (buffer_.find('\n') != std::string::npos) return true;
+  pollfd p{0, POLLIN, 0};
+  const int r = ::poll(&p, 1, ms);
+  // Interrupted: by the break key, which the reader takes.
+  return r != 0;
+}
+
+namespace {
+
+void OnBreakKey(int) { host::NoteBreakKey(); }
+
+}  // namespace
+
+void CatchBreakKey() {
+  struct sigaction action {};
+  action.sa_handler = OnBreakKey;
+  sigemptyset(&action.sa_mask);
+  // Other calls go on after it; the reader waits for the terminal in poll(),
+  // which a signal always ends.
+  action.sa_flags = SA_RESTART;
+  (void)::sigaction(SIGINT, &action, nullptr);
+}
+
 void TerminalReader::ShowWhatWaits() {
   const host::Waiting* waiting = host::CurrentWaiting();
   const std::uint64_t number = host::WaitingSerial();
@@ -81,8 +160,13 @@ void TerminalReader::ShowWhatWaits() {
   if (waiting->on_command_line) {
     // A command asking the same kind of thing again ("Next point: ") is not
     // told the answers again, unless the last answer was a slip.
-    if (!text.empty() && (text != last_hint_ || show_again_)) {
-      last_hint_ = text;
+    const bool tell = !text.empty() && (text != last_hint_ || show_again_);
+    if (tell) last_hint_ = text;
+    if (LastPromptBlank() && !waiting->blank_prompt.empty()) {
+      // A prompt with no text of its own: the screen says what is asked.
+      screen_->Flush();
+      Out(L"\n" + (tell ? text + L"\n" : std::wstring()) + waiting->blank_prompt);
+    } else if (tell) {
       screen_->FlushBeforePrompt(text);
     } else {
       screen_->Flush();
@@ -97,22 +181,44 @@ void TerminalReader::ShowWhatWaits() {
   show_again_ = false;
 }
 
+void TerminalReader::Cancel(const wchar_t* key) {
+  key_ = key;
+  host::Actions().Push("esc");
+}
+
+bool TerminalReader::Wait(int ms) {
+  // What waits is on the screen, and what the timers do shows as it comes.
+  if (host::WaitingSerial() != shown_) ShowWhatWaits();
+  screen_->Flush();
+  return in_->Ready(ms);
+}
+
 bool TerminalReader::Supply() {
   for (;;) {
     ShowWhatWaits();
     std::string line;
-    if (!std::getline(*in_, line)) {
-      // Ctrl-D. A terminal reads on after it, so only this wait ends.
-      in_->clear();
+    const TerminalInput::Read read = in_->ReadLine(&line);
+    if (read == TerminalInput::Read::kClosed) {
       Out(L"\n");
-      if (host::CurrentWaiting() == nullptr && !quit_sent_) {
-        quit_sent_ = true;
-        host::Actions().Push("quit");
-        return true;
-      }
       return false;
     }
-    quit_sent_ = false;
+    if (read == TerminalInput::Read::kBreak) {
+      // Ctrl-C: the terminal showed "^C" and dropped the line being typed.
+      Out(L"\n");
+      Cancel(L"Ctrl-C");
+      return true;
+    }
+    if (read == TerminalInput::Read::kEnd) {
+      Out(L"\n");
+      if (host::CurrentWaiting() == nullptr) {
+        key_ = nullptr;
+        host::Actions().Push("quit");
+      } else {
+        Cancel(L"Ctrl-D");
+      }
+      return true;
+    }
+    key_ = nullptr;
     ++line_;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     host::LineParse p = host::ParseScriptLine(host::DecodeUtf8(line));
@@ -138,7 +244,11 @@ bool TerminalReader::Supply() {
 
 void TerminalReader::Slip(const host::UserAction& slip) {
   // What waits stays: the user reads this and answers again.
-  host::Print(L"\n; \"" + host::ActionText(slip) + L"\" does not answer what waits; ignored\n");
+  if (key_ != nullptr && slip.verb == "esc")
+    host::Print(L"\n; " + std::wstring(key_) + L" does not cancel this question: answer it\n");
+  else
+    host::Print(L"\n; \"" + host::ActionText(slip) + L"\" does not answer what waits; ignored\n");
+  key_ = nullptr;
   show_again_ = true;
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 
 #include "host/system/user_actions.h"
@@ -39,34 +38,65 @@ class Screen {
   std::wstring last_prompt_;
 };
 
+// The lines a person types at the terminal (standard input), read as the
+// terminal hands them over, with the two keys that are no text: Ctrl-D (end
+// of input at the start of a line) and Ctrl-C (the break key).
+class TerminalInput {
+ public:
+  enum class Read {
+    kLine,    // a line, without its line break
+    kEnd,     // Ctrl-D: the terminal reads on after it
+    kBreak,   // Ctrl-C
+    kClosed,  // the terminal is gone (or cannot be read): nothing more comes
+  };
+  Read ReadLine(std::string* line);
+  // True when a line or a key is at hand within `ms` milliseconds.
+  bool Ready(int ms);
+
+ private:
+  std::string buffer_;  // read, not yet handed over
+};
+
+// From now on Ctrl-C at the terminal is the user's break (host/system/
+// events.h) instead of ending the process.
+void CatchBreakKey();
+
 // Reads the user's actions from the terminal, one a line. Before it reads,
 // it shows what waits (host/system/user_actions.h): a message box, picker
 // or question in full with the answers it takes, a dialog as it stands with
 // the actions that work now. A slip (an action that does not answer what
 // waits) is said, and what waits is shown again. "!help" while something
-// waits lists the actions. Ctrl-D at the command prompt is "quit" (which
-// asks first when the drawing has unsaved work); anywhere else it cancels
-// what waits.
+// waits lists the actions.
+//
+// Ctrl-D at the command prompt is "quit" (which asks first when the drawing
+// has unsaved work, and quits only on the answer typed); anywhere else it
+// cancels what waits, as Esc does. Ctrl-C is Esc: it cancels what waits, at
+// the command prompt the command line. A terminal that is gone ends the
+// input.
 class TerminalReader {
  public:
-  TerminalReader(Screen* screen, std::istream* in) : screen_(screen), in_(in) {}
+  TerminalReader(Screen* screen, TerminalInput* in) : screen_(screen), in_(in) {}
   // The action supplier: pushes the next action; false at the end of input.
   bool Supply();
   // The handler of slips.
   void Slip(const host::UserAction& slip);
+  // The input waiter: shows what waits, then waits up to `ms` for input.
+  bool Wait(int ms);
   // The lines read so far.
   int Line() const { return line_; }
 
  private:
   void ShowWhatWaits();
+  // Pushes Esc for a key that cancels what waits (Ctrl-D, Ctrl-C).
+  void Cancel(const wchar_t* key);
 
   Screen* screen_;
-  std::istream* in_;
+  TerminalInput* in_;
   int line_ = 0;
   std::uint64_t shown_ = 0;  // the number of the wait shown last
   bool show_again_ = false;
   std::wstring last_hint_;   // the answers last told at a prompt of this command
-  bool quit_sent_ = false;   // Ctrl-D at the command prompt became "quit"
+  const wchar_t* key_ = nullptr;  // the key whose Esc was pushed last, until an action is read
 };
 
 }  // namespace cadhost

@@ -3,7 +3,9 @@
 // tests can see the order of messages and reach its commands and functions
 // through cadhost and a script. Built as a shared library; it calls the host
 // through the symbols of the program that loads it.
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "host/app/addin_abi.h"
 #include "host/app/command_stack.h"
@@ -49,6 +51,20 @@ void CountUp() {
   host::Print(L"\nCounted to the end.");
 }
 
+// Polls for a break every 10 ms of real time, for 30 s at most: a loop
+// long enough for a person at the terminal to press Ctrl-C.
+void AwaitBreak() {
+  host::Print(L"\nWaiting for a break.");
+  for (int i = 1; i <= 3000; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (host::UserBreak()) {
+      host::Print(L"\nBroken off.");
+      return;
+    }
+  }
+  host::Print(L"\nNo break came.");
+}
+
 void SetPath() {
   host::Input<std::wstring> path = host::GetString(true, L"\nSupport path: ");
   if (path.ok()) host::SetSupportPathText(path.value);
@@ -72,6 +88,14 @@ void DrawLine() {
   if (host::RunHostCommand({std::wstring(L"_LINE"), from.value, to.value, std::wstring(L"")}) !=
       host::Status::kNormal)
     host::Print(L"\nLINE failed.");
+}
+
+// A window by two corners, the second asked with no text of its own.
+void DrawWindow() {
+  const host::Input<host::db::Point3> a = host::GetPoint(L"\nWindow select an area");
+  if (!a.ok()) return;
+  const host::Input<host::db::Point3> b = host::GetCorner(a.value, L"");
+  if (b.ok()) host::Printf(L"\nWindow %g,%g to %g,%g.", a.value.x, a.value.y, b.value.x, b.value.y);
 }
 
 // Moves the lines the user selects by two points.
@@ -174,6 +198,8 @@ VARNEL_ADDIN_EXPORT host::AppResult acrxEntryPoint(host::AppMessage message, voi
       (void)host::AddCommand(L"TESTADDIN", L"taline", L"taline", host::kCommandModal, DrawLine);
       (void)host::AddCommand(L"TESTADDIN", L"tamove", L"tamove", host::kCommandModal, MoveLines);
       (void)host::AddCommand(L"TESTADDIN", L"tadialog", L"tadialog", host::kCommandModal, RunDialogCommand);
+      (void)host::AddCommand(L"TESTADDIN", L"tawait", L"tawait", host::kCommandModal, AwaitBreak);
+      (void)host::AddCommand(L"TESTADDIN", L"tawindow", L"tawindow", host::kCommandModal, DrawWindow);
       break;
     case host::AppMessage::kUnloadApp:
       host::Print(L"\n[TestAddin] unload app");

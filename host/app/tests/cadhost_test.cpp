@@ -296,6 +296,20 @@ TEST_F(CadhostTest, TheFourDeliverablesLoad) {
   }
 }
 
+// "help" says in a line what each add-in command does, so that a command
+// can be found by what it is for; UNDO is said to undo nothing.
+TEST_F(CadhostTest, HelpSaysWhatEachAddinCommandDoes) {
+  std::string extra;
+  std::string paths = DELIVERABLE_PATHS;
+  extra += " --addin '" + paths.substr(0, paths.find(':')) + "'";  // Varnel comes first
+  CadhostRun run = Cadhost("help\n", extra);
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+  ExpectInOrder(run.out, {"Add-in commands:\n", "  lwhgmlin ", " import OS MasterMap GML files into the drawing\n",
+                          "  lwhgmllo ", " find entities by TOID and zoom to them\n", "  lwhgmlot ",
+                          " draw the outlines of all OS tile drawings\n", "  lwhgmlme ", " choose between",
+                          "this host keeps no undo history"});
+}
+
 TEST_F(CadhostTest, AStopClickTimedToAPumpReachesTheRunningDialog) {
   struct Case {
     std::string script;
@@ -434,14 +448,24 @@ TEST_F(CadhostTest, QuitNewAndOpenAskBeforeUnsavedWorkIsDropped) {
   EXPECT_EQ(SavedLines(dir_ / "kept.dxf").size(), 1u);
 }
 
-// Ctrl-D at the command prompt is quit: with unsaved work it asks, and a
-// second Ctrl-D (or a closed terminal) ends the session.
-TEST_F(CadhostTest, CtrlDAsksBeforeUnsavedWorkIsDroppedAndASecondOneEnds) {
-  CadhostRun run = CadhostOnTerminal("taline\n0,0\n5,0\n\x04");
+// Ctrl-D at the command prompt is quit: with unsaved work it asks, and only
+// the answer typed decides; a Ctrl-D at the question does not answer it.
+// Ctrl-D at a prompt cancels the prompt alone, and the session goes on.
+TEST_F(CadhostTest, CtrlDQuitsOnlyOnTheAnswerTypedAndCancelsAPrompt) {
+  CadhostRun run = CadhostOnTerminal(
+      "taline\n0,0\n5,0\n"
+      "\x04"  // quit: asks
+      "\x04"  // answers nothing: asked again
+      "!answer no\n"
+      "tahello\n\x04"  // cancels the prompt
+      "!save kept.dxf\n");  // then the last Ctrl-D quits: nothing is unsaved
   EXPECT_EQ(run.exit_code, 0) << run.out;
-  ExpectInOrder(run.out, {"Quit and drop them?", "Answer: !answer yes | !answer no"});
+  ExpectInOrder(run.out, {"Quit and drop them?", "Answer: !answer yes | !answer no",
+                          "Ctrl-D does not cancel this question", "Quit and drop them?", "Hello cancelled."});
   EXPECT_NE(run.transcript.find("Quit and drop them? {Yes/No, exclamation, default 2} -> No"), std::string::npos)
       << run.transcript;
+  EXPECT_EQ(run.transcript.find("no more input"), std::string::npos) << run.transcript;
+  EXPECT_EQ(SavedLines(dir_ / "kept.dxf").size(), 1u);
 }
 
 // --verbose writes every item the host recorded, each once and on a line of

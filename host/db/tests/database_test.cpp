@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace host::db {
@@ -21,6 +23,37 @@ TEST(Database, NewDrawingHasDefaultContent) {
   EXPECT_TRUE(empty.ModelSpace().IsNull());
   EXPECT_TRUE(empty.Layer(L"0").IsNull());
   EXPECT_EQ(empty.ActiveViewport(), nullptr);
+}
+
+// Reading leaves the change count alone; every way to change the database
+// moves it, a pointer handed out for writing included.
+TEST(Database, TheChangeCountMovesWithEveryWayToChangeTheDatabase) {
+  Database db;
+  const ObjectId line = db.Append(LineData{{0, 0, 0}, {1, 1, 0}});
+  const Database& reader = db;
+  std::uint64_t count = db.ChangeCount();
+  (void)reader.EntityOf(line);
+  (void)reader.EntitiesIn(reader.ModelSpace());
+  (void)reader.Settings();
+  (void)reader.ActiveViewport();
+  (void)reader.LayerRecordOf(reader.CurrentLayer());
+  (void)reader.NextEntity();
+  EXPECT_EQ(db.ChangeCount(), count) << "reading";
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"append", [&] { (void)db.Append(CircleData{{0, 0, 0}, 2}); }},
+      {"erase", [&] { (void)db.Erase(line); }},
+      {"entity for writing", [&] { db.EntityOf(line)->color = 3; }},
+      {"settings for writing", [&] { db.Settings().plinegen = true; }},
+      {"view for writing", [&] { db.ActiveViewport()->height = 20; }},
+      {"layer", [&] { (void)db.EnsureLayer(L"Roads"); }},
+      {"layer for writing", [&] { db.LayerRecordOf(db.CurrentLayer())->color = 5; }},
+      {"application", [&] { (void)db.RegisterApp(L"ORVANE"); }},
+  };
+  for (const auto& [what, change] : changes) {
+    change();
+    EXPECT_GT(db.ChangeCount(), count) << what;
+    count = db.ChangeCount();
+  }
 }
 
 TEST(Database, TableNamesAreCheckedAndCompareWithoutCase) {

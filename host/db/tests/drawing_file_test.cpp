@@ -4,12 +4,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <chrono>
+#include <future>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sstream>
 
 #include "host/db/entity_list.h"
@@ -626,6 +631,34 @@ TEST_F(DrawingFileTest, MalformedFilesGiveTheFileWhatAndWhereAndLeaveTheDatabase
   Result<std::int64_t> missing = ReadDrawing(target, std::string_view(PathOf("none.dxf")));
   EXPECT_FALSE(missing.ok());
   EXPECT_NE(missing.message.find(L"none.dxf: cannot open the file"), std::string::npos) << missing.message;
+}
+
+// A pipe given as a drawing would hold the reader in open() until some writer
+// came; a folder is no drawing either. Both are refused at once.
+TEST_F(DrawingFileTest, APipeOrAFolderIsRefusedWithoutWaiting) {
+  const std::string pipe = PathOf("pipe.dxf");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  fs::create_directories(PathOf("folder.dxf"));
+  struct Case {
+    std::string path;
+    const wchar_t* what;
+  };
+  for (const Case& c : {Case{pipe, L"not a regular file"}, Case{PathOf("folder.dxf"), L"a folder"}}) {
+    SCOPED_TRACE(c.path);
+    auto reading = std::async(std::launch::async, [&] {
+      Database target;
+      return ReadDrawing(target, std::string_view(c.path));
+    });
+    if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+      ADD_FAILURE() << "the reader waits on the pipe";
+      // A writer that comes and goes lets the reader's open() return.
+      const int writer = ::open(c.path.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) ::close(writer);
+    }
+    Result<std::int64_t> read = reading.get();
+    EXPECT_FALSE(read.ok());
+    EXPECT_NE(read.message.find(c.what), std::wstring::npos) << read.message;
+  }
 }
 
 // A number that is not finite is neither stored from an entity list nor

@@ -106,6 +106,44 @@ TEST_F(PromptsTest, InvalidNumbersAreAskedAgain) {
   }
 }
 
+// A keyword question takes a keyword or its start, case ignored; any other
+// word is refused and the question asked again, so that a slip never passes
+// for the default.
+TEST_F(PromptsTest, KeywordQuestionsRefuseOtherWordsAndAskAgain) {
+  struct Case {
+    std::vector<std::wstring> typed;
+    std::wstring value;  // empty: Enter, the caller's default
+    std::size_t refused;
+  };
+  const Case cases[] = {
+      {{L"m"}, L"Move", 0},
+      {{L"COPY"}, L"Copy", 0},
+      {{L"mo please"}, L"Move", 0},  // a blank ends the answer
+      {{L""}, L"", 0},
+      {{L"x", L"c"}, L"Copy", 1},
+      {{L"maybe", L"moved", L"M"}, L"Move", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.typed));
+    Reset();
+    for (const std::wstring& t : c.typed) Type(t);
+    host::Input<std::wstring> r = host::GetKeyword(L"\nMove or Copy? Move / <Copy>: ", {L"Move", L"Copy"});
+    EXPECT_EQ(r.status, Status::kNormal);
+    EXPECT_EQ(r.value, c.value);
+    EXPECT_EQ(host::Shown().TextsOf("prompt").size(), c.refused + 1);
+    std::size_t said = 0;
+    for (const std::wstring& text : host::Shown().TextsOf("print"))
+      if (text == L"\nInvalid option keyword.") ++said;
+    EXPECT_EQ(said, c.refused);
+  }
+  // A refused word, then Esc: the question ends as a cancel.
+  Reset();
+  Type(L"maybe");
+  host::Actions().Push("esc");
+  EXPECT_EQ(host::GetKeyword(L"\nChange this polylines direction? Yes / <No>: ", {L"Yes", L"No"}).status,
+            Status::kCancel);
+}
+
 TEST_F(PromptsTest, StringsWithAndWithoutSpaces) {
   Type(L"File Coverage");
   host::Input<std::wstring> with = host::GetString(true, L"\nLayer <File Coverage>");

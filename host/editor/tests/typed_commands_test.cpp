@@ -71,18 +71,45 @@ TEST_F(TypedCommandsTest, MoveCopyZoomLimitsUndoRedrawTakeTheirAnswers) {
   EXPECT_EQ(host::GetSystemVariable(L"VIEWSIZE").Number(), 2.0);
 }
 
-TEST_F(TypedCommandsTest, WrongAnswersEndTheCommandWithTheHostsMessage) {
+// A word that is no keyword is refused with the host's message and the
+// question asked again; Esc then ends the command with nothing run.
+TEST_F(TypedCommandsTest, WrongAnswersAreRefusedAndAskedAgain) {
   const struct {
     const wchar_t* command;
     const wchar_t* answer;
-  } cases[] = {{L"UNDO", L"sideways"}, {L"ZOOM", L"previous"}, {L"LIMITS", L"maybe"}};
+    const wchar_t* then;
+    const wchar_t* recorded;  // empty: nothing runs
+  } cases[] = {{L"UNDO", L"sideways", L"m", L"UNDO \"Mark\""},
+               {L"ZOOM", L"previous", L"e", L"ZOOM \"_E\""},
+               {L"LIMITS", L"maybe", L"off", L"LIMITS \"OFF\""},
+               {L"ZOOM", L"previous", nullptr, L""}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.command << " " << c.answer);
     host::Shown().Clear();
     Type(c.answer);
+    if (c.then != nullptr)
+      Type(c.then);
+    else
+      host::Actions().Push("esc");
     ASSERT_TRUE(host::RunTypedHostCommand(c.command));
     EXPECT_TRUE(host::Shown().Contains("print", L"Invalid option keyword."));
-    EXPECT_TRUE(host::Shown().TextsOf("command").empty());
+    EXPECT_EQ(host::Shown().TextsOf("prompt").size(), 2u) << "asked again";
+    const std::vector<std::wstring> ran = host::Shown().TextsOf("command");
+    EXPECT_EQ(ran, *c.recorded ? std::vector<std::wstring>{c.recorded} : std::vector<std::wstring>{});
+    EXPECT_TRUE(host::Actions().Empty());
   }
+}
+
+// UNDO takes its options, but nothing is undone: the user is told so.
+TEST_F(TypedCommandsTest, UndoSaysTheHostKeepsNoHistory) {
+  (void)Line(0, 0, 2, 0);
+  Type(L"b");
+  ASSERT_TRUE(host::RunTypedHostCommand(L"UNDO"));
+  EXPECT_TRUE(host::Shown().Contains("print", L"This host keeps no undo history: nothing was undone."));
+  EXPECT_EQ(Lines(db_).size(), 1u);
+}
+
+TEST_F(TypedCommandsTest, UnknownNamesAreNoHostCommands) {
   host::Shown().Clear();
   EXPECT_FALSE(host::RunTypedHostCommand(L"NOSUCH"));
   EXPECT_FALSE(host::RunTypedHostCommand(L""));

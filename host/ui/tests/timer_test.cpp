@@ -4,6 +4,7 @@
 #include "host/system/clock.h"
 #include "host/ui/dialog.h"
 #include "host/ui/modal.h"
+#include "host/ui/script_verbs.h"
 #include "host/ui/tests/ui_test_support.h"
 
 namespace host::ui {
@@ -60,6 +61,39 @@ TEST_F(TimerTest, BatchStyleRepeatingTimerClosesItsDialog) {
   EXPECT_EQ(VirtualNowMs(), 3000);
   EXPECT_EQ(Shown().TextsOf("script").size(), 0u);
   EXPECT_EQ(Shown().TextsOf("print").size(), 0u);
+}
+
+// With a person at the terminal, who has typed nothing, the dialog is not
+// left waiting for a line: each timer fires when it comes due, and the
+// person is asked only once the steps are done (or as soon as they type).
+TEST_F(TimerTest, AtTheTerminalTimersFireWhileThePersonHasTypedNothing) {
+  for (const bool typed : {false, true}) {
+    SCOPED_TRACE(typed ? "a line typed" : "nothing typed");
+    Reset();
+    int asked = 0, waited = 0;
+    SetActionSupplier(
+        [&] {
+          ++asked;
+          Actions().Push(kVerbEsc);
+          return true;
+        },
+        {},
+        [&](int ms) {
+          ++waited;
+          EXPECT_EQ(ms, 1000);
+          return typed;
+        });
+    TickingDialog dialog;
+    int steps_left = 2;
+    dialog.on_init = [&] { EXPECT_TRUE(dialog.SetTimer(1, 1000)); };
+    dialog.on_tick = [&](int) {
+      if (--steps_left == 0) dialog.EndDialog(kIdOk);
+    };
+    EXPECT_EQ(dialog.DoModal(), typed ? kIdCancel : kIdOk);
+    EXPECT_EQ(dialog.ticks.size(), typed ? 0u : 2u);
+    EXPECT_EQ(asked, typed ? 1 : 0);
+    EXPECT_EQ(waited, typed ? 1 : 2);
+  }
 }
 
 TEST_F(TimerTest, WaitFiresTimersInTimeOrderAndOneShotsOnce) {
