@@ -6,12 +6,15 @@ pseudo-terminal as a person does (see terminal_sessions.py for the harness).
 - The second corner of a window, asked with no text, shows what it asks.
 - Ctrl-D at a prompt cancels it; at the command prompt it quits, asking
   first when there is unsaved work and quitting only on the answer typed.
+- A batch import runs its steps on the dialog's timer while the dialog
+  waits, with nothing typed (no !wait): it makes its drawings.
 - Opening a drawing and only looking at it (REDRAW, a help command, a
   command cancelled before it did anything) leaves nothing to ask about.
 
-usage: terminal_keys.py CADHOST TESTADDIN VARNEL
+usage: terminal_keys.py CADHOST TESTADDIN VARNEL SOURCE_DIR
 """
 import os
+import shutil
 import subprocess
 import sys
 
@@ -90,14 +93,61 @@ def unchanged(cadhost, testaddin, varnel, tmp, env):
     ])
 
 
+def batch(cadhost, varnel, source, tmp, env):
+    # The example topography in a folder of its own; two window locations,
+    # the batch switch on in the settings dialog, Start.
+    support = os.path.join(tmp, 'batch_support')
+    shutil.copytree(os.path.join(source, 'support'), support)
+    example = os.path.join(tmp, 'batch_example')
+    subprocess.run(['/usr/bin/python3', os.path.join(source, 'tools', 'make_example_data.py'), example],
+                   check=True, capture_output=True)
+    osmm, out, csv = (os.path.join(tmp, name) for name in ('batch_osmm', 'batch_out', 'batch_csv'))
+    for folder in (osmm, out, csv):
+        os.mkdir(folder)
+    shutil.copy(os.path.join(example, 'example-topo.gml'), osmm)
+    steps = [
+        (['Command: '], 'lwhgmlin'),
+        (['Select files individually?'], '!answer no'),
+        (['Select MasterMap files folder.'], '!answer ' + osmm),
+        (['Actions now:'], '!dlg_click 229'),
+        (['Actions now:'], '!dlg_click 227'),
+        (['Actions now:'], '!dlg_click 328'),
+        (['Actions now:'], '!dlg_click 1'),
+    ]
+    for name, corner1, corner2 in (('West', '437000.5,112000.5', '437400.5,112900.5'),
+                                   ('East', '437500.5,112000.5', '437900.5,112900.5')):
+        steps += [
+            (['Actions now:'], '!dlg_click 228'),
+            (['Actions now:'], '!dlg_set 263 ' + name),
+            (['Actions now:'], '!dlg_click 261'),
+            (['Window select an area'], corner1),
+            (['Other corner: '], corner2),
+        ]
+    steps += [
+        (['Actions now:'], '!dlg_click 1'),
+        (['OK to start the Batch Processing Mode?'], '!answer yes'),
+        (['Answer: !answer FOLDER'], '!answer ' + out),
+        (['Answer: !answer FOLDER'], '!answer ' + csv + '/'),
+        # Nothing more is typed until the batch is done.
+        (['Orvane Batch mode started.', 'West.dwg created.', 'East.dwg', 'Command: '], '!new'),
+        (['Start a new drawing and drop them?'], '!answer yes'),
+        (['Command: '], 'quit'),
+    ]
+    run_session('the batch session', [cadhost, '--addin', varnel, '--support', support, '--registry', 'registry.txt'],
+                tmp, env, steps)
+    if not os.path.isfile(os.path.join(out, 'West.dxf')):
+        raise Failure('the batch at the terminal made no drawing for West')
+
+
 def main():
-    cadhost, testaddin, varnel = sys.argv[1:4]
+    cadhost, testaddin, varnel, source = sys.argv[1:5]
 
     def sessions(tmp, env):
         keys(cadhost, testaddin, tmp, env)
         unchanged(cadhost, testaddin, varnel, tmp, env)
-    return run_in_temporary_folder(sessions, 'Ctrl-C and Ctrl-D cancel what waits, and only a changed drawing '
-                                             'is asked about')
+        batch(cadhost, varnel, source, tmp, env)
+    return run_in_temporary_folder(sessions, 'Ctrl-C and Ctrl-D cancel what waits, only a changed drawing is '
+                                             'asked about, and a batch runs on its timer at the terminal')
 
 
 if __name__ == '__main__':
