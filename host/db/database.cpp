@@ -450,14 +450,19 @@ bool Database::Erase(ObjectId id, bool erase) {
   return true;
 }
 
-std::vector<ObjectId> Database::EntitiesIn(ObjectId space) const {
+std::vector<ObjectId> Database::EntitiesIn(ObjectId space) const { return ListedIn(space, false); }
+
+std::vector<ObjectId> Database::AllEntitiesIn(ObjectId space) const { return ListedIn(space, true); }
+
+std::vector<ObjectId> Database::ListedIn(ObjectId space, bool withKept) const {
   std::vector<ObjectId> ids;
   const BlockRecord* record = BlockRecordOf(space);
   if (record == nullptr) return ids;
   ids.reserve(record->entities.size());
   for (std::uint64_t handle : record->entities) {
     const Entity* entity = EntityByHandle(handle);
-    if (entity && !entity->erased) ids.push_back(IdOf(handle));
+    const bool kept = withKept && !entity && kept_ && kept_->entities.count(handle) != 0;
+    if ((entity && !entity->erased) || kept) ids.push_back(IdOf(handle));
   }
   return ids;
 }

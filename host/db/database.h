@@ -206,6 +206,9 @@ class Database {
   // The entities of a block record that are not erased, in order (vertices
   // and end markers are not listed; they belong to their polyline).
   std::vector<ObjectId> EntitiesIn(ObjectId space) const;
+  // The same with the entities of kinds the database keeps as read (kept.h)
+  // in their places: everything a selection of the space can hold.
+  std::vector<ObjectId> AllEntitiesIn(ObjectId space) const;
 
   // The walk of the drawing: the first entity of model space when `after` is
   // null; after a polyline its vertices and end marker; then the next entity
@@ -266,6 +269,9 @@ class Database {
 
  private:
   std::uint64_t NewHandle() { return nextHandle_++; }
+  // The entities a block record lists, erased ones left out; kept ones too
+  // `withKept`.
+  std::vector<ObjectId> ListedIn(ObjectId space, bool withKept) const;
   Entity& Store(Entity entity);
 
   std::uint64_t serial_;

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/db/dxf_lines.h"
 #include "host/db/entity_groups.h"
 #include "host/system/wide_text.h"
 
@@ -358,10 +359,14 @@ void WriteKeptObject(const KeptObject& object, const DxfWriter& out, std::uint64
   out.Kept(0, object.type);
   int handleCode = object.type == "DIMSTYLE" ? 105 : 5;
   bool ownerDone = owner == 0;
+  // A 330 inside an application's "{...}" list (reactors) names another
+  // object, not the owner.
+  bool inAppList = false;
   for (const KeptGroup& g : object.groups) {
+    if (g.code == 102) inAppList = !TrimDxf(g.value).starts_with("}");
     if (g.code == handleCode && object.handle != 0) {
       out.Handle(handleCode, object.handle);
-    } else if (g.code == 330 && !ownerDone) {
+    } else if (g.code == 330 && !ownerDone && !inAppList) {
       out.Handle(330, owner);
       ownerDone = true;
     } else {

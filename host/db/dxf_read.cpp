@@ -555,6 +555,7 @@ class Builder {
       // A kind the database does not model: kept as read, in its place.
       KeptObject object = KeepObject();
       if (object.handle == 0) object.handle = db_.ClaimKeptHandle(0);
+      object.owner = owner;
       db_.ListKeptEntity(owner, object.handle);
       std::uint64_t handle = object.handle;
       kept_.entities.emplace(handle, std::move(object));

@@ -542,7 +542,8 @@ class DrawingWriter {
     const Entity* entity = db_.EntityByHandle(handle);
     if (entity == nullptr) {
       if (kept_)
-        if (auto it = kept_->entities.find(handle); it != kept_->entities.end()) WriteKeptObject(it->second, out);
+        if (auto it = kept_->entities.find(handle); it != kept_->entities.end())
+          WriteKeptObject(it->second, out, it->second.owner);
       return;
     }
     if (entity->erased) return;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace host::db {
 namespace {
@@ -284,9 +285,26 @@ struct Applier {
   // The vertex whose groups are being read: it joins the list whole, so
   // that the list keeps shared widths shared.
   std::optional<LwVertex> pendingVertex;
+  bool pendingHasWidth = false;
+  // Vertices that give no width of their own: they take the constant width
+  // (group 43), wherever in the list that comes.
+  std::vector<std::size_t> constantWidthVertices;
   void FinishVertex(LwPolylineData& d) {
-    if (pendingVertex) d.vertices.push_back(*pendingVertex);
+    if (pendingVertex) {
+      if (!pendingHasWidth) constantWidthVertices.push_back(d.vertices.size());
+      d.vertices.push_back(*pendingVertex);
+    }
     pendingVertex.reset();
+    pendingHasWidth = false;
+  }
+  void FinishLwPolyline(LwPolylineData& d) {
+    FinishVertex(d);
+    if (d.constantWidth == 0) return;
+    for (std::size_t i : constantWidthVertices) {
+      LwVertex v = d.vertices[i];
+      v.startWidth = v.endWidth = d.constantWidth;
+      d.vertices.Set(i, v);
+    }
   }
   bool Apply(LwPolylineData& d, const Group& g) {
     int n = 0;
@@ -313,6 +331,7 @@ struct Applier {
       case 42: {
         if (!lwStarted) return Fail(g, "a vertex value before the first vertex");
         LwVertex& v = *pendingVertex;
+        pendingHasWidth = pendingHasWidth || g.code != 42;
         return NeedReal(g, g.code == 40 ? &v.startWidth : g.code == 41 ? &v.endWidth : &v.bulge);
       }
       default: return true;
@@ -507,7 +526,7 @@ bool ApplyGroups(Database& db, Entity& entity, const EntityList& groups, bool ad
     if (!ok) return false;
   }
   if (auto* hatch = std::get_if<HatchData>(&entity.data)) applier.FinishEdge(*hatch);
-  if (auto* polyline = std::get_if<LwPolylineData>(&entity.data)) applier.FinishVertex(*polyline);
+  if (auto* polyline = std::get_if<LwPolylineData>(&entity.data)) applier.FinishLwPolyline(*polyline);
   return true;
 }
 

@@ -5,7 +5,10 @@
 #include <map>
 #include <utility>
 
+#include "host/db/dxf_lines.h"
 #include "host/db/entity_groups.h"
+#include "host/db/entity_move.h"
+#include "host/db/kept.h"
 #include "host/system/entity_name.h"
 #include "host/system/wide_text.h"
 
@@ -162,10 +165,66 @@ bool MatchWildcard(std::wstring_view text, std::wstring_view pattern) {
   return any != negate;
 }
 
+namespace {
+
+// An entity of a kind the database keeps as read, as a list: its groups up
+// to its extended data, with coordinates made points, numbers numbers and
+// handles names, as the file gave them (angles stay in the file's unit).
+EntityList KeptEntityList(const Database& db, EntityName name, const KeptObject& object) {
+  EntityList list;
+  list.emplace_back(-1, name);
+  list.emplace_back(0, host::DecodeUtf8(object.type));
+  const KeptGroups& groups = object.groups;
+  bool inAppList = false;
+  for (std::size_t i = 0; i < groups.size() && groups[i].code < 1000; ++i) {
+    const KeptGroup& g = groups[i];
+    const std::string_view value = TrimDxf(g.value);
+    if (g.code == 102) {
+      inAppList = !value.starts_with("}");
+      continue;
+    }
+    if (inAppList) continue;
+    const bool xyz = (g.code >= 10 && g.code <= 18) || g.code == 210;
+    if (xyz) {
+      Point3 p{std::strtod(g.value.c_str(), nullptr), 0, 0};
+      if (i + 1 < groups.size() && groups[i + 1].code == g.code + 10) p.y = std::strtod(groups[++i].value.c_str(), nullptr);
+      if (i + 1 < groups.size() && groups[i + 1].code == g.code + 20) p.z = std::strtod(groups[++i].value.c_str(), nullptr);
+      list.emplace_back(g.code, p);
+      continue;
+    }
+    if (g.code == 5) {
+      list.emplace_back(5, host::DecodeUtf8(value));
+      continue;
+    }
+    if (g.code == 330 || g.code == 340 || g.code == 350 || g.code == 360) {
+      const std::uint64_t handle = std::strtoull(std::string(value).c_str(), nullptr, 16);
+      list.emplace_back(g.code, g.code == 330 && object.owner != 0 ? db.IdOf(object.owner) : db.IdOf(handle));
+      continue;
+    }
+    switch (KindOfCode(g.code)) {
+      case ValueKind::kReal: list.emplace_back(g.code, std::strtod(g.value.c_str(), nullptr)); break;
+      case ValueKind::kInt16:
+      case ValueKind::kInt32:
+        list.emplace_back(g.code, Value(static_cast<std::int32_t>(std::strtol(g.value.c_str(), nullptr, 10))));
+        break;
+      case ValueKind::kText:
+      case ValueKind::kHandle: list.emplace_back(g.code, host::DecodeUtf8(g.value)); break;
+      default: break;
+    }
+  }
+  return list;
+}
+
+}  // namespace
+
 std::optional<EntityList> GetEntityList(EntityName name) {
   const Database* db = DatabaseOf(name);
   const Entity* entity = db ? db->EntityOf(name) : nullptr;
-  if (entity == nullptr) return std::nullopt;
+  if (entity == nullptr) {
+    const KeptObject* kept = db ? KeptEntityOf(*db, name) : nullptr;
+    if (kept == nullptr) return std::nullopt;
+    return KeptEntityList(*db, name, *kept);
+  }
   EntityList list;
   ListSink sink(*db, &list);
   EmitEntity(*db, *entity, sink, false);
@@ -182,6 +241,7 @@ std::optional<EntityList> GetEntityList(EntityName name, const std::vector<std::
   std::optional<EntityList> list = GetEntityList(name);
   if (!list) return list;
   const Entity* entity = DatabaseOf(name)->EntityOf(name);
+  if (entity == nullptr) return list;  // a kind kept as read: its xdata is not modelled
   bool marked = false;
   for (const XdataBlock& block : entity->xdata.Blocks()) {
     if (!AppWanted(block.app, apps)) continue;

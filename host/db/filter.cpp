@@ -152,7 +152,7 @@ bool IsValidFilter(const EntityList& filter) {
 std::vector<EntityName> SelectAll(const Database& db, const EntityList& filter) {
   std::vector<EntityName> selected;
   if (!IsValidFilter(filter)) return selected;
-  for (EntityName name : db.EntitiesIn(db.ModelSpace())) {
+  for (EntityName name : db.AllEntitiesIn(db.ModelSpace())) {
     if (filter.empty()) {
       selected.push_back(name);
       continue;

@@ -33,7 +33,8 @@ FilterResult MatchFilter(EntityName entity, const EntityList& filter);
 bool IsValidFilter(const EntityList& filter);
 
 // Every entity of model space that is not erased and passes the filter (an
-// empty filter passes all), in drawing order. Empty when the filter is bad.
+// empty filter passes all), in drawing order, those of kinds kept as read
+// (kept.h) among them. Empty when the filter is bad.
 std::vector<EntityName> SelectAll(const Database& db, const EntityList& filter = {});
 
 }  // namespace host::db

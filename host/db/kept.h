@@ -34,6 +34,9 @@ struct KeptObject {
   std::string type;
   std::uint64_t handle = 0;
   KeptGroups groups;
+  // For an entity of a kind not modelled: the block record that lists it
+  // (its 330 group is written from this); 0 for other objects.
+  std::uint64_t owner = 0;
 };
 
 // A modelled entity as read: its groups, and what the database made of

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <map>
 
 #include "host/db/blocks.h"
 #include "host/db/database.h"
 #include "host/db/drawing_file.h"
+#include "host/db/entity_move.h"
+#include "host/editor/command_line.h"
 #include "host/editor/extents.h"
 #include "host/editor/graphics.h"
 #include "host/system/user_actions.h"
@@ -65,49 +68,6 @@ const std::wstring* TextAt(const std::vector<CommandArg>& args, std::size_t i) {
   return i < args.size() ? std::get_if<std::wstring>(&args[i]) : nullptr;
 }
 
-void Translate(db::Point3* p, const db::Point3& d) {
-  p->x += d.x;
-  p->y += d.y;
-  p->z += d.z;
-}
-
-// Moves an entity's own geometry (a polyline's vertices are entities of
-// their own and move separately).
-void TranslateData(db::EntityData* data, const db::Point3& d) {
-  std::visit(
-      [&](auto& e) {
-        using T = std::decay_t<decltype(e)>;
-        if constexpr (std::is_same_v<T, db::LineData>) {
-          Translate(&e.start, d);
-          Translate(&e.end, d);
-        } else if constexpr (std::is_same_v<T, db::ArcData> || std::is_same_v<T, db::CircleData>) {
-          Translate(&e.center, d);
-        } else if constexpr (std::is_same_v<T, db::PointData> || std::is_same_v<T, db::VertexData> ||
-                             std::is_same_v<T, db::InsertData>) {
-          Translate(&e.position, d);
-        } else if constexpr (std::is_same_v<T, db::TextData>) {
-          Translate(&e.position, d);
-          Translate(&e.alignment, d);
-        } else if constexpr (std::is_same_v<T, db::LwPolylineData>) {
-          e.vertices.Modify([&](db::LwVertex& v) {
-            v.x += d.x;
-            v.y += d.y;
-          });
-          e.elevation += d.z;
-        } else if constexpr (std::is_same_v<T, db::PolylineData>) {
-          e.elevation += d.z;
-        } else if constexpr (std::is_same_v<T, db::HatchData>) {
-          for (auto& loop : e.loops)
-            for (auto& v : loop.points) {
-              v.x += d.x;
-              v.y += d.y;
-            }
-          e.elevation += d.z;
-        }
-      },
-      *data);
-}
-
 // The entities a MOVE or COPY selection names, in order, each once.
 bool SelectionOf(const CommandArg& arg, std::vector<EntityName>* out) {
   if (auto* sel = std::get_if<CommandSelection>(&arg)) {
@@ -122,6 +82,20 @@ bool SelectionOf(const CommandArg& arg, std::vector<EntityName>* out) {
   return false;
 }
 
+// Says how many entities of which kinds a MOVE or COPY left as they were:
+// "\n3 objects not moved: 2 REGION, 1 MULTILEADER".
+void ReportStayed(const std::map<std::wstring, int>& stayed, bool copy) {
+  int total = 0;
+  std::wstring kinds;
+  for (const auto& [kind, count] : stayed) {
+    total += count;
+    kinds += (kinds.empty() ? L"" : L", ") + std::to_wstring(count) + L" " + kind;
+  }
+  if (total == 0) return;
+  Printf(L"\n%d object%ls not %ls: %ls", total, total == 1 ? L"" : L"s", copy ? L"copied" : L"moved",
+         kinds.c_str());
+}
+
 Status MoveOrCopy(const std::vector<CommandArg>& args, bool copy) {
   std::vector<EntityName> entities;
   if (args.size() != 5 || !SelectionOf(args[1], &entities)) return Status::kError;
@@ -130,43 +104,15 @@ Status MoveOrCopy(const std::vector<CommandArg>& args, bool copy) {
   const db::Point3* second = PointAt(args, 4);
   if (end == nullptr || !end->empty() || base == nullptr || second == nullptr) return Status::kError;
   const db::Point3 d{second->x - base->x, second->y - base->y, second->z - base->z};
+  std::map<std::wstring, int> stayed;  // by kind
   for (EntityName name : entities) {
     db::Database* db = db::DatabaseOf(name);
-    db::Entity* e = db ? db->EntityOf(name) : nullptr;
-    if (e == nullptr || e->erased) continue;
-    if (!copy) {
-      TranslateData(&e->data, d);
-      if (auto* pl = std::get_if<db::PolylineData>(&e->data))
-        for (std::uint64_t h : pl->vertices)
-          if (db::Entity* v = db->EntityByHandle(h)) TranslateData(&v->data, d);
-      continue;
-    }
-    db::Entity source = *e;  // Append may move entities in storage
-    TranslateData(&source.data, d);
+    if (db == nullptr) continue;
     db::ObjectId made;
-    const db::ObjectId space = db->IdOf(source.owner);
-    if (auto* pl = std::get_if<db::PolylineData>(&source.data)) {
-      std::vector<db::VertexData> vertices;
-      for (std::uint64_t h : pl->vertices)
-        if (const db::Entity* v = db->EntityByHandle(h))
-          if (auto* vd = std::get_if<db::VertexData>(&v->data)) {
-            db::VertexData moved = *vd;
-            Translate(&moved.position, d);
-            vertices.push_back(moved);
-          }
-      db::PolylineData header = *pl;
-      header.vertices.clear();
-      header.seqEnd = 0;
-      made = db->AppendPolyline(header, vertices, space);
-    } else {
-      made = db->Append(source.data, space);
-    }
-    if (db::Entity* copied = db->EntityOf(made)) {
-      copied->layer = source.layer;
-      copied->color = source.color;
-      copied->xdata = source.xdata;
-    }
+    const db::MoveResult result = copy ? db::CopyEntityMoved(*db, name, d, &made) : db::MoveEntity(*db, name, d);
+    if (result == db::MoveResult::kNotMovable) ++stayed[db::EntityTypeName(*db, name)];
   }
+  ReportStayed(stayed, copy);
   return Status::kNormal;
 }
 

@@ -9,6 +9,10 @@
 //   MOVE sel "" base second       moves the selected entities by second - base
 //   COPY sel "" base second       copies them by second - base (xdata too)
 //
+// MOVE and COPY take every kind of entity whose points the host knows
+// (host/db/entity_move.h); the others stay as they are, and the command line
+// says how many of which kind: "\n2 objects not moved: 1 REGION, 1 BODY".
+//
 // Names and options take a leading '_' (the language-independent form) or
 // '.', with case ignored; options may be spelt out ("_Window", "_Extents",
 // "_Mark"). Each command run is recorded in the transcript as "command" with

@@ -8,6 +8,8 @@
 
 #include "host/db/database.h"
 #include "host/db/entity_list.h"
+#include "host/db/entity_move.h"
+#include "host/db/kept.h"
 #include "host/db/filter.h"
 #include "host/editor/command_line.h"
 #include "host/system/user_actions.h"
@@ -81,7 +83,9 @@ Input<SelectionSetId> SelectEntities(const db::EntityList& filter) {
         echo += (echo.empty() ? L"" : L" ") + arg;
         const std::uint64_t handle = detail::ParseHandle(arg);
         const db::Entity* e = db && handle ? db->EntityByHandle(handle) : nullptr;
-        if (e && !e->erased && e->owner == db->HandleOf(db->ModelSpace())) chosen.push_back(db->IdOf(handle));
+        const db::KeptObject* kept = db && handle && !e ? db::KeptEntityOf(*db, db->IdOf(handle)) : nullptr;
+        const std::uint64_t owner = e && !e->erased ? e->owner : kept ? kept->owner : 0;
+        if (owner != 0 && owner == db->HandleOf(db->ModelSpace())) chosen.push_back(db->IdOf(handle));
       }
       EchoInput(echo);
       return Finish(chosen, filter);

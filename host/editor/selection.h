@@ -6,8 +6,8 @@
 //
 // The user's selection shows "\nSelect objects: " and takes one action:
 //  - "select HANDLE ..." (hexadecimal handles): those entities of the working
-//    drawing's model space, in that order; unknown handles and repeats are
-//    passed over;
+//    drawing's model space, in that order, of every kind (those the drawing
+//    keeps as read too); unknown handles and repeats are passed over;
 //  - "type" with "all", or with a point "x,y" (the entity nearest to it within
 //    the pick box);
 //  - "esc", "error [n]", running out, or another consumer's action, as for

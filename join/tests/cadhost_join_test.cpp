@@ -85,6 +85,12 @@ TEST_F(CadhostJoin, LevelledPiecesBecome3dPolylines) { JoinAndCheck("levels", 0.
 // stored coordinates would lie stay apart.
 TEST_F(CadhostJoin, MirroredArcsAndPolylinesJoinWhereTheyLie) { JoinAndCheck("mirrored", 0.01, 0.01); }
 
+// A polyline of constant width gives the joined polyline that width, as an
+// old-style polyline's width and a vertex's own width do.
+TEST_F(CadhostJoin, TheJoinedPolylineTakesTheWidthItsLastPieceIsDrawnWith) {
+  JoinAndCheck("widths", 0.01, 0.01);
+}
+
 TEST_F(CadhostJoin, EscAtTheSelectionCancelsAndLispGetsNil) {
   WriteIni(Quiet(0.01, 0.01));
   const ShellRun run = Cadhost("(LarCorvex)\n!esc\n(LarCorvex2)\n!esc\n", "");

@@ -3,12 +3,14 @@
   section_dxf.py make FILE          write a cross-section drawing as the section
                                     tools would: a datum LINE carrying the section
                                     data (scales 1 and 10, chainage 125.5), a LINE,
-                                    an LWPOLYLINE and a CIRCLE; prints their handles
+                                    an LWPOLYLINE, a CIRCLE and labels of other
+                                    kinds (see labels); prints their handles
   section_dxf.py strings FILE       audit the file, then print each entity's handle
                                     and the section tools' xdata strings, '|'-joined
   section_dxf.py check IN OUT MODE DY HANDLE...
                                     compare OUT with IN: the listed entities moved
-                                    (MODE move) or copied (MODE copy) by (0, DY),
+                                    (MODE move) or copied (MODE copy) by (0, DY)
+                                    (DY may be DX,DY),
                                     every other entity where it was; prints OK or
                                     what differs
 """
@@ -39,9 +41,42 @@ def make(path):
     line = msp.add_line((0, 0), (10, 0.5))
     pline = msp.add_lwpolyline([(0, 5), (10, 6), (20, 4)])
     circle = msp.add_circle((50, 50), 2)
+    handles = [('datum', datum), ('line', line), ('pline', pline), ('circle', circle)]
+    handles += labels(doc, msp)
     doc.saveas(path)
-    print('datum %s line %s pline %s circle %s' % (
-        datum.dxf.handle, line.dxf.handle, pline.dxf.handle, circle.dxf.handle))
+    print(' '.join('%s %s' % (name, e.dxf.handle) for name, e in handles))
+
+
+MIRRORED = (0, 0, -1)
+
+
+def labels(doc, msp):
+    """What else a section drawing holds: labels of several lines, a level
+    mark's ellipse, a ground line's spline, filled arrow heads (one mirrored
+    in plan), a face, a dimension, a leader, and a mirrored arc and polyline;
+    and a region, whose points cannot be moved."""
+    made = [
+        ('mtext', msp.add_mtext('CH 125.5\\PLevel 10.25', dxfattribs={'insert': (30, 12), 'char_height': 0.5})),
+        ('ellipse', msp.add_ellipse((40, 8), major_axis=(2, 1), ratio=0.5, start_param=0.3, end_param=5.0)),
+        ('spline', msp.add_spline(fit_points=[(0, 2), (5, 3), (10, 2.5), (20, 3.5)])),
+        ('solid', msp.add_solid([(60, 0), (61, 0), (60.5, 1)])),
+        ('msolid', msp.add_solid([(-62, 0), (-63, 0), (-62.5, 1)], dxfattribs={'extrusion': MIRRORED})),
+        ('face', msp.add_3dface([(70, 0, 0), (71, 0, 0), (71, 1, 0), (70, 1, 0)])),
+        ('leader', msp.add_leader([(80, 5), (82, 7), (85, 7)])),
+        ('marc', msp.add_arc((-90, 5), 2, 180, 300, dxfattribs={'extrusion': MIRRORED})),
+        ('mpline', msp.add_lwpolyline([(-95, 0, 0, 0, 0.4), (-97, 2, 0, 0, 0)], format='xyseb',
+                                      dxfattribs={'extrusion': MIRRORED, 'elevation': 1.5})),
+    ]
+    dim = msp.add_linear_dim(base=(0, -3), p1=(0, 0), p2=(10, 0.5))
+    dim.render()
+    made.append(('dimension', dim.dimension))
+    made.append(('region', msp.add_region()))
+    return made
+
+
+def ocs_points(e, pts):
+    ocs = e.ocs()
+    return [tuple(ocs.to_wcs(p))[:2] for p in pts]
 
 
 def strings(path):
@@ -55,18 +90,43 @@ def strings(path):
 
 
 def points(e):
+    """The entity's points where it lies (world coordinates, in plan): for a
+    dimension its definition points and those of the graphics it draws."""
     kind = e.dxftype()
     if kind == 'LINE':
         return [tuple(e.dxf.start)[:2], tuple(e.dxf.end)[:2]]
     if kind == 'LWPOLYLINE':
-        return [tuple(p[:2]) for p in e.get_points()]
-    if kind == 'CIRCLE':
-        return [tuple(e.dxf.center)[:2]]
+        return [tuple(p)[:2] for p in e.vertices_in_wcs()]
+    if kind in ('CIRCLE', 'ARC'):
+        pts = ocs_points(e, [e.dxf.center])
+        return pts + ([tuple(e.start_point)[:2], tuple(e.end_point)[:2]] if kind == 'ARC' else [])
+    if kind in ('MTEXT', 'TEXT'):
+        return [tuple(e.dxf.insert)[:2]]
+    if kind == 'ELLIPSE':
+        return [tuple(e.dxf.center)[:2], tuple(e.start_point)[:2], tuple(e.end_point)[:2]]
+    if kind == 'SPLINE':
+        return [tuple(p)[:2] for p in list(e.control_points) + list(e.fit_points)]
+    if kind == 'SOLID':
+        return ocs_points(e, [e.dxf.get(v) for v in ('vtx0', 'vtx1', 'vtx2', 'vtx3')])
+    if kind == '3DFACE':
+        return [tuple(e.dxf.get(v))[:2] for v in ('vtx0', 'vtx1', 'vtx2', 'vtx3')]
+    if kind == 'LEADER':
+        return [tuple(p)[:2] for p in e.vertices]
+    if kind == 'DIMENSION':
+        pts = [tuple(e.dxf.get(v))[:2] for v in ('defpoint', 'defpoint2', 'defpoint3', 'text_midpoint')]
+        block = e.get_geometry_block()
+        for part in (block if block is not None else []):
+            pts += points(part)
+        return pts
+    if kind == 'POINT':
+        return [tuple(e.dxf.location)[:2]]
     return []
 
 
-def shifted(pts, dy):
-    return [(x, y + dy) for x, y in pts]
+def shifted(pts, d):
+    """The points moved by d: (dx, dy), or dy alone."""
+    dx, dy = d if isinstance(d, tuple) else (0.0, d)
+    return [(x + dx, y + dy) for x, y in pts]
 
 
 def same(a, b):
@@ -96,8 +156,9 @@ def check(before_path, after_path, mode, dy, handles):
             problems.append('copies %s, expected %s' % (got, wanted))
     elif new:
         problems.append('new entities %s' % [e.dxf.handle for e in new])
-    if after_doc.audit().errors:
-        problems.append('audit errors')
+    auditor = after_doc.audit()
+    if auditor.errors:
+        problems.append('audit errors: %s' % [str(e) for e in auditor.errors])
     print('\n'.join(problems) if problems else 'OK')
 
 
@@ -108,4 +169,6 @@ if __name__ == '__main__':
     elif command == 'strings':
         strings(sys.argv[2])
     elif command == 'check':
-        check(sys.argv[2], sys.argv[3], sys.argv[4], float(sys.argv[5]), sys.argv[6:])
+        shift = sys.argv[5].split(',')
+        shift = float(shift[0]) if len(shift) == 1 else (float(shift[0]), float(shift[1]))
+        check(sys.argv[2], sys.argv[3], sys.argv[4], shift, sys.argv[6:])

@@ -136,7 +136,7 @@ class PlimsorEndToEnd : public testing::Test {
     std::istringstream words(handles_);
     std::string name, value;
     while (words >> name >> value) handle_[name] = value;
-    ASSERT_EQ(handle_.size(), 4u) << handles_;
+    ASSERT_EQ(handle_.size(), 15u) << handles_;
   }
 
   // Runs `script` in cadhost on the section drawing, saving it as out.dxf.
@@ -153,29 +153,81 @@ class PlimsorEndToEnd : public testing::Test {
                folder_.File("out.dxf") + "' " + mode + " " + dy + " " + handles + " 2>&1");
   }
 
+  // Moves the selection up by 2.5 at the section's scales, then copies it
+  // down by 4, checking each outcome; `found` is what the selection says.
+  void MoveAndCopy(const std::string& selection, const std::string& found) {
+    struct Case {
+      const char* answer;
+      const char* offset;
+      const char* mode;
+      const char* dy;
+    } cases[] = {{"m", "2.5", "move", "0.25"}, {"", "-4", "copy", "-0.4"}};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.mode);
+      int code = -1;
+      const std::string out = Cadhost("(LarVerticalPolylineOffset)\n!pick " + handle_["datum"] + "\n" + c.answer +
+                                          "\n" + c.offset + "\n!select " + selection + "\n",
+                                      &code);
+      ASSERT_EQ(code, 0) << out;
+      EXPECT_NE(out.find("Lar Cross Section at 125.5000 selected..."), std::string::npos) << out;
+      EXPECT_NE(out.find(found), std::string::npos) << out;
+      EXPECT_EQ(out.find("not moved"), std::string::npos) << out;
+      EXPECT_EQ(out.find("not copied"), std::string::npos) << out;
+      EXPECT_EQ(Check(c.mode, c.dy, selection), "OK\n");
+    }
+  }
+
   common_test::TempFolder folder_{"plimsor_e2e"};
   std::string handles_;
   std::map<std::string, std::string> handle_;
 };
 
 TEST_F(PlimsorEndToEnd, MovesAndCopiesBySectionScales) {
-  const std::string selection = handle_["line"] + " " + handle_["pline"];
-  struct Case {
-    const char* answer;
-    const char* offset;
-    const char* mode;
-    const char* dy;
-  } cases[] = {{"m", "2.5", "move", "0.25"}, {"", "-4", "copy", "-0.4"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.mode);
+  MoveAndCopy(handle_["line"] + " " + handle_["pline"], "\n2 found");
+}
+
+// A section's labels are of many kinds; a move or copy takes every one of
+// them, with all its points (a dimension with the graphics it draws), and
+// those mirrored in plan move the way the drawing shows them.
+TEST_F(PlimsorEndToEnd, MovesAndCopiesEveryKindASectionDrawingHolds) {
+  std::string selection;
+  for (const char* name : {"mtext", "ellipse", "spline", "solid", "msolid", "face", "leader", "marc", "mpline",
+                           "dimension"})
+    selection += (selection.empty() ? "" : " ") + handle_[name];
+  MoveAndCopy(selection, "\n10 found");
+}
+
+// A kind whose points the host does not know stays where it was, and the
+// command line says so.
+TEST_F(PlimsorEndToEnd, AKindThatCannotMoveStaysAndIsCounted) {
+  for (const char* mode : {"move", "copy"}) {
+    SCOPED_TRACE(mode);
     int code = -1;
-    const std::string out = Cadhost("(LarVerticalPolylineOffset)\n!pick " + handle_["datum"] + "\n" + c.answer +
-                                        "\n" + c.offset + "\n!select " + selection + "\n",
+    const std::string answer = std::string(mode) == "move" ? "m" : "";
+    const std::string out = Cadhost("(LarVerticalPolylineOffset)\n!pick " + handle_["datum"] + "\n" + answer +
+                                        "\n2.5\n!select " + handle_["line"] + " " + handle_["region"] + "\n",
                                     &code);
     ASSERT_EQ(code, 0) << out;
-    EXPECT_NE(out.find("Lar Cross Section at 125.5000 selected..."), std::string::npos) << out;
-    EXPECT_EQ(Check(c.mode, c.dy, selection), "OK\n");
+    EXPECT_NE(out.find(std::string("\n1 object not ") + (answer.empty() ? "copied" : "moved") + ": 1 REGION"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(Check(mode, "0.25", handle_["line"]), "OK\n");
   }
+}
+
+// The host's MOVE of everything: every kind in the drawing moves (those held
+// in a plane seen from below the way the drawing shows them), but for the
+// region, which the command line counts.
+TEST_F(PlimsorEndToEnd, MovingAllTakesEveryKindButTheOneItCannotMove) {
+  std::string moved;
+  for (const auto& [name, handle] : handle_)
+    if (name != "region") moved += (moved.empty() ? "" : " ") + handle;
+  int code = -1;
+  const std::string out = Cadhost("MOVE\nall\n0,0\n3,0.25\n", &code);
+  ASSERT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("\n15 found"), std::string::npos) << out;
+  EXPECT_NE(out.find("\n1 object not moved: 1 REGION"), std::string::npos) << out;
+  EXPECT_EQ(Check("move", "3,0.25", moved), "OK\n");
 }
 
 TEST_F(PlimsorEndToEnd, BadInputLeavesTheDrawingAlone) {

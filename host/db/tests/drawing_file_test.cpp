@@ -305,6 +305,10 @@ TEST_F(DrawingFileTest, VertexWidthsTakenFromTheConstantWidthAreWrittenAsTheWidt
       EXPECT_GE(lw.vertices[i].endWidth, 0);
     }
   }
+  // A vertex the file gives no widths of its own is drawn with the constant
+  // width, and is read with it.
+  const auto& constant = std::get<LwPolylineData>(back.EntityOf(back.EntitiesIn(back.ModelSpace())[0])->data);
+  EXPECT_EQ(constant.vertices[1], (LwVertex{1, 0, 0, 0.5, 0.5}));
 }
 
 TEST_F(DrawingFileTest, ForeignNamesAndAnonymousBlockReferencesAreKept) {
