@@ -1,7 +1,7 @@
-// The inspection commands in cadhost on real imports: with the default
-// settings the entities hold their TOID only, and the commands that look
-// for a road name or an area value say so and name the setting; with every
-// attribute imported they find what is drawn and say where.
+// lwhgmllr and lwhgmlra in cadhost on real imports: with the settings as
+// shipped the entities hold their TOID only, and the two commands say so and
+// name the setting that imports more; with every attribute imported they
+// find what is drawn and say where.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,7 +22,8 @@ std::string BoxStarting(const SessionRun& run, const std::string& start) {
 TEST(InspectionCommands, SayWhatTheImportLeftOutAndWhatTheyFound) {
   if (!fs::exists(SharedSample("topo-small-v7.gml"))) GTEST_SKIP() << "no shared samples";
   const std::string script =
-      // Partial match on (the remembered default), in other letter case.
+      // A road's name typed in lower case, matched by the dialog's "Partial
+      // match OK" box, ticked unless the user cleared it.
       "lwhgmllr\n!dlg_set 406 \"bonhay road\"\n!dlg_click 1\nall\nno\n"
       "lwhgmlra\nall\n";
   const std::string setting = " are imported with \"Full attributions\" (lwhgmlin, Options...).";
