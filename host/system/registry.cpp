@@ -248,19 +248,10 @@ bool Update(Change change) {
 // FILE.damaged-2, ...), before the store is saved over it. The copy's path,
 // or empty when none could be made.
 std::wstring KeepDamagedCopy(const std::wstring& file) {
-  std::optional<std::string> native = NativePath(file);
-  if (!native) return L"";
-  std::ifstream in(*native, std::ios::binary);
-  if (!in) return L"";
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
   for (int n = 1; n <= 100; ++n) {
     const std::wstring copy = file + L".damaged" + (n == 1 ? L"" : L"-" + std::to_wstring(n));
     if (PathExists(copy)) continue;
-    ReplacementFile out;
-    if (!out.Begin(copy)) return L"";
-    out.Write(bytes.str());
-    return out.Commit() ? copy : L"";
+    return CopyFile(file, copy, false) ? copy : L"";
   }
   return L"";
 }
