@@ -45,6 +45,13 @@ class LookupTableDialogsTest : public UiTest {
     return codes;
   }
   const CodeLookupEntry& Entry(int i) const { return static_cast<CodeLookupEntry*>(record_.codeTable.data)[i]; }
+  // Queues Add, a code and a layer (or block) name, and OK in the pair editor.
+  void AddPair(const std::wstring& code, const std::wstring& name) {
+    Click(kIdAddPair);
+    Set(kIdPairCode, code);
+    Set(kIdPairLayer, name);
+    Click(kIdOk);
+  }
   OS_GML_ACAD_Definitions record_;
 };
 
@@ -191,10 +198,7 @@ TEST_F(LookupTableDialogsTest, DeletingTwoAdjacentRowsRemovesExactlyThose) {
 
 TEST_F(LookupTableDialogsTest, BlockTableEditorAddsPairsWithoutLayerControls) {
   const std::int32_t before = record_.symbolTable.count;
-  Click(kIdAddPair);
-  Set(kIdPairCode, L"10999");
-  Set(kIdPairLayer, L"Tree Symbol");
-  Click(kIdOk);
+  AddPair(L"10999", L"Tree Symbol");
   Click(kIdAddPair);  // empty block: nothing added
   Set(kIdPairCode, L"11000");
   Click(kIdOk);
@@ -295,10 +299,7 @@ TEST_F(LookupTableDialogsTest, ACodeAlreadyInTheTableIsRefusedNamingItsRow) {
   view.table = &record_.codeTable;
   view.record = &record_;
   // Rows by code: 10021 C building, 10056 b road, 10172 A path.
-  Click(kIdAddPair);
-  Set(kIdPairCode, L"10056");
-  Set(kIdPairLayer, L"Second road");
-  Click(kIdOk);
+  AddPair(L"10056", L"Second road");
   Click(kIdCancel);
   Push("dlg_dblclick", {L"246", L"0"});
   Set(kIdPairCode, L"10172");
@@ -321,14 +322,8 @@ TEST_F(LookupTableDialogsTest, ACodeAlreadyInTheTableIsRefusedNamingItsRow) {
   // The block table too, letter case ignored.
   host::ui::ClearMessageBoxes();
   host::Actions().Clear();
-  Click(kIdAddPair);
-  Set(kIdPairCode, L"Ab1");
-  Set(kIdPairLayer, L"Tree");
-  Click(kIdOk);
-  Click(kIdAddPair);
-  Set(kIdPairCode, L"AB1");
-  Set(kIdPairLayer, L"Bush");
-  Click(kIdOk);
+  AddPair(L"Ab1", L"Tree");
+  AddPair(L"AB1", L"Bush");
   Click(kIdCancel);
   Click(kIdOk);
   const std::int32_t before = record_.symbolTable.count;
@@ -349,10 +344,7 @@ TEST_F(LookupTableDialogsTest, LayerNamesAreKeptWholeAsUtf8) {
   CodeLayerLookupView view;
   view.table = &record_.codeTable;
   view.record = &record_;
-  Click(kIdAddPair);
-  Set(kIdPairCode, L"10099");
-  Set(kIdPairLayer, L"Testun T\u0177 Gwyn");
-  Click(kIdOk);
+  AddPair(L"10099", L"Testun T\u0177 Gwyn");
   Click(kIdOk);
   view.DoModal();
   EXPECT_EQ(Column(view, kIdCodeLayerList, 1),
